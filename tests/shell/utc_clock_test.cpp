@@ -1,0 +1,30 @@
+#include "platform/clock.h"
+#include "shell/utc_clock.h"
+
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+using zenthra::Clock;
+
+TEST(UtcClock, FollowsTheSystemClockInUtcWholeSeconds)
+{
+    Clock clock;
+    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
+    const QDateTime now = zenthra::GET_UTC_NOW(clock);
+    EXPECT_EQ(now.timeSpec(), Qt::UTC);
+    EXPECT_EQ(now.time().msec(), 0);
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, QDateTime::currentDateTimeUtc());
+}
+
+TEST(UtcClock, CanBeFixedAndReleased)
+{
+    Clock clock;
+    // A local half past midnight on New Year's day one hour east of Greenwich is 23:30 UTC
+    // on the last day of the year before.
+    const QDateTime local(QDate(2026, 1, 1), QTime(0, 30), QTimeZone(3600));
+    clock.setUtc(local);
+    EXPECT_EQ(zenthra::GET_UTC_NOW(clock), QDateTime(QDate(2025, 12, 31), QTime(23, 30), Qt::UTC));
+    clock.release();
+    EXPECT_GT(zenthra::GET_UTC_NOW(clock).date().year(), 2025);
+}

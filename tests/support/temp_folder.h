@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace zenthra::test {
+
+// A fresh data folder for one test, removed afterwards.
+class TempFolder
+{
+public:
+    TempFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    // The file's raw bytes, or an empty array when it does not exist.
+    QByteArray read(const QString& name) const;
+    // The file's lines (CR LF or LF), without line ends.
+    QStringList lines(const QString& name) const;
+    void write(const QString& name, const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The path of a file in the shared test data folder.
+QString sharedTestData(const QString& name);
+
+} // namespace zenthra::test
