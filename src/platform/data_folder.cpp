@@ -40,8 +40,8 @@ QStringList DataFolder::installDefaults(const QString& assetsFolder) const
     for (const QFileInfo& entry : entries) {
         const QString target = file(entry.fileName());
         if (!QFileInfo::exists(target) && QFile::copy(entry.absoluteFilePath(), target)) {
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                              QFile::ReadOther);
+            QFile::setPermissions(target,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
             copied.append(entry.fileName());
         }
     }

@@ -43,7 +43,8 @@ std::string decimalForm(double value, int significant)
     } else if (pointPos >= static_cast<int>(digits.size())) {
         out = digits + std::string(static_cast<size_t>(pointPos) - digits.size(), '0');
     } else {
-        out = digits.substr(0, static_cast<size_t>(pointPos)) + "." + digits.substr(static_cast<size_t>(pointPos));
+        out = digits.substr(0, static_cast<size_t>(pointPos)) + "." +
+              digits.substr(static_cast<size_t>(pointPos));
     }
     if (out == "0" || digits == "0") {
         return "0";
@@ -98,8 +99,8 @@ std::string roundDecimalText(const std::string& digits, int decimals)
         intPart = digits.substr(0, dot);
         fracPart = digits.substr(dot + 1);
     }
-    const bool roundUp = static_cast<int>(fracPart.size()) > decimals &&
-                         fracPart[static_cast<size_t>(decimals)] >= '5';
+    const bool roundUp =
+        static_cast<int>(fracPart.size()) > decimals && fracPart[static_cast<size_t>(decimals)] >= '5';
     fracPart.resize(static_cast<size_t>(decimals), '0');
     std::string all = intPart + fracPart;
     if (roundUp) {

@@ -6,14 +6,19 @@
 
 namespace zenthra::textfile {
 
-QString decode(const QByteArray& bytes)
+std::optional<QString> decodeUtf8(const QByteArray& bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) {
-        return text;
+    if (utf8.hasError()) {
+        return std::nullopt;
     }
-    return QString::fromLatin1(bytes);
+    return text;
+}
+
+QString decode(const QByteArray& bytes)
+{
+    return decodeUtf8(bytes).value_or(QString::fromLatin1(bytes));
 }
 
 std::optional<QStringList> readLines(const QString& path)

@@ -10,6 +10,8 @@ namespace zenthra::textfile {
 
 // Decodes bytes as UTF-8 when they are valid UTF-8, else as Latin-1.
 QString decode(const QByteArray& bytes);
+// The bytes as UTF-8, or nothing when they are not valid UTF-8.
+std::optional<QString> decodeUtf8(const QByteArray& bytes);
 
 // All lines of a file, without their line ends; nothing when the file cannot be read.
 // A final line end does not add an empty last line.

@@ -23,11 +23,10 @@ TEST_P(ValTest, ReadsTheLeadingNumber)
 INSTANTIATE_TEST_SUITE_P(Texts, ValTest,
                          ::testing::Values(ValCase{"", 0}, ValCase{"abc", 0}, ValCase{"12", 12},
                                            ValCase{"  12.5abc", 12.5}, ValCase{"1 2 3", 123},
-                                           ValCase{"-3.25", -3.25}, ValCase{"+7", 7},
-                                           ValCase{"1.2.3", 1.2}, ValCase{".5", 0.5},
-                                           ValCase{"50219", 50219}, ValCase{"1e3", 1000},
-                                           ValCase{"2.5E-2x", 0.025}, ValCase{"4D2", 400},
-                                           ValCase{"3e", 3}, ValCase{"-", 0}, ValCase{"\t 9\r\n", 9},
+                                           ValCase{"-3.25", -3.25}, ValCase{"+7", 7}, ValCase{"1.2.3", 1.2},
+                                           ValCase{".5", 0.5}, ValCase{"50219", 50219}, ValCase{"1e3", 1000},
+                                           ValCase{"2.5E-2x", 0.025}, ValCase{"4D2", 400}, ValCase{"3e", 3},
+                                           ValCase{"-", 0}, ValCase{"\t 9\r\n", 9},
                                            ValCase{"144300.0  ON4UVW", 144300}, ValCase{"1e999", 0}));
 
 TEST(RoundHalfEven, RoundsTiesToTheEvenNeighbour)

@@ -11,7 +11,8 @@ TEST(TextFile, WritesUtf8WithCrLfAndReadsEitherLineEnd)
 {
     TempFolder dir;
     ASSERT_TRUE(textfile::writeLines(dir.file("a.dat"), {"IO91WM", "Grüße", ""}));
-    EXPECT_EQ(dir.read("a.dat"), QByteArray("IO91WM\r\nGr\xc3\xbc\xc3\x9f" "e\r\n\r\n"));
+    EXPECT_EQ(dir.read("a.dat"), QByteArray("IO91WM\r\nGr\xc3\xbc\xc3\x9f"
+                                            "e\r\n\r\n"));
     EXPECT_EQ(*textfile::readLines(dir.file("a.dat")), (QStringList{"IO91WM", "Grüße", ""}));
 
     dir.write("b.dat", "one\ntwo\r\nthree");
@@ -21,7 +22,8 @@ TEST(TextFile, WritesUtf8WithCrLfAndReadsEitherLineEnd)
 TEST(TextFile, FallsBackToLatin1ForInvalidUtf8)
 {
     TempFolder dir;
-    dir.write("old.dat", "G\xfc" "nter\r\n");
+    dir.write("old.dat", "G\xfc"
+                         "nter\r\n");
     EXPECT_EQ(*textfile::readLines(dir.file("old.dat")), QStringList{QString::fromUtf8("Günter")});
 }
 

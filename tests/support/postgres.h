@@ -24,9 +24,9 @@ QSqlDatabase openPostgres(const QString& connectionName);
 } // namespace zenthra::test
 
 // Skips the current test when no test server was started (a bare ctest run).
-#define ZENTHRA_REQUIRE_POSTGRES()                                                                 \
-    do {                                                                                           \
-        if (!::zenthra::test::postgresAddress().valid()) {                                         \
-            GTEST_SKIP() << "no test PostgreSQL server (run scripts/test.sh)";                     \
-        }                                                                                          \
+#define ZENTHRA_REQUIRE_POSTGRES()                                                                           \
+    do {                                                                                                     \
+        if (!::zenthra::test::postgresAddress().valid()) {                                                   \
+            GTEST_SKIP() << "no test PostgreSQL server (run scripts/test.sh)";                               \
+        }                                                                                                    \
     } while (0)

@@ -1,0 +1,230 @@
+#include "telnet_socket.h"
+
+#include "text_file.h"
+
+#include <QTcpSocket>
+
+namespace zenthra {
+
+namespace {
+constexpr quint8 IAC = 255;
+constexpr quint8 DONT = 254;
+constexpr quint8 DO = 253;
+constexpr quint8 WONT = 252;
+constexpr quint8 WILL = 251;
+constexpr quint8 SB = 250;
+constexpr quint8 SE = 240;
+
+int errorNumber(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10053;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::NetworkError:
+        return 10065;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    default:
+        return 10004 + static_cast<int>(error);
+    }
+}
+
+// Length of an incomplete UTF-8 sequence at the end of `bytes` (0 when the end is complete).
+int incompleteUtf8Tail(const QByteArray& bytes)
+{
+    const int n = static_cast<int>(bytes.size());
+    for (int back = 1; back <= 3 && back <= n; ++back) {
+        const auto c = static_cast<quint8>(bytes[n - back]);
+        if ((c & 0xC0) == 0x80) {
+            continue; // continuation byte: look further back for the lead byte
+        }
+        int needed = 0;
+        if ((c & 0xE0) == 0xC0) {
+            needed = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            needed = 3;
+        } else if ((c & 0xF8) == 0xF0) {
+            needed = 4;
+        }
+        return needed > back ? back : 0;
+    }
+    return 0;
+}
+} // namespace
+
+TelnetSocket::TelnetSocket(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
+{
+    connect(m_socket, &QTcpSocket::connected, this, &TelnetSocket::connected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &TelnetSocket::onReadyRead);
+    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
+        if (!m_failed) {
+            Q_EMIT remoteClosed();
+        }
+    });
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        // The peer closing is an orderly end, reported through remoteClosed().
+        if (error == QAbstractSocket::RemoteHostClosedError) {
+            return;
+        }
+        m_failed = true;
+        Q_EMIT errorOccurred(errorNumber(error), m_socket->errorString());
+    });
+}
+
+TelnetSocket::~TelnetSocket()
+{
+    m_socket->blockSignals(true);
+    m_socket->abort();
+}
+
+int TelnetSocket::state() const
+{
+    if (m_failed && m_socket->state() == QAbstractSocket::UnconnectedState) {
+        return Error;
+    }
+    switch (m_socket->state()) {
+    case QAbstractSocket::UnconnectedState:
+        return Closed;
+    case QAbstractSocket::HostLookupState:
+        return ResolvingHost;
+    case QAbstractSocket::ConnectingState:
+        return Connecting;
+    case QAbstractSocket::ConnectedState:
+        return Connected;
+    case QAbstractSocket::BoundState:
+        return Open;
+    case QAbstractSocket::ListeningState:
+        return Listening;
+    case QAbstractSocket::ClosingState:
+        return Closing;
+    }
+    return Closed;
+}
+
+int TelnetSocket::connectTo(const QString& host, qint32 port)
+{
+    if (port < 1 || port > 65535) {
+        return errInvalidPort;
+    }
+    close();
+    m_host = host;
+    m_port = port;
+    m_socket->connectToHost(host, static_cast<quint16>(port));
+    return 0;
+}
+
+int TelnetSocket::sendData(const QString& text)
+{
+    if (m_socket->state() != QAbstractSocket::ConnectedState) {
+        return errWrongState;
+    }
+    const QByteArray bytes = text.toUtf8();
+    if (m_socket->write(bytes) != bytes.size()) {
+        return errWrongState;
+    }
+    return 0;
+}
+
+void TelnetSocket::close()
+{
+    m_socket->blockSignals(true);
+    m_socket->abort();
+    m_socket->blockSignals(false);
+    m_failed = false;
+    resetStreamState();
+}
+
+void TelnetSocket::resetStreamState()
+{
+    m_iac = Iac::Data;
+    m_iacVerb = 0;
+    m_pendingUtf8.clear();
+}
+
+void TelnetSocket::onReadyRead()
+{
+    const QByteArray text = stripNegotiation(m_socket->readAll());
+    if (text.isEmpty()) {
+        return;
+    }
+    const QString chunk = decodeChunk(text);
+    if (!chunk.isEmpty()) {
+        Q_EMIT dataArrival(chunk);
+    }
+}
+
+QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
+{
+    QByteArray out;
+    out.reserve(bytes.size());
+    QByteArray reply;
+    for (const char ch : bytes) {
+        const auto c = static_cast<quint8>(ch);
+        switch (m_iac) {
+        case Iac::Data:
+            if (c == IAC) {
+                m_iac = Iac::Command;
+            } else {
+                out.append(ch);
+            }
+            break;
+        case Iac::Command:
+            if (c == IAC) {
+                out.append(ch); // an escaped 255 is a data byte
+                m_iac = Iac::Data;
+            } else if (c == DO || c == DONT || c == WILL || c == WONT) {
+                m_iacVerb = c;
+                m_iac = Iac::Option;
+            } else if (c == SB) {
+                m_iac = Iac::Sub;
+            } else {
+                m_iac = Iac::Data; // NOP, GA and the like carry nothing for us
+            }
+            break;
+        case Iac::Option:
+            // We enable no option: refuse what the node asks of us and what it offers.
+            if (m_iacVerb == DO) {
+                reply.append(static_cast<char>(IAC)).append(static_cast<char>(WONT)).append(ch);
+            } else if (m_iacVerb == WILL) {
+                reply.append(static_cast<char>(IAC)).append(static_cast<char>(DONT)).append(ch);
+            }
+            m_iac = Iac::Data;
+            break;
+        case Iac::Sub:
+            if (c == IAC) {
+                m_iac = Iac::SubIac;
+            }
+            break;
+        case Iac::SubIac:
+            m_iac = c == SE ? Iac::Data : Iac::Sub;
+            break;
+        }
+    }
+    if (!reply.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->write(reply);
+    }
+    return out;
+}
+
+QString TelnetSocket::decodeChunk(QByteArray bytes)
+{
+    bytes.prepend(m_pendingUtf8);
+    m_pendingUtf8.clear();
+    const int tail = incompleteUtf8Tail(bytes);
+    if (auto text = textfile::decodeUtf8(bytes.left(bytes.size() - tail))) {
+        m_pendingUtf8 = bytes.right(tail);
+        return *text;
+    }
+    // Not UTF-8: the whole chunk, held bytes included, is Latin-1.
+    return QString::fromLatin1(bytes);
+}
+
+} // namespace zenthra

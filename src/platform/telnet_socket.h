@@ -1,0 +1,84 @@
+#pragma once
+// A TCP client for the telnet-style links: nodes speak plain text lines, may open with telnet
+// option negotiation (which we refuse and strip), and are reported through the ten link states
+// the rest of the program knows (0 closed ... 7 connected ... 9 error).
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QTcpSocket;
+
+namespace zenthra {
+
+class TelnetSocket : public QObject
+{
+    Q_OBJECT
+public:
+    enum State : int
+    {
+        Closed = 0,
+        Open = 1,
+        Listening = 2,
+        ConnectionPending = 3,
+        ResolvingHost = 4,
+        HostResolved = 5,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8,
+        Error = 9,
+    };
+    // Sending while not connected ("wrong protocol or connection state").
+    static constexpr int errWrongState = 40006;
+    // A port outside 1..65535 is refused before any connection attempt ("invalid argument").
+    static constexpr int errInvalidPort = 10022;
+
+    explicit TelnetSocket(QObject* parent = nullptr);
+    ~TelnetSocket() override;
+
+    int state() const;
+    QString remoteHost() const { return m_host; }
+    qint32 remotePort() const { return m_port; }
+
+    // Starts connecting; the outcome arrives through connected() or errorOccurred().
+    // Returns errInvalidPort (and does nothing) for a port outside 1..65535, else 0.
+    int connectTo(const QString& host, qint32 port);
+    // Sends the text unchanged (UTF-8); 0 on success, errWrongState when not connected.
+    int sendData(const QString& text);
+    // Drops the connection at once; harmless on a closed socket.
+    void close();
+
+Q_SIGNALS:
+    void connected();
+    // One received chunk, negotiation removed, decoded (UTF-8 when valid, else Latin-1).
+    // A UTF-8 sequence cut by the network is held until its remaining bytes arrive.
+    void dataArrival(const QString& chunk);
+    // The peer closed the connection.
+    void remoteClosed();
+    // A socket failure, numbered as the links' error texts expect (10061 refused, ...).
+    void errorOccurred(int number, const QString& description);
+
+private:
+    void onReadyRead();
+    QByteArray stripNegotiation(const QByteArray& bytes);
+    QString decodeChunk(QByteArray bytes);
+    void resetStreamState();
+
+    QTcpSocket* m_socket;
+    QString m_host;
+    qint32 m_port = 0;
+    bool m_failed = false;
+    // Negotiation parser state, kept across reads so a sequence split by the network is handled.
+    enum class Iac
+    {
+        Data,
+        Command,
+        Option,
+        Sub,
+        SubIac
+    } m_iac = Iac::Data;
+    quint8 m_iacVerb = 0;
+    QByteArray m_pendingUtf8;
+};
+
+} // namespace zenthra

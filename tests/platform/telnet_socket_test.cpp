@@ -1,0 +1,172 @@
+#include "platform/telnet_socket.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using zenthra::TelnetSocket;
+
+namespace {
+
+// A node on loopback whose every byte and split the test controls.
+class FakeNode
+{
+public:
+    FakeNode() { EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost)); }
+    quint16 port() const { return m_server.serverPort(); }
+
+    QTcpSocket* accept()
+    {
+        if (!m_server.hasPendingConnections() && !m_server.waitForNewConnection(5000)) {
+            return nullptr;
+        }
+        m_peer = m_server.nextPendingConnection();
+        return m_peer;
+    }
+    void send(const QByteArray& bytes)
+    {
+        m_peer->write(bytes);
+        m_peer->flush();
+    }
+    void hangUp() { m_peer->disconnectFromHost(); }
+    // Everything the client has sent so far, once at least `count` bytes are there.
+    QByteArray received(int count)
+    {
+        for (int i = 0; i < 100 && m_got.size() < count; ++i) {
+            if (m_peer->bytesAvailable() == 0) {
+                QTest::qWait(20);
+            }
+            m_got += m_peer->readAll();
+        }
+        return m_got;
+    }
+
+private:
+    QTcpServer m_server;
+    QTcpSocket* m_peer = nullptr;
+    QByteArray m_got;
+};
+
+struct Connection
+{
+    FakeNode node;
+    TelnetSocket socket;
+    QSignalSpy chunks{&socket, &TelnetSocket::dataArrival};
+
+    bool open()
+    {
+        QSignalSpy up(&socket, &TelnetSocket::connected);
+        socket.connectTo(QStringLiteral("127.0.0.1"), node.port());
+        return node.accept() != nullptr && (up.count() > 0 || up.wait(5000));
+    }
+    // Joins the chunks received so far, waiting until `text` has arrived.
+    QString text(const QString& expected)
+    {
+        QString all;
+        for (int i = 0; i < 50; ++i) {
+            all.clear();
+            for (const auto& args : chunks) {
+                all += args.at(0).toString();
+            }
+            if (all == expected) {
+                break;
+            }
+            chunks.wait(100);
+        }
+        return all;
+    }
+};
+
+} // namespace
+
+TEST(TelnetSocket, ConnectsSendsUnchangedAndReportsStates)
+{
+    Connection c;
+    EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
+    ASSERT_TRUE(c.open());
+    EXPECT_EQ(c.socket.state(), TelnetSocket::Connected);
+    EXPECT_EQ(c.socket.remoteHost(), "127.0.0.1");
+    EXPECT_EQ(c.socket.remotePort(), c.node.port());
+    EXPECT_EQ(c.socket.sendData("G0ABC\r\n"), 0);
+    EXPECT_EQ(c.socket.sendData("bye\r\n"), 0);
+    EXPECT_EQ(c.node.received(12), QByteArray("G0ABC\r\nbye\r\n"));
+
+    c.socket.close();
+    EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
+    EXPECT_EQ(c.socket.sendData("q\r\n"), TelnetSocket::errWrongState);
+}
+
+TEST(TelnetSocket, RefusesPortsOutsideTheTcpRange)
+{
+    TelnetSocket socket;
+    QSignalSpy errors(&socket, &TelnetSocket::errorOccurred);
+    EXPECT_EQ(socket.connectTo("127.0.0.1", 0), TelnetSocket::errInvalidPort);
+    EXPECT_EQ(socket.connectTo("127.0.0.1", 65536), TelnetSocket::errInvalidPort);
+    EXPECT_EQ(socket.connectTo("127.0.0.1", -23), TelnetSocket::errInvalidPort);
+    EXPECT_EQ(socket.state(), TelnetSocket::Closed);
+    EXPECT_EQ(errors.count(), 0);
+}
+
+TEST(TelnetSocket, RefusedConnectionReportsAnErrorNotAClose)
+{
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    TelnetSocket socket;
+    QSignalSpy errors(&socket, &TelnetSocket::errorOccurred);
+    QSignalSpy closed(&socket, &TelnetSocket::remoteClosed);
+    socket.connectTo("127.0.0.1", port);
+    ASSERT_TRUE(errors.wait(5000));
+    EXPECT_EQ(errors.at(0).at(0).toInt(), 10061);
+    EXPECT_FALSE(errors.at(0).at(1).toString().isEmpty());
+    EXPECT_EQ(socket.state(), TelnetSocket::Error);
+    EXPECT_EQ(closed.count(), 0);
+    socket.close();
+    EXPECT_EQ(socket.state(), TelnetSocket::Closed);
+}
+
+TEST(TelnetSocket, RefusesAndStripsOptionNegotiationEvenWhenSplit)
+{
+    Connection c;
+    ASSERT_TRUE(c.open());
+    // DO TERMINAL-TYPE, WILL ECHO split inside the sequence, a subnegotiation, NOP, IAC IAC.
+    c.node.send(QByteArray("\xff\xfd\x18log", 6));
+    QTest::qWait(50);
+    c.node.send(QByteArray("in\xff", 3));
+    QTest::qWait(50);
+    c.node.send(QByteArray("\xfb\x01: \xff\xfa\x18\x01\xff\xf0\xff\xf1x\xff\xffy", 16));
+    EXPECT_EQ(c.text(QString::fromLatin1("login: x\xffy")), QString::fromLatin1("login: x\xffy"));
+    EXPECT_EQ(c.node.received(6), QByteArray("\xff\xfc\x18\xff\xfe\x01", 6));
+}
+
+TEST(TelnetSocket, DecodesUtf8CutByTheNetworkAndFallsBackToLatin1)
+{
+    Connection c;
+    ASSERT_TRUE(c.open());
+    c.node.send("Gr\xc3");
+    QTest::qWait(50);
+    c.node.send("\xbc\xc3\x9f"
+                "e\r\n");
+    EXPECT_EQ(c.text(QString::fromUtf8("Grüße\r\n")), QString::fromUtf8("Grüße\r\n"));
+    c.chunks.clear();
+    c.node.send("G\xfcnter\r\n");
+    EXPECT_EQ(c.text(QString::fromUtf8("Günter\r\n")), QString::fromUtf8("Günter\r\n"));
+}
+
+TEST(TelnetSocket, PeerClosingIsReportedAsAClose)
+{
+    Connection c;
+    ASSERT_TRUE(c.open());
+    QSignalSpy closed(&c.socket, &TelnetSocket::remoteClosed);
+    QSignalSpy errors(&c.socket, &TelnetSocket::errorOccurred);
+    c.node.send("73\r\n");
+    c.node.hangUp();
+    ASSERT_TRUE(closed.count() > 0 || closed.wait(5000));
+    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
+}
