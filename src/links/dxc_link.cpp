@@ -1,0 +1,272 @@
+#include "dxc_link.h"
+
+#include "current_node.h"
+#include "platform/legacy_value.h"
+#include "winsock_status.h"
+
+#include <algorithm>
+#include <array>
+
+namespace zenthra {
+
+namespace {
+
+constexpr std::array loginPrompts = {u"LOGIN:", u"CALLSIGN:", u"CALL:", u"CALLSIGN :", u"LOGIN :"};
+constexpr std::array passwordPrompts = {u"PASS:", u"PASSWORD:", u"PASSWORD :", u"PASS :"};
+
+// Whether `upper` holds `prompt` in a place that reaches past its first `seen` characters,
+// which an earlier look has already answered.
+bool holds(const QString& upper, QStringView prompt, qsizetype seen)
+{
+    return upper.indexOf(prompt, std::max<qsizetype>(0, seen - prompt.size() + 1)) >= 0;
+}
+
+template <typename List> bool containsAny(const QString& upper, const List& prompts, qsizetype seen)
+{
+    for (const auto* prompt : prompts) {
+        if (holds(upper, QStringView(prompt), seen)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A logged-in session shows chat and announcements that may quote "password:"; only a
+// prompt at the very end of what the node sent asks for an answer.
+bool endsWithPasswordPrompt(const QString& upper)
+{
+    QStringView text(upper);
+    while (!text.isEmpty() && text.back().isSpace()) {
+        text.chop(1);
+    }
+    for (const auto* prompt : passwordPrompts) {
+        if (text.endsWith(QStringView(prompt).trimmed())) {
+            return true;
+        }
+    }
+    return false;
+}
+
+template <typename List> qsizetype position(const QString& upper, const List& prompts, bool last)
+{
+    qsizetype found = -1;
+    for (const auto* prompt : prompts) {
+        const qsizetype at =
+            last ? upper.lastIndexOf(QStringView(prompt)) : upper.indexOf(QStringView(prompt));
+        if (at >= 0 && (found < 0 || (last ? at > found : at < found))) {
+            found = at;
+        }
+    }
+    return found;
+}
+
+qsizetype firstLoginPromptAt(const QString& upper)
+{
+    return position(upper, loginPrompts, false);
+}
+
+qsizetype lastPasswordPromptAt(const QString& upper)
+{
+    return position(upper, passwordPrompts, true);
+}
+
+} // namespace
+
+DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bool()> autoClx,
+                 QObject* parent)
+    : QObject(parent), m_node(node), m_linkError(intLinkError), m_autoClx(std::move(autoClx))
+{
+    m_partialTimer.setSingleShot(true);
+    m_partialTimer.setInterval(partialLineWait);
+    connect(&m_partialTimer, &QTimer::timeout, this, [this] {
+        if (m_sequence.busy()) {
+            m_partialTimer.start(); // a dialogue step is pending: the tail waits its turn
+            return;
+        }
+        flushPartial();
+    });
+    connect(&WinsockDXC, &TelnetSocket::dataArrival, this, &DxcLink::INCOMING_DXC);
+    connect(&WinsockDXC, &TelnetSocket::errorOccurred, this, &DxcLink::onSocketError);
+    connect(&WinsockDXC, &TelnetSocket::remoteClosed, this,
+            [this] { m_sequence.run([this] { flushPartial(); }); });
+    connect(&m_sequence, &LinkSequence::idle, this, &DxcLink::runDeferred);
+}
+
+QString DxcLink::status() const
+{
+    return WINSOCK_STATUS(QStringLiteral("DXC"), static_cast<float>(WinsockDXC.state()));
+}
+
+void DxcLink::sendLine(const QString& text)
+{
+    // A closed link refuses the line; the dialogue goes on regardless, as the node is gone.
+    WinsockDXC.sendData(text + QStringLiteral("\r\n"));
+}
+
+void DxcLink::DXC_CONNECT()
+{
+    DXC_DISCONNECT();
+    m_sequence.run([this] {
+        intDxcLoginStage = AwaitLogin;
+        blnDxcClosing = false;
+        WinsockDXC.close();
+        const auto port = legacy::toInt32(m_node.sngDxcPort);
+        if (!port || WinsockDXC.connectTo(m_node.strDxcHost, *port) != 0) {
+            intDxcLoginStage = Idle;
+            Q_EMIT statusChanged(QStringLiteral("Zenthra calcs from DXC. DXC STATUS: port ") +
+                                 legacy::numberText(m_node.sngDxcPort) +
+                                 QStringLiteral(" is not a TCP port (1-65535), check the node"));
+            return;
+        }
+        Q_EMIT statusChanged(status());
+        m_linkError = 0;
+    });
+}
+
+void DxcLink::DXC_DISCONNECT()
+{
+    m_sequence.run([this] {
+        intDxcLoginStage = Idle;
+        sendLine(QStringLiteral("bye"));
+    });
+    m_sequence.pause(goodbyePause);
+    m_sequence.run([this] {
+        blnDxcClosing = true;
+        sendLine(QStringLiteral("q"));
+    });
+    m_sequence.pause(goodbyePause);
+    m_sequence.run([this] {
+        Q_EMIT statusChanged(status());
+        flushPartial();
+        WinsockDXC.close();
+    });
+}
+
+void DxcLink::INCOMING_DXC(const QString& chunk)
+{
+    if (m_sequence.busy() || !m_deferred.empty()) {
+        m_deferred.push_back(chunk);
+        return;
+    }
+    handleChunk(chunk);
+}
+
+void DxcLink::runDeferred()
+{
+    while (!m_deferred.empty() && !m_sequence.busy()) {
+        const QString chunk = m_deferred.front();
+        m_deferred.pop_front();
+        handleChunk(chunk);
+    }
+}
+
+void DxcLink::handleChunk(const QString& chunk)
+{
+    // A prompt cut by the network is seen whole: look at the unfinished line as well, but
+    // only at prompts that reach into the new chunk, as the others have had their answer.
+    const qsizetype seen = m_lines.partial().size();
+    const QString upper = (m_lines.partial() + chunk).toUpper();
+    const bool passwordPrompt = containsAny(upper, passwordPrompts, seen);
+    const bool auto_ = m_autoClx && m_autoClx();
+    if (auto_ && intDxcLoginStage == AwaitLogin && containsAny(upper, loginPrompts, seen)) {
+        intDxcLoginStage = CallSent;
+        m_sequence.pause(callPause);
+        m_sequence.run([this] { sendLine(m_node.strDxcCallsign); });
+        // A node that asks for call and password at once gets both, in that order.
+        if (passwordPrompt && lastPasswordPromptAt(upper) > firstLoginPromptAt(upper)) {
+            intDxcLoginStage = AwaitMenu;
+            m_sequence.pause(replyPause);
+            m_sequence.run([this] { sendLine(m_node.strDxcPassword); });
+        }
+    } else {
+        if (passwordPrompt && (intDxcLoginStage != Idle || endsWithPasswordPrompt(upper))) {
+            intDxcLoginStage = CallSent;
+        }
+        if (auto_) {
+            advanceLogin(upper, seen, passwordPrompt);
+        }
+    }
+    if (chunk.isEmpty()) {
+        return;
+    }
+    m_sequence.run([this, chunk] { deliver(chunk); });
+}
+
+void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt)
+{
+    switch (intDxcLoginStage) {
+    case CallSent:
+        intDxcLoginStage = AwaitMenu;
+        if (passwordPrompt) {
+            m_sequence.pause(replyPause);
+            m_sequence.run([this] { sendLine(m_node.strDxcPassword); });
+        }
+        break;
+    case AwaitMenu:
+        intDxcLoginStage = AwaitPrompt;
+        if (holds(upper, u"DXC,", seen)) {
+            m_sequence.pause(replyPause);
+            m_sequence.run([this] {
+                sendLine(QStringLiteral("DXC"));
+                intDxcLoginStage = Idle;
+            });
+        }
+        break;
+    case AwaitPrompt:
+        intDxcLoginStage = Idle;
+        if (!holds(upper, QString(m_node.strDxcCallsign.toUpper() + QStringLiteral(" DE")), seen)) {
+            m_sequence.pause(replyPause);
+            m_sequence.run([this] { sendLine(QStringLiteral("DXC")); });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void DxcLink::deliver(const QString& chunk)
+{
+    const QStringList lines = m_lines.feed(chunk);
+    for (const QString& line : lines) {
+        passOn(line);
+    }
+    if (m_lines.hasPartial()) {
+        m_partialTimer.start();
+    } else {
+        m_partialTimer.stop();
+    }
+    if (blnDxcClosing) {
+        flushPartial();
+        WinsockDXC.close();
+    }
+}
+
+void DxcLink::passOn(QString line)
+{
+    line.remove(QStringLiteral("..."));
+    Q_EMIT lineReceived(line);
+}
+
+void DxcLink::flushPartial()
+{
+    m_partialTimer.stop();
+    const QString tail = m_lines.flush();
+    if (!tail.isEmpty()) {
+        passOn(tail);
+    }
+}
+
+void DxcLink::onSocketError(int number, const QString& description)
+{
+    m_sequence.run([this, number, description] {
+        m_linkError = 1;
+        Q_EMIT windowText(QStringLiteral("Error WinSock (") + QString::number(number) + QStringLiteral(") ") +
+                          description);
+        Q_EMIT statusChanged(status());
+        flushPartial();
+        WinsockDXC.close();
+    });
+    m_sequence.pause(errorPause);
+}
+
+} // namespace zenthra

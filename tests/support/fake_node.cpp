@@ -1,0 +1,77 @@
+#include "support/fake_node.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace zenthra::test {
+
+FakeNode::FakeNode()
+{
+    m_server.listen(QHostAddress::LocalHost);
+}
+
+bool FakeNode::accept()
+{
+    QElapsedTimer t;
+    t.start();
+    while (!m_server.hasPendingConnections() && t.elapsed() < 5000) {
+        QTest::qWait(10);
+    }
+    m_peer = m_server.nextPendingConnection();
+    return m_peer != nullptr;
+}
+
+bool FakeNode::connected() const
+{
+    return m_peer != nullptr && m_peer->state() == QAbstractSocket::ConnectedState;
+}
+
+void FakeNode::send(const QByteArray& bytes)
+{
+    m_peer->write(bytes);
+    m_peer->flush();
+    QTest::qWait(30);
+}
+
+void FakeNode::hangUp()
+{
+    m_peer->disconnectFromHost();
+}
+
+void FakeNode::drain()
+{
+    if (m_peer != nullptr) {
+        m_got += m_peer->readAll();
+    }
+}
+
+QByteArray FakeNode::received(const QByteArray& expected)
+{
+    QElapsedTimer t;
+    t.start();
+    drain();
+    while (m_got != expected && t.elapsed() < 5000) {
+        QTest::qWait(10);
+        drain();
+    }
+    return m_got;
+}
+
+QByteArray FakeNode::receivedWithin(int ms)
+{
+    QTest::qWait(ms);
+    drain();
+    return m_got;
+}
+
+bool FakeNode::closedByClient()
+{
+    QElapsedTimer t;
+    t.start();
+    while (m_peer != nullptr && m_peer->state() == QAbstractSocket::ConnectedState && t.elapsed() < 5000) {
+        QTest::qWait(10);
+    }
+    return m_peer != nullptr && m_peer->state() != QAbstractSocket::ConnectedState;
+}
+
+} // namespace zenthra::test
