@@ -1,53 +1,14 @@
 #include "platform/telnet_socket.h"
+#include "support/fake_node.h"
 
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using zenthra::TelnetSocket;
+using zenthra::test::FakeNode;
 
 namespace {
-
-// A node on loopback whose every byte and split the test controls.
-class FakeNode
-{
-public:
-    FakeNode() { EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost)); }
-    quint16 port() const { return m_server.serverPort(); }
-
-    QTcpSocket* accept()
-    {
-        if (!m_server.hasPendingConnections() && !m_server.waitForNewConnection(5000)) {
-            return nullptr;
-        }
-        m_peer = m_server.nextPendingConnection();
-        return m_peer;
-    }
-    void send(const QByteArray& bytes)
-    {
-        m_peer->write(bytes);
-        m_peer->flush();
-    }
-    void hangUp() { m_peer->disconnectFromHost(); }
-    // Everything the client has sent so far, once at least `count` bytes are there.
-    QByteArray received(int count)
-    {
-        for (int i = 0; i < 100 && m_got.size() < count; ++i) {
-            if (m_peer->bytesAvailable() == 0) {
-                QTest::qWait(20);
-            }
-            m_got += m_peer->readAll();
-        }
-        return m_got;
-    }
-
-private:
-    QTcpServer m_server;
-    QTcpSocket* m_peer = nullptr;
-    QByteArray m_got;
-};
 
 struct Connection
 {
@@ -59,7 +20,7 @@ struct Connection
     {
         QSignalSpy up(&socket, &TelnetSocket::connected);
         socket.connectTo(QStringLiteral("127.0.0.1"), node.port());
-        return node.accept() != nullptr && (up.count() > 0 || up.wait(5000));
+        return node.accept() && (up.count() > 0 || up.wait(5000));
     }
     // Joins the chunks received so far, waiting until `text` has arrived.
     QString text(const QString& expected)
@@ -91,7 +52,7 @@ TEST(TelnetSocket, ConnectsSendsUnchangedAndReportsStates)
     EXPECT_EQ(c.socket.remotePort(), c.node.port());
     EXPECT_EQ(c.socket.sendData("G0ABC\r\n"), 0);
     EXPECT_EQ(c.socket.sendData("bye\r\n"), 0);
-    EXPECT_EQ(c.node.received(12), QByteArray("G0ABC\r\nbye\r\n"));
+    EXPECT_EQ(c.node.received("G0ABC\r\nbye\r\n"), QByteArray("G0ABC\r\nbye\r\n"));
 
     c.socket.close();
     EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
@@ -141,7 +102,8 @@ TEST(TelnetSocket, RefusesAndStripsOptionNegotiationEvenWhenSplit)
     QTest::qWait(50);
     c.node.send(QByteArray("\xfb\x01: \xff\xfa\x18\x01\xff\xf0\xff\xf1x\xff\xffy", 16));
     EXPECT_EQ(c.text(QString::fromLatin1("login: x\xffy")), QString::fromLatin1("login: x\xffy"));
-    EXPECT_EQ(c.node.received(6), QByteArray("\xff\xfc\x18\xff\xfe\x01", 6));
+    const QByteArray refusals("\xff\xfc\x18\xff\xfe\x01", 6);
+    EXPECT_EQ(c.node.received(refusals), refusals);
 }
 
 TEST(TelnetSocket, DecodesUtf8CutByTheNetworkAndFallsBackToLatin1)
