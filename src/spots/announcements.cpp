@@ -1,0 +1,46 @@
+#include "announcements.h"
+
+#include "shell/error_log.h"
+#include "shell/utc_clock.h"
+#include "spots/database.h"
+
+namespace zenthra {
+
+Announcements::Announcements(Database& db, const Clock& clock, ErrorLog& log)
+    : m_db(db), m_clock(clock), m_log(log)
+{
+}
+
+QString Announcements::cleaned(QString text)
+{
+    text.remove(QChar(7));
+    text.remove(QStringLiteral("..."));
+    for (char16_t c : {u'\t', u'\n', u'\r', u'"', u'\''}) {
+        text.remove(QChar(c));
+    }
+    text.replace(QStringLiteral("  "), QStringLiteral(" "));
+    if (text.size() > maxTextLength) {
+        // Never split a surrogate pair: half a character is not text the database can store.
+        const qsizetype cut =
+            text.at(maxTextLength - 1).isHighSurrogate() ? maxTextLength - 1 : maxTextLength;
+        text.truncate(cut);
+    }
+    return text;
+}
+
+void Announcements::ANNOUNCE_TO_DB(QString& text)
+{
+    text = cleaned(std::move(text));
+    SqlFailure why;
+    if (!m_db.exec(Store::Spots, m_db.sql(Statement::InsertAnnounce),
+                   {text, Database::dateValue(GET_UTC_NOW(m_clock))}, nullptr, &why)) {
+        m_log.WRITE_ERROR_LOG(why.number, QStringLiteral("ANNOUNCE_TO_DB(") + text + QLatin1Char(')'));
+    }
+}
+
+void Announcements::CREATE_ANNOUNCE_TABLE()
+{
+    m_db.exec(Store::Spots, m_db.SET_SQL(4));
+}
+
+} // namespace zenthra

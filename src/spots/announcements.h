@@ -1,0 +1,38 @@
+#pragma once
+// Announcements and bulletins of the DX cluster, appended to tblAnnounce while "Log announce to
+// Db" is ticked.
+
+#include <QString>
+
+namespace zenthra {
+
+class Clock;
+class Database;
+class ErrorLog;
+
+class Announcements
+{
+public:
+    static constexpr qsizetype maxTextLength = 255;
+
+    Announcements(Database& db, const Clock& clock, ErrorLog& log);
+
+    // Cleans `text` in place (the caller shows the cleaned text) and appends it with the UTC
+    // time. A failure logs "ANNOUNCE_TO_DB(cleaned text)"; the announcement is not stored.
+    void ANNOUNCE_TO_DB(QString& text);
+
+    // Creates tblAnnounce when it is missing, errors ignored (the "Log announce to Db" item runs
+    // this on every click, before it flips its check mark).
+    void CREATE_ANNOUNCE_TABLE();
+
+    // The cleaning on its own: bells, "...", TAB, LF, CR, double quotes and apostrophes removed,
+    // each pair of blanks made one (a single pass), then cut to 255 characters.
+    static QString cleaned(QString text);
+
+private:
+    Database& m_db;
+    const Clock& m_clock;
+    ErrorLog& m_log;
+};
+
+} // namespace zenthra

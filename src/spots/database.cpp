@@ -1,0 +1,369 @@
+#include "database.h"
+
+#include "platform/data_folder.h"
+#include "propagation/prop_keywords.h"
+#include "shell/error_log.h"
+#include "spots/database_settings.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace zenthra {
+
+Q_LOGGING_CATEGORY(lcDatabase, "zenthra.database")
+
+namespace {
+
+constexpr int serverConnectTimeoutSeconds = 3;
+constexpr int serverStatementTimeoutMs = 5000;
+
+// The server field holds a host, optionally followed by ":port".
+void splitHost(const QString& server, QString& host, int& port)
+{
+    host = server;
+    port = -1;
+    const qsizetype colon = server.lastIndexOf(u':');
+    if (colon > 0 && server.count(u':') == 1) {
+        bool ok = false;
+        const int p = server.mid(colon + 1).toInt(&ok);
+        if (ok && p > 0 && p < 65536) {
+            host = server.left(colon);
+            port = p;
+        }
+    }
+}
+
+bool isConnectionFailure(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return error.type() == QSqlError::ConnectionError || code.startsWith(QLatin1String("08")) ||
+           code.startsWith(QLatin1String("57P"));
+}
+
+} // namespace
+
+Database::Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log,
+                   PropKeywords& keywords, QObject* parent)
+    : QObject(parent), m_settings(settings), m_folder(folder), m_log(log), m_keywords(keywords)
+{
+}
+
+Database::~Database()
+{
+    if (!m_spotsName.isEmpty()) {
+        CLOSE_DATABASES();
+    }
+}
+
+QString Database::connectionName(Store store) const
+{
+    return QStringLiteral("zenthra.%1.%2.%3")
+        .arg(reinterpret_cast<quintptr>(this), 0, 16)
+        .arg(m_generation)
+        .arg(store == Store::Spots ? QLatin1String("spots") : QLatin1String("callloc"));
+}
+
+SqlFailure Database::failureOf(const QSqlError& error)
+{
+    SqlFailure f;
+    f.number = isConnectionFailure(error) ? errProviderFailure : errCommandFailed;
+    f.text = error.text().simplified();
+    return f;
+}
+
+bool Database::run(QSqlDatabase db, const QString& sql, SqlFailure* why)
+{
+    QSqlQuery q(db);
+    if (q.exec(sql)) {
+        return true;
+    }
+    if (why) {
+        *why = failureOf(q.lastError());
+    }
+    return false;
+}
+
+bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* why)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(file);
+    SqlFailure f;
+    bool ok = db.open();
+    if (!ok) {
+        f = {errProviderFailure, db.lastError().text().simplified()};
+    } else {
+        // WAL with synchronous=NORMAL: a crash of the program loses no committed row and each
+        // write is one append. The first statement also proves that the file is a database.
+        ok = run(db, QStringLiteral("PRAGMA journal_mode=WAL"), &f) &&
+             run(db, QStringLiteral("PRAGMA synchronous=NORMAL"), &f);
+        if (!ok) {
+            f.number = errProviderFailure;
+        }
+    }
+    if (!ok && why) {
+        why->number = f.number;
+        why->text = QFileInfo(file).fileName() + QStringLiteral(": ") + f.text;
+    }
+    return ok;
+}
+
+bool Database::openServer(const QString& name, SqlFailure* why)
+{
+    QString host;
+    int port = -1;
+    splitHost(m_settings.strSqlServer, host, port);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+    db.setHostName(host);
+    if (port > 0) {
+        db.setPort(port);
+    }
+    db.setDatabaseName(m_settings.strSqlDatabase);
+    db.setUserName(m_settings.strSqlUser);
+    db.setPassword(m_settings.strSqlPassword);
+    db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(serverConnectTimeoutSeconds));
+    m_lastServerAttempt.start();
+    if (!db.open()) {
+        if (why) {
+            *why = {errProviderFailure, QStringLiteral("server %1, database %2: %3")
+                                            .arg(m_settings.strSqlServer, m_settings.strSqlDatabase,
+                                                 db.lastError().text().simplified())};
+        }
+        return false;
+    }
+    if (!run(db, QStringLiteral("SET statement_timeout = %1").arg(serverStatementTimeoutMs), why)) {
+        return false;
+    }
+    if (!m_serverSchema.isEmpty()) {
+        static const QRegularExpression plainName(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
+        if (!plainName.match(m_serverSchema).hasMatch()) {
+            if (why) {
+                *why = {errCommandFailed, QStringLiteral("schema name refused: ") + m_serverSchema};
+            }
+            return false;
+        }
+        if (!run(db, QStringLiteral("SET search_path TO ") + m_serverSchema, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Database::OPEN_DATABASES(const QString& kind)
+{
+    if (!m_spotsName.isEmpty()) {
+        CLOSE_DATABASES();
+    }
+    m_dialect = dialectOfKind(kind);
+    ++m_generation;
+    m_spotsName = connectionName(Store::Spots);
+    SqlFailure why;
+    bool ok = false;
+    if (m_dialect == SqlDialect::Postgres) {
+        m_callLocName = m_spotsName;
+        ok = openServer(m_spotsName, &why);
+    } else {
+        m_callLocName = connectionName(Store::CallLoc);
+        ok = openSqlite(m_callLocName, m_folder.file(QLatin1String(callLocFileName)), &why) &&
+             openSqlite(m_spotsName, m_folder.file(QLatin1String(spotsFileName)), &why);
+    }
+    if (ok) {
+        m_open = true;
+        ok = UPGRADE_DB_SCHEMA(&why);
+    }
+    if (!ok) {
+        m_log.WRITE_ERROR_LOG(why.number,
+                              QStringLiteral("OPEN_DATABASES(") + kind + QStringLiteral("): ") + why.text);
+        CLOSE_DATABASES();
+        Q_EMIT databasesOpened(false);
+        return;
+    }
+    m_keywords.POPULATE_PROPAGATION_ARRAYS(*this);
+    qCInfo(lcDatabase) << "databases open, kind" << kindLetter(m_dialect);
+    Q_EMIT databasesOpened(true);
+}
+
+void Database::CLOSE_DATABASES()
+{
+    const bool wasOpen = m_open;
+    m_open = false;
+    for (const QString& name : {m_callLocName, m_spotsName}) {
+        if (name.isEmpty() || !QSqlDatabase::contains(name)) {
+            continue;
+        }
+        {
+            QSqlDatabase db = QSqlDatabase::database(name, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    m_callLocName.clear();
+    m_spotsName.clear();
+    if (wasOpen) {
+        Q_EMIT databasesClosed();
+    }
+}
+
+void Database::REOPEN_DATABASES()
+{
+    const bool server = dialectOfKind(m_settings.strDbType) == SqlDialect::Postgres;
+    const bool tooSoon = server && m_lastServerAttempt.isValid() &&
+                         m_lastServerAttempt.elapsed() < qint64(m_retryInterval.count());
+    if (!tooSoon) {
+        CLOSE_DATABASES();
+        OPEN_DATABASES(m_settings.strDbType);
+    }
+    m_log.WRITE_ERROR_LOG(m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
+}
+
+bool Database::tableExists(Store store, const QString& table)
+{
+    QSqlQuery q;
+    return exec(store, sql(Statement::TableExists), {table}, &q) && q.next() && q.value(0).toInt() > 0;
+}
+
+bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
+{
+    if (!m_open) {
+        if (why) {
+            *why = {errProviderFailure, QStringLiteral("database closed")};
+        }
+        return false;
+    }
+    const QSqlDatabase callLoc = connection(Store::CallLoc);
+    const QSqlDatabase spots = connection(Store::Spots);
+    // Columns that older databases lack are added before anything relies on them.
+    const auto addWhenMissing = [&](const char* table, const char* column, Statement add) {
+        QSqlQuery probe(spots);
+        if (!probe.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(QLatin1String(table)))) {
+            return true; // no such table yet: it is created whole below
+        }
+        if (probe.record().indexOf(QLatin1String(column)) >= 0) {
+            return true;
+        }
+        probe.finish();
+        return run(spots, sql(add), why);
+    };
+    if (!addWhenMissing("tblAllSpots", "Spot_Mode", Statement::AddSpotMode) ||
+        !addWhenMissing("tblSPOT", "Qrb_To_Midpoint", Statement::AddQrbToMidpoint)) {
+        return false;
+    }
+    for (Statement s : {Statement::CreateDxStation, Statement::IndexDxStation}) {
+        if (!run(callLoc, sql(s), why)) {
+            return false;
+        }
+    }
+    const QStringList spotTables = {
+        sql(Statement::CreateSpot),
+        sql(Statement::CreateAllSpots),
+        SET_SQL(4),
+        SET_SQL(5),
+        sql(Statement::CreateTelnetClx),
+        sql(Statement::CreateTelnetWwc),
+        sql(Statement::CreateTelnetBbs),
+        sql(Statement::IndexSpotDate),
+        sql(Statement::IndexAllSpotsDate),
+    };
+    for (const QString& statement : spotTables) {
+        if (!run(spots, statement, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void Database::SQL_RECOVERY()
+{
+    exec(Store::Spots, sql(Statement::DeleteSelfSpots));
+}
+
+QString Database::SET_SQL(int number, const QString& arg4, const QString& arg5, const QString& arg6) const
+{
+    return zenthra::SET_SQL(QString::number(number) + kindLetter(m_dialect), arg4, arg5, arg6);
+}
+
+QSqlDatabase Database::connection(Store store) const
+{
+    const QString& name = store == Store::Spots ? m_spotsName : m_callLocName;
+    if (!m_open || name.isEmpty()) {
+        return {};
+    }
+    return QSqlDatabase::database(name, false);
+}
+
+QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* why)
+{
+    if (!m_open) {
+        if (why) {
+            *why = {errProviderFailure, QStringLiteral("database closed")};
+        }
+        return QSqlQuery();
+    }
+    QSqlQuery q(connection(store));
+    q.setForwardOnly(true);
+    if (!q.prepare(statement) && why) {
+        *why = failureOf(q.lastError());
+    }
+    return q;
+}
+
+bool Database::exec(Store store, const QString& statement, const QVariantList& values, QSqlQuery* result,
+                    SqlFailure* why)
+{
+    if (!m_open) {
+        if (why) {
+            *why = {errProviderFailure, QStringLiteral("database closed")};
+        }
+        return false;
+    }
+    QSqlQuery q(connection(store));
+    q.setForwardOnly(true);
+    bool ok = false;
+    if (values.isEmpty()) {
+        // Run unprepared: the server cannot prepare table definitions.
+        ok = q.exec(statement);
+    } else {
+        ok = q.prepare(statement);
+        for (const QVariant& v : values) {
+            q.addBindValue(v);
+        }
+        ok = ok && q.exec();
+    }
+    if (!ok) {
+        if (why) {
+            *why = failureOf(q.lastError());
+        }
+        return false;
+    }
+    if (result) {
+        *result = std::move(q);
+    }
+    return true;
+}
+
+QVariant Database::dateValue(const QDateTime& utc)
+{
+    if (!utc.isValid()) {
+        return QVariant(QMetaType::fromType<QString>());
+    }
+    return utc.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QDateTime Database::readDate(const QVariant& stored)
+{
+    if (stored.isNull()) {
+        return {};
+    }
+    if (stored.metaType() == QMetaType::fromType<QDateTime>()) {
+        // The server's timestamp carries no zone; its fields are UTC.
+        const QDateTime d = stored.toDateTime();
+        return QDateTime(d.date(), d.time(), Qt::UTC);
+    }
+    QDateTime d = QDateTime::fromString(stored.toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    d.setTimeSpec(Qt::UTC);
+    return d;
+}
+
+} // namespace zenthra

@@ -1,0 +1,134 @@
+#pragma once
+// The database layer: the two connections (call/locator and spots), opening, closing and
+// reopening them, creating and upgrading the schema, and running statements with bound values.
+//
+// Kind "a": the SQLite files spots.sqlite and call_loc.sqlite in the data folder (WAL journal,
+// synchronous=NORMAL). Kind "s": one PostgreSQL database that serves as both connections; host
+// (optionally host:port), database, user and password come from DatabaseSettings, with short
+// connect and statement time-outs so that a dead server cannot hold the window for long.
+//
+// Dates are stored in UTC, whole seconds: ISO text in SQLite, timestamp(0) in PostgreSQL. Bind
+// them with dateValue() and read them back with readDate().
+
+#include "spots/query_catalogue.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <chrono>
+
+namespace zenthra {
+
+class DataFolder;
+class ErrorLog;
+class PropKeywords;
+struct DatabaseSettings;
+
+// Which of the two connections a statement runs on. With the server both are the same.
+enum class Store
+{
+    CallLoc, // tblDxStation
+    Spots,   // every other table
+};
+
+// Why a statement failed: the number for the error log and the driver's own words.
+struct SqlFailure
+{
+    double number = 0;
+    QString text;
+};
+
+class Database : public QObject
+{
+    Q_OBJECT
+public:
+    // The error numbers this layer logs: a connection that cannot be made or was lost, and a
+    // statement that the database refused.
+    static constexpr double errProviderFailure = -2147467259.0; // 0x80004005
+    static constexpr double errCommandFailed = -2147217900.0;   // 0x80040E14
+
+    static constexpr const char* spotsFileName = "spots.sqlite";
+    static constexpr const char* callLocFileName = "call_loc.sqlite";
+
+    Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log, PropKeywords& keywords,
+             QObject* parent = nullptr);
+    ~Database() override;
+
+    // Opens both connections for the kind ("a" or "s", any case), creates every missing table and
+    // index, adds the columns older databases lack, and loads the keyword list. Any failure logs
+    // one line "OPEN_DATABASES(kind): reason" and leaves the layer closed.
+    void OPEN_DATABASES(const QString& kind);
+    void CLOSE_DATABASES();
+    // Closes and reopens with the current kind; always logs "SQL_RECOVERY()" with the number of
+    // the failure, 0 when none. With the server it reconnects at most once per retry interval.
+    void REOPEN_DATABASES();
+    // Creates missing tables and indexes and adds the two columns that older databases lack.
+    // Runs as part of OPEN_DATABASES; returns false (with `why`) when a statement fails.
+    bool UPGRADE_DB_SCHEMA(SqlFailure* why = nullptr);
+    // Deletes the tblSPOT rows whose spotter and DX call are the same; failures are ignored.
+    void SQL_RECOVERY();
+
+    bool isOpen() const { return m_open; }
+    // The dialect of the open connections (of the kind last opened).
+    SqlDialect dialect() const { return m_dialect; }
+    // The catalogue statement `number` in the dialect of the open connections.
+    QString SET_SQL(int number, const QString& arg4 = {}, const QString& arg5 = {},
+                    const QString& arg6 = {}) const;
+    QString sql(Statement statement) const { return dialectSql(statement, m_dialect); }
+
+    // Prepares `sql` on the store's connection, binds `values` in order (positional placeholders)
+    // and runs it. On success `result`, when given, holds the rows. On failure `why` says why; a
+    // closed layer fails every statement with errProviderFailure.
+    bool exec(Store store, const QString& sql, const QVariantList& values = {}, QSqlQuery* result = nullptr,
+              SqlFailure* why = nullptr);
+    // A query prepared on the store's connection, for callers that bind by name or run a
+    // statement many times; an invalid query when the layer is closed.
+    QSqlQuery prepare(Store store, const QString& sql, SqlFailure* why = nullptr);
+    // The connection itself, for transactions (transaction(), commit(), rollback()).
+    QSqlDatabase connection(Store store) const;
+    bool tableExists(Store store, const QString& table);
+
+    // Dates as the two dialects store them (UTC, whole seconds) and back.
+    static QVariant dateValue(const QDateTime& utc);
+    static QDateTime readDate(const QVariant& stored);
+    // The failure a query reports, as this layer numbers it.
+    static SqlFailure failureOf(const QSqlError& error);
+
+    // The least time between two reconnection attempts to the server (default one minute).
+    void setServerRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }
+    // Runs every server session in `schema` (a plain lower-case name) instead of the user's
+    // default schema: for side-by-side installations on one server, and for tests.
+    void setServerSchema(const QString& schema) { m_serverSchema = schema; }
+
+Q_SIGNALS:
+    // After every opening attempt, with its outcome.
+    void databasesOpened(bool ok);
+    void databasesClosed();
+
+private:
+    bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
+    bool openServer(const QString& name, SqlFailure* why);
+    bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
+    QString connectionName(Store store) const;
+
+    DatabaseSettings& m_settings;
+    const DataFolder& m_folder;
+    ErrorLog& m_log;
+    PropKeywords& m_keywords;
+
+    bool m_open = false;
+    SqlDialect m_dialect = SqlDialect::Sqlite;
+    QString m_spotsName;   // connection names while open
+    QString m_callLocName; // equal to m_spotsName with the server
+    quint64 m_generation = 0;
+    QString m_serverSchema;
+    std::chrono::milliseconds m_retryInterval{std::chrono::minutes(1)};
+    QElapsedTimer m_lastServerAttempt;
+};
+
+} // namespace zenthra
