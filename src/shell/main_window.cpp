@@ -1,11 +1,604 @@
-#include "main_window.h"
+#include "shell/main_window.h"
+
+#include "platform/legacy_value.h"
+#include "shell/application.h"
+#include "shell/menu_table.h"
+#include "shell/text_view.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cmath>
 
 namespace zenthra {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+namespace {
+
+constexpr float twipsPerInch = 1440;
+
+QString indexed(const char* name, int index)
 {
+    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
+}
+
+QLabel* label(const QString& name, const QString& text)
+{
+    auto* l = new QLabel(text);
+    l->setObjectName(name);
+    return l;
+}
+
+QLabel* commandLabel(int index, const QString& text)
+{
+    QLabel* l = label(indexed("lblSpot", index), text);
+    QFont font(QStringLiteral("Terminal"));
+    font.setStyleHint(QFont::TypeWriter);
+    l->setFont(font);
+    return l;
+}
+
+QComboBox* commandCombo(const QString& name)
+{
+    auto* box = new QComboBox;
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return box;
+}
+
+QPushButton* button(const QString& name, const QString& text, const QString& tip = {})
+{
+    auto* b = new QPushButton(text);
+    b->setObjectName(name);
+    if (!tip.isEmpty()) {
+        b->setToolTip(tip);
+    }
+    return b;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent), m_app(app)
+{
+    setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zenthra"));
-    resize(900, 600);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 4);
+    // The stored geometry rules, as on the original form: a small window clips its controls
+    // rather than refusing the size.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    layout->addWidget(buildTabs(), 1);
+    layout->addWidget(buildPanel());
+    central->setMinimumSize(1, 1);
+    setCentralWidget(central);
+    buildMenus();
+
+    resize(toPixels(Application::restoredWidth, true), toPixels(Application::restoredHeight, false));
+
+    OptionsModel& options = m_app.options();
+    connect(&options, &OptionsModel::homeLocatorChanged, this, [this](const QString& text) {
+        if (m_txtHomeLoc->text() != text) {
+            m_txtHomeLoc->setText(text);
+        }
+    });
+    connect(&m_app, &Application::utcTimeChanged, m_lblUtcTime, &QLabel::setText);
+    connect(m_tabSporadic, &QTabWidget::currentChanged, this, &MainWindow::TAB_EVENTS);
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::buildTabs()
+{
+    TextWindows& windows = m_app.textWindows();
+    m_tabSporadic = new QTabWidget;
+    m_tabSporadic->setObjectName(QStringLiteral("tabSporadic"));
+    m_tabSporadic->setToolTip(QStringLiteral("Zenthra spots from the DX Cluster"));
+    m_tabSporadic->setFont(QFont(QStringLiteral("Arial")));
+
+    m_TBCluster = makeTextView(QStringLiteral("TBCluster"));
+    bindTextView(windows.TBCluster, m_TBCluster);
+    for (int i = 0; i < 5; ++i) {
+        m_txtDataRetrieval[i] = makeTextView(indexed("txtDataRetrieval", i));
+        bindTextView(windows.txtDataRetrieval[i], m_txtDataRetrieval[i]);
+    }
+    // The WWC tab's upper pane mirrors the DXC window while the split view is on; it keeps still
+    // while "Disable window auto Scroll" is ticked.
+    m_txtDataRetrieval[5] = makeTextView(indexed("txtDataRetrieval", 5));
+    bindTextView(
+        windows.TBCluster, m_txtDataRetrieval[5], [this] { return m_splitOn; },
+        [this](Caret) { return m_app.options().blnNoAutoScroll ? Caret::Keep : Caret::LastLineStart; });
+
+    // 0 DXC
+    auto* dxc = new QWidget;
+    auto* dxcLayout = new QVBoxLayout(dxc);
+    dxcLayout->addWidget(m_TBCluster, 1);
+    auto* dxcLine = new QHBoxLayout;
+    m_txtDxCommand = commandCombo(QStringLiteral("txtDxCommand"));
+    dxcLine->addWidget(commandLabel(1, QStringLiteral("DXC COMMANDS:")));
+    dxcLine->addWidget(m_txtDxCommand, 1);
+    dxcLayout->addLayout(dxcLine);
+    m_tabSporadic->addTab(dxc, QStringLiteral("DXC"));
+
+    // 1 MUF SPOTS, 2 VHF+ SPOTS
+    m_tabSporadic->addTab(m_txtDataRetrieval[0], QStringLiteral("MUF SPOTS"));
+    m_tabSporadic->addTab(m_txtDataRetrieval[1], QStringLiteral("VHF+ SPOTS"));
+
+    // 3 WWC
+    auto* wwc = new QWidget;
+    auto* wwcLayout = new QVBoxLayout(wwc);
+    m_cmdWwcPageSplitter = new QSplitter(Qt::Vertical);
+    m_cmdWwcPageSplitter->setObjectName(QStringLiteral("cmdWwcPageSplitter"));
+    m_cmdWwcPageSplitter->setChildrenCollapsible(false);
+    m_cmdWwcPageSplitter->addWidget(m_txtDataRetrieval[5]);
+    m_cmdWwcPageSplitter->addWidget(m_txtDataRetrieval[2]);
+    m_cmdWwcPageSplitter->setStretchFactor(0, 1);
+    m_cmdWwcPageSplitter->setStretchFactor(1, 2);
+    m_txtDataRetrieval[5]->hide();
+    wwcLayout->addWidget(m_cmdWwcPageSplitter, 1);
+    auto* wwcLine = new QHBoxLayout;
+    m_txtWwcCommand = commandCombo(QStringLiteral("txtWwcCommand"));
+    auto* toDxc = new QCheckBox(QStringLiteral("DXC ?:"));
+    toDxc->setObjectName(QStringLiteral("chkWWCtoDXC"));
+    wwcLine->addWidget(commandLabel(0, QStringLiteral("WWC COMMANDS:")));
+    wwcLine->addWidget(m_txtWwcCommand, 1);
+    wwcLine->addWidget(toDxc);
+    wwcLayout->addLayout(wwcLine);
+    m_tabSporadic->addTab(wwc, QStringLiteral("WWC"));
+
+    // 4 ANALYSIS
+    auto* analysis = new QWidget;
+    auto* analysisLayout = new QVBoxLayout(analysis);
+    analysisLayout->addWidget(m_txtDataRetrieval[3], 1);
+    auto* container = new QFrame;
+    container->setObjectName(QStringLiteral("fmeAnalysisContainer"));
+    auto* grid = new QGridLayout(container);
+    const char* fieldLabels[] = {"No of Records? (5 to 9999)", "Date", "Time Start", "Time Finish",
+                                 "Search Callsign"};
+    // txtAnalysis index shown beside each label above.
+    const int fieldFor[] = {3, 0, 1, 2, 4};
+    const QString dateTip = QStringLiteral("Use dd/mm/yy format in uk or mm/dd/yy format in eu etc");
+    for (int i = 0; i < 5; ++i) {
+        grid->addWidget(label(indexed("lblNoOfRecs", i), QString::fromLatin1(fieldLabels[i])), 0, i);
+        auto* field = new QLineEdit;
+        field->setObjectName(indexed("txtAnalysis", fieldFor[i]));
+        grid->addWidget(field, 1, i);
+        switch (fieldFor[i]) {
+        case 0:
+        case 4:
+            field->setToolTip(dateTip);
+            break;
+        case 1:
+            field->setToolTip(QStringLiteral("Time format = hh:mm ie 03:22"));
+            break;
+        case 2:
+            field->setToolTip(QStringLiteral("Time format = hh:mm ie 22:54"));
+            break;
+        case 3:
+            field->setText(QStringLiteral("150"));
+            break;
+        default:
+            break;
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        auto* box = new QComboBox;
+        box->setObjectName(indexed("cboAnalysisMode", i));
+        grid->addWidget(box, 2, i);
+    }
+    auto* descending = new QRadioButton(QStringLiteral("Descending"));
+    descending->setObjectName(indexed("optSortMode", 0));
+    auto* ascending = new QRadioButton(QStringLiteral("Ascending"));
+    ascending->setObjectName(indexed("optSortMode", 1));
+    auto* sortModes = new QWidget;
+    auto* sortModeLayout = new QHBoxLayout(sortModes);
+    sortModeLayout->setContentsMargins(0, 0, 0, 0);
+    sortModeLayout->addWidget(ascending);
+    sortModeLayout->addWidget(descending);
+    grid->addWidget(sortModes, 2, 2, 1, 3);
+    auto* sortBy = new QWidget;
+    auto* sortByLayout = new QHBoxLayout(sortBy);
+    sortByLayout->setContentsMargins(0, 0, 0, 0);
+    const char* sortCaptions[] = {"Order By MUF", "Order By FOT", "Order By Time"};
+    for (int i = 0; i < 3; ++i) {
+        auto* option = new QRadioButton(QString::fromLatin1(sortCaptions[i]));
+        option->setObjectName(indexed("optSortMuf", i));
+        sortByLayout->addWidget(option);
+    }
+    auto* allDates = new QCheckBox(QStringLiteral("All Dates"));
+    allDates->setObjectName(QStringLiteral("chkAllDates"));
+    sortByLayout->addWidget(allDates);
+    grid->addWidget(sortBy, 3, 0, 1, 5);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button(QStringLiteral("cmdAnalysis"), QStringLiteral("Get Data"),
+                              QStringLiteral("Get the raw data")));
+    buttons->addWidget(button(QStringLiteral("cmdAnnounce"), QStringLiteral("Announcements")));
+    buttons->addWidget(button(QStringLiteral("cmdAnnWWv"), QStringLiteral("wwv / wcy")));
+    buttons->addWidget(button(QStringLiteral("cmdSaveAnalysis"), QStringLiteral("Save as file")));
+    grid->addLayout(buttons, 4, 0, 1, 5);
+    analysisLayout->addWidget(container);
+    m_tabSporadic->addTab(analysis, QStringLiteral("ANALYSIS"));
+
+    // 5 MUF MAP
+    auto* map = new QWidget;
+    auto* mapLayout = new QGridLayout(map);
+    auto* frame = new QFrame;
+    frame->setObjectName(QStringLiteral("fmeMufMap"));
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto* picture = new QLabel(frame);
+    picture->setObjectName(QStringLiteral("picMufMap"));
+    auto* redraw = new QLabel(QStringLiteral("LOADING MUF MAP, PLEASE BE PATIENT..."), frame);
+    redraw->setObjectName(QStringLiteral("lblMapRedraw"));
+    auto* vertical = new QScrollBar(Qt::Vertical);
+    vertical->setObjectName(QStringLiteral("scrVert"));
+    auto* horizontal = new QScrollBar(Qt::Horizontal);
+    horizontal->setObjectName(QStringLiteral("scrHoriz"));
+    mapLayout->addWidget(frame, 0, 0);
+    mapLayout->addWidget(vertical, 0, 1);
+    mapLayout->addWidget(horizontal, 1, 0);
+    m_tabSporadic->addTab(map, QStringLiteral("MUF MAP"));
+
+    // 6 BBS
+    auto* bbs = new QWidget;
+    auto* bbsLayout = new QVBoxLayout(bbs);
+    bbsLayout->addWidget(m_txtDataRetrieval[4], 1);
+    auto* bbsLine = new QHBoxLayout;
+    m_txtBbsCommand = new QLineEdit;
+    m_txtBbsCommand->setObjectName(QStringLiteral("txtBbsCommand"));
+    bbsLine->addWidget(commandLabel(2, QStringLiteral("BBS COMMANDS:")));
+    bbsLine->addWidget(m_txtBbsCommand, 1);
+    bbsLayout->addLayout(bbsLine);
+    m_tabSporadic->addTab(bbs, QStringLiteral("BBS"));
+
+    return m_tabSporadic;
+}
+
+QWidget* MainWindow::buildPanel()
+{
+    auto* panel = new QWidget;
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+
+    auto* main = new QFrame;
+    main->setObjectName(QStringLiteral("fmeMainForm"));
+    auto* mainLayout = new QHBoxLayout(main);
+    mainLayout->addWidget(label(indexed("Label2", 0), QStringLiteral("Home Locator")));
+    m_txtHomeLoc = new QLineEdit;
+    m_txtHomeLoc->setObjectName(QStringLiteral("txtHomeLoc"));
+    m_txtHomeLoc->setToolTip(QStringLiteral("Enter your home locator like IO90IR"));
+    m_txtHomeLoc->setMaximumWidth(100);
+    connect(m_txtHomeLoc, &QLineEdit::textChanged, this, &MainWindow::txtHomeLoc_Change);
+    mainLayout->addWidget(m_txtHomeLoc);
+    m_lblUtcTime = label(QStringLiteral("lblUtcTime"), QStringLiteral("00:22:33z"));
+    m_lblUtcTime->setToolTip(QStringLiteral("Current Time"));
+    mainLayout->addWidget(m_lblUtcTime);
+    mainLayout->addSpacing(12);
+    mainLayout->addWidget(label(indexed("Label2", 3), QStringLiteral("DX DATABASE")));
+    mainLayout->addWidget(label(indexed("Label2", 1), QStringLiteral("Dx Call")));
+    auto* call = new QLineEdit;
+    call->setObjectName(QStringLiteral("txtdbCall"));
+    call->setMaximumWidth(100);
+    mainLayout->addWidget(call);
+    mainLayout->addWidget(label(indexed("Label2", 2), QStringLiteral("Dx Locator")));
+    auto* loc = new QLineEdit;
+    loc->setObjectName(QStringLiteral("txtdbLoc"));
+    loc->setMaximumWidth(80);
+    mainLayout->addWidget(loc);
+    mainLayout->addWidget(button(QStringLiteral("upDateDb"), QStringLiteral("&Update Dx")));
+    mainLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("DEBUG")));
+    row->addWidget(main);
+    row->addStretch(1);
+
+    auto* exitFrame = new QFrame;
+    exitFrame->setObjectName(QStringLiteral("fmeExit"));
+    auto* exitLayout = new QHBoxLayout(exitFrame);
+    QPushButton* exit = button(QStringLiteral("cmdExit"), QStringLiteral("E&xit"),
+                               QStringLiteral("Disconnect from the cluster and exit the program"));
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+    exitLayout->addWidget(exit);
+    exitLayout->addWidget(button(QStringLiteral("cmdClearWindows"), QStringLiteral("Clea&r")));
+    row->addWidget(exitFrame);
+    return panel;
+}
+
+void MainWindow::buildMenus()
+{
+    OptionsModel& options = m_app.options();
+    for (const MenuEntry& entry : menuTable()) {
+        QMenu* parent = m_menus.value(entry.parent);
+        switch (entry.kind) {
+        case MenuKind::Menu: {
+            QMenu* m = parent ? parent->addMenu(entry.caption) : menuBar()->addMenu(entry.caption);
+            m->setObjectName(entry.name);
+            m->menuAction()->setObjectName(entry.name);
+            m->menuAction()->setVisible(!entry.hiddenInDesign);
+            m_menus.insert(entry.name, m);
+            m_actions.insert(entry.name, m->menuAction());
+            break;
+        }
+        case MenuKind::Separator: {
+            QAction* a = parent->addSeparator();
+            a->setObjectName(entry.name);
+            m_actions.insert(entry.name, a);
+            break;
+        }
+        case MenuKind::Item: {
+            QAction* a = parent->addAction(entry.caption);
+            a->setObjectName(entry.name);
+            if (!entry.shortcut.isEmpty()) {
+                a->setShortcut(QKeySequence(entry.shortcut));
+            }
+            if (entry.check == CheckBehaviour::Toggle) {
+                a->setCheckable(true);
+                a->setChecked(options.checked(entry.name));
+            }
+            a->setVisible(!entry.hiddenInDesign);
+            const QString name = entry.name;
+            connect(a, &QAction::triggered, this, [this, name] { onMenuTriggered(name); });
+            m_actions.insert(entry.name, a);
+            break;
+        }
+        }
+    }
+
+    connect(&options, &OptionsModel::checkChanged, this, [this](const QString& item, bool on) {
+        if (QAction* a = m_actions.value(item); a && a->isCheckable()) {
+            a->setChecked(on);
+        }
+    });
+    connect(&options, &OptionsModel::spiderMenuVisibleChanged, this, [this](bool visible) {
+        m_menus.value(QStringLiteral("mnuSpider"))->menuAction()->setVisible(visible);
+    });
+
+    setMenuHandler(QStringLiteral("mnuFile(2)"), [this] { m_app.setStatus(m_app.SAVE_SETTINGS()); });
+    setMenuHandler(QStringLiteral("mnuFile(3)"), [this] { m_app.RESTORE_SCREEN(); });
+    setMenuHandler(QStringLiteral("mnuFile(4)"), [this] { close(); });
+    for (int i = 0; i < 7; ++i) {
+        setMenuHandler(indexed("mnuTab", i), [this, i] { m_tabSporadic->setCurrentIndex(i); });
+    }
+    setMenuHandler(QStringLiteral("mnuWindowBuffer"), [this] { mnuWindowBuffer_Click(); });
+    setMenuHandler(QStringLiteral("mnuWwc(7)"),
+                   [this] { setSplitView(m_app.options().toggle(QStringLiteral("mnuWwc(7)"))); });
+}
+
+QAction* MainWindow::menuItem(const QString& name) const
+{
+    return m_actions.value(name);
+}
+
+QMenu* MainWindow::menu(const QString& name) const
+{
+    return m_menus.value(name);
+}
+
+void MainWindow::setMenuHandler(const QString& name, std::function<void()> handler)
+{
+    m_handlers.insert(name, std::move(handler));
+}
+
+void MainWindow::onMenuTriggered(const QString& name)
+{
+    OptionsModel& options = m_app.options();
+    if (const auto it = m_handlers.constFind(name); it != m_handlers.constEnd()) {
+        (*it)();
+    } else if (const MenuEntry* entry = findMenuEntry(name);
+               entry && entry->check == CheckBehaviour::Toggle) {
+        options.toggle(name);
+    }
+    if (QAction* a = m_actions.value(name); a && a->isCheckable()) {
+        a->setChecked(options.checked(name));
+    }
+}
+
+void MainWindow::mnuWindowBuffer_Click()
+{
+    OptionsModel& options = m_app.options();
+    bool ok = false;
+    const QString answer = QInputDialog::getText(
+        this, QApplication::applicationName(), QString::fromLatin1(TextWindows::windowBufferPrompt),
+        QLineEdit::Normal, legacy::numberText(options.sngWindowBuffer), &ok);
+    if (!ok) {
+        return;
+    }
+    if (const auto value = TextWindows::windowBufferAnswer(answer)) {
+        options.sngWindowBuffer = *value;
+    }
+}
+
+void MainWindow::txtHomeLoc_Change()
+{
+    const QString upper = m_txtHomeLoc->text().toUpper();
+    if (upper != m_txtHomeLoc->text()) {
+        m_txtHomeLoc->setText(upper);
+    }
+    m_txtHomeLoc->setCursorPosition(static_cast<int>(m_txtHomeLoc->text().size()));
+    m_app.options().setHomeLocator(upper);
+}
+
+void MainWindow::TAB_EVENTS(int tab)
+{
+    switch (tab) {
+    case 0:
+        m_app.showHideMap(false);
+        m_txtDxCommand->setFocus();
+        break;
+    case 1:
+    case 2:
+        m_app.showHideMap(false);
+        break;
+    case 3:
+        m_app.showHideMap(false);
+        if (m_app.options().checked(QStringLiteral("mnuWwcPopupMessage"))) {
+            m_app.showWwcPopup();
+        }
+        m_txtWwcCommand->setFocus();
+        break;
+    case 4:
+        m_app.showHideMap(false);
+        m_app.populateAnalysisOptions();
+        break;
+    case 5:
+        m_app.sqlRecovery();
+        m_app.showHideMap(true);
+        break;
+    case 6:
+        m_app.showHideMap(false);
+        m_txtBbsCommand->setFocus();
+        break;
+    default:
+        break;
+    }
+}
+
+int MainWindow::toPixels(float twips, bool horizontal) const
+{
+    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
+    return static_cast<int>(std::lround(twips * dpi / twipsPerInch));
+}
+
+float MainWindow::toTwips(int pixels, bool horizontal) const
+{
+    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
+    return static_cast<float>(std::round(double(pixels) * twipsPerInch / dpi));
+}
+
+WindowGeometry MainWindow::geometryTwips() const
+{
+    const QRect outer = m_outerPending ? m_outer : frameGeometry();
+    return {toTwips(outer.height(), false), toTwips(outer.width(), true), toTwips(outer.y(), false),
+            toTwips(outer.x(), true)};
+}
+
+void MainWindow::setOuterGeometry(const QRect& outer)
+{
+    // The frame is known only once the window is shown: until then the outer geometry is kept
+    // and applied again when it shows.
+    if (!isVisible()) {
+        m_outer = outer;
+        m_outerPending = true;
+    }
+    const int frameWidth = frameGeometry().width() - width();
+    const int frameHeight = frameGeometry().height() - height();
+    // A size the window cannot take leaves it as it was.
+    const QSize inner(outer.width() - frameWidth, outer.height() - frameHeight);
+    if (inner.width() > 0 && inner.height() > 0 && inner != size()) {
+        resize(inner);
+    }
+    if (outer.topLeft() != frameGeometry().topLeft()) {
+        move(outer.topLeft());
+    }
+}
+
+void MainWindow::setHeightTwips(float twips)
+{
+    QRect outer = m_outerPending ? m_outer : frameGeometry();
+    outer.setHeight(toPixels(twips, false));
+    setOuterGeometry(outer);
+}
+
+void MainWindow::setWidthTwips(float twips)
+{
+    QRect outer = m_outerPending ? m_outer : frameGeometry();
+    outer.setWidth(toPixels(twips, true));
+    setOuterGeometry(outer);
+}
+
+void MainWindow::setTopTwips(float twips)
+{
+    QRect outer = m_outerPending ? m_outer : frameGeometry();
+    outer.moveTop(toPixels(twips, false));
+    setOuterGeometry(outer);
+}
+
+void MainWindow::setLeftTwips(float twips)
+{
+    QRect outer = m_outerPending ? m_outer : frameGeometry();
+    outer.moveLeft(toPixels(twips, true));
+    setOuterGeometry(outer);
+}
+
+void MainWindow::setNormalState()
+{
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+void MainWindow::showAndSettle()
+{
+    show();
+    QCoreApplication::processEvents();
+    if (m_outerPending) {
+        m_outerPending = false;
+        setOuterGeometry(m_outer);
+        QCoreApplication::processEvents();
+    }
+}
+
+QString MainWindow::caption() const
+{
+    return windowTitle();
+}
+
+void MainWindow::setCaption(const QString& text)
+{
+    setWindowTitle(text);
+}
+
+void MainWindow::applyFontSize(int points)
+{
+    if (points <= 0) {
+        return;
+    }
+    const auto apply = [points](QWidget* w) {
+        QFont font = w->font();
+        font.setPointSize(points);
+        w->setFont(font);
+    };
+    apply(m_TBCluster);
+    for (QPlainTextEdit* view : m_txtDataRetrieval) {
+        apply(view);
+    }
+}
+
+void MainWindow::setSplitView(bool on)
+{
+    QPlainTextEdit* pane = m_txtDataRetrieval[5];
+    if (on && !m_splitOn) {
+        m_splitOn = true;
+        resetTextView(m_app.textWindows().TBCluster, pane);
+        moveViewCaret(pane, Caret::LastLineStart);
+        pane->show();
+        // The panes take their share of the tab from its current size, never from an earlier split.
+        const int total = std::max(3, m_cmdWwcPageSplitter->height());
+        m_cmdWwcPageSplitter->setSizes({total / 3, total - total / 3});
+    } else if (!on && m_splitOn) {
+        m_splitOn = false;
+        pane->hide();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_app.ended()) {
+        m_app.CLOSE_ZENTHRA(0);
+    }
+    event->accept();
 }
 
 } // namespace zenthra

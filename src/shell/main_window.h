@@ -1,14 +1,92 @@
 #pragma once
+// frmMain: the program's one main window. Seven tabs of text windows with their command
+// lines, the home locator and clock panel, and the menu bar built from the menu table, whose
+// check marks show the options model.
 
+#include "shell/shell_view.h"
+
+#include <QHash>
 #include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
 
 namespace zenthra {
 
-class MainWindow : public QMainWindow
+class Application;
+
+class MainWindow : public QMainWindow, public ShellView
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(Application& app, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // A menu item, separator or (sub)menu by its name in the menu table ("mnuWwc(7)").
+    QAction* menuItem(const QString& name) const;
+    QMenu* menu(const QString& name) const;
+    // Sets what a click on the item does, in place of flipping its check mark; the subsystem
+    // that owns the item's action registers it. The item's check mark is then whatever the
+    // options model holds after the handler ran.
+    void setMenuHandler(const QString& name, std::function<void()> handler);
+
+    QTabWidget* tabSporadic() const { return m_tabSporadic; }
+    // What entering a tab does (the map shown only on its own tab, focus to the command line).
+    void TAB_EVENTS(int tab);
+
+    // ShellView
+    WindowGeometry geometryTwips() const override;
+    void setHeightTwips(float twips) override;
+    void setWidthTwips(float twips) override;
+    void setTopTwips(float twips) override;
+    void setLeftTwips(float twips) override;
+    void setNormalState() override;
+    void showAndSettle() override;
+    QString caption() const override;
+    void setCaption(const QString& text) override;
+    void applyFontSize(int points) override;
+    void setSplitView(bool on) override;
+    bool splitView() const { return m_splitOn; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QWidget* buildTabs();
+    QWidget* buildPanel();
+    void onMenuTriggered(const QString& name);
+    void mnuWindowBuffer_Click();
+    void txtHomeLoc_Change();
+    void setOuterGeometry(const QRect& outer);
+    int toPixels(float twips, bool horizontal) const;
+    float toTwips(int pixels, bool horizontal) const;
+
+    Application& m_app;
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QMenu*> m_menus;
+    QHash<QString, std::function<void()>> m_handlers;
+
+    QTabWidget* m_tabSporadic = nullptr;
+    QPlainTextEdit* m_TBCluster = nullptr;
+    QPlainTextEdit* m_txtDataRetrieval[6] = {};
+    QSplitter* m_cmdWwcPageSplitter = nullptr;
+    QComboBox* m_txtDxCommand = nullptr;
+    QComboBox* m_txtWwcCommand = nullptr;
+    QLineEdit* m_txtBbsCommand = nullptr;
+    QLineEdit* m_txtHomeLoc = nullptr;
+    QLabel* m_lblUtcTime = nullptr;
+    bool m_splitOn = false;
+    // The outer geometry set while the window was hidden, in pixels.
+    QRect m_outer;
+    bool m_outerPending = false;
 };
 
 } // namespace zenthra

@@ -1,0 +1,214 @@
+#include "shell/application.h"
+
+#include "shell/shell_view.h"
+#include "shell/utc_clock.h"
+
+#include <QCoreApplication>
+
+namespace zenthra {
+
+Application::Application(DataFolder folder, QObject* parent)
+    : QObject(parent), m_folder(std::move(folder)), m_errorLog(m_folder.path(), m_clock),
+      m_textWindows(m_options, [this] { return m_dtmUtcNow; }), m_keywords(m_errorLog),
+      m_database(m_options.database, m_folder, m_errorLog, m_keywords)
+{
+    m_dtmUtcNow = GET_UTC_NOW(m_clock);
+    m_tmrDxDateTime.setInterval(500);
+    connect(&m_tmrDxDateTime, &QTimer::timeout, this, &Application::tmrDxDateTime_Timer);
+    m_tmrDxDateTime.start();
+
+    m_tmrTarnLog.setInterval(2500);
+    connect(&m_tmrTarnLog, &QTimer::timeout, this, &Application::ddeSendQueue);
+    // The logging-program sender runs exactly while "DDE Link to Log?" is ticked.
+    connect(&m_options, &OptionsModel::checkChanged, this, [this](const QString& item, bool on) {
+        if (item == QLatin1String("mnuDDE(1)")) {
+            if (on) {
+                m_tmrTarnLog.start();
+            } else {
+                m_tmrTarnLog.stop();
+            }
+        }
+    });
+}
+
+Application::~Application() = default;
+
+QString Application::settingsPath() const
+{
+    return m_folder.file(QLatin1String(SettingsReader::fileName));
+}
+
+void Application::tmrDxDateTime_Timer()
+{
+    m_dtmUtcNow = GET_UTC_NOW(m_clock);
+    Q_EMIT utcTimeChanged(m_dtmUtcNow.toString(QStringLiteral("HH:mm:ss")) + u'z');
+}
+
+WindowGeometry Application::currentGeometry() const
+{
+    return m_view ? m_view->geometryTwips() : m_geometry;
+}
+
+void Application::applyGeometry(const WindowGeometry& g)
+{
+    if (!m_view) {
+        m_geometry = g;
+        return;
+    }
+    m_view->setHeightTwips(g.height);
+    m_view->setWidthTwips(g.width);
+    m_view->setTopTwips(g.top);
+    m_view->setLeftTwips(g.left);
+}
+
+void Application::OPEN_ZENTHRA()
+{
+    m_ended = false;
+    const SettingsReader settings(settingsPath());
+    settings.readDatabaseLines(m_options);
+
+    openDatabases();
+    frameMap();
+
+    WindowGeometry geometry = currentGeometry();
+    settings.readGeometryLines(geometry);
+    applyGeometry(geometry);
+    if (geometry.top < offScreenLimit || geometry.left < offScreenLimit) {
+        RESTORE_SCREEN();
+    }
+
+    settings.readOptionLines(m_options);
+    // The flag follows the restored check mark, so a ticked "Disable window auto Scroll" holds
+    // the windows still from the start.
+    m_options.blnNoAutoScroll = m_options.checked(QStringLiteral("mnuDxc(6)"));
+    if (m_options.checked(QStringLiteral("mnuDDE(1)"))) {
+        m_tmrTarnLog.start();
+    } else {
+        m_tmrTarnLog.stop();
+    }
+
+    if (m_view) {
+        m_view->showAndSettle();
+    }
+
+    loadSpiderMenus();
+    if (m_options.checked(QStringLiteral("mnuDxc(2)"))) {
+        connectDxcLink();
+    }
+    if (m_options.checked(QStringLiteral("mnuWwc(3)"))) {
+        connectWwcLink();
+    }
+    // The BBS link is never connected at start.
+
+    if (m_view) {
+        // The split is derived from the window's layout, so a restart never shrinks the panes.
+        m_view->setSplitView(m_options.checked(QStringLiteral("mnuWwc(7)")));
+        m_view->applyFontSize(m_options.intFontSize);
+    }
+    loadLinkWindows(m_options.intFontSize);
+    loadHistories();
+}
+
+void Application::CLOSE_ZENTHRA(int code)
+{
+    // Each step handles and logs its own failure, so every later step still runs and the
+    // settings are always saved.
+    unloadLinkWindows();
+    disconnectDxcLink();
+    closeDatabases();
+    SAVE_SETTINGS();
+    if (code != restartCode && !m_ended) {
+        m_ended = true;
+        m_tmrDxDateTime.stop();
+        m_tmrTarnLog.stop();
+        Q_EMIT endProgram();
+    }
+}
+
+void Application::restart()
+{
+    CLOSE_ZENTHRA(restartCode);
+    OPEN_ZENTHRA();
+}
+
+void Application::RESTORE_SCREEN()
+{
+    if (m_view) {
+        m_view->setNormalState();
+    }
+    applyGeometry({restoredHeight, restoredWidth, 0, 0});
+}
+
+QString Application::SAVE_SETTINGS()
+{
+    int errorNumber = 0;
+    if (!writeSettingsFile(settingsPath(), settingsLines(m_options, currentGeometry()), &errorNumber)) {
+        m_errorLog.WRITE_ERROR_LOG(errorNumber, QStringLiteral("SAVE_SETTINGS()"));
+        return QString::fromLatin1(settingsNotSaved);
+    }
+    saveHistories();
+    return QString::fromLatin1(settingsSaved);
+}
+
+void Application::setStatus(const QString& text)
+{
+    if (m_view) {
+        m_view->setCaption(text);
+    }
+}
+
+QString Application::status() const
+{
+    return m_view ? m_view->caption() : QString();
+}
+
+// --- Steps that the neighbouring subsystems fill in.
+
+void Application::openDatabases()
+{
+    m_database.OPEN_DATABASES(m_options.database.strDbType);
+}
+
+void Application::closeDatabases()
+{
+    m_database.CLOSE_DATABASES();
+}
+
+void Application::frameMap() {}
+
+void Application::loadSpiderMenus() {}
+
+void Application::connectDxcLink() {}
+
+void Application::connectWwcLink() {}
+
+void Application::disconnectDxcLink() {}
+
+void Application::loadLinkWindows(int fontSize)
+{
+    Q_UNUSED(fontSize);
+}
+
+void Application::unloadLinkWindows() {}
+
+void Application::loadHistories() {}
+
+void Application::saveHistories() {}
+
+void Application::showHideMap(bool show)
+{
+    Q_UNUSED(show);
+}
+
+void Application::populateAnalysisOptions() {}
+
+void Application::sqlRecovery()
+{
+    m_database.SQL_RECOVERY();
+}
+
+void Application::showWwcPopup() {}
+
+void Application::ddeSendQueue() {}
+
+} // namespace zenthra

@@ -1,0 +1,127 @@
+#pragma once
+// The application object: owns the program's state (options, error log, clock, text windows,
+// database layer, ...) and runs start-up, shut-down and restart. The subsystems reach each
+// other's state through it; there are no globals.
+
+#include "platform/clock.h"
+#include "platform/data_folder.h"
+#include "propagation/prop_keywords.h"
+#include "shell/error_log.h"
+#include "shell/options_model.h"
+#include "shell/settings_file.h"
+#include "shell/text_windows.h"
+#include "spots/database.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QTimer>
+
+namespace zenthra {
+
+class ShellView;
+
+class Application : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int restartCode = 99;
+    static constexpr const char* settingsSaved = "Zenthra - Settings saved to dat file.";
+    static constexpr const char* settingsNotSaved = "Zenthra - Error saving settings!!";
+    // Geometry of RESTORE_SCREEN, twips.
+    static constexpr float restoredWidth = 10110;
+    static constexpr float restoredHeight = 8055;
+    // A stored Top or Left below this lies off the screen.
+    static constexpr float offScreenLimit = -200;
+
+    explicit Application(DataFolder folder, QObject* parent = nullptr);
+    ~Application() override;
+
+    // The main window; start-up places and shows it. Without one, geometry is kept here.
+    void setView(ShellView* view) { m_view = view; }
+    ShellView* view() const { return m_view; }
+
+    // Start-up: settings, databases, map, geometry, options, window shown, menus, links,
+    // fonts, histories. Never fails and never reports; each step handles its own failures.
+    void OPEN_ZENTHRA();
+    // Shut-down: every step is attempted, the settings are always saved. Any code but 99 then
+    // ends the program (endProgram); 99 returns for a restart.
+    void CLOSE_ZENTHRA(int code);
+    // The restart of the database watchdog: CLOSE_ZENTHRA(99), then OPEN_ZENTHRA.
+    void restart();
+    // Puts the main window at 0, 0 with 10110 x 8055 twips, normal state.
+    void RESTORE_SCREEN();
+    // Writes zenthra.dat atomically and both command histories; returns the status text.
+    QString SAVE_SETTINGS();
+
+    // The caption is the status line.
+    void setStatus(const QString& text);
+    QString status() const;
+
+    // True once the program was told to end.
+    bool ended() const { return m_ended; }
+
+    OptionsModel& options() { return m_options; }
+    const OptionsModel& options() const { return m_options; }
+    TextWindows& textWindows() { return m_textWindows; }
+    Database& database() { return m_database; }
+    PropKeywords& keywords() { return m_keywords; }
+    ErrorLog& errorLog() { return m_errorLog; }
+    Clock& clock() { return m_clock; }
+    const DataFolder& folder() const { return m_folder; }
+    QString settingsPath() const;
+
+    // The UTC date-time that the clock timer refreshes twice a second.
+    const QDateTime& dtmUtcNow() const { return m_dtmUtcNow; }
+    QTimer& tmrDxDateTime() { return m_tmrDxDateTime; }
+    // Sends the queue to the logging program while "DDE Link to Log?" is ticked.
+    QTimer& tmrTarnLog() { return m_tmrTarnLog; }
+
+    // --- Steps of the neighbouring subsystems. Each is one clearly named call that the
+    // --- subsystem's own work fills in; until then it does nothing.
+    void openDatabases();
+    void closeDatabases();
+    void frameMap();
+    // Rebuilds the DX Spider menus from scratch (a restart must not add the items twice).
+    void loadSpiderMenus();
+    void connectDxcLink();
+    void connectWwcLink();
+    void disconnectDxcLink();
+    // Creates the separate DXC and WWC windows and the WWC pop-up hidden with the font size.
+    void loadLinkWindows(int fontSize);
+    void unloadLinkWindows();
+    // Loads the WWC, then the DXC history, replacing what the lists held (never adding twice).
+    void loadHistories();
+    // Saves the WWC, then the DXC history.
+    void saveHistories();
+    void showHideMap(bool show);
+    void populateAnalysisOptions();
+    void sqlRecovery();
+    void showWwcPopup();
+    void ddeSendQueue();
+
+Q_SIGNALS:
+    // The clock label's text, "hh:mm:ssz".
+    void utcTimeChanged(const QString& text);
+    void endProgram();
+
+private:
+    void tmrDxDateTime_Timer();
+    WindowGeometry currentGeometry() const;
+    void applyGeometry(const WindowGeometry& g);
+
+    DataFolder m_folder;
+    Clock m_clock;
+    ErrorLog m_errorLog;
+    OptionsModel m_options;
+    TextWindows m_textWindows;
+    PropKeywords m_keywords;
+    Database m_database;
+    QDateTime m_dtmUtcNow;
+    QTimer m_tmrDxDateTime;
+    QTimer m_tmrTarnLog;
+    ShellView* m_view = nullptr;
+    WindowGeometry m_geometry; // used while no window is attached
+    bool m_ended = false;
+};
+
+} // namespace zenthra

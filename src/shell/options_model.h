@@ -1,0 +1,102 @@
+#pragma once
+// Every option of the program: the menu check marks and the option variables beside them.
+// The menus show this model and change it; logic reads it, never a widget. The settings file
+// reads and writes it.
+
+#include "propagation/classifier_options.h"
+#include "spots/database_settings.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+namespace zenthra {
+
+class OptionsModel : public QObject
+{
+    Q_OBJECT
+public:
+    explicit OptionsModel(QObject* parent = nullptr);
+
+    // Check marks, reached by the menu item's name ("mnuDxc(2)", "chkCalcVHF"). An item that was
+    // never set reads as not ticked, as every item is in the window's design.
+    bool checked(const QString& item) const;
+    void setChecked(const QString& item, bool on);
+    // Flips the mark and, where a flag stands beside the item, copies the new mark into it.
+    // Returns the new mark.
+    bool toggle(const QString& item);
+
+    // The flag that stands beside a menu item and that the settings file stores in its place,
+    // or nullptr when the item has none.
+    bool* companionFlag(const QString& item);
+
+    // The user's home locator, upper case as typed or loaded.
+    const QString& homeLocator() const { return m_homeLocator; }
+    void setHomeLocator(const QString& text);
+
+    // "DX Spider" menu: hidden in the design, shown by "View DX Spider menu?".
+    bool spiderMenuVisible() const { return m_spiderMenuVisible; }
+    void setSpiderMenuVisible(bool visible);
+
+    // Database kind and server settings (lines 1-5).
+    DatabaseSettings database;
+    // Sporadic-E counting options and distance limits.
+    ClassifierOptions classifier;
+
+    // Current node of each link.
+    QString strDxcHost;
+    float sngDxcPort = 0;
+    QString strDxcCallsign;
+    QString strDxcPassword;
+    QString strWwcHost;
+    float sngWwcPort = 0;
+    QString strWwcCallsign;
+    QString strWwcPassword;
+    QString strWwcConnectStr;
+    QString strBbsHost;
+    float sngBbsPort = 0;
+    QString strBbsCallsign;
+    QString strBbsPassword;
+    QString strBbsConnectStr;
+
+    qint16 intReconnectMinutes = 0;
+    qint16 intFontSize = 0;
+    float sngBellMufLevel = 0;
+    double dblMasl = 0;
+    double dblELayerHeight = 0;
+
+    QString strDdeExeName;
+    QString strDdeTopic;
+    QString strDdeItem;
+
+    qint16 intMapSpotCount = 0;
+    float sngMapBand = 0;
+    float sngMapMinMuf = 0;
+    float sngMapMaxMuf = 0;
+    bool blnStickyMap = false;
+
+    float sngWindowBuffer = 0;
+    QString strWwcAwayText;
+    QString strWwcPersonalText;
+
+    qint16 intDoubleHopMinQrb = 0;
+    bool blnCalcDoubleHop = false;
+    bool blnDoubleHop50 = false;
+    bool blnDoubleHop70 = false;
+    bool blnDoubleHop144 = false;
+
+    // Not stored: follows "Disable window auto Scroll".
+    bool blnNoAutoScroll = false;
+
+Q_SIGNALS:
+    void checkChanged(const QString& item, bool on);
+    void homeLocatorChanged(const QString& text);
+    void spiderMenuVisibleChanged(bool visible);
+
+private:
+    QHash<QString, bool> m_checks;
+    QString m_homeLocator;
+    bool m_spiderMenuVisible = false;
+};
+
+} // namespace zenthra

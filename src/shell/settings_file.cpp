@@ -1,0 +1,436 @@
+#include "shell/settings_file.h"
+
+#include "platform/legacy_value.h"
+#include "platform/text_file.h"
+#include "shell/options_model.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <vector>
+
+namespace zenthra {
+
+namespace {
+
+// The platform's error numbers for a file that cannot be written.
+constexpr int errPermissionDenied = 70;
+constexpr int errPathFileAccess = 75;
+
+// A Single holds the leading number of the line; a number beyond its range does not convert.
+std::optional<float> toSingle(const QString& text)
+{
+    const double v = legacy::val(text);
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<float>(v);
+}
+
+std::optional<double> toDouble(const QString& text)
+{
+    const double v = legacy::val(text);
+    if (!std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::optional<qint16> toInteger(const QString& text)
+{
+    return legacy::toInt16(legacy::val(text));
+}
+
+// One line of the file: how it is written from the options and read back into them.
+struct LineSpec
+{
+    std::function<QString(const OptionsModel&)> save;
+    std::function<void(OptionsModel&, const QString&)> load;
+};
+
+LineSpec text(QString OptionsModel::*member)
+{
+    return {[member](const OptionsModel& o) { return o.*member; },
+            [member](OptionsModel& o, const QString& v) { o.*member = v; }};
+}
+
+LineSpec single(float OptionsModel::*member)
+{
+    return {[member](const OptionsModel& o) { return legacy::numberText(o.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto n = toSingle(v)) {
+                    o.*member = *n;
+                }
+            }};
+}
+
+LineSpec dbl(double OptionsModel::*member)
+{
+    return {[member](const OptionsModel& o) { return legacy::numberText(o.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto n = toDouble(v)) {
+                    o.*member = *n;
+                }
+            }};
+}
+
+LineSpec integer(qint16 OptionsModel::*member)
+{
+    return {[member](const OptionsModel& o) { return QString::number(o.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto n = toInteger(v)) {
+                    o.*member = *n;
+                }
+            }};
+}
+
+LineSpec flag(bool OptionsModel::*member)
+{
+    return {[member](const OptionsModel& o) { return legacy::flagText(o.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto f = legacy::readFlag(v)) {
+                    o.*member = *f;
+                }
+            }};
+}
+
+LineSpec classifierFlag(bool ClassifierOptions::*member)
+{
+    return {[member](const OptionsModel& o) { return legacy::flagText(o.classifier.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto f = legacy::readFlag(v)) {
+                    o.classifier.*member = *f;
+                }
+            }};
+}
+
+LineSpec classifierSingle(float ClassifierOptions::*member)
+{
+    return {[member](const OptionsModel& o) { return legacy::numberText(o.classifier.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto n = toSingle(v)) {
+                    o.classifier.*member = *n;
+                }
+            }};
+}
+
+LineSpec databaseText(QString DatabaseSettings::*member)
+{
+    return {[member](const OptionsModel& o) { return o.database.*member; },
+            [member](OptionsModel& o, const QString& v) { o.database.*member = v; }};
+}
+
+LineSpec mark(const char* item)
+{
+    const QString name = QString::fromLatin1(item);
+    return {[name](const OptionsModel& o) { return legacy::flagText(o.checked(name)); },
+            [name](OptionsModel& o, const QString& v) {
+                if (const auto f = legacy::readFlag(v)) {
+                    o.setChecked(name, *f);
+                }
+            }};
+}
+
+// Lines 1-5 and 10-123; lines 6-9 (geometry) have no entry here.
+std::vector<LineSpec> buildSpecs()
+{
+    std::vector<LineSpec> s(SettingsReader::lineCount + 1);
+    s[1] = databaseText(&DatabaseSettings::strDbType);
+    s[2] = databaseText(&DatabaseSettings::strSqlServer);
+    s[3] = databaseText(&DatabaseSettings::strSqlDatabase);
+    s[4] = databaseText(&DatabaseSettings::strSqlUser);
+    s[5] = databaseText(&DatabaseSettings::strSqlPassword);
+    s[10] = {[](const OptionsModel& o) { return o.homeLocator(); },
+             [](OptionsModel& o, const QString& v) { o.setHomeLocator(v.toUpper()); }};
+    s[11] = text(&OptionsModel::strDxcHost);
+    s[12] = single(&OptionsModel::sngDxcPort);
+    s[13] = text(&OptionsModel::strDxcCallsign);
+    s[14] = text(&OptionsModel::strDxcPassword);
+    s[15] = mark("mnuDxc(2)");
+    s[16] = integer(&OptionsModel::intReconnectMinutes);
+    s[17] = mark("mnuDxc(6)");
+    s[18] = text(&OptionsModel::strWwcHost);
+    s[19] = single(&OptionsModel::sngWwcPort);
+    s[20] = text(&OptionsModel::strWwcCallsign);
+    s[21] = text(&OptionsModel::strWwcPassword);
+    s[22] = text(&OptionsModel::strWwcConnectStr);
+    s[23] = mark("mnuWwc(2)");
+    s[24] = mark("mnuWwc(3)");
+    s[25] = text(&OptionsModel::strBbsHost);
+    s[26] = single(&OptionsModel::sngBbsPort);
+    s[27] = text(&OptionsModel::strBbsCallsign);
+    s[28] = text(&OptionsModel::strBbsPassword);
+    s[29] = text(&OptionsModel::strBbsConnectStr);
+    s[30] = mark("chkCalcVHF");
+    s[31] = mark("chkLogAll");
+    s[32] = integer(&OptionsModel::intFontSize);
+    s[33] = single(&OptionsModel::sngBellMufLevel);
+    for (int i = 0; i <= 5; ++i) {
+        s[34 + i] = mark(qPrintable(QStringLiteral("mnuBellByMode(%1)").arg(i)));
+    }
+    s[40] = mark("mnuEsOptions(0)");
+    s[41] = mark("mnuEsOptions(1)");
+    s[42] = classifierSingle(&ClassifierOptions::sngMinEsQrb6m);
+    s[43] = classifierSingle(&ClassifierOptions::sngMinEsQrb2m);
+    s[44] = classifierSingle(&ClassifierOptions::sngMinEsQrb4m);
+    s[45] = classifierSingle(&ClassifierOptions::sngMaxEsQrb6m);
+    s[46] = dbl(&OptionsModel::dblMasl);
+    s[47] = dbl(&OptionsModel::dblELayerHeight);
+    s[48] = classifierFlag(&ClassifierOptions::blnEsBeyond5000);
+    s[49] = classifierFlag(&ClassifierOptions::blnDigiJt6m);
+    s[50] = classifierFlag(&ClassifierOptions::blnDigiWsjt);
+    s[51] = classifierFlag(&ClassifierOptions::blnEs2mWindows);
+    s[52] = text(&OptionsModel::strDdeExeName);
+    s[53] = text(&OptionsModel::strDdeTopic);
+    s[54] = text(&OptionsModel::strDdeItem);
+    s[55] = mark("mnuDDE(1)");
+    for (int i = 0; i <= 6; ++i) {
+        s[56 + i] = mark(qPrintable(QStringLiteral("mnuMap(%1)").arg(i)));
+    }
+    s[63] = integer(&OptionsModel::intMapSpotCount);
+    s[64] = single(&OptionsModel::sngMapBand);
+    s[65] = single(&OptionsModel::sngMapMinMuf);
+    s[66] = single(&OptionsModel::sngMapMaxMuf);
+    s[67] = flag(&OptionsModel::blnStickyMap);
+    s[68] = mark("mnuDxcFilters(0)");
+    s[69] = mark("mnuDxcFilters(1)");
+    for (int i = 0; i <= 9; ++i) {
+        s[70 + i] = mark(qPrintable(QStringLiteral("mnuFilterHF(%1)").arg(i)));
+    }
+    for (int i = 0; i <= 3; ++i) {
+        s[80 + i] = mark(qPrintable(QStringLiteral("mnuFilterVHF(%1)").arg(i)));
+    }
+    for (int i = 0; i <= 5; ++i) {
+        s[84 + i] = mark(qPrintable(QStringLiteral("mnuFilterUHF(%1)").arg(i)));
+    }
+    s[90] = single(&OptionsModel::sngWindowBuffer);
+    s[91] = text(&OptionsModel::strWwcAwayText);
+    s[92] = text(&OptionsModel::strWwcPersonalText);
+    s[93] = mark("mnuWwc(7)");
+    s[94] = integer(&OptionsModel::intDoubleHopMinQrb);
+    s[95] = flag(&OptionsModel::blnCalcDoubleHop);
+    s[96] = flag(&OptionsModel::blnDoubleHop50);
+    s[97] = flag(&OptionsModel::blnDoubleHop70);
+    s[98] = flag(&OptionsModel::blnDoubleHop144);
+    s[99] = mark("mnuWwcMsgTxt");
+    s[100] = mark("mnuFilterMisc(0)");
+    s[101] = mark("mnuMapDrawForce");
+    s[102] = mark("mnuEsCalc50mhzFiltered");
+    s[103] = mark("mnuWwcPlaySound");
+    s[104] = mark("mnuWwcPlaySound2");
+    s[105] = mark("mnuWwcPopupMessage");
+    s[106] = mark("mnuWwcPopupTopWin");
+    s[107] = mark("mnuWwcPopupMessage2");
+    s[108] = mark("mnuDxcLimitChar");
+    s[109] = mark("chkCalcHF");
+    s[110] = mark("chkCalcHF_Hidden");
+    s[111] = mark("mnuBellByMode(6)");
+    s[112] = mark("mnuBellByMode(7)");
+    s[113] = mark("mnuBellByMode(8)");
+    s[114] = mark("mnuAnnToDb");
+    s[115] = mark("mnuDxcEcho");
+    s[116] = mark("mnuBbsMsgTxt");
+    s[117] = classifierFlag(&ClassifierOptions::blnDigiJt65);
+    s[118] = mark("mnuWwcEcho");
+    s[119] = mark("mnuBBSEcho");
+    s[120] = mark("mnuDxSpiderView");
+    s[121] = mark("mnuSpiderHelp");
+    s[122] = mark("mnuSpiderBBS");
+    s[123] = mark("mnuMapLastHour");
+    return s;
+}
+
+const std::vector<LineSpec>& specs()
+{
+    static const std::vector<LineSpec> table = buildSpecs();
+    return table;
+}
+
+// What follows a line once it has been read: check marks taken from the flags beside them,
+// the DX Spider menu, and the floors, each at its place.
+void afterLine(int number, OptionsModel& o)
+{
+    switch (number) {
+    case 32:
+        if (o.intFontSize < 8) {
+            o.intFontSize = 8;
+        }
+        break;
+    case 48:
+        o.setChecked(QStringLiteral("mnuEsQrb(5)"), o.classifier.blnEsBeyond5000);
+        if (o.dblMasl < 1) {
+            o.dblMasl = 150;
+        }
+        if (o.dblELayerHeight < 1) {
+            o.dblELayerHeight = 110;
+        }
+        if (o.classifier.sngMaxEsQrb6m < 1) {
+            o.classifier.sngMaxEsQrb6m = 5000;
+        }
+        if (o.classifier.sngMinEsQrb6m < 100) {
+            o.classifier.sngMinEsQrb6m = 300;
+        }
+        if (o.classifier.sngMinEsQrb2m < 500) {
+            o.classifier.sngMinEsQrb2m = 1400;
+        }
+        if (o.classifier.sngMinEsQrb4m < 200) {
+            o.classifier.sngMinEsQrb4m = 800;
+        }
+        break;
+    case 51:
+        o.setChecked(QStringLiteral("mnuEsOptions(2)"), o.classifier.blnDigiJt6m);
+        o.setChecked(QStringLiteral("mnuEsOptions(3)"), o.classifier.blnDigiWsjt);
+        o.setChecked(QStringLiteral("mnuEsQrb(0)"), o.classifier.blnEs2mWindows);
+        break;
+    case 67:
+        o.setChecked(QStringLiteral("mnuMapDraw(5)"), o.blnStickyMap);
+        if (o.intMapSpotCount < 5) {
+            o.intMapSpotCount = 10;
+        }
+        if (o.sngMapMinMuf < 50) {
+            o.sngMapMinMuf = 50;
+        }
+        if (o.sngMapMaxMuf < 50) {
+            o.sngMapMaxMuf = 200;
+        }
+        break;
+    case 90:
+        if (o.sngWindowBuffer < 5000) {
+            o.sngWindowBuffer = 10000;
+        }
+        break;
+    case 98:
+        o.setChecked(QStringLiteral("mnuEsDoubleHop(0)"), o.blnCalcDoubleHop);
+        o.setChecked(QStringLiteral("mnuEsDoubleHop(2)"), o.blnDoubleHop50);
+        o.setChecked(QStringLiteral("mnuEsDoubleHop(3)"), o.blnDoubleHop70);
+        o.setChecked(QStringLiteral("mnuEsDoubleHop(4)"), o.blnDoubleHop144);
+        break;
+    case 117:
+        o.setChecked(QStringLiteral("mnuEsJt65"), o.classifier.blnDigiJt65);
+        break;
+    case 120:
+        // Shown when ticked, never hidden here.
+        if (o.checked(QStringLiteral("mnuDxSpiderView"))) {
+            o.setSpiderMenuVisible(true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+QString oneLine(QString value)
+{
+    value.remove(u'\r');
+    value.remove(u'\n');
+    return value;
+}
+
+} // namespace
+
+SettingsReader::SettingsReader(const QString& path)
+{
+    if (auto lines = textfile::readLines(path)) {
+        m_lines = std::move(*lines);
+    }
+}
+
+std::optional<QString> SettingsReader::line(int number) const
+{
+    if (number < 1 || number > lineCount || number > m_lines.size()) {
+        return std::nullopt;
+    }
+    return m_lines[number - 1];
+}
+
+void SettingsReader::readDatabaseLines(OptionsModel& options) const
+{
+    for (int n = 1; n <= 5; ++n) {
+        if (const auto v = line(n)) {
+            specs()[n].load(options, *v);
+        }
+    }
+    if (options.database.strDbType != QLatin1String("s")) {
+        options.database.strDbType = QStringLiteral("a");
+    }
+}
+
+void SettingsReader::readGeometryLines(WindowGeometry& geometry) const
+{
+    float* targets[] = {&geometry.height, &geometry.width, &geometry.top, &geometry.left};
+    for (int n = 6; n <= 9; ++n) {
+        if (const auto v = line(n)) {
+            if (const auto f = toSingle(*v)) {
+                *targets[n - 6] = *f;
+            }
+        }
+    }
+}
+
+void SettingsReader::readOptionLines(OptionsModel& options) const
+{
+    for (int n = 10; n <= lineCount; ++n) {
+        if (const auto v = line(n)) {
+            specs()[n].load(options, *v);
+        }
+        // The steps after a line run whether or not it was there: the floors are the defaults.
+        afterLine(n, options);
+    }
+}
+
+QStringList settingsLines(const OptionsModel& options, const WindowGeometry& geometry)
+{
+    QStringList out;
+    out.reserve(SettingsReader::lineCount);
+    for (int n = 1; n <= SettingsReader::lineCount; ++n) {
+        switch (n) {
+        case 6:
+            out.append(legacy::numberText(geometry.height));
+            break;
+        case 7:
+            out.append(legacy::numberText(geometry.width));
+            break;
+        case 8:
+            out.append(legacy::numberText(geometry.top));
+            break;
+        case 9:
+            out.append(legacy::numberText(geometry.left));
+            break;
+        default:
+            out.append(oneLine(specs()[n].save(options)));
+            break;
+        }
+    }
+    return out;
+}
+
+bool writeSettingsFile(const QString& path, const QStringList& lines, int* errorNumber)
+{
+    const auto fail = [&](int number) {
+        if (errorNumber) {
+            *errorNumber = number;
+        }
+        return false;
+    };
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        const QFileInfo folder(QFileInfo(path).absolutePath());
+        return fail(folder.isDir() && !folder.isWritable() ? errPermissionDenied : errPathFileAccess);
+    }
+    file.setPermissions(ownerOnly);
+    QByteArray bytes;
+    for (const QString& l : lines) {
+        bytes += l.toUtf8();
+        bytes += "\r\n";
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        return fail(errPathFileAccess);
+    }
+    QFile::setPermissions(path, ownerOnly);
+    return true;
+}
+
+} // namespace zenthra

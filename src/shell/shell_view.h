@@ -1,0 +1,39 @@
+#pragma once
+// What start-up, shut-down and the settings file need of the main window. The window
+// implements it; the application object drives it without knowing any widget.
+
+#include "shell/settings_file.h"
+
+#include <QString>
+
+namespace zenthra {
+
+class ShellView
+{
+public:
+    virtual ~ShellView() = default;
+
+    // Outer geometry (frame included), in twips.
+    virtual WindowGeometry geometryTwips() const = 0;
+    virtual void setHeightTwips(float twips) = 0;
+    virtual void setWidthTwips(float twips) = 0;
+    virtual void setTopTwips(float twips) = 0;
+    virtual void setLeftTwips(float twips) = 0;
+    // Neither minimised nor maximised.
+    virtual void setNormalState() = 0;
+
+    // Shows the window and lets the pending window events run once.
+    virtual void showAndSettle() = 0;
+
+    // The caption doubles as the status line.
+    virtual QString caption() const = 0;
+    virtual void setCaption(const QString& text) = 0;
+
+    // Point size of every text window.
+    virtual void applyFontSize(int points) = 0;
+
+    // The WWC tab's split view: the DXC copy above the chat.
+    virtual void setSplitView(bool on) = 0;
+};
+
+} // namespace zenthra

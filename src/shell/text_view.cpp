@@ -1,0 +1,146 @@
+#include "shell/text_view.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace zenthra {
+
+QPlainTextEdit* makeTextView(const QString& objectName)
+{
+    auto* view = new QPlainTextEdit;
+    view->setObjectName(objectName);
+    view->setReadOnly(true);
+    // Undo history would keep every line ever shown.
+    view->setUndoRedoEnabled(false);
+    view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::Monospace);
+    view->setFont(font);
+    return view;
+}
+
+void moveViewCaret(QPlainTextEdit* view, Caret caret)
+{
+    switch (caret) {
+    case Caret::Keep:
+        break;
+    case Caret::End:
+        view->moveCursor(QTextCursor::End);
+        break;
+    case Caret::LastLineStart:
+        view->moveCursor(QTextCursor::End);
+        view->moveCursor(QTextCursor::StartOfBlock);
+        break;
+    case Caret::Top:
+        view->moveCursor(QTextCursor::Start);
+        break;
+    }
+}
+
+void resetTextView(const TextWindow& model, QPlainTextEdit* view)
+{
+    QString text = model.text();
+    text.remove(u'\r');
+    view->setPlainText(text);
+}
+
+namespace {
+
+// Gathers the model's changes and applies them to the view once per turn of the event loop.
+// Laying out text costs the widget a fixed tens of microseconds per change, so a burst of
+// lines from one received chunk becomes one insert and one cut.
+class ViewUpdater : public QObject
+{
+public:
+    ViewUpdater(TextWindow& model, QPlainTextEdit* view, std::function<bool()> active,
+                std::function<Caret(Caret)> caretFor)
+        : QObject(view), m_model(model), m_view(view), m_active(std::move(active)),
+          m_caretFor(std::move(caretFor))
+    {
+        connect(&model, &TextWindow::appended, this, [this](const QString& tail) {
+            if (isActive()) {
+                m_tail += tail;
+                schedule();
+            }
+        });
+        connect(&model, &TextWindow::headRemoved, this, [this](qsizetype count) {
+            if (isActive()) {
+                m_cut += count;
+                schedule();
+            }
+        });
+        connect(&model, &TextWindow::replaced, this, [this](const QString&) {
+            if (isActive()) {
+                m_replace = true;
+                m_tail.clear();
+                m_cut = 0;
+                schedule();
+            }
+        });
+        connect(&model, &TextWindow::caretMoved, this, [this](Caret caret) {
+            if (isActive()) {
+                m_caret = m_caretFor ? m_caretFor(caret) : caret;
+                schedule();
+            }
+        });
+    }
+
+    void flush()
+    {
+        m_scheduled = false;
+        QTextDocument* doc = m_view->document();
+        const qsizetype shown = doc->characterCount() - 1;
+        if (m_replace || m_cut > shown) {
+            // A cut that reaches into the new text: take the model's text whole.
+            resetTextView(m_model, m_view);
+        } else {
+            if (!m_tail.isEmpty()) {
+                QTextCursor end(doc);
+                end.movePosition(QTextCursor::End);
+                end.insertText(m_tail);
+            }
+            if (m_cut > 0) {
+                QTextCursor head(doc);
+                head.setPosition(static_cast<int>(m_cut), QTextCursor::KeepAnchor);
+                head.removeSelectedText();
+            }
+        }
+        m_replace = false;
+        m_tail.clear();
+        m_cut = 0;
+        moveViewCaret(m_view, m_caret);
+        m_caret = Caret::Keep;
+    }
+
+private:
+    bool isActive() const { return !m_active || m_active(); }
+    void schedule()
+    {
+        if (!m_scheduled) {
+            m_scheduled = true;
+            QMetaObject::invokeMethod(this, &ViewUpdater::flush, Qt::QueuedConnection);
+        }
+    }
+
+    TextWindow& m_model;
+    QPlainTextEdit* m_view;
+    std::function<bool()> m_active;
+    std::function<Caret(Caret)> m_caretFor;
+    QString m_tail;
+    qsizetype m_cut = 0;
+    bool m_replace = false;
+    bool m_scheduled = false;
+    Caret m_caret = Caret::Keep;
+};
+
+} // namespace
+
+void bindTextView(TextWindow& model, QPlainTextEdit* view, std::function<bool()> active,
+                  std::function<Caret(Caret)> caretFor)
+{
+    new ViewUpdater(model, view, std::move(active), std::move(caretFor));
+}
+
+} // namespace zenthra

@@ -1,0 +1,392 @@
+#include "shell/application.h"
+#include "shell/main_window.h"
+#include "shell/menu_table.h"
+#include "support/temp_folder.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using zenthra::Application;
+using zenthra::DataFolder;
+using zenthra::MainWindow;
+using zenthra::test::TempFolder;
+
+namespace {
+
+QByteArray fileOf(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& l : lines) {
+        out += l.toUtf8() + "\r\n";
+    }
+    return out;
+}
+
+// The program as main() builds it, on a temporary data folder.
+struct Program
+{
+    TempFolder dir;
+    std::unique_ptr<Application> app;
+    std::unique_ptr<MainWindow> window;
+
+    void create()
+    {
+        app = std::make_unique<Application>(DataFolder(dir.path()));
+        window = std::make_unique<MainWindow>(*app);
+        app->setView(window.get());
+    }
+    void start()
+    {
+        if (!app) {
+            create();
+        }
+        app->OPEN_ZENTHRA();
+    }
+    // A file of `count` lines in which only the given lines differ from "".
+    void prepare(std::map<int, QString> values, int count = 123)
+    {
+        QStringList lines;
+        for (int n = 1; n <= count; ++n) {
+            lines.append(values.count(n) ? values[n] : QString());
+        }
+        dir.write("zenthra.dat", fileOf(lines));
+    }
+    QAction* item(const char* name) const { return window->menuItem(QString::fromLatin1(name)); }
+    template <typename T> T* child(const char* name) const
+    {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, HasTheSevenTabsAndTheirWindows)
+{
+    Program p;
+    p.start();
+    QTabWidget* tabs = p.window->tabSporadic();
+    ASSERT_EQ(tabs->count(), 7);
+    const QStringList captions{"DXC", "MUF SPOTS", "VHF+ SPOTS", "WWC", "ANALYSIS", "MUF MAP", "BBS"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(tabs->tabText(i), captions[i]);
+    }
+    EXPECT_NE(p.child<QPlainTextEdit>("TBCluster"), nullptr);
+    for (int i = 0; i <= 5; ++i) {
+        auto* view = p.window->findChild<QPlainTextEdit*>(QStringLiteral("txtDataRetrieval(%1)").arg(i));
+        ASSERT_NE(view, nullptr) << i;
+        EXPECT_TRUE(view->isReadOnly());
+    }
+    EXPECT_EQ(p.child<QLabel>("lblSpot(0)")->text(), "WWC COMMANDS:");
+    EXPECT_EQ(p.child<QLabel>("lblSpot(1)")->text(), "DXC COMMANDS:");
+    EXPECT_EQ(p.child<QLabel>("lblSpot(2)")->text(), "BBS COMMANDS:");
+    EXPECT_TRUE(p.window->isVisible());
+    EXPECT_EQ(p.window->caption(), "Zenthra");
+    // The first start opens the embedded databases in the data folder.
+    EXPECT_TRUE(p.app->database().isOpen());
+    EXPECT_TRUE(QFileInfo::exists(p.dir.file("spots.sqlite")));
+    EXPECT_TRUE(QFileInfo::exists(p.dir.file("call_loc.sqlite")));
+}
+
+TEST(MainWindow, BuildsEveryMenuEntryOfTheTable)
+{
+    Program p;
+    p.start();
+    int checkable = 0;
+    for (const zenthra::MenuEntry& e : zenthra::menuTable()) {
+        QAction* a = p.window->menuItem(e.name);
+        ASSERT_NE(a, nullptr) << e.name.toStdString();
+        if (e.kind == zenthra::MenuKind::Separator) {
+            EXPECT_TRUE(a->isSeparator()) << e.name.toStdString();
+            continue;
+        }
+        EXPECT_EQ(a->text(), e.caption) << e.name.toStdString();
+        EXPECT_EQ(a->isCheckable(), e.check == zenthra::CheckBehaviour::Toggle) << e.name.toStdString();
+        checkable += a->isCheckable() ? 1 : 0;
+    }
+    // The 69 check marks that the settings file stores, the 10 items whose flag it stores, and
+    // the two "always on top?" items.
+    EXPECT_EQ(checkable, 81);
+    const QStringList top{"&File", "&DXC",         "&WWC",        "BBS",  "&Options", "ES Options",
+                          "DDE",   "&Map Options", "DXC Filters", "Tabs", "DX Spider"};
+    QStringList shown;
+    for (QAction* a : p.window->menuBar()->actions()) {
+        shown.append(a->text());
+    }
+    EXPECT_EQ(shown, top);
+    EXPECT_FALSE(p.item("mnuSpider")->isVisible());
+    EXPECT_FALSE(p.item("mnuDxcCopyTxt")->isVisible());
+    EXPECT_EQ(p.item("mnuFile(1)")->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(p.item("mnuFilterHF(3)")->text(), "40m spots?");
+    EXPECT_EQ(p.item("mnuFilterMisc0")->text(), "Miscellaneous ");
+    EXPECT_EQ(p.window->menu(QStringLiteral("mnuSpiderSHOWSYSOP0"))->title(), "SHOW (SYSOP)");
+    EXPECT_EQ(p.window->menu(QStringLiteral("mnuSpiderSHOWSYSOP0"))->actions().size(), 1);
+}
+
+TEST(MainWindow, ClickingACheckItemFlipsTheOptionAndItsFlag)
+{
+    Program p;
+    p.start();
+    zenthra::OptionsModel& o = p.app->options();
+    p.item("mnuFilterHF(3)")->trigger();
+    EXPECT_TRUE(o.checked(QStringLiteral("mnuFilterHF(3)")));
+    EXPECT_TRUE(p.item("mnuFilterHF(3)")->isChecked());
+    p.item("mnuFilterHF(3)")->trigger();
+    EXPECT_FALSE(o.checked(QStringLiteral("mnuFilterHF(3)")));
+    p.item("mnuEsJt65")->trigger();
+    EXPECT_TRUE(o.classifier.blnDigiJt65);
+    p.item("mnuDxc(6)")->trigger();
+    EXPECT_TRUE(o.blnNoAutoScroll);
+    // The model shows in the menu whoever changes it.
+    o.setChecked(QStringLiteral("mnuWwc(2)"), true);
+    EXPECT_TRUE(p.item("mnuWwc(2)")->isChecked());
+    // The logging-program sender follows its item.
+    p.item("mnuDDE(1)")->trigger();
+    EXPECT_TRUE(p.app->tmrTarnLog().isActive());
+    p.item("mnuDDE(1)")->trigger();
+    EXPECT_FALSE(p.app->tmrTarnLog().isActive());
+}
+
+TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
+{
+    Program p;
+    p.prepare({{6, "9000"},
+               {7, "15000"},
+               {8, "1500"},
+               {9, "3000"},
+               {10, "jo01ab"},
+               {15, "True"},
+               {17, "True"},
+               {55, "True"},
+               {73, "True"},
+               {120, "True"}});
+    p.start();
+    const zenthra::WindowGeometry g = p.window->geometryTwips();
+    EXPECT_EQ(g.height, 9000);
+    EXPECT_EQ(g.width, 15000);
+    EXPECT_EQ(g.top, 1500);
+    EXPECT_EQ(g.left, 3000);
+    EXPECT_EQ(p.child<QLineEdit>("txtHomeLoc")->text(), "JO01AB");
+    EXPECT_TRUE(p.item("mnuDxc(2)")->isChecked());
+    EXPECT_TRUE(p.item("mnuFilterHF(3)")->isChecked());
+    EXPECT_FALSE(p.item("mnuFilterHF(2)")->isChecked());
+    EXPECT_TRUE(p.item("mnuSpider")->isVisible());
+    EXPECT_TRUE(p.app->tmrTarnLog().isActive());
+    // The no-auto-scroll flag follows the restored check mark.
+    EXPECT_TRUE(p.item("mnuDxc(6)")->isChecked());
+    EXPECT_TRUE(p.app->options().blnNoAutoScroll);
+}
+
+TEST(MainWindow, StoredTopFarOffTheScreenRestoresTheWindow)
+{
+    Program p;
+    p.prepare({{6, "9000"}, {7, "15000"}, {8, "-48000"}, {9, "120"}});
+    p.start();
+    const zenthra::WindowGeometry g = p.window->geometryTwips();
+    EXPECT_EQ(g.top, 0);
+    EXPECT_EQ(g.left, 0);
+    EXPECT_EQ(g.height, 8055);
+    EXPECT_EQ(g.width, 10110);
+}
+
+TEST(MainWindow, TopOfMinus200IsStillOnTheScreen)
+{
+    Program p;
+    p.prepare({{6, "9000"}, {7, "15000"}, {8, "-200"}, {9, "150"}});
+    p.start();
+    // Not restored: the stored size stays.
+    EXPECT_EQ(p.window->geometryTwips().height, 9000);
+    EXPECT_EQ(p.window->geometryTwips().width, 15000);
+    EXPECT_EQ(p.window->geometryTwips().left, 150);
+}
+
+TEST(MainWindow, HomeLocatorIsUpperCasedAsTypedWithTheCaretAtTheEnd)
+{
+    Program p;
+    p.start();
+    auto* loc = p.child<QLineEdit>("txtHomeLoc");
+    loc->setFocus();
+    QTest::keyClicks(loc, QStringLiteral("io9"));
+    loc->setCursorPosition(1);
+    QTest::keyClicks(loc, QStringLiteral("x"));
+    EXPECT_EQ(loc->text(), "IXO9");
+    EXPECT_EQ(loc->cursorPosition(), 4);
+    EXPECT_EQ(p.app->options().homeLocator(), "IXO9");
+}
+
+TEST(MainWindow, ClockLabelShowsUtcWithZ)
+{
+    Program p;
+    p.create();
+    p.app->clock().setUtc(QDateTime(QDate(2024, 6, 3), QTime(23, 59, 59), Qt::UTC));
+    p.start();
+    QSignalSpy tick(p.app.get(), &Application::utcTimeChanged);
+    ASSERT_TRUE(tick.wait(5000));
+    EXPECT_EQ(p.child<QLabel>("lblUtcTime")->text(), "23:59:59z");
+    EXPECT_EQ(p.app->dtmUtcNow(), QDateTime(QDate(2024, 6, 3), QTime(23, 59, 59), Qt::UTC));
+    EXPECT_EQ(p.app->tmrDxDateTime().interval(), 500);
+}
+
+TEST(MainWindow, AppendsShowInTheViewWithoutCr)
+{
+    Program p;
+    p.start();
+    p.app->options().sngWindowBuffer = 5000;
+    zenthra::TextWindows& w = p.app->textWindows();
+    for (int i = 0; i < 400; ++i) {
+        QString line =
+            QStringLiteral("DX de G4ABC:  50110.0  EA3XYZ  es in JN01  %1Z").arg(i, 4, 10, QLatin1Char('0'));
+        w.POPULATE_DXC_WINDOW(line);
+    }
+    QCoreApplication::processEvents();
+    QString expected = w.TBCluster.text();
+    expected.remove(u'\r');
+    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->toPlainText(), expected);
+    // Later turns add their tail and cut their head only.
+    for (int i = 0; i < 30; ++i) {
+        QString line =
+            QStringLiteral("WWV de VE7CC <18>:   SFI=70, A=5, K=1, No Storms -> No Storms %1").arg(i);
+        w.POPULATE_DXC_WINDOW(line);
+        if (i % 3 == 0) {
+            QCoreApplication::processEvents();
+        }
+    }
+    QCoreApplication::processEvents();
+    expected = w.TBCluster.text();
+    expected.remove(u'\r');
+    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->toPlainText(), expected);
+    QString report = QStringLiteral("report\r\nline two\r\n");
+    w.POPULATE_ANALYSIS_WINDOW(report);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(p.child<QPlainTextEdit>("txtDataRetrieval(3)")
+                    ->toPlainText()
+                    .startsWith("ANALYSIS REPORT CREATED ON "));
+}
+
+TEST(MainWindow, SplitViewMirrorsTheDxcWindowAndSurvivesRestartsWithoutShrinking)
+{
+    Program p;
+    p.start();
+    p.window->tabSporadic()->setCurrentIndex(3);
+    QString line = QStringLiteral("first line");
+    p.app->textWindows().POPULATE_DXC_WINDOW(line);
+    p.item("mnuWwc(7)")->trigger();
+    ASSERT_TRUE(p.window->splitView());
+    auto* pane = p.child<QPlainTextEdit>("txtDataRetrieval(5)");
+    auto* chat = p.child<QPlainTextEdit>("txtDataRetrieval(2)");
+    EXPECT_TRUE(pane->isVisible());
+    EXPECT_EQ(pane->toPlainText(), "\nfirst line ");
+    line = QStringLiteral("second");
+    p.app->textWindows().POPULATE_DXC_WINDOW(line);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->toPlainText(), "\nfirst line \nsecond ");
+    QCoreApplication::processEvents();
+    const int chatHeight = chat->height();
+    for (int i = 0; i < 3; ++i) {
+        p.app->restart();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(p.window->splitView());
+    EXPECT_EQ(chat->height(), chatHeight);
+    p.item("mnuWwc(7)")->trigger();
+    EXPECT_FALSE(pane->isVisible());
+    EXPECT_FALSE(p.app->options().checked(QStringLiteral("mnuWwc(7)")));
+}
+
+TEST(MainWindow, RestartDoesNotEndTheProgramAndWritesTheFileBeforeReadingIt)
+{
+    Program p;
+    p.start();
+    QSignalSpy ended(p.app.get(), &Application::endProgram);
+    p.app->options().strDxcHost = QStringLiteral("dxc.example.org");
+    p.app->options().setChecked(QStringLiteral("mnuBellByMode(8)"), true);
+    p.app->restart();
+    EXPECT_EQ(ended.count(), 0);
+    EXPECT_FALSE(p.app->ended());
+    EXPECT_EQ(p.dir.lines("zenthra.dat").size(), 123);
+    EXPECT_EQ(p.dir.lines("zenthra.dat")[10], "dxc.example.org");
+    EXPECT_TRUE(p.app->options().checked(QStringLiteral("mnuBellByMode(8)")));
+}
+
+TEST(MainWindow, ClosingTheWindowSavesAndEndsTheProgram)
+{
+    Program p;
+    p.start();
+    QSignalSpy ended(p.app.get(), &Application::endProgram);
+    p.window->resize(900, 700);
+    p.window->move(40, 30);
+    p.app->options().setChecked(QStringLiteral("mnuFilterHF(3)"), true);
+    p.window->close();
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(p.app->database().isOpen());
+    const QStringList lines = p.dir.lines("zenthra.dat");
+    ASSERT_EQ(lines.size(), 123);
+    EXPECT_EQ(lines[72], "True");
+    EXPECT_EQ(lines[7], QString::number(p.window->frameGeometry().y() * 15));
+    // Start again on the same folder: the options and the geometry come back.
+    Program again;
+    again.dir.write("zenthra.dat", p.dir.read("zenthra.dat"));
+    again.start();
+    EXPECT_TRUE(again.item("mnuFilterHF(3)")->isChecked());
+    EXPECT_EQ(again.window->geometryTwips().width, p.window->geometryTwips().width);
+    EXPECT_EQ(again.window->geometryTwips().left, p.window->geometryTwips().left);
+}
+
+TEST(MainWindow, SaveSettingsMenuPutsTheStatusInTheCaption)
+{
+    Program p;
+    p.start();
+    p.item("mnuFile(2)")->trigger();
+    EXPECT_EQ(p.window->caption(), "Zenthra - Settings saved to dat file.");
+    EXPECT_EQ(p.dir.lines("zenthra.dat").size(), 123);
+}
+
+TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
+{
+    Program p;
+    p.start();
+    p.item("mnuFile(2)")->trigger();
+    const QByteArray previous = p.dir.read("zenthra.dat");
+    // The file's place taken by a folder: the save cannot replace it.
+    QFile::remove(p.dir.file("zenthra.dat"));
+    QDir(p.dir.path()).mkpath(QStringLiteral("zenthra.dat/x"));
+    p.item("mnuFile(2)")->trigger();
+    EXPECT_EQ(p.window->caption(), "Zenthra - Error saving settings!!");
+    const QStringList log = p.dir.lines("muf_errors.log");
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].endsWith(" - SAVE_SETTINGS()")) << log[0].toStdString();
+    EXPECT_EQ(p.app->errorLog().intErrorLogged, 1);
+    // Shut-down still runs every step and ends the program.
+    QSignalSpy ended(p.app.get(), &Application::endProgram);
+    p.app->CLOSE_ZENTHRA(0);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(previous.isEmpty());
+}
+
+TEST(MainWindow, TabMenuSelectsTheTab)
+{
+    Program p;
+    p.start();
+    p.item("mnuTab(6)")->trigger();
+    EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 6);
+    p.item("mnuTab(4)")->trigger();
+    EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 4);
+}
+
+TEST(MainWindow, FontSizeFromTheFileReachesEveryTextWindow)
+{
+    Program p;
+    p.prepare({{32, "13"}});
+    p.start();
+    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->font().pointSize(), 13);
+    EXPECT_EQ(p.child<QPlainTextEdit>("txtDataRetrieval(5)")->font().pointSize(), 13);
+}
