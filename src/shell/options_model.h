@@ -3,6 +3,7 @@
 // The menus show this model and change it; logic reads it, never a widget. The settings file
 // reads and writes it.
 
+#include "links/current_node.h"
 #include "propagation/classifier_options.h"
 #include "spots/database_settings.h"
 
@@ -44,20 +45,7 @@ public:
     ClassifierOptions classifier;
 
     // Current node of each link.
-    QString strDxcHost;
-    float sngDxcPort = 0;
-    QString strDxcCallsign;
-    QString strDxcPassword;
-    QString strWwcHost;
-    float sngWwcPort = 0;
-    QString strWwcCallsign;
-    QString strWwcPassword;
-    QString strWwcConnectStr;
-    QString strBbsHost;
-    float sngBbsPort = 0;
-    QString strBbsCallsign;
-    QString strBbsPassword;
-    QString strBbsConnectStr;
+    CurrentNode nodes;
 
     qint16 intReconnectMinutes = 0;
     qint16 intFontSize = 0;

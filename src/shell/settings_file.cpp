@@ -116,6 +116,22 @@ LineSpec classifierSingle(float ClassifierOptions::*member)
             }};
 }
 
+LineSpec nodeText(QString CurrentNode::*member)
+{
+    return {[member](const OptionsModel& o) { return o.nodes.*member; },
+            [member](OptionsModel& o, const QString& v) { o.nodes.*member = v; }};
+}
+
+LineSpec nodePort(float CurrentNode::*member)
+{
+    return {[member](const OptionsModel& o) { return legacy::numberText(o.nodes.*member); },
+            [member](OptionsModel& o, const QString& v) {
+                if (const auto n = toSingle(v)) {
+                    o.nodes.*member = *n;
+                }
+            }};
+}
+
 LineSpec databaseText(QString DatabaseSettings::*member)
 {
     return {[member](const OptionsModel& o) { return o.database.*member; },
@@ -144,25 +160,25 @@ std::vector<LineSpec> buildSpecs()
     s[5] = databaseText(&DatabaseSettings::strSqlPassword);
     s[10] = {[](const OptionsModel& o) { return o.homeLocator(); },
              [](OptionsModel& o, const QString& v) { o.setHomeLocator(v.toUpper()); }};
-    s[11] = text(&OptionsModel::strDxcHost);
-    s[12] = single(&OptionsModel::sngDxcPort);
-    s[13] = text(&OptionsModel::strDxcCallsign);
-    s[14] = text(&OptionsModel::strDxcPassword);
+    s[11] = nodeText(&CurrentNode::strDxcHost);
+    s[12] = nodePort(&CurrentNode::sngDxcPort);
+    s[13] = nodeText(&CurrentNode::strDxcCallsign);
+    s[14] = nodeText(&CurrentNode::strDxcPassword);
     s[15] = mark("mnuDxc(2)");
     s[16] = integer(&OptionsModel::intReconnectMinutes);
     s[17] = mark("mnuDxc(6)");
-    s[18] = text(&OptionsModel::strWwcHost);
-    s[19] = single(&OptionsModel::sngWwcPort);
-    s[20] = text(&OptionsModel::strWwcCallsign);
-    s[21] = text(&OptionsModel::strWwcPassword);
-    s[22] = text(&OptionsModel::strWwcConnectStr);
+    s[18] = nodeText(&CurrentNode::strWwcHost);
+    s[19] = nodePort(&CurrentNode::sngWwcPort);
+    s[20] = nodeText(&CurrentNode::strWwcCallsign);
+    s[21] = nodeText(&CurrentNode::strWwcPassword);
+    s[22] = nodeText(&CurrentNode::strWwcConnectStr);
     s[23] = mark("mnuWwc(2)");
     s[24] = mark("mnuWwc(3)");
-    s[25] = text(&OptionsModel::strBbsHost);
-    s[26] = single(&OptionsModel::sngBbsPort);
-    s[27] = text(&OptionsModel::strBbsCallsign);
-    s[28] = text(&OptionsModel::strBbsPassword);
-    s[29] = text(&OptionsModel::strBbsConnectStr);
+    s[25] = nodeText(&CurrentNode::strBbsHost);
+    s[26] = nodePort(&CurrentNode::sngBbsPort);
+    s[27] = nodeText(&CurrentNode::strBbsCallsign);
+    s[28] = nodeText(&CurrentNode::strBbsPassword);
+    s[29] = nodeText(&CurrentNode::strBbsConnectStr);
     s[30] = mark("chkCalcVHF");
     s[31] = mark("chkLogAll");
     s[32] = integer(&OptionsModel::intFontSize);

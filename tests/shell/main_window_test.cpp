@@ -307,7 +307,7 @@ TEST(MainWindow, RestartDoesNotEndTheProgramAndWritesTheFileBeforeReadingIt)
     Program p;
     p.start();
     QSignalSpy ended(p.app.get(), &Application::endProgram);
-    p.app->options().strDxcHost = QStringLiteral("dxc.example.org");
+    p.app->options().nodes.strDxcHost = QStringLiteral("dxc.example.org");
     p.app->options().setChecked(QStringLiteral("mnuBellByMode(8)"), true);
     p.app->restart();
     EXPECT_EQ(ended.count(), 0);

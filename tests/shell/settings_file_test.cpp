@@ -39,21 +39,21 @@ QStringList distinctLines()
     o.database = {QStringLiteral("s"), QStringLiteral("db.example.org:5433"), QStringLiteral("spots"),
                   QStringLiteral("zen"), QStringLiteral("pa ss")};
     o.setHomeLocator(QStringLiteral("IO90IR"));
-    o.strDxcHost = QStringLiteral("dxc.example.org");
-    o.sngDxcPort = 7300;
-    o.strDxcCallsign = QStringLiteral("G4ABC");
-    o.strDxcPassword = QStringLiteral("secret");
+    o.nodes.strDxcHost = QStringLiteral("dxc.example.org");
+    o.nodes.sngDxcPort = 7300;
+    o.nodes.strDxcCallsign = QStringLiteral("G4ABC");
+    o.nodes.strDxcPassword = QStringLiteral("secret");
     o.intReconnectMinutes = 5;
-    o.strWwcHost = QStringLiteral("wwc.example.org");
-    o.sngWwcPort = 3600;
-    o.strWwcCallsign = QStringLiteral("G4ABC-1");
-    o.strWwcPassword = QStringLiteral("wpw");
-    o.strWwcConnectStr = QStringLiteral("/n G4ABC 1");
-    o.strBbsHost = QStringLiteral("bbs.example.org");
-    o.sngBbsPort = 6300;
-    o.strBbsCallsign = QStringLiteral("G4ABC-2");
-    o.strBbsPassword = QStringLiteral("bpw");
-    o.strBbsConnectStr = QStringLiteral("c gb7abc");
+    o.nodes.strWwcHost = QStringLiteral("wwc.example.org");
+    o.nodes.sngWwcPort = 3600;
+    o.nodes.strWwcCallsign = QStringLiteral("G4ABC-1");
+    o.nodes.strWwcPassword = QStringLiteral("wpw");
+    o.nodes.strWwcConnectStr = QStringLiteral("/n G4ABC 1");
+    o.nodes.strBbsHost = QStringLiteral("bbs.example.org");
+    o.nodes.sngBbsPort = 6300;
+    o.nodes.strBbsCallsign = QStringLiteral("G4ABC-2");
+    o.nodes.strBbsPassword = QStringLiteral("bpw");
+    o.nodes.strBbsConnectStr = QStringLiteral("c gb7abc");
     o.intFontSize = 11;
     o.sngBellMufLevel = 7.5f;
     o.classifier.sngMinEsQrb6m = 450;
@@ -117,7 +117,7 @@ TEST(SettingsFile, MissingFileGivesTheFloorsAndLeavesTheRestEmpty)
     EXPECT_EQ(o.sngBellMufLevel, 0);
     EXPECT_EQ(o.intReconnectMinutes, 0);
     EXPECT_EQ(o.intDoubleHopMinQrb, 0);
-    EXPECT_EQ(o.strDxcHost, QString());
+    EXPECT_EQ(o.nodes.strDxcHost, QString());
     EXPECT_FALSE(o.checked(QStringLiteral("mnuDxc(2)")));
     EXPECT_FALSE(o.spiderMenuVisible());
     EXPECT_EQ(g.height, 100);
@@ -225,11 +225,11 @@ TEST(SettingsLineRules, PortIsTheLeadingNumberOfTheLine)
     lines[18] = QString();
     dir.write("zenthra.dat", fileOf(lines));
     OptionsModel o;
-    o.sngWwcPort = 99;
+    o.nodes.sngWwcPort = 99;
     WindowGeometry g;
     load(dir.file("zenthra.dat"), o, g);
-    EXPECT_EQ(o.sngDxcPort, 7300);
-    EXPECT_EQ(o.sngWwcPort, 0);
+    EXPECT_EQ(o.nodes.sngDxcPort, 7300);
+    EXPECT_EQ(o.nodes.sngWwcPort, 0);
 }
 
 TEST(SettingsLineRules, SixtyLinesSetTheirValuesAndTheFloorsTheRest)
