@@ -506,32 +506,31 @@ void MainWindow::setOuterGeometry(const QRect& outer)
     }
 }
 
-void MainWindow::setHeightTwips(float twips)
+void MainWindow::changeOuter(const std::function<void(QRect&)>& change)
 {
     QRect outer = m_outerPending ? m_outer : frameGeometry();
-    outer.setHeight(toPixels(twips, false));
+    change(outer);
     setOuterGeometry(outer);
+}
+
+void MainWindow::setHeightTwips(float twips)
+{
+    changeOuter([&](QRect& r) { r.setHeight(toPixels(twips, false)); });
 }
 
 void MainWindow::setWidthTwips(float twips)
 {
-    QRect outer = m_outerPending ? m_outer : frameGeometry();
-    outer.setWidth(toPixels(twips, true));
-    setOuterGeometry(outer);
+    changeOuter([&](QRect& r) { r.setWidth(toPixels(twips, true)); });
 }
 
 void MainWindow::setTopTwips(float twips)
 {
-    QRect outer = m_outerPending ? m_outer : frameGeometry();
-    outer.moveTop(toPixels(twips, false));
-    setOuterGeometry(outer);
+    changeOuter([&](QRect& r) { r.moveTop(toPixels(twips, false)); });
 }
 
 void MainWindow::setLeftTwips(float twips)
 {
-    QRect outer = m_outerPending ? m_outer : frameGeometry();
-    outer.moveLeft(toPixels(twips, true));
-    setOuterGeometry(outer);
+    changeOuter([&](QRect& r) { r.moveLeft(toPixels(twips, true)); });
 }
 
 void MainWindow::setNormalState()

@@ -47,6 +47,7 @@ public:
     void setWidthTwips(float twips) override;
     void setTopTwips(float twips) override;
     void setLeftTwips(float twips) override;
+
     void setNormalState() override;
     void showAndSettle() override;
     QString caption() const override;
@@ -59,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void changeOuter(const std::function<void(QRect&)>& change);
     void buildMenus();
     QWidget* buildTabs();
     QWidget* buildPanel();

@@ -19,18 +19,10 @@
 using zenthra::Application;
 using zenthra::DataFolder;
 using zenthra::MainWindow;
+using zenthra::test::fileOf;
 using zenthra::test::TempFolder;
 
 namespace {
-
-QByteArray fileOf(const QStringList& lines)
-{
-    QByteArray out;
-    for (const QString& l : lines) {
-        out += l.toUtf8() + "\r\n";
-    }
-    return out;
-}
 
 // The program as main() builds it, on a temporary data folder.
 struct Program

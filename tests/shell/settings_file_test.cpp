@@ -10,18 +10,10 @@
 using zenthra::OptionsModel;
 using zenthra::SettingsReader;
 using zenthra::WindowGeometry;
+using zenthra::test::fileOf;
 using zenthra::test::TempFolder;
 
 namespace {
-
-QByteArray fileOf(const QStringList& lines)
-{
-    QByteArray out;
-    for (const QString& l : lines) {
-        out += l.toUtf8() + "\r\n";
-    }
-    return out;
-}
 
 // Reads a whole file into a fresh model the way start-up does.
 void load(const QString& path, OptionsModel& options, WindowGeometry& geometry)

@@ -34,6 +34,15 @@ void TempFolder::write(const QString& name, const QByteArray& bytes) const
     }
 }
 
+QByteArray fileOf(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += line.toUtf8() + "\r\n";
+    }
+    return out;
+}
+
 QString sharedTestData(const QString& name)
 {
     return QStringLiteral(ZENTHRA_TESTDATA "/") + name;

@@ -23,6 +23,9 @@ private:
     QTemporaryDir m_dir;
 };
 
+// The bytes of a text file of these lines, each ended by CR LF as the program writes them.
+QByteArray fileOf(const QStringList& lines);
+
 // The path of a file in the shared test data folder.
 QString sharedTestData(const QString& name);
 
