@@ -272,9 +272,15 @@ QWidget* MainWindow::buildTabs()
 
 QWidget* MainWindow::buildPanel()
 {
+    // Two rows: at the default width of the window one row cannot hold every label whole.
     auto* panel = new QWidget;
-    auto* row = new QHBoxLayout(panel);
-    row->setContentsMargins(0, 0, 0, 0);
+    auto* rows = new QVBoxLayout(panel);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* row = new QHBoxLayout;
+    auto* dbRow = new QHBoxLayout;
+    rows->addLayout(row);
+    rows->addLayout(dbRow);
 
     auto* main = new QFrame;
     main->setObjectName(QStringLiteral("fmeMainForm"));
@@ -289,20 +295,23 @@ QWidget* MainWindow::buildPanel()
     m_lblUtcTime = label(QStringLiteral("lblUtcTime"), QStringLiteral("00:22:33z"));
     m_lblUtcTime->setToolTip(QStringLiteral("Current Time"));
     mainLayout->addWidget(m_lblUtcTime);
-    mainLayout->addSpacing(12);
-    mainLayout->addWidget(label(indexed("Label2", 3), QStringLiteral("DX DATABASE")));
-    mainLayout->addWidget(label(indexed("Label2", 1), QStringLiteral("Dx Call")));
+
+    auto* database = new QFrame;
+    database->setObjectName(QStringLiteral("fmeDxDatabase"));
+    auto* dbLayout = new QHBoxLayout(database);
+    dbLayout->addWidget(label(indexed("Label2", 3), QStringLiteral("DX DATABASE")));
+    dbLayout->addWidget(label(indexed("Label2", 1), QStringLiteral("Dx Call")));
     auto* call = new QLineEdit;
     call->setObjectName(QStringLiteral("txtdbCall"));
     call->setMaximumWidth(100);
-    mainLayout->addWidget(call);
-    mainLayout->addWidget(label(indexed("Label2", 2), QStringLiteral("Dx Locator")));
+    dbLayout->addWidget(call);
+    dbLayout->addWidget(label(indexed("Label2", 2), QStringLiteral("Dx Locator")));
     auto* loc = new QLineEdit;
     loc->setObjectName(QStringLiteral("txtdbLoc"));
     loc->setMaximumWidth(80);
-    mainLayout->addWidget(loc);
-    mainLayout->addWidget(button(QStringLiteral("upDateDb"), QStringLiteral("&Update Dx")));
-    mainLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("DEBUG")));
+    dbLayout->addWidget(loc);
+    dbLayout->addWidget(button(QStringLiteral("upDateDb"), QStringLiteral("&Update Dx")));
+    dbLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("DEBUG")));
     row->addWidget(main);
     row->addStretch(1);
 
@@ -315,6 +324,8 @@ QWidget* MainWindow::buildPanel()
     exitLayout->addWidget(exit);
     exitLayout->addWidget(button(QStringLiteral("cmdClearWindows"), QStringLiteral("Clea&r")));
     row->addWidget(exitFrame);
+    dbRow->addWidget(database);
+    dbRow->addStretch(1);
     return panel;
 }
 
