@@ -1,8 +1,6 @@
 #include "dxc_link.h"
 
 #include "current_node.h"
-#include "platform/legacy_value.h"
-#include "winsock_status.h"
 
 #include <algorithm>
 #include <array>
@@ -74,48 +72,34 @@ qsizetype lastPasswordPromptAt(const QString& upper)
 
 DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bool()> autoClx,
                  QObject* parent)
-    : QObject(parent), m_node(node), m_linkError(intLinkError), m_autoClx(std::move(autoClx))
+    : TelnetLink(QStringLiteral("DXC"), &intLinkError, parent), WinsockDXC(socket()),
+      intDxcLoginStage(loginStage), blnDxcClosing(closing), m_node(node), m_linkError(intLinkError),
+      m_autoClx(std::move(autoClx))
 {
     m_partialTimer.setSingleShot(true);
     m_partialTimer.setInterval(partialLineWait);
     connect(&m_partialTimer, &QTimer::timeout, this, [this] {
-        if (m_sequence.busy()) {
+        if (busy()) {
             m_partialTimer.start(); // a dialogue step is pending: the tail waits its turn
             return;
         }
         flushPartial();
     });
-    connect(&WinsockDXC, &TelnetSocket::dataArrival, this, &DxcLink::INCOMING_DXC);
-    connect(&WinsockDXC, &TelnetSocket::errorOccurred, this, &DxcLink::onSocketError);
+    m_heldTimer.setInterval(backpressurePoll);
+    connect(&m_heldTimer, &QTimer::timeout, this, &DxcLink::releaseHeld);
     connect(&WinsockDXC, &TelnetSocket::remoteClosed, this,
-            [this] { m_sequence.run([this] { flushPartial(); }); });
-    connect(&m_sequence, &LinkSequence::idle, this, &DxcLink::runDeferred);
-}
-
-QString DxcLink::status() const
-{
-    return WINSOCK_STATUS(QStringLiteral("DXC"), static_cast<float>(WinsockDXC.state()));
-}
-
-void DxcLink::sendLine(const QString& text)
-{
-    // A closed link refuses the line; the dialogue goes on regardless, as the node is gone.
-    WinsockDXC.sendData(text + QStringLiteral("\r\n"));
+            [this] { sequence().run([this] { flushPartial(); }); });
 }
 
 void DxcLink::DXC_CONNECT()
 {
     DXC_DISCONNECT();
-    m_sequence.run([this] {
+    sequence().run([this] {
         intDxcLoginStage = AwaitLogin;
         blnDxcClosing = false;
         WinsockDXC.close();
-        const auto port = legacy::toInt32(m_node.sngDxcPort);
-        if (!port || WinsockDXC.connectTo(m_node.strDxcHost, *port) != 0) {
+        if (!startConnect(m_node.strDxcHost, m_node.sngDxcPort)) {
             intDxcLoginStage = Idle;
-            Q_EMIT statusChanged(QStringLiteral("Zenthra calcs from DXC. DXC STATUS: port ") +
-                                 legacy::numberText(m_node.sngDxcPort) +
-                                 QStringLiteral(" is not a TCP port (1-65535), check the node"));
             return;
         }
         Q_EMIT statusChanged(status());
@@ -125,39 +109,21 @@ void DxcLink::DXC_CONNECT()
 
 void DxcLink::DXC_DISCONNECT()
 {
-    m_sequence.run([this] {
+    sequence().run([this] {
         intDxcLoginStage = Idle;
         sendLine(QStringLiteral("bye"));
     });
-    m_sequence.pause(goodbyePause);
-    m_sequence.run([this] {
+    sequence().pause(goodbyePause);
+    sequence().run([this] {
         blnDxcClosing = true;
         sendLine(QStringLiteral("q"));
     });
-    m_sequence.pause(goodbyePause);
-    m_sequence.run([this] {
+    sequence().pause(goodbyePause);
+    sequence().run([this] {
         Q_EMIT statusChanged(status());
         flushPartial();
         WinsockDXC.close();
     });
-}
-
-void DxcLink::INCOMING_DXC(const QString& chunk)
-{
-    if (m_sequence.busy() || !m_deferred.empty()) {
-        m_deferred.push_back(chunk);
-        return;
-    }
-    handleChunk(chunk);
-}
-
-void DxcLink::runDeferred()
-{
-    while (!m_deferred.empty() && !m_sequence.busy()) {
-        const QString chunk = m_deferred.front();
-        m_deferred.pop_front();
-        handleChunk(chunk);
-    }
 }
 
 void DxcLink::handleChunk(const QString& chunk)
@@ -170,13 +136,13 @@ void DxcLink::handleChunk(const QString& chunk)
     const bool auto_ = m_autoClx && m_autoClx();
     if (auto_ && intDxcLoginStage == AwaitLogin && containsAny(upper, loginPrompts, seen)) {
         intDxcLoginStage = CallSent;
-        m_sequence.pause(callPause);
-        m_sequence.run([this] { sendLine(m_node.strDxcCallsign); });
+        sequence().pause(callPause);
+        sequence().run([this] { sendLine(m_node.strDxcCallsign); });
         // A node that asks for call and password at once gets both, in that order.
         if (passwordPrompt && lastPasswordPromptAt(upper) > firstLoginPromptAt(upper)) {
             intDxcLoginStage = AwaitMenu;
-            m_sequence.pause(replyPause);
-            m_sequence.run([this] { sendLine(m_node.strDxcPassword); });
+            sequence().pause(replyPause);
+            sequence().run([this] { sendLine(m_node.strDxcPassword); });
         }
     } else {
         if (passwordPrompt && (intDxcLoginStage != Idle || endsWithPasswordPrompt(upper))) {
@@ -189,7 +155,7 @@ void DxcLink::handleChunk(const QString& chunk)
     if (chunk.isEmpty()) {
         return;
     }
-    m_sequence.run([this, chunk] { deliver(chunk); });
+    sequence().run([this, chunk] { deliver(chunk); });
 }
 
 void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt)
@@ -198,15 +164,15 @@ void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPr
     case CallSent:
         intDxcLoginStage = AwaitMenu;
         if (passwordPrompt) {
-            m_sequence.pause(replyPause);
-            m_sequence.run([this] { sendLine(m_node.strDxcPassword); });
+            sequence().pause(replyPause);
+            sequence().run([this] { sendLine(m_node.strDxcPassword); });
         }
         break;
     case AwaitMenu:
         intDxcLoginStage = AwaitPrompt;
         if (holds(upper, u"DXC,", seen)) {
-            m_sequence.pause(replyPause);
-            m_sequence.run([this] {
+            sequence().pause(replyPause);
+            sequence().run([this] {
                 sendLine(QStringLiteral("DXC"));
                 intDxcLoginStage = Idle;
             });
@@ -215,8 +181,8 @@ void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPr
     case AwaitPrompt:
         intDxcLoginStage = Idle;
         if (!holds(upper, QString(m_node.strDxcCallsign.toUpper() + QStringLiteral(" DE")), seen)) {
-            m_sequence.pause(replyPause);
-            m_sequence.run([this] { sendLine(QStringLiteral("DXC")); });
+            sequence().pause(replyPause);
+            sequence().run([this] { sendLine(QStringLiteral("DXC")); });
         }
         break;
     default:
@@ -228,7 +194,7 @@ void DxcLink::deliver(const QString& chunk)
 {
     const QStringList lines = m_lines.feed(chunk);
     for (const QString& line : lines) {
-        passOn(line);
+        offer(line);
     }
     if (m_lines.hasPartial()) {
         m_partialTimer.start();
@@ -238,6 +204,30 @@ void DxcLink::deliver(const QString& chunk)
     if (blnDxcClosing) {
         flushPartial();
         WinsockDXC.close();
+    }
+}
+
+void DxcLink::offer(const QString& line)
+{
+    if (!m_held.empty() || (m_full && m_full())) {
+        m_held.push_back(line);
+        WinsockDXC.setReading(false);
+        m_heldTimer.start();
+        return;
+    }
+    passOn(line);
+}
+
+void DxcLink::releaseHeld()
+{
+    while (!m_held.empty() && !(m_full && m_full())) {
+        QString line = std::move(m_held.front());
+        m_held.pop_front();
+        passOn(std::move(line));
+    }
+    if (m_held.empty()) {
+        m_heldTimer.stop();
+        WinsockDXC.setReading(true);
     }
 }
 
@@ -252,21 +242,8 @@ void DxcLink::flushPartial()
     m_partialTimer.stop();
     const QString tail = m_lines.flush();
     if (!tail.isEmpty()) {
-        passOn(tail);
+        offer(tail);
     }
-}
-
-void DxcLink::onSocketError(int number, const QString& description)
-{
-    m_sequence.run([this, number, description] {
-        m_linkError = 1;
-        Q_EMIT windowText(QStringLiteral("Error WinSock (") + QString::number(number) + QStringLiteral(") ") +
-                          description);
-        Q_EMIT statusChanged(status());
-        flushPartial();
-        WinsockDXC.close();
-    });
-    m_sequence.pause(errorPause);
 }
 
 } // namespace zenthra

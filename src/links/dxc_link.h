@@ -3,11 +3,8 @@
 // hand received text on line by line to the spot road.
 
 #include "line_assembler.h"
-#include "link_sequence.h"
-#include "platform/telnet_socket.h"
+#include "telnet_link.h"
 
-#include <QObject>
-#include <QString>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -16,7 +13,7 @@ namespace zenthra {
 
 struct CurrentNode;
 
-class DxcLink : public QObject
+class DxcLink : public TelnetLink
 {
     Q_OBJECT
 public:
@@ -35,7 +32,6 @@ public:
     static constexpr int callPause = 200;
     static constexpr int replyPause = 400;
     static constexpr int goodbyePause = 200;
-    static constexpr int errorPause = 200;
     // How long an unfinished line (a prompt) waits for its line end before it is passed on.
     static constexpr int partialLineWait = 500;
 
@@ -45,40 +41,42 @@ public:
 
     void DXC_CONNECT();
     void DXC_DISCONNECT();
-    // Handles one received chunk; chunks that arrive while a dialogue step is pending wait
-    // for it, as the node's text must be seen in the order it came.
-    void INCOMING_DXC(const QString& chunk);
+    // While `full` says the spot road can take no more, received lines wait here and the node is
+    // slowed down by the network, so a burst of spots is delayed rather than lost.
+    void setBackpressure(std::function<bool()> full) { m_full = std::move(full); }
+    static constexpr int backpressurePoll = 20; // ms
 
-    TelnetSocket WinsockDXC;
-    qint16 intDxcLoginStage = Idle;
-    bool blnDxcClosing = false;
+    // Handles one received chunk (the socket's chunks arrive here in order).
+    void INCOMING_DXC(const QString& chunk) { handleChunk(chunk); }
+
+    TelnetSocket& WinsockDXC;
+    qint16& intDxcLoginStage;
+    bool& blnDxcClosing;
 
 Q_SIGNALS:
     // A received line (with its line end, "..." removed) for the line filter and the window.
     void lineReceived(const QString& line);
-    // Text for the DXC window that does not go through the filter (socket errors).
-    void windowText(const QString& text);
-    // A new status text for the main window's caption.
-    void statusChanged(const QString& caption);
+
+protected:
+    void handleChunk(const QString& chunk) override;
+    void beforeClose() override { flushPartial(); }
 
 private:
-    void handleChunk(const QString& chunk);
     void advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt);
     void deliver(const QString& chunk);
+    void offer(const QString& line);
     void passOn(QString line);
+    void releaseHeld();
     void flushPartial();
-    void sendLine(const QString& text);
-    void onSocketError(int number, const QString& description);
-    void runDeferred();
-    QString status() const;
 
     const CurrentNode& m_node;
     qint16& m_linkError;
     std::function<bool()> m_autoClx;
-    LinkSequence m_sequence;
     LineAssembler m_lines;
     QTimer m_partialTimer;
-    std::deque<QString> m_deferred;
+    std::function<bool()> m_full;
+    std::deque<QString> m_held;
+    QTimer m_heldTimer;
 };
 
 } // namespace zenthra

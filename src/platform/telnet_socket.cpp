@@ -62,6 +62,7 @@ int incompleteUtf8Tail(const QByteArray& bytes)
 
 TelnetSocket::TelnetSocket(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
+    m_socket->setReadBufferSize(readBufferLimit);
     connect(m_socket, &QTcpSocket::connected, this, &TelnetSocket::connected);
     connect(m_socket, &QTcpSocket::readyRead, this, &TelnetSocket::onReadyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, [this] {
@@ -135,10 +136,15 @@ int TelnetSocket::sendData(const QString& text)
 
 void TelnetSocket::close()
 {
+    // A goodbye line written just before closing must still reach the node.
+    if (m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->flush();
+    }
     m_socket->blockSignals(true);
     m_socket->abort();
     m_socket->blockSignals(false);
     m_failed = false;
+    m_reading = true;
     resetStreamState();
 }
 
@@ -149,8 +155,19 @@ void TelnetSocket::resetStreamState()
     m_pendingUtf8.clear();
 }
 
+void TelnetSocket::setReading(bool on)
+{
+    m_reading = on;
+    if (on && m_socket->bytesAvailable() > 0) {
+        onReadyRead();
+    }
+}
+
 void TelnetSocket::onReadyRead()
 {
+    if (!m_reading) {
+        return;
+    }
     const QByteArray text = stripNegotiation(m_socket->readAll());
     if (text.isEmpty()) {
         return;

@@ -47,6 +47,12 @@ public:
     int sendData(const QString& text);
     // Drops the connection at once; harmless on a closed socket.
     void close();
+    // While reading is off, received data stays with the network (which then slows the node
+    // down) instead of piling up here; turning it on hands over what has waited.
+    void setReading(bool on);
+    bool reading() const { return m_reading; }
+    // What the socket itself holds at most while reading is off.
+    static constexpr qint64 readBufferLimit = 256 * 1024;
 
 Q_SIGNALS:
     void connected();
@@ -68,6 +74,7 @@ private:
     QString m_host;
     qint32 m_port = 0;
     bool m_failed = false;
+    bool m_reading = true;
     // Negotiation parser state, kept across reads so a sequence split by the network is handled.
     enum class Iac
     {

@@ -10,12 +10,18 @@ namespace zenthra {
 Application::Application(DataFolder folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_errorLog(m_folder.path(), m_clock),
       m_textWindows(m_options, [this] { return m_dtmUtcNow; }), m_keywords(m_errorLog),
-      m_database(m_options.database, m_folder, m_errorLog, m_keywords)
+      m_database(m_options.database, m_folder, m_errorLog, m_keywords),
+      m_links(m_options.nodes, [this] { return m_options.checked(QStringLiteral("mnuDxc(2)")); }),
+      m_mainTimers(*this, m_links)
 {
     m_dtmUtcNow = GET_UTC_NOW(m_clock);
     m_tmrDxDateTime.setInterval(500);
     connect(&m_tmrDxDateTime, &QTimer::timeout, this, &Application::tmrDxDateTime_Timer);
     m_tmrDxDateTime.start();
+    wireLinks();
+    wireSpotRoad();
+    ownSpotRoad();
+    m_mainTimers.start();
 
     m_tmrTarnLog.setInterval(2500);
     connect(&m_tmrTarnLog, &QTimer::timeout, this, &Application::ddeSendQueue);
@@ -121,6 +127,8 @@ void Application::CLOSE_ZENTHRA(int code)
         m_ended = true;
         m_tmrDxDateTime.stop();
         m_tmrTarnLog.stop();
+        m_spotQueue.tmrProcessSpot().stop();
+        m_tmrMapping.stop();
         Q_EMIT endProgram();
     }
 }
@@ -178,12 +186,6 @@ void Application::frameMap() {}
 
 void Application::loadSpiderMenus() {}
 
-void Application::connectDxcLink() {}
-
-void Application::connectWwcLink() {}
-
-void Application::disconnectDxcLink() {}
-
 void Application::loadLinkWindows(int fontSize)
 {
     Q_UNUSED(fontSize);
@@ -209,6 +211,9 @@ void Application::sqlRecovery()
 
 void Application::showWwcPopup() {}
 
-void Application::ddeSendQueue() {}
+void Application::ddeSendQueue()
+{
+    m_ddeLink.tmrTarnLog_Timer();
+}
 
 } // namespace zenthra

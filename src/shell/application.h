@@ -11,6 +11,17 @@
 #include "shell/settings_file.h"
 #include "shell/text_windows.h"
 #include "spots/database.h"
+#include "links/links.h"
+#include "shell/main_timers.h"
+#include "shell/dde_link.h"
+#include "spots/announcements.h"
+#include "spots/line_filter.h"
+#include "platform/sound_player.h"
+#include "shell/alarm_sounds.h"
+#include "spots/call_locator.h"
+#include "spots/spot_processor.h"
+#include "spots/spot_queue.h"
+#include "spots/spot_writers.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -75,6 +86,22 @@ public:
     QTimer& tmrDxDateTime() { return m_tmrDxDateTime; }
     // Sends the queue to the logging program while "DDE Link to Log?" is ticked.
     QTimer& tmrTarnLog() { return m_tmrTarnLog; }
+    // The spot road's entry, the announcements table and the logging-program queue.
+    LineFilter& lineFilter() { return m_lineFilter; }
+    Announcements& announcements() { return m_announcements; }
+    DdeLink& ddeLink() { return m_ddeLink; }
+    // The three node links and the ticks that keep them (and the server database) alive.
+    Links& links() { return m_links; }
+    MainTimers& mainTimers() { return m_mainTimers; }
+    // The spot road behind the line filter: queue, processor, the two table writers, the
+    // call/locator database and the alarm sounds.
+    SpotQueue& spotQueue() { return m_spotQueue; }
+    SpotProcessor& spotProcessor() { return m_spotProcessor; }
+    SpotWriters& spotWriters() { return m_spotWriters; }
+    CallLocator& callLocator() { return m_callLocator; }
+    AlarmSounds& alarmSounds() { return m_alarmSounds; }
+    // Redraws the recent-spot map; the sporadic-E writer switches it on after each stored row.
+    QTimer& tmrMapping() { return m_tmrMapping; }
 
     // --- Steps of the neighbouring subsystems. Each is one clearly named call that the
     // --- subsystem's own work fills in; until then it does nothing.
@@ -86,6 +113,8 @@ public:
     void connectDxcLink();
     void connectWwcLink();
     void disconnectDxcLink();
+    // A line received from the DX-cluster node, on its way to the line filter and the window.
+    void incomingDxcLine(QString line);
     // Creates the separate DXC and WWC windows and the WWC pop-up hidden with the font size.
     void loadLinkWindows(int fontSize);
     void unloadLinkWindows();
@@ -106,6 +135,13 @@ Q_SIGNALS:
 
 private:
     void tmrDxDateTime_Timer();
+    // Connects the line filter to the announcements, the DXC window, the logging-program queue,
+    // the spot queue and the caption.
+    void wireSpotRoad();
+    // Routes the links' text and status to the windows and the caption.
+    void wireLinks();
+    // Interval of tmrMapping, the caption and the map timer of the spot road.
+    void ownSpotRoad();
     WindowGeometry currentGeometry() const;
     void applyGeometry(const WindowGeometry& g);
 
@@ -119,9 +155,22 @@ private:
     QDateTime m_dtmUtcNow;
     QTimer m_tmrDxDateTime;
     QTimer m_tmrTarnLog;
+    Announcements m_announcements{m_database, m_clock, m_errorLog};
+    DdeLink m_ddeLink{m_options, [this](const QString& text) { setStatus(text); }};
+    LineFilter m_lineFilter{m_options, m_errorLog, m_textWindows.intHiddenHfSpot};
+    Links m_links;
+    MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
     WindowGeometry m_geometry; // used while no window is attached
     bool m_ended = false;
+    EffectSoundPlayer m_soundPlayer;
+    AlarmSounds m_alarmSounds{m_options, m_folder, m_soundPlayer, m_errorLog};
+    SpotQueue m_spotQueue{m_options, m_errorLog, [this] { return m_dtmUtcNow; }};
+    SpotWriters m_spotWriters{m_database, m_errorLog, m_spotQueue.blnDbBusy};
+    CallLocator m_callLocator{m_database, m_folder, m_errorLog, m_spotQueue.blnDbBusy};
+    SpotProcessor m_spotProcessor{m_spotQueue,   m_callLocator, m_spotWriters, m_alarmSounds, m_options,
+                                  m_textWindows, m_keywords,    m_errorLog};
+    QTimer m_tmrMapping;
 };
 
 } // namespace zenthra

@@ -3,7 +3,9 @@
 #include "platform/legacy_value.h"
 #include "shell/application.h"
 #include "shell/menu_table.h"
+#include "shell/option_menus.h"
 #include "shell/text_view.h"
+#include "spots/spot_road_wiring.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,6 +103,10 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     });
     connect(&m_app, &Application::utcTimeChanged, m_lblUtcTime, &QLabel::setText);
     connect(m_tabSporadic, &QTabWidget::currentChanged, this, &MainWindow::TAB_EVENTS);
+    // The spot road's option menus, the DDE menu and the DEBUG button.
+    new OptionMenus(m_app, *this);
+    // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
+    connectSpotRoadWindow(*this, m_app);
 }
 
 MainWindow::~MainWindow() = default;

@@ -1,5 +1,6 @@
 #include "support/fake_node.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -31,6 +32,13 @@ void FakeNode::send(const QByteArray& bytes)
     m_peer->write(bytes);
     m_peer->flush();
     QTest::qWait(30);
+}
+
+void FakeNode::sendQuickly(const QByteArray& bytes)
+{
+    m_peer->write(bytes);
+    m_peer->flush();
+    QCoreApplication::processEvents();
 }
 
 void FakeNode::hangUp()

@@ -18,6 +18,8 @@ public:
     bool connected() const;
     // Sends one piece and lets it reach the program before the next.
     void send(const QByteArray& bytes);
+    // Sends one piece without waiting: the program reads it as soon as the event loop turns.
+    void sendQuickly(const QByteArray& bytes);
     void hangUp();
     // What the program has sent, once it holds `expected` or 5 s have passed.
     QByteArray received(const QByteArray& expected);

@@ -1,0 +1,313 @@
+// The spot road end to end: 100,000 cluster lines (mixed modes, about half sporadic-E with both
+// stations in a call/locator table of 100,000) queued, processed and written, against the cost
+// of the two bare prepared INSERTs per spot measured in the same run. SQLite always; the server
+// named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB when one is.
+
+#include "platform/clock.h"
+#include "platform/data_folder.h"
+#include "platform/sound_player.h"
+#include "propagation/prop_keywords.h"
+#include "shell/alarm_sounds.h"
+#include "shell/error_log.h"
+#include "shell/options_model.h"
+#include "shell/text_windows.h"
+#include "spots/call_locator.h"
+#include "spots/database.h"
+#include "spots/database_settings.h"
+#include "spots/spot_processor.h"
+#include "spots/spot_queue.h"
+#include "spots/spot_writers.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace zenthra;
+
+namespace {
+
+constexpr int stationCount = 100000;
+
+// 100,000 lines unless ZENTHRA_BENCH_LINES says otherwise.
+int lineCount()
+{
+    const int n = qEnvironmentVariableIntValue("ZENTHRA_BENCH_LINES");
+    return n > 0 ? n : 100000;
+}
+
+class SilentPlayer : public SoundPlayer
+{
+public:
+    bool play(const QString&) override { return true; }
+};
+
+QString callOf(int i)
+{
+    return QStringLiteral("ST%1").arg(i, 6, 10, QChar(u'0'));
+}
+
+// A locator spread over Europe and beyond, from the station number.
+QString locatorOf(int i)
+{
+    const char fields[] = "IJKL";
+    const char rows[] = "MNOP";
+    QString loc;
+    loc += QChar(fields[i % 4]);
+    loc += QChar(rows[(i / 4) % 4]);
+    loc += QChar(u'0' + (i / 16) % 10);
+    loc += QChar(u'0' + (i / 160) % 10);
+    loc += QChar(u'A' + (i / 7) % 24);
+    loc += QChar(u'A' + (i / 11) % 24);
+    return loc;
+}
+
+struct Road
+{
+    QTemporaryDir dir;
+    Clock clock;
+    ErrorLog log{dir.path(), clock};
+    DataFolder folder{dir.path()};
+    DatabaseSettings settings;
+    PropKeywords keywords{log};
+    Database db{settings, folder, log, keywords};
+    OptionsModel options;
+    SilentPlayer player;
+    TextWindows windows{options, [this] { return clock.utcNow(); }};
+    SpotQueue queue{options, log, [this] { return clock.utcNow(); }};
+    SpotWriters writers{db, log, queue.blnDbBusy};
+    CallLocator calls{db, folder, log, queue.blnDbBusy};
+    AlarmSounds sounds{options, folder, player, log};
+    SpotProcessor processor{queue, calls, writers, sounds, options, windows, keywords, log};
+
+    Road()
+    {
+        options.sngWindowBuffer = 200000;
+        options.setChecked(QStringLiteral("mnuEsOptions(0)"), true);
+        options.setChecked(QStringLiteral("chkCalcVHF"), true);
+        options.classifier.sngMinEsQrb6m = 500;
+        options.classifier.sngMaxEsQrb6m = 2500;
+        options.classifier.sngMinEsQrb4m = 700;
+        options.classifier.sngMinEsQrb2m = 1000;
+        processor.setTickBudget(std::chrono::milliseconds(1000));
+    }
+
+    bool open(const QString& kind)
+    {
+        db.OPEN_DATABASES(kind);
+        if (!db.isOpen()) {
+            return false;
+        }
+        QSqlDatabase c = db.connection(Store::CallLoc);
+        c.transaction();
+        QSqlQuery q = db.prepare(
+            Store::CallLoc,
+            QStringLiteral("INSERT INTO tblDxStation (DxCallsign, DxLocatorID, DxDate) VALUES (?, ?, ?)"));
+        const QVariant when = Database::dateValue(QDateTime(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC));
+        for (int i = 0; i < stationCount; ++i) {
+            q.addBindValue(callOf(i));
+            q.addBindValue(locatorOf(i));
+            q.addBindValue(when);
+            if (!q.exec()) {
+                return false;
+            }
+        }
+        return c.commit();
+    }
+};
+
+// Half sporadic-E with both stations known; the rest tropo, meteor scatter, aurora, digital and
+// spots whose DX call is not in the table.
+QString spotLine(int i)
+{
+    const int a = (i * 7919) % stationCount;
+    const int b = (i * 104729 + 17) % stationCount;
+    switch (i % 8) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        return QStringLiteral("DX de %1:     50110.0  %2       ES 59 tnx QSO                 1234Z")
+            .arg(callOf(a), callOf(b));
+    case 4:
+        return QStringLiteral("DX de %1:    144300.0  %2       tropo 599                     1235Z")
+            .arg(callOf(a), callOf(b));
+    case 5:
+        return QStringLiteral("DX de %1:    144370.0  %2       MS pings                      1236Z")
+            .arg(callOf(a), callOf(b));
+    case 6:
+        return QStringLiteral("DX de %1:     50313.0  %2       FT8 -12                       1237Z")
+            .arg(callOf(a), callOf(b));
+    default:
+        return QStringLiteral("DX de %1:     70200.0  UNLISTED%2  AU 57                        1238Z")
+            .arg(callOf(a))
+            .arg(i);
+    }
+}
+
+void runRoad(benchmark::State& state, const QString& kind, int lines,
+             const std::function<void(Database&, DatabaseSettings&)>& prepare)
+{
+    Road road;
+    if (prepare) {
+        prepare(road.db, road.settings);
+    }
+    if (!road.open(kind)) {
+        state.SkipWithError("could not prepare the database");
+        return;
+    }
+    QStringList input;
+    input.reserve(lines);
+    for (int i = 0; i < lines; ++i) {
+        input.append(spotLine(i));
+    }
+    double endToEnd = 0;
+    double bare = 0;
+    for (auto _ : state) {
+        // The whole road, in bursts the queue can hold.
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < lines;) {
+            for (int n = 0; n < spotQueueRows && i < lines; ++n, ++i) {
+                QString line = input[i];
+                road.queue.QUEUE_DXC_SPOT(line, {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {});
+            }
+            road.processor.tmrProcessSpot_Timer();
+        }
+        endToEnd = double(t.nsecsElapsed()) / 1e9;
+
+        // The two bare prepared inserts per spot, nothing else.
+        QSqlQuery muf = road.db.prepare(
+            Store::Spots,
+            QStringLiteral("INSERT INTO tblSPOT (DxDateTime, DxCall1, DxLoc1, DxCall2, DxLoc2, freq, qtf1,"
+                           " Elev1, QRB1, SpotInfo, CentreLoc, critfreq, MUF, TryFrom, TryTo, Qtf2, Elev2,"
+                           " QRB2, FOT, Qrb_To_Midpoint) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                           " ?, ?, ?, ?, ?, ?)"));
+        QSqlQuery all = road.db.prepare(
+            Store::Spots,
+            QStringLiteral("INSERT INTO tblAllSpots (Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2,"
+                           " Spot_Loc2, Spot_Detail, Spot_Freq, Spot_Mode) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+        const QVariant when = Database::dateValue(QDateTime(QDate(2024, 6, 14), QTime(12, 34), Qt::UTC));
+        t.restart();
+        for (int i = 0; i < lines; ++i) {
+            const QVariantList m = {when,
+                                    QStringLiteral("G4ABC"),
+                                    QStringLiteral("IO91WM"),
+                                    QStringLiteral("EA7XYZ"),
+                                    QStringLiteral("IM67AA"),
+                                    50.11f,
+                                    204.4f,
+                                    3.3f,
+                                    1725.3f,
+                                    input[i],
+                                    QStringLiteral("IN74RI"),
+                                    9.6f,
+                                    52.4f,
+                                    QStringLiteral("IO91WM"),
+                                    QStringLiteral("IM67AA"),
+                                    204.4f,
+                                    3.3f,
+                                    1725.3f,
+                                    49.9f,
+                                    861.8f};
+            for (int k = 0; k < m.size(); ++k) {
+                muf.bindValue(k, m[k]);
+            }
+            muf.exec();
+            const QVariantList s = {when,
+                                    QStringLiteral("G4ABC"),
+                                    QStringLiteral("IO91WM"),
+                                    QStringLiteral("EA7XYZ"),
+                                    QStringLiteral("IM67AA"),
+                                    input[i],
+                                    50.11f,
+                                    QStringLiteral("ES")};
+            for (int k = 0; k < s.size(); ++k) {
+                all.bindValue(k, s[k]);
+            }
+            all.exec();
+        }
+        bare = double(t.nsecsElapsed()) / 1e9;
+    }
+    QFile errors(road.log.path());
+    if (errors.open(QIODevice::ReadOnly)) {
+        const QByteArray head = errors.read(600);
+        std::printf("error log: %lld bytes, starting: %s\n", qint64(errors.size()), head.constData());
+    }
+    QSqlQuery c;
+    road.db.exec(Store::Spots, QStringLiteral("SELECT count(*) FROM tblSPOT"), {}, &c);
+    const qint64 mufRows = c.next() ? c.value(0).toLongLong() : -1;
+    state.counters["spots_per_s"] = lines / endToEnd;
+    state.counters["us_per_spot"] = endToEnd * 1e6 / lines;
+    state.counters["bare_inserts_us_per_spot"] = bare * 1e6 / lines;
+    state.counters["ratio_to_bare"] = endToEnd / bare;
+    state.counters["muf_rows"] = double(mufRows - lines);
+    std::printf(
+        "%s: %d spots in %.2f s = %.0f spots/s (%.1f us/spot); two bare inserts %.1f us/spot; ratio %.2f;"
+        " tblSPOT rows from the road %lld\n",
+        qPrintable(kind == QLatin1String("s") ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite")),
+        lines, endToEnd, lines / endToEnd, endToEnd * 1e6 / lines, bare * 1e6 / lines, endToEnd / bare,
+        mufRows - lines);
+}
+
+void BM_SpotRoad_Sqlite(benchmark::State& state)
+{
+    runRoad(state, QStringLiteral("a"), lineCount(), {});
+}
+
+void onServer(const QStringList& statements)
+{
+    const QString name = QStringLiteral("spot-road-bench-admin");
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        admin.setHostName(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST"));
+        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
+        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
+        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
+        if (admin.open()) {
+            QSqlQuery q(admin);
+            for (const QString& s : statements) {
+                q.exec(s);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void BM_SpotRoad_Postgres(benchmark::State& state)
+{
+    const QString host = qEnvironmentVariable("ZENTHRA_TEST_PG_HOST");
+    if (host.isEmpty()) {
+        state.SkipWithError("no server named in ZENTHRA_TEST_PG_HOST");
+        return;
+    }
+    const QString schema = QStringLiteral("zroad_%1").arg(QCoreApplication::applicationPid());
+    onServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema),
+              QStringLiteral("CREATE SCHEMA ") + schema});
+    runRoad(state, QStringLiteral("s"), lineCount(), [&](Database& db, DatabaseSettings& settings) {
+        settings.strDbType = QStringLiteral("s");
+        settings.strSqlServer = host + u':' + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
+        settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
+        settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
+        db.setServerSchema(schema);
+    });
+    onServer({QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
+}
+
+} // namespace
+
+BENCHMARK(BM_SpotRoad_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_SpotRoad_Postgres)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("*.warning=false"));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

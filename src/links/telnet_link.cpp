@@ -1,0 +1,71 @@
+#include "telnet_link.h"
+
+#include "platform/legacy_value.h"
+#include "winsock_status.h"
+
+namespace zenthra {
+
+TelnetLink::TelnetLink(QString name, qint16* linkError, QObject* parent)
+    : QObject(parent), m_name(std::move(name)), m_linkError(linkError)
+{
+    connect(&m_socket, &TelnetSocket::dataArrival, this, &TelnetLink::incoming);
+    connect(&m_socket, &TelnetSocket::errorOccurred, this, &TelnetLink::onSocketError);
+    connect(&m_sequence, &LinkSequence::idle, this, &TelnetLink::runDeferred);
+}
+
+QString TelnetLink::status() const
+{
+    return WINSOCK_STATUS(m_name, static_cast<float>(m_socket.state()));
+}
+
+void TelnetLink::sendLine(const QString& text)
+{
+    m_socket.sendData(text + QStringLiteral("\r\n"));
+}
+
+bool TelnetLink::startConnect(const QString& host, float port)
+{
+    const auto whole = legacy::toInt32(port);
+    if (!whole || m_socket.connectTo(host, *whole) != 0) {
+        Q_EMIT statusChanged(QStringLiteral("Zenthra calcs from DXC. ") + m_name +
+                             QStringLiteral(" STATUS: port ") + legacy::numberText(port) +
+                             QStringLiteral(" is not a TCP port (1-65535), check the node"));
+        return false;
+    }
+    return true;
+}
+
+void TelnetLink::incoming(const QString& chunk)
+{
+    if (m_sequence.busy() || !m_deferred.empty()) {
+        m_deferred.push_back(chunk);
+        return;
+    }
+    handleChunk(chunk);
+}
+
+void TelnetLink::runDeferred()
+{
+    while (!m_deferred.empty() && !m_sequence.busy()) {
+        const QString chunk = m_deferred.front();
+        m_deferred.pop_front();
+        handleChunk(chunk);
+    }
+}
+
+void TelnetLink::onSocketError(int number, const QString& description)
+{
+    m_sequence.run([this, number, description] {
+        if (m_linkError != nullptr) {
+            *m_linkError = 1;
+        }
+        Q_EMIT windowText(QStringLiteral("Error WinSock (") + QString::number(number) + QStringLiteral(") ") +
+                          description);
+        Q_EMIT statusChanged(status());
+        beforeClose();
+        m_socket.close();
+    });
+    m_sequence.pause(errorPause);
+}
+
+} // namespace zenthra

@@ -1,0 +1,65 @@
+#pragma once
+// What the three node links share: their socket, the paced sequence every step goes through,
+// the login stage and closing flag, the status text and the handling of socket failures.
+
+#include "link_sequence.h"
+#include "platform/telnet_socket.h"
+
+#include <QObject>
+#include <QString>
+#include <deque>
+
+namespace zenthra {
+
+class TelnetLink : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int errorPause = 200;
+
+    // `linkError` is the process-wide failure flag the reconnect tick reads; a link without
+    // one (the BBS link) reports its failures without raising it.
+    TelnetLink(QString name, qint16* linkError, QObject* parent = nullptr);
+
+    const QString& name() const { return m_name; }
+    TelnetSocket& socket() { return m_socket; }
+    const TelnetSocket& socket() const { return m_socket; }
+    LinkSequence& sequence() { return m_sequence; }
+    // The caption text for the socket's state now.
+    QString status() const;
+    // True while a dialogue step or a pause is pending.
+    bool busy() const { return m_sequence.busy(); }
+
+    qint16 loginStage = 0;
+    bool closing = false;
+
+Q_SIGNALS:
+    // Text for the link's window that is not received text (socket errors).
+    void windowText(const QString& text);
+    // A new status text for the main window's caption.
+    void statusChanged(const QString& caption);
+
+protected:
+    // Sends one line with CR LF; on a closed link the line is refused and the dialogue goes on.
+    void sendLine(const QString& text);
+    // Starts connecting to host and port (rounded); a port outside 1..65535 is refused with
+    // a status text saying so. Returns whether a connection attempt was started.
+    bool startConnect(const QString& host, float port);
+    // Received chunks: handled in arrival order, each after the dialogue steps queued before it.
+    virtual void handleChunk(const QString& chunk) = 0;
+    // Called before the socket is closed by a failure: a link hands over what it holds.
+    virtual void beforeClose() {}
+
+private:
+    void incoming(const QString& chunk);
+    void runDeferred();
+    void onSocketError(int number, const QString& description);
+
+    QString m_name;
+    qint16* m_linkError;
+    TelnetSocket m_socket;
+    LinkSequence m_sequence;
+    std::deque<QString> m_deferred;
+};
+
+} // namespace zenthra

@@ -1,0 +1,63 @@
+// The application's side of the node links: where their text, errors and status go, and the
+// start-up and shut-down steps that connect and log off.
+
+#include "shell/application.h"
+
+namespace zenthra {
+
+namespace {
+// How long shut-down waits for the node to be told goodbye.
+constexpr int goodbyeWaitMs = 2000;
+constexpr int queueReserve = 10;
+} // namespace
+
+void Application::wireLinks()
+{
+    for (TelnetLink* link : {static_cast<TelnetLink*>(&m_links.dxc), static_cast<TelnetLink*>(&m_links.wwc),
+                             static_cast<TelnetLink*>(&m_links.bbs)}) {
+        connect(link, &TelnetLink::statusChanged, this, &Application::setStatus);
+    }
+    connect(&m_links.dxc, &DxcLink::lineReceived, this, &Application::incomingDxcLine);
+    // A node that sends spots faster than they are processed is slowed down instead of having
+    // its spots dropped at a full queue; a few rows stay free for the DEBUG line and the like.
+    m_links.dxc.setBackpressure([this] { return m_spotQueue.pendingRows() >= spotQueueRows - queueReserve; });
+    connect(&m_links.dxc, &TelnetLink::windowText, this,
+            [this](QString text) { m_textWindows.POPULATE_DXC_WINDOW(text); });
+    // Until the chat and BBS dialogues exist, what those nodes send is shown as it comes.
+    connect(&m_links.wwc, &WwcLink::chunkReceived, this,
+            [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
+    connect(&m_links.wwc, &TelnetLink::windowText, this,
+            [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
+    connect(&m_links.bbs, &BbsLink::chunkReceived, this,
+            [this](QString text) { m_textWindows.POPULATE_BBS_WINDOW(text); });
+    connect(&m_links.bbs, &TelnetLink::windowText, this,
+            [this](QString text) { m_textWindows.POPULATE_BBS_WINDOW(text); });
+}
+
+void Application::incomingDxcLine(QString line)
+{
+    // The filter cleans the line, queues a spot and returns what the window shows (which may be
+    // nothing, for a spot on a band switched off).
+    QString shown = m_lineFilter.FILTER_DXC_BY_FREQ(line);
+    m_textWindows.POPULATE_DXC_WINDOW(shown);
+}
+
+void Application::connectDxcLink()
+{
+    m_links.dxc.DXC_CONNECT();
+}
+
+void Application::connectWwcLink()
+{
+    m_links.wwc.WWC_CONNECT();
+}
+
+void Application::disconnectDxcLink()
+{
+    m_links.dxc.DXC_DISCONNECT();
+    // The goodbye lines are paced; let them reach the node before the databases close and,
+    // at the end, before the process goes.
+    m_links.waitIdle(goodbyeWaitMs);
+}
+
+} // namespace zenthra

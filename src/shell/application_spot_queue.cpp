@@ -1,0 +1,22 @@
+// The application's ownership of the spot road behind the line filter: the map timer that the
+// sporadic-E writer switches on, and the caption lines of the processor and the call/locator
+// import.
+
+#include "shell/application.h"
+
+namespace zenthra {
+
+void Application::ownSpotRoad()
+{
+    m_tmrMapping.setInterval(1000);
+    // Switching on a running timer leaves its rhythm alone, so a burst of rows cannot starve it.
+    connect(&m_spotWriters, &SpotWriters::mufRowStored, this, [this] {
+        if (!m_tmrMapping.isActive()) {
+            m_tmrMapping.start();
+        }
+    });
+    connect(&m_spotProcessor, &SpotProcessor::captionChanged, this, &Application::setStatus);
+    connect(&m_callLocator, &CallLocator::statusChanged, this, &Application::setStatus);
+}
+
+} // namespace zenthra

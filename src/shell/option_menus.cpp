@@ -1,0 +1,290 @@
+#include "shell/option_menus.h"
+
+#include "platform/legacy_value.h"
+#include "shell/alarm_sounds.h"
+#include "shell/application.h"
+#include "shell/dde_window.h"
+#include "shell/main_window.h"
+#include "shell/topmost.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace zenthra {
+
+namespace {
+QString indexed(const char* name, int index)
+{
+    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
+}
+} // namespace
+
+// Every prompt has two blanks after "for": the pieces meet that way.
+const OptionMenus::NumberPrompt OptionMenus::eLayerHeightPrompt{
+    "Please type the number in KM (Min 80 Max 160) for  E layer height.", 80, true, 160};
+const OptionMenus::NumberPrompt OptionMenus::maslPrompt{
+    "Please type the number in M (Min 1 Max 10000) for  your height + dx height, e.g. 150", 1, true, 10000};
+const OptionMenus::NumberPrompt OptionMenus::doubleHopMinQrbPrompt{
+    "Please type the number in KM (Min 1000 Max 5200) for  Double hop start point.", 1000, true, 5200};
+const OptionMenus::NumberPrompt OptionMenus::minEsQrb6mPrompt{
+    "Please type the number in KM (Min 110) for  the minimum QRB where 6m spots can count as ES spots.", 110,
+    true, 10000};
+const OptionMenus::NumberPrompt OptionMenus::minEsQrb4mPrompt{
+    "Please type the number in KM (Min 280) for  the minimum QRB where 4m spots can count as ES spots.", 280,
+    true, 3000};
+const OptionMenus::NumberPrompt OptionMenus::minEsQrb2mPrompt{
+    "Please type the number in KM (Min 720) for  the minimum QRB where 2m spots can count as ES spots.", 720,
+    true, 3000};
+const OptionMenus::NumberPrompt OptionMenus::maxEsQrb6mPrompt{
+    "Please type the number in KM (Max 10000) for  the maximum QRB where 6m spots can still count as ES "
+    "spots.",
+    111, false, 10000};
+
+std::optional<double> OptionMenus::NumberPrompt::accept(const QString& answer) const
+{
+    // The leading number counts; an answer without one (Cancel included) reads as 0.
+    const double v = legacy::val(answer);
+    const bool aboveLow = lowIncluded ? v >= low : v > low;
+    if (!aboveLow || !(v <= high)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+OptionMenus::OptionMenus(Application& app, MainWindow& window)
+    : QObject(&window), m_app(app), m_window(window)
+{
+    setObjectName(QStringLiteral("optionMenus"));
+    m_inputBox = [this](const QString& title, const QString& prompt,
+                        const QString& defaultAnswer) -> std::optional<QString> {
+        bool ok = false;
+        const QString answer =
+            QInputDialog::getText(&m_window, title, prompt, QLineEdit::Normal, defaultAnswer, &ok);
+        if (!ok) {
+            return std::nullopt;
+        }
+        return answer;
+    };
+
+    window.setMenuHandler(QStringLiteral("chkCalcHF"), [this] { chkCalcHF_Click(); });
+    window.setMenuHandler(QStringLiteral("chkCalcHF_Hidden"), [this] { chkCalcHF_Hidden_Click(); });
+    const struct
+    {
+        const char* group;
+        int count;
+    } groups[] = {{"mnuFilterHF", 10}, {"mnuFilterVHF", 4}, {"mnuFilterUHF", 6}};
+    for (const auto& g : groups) {
+        const QString group = QString::fromLatin1(g.group);
+        for (int index = 0; index < 2; ++index) {
+            window.setMenuHandler(
+                group + QLatin1String("All(") + QString::number(index) + u')',
+                [this, group, count = g.count, index] { filterAll_Click(group, count, index); });
+        }
+    }
+    for (int index = 4; index <= 6; ++index) {
+        window.setMenuHandler(indexed("mnuEsOptions", index), [this, index] { mnuEsOptions_Click(index); });
+    }
+    for (int index = 0; index <= 1; ++index) {
+        window.setMenuHandler(indexed("mnuEsDoubleHop", index),
+                              [this, index] { mnuEsDoubleHop_Click(index); });
+    }
+    for (int index = 0; index <= 5; ++index) {
+        window.setMenuHandler(indexed("mnuEsQrb", index), [this, index] { mnuEsQrb_Click(index); });
+    }
+    window.setMenuHandler(QStringLiteral("mnuDDE(0)"), [this] { mnuDDE_Click(0); });
+    // "Edit spot filter" and "Hand MUF Calc" open windows that do not exist yet: no handler, so
+    // they do nothing.
+
+    if (auto* debug = window.findChild<QPushButton*>(QStringLiteral("Command1"))) {
+        connect(debug, &QPushButton::clicked, this, &OptionMenus::Command1_Click);
+    }
+    QPointer<QLineEdit> homeLoc = window.findChild<QLineEdit*>(QStringLiteral("txtHomeLoc"));
+    m_app.lineFilter().sinks().focusHomeLocator = [homeLoc] {
+        if (homeLoc) {
+            homeLoc->setFocus();
+        }
+    };
+}
+
+OptionMenus::~OptionMenus()
+{
+    m_app.lineFilter().sinks().focusHomeLocator = nullptr;
+}
+
+std::optional<double> OptionMenus::askNumber(const NumberPrompt& prompt, const QString& current)
+{
+    const std::optional<QString> answer =
+        m_inputBox(QApplication::applicationName(), QString::fromLatin1(prompt.prompt), current);
+    return prompt.accept(answer.value_or(QString()));
+}
+
+void OptionMenus::chkCalcHF_Click()
+{
+    OptionsModel& options = m_app.options();
+    if (options.checked(QStringLiteral("chkCalcHF"))) {
+        options.setChecked(QStringLiteral("chkCalcHF"), false);
+    } else {
+        options.setChecked(QStringLiteral("chkCalcHF"), true);
+        options.setChecked(QStringLiteral("chkCalcHF_Hidden"), false);
+    }
+}
+
+void OptionMenus::chkCalcHF_Hidden_Click()
+{
+    OptionsModel& options = m_app.options();
+    if (options.checked(QStringLiteral("chkCalcHF_Hidden"))) {
+        options.setChecked(QStringLiteral("chkCalcHF_Hidden"), false);
+    } else {
+        options.setChecked(QStringLiteral("chkCalcHF_Hidden"), true);
+        options.setChecked(QStringLiteral("chkCalcHF"), false);
+    }
+}
+
+void OptionMenus::filterAll_Click(const QString& group, int count, int index)
+{
+    if (index != 0 && index != 1) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        m_app.options().setChecked(group + u'(' + QString::number(i) + u')', index == 0);
+    }
+}
+
+void OptionMenus::mnuEsOptions_Click(int index)
+{
+    OptionsModel& options = m_app.options();
+    switch (index) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        options.toggle(indexed("mnuEsOptions", index));
+        break;
+    case 4:
+        if (const auto v = askNumber(eLayerHeightPrompt, legacy::numberText(options.dblELayerHeight))) {
+            options.dblELayerHeight = *v;
+        }
+        break;
+    case 5:
+        if (const auto v = askNumber(maslPrompt, legacy::numberText(options.dblMasl))) {
+            options.dblMasl = *v;
+        }
+        break;
+    case 6:
+        SET_BELL_MUF_LEVEL();
+        break;
+    default:
+        break;
+    }
+}
+
+void OptionMenus::mnuEsDoubleHop_Click(int index)
+{
+    OptionsModel& options = m_app.options();
+    switch (index) {
+    case 0:
+        if (options.checked(QStringLiteral("mnuEsDoubleHop(0)"))) {
+            options.setChecked(QStringLiteral("mnuEsDoubleHop(0)"), false);
+            options.blnCalcDoubleHop = false;
+        } else {
+            options.setChecked(QStringLiteral("mnuEsDoubleHop(0)"), true);
+            options.blnCalcDoubleHop = true;
+            if (options.intDoubleHopMinQrb < 1000) {
+                options.intDoubleHopMinQrb = 2700;
+            }
+        }
+        break;
+    case 1:
+        if (const auto v =
+                askNumber(doubleHopMinQrbPrompt, legacy::numberText(double(options.intDoubleHopMinQrb)))) {
+            if (const auto qrb = legacy::toInt16(*v)) {
+                options.intDoubleHopMinQrb = *qrb;
+            }
+        }
+        break;
+    case 2:
+    case 3:
+    case 4:
+        options.toggle(indexed("mnuEsDoubleHop", index));
+        break;
+    default:
+        break;
+    }
+}
+
+void OptionMenus::mnuEsQrb_Click(int index)
+{
+    ES_QRB_SETTINGS(index);
+}
+
+void OptionMenus::ES_QRB_SETTINGS(int index)
+{
+    OptionsModel& options = m_app.options();
+    ClassifierOptions& c = options.classifier;
+    const auto ask = [this](const NumberPrompt& prompt, float& value) {
+        if (const auto v = askNumber(prompt, legacy::numberText(value))) {
+            value = static_cast<float>(*v);
+        }
+    };
+    switch (index) {
+    case 0:
+    case 5:
+        // The model keeps blnEs2mWindows and blnEsBeyond5000 equal to these marks.
+        options.toggle(indexed("mnuEsQrb", index));
+        break;
+    case 1:
+        ask(minEsQrb6mPrompt, c.sngMinEsQrb6m);
+        break;
+    case 2:
+        ask(minEsQrb4mPrompt, c.sngMinEsQrb4m);
+        break;
+    case 3:
+        ask(minEsQrb2mPrompt, c.sngMinEsQrb2m);
+        break;
+    case 4:
+        ask(maxEsQrb6mPrompt, c.sngMaxEsQrb6m);
+        break;
+    default:
+        break;
+    }
+}
+
+void OptionMenus::SET_BELL_MUF_LEVEL()
+{
+    OptionsModel& options = m_app.options();
+    const std::optional<QString> answer = m_inputBox(QString::fromLatin1(AlarmSounds::levelTitle),
+                                                     QString::fromLatin1(AlarmSounds::levelPrompt),
+                                                     legacy::numberText(options.sngBellMufLevel));
+    if (const auto level =
+            AlarmSounds::bellMufLevelAnswer(answer.value_or(QString()), options.sngBellMufLevel)) {
+        options.sngBellMufLevel = *level;
+    }
+}
+
+void OptionMenus::mnuDDE_Click(int index)
+{
+    if (index == 0) {
+        if (!m_frmLinkToLogger) {
+            m_frmLinkToLogger = new LinkToLoggerWindow(m_app.options(), &m_window);
+        }
+        m_frmLinkToLogger->show();
+        SET_TOPMOST(m_frmLinkToLogger, true);
+    } else if (index == 1) {
+        // The application starts and stops the sender timer with the mark.
+        m_app.options().toggle(QStringLiteral("mnuDDE(1)"));
+    }
+}
+
+void OptionMenus::Command1_Click()
+{
+    // With its line end, as every received line now comes: the filter drops the last character
+    // of what it is given, which would otherwise be the "6" of the sample's locator.
+    QString line = LineFilter::debugLine() + QLatin1String("\r\n");
+    QString shown = m_app.lineFilter().FILTER_DXC_BY_FREQ(line);
+    m_app.textWindows().POPULATE_DXC_WINDOW(shown);
+    m_app.mainTimers().intReconnectTicks = 99;
+}
+
+} // namespace zenthra

@@ -1,0 +1,83 @@
+#pragma once
+// The click handlers of the spot road's options: four items of "&Options" (which spots are
+// computed and logged), "ES Options" (counting rules, heights, distance limits, double hop),
+// "DXC Filters" (bands shown and passed on), the "DDE" menu and the DEBUG button. Plain check
+// marks flip through the options model; the handlers here add the exclusions, the group items
+// and the input boxes.
+
+#include "shell/dde_window.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace zenthra {
+
+class Application;
+class MainWindow;
+
+class OptionMenus : public QObject
+{
+    Q_OBJECT
+public:
+    // Asks the user for a text: the title, the prompt and the answer shown at first. Nothing when
+    // the user cancels.
+    using InputBox = std::function<std::optional<QString>(const QString& title, const QString& prompt,
+                                                          const QString& defaultAnswer)>;
+
+    // One numeric option's input box: its prompt and the answers it takes (`low` itself only
+    // when `lowIncluded`).
+    struct NumberPrompt
+    {
+        const char* prompt;
+        double low;
+        bool lowIncluded;
+        double high;
+        // The value read from an answer when it is taken, or nothing when the option stays.
+        std::optional<double> accept(const QString& answer) const;
+    };
+    static const NumberPrompt eLayerHeightPrompt;
+    static const NumberPrompt maslPrompt;
+    static const NumberPrompt doubleHopMinQrbPrompt;
+    static const NumberPrompt minEsQrb6mPrompt;
+    static const NumberPrompt minEsQrb4mPrompt;
+    static const NumberPrompt minEsQrb2mPrompt;
+    static const NumberPrompt maxEsQrb6mPrompt;
+
+    // Registers the handlers with the window's menus and buttons.
+    OptionMenus(Application& app, MainWindow& window);
+    ~OptionMenus() override;
+
+    // Replaces the input box (tests answer it).
+    void setInputBox(InputBox box) { m_inputBox = std::move(box); }
+
+    void chkCalcHF_Click();
+    void chkCalcHF_Hidden_Click();
+    // group: "mnuFilterHF", "mnuFilterVHF" or "mnuFilterUHF"; index 0 ticks all, 1 unticks all.
+    void filterAll_Click(const QString& group, int count, int index);
+    void mnuEsOptions_Click(int index);
+    void mnuEsDoubleHop_Click(int index);
+    void mnuEsQrb_Click(int index);
+    void ES_QRB_SETTINGS(int index);
+    void SET_BELL_MUF_LEVEL();
+    void mnuDDE_Click(int index);
+    // The DEBUG button: its sample spot down the road and into the DXC window, and the next
+    // heartbeat tick made due.
+    void Command1_Click();
+
+    // The "DDE to Logger" dialog while it is loaded.
+    LinkToLoggerWindow* frmLinkToLogger() const { return m_frmLinkToLogger; }
+
+private:
+    // Asks with the program's title; nothing when cancelled.
+    std::optional<double> askNumber(const NumberPrompt& prompt, const QString& current);
+
+    Application& m_app;
+    MainWindow& m_window;
+    InputBox m_inputBox;
+    QPointer<LinkToLoggerWindow> m_frmLinkToLogger;
+};
+
+} // namespace zenthra

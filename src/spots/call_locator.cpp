@@ -1,0 +1,303 @@
+#include "spots/call_locator.h"
+
+#include "platform/data_folder.h"
+#include "platform/legacy_value.h"
+#include "shell/error_log.h"
+#include "spots/database.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace zenthra {
+
+namespace {
+
+const QString lookupSql = QStringLiteral("SELECT DxLocatorID, DxDate FROM tblDxStation"
+                                         " WHERE upper(DxCallsign) = upper(?) ORDER BY DxDate DESC LIMIT 1");
+
+QString padded(const QString& text, int width)
+{
+    return text.left(width).leftJustified(width, u' ');
+}
+
+QString dateText(const QDateTime& d)
+{
+    return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+}
+
+// Rolls back the open transaction unless it was committed.
+class Transaction
+{
+public:
+    explicit Transaction(QSqlDatabase db) : m_db(std::move(db)) { m_open = m_db.transaction(); }
+    ~Transaction()
+    {
+        if (m_open) {
+            m_db.rollback();
+        }
+    }
+    bool begun() const { return m_open; }
+    bool commit()
+    {
+        const bool ok = m_db.commit();
+        m_open = !ok;
+        return ok;
+    }
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
+} // namespace
+
+CallLocator::CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, bool& dbBusy, QObject* parent)
+    : QObject(parent), m_db(db), m_folder(folder), m_log(log), m_dbBusy(dbBusy), m_calcs(log)
+{
+    connect(&m_db, &Database::databasesClosed, this, [this] {
+        m_lookup = QSqlQuery();
+        m_lookupConnection.clear();
+    });
+}
+
+QString CallLocator::GET_LOCATOR(const QString& call)
+{
+    if (m_dbBusy) {
+        return {};
+    }
+    m_dbBusy = true;
+    QString result;
+    SqlFailure failure;
+    bool ok = m_db.isOpen();
+    if (!ok) {
+        failure = {Database::errProviderFailure, QStringLiteral("database closed")};
+    } else {
+        const QString current = m_db.connection(Store::CallLoc).connectionName();
+        if (current != m_lookupConnection) {
+            m_lookup = m_db.prepare(Store::CallLoc, lookupSql, &failure);
+            ok = failure.number == 0;
+            m_lookupConnection = ok ? current : QString();
+        }
+    }
+    if (ok) {
+        m_lookup.addBindValue(call);
+        ok = m_lookup.exec();
+        if (!ok) {
+            failure = Database::failureOf(m_lookup.lastError());
+        } else if (m_lookup.next()) {
+            result = m_lookup.value(0).toString().trimmed();
+        }
+        m_lookup.finish();
+    }
+    if (!ok) {
+        // A lost server connection is reopened, but not for every spot that finds it lost.
+        const bool server = m_db.dialect() == SqlDialect::Postgres;
+        if (server && failure.number == Database::errProviderFailure &&
+            (!m_lastReopen.isValid() || m_lastReopen.elapsed() >= qint64(m_reopenInterval.count()))) {
+            m_lastReopen.start();
+            m_lookup = QSqlQuery();
+            m_lookupConnection.clear();
+            m_db.REOPEN_DATABASES();
+        }
+        m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
+        result.clear();
+    }
+    m_dbBusy = false;
+    return result;
+}
+
+QString CallLocator::DX_DATABASE(QString& call, const QString& loc, const QDateTime& entryDate)
+{
+    double number = 0;
+    const QString status = dxDatabase(call, loc, entryDate, &number);
+    if (number != 0) {
+        m_log.WRITE_ERROR_LOG(number, QStringLiteral("DX_DATABASE(") + call + u',' + loc + u',' +
+                                          dateText(entryDate) + u')');
+    }
+    return status;
+}
+
+QString CallLocator::dxDatabase(QString& call, const QString& loc, const QDateTime& entryDate,
+                                double* errorNumber)
+{
+    call = call.trimmed().toUpper();
+    QString normalised = loc.trimmed().toUpper();
+    const QString l = m_calcs.CHECK_LOCATOR_SYNTAX(normalised);
+    if (call.size() < 3 || l.size() < 4) {
+        *errorNumber = errValidation;
+        return QStringLiteral("ERROR ADDING DX STATION ") + call + QStringLiteral(" in ?") + loc;
+    }
+    const QString failed =
+        QStringLiteral("Zenthra - ERROR ADDING DX STATION ") + call + QStringLiteral("? in ?") + loc;
+    if (!m_db.isOpen() || !entryDate.isValid()) {
+        *errorNumber = m_db.isOpen() ? 13.0 : Database::errProviderFailure;
+        return failed;
+    }
+    const QVariant when = Database::dateValue(entryDate);
+    SqlFailure why;
+    Transaction transaction(m_db.connection(Store::CallLoc));
+    QSqlQuery q;
+    if (!transaction.begun() ||
+        !m_db.exec(
+            Store::CallLoc,
+            QStringLiteral("DELETE FROM tblDxStation WHERE upper(DxCallsign) = upper(?) AND DxDate < ?"),
+            {call, when}, nullptr, &why) ||
+        !m_db.exec(Store::CallLoc,
+                   QStringLiteral("SELECT count(*) FROM tblDxStation WHERE upper(DxCallsign) = upper(?)"),
+                   {call}, &q, &why)) {
+        *errorNumber = why.number != 0 ? why.number : Database::errProviderFailure;
+        return failed;
+    }
+    const bool newerExists = q.next() && q.value(0).toLongLong() > 0;
+    q.finish();
+    QString status;
+    if (newerExists) {
+        status = QStringLiteral("Zenthra - DX STATION ") + call + QStringLiteral(" in ") + l +
+                 QStringLiteral(" NOT MODIFIED");
+    } else {
+        if (!m_db.exec(
+                Store::CallLoc,
+                QStringLiteral("INSERT INTO tblDxStation (DxCallsign, DxLocatorID, DxDate) VALUES (?, ?, ?)"),
+                {call, l, when}, nullptr, &why)) {
+            *errorNumber = why.number;
+            return failed;
+        }
+        status = QStringLiteral("Zenthra - ADDED OR UPDATED DX STATION ") + call + QStringLiteral(" in ") + l;
+    }
+    if (!transaction.commit()) {
+        *errorNumber = Database::errCommandFailed;
+        return failed;
+    }
+    return status;
+}
+
+QString CallLocator::DX_DATABASE_MINI_UPDATE()
+{
+    m_miniRunning = true;
+    Q_EMIT miniUpdateRunningChanged(true);
+    const auto finish = [this](double number, const QString& result) {
+        m_miniRunning = false;
+        Q_EMIT miniUpdateRunningChanged(false);
+        if (number != 0) {
+            m_log.WRITE_ERROR_LOG(number, QStringLiteral("DX_DATABASE_MINI_UPDATE()"));
+        }
+        return result;
+    };
+    const QString fatal = QStringLiteral("Zenthra - A FATAL ERROR HAPPENED");
+    const QString file = m_folder.file(QLatin1String(miniFileName));
+    if (!QFileInfo(file).isFile()) {
+        return finish(Database::errProviderFailure,
+                      QStringLiteral("Zenthra Error, make sure %1 is in your zenthra working folder!")
+                          .arg(QLatin1String(miniFileName)));
+    }
+    const QString name = QStringLiteral("zenthra.mini.%1.%2").arg(quintptr(this), 0, 16).arg(++m_miniImports);
+    int counter = 0;
+    double number = 0;
+    QString result;
+    {
+        QSqlDatabase mini = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        mini.setDatabaseName(file);
+        mini.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!mini.open()) {
+            number = Database::errProviderFailure;
+            result = QStringLiteral("Zenthra Error, make sure %1 is in your zenthra working folder!")
+                         .arg(QLatin1String(miniFileName));
+        } else {
+            QSqlQuery rows(mini);
+            rows.setForwardOnly(true);
+            if (!rows.exec(QStringLiteral("SELECT DxCallsign, DxLocatorID, DxDate FROM tblDxStation"))) {
+                number = Database::failureOf(rows.lastError()).number;
+                result = fatal;
+            }
+            while (number == 0 && rows.next()) {
+                if (rows.value(0).isNull() || rows.value(1).isNull() || rows.value(2).isNull()) {
+                    number = 94; // invalid use of Null
+                    result = fatal;
+                    break;
+                }
+                QString call = rows.value(0).toString();
+                const QString loc = rows.value(1).toString();
+                const QDateTime date = Database::readDate(rows.value(2));
+                QString check = loc.trimmed().toUpper();
+                if (m_calcs.CHECK_LOCATOR_SYNTAX(check).isEmpty()) {
+                    continue;
+                }
+                if (!date.isValid()) {
+                    number = 13;
+                    result = fatal;
+                    break;
+                }
+                const QString status = DX_DATABASE(call, loc, date);
+                Q_EMIT statusChanged(status);
+                if (status.startsWith(QLatin1String("Zenthra - ADDED"))) {
+                    ++counter;
+                }
+                // The caption shows each row's outcome while the import runs.
+                QCoreApplication::processEvents();
+            }
+        }
+        mini.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (number != 0) {
+        return finish(number, result);
+    }
+    return finish(0, QStringLiteral("Zenthra - %1 CALL / LOC ADDED OR UPDATED").arg(counter));
+}
+
+QString CallLocator::Search_Call_loc_DB(const QString& call, const QString& loc, const QString& homeLocator)
+{
+    const bool server = m_db.dialect() == SqlDialect::Postgres;
+    const QString sql =
+        QStringLiteral("SELECT DxCallsign, DxLocatorID, DxDate FROM tblDxStation"
+                       " WHERE upper(DxCallsign) LIKE upper(?) AND upper(DxLocatorID) LIKE upper(?)"
+                       " ORDER BY DxCallsign%1 LIMIT %2")
+            .arg(server ? QStringLiteral(" COLLATE \"C\"") : QString())
+            .arg(searchLimit);
+    QSqlQuery q;
+    SqlFailure why;
+    if (!m_db.exec(Store::CallLoc, sql, {u'%' + call + u'%', u'%' + loc + u'%'}, &q, &why)) {
+        m_log.WRITE_ERROR_LOG(why.number, QStringLiteral("Search_Call_loc_DB(") + call + u',' + loc + u')');
+        return QStringLiteral("Sorry No data returned for ") + call + u' ' + loc +
+               QStringLiteral(" (Errors occurred)");
+    }
+    QString home = homeLocator;
+    const QString homeNormalised = m_calcs.CHECK_LOCATOR_SYNTAX(home);
+    QString report;
+    int rows = 0;
+    while (q.next()) {
+        ++rows;
+        const QString rowCall = q.value(0).toString();
+        const QString rowLoc = q.value(1).toString();
+        QString distance;
+        QString target = rowLoc;
+        const QString targetNormalised = m_calcs.CHECK_LOCATOR_SYNTAX(target);
+        if (!homeNormalised.isEmpty() && !targetNormalised.isEmpty()) {
+            const double lat1 = MufCalcs::LOCATOR_TO_LATITUDE(homeNormalised);
+            const double lon1 = MufCalcs::LOCATOR_TO_LONGITUDE(homeNormalised);
+            const double lat2 = MufCalcs::LOCATOR_TO_LATITUDE(targetNormalised);
+            const double lon2 = MufCalcs::LOCATOR_TO_LONGITUDE(targetNormalised);
+            const QString qtf =
+                QStringLiteral("000") + legacy::format(m_calcs.CALCULATE_QTF(lat1, lon1, lat2, lon2), u"0");
+            distance = QStringLiteral("QTF from ") + homeNormalised + QStringLiteral(" = ") + qtf.right(3) +
+                       QStringLiteral(", QRB = ") +
+                       legacy::format(m_calcs.CALCULATE_QRB(lat1, lon1, lat2, lon2), u"0") +
+                       QStringLiteral("km");
+        }
+        const QDateTime date = Database::readDate(q.value(2));
+        report += padded(rowCall, 16) + u'\t' + padded(rowLoc, 6) + u'\t' + QStringLiteral("(date: ") +
+                  QLocale().toString(date, QStringLiteral("dd MMM yy")) + u')' + u'\t' + distance +
+                  QStringLiteral("\r\n");
+    }
+    if (rows == 0) {
+        return QStringLiteral("Sorry No data returned for ") + call + u' ' + loc;
+    }
+    return QStringLiteral("Top 100 search results for: ") + call + u' ' + loc + QStringLiteral("\r\n") +
+           report;
+}
+
+} // namespace zenthra

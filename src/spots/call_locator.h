@@ -1,0 +1,73 @@
+#pragma once
+// The call/locator database tblDxStation: the look-up of a call's newest locator for the spot
+// processor, the one routine through which every addition goes (it keeps only the newest entry of
+// a call), the import from mini.sqlite, and the search with bearing and distance from home.
+// Every value from outside is bound; a delete-then-insert runs in one transaction.
+
+#include "propagation/muf_calcs.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSqlQuery>
+#include <QString>
+
+#include <chrono>
+
+namespace zenthra {
+
+class Database;
+class DataFolder;
+class ErrorLog;
+
+class CallLocator : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr const char* miniFileName = "mini.sqlite";
+    static constexpr double errValidation = 7777;
+    static constexpr int searchLimit = 100;
+
+    // `dbBusy` is the flag shared with the spot writers.
+    CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, bool& dbBusy,
+                QObject* parent = nullptr);
+
+    // The locator of the call's newest row, trimmed; "" when there is none, while the database is
+    // busy, or on a failure (logged). In server mode a lost connection is reopened, at most once
+    // per reopen interval however many look-ups fail meanwhile.
+    QString GET_LOCATOR(const QString& call);
+    // Adds the pair unless a row of that call at least as new exists, after deleting the call's
+    // older rows; returns the status text. `call` is trimmed and upper-cased in place.
+    QString DX_DATABASE(QString& call, const QString& loc, const QDateTime& entryDate);
+    // Imports every row of tblDxStation in mini.sqlite (data folder) through DX_DATABASE.
+    QString DX_DATABASE_MINI_UPDATE();
+    // The search report: up to 100 rows whose call and locator contain the two texts, by call,
+    // with the bearing and distance from `homeLocator` when both locators are valid.
+    QString Search_Call_loc_DB(const QString& call, const QString& loc, const QString& homeLocator);
+
+    void setReopenInterval(std::chrono::milliseconds interval) { m_reopenInterval = interval; }
+    bool miniUpdateRunning() const { return m_miniRunning; }
+
+Q_SIGNALS:
+    // The import runs: its menu item and the "&Update Dx" button are disabled meanwhile.
+    void miniUpdateRunningChanged(bool running);
+    // The outcome of each imported row, for the caption while the import runs.
+    void statusChanged(const QString& text);
+
+private:
+    QString dxDatabase(QString& call, const QString& loc, const QDateTime& entryDate, double* errorNumber);
+
+    Database& m_db;
+    const DataFolder& m_folder;
+    ErrorLog& m_log;
+    bool& m_dbBusy;
+    MufCalcs m_calcs;
+    QSqlQuery m_lookup;
+    QString m_lookupConnection;
+    QElapsedTimer m_lastReopen;
+    std::chrono::milliseconds m_reopenInterval{std::chrono::minutes(1)};
+    bool m_miniRunning = false;
+    quint64 m_miniImports = 0; // names each import's own connection
+};
+
+} // namespace zenthra

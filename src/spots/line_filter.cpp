@@ -1,0 +1,257 @@
+#include "spots/line_filter.h"
+
+#include "platform/legacy_value.h"
+#include "propagation/muf_calcs.h"
+#include "shell/options_model.h"
+
+#include <cfloat>
+#include <cmath>
+
+namespace zenthra {
+
+namespace {
+
+bool isBlankOrCr(QChar c)
+{
+    return c == u' ' || c == u'\r';
+}
+
+// Blanks only: tabs and other white space stay, as the cluster text is shown as it came.
+QString trimmedBlanks(const QString& s)
+{
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && s[begin] == u' ') {
+        ++begin;
+    }
+    while (end > begin && s[end - 1] == u' ') {
+        --end;
+    }
+    return (begin == 0 && end == s.size()) ? s : s.mid(begin, end - begin);
+}
+
+// The cleaning of the received text, in place. Dropping a trailing CR and trimming, again and
+// again, comes to cutting the whole run of CRs and blanks at that end; doing it in one step keeps
+// a chunk of a million line ends linear.
+void clean(QString& s)
+{
+    s.remove(QChar(7));
+    s.remove(QStringLiteral("..."));
+    s.remove(QChar(u'\''));
+    if (!s.isEmpty()) {
+        // The last character goes whatever it is: normally the LF of the line end.
+        s.chop(1);
+        s = trimmedBlanks(s);
+    }
+    if (!s.isEmpty() && s.back() == u'\r') {
+        qsizetype end = s.size();
+        while (end > 0 && isBlankOrCr(s[end - 1])) {
+            --end;
+        }
+        s.truncate(end);
+    }
+    if (!s.isEmpty() && s.front() == u'\r') {
+        qsizetype begin = 0;
+        while (begin < s.size() && isBlankOrCr(s[begin])) {
+            ++begin;
+        }
+        s.remove(0, begin);
+    }
+    s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
+bool isAnnouncement(const QString& work)
+{
+    const QString head = work.left(8).toUpper();
+    const QStringView six = QStringView(head).left(6);
+    return six == QLatin1String("TO ALL") || six == QLatin1String("WWV DE") ||
+           six == QLatin1String("WCY DE") || six == QLatin1String("ALL DE") ||
+           head == QLatin1String("TO SOLAR");
+}
+
+struct Band
+{
+    float from; // lowest frequency of the row, MHz
+    const char* item;
+};
+
+// Each row runs from its own lower bound to the next row's; a frequency on a bound belongs to the
+// row above it.
+constexpr Band hfTable[] = {
+    {1.0f, "mnuFilterHF(1)"},  {2.0f, "mnuFilterHF(2)"},  {4.0f, "mnuFilterHF(3)"},
+    {8.0f, "mnuFilterHF(4)"},  {14.0f, "mnuFilterHF(5)"}, {16.0f, "mnuFilterHF(6)"},
+    {20.0f, "mnuFilterHF(7)"}, {24.0f, "mnuFilterHF(8)"}, {28.0f, "mnuFilterHF(9)"},
+};
+
+constexpr Band vhfTable[] = {
+    {55.0f, "mnuFilterVHF(1)"},   {75.0f, "mnuFilterVHF(2)"},    {149.0f, "mnuFilterVHF(3)"},
+    {300.0f, "mnuFilterUHF(0)"},  {1000.0f, "mnuFilterUHF(1)"},  {2000.0f, "mnuFilterUHF(2)"},
+    {5000.0f, "mnuFilterUHF(3)"}, {10000.0f, "mnuFilterUHF(4)"}, {13000.0f, "mnuFilterUHF(5)"},
+};
+
+} // namespace
+
+QString LineFilter::debugLine()
+{
+    return QStringLiteral("dx de qx1abc: 110600 QX5/ABC/1  VOR ES s9 io90<>KM46");
+}
+
+LineFilter::LineFilter(const OptionsModel& options, ErrorLog& log, qint16& intHiddenHfSpot)
+    : m_options(options), m_log(log), m_intHiddenHfSpot(intHiddenHfSpot)
+{
+}
+
+bool LineFilter::ticked(const char* item) const
+{
+    return m_options.checked(QLatin1String(item));
+}
+
+QString LineFilter::hfItem(float mhz)
+{
+    if (!(mhz > 0.0f) || mhz >= hfLimit) {
+        return {};
+    }
+    const char* item = "mnuFilterHF(0)";
+    for (const Band& row : hfTable) {
+        if (mhz < row.from) {
+            break;
+        }
+        item = row.item;
+    }
+    return QString::fromLatin1(item);
+}
+
+QString LineFilter::vhfItem(float mhz)
+{
+    const char* item = "mnuFilterVHF(0)";
+    for (const Band& row : vhfTable) {
+        if (mhz < row.from) {
+            break;
+        }
+        item = row.item;
+    }
+    return QString::fromLatin1(item);
+}
+
+float LineFilter::frequencyOf(QString work)
+{
+    const qsizetype colon = work.indexOf(u':');
+    if (colon >= 0) {
+        work = trimmedBlanks(work.mid(colon + 1));
+    }
+    float mhz = 0.0f;
+    const qsizetype blank = work.indexOf(u' ');
+    if (blank >= 0) {
+        // The cluster gives kHz. A number that no single-precision value holds leaves 0.
+        const double khz = legacy::val(QStringView(work).left(blank));
+        if (std::isfinite(khz) && std::fabs(khz) <= FLT_MAX) {
+            mhz = static_cast<float>(khz);
+        }
+    }
+    return static_cast<float>(static_cast<double>(mhz) * 0.001);
+}
+
+void LineFilter::queue(QString& spotLine, bool logMufToDb, bool logSpotToDb)
+{
+    if (m_sinks.queueSpot) {
+        m_sinks.queueSpot(spotLine, QString(), m_options.homeLocator(), m_options.dblELayerHeight,
+                          m_options.dblMasl, logMufToDb, logSpotToDb, QString(), QString());
+    }
+}
+
+QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
+{
+    clean(chunk);
+    QString work = trimmedBlanks(chunk);
+    QString spotLine = work;
+    const QString unfiltered = work;
+
+    if (isAnnouncement(work)) {
+        if (ticked("mnuAnnToDb") && m_sinks.announce) {
+            m_sinks.announce(work);
+        }
+        if (ticked("mnuDxcFilters(1)") && m_sinks.showInDxcWindow) {
+            m_sinks.showInDxcWindow(work);
+        }
+        return {};
+    }
+
+    if (!chunk.contains(QLatin1String("DX DE"), Qt::CaseInsensitive)) {
+        return unfiltered;
+    }
+
+    const float f = frequencyOf(work);
+
+    QString homeLoc = m_options.homeLocator();
+    if (MufCalcs(m_log).CHECK_LOCATOR_SYNTAX(homeLoc).isEmpty()) {
+        if (m_sinks.setStatus) {
+            m_sinks.setStatus(QString::fromLatin1(badHomeLocatorText));
+        }
+        if (m_sinks.focusHomeLocator) {
+            m_sinks.focusHomeLocator();
+        }
+        return spotLine;
+    }
+
+    const bool calcEs = ticked("mnuEsOptions(0)");
+    const bool calcVhf = ticked("chkCalcVHF");
+    const bool hiddenHf = ticked("chkCalcHF_Hidden");
+
+    if (!ticked("mnuDxcFilters(0)")) {
+        const QString result = spotLine;
+        if (f < hfLimit) {
+            if (hiddenHf && !spotLine.isEmpty()) {
+                queue(spotLine, true, true);
+            }
+        } else if (calcEs || (calcVhf && !spotLine.isEmpty())) {
+            queue(spotLine, ticked("mnuEsOptions(1)"), ticked("chkLogAll"));
+        }
+        return result;
+    }
+
+    m_intHiddenHfSpot = 0;
+    if (f < hfLimit && hiddenHf) {
+        m_intHiddenHfSpot = 1;
+        if (spotLine.size() >= 11 && spotLine.endsWith(u'Z', Qt::CaseInsensitive) &&
+            ticked("mnuDxcLimitChar")) {
+            spotLine.chop(9);
+        }
+        const QString result = spotLine;
+        if (!spotLine.isEmpty()) {
+            queue(spotLine, true, true);
+        }
+        return result;
+    }
+
+    if (const QString item = hfItem(f); !item.isEmpty() && !m_options.checked(item)) {
+        spotLine.clear();
+    }
+    const bool ddeLink = ticked("mnuDDE(1)");
+    if (f < hfLimit && !ticked("chkCalcHF")) {
+        if (ddeLink && m_sinks.addToDde) {
+            m_sinks.addToDde(spotLine);
+        }
+        return spotLine;
+    }
+
+    if (!m_options.checked(vhfItem(f))) {
+        spotLine.clear();
+    }
+    if (f >= 144.35f && f <= 144.399f && ticked("mnuFilterMisc(0)")) {
+        spotLine.clear();
+    }
+
+    const QString result = spotLine;
+    if (ddeLink && m_sinks.addToDde) {
+        m_sinks.addToDde(spotLine);
+    }
+    if (ticked("mnuEsCalc50mhzFiltered") && f > 49.0f && f < 225.0f) {
+        spotLine = unfiltered;
+    }
+    if (calcEs || (calcVhf && !spotLine.isEmpty())) {
+        queue(spotLine, ticked("mnuEsOptions(1)"), ticked("chkLogAll"));
+    }
+    return result;
+}
+
+} // namespace zenthra

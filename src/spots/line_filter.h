@@ -1,0 +1,71 @@
+#pragma once
+// The entry of the spot road: each line received from the DX cluster (and the DEBUG button's
+// sample line) is cleaned, announcements are stored and shown, and spots are filtered by band,
+// handed to the logging-program queue and to the spot queue. Returns what the DXC window shows.
+//
+// Options are read from the check marks at every call; the filter keeps no state of its own.
+// Everything it hands on goes through the sinks, so it can run without the rest of the program.
+
+#include <QString>
+#include <functional>
+
+namespace zenthra {
+
+class ErrorLog;
+class OptionsModel;
+
+class LineFilter
+{
+public:
+    static constexpr const char* badHomeLocatorText = "Missing or wrong home locator! Set Locator..";
+    // Below this frequency (MHz) a spot counts as HF.
+    static constexpr float hfLimit = 33.0f;
+
+    // The line the DEBUG button sends down the road: a sporadic-E spot on 110.6 MHz.
+    static QString debugLine();
+
+    using QueueSpot = std::function<void(QString& line, const QString& time, const QString& homeLoc,
+                                         double eLayerHeight, double masl, bool logMufToDb, bool logSpotToDb,
+                                         const QString& loc1, const QString& loc2)>;
+
+    struct Sinks
+    {
+        // Stores an announcement; may clean the text in place (what is then shown).
+        std::function<void(QString&)> announce;
+        // Appends to the DXC window and empties the text.
+        std::function<void(QString&)> showInDxcWindow;
+        // Puts a spot line in the logging-program queue.
+        std::function<void(const QString&)> addToDde;
+        // Puts a spot in the spot queue; empties the line when it is stored.
+        QueueSpot queueSpot;
+        // The main window's caption.
+        std::function<void(const QString&)> setStatus;
+        // Moves the focus to the home-locator box.
+        std::function<void()> focusHomeLocator;
+    };
+
+    // `intHiddenHfSpot` is the DXC window's flag for an HF spot it is to leave out.
+    LineFilter(const OptionsModel& options, ErrorLog& log, qint16& intHiddenHfSpot);
+
+    Sinks& sinks() { return m_sinks; }
+
+    // Cleans `chunk` in place and returns the text for the DXC window ("" for nothing).
+    QString FILTER_DXC_BY_FREQ(QString& chunk);
+
+    // The band item that governs a frequency in each of the two band tables, or "" for none.
+    static QString hfItem(float mhz);
+    static QString vhfItem(float mhz);
+    // The frequency in MHz that the filter reads from a cleaned, trimmed chunk.
+    static float frequencyOf(QString work);
+
+private:
+    bool ticked(const char* item) const;
+    void queue(QString& spotLine, bool logMufToDb, bool logSpotToDb);
+
+    const OptionsModel& m_options;
+    ErrorLog& m_log;
+    qint16& m_intHiddenHfSpot;
+    Sinks m_sinks;
+};
+
+} // namespace zenthra

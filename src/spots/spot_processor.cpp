@@ -1,0 +1,324 @@
+#include "spots/spot_processor.h"
+
+#include "platform/legacy_value.h"
+#include "propagation/prop_classifier.h"
+#include "propagation/prop_keywords.h"
+#include "shell/alarm_sounds.h"
+#include "shell/error_log.h"
+#include "shell/options_model.h"
+#include "shell/text_windows.h"
+#include "spots/call_locator.h"
+#include "spots/spot_reports.h"
+#include "spots/spot_writers.h"
+
+#include <QElapsedTimer>
+#include <cmath>
+
+namespace zenthra {
+
+namespace {
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ') {
+        ++start;
+    }
+    while (end > start && text[end - 1] == u' ') {
+        --end;
+    }
+    return text.mid(start, end - start);
+}
+
+// Control characters, text that was not valid UTF-8 (replacement characters) and broken
+// surrogate pairs mark a damaged line.
+bool damaged(const QString& line)
+{
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = line[i].unicode();
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFD) {
+            return true;
+        }
+        if (QChar::isHighSurrogate(c)) {
+            if (i + 1 >= n || !QChar::isLowSurrogate(line[i + 1].unicode())) {
+                return true;
+            }
+            ++i;
+        } else if (QChar::isLowSurrogate(c)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The line as the error log shows it: one line, and not the whole of an endless one.
+QString shown(const QString& line)
+{
+    constexpr qsizetype shownLength = 200;
+    QString s = line.left(shownLength);
+    for (QChar& c : s) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || c.isSurrogate()) {
+            c = u'?';
+        }
+    }
+    if (line.size() > shownLength) {
+        s += QStringLiteral("...");
+    }
+    return s;
+}
+
+struct Point
+{
+    double lat;
+    double lon;
+};
+
+Point at(const QString& loc)
+{
+    return {MufCalcs::LOCATOR_TO_LATITUDE(loc), MufCalcs::LOCATOR_TO_LONGITUDE(loc)};
+}
+
+double num(const QString& text)
+{
+    return legacy::val(text);
+}
+
+QString text(double value)
+{
+    return legacy::numberText(value);
+}
+
+} // namespace
+
+SpotProcessor::SpotProcessor(SpotQueue& queue, CallLocator& calls, SpotWriters& writers, AlarmSounds& sounds,
+                             OptionsModel& options, TextWindows& windows, const PropKeywords& keywords,
+                             ErrorLog& log, QObject* parent)
+    : QObject(parent), m_queue(queue), m_calls(calls), m_writers(writers), m_sounds(sounds),
+      m_options(options), m_windows(windows), m_keywords(keywords), m_log(log), m_calcs(log)
+{
+    connect(&m_queue.tmrProcessSpot(), &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
+}
+
+void SpotProcessor::setCrossHair(bool on)
+{
+    if (on != m_crossHair) {
+        m_crossHair = on;
+        Q_EMIT crossHairChanged(on);
+    }
+}
+
+void SpotProcessor::tmrProcessSpot_Timer()
+{
+    QElapsedTimer spent;
+    spent.start();
+    do {
+        PROCESS_DXC_SPOTS(0);
+        // After a dropped spot row 0 is empty and row 1 holds the next; the next pass compacts.
+    } while (!m_queue.blnProcessBusy && (m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty()) &&
+             spent.elapsed() < qint64(m_tickBudget.count()));
+}
+
+void SpotProcessor::fail(double number, const QString& workLine)
+{
+    m_log.WRITE_ERROR_LOG(number, QStringLiteral("PROCESS_DXC_SPOTS(") + shown(workLine) + u')');
+    m_queue.CLEAR_ARRAY_RECORD();
+    m_queue.blnProcessBusy = false;
+}
+
+void SpotProcessor::PROCESS_DXC_SPOTS(int row)
+{
+    DxcSpotRecord& r = m_queue.row(row);
+    QString work = trimBlanks(r[colSpotInfo]);
+    if (m_queue.blnProcessBusy) {
+        return;
+    }
+    setCrossHair(true);
+    m_queue.blnProcessBusy = true;
+    if (work.isEmpty()) {
+        m_queue.SORT_ARRAY();
+        setCrossHair(false);
+        m_queue.blnProcessBusy = false;
+        return;
+    }
+    SpotCalcSettings& settings = m_queue.settings(row);
+    if (work.size() > maxLineLength || damaged(work)) {
+        fail(errBadSpot, work);
+        return;
+    }
+
+    // Parse. A line without a colon gets one before its first blank.
+    if (!work.contains(u':')) {
+        const qsizetype blank = work.indexOf(u' ');
+        if (blank < 0) {
+            fail(errInvalidCall, work);
+            return;
+        }
+        work = work.left(blank) + u':' + work.mid(blank);
+    }
+    const qsizetype colon = work.indexOf(u':');
+    QString spotter = work.left(colon).toUpper();
+    if (const qsizetype dash = spotter.indexOf(u'-'); dash >= 0) {
+        spotter.truncate(dash);
+    }
+    r[colDxCall1] = spotter;
+    work = trimBlanks(work.mid(colon + 1));
+    if (r[colDxLoc1].size() < 4) {
+        QString found = m_calls.GET_LOCATOR(r[colDxCall1]);
+        r[colDxLoc1] = m_calcs.CHECK_LOCATOR_SYNTAX(found);
+    }
+
+    const qsizetype freqEnd = work.indexOf(u' ');
+    if (freqEnd < 0) {
+        fail(errInvalidCall, work);
+        return;
+    }
+    const float khz = static_cast<float>(legacy::val(QStringView(work).left(freqEnd)));
+    if (!std::isfinite(khz)) {
+        fail(errOverflow, work);
+        return;
+    }
+    if (khz == 0) {
+        fail(errBadSpot, work);
+        return;
+    }
+    r[colFreq] = legacy::numberText(static_cast<float>(khz * 0.001f));
+    work = work.mid(freqEnd + 1) + u' ';
+    const qsizetype callEnd = work.indexOf(u' ');
+    QString dxCall = work.left(callEnd).toUpper();
+    dxCall.replace(QLatin1String("/BCN"), QLatin1String("/B"));
+    dxCall.replace(QLatin1String("/BEACON"), QLatin1String("/B"));
+    r[colDxCall2] = dxCall;
+    work = work.mid(callEnd + 1);
+    const QString commentKey = u' ' + work.toUpper();
+    if (r[colDxLoc2].size() < 4) {
+        QString found = m_calls.GET_LOCATOR(r[colDxCall2]);
+        r[colDxLoc2] = m_calcs.CHECK_LOCATOR_SYNTAX(found);
+    }
+    r[colDxComment] = u' ' + trimBlanks(work);
+
+    // Distance and mode.
+    const bool bothKnown = !r[colDxLoc1].isEmpty() && !r[colDxLoc2].isEmpty();
+    const Point spotterAt = at(r[colDxLoc1]);
+    const Point dxAt = at(r[colDxLoc2]);
+    bool zeroPath = false;
+    if (bothKnown) {
+        const double qrb = m_calcs.CALCULATE_QRB(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon);
+        r[colQrb1] = text(qrb);
+        zeroPath = qrb == 0;
+    }
+    r[colSpotMode] = GET_PROPAGATION(commentKey, r[colDxCall2], num(r[colFreq]), num(r[colQrb1]),
+                                     m_keywords.arrPropTypes(), m_options.classifier, m_log);
+    if (r[colDxCall2] == r[colDxCall1]) {
+        r[colSpotMode] = QStringLiteral("UNKNOWN");
+    }
+    if (bothKnown) {
+        r[colQtf1] = text(m_calcs.CALCULATE_QTF(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon));
+    }
+
+    // Sporadic-E calculation. A path of no length has no reflection point and so no MUF.
+    const double layer = settings.dblCalcLayerHeight;
+    const double masl = settings.dblCalcMasl;
+    const bool isEs = r[colSpotMode] == QLatin1String("ES");
+    if (bothKnown && isEs && !zeroPath) {
+        r[colElev1] = text(m_calcs.CALCULATE_ELEVATION(num(r[colQrb1]), layer, masl));
+        r[colCentreLoc] = m_calcs.CALCULATE_MIDLOCATOR(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon);
+        r[colCritFreq] =
+            text(m_calcs.CALCULATE_CRITFREQ(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon, num(r[colQrb1]),
+                                            num(r[colElev1]), num(r[colFreq]), layer, masl));
+        r[colMuf] = text(m_calcs.CALCULATE_MUF(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon,
+                                               num(r[colQrb1]), layer, num(r[colFreq]), masl));
+        r[colTryFrom] = m_calcs.CHECK_LOCATOR_SYNTAX(settings.strCalcHomeLoc);
+        const Point home = at(r[colTryFrom]);
+        const Point centre = at(r[colCentreLoc]);
+        r[colTryTo] = m_calcs.DESTINATION_LOCATOR(home.lat, home.lon, centre.lat, centre.lon);
+        if (r[colTryFrom] == r[colDxLoc2]) {
+            r[colTryTo] = r[colDxLoc1];
+        }
+        if (r[colTryFrom] == r[colDxLoc1]) {
+            r[colTryTo] = r[colDxLoc2];
+        }
+        const Point target = at(r[colTryTo]);
+        r[colQtf2] = text(m_calcs.CALCULATE_QTF(home.lat, home.lon, target.lat, target.lon));
+        r[colQrb2] = text(m_calcs.CALCULATE_QRB(home.lat, home.lon, target.lat, target.lon));
+        r[colElev2] = text(m_calcs.CALCULATE_ELEVATION(num(r[colQrb2]), layer, masl));
+        r[colFot] = text(m_calcs.CALCULATE_FOT(num(r[colQrb2]), num(r[colQrb1]), num(r[colElev2]), layer,
+                                               num(r[colMuf]), num(r[colFreq]), masl, num(r[colCritFreq])));
+        if (mufInRange(num(r[colMuf])) && settings.blnLogMufToDb) {
+            QString toMidpoint = text(m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon));
+            m_writers.WRITE_MUF_TO_DB(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2],
+                                      r[colDxLoc2], r[colFreq], r[colQtf1], r[colElev1], r[colQrb1],
+                                      r[colSpotInfo], r[colCentreLoc], r[colCritFreq], r[colMuf],
+                                      r[colTryFrom], r[colTryTo], r[colQtf2], r[colElev2], r[colQrb2],
+                                      r[colFot], toMidpoint);
+        }
+    }
+
+    // Every spot, whatever its mode.
+    if (settings.blnLogSpotToDb) {
+        m_writers.WRITE_SPOT_TO_DB(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
+                                   r[colFreq], r[colSpotInfo], r[colSpotMode]);
+    }
+
+    // Reports.
+    const double freq = num(r[colFreq]);
+    const double muf = num(r[colMuf]);
+    const bool calcEs = m_options.checked(QStringLiteral("mnuEsOptions(0)"));
+    if (calcEs && mufInRange(muf)) {
+        const Point home = at(r[colTryFrom]);
+        const Point centre = at(r[colCentreLoc]);
+        const double d = m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon);
+        if (reflectionShown(d, m_options.classifier.blnEsBeyond5000)) {
+            const DoubleHopOptions hops{m_options.blnCalcDoubleHop, m_options.intDoubleHopMinQrb,
+                                        m_options.blnDoubleHop50, m_options.blnDoubleHop70,
+                                        m_options.blnDoubleHop144};
+            const auto report = spot_reports::esReport(r, settings, hops, m_calcs);
+            if (!report) {
+                fail(errTypeMismatch, r[colSpotInfo]);
+                return;
+            }
+            strMufReport = *report;
+            m_lastReport = strMufReport;
+            if (freq >= 1) {
+                m_windows.POPULATE_MUF_WINDOW(strMufReport);
+            }
+            Q_EMIT captionChanged(spot_reports::captionLine(r));
+        }
+    } else if (calcEs && muf < 1 && isEs && !zeroPath) {
+        const auto report = spot_reports::locatorMissingReport(r);
+        if (!report) {
+            fail(errTypeMismatch, r[colSpotInfo]);
+            return;
+        }
+        strMufReport = *report;
+        m_lastReport = strMufReport;
+        if (freq >= 33) {
+            m_windows.POPULATE_MUF_WINDOW(strMufReport);
+        }
+    }
+    if (m_options.checked(QStringLiteral("chkCalcVHF"))) {
+        QString home = settings.strCalcHomeLoc;
+        const QString checked = m_calcs.CHECK_LOCATOR_SYNTAX(home);
+        settings.strCalcHomeLoc = home;
+        const auto report = spot_reports::vhfReport(r, checked, m_calcs);
+        if (!report) {
+            fail(errTypeMismatch, r[colSpotInfo]);
+            return;
+        }
+        strMufReport = *report;
+        m_lastReport = strMufReport;
+        if (freq >= 33) {
+            m_windows.POPULATE_VHF_WINDOW(strMufReport);
+        }
+    }
+
+    m_sounds.Play_Sound(r[colSpotMode], muf);
+    m_queue.CLEAR_ARRAY_RECORD();
+    m_queue.SORT_ARRAY();
+    m_queue.blnProcessBusy = false;
+    setCrossHair(false);
+}
+
+} // namespace zenthra

@@ -1,0 +1,205 @@
+#include "spots/spot_queue.h"
+
+#include "platform/legacy_value.h"
+#include "shell/error_log.h"
+#include "shell/options_model.h"
+
+#include <algorithm>
+
+namespace zenthra {
+
+namespace {
+
+// Only the blank counts here: a TAB or a line end is removed later, after the blanks collapsed.
+QString trimBlanks(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ') {
+        ++start;
+    }
+    while (end > start && text[end - 1] == u' ') {
+        --end;
+    }
+    return start == 0 && end == text.size() ? text : text.mid(start, end - start);
+}
+
+const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+} // namespace
+
+QString spotTimeText(const QDateTime& utc)
+{
+    return utc.toUTC().toString(timeFormat);
+}
+
+QDateTime readSpotTime(const QString& text)
+{
+    QDateTime d = QDateTime::fromString(text.trimmed(), timeFormat);
+    if (!d.isValid()) {
+        d = QDateTime::fromString(text.trimmed(), Qt::ISODate);
+    }
+    if (d.isValid()) {
+        d.setTimeSpec(Qt::UTC);
+    }
+    return d;
+}
+
+SpotQueue::SpotQueue(OptionsModel& options, ErrorLog& log, std::function<QDateTime()> utcNow, QObject* parent)
+    : QObject(parent), m_options(options), m_log(log), m_calcs(log), m_utcNow(std::move(utcNow))
+{
+    // No interval until the queue arms it.
+    m_tmrProcessSpot.setInterval(0);
+    m_steady.start();
+    m_monotonic = [this] { return m_steady.elapsed(); };
+}
+
+void SpotQueue::QUEUE_DXC_SPOT(QString& line, const QString& time, const QString& homeLoc,
+                               double eLayerHeight, double masl, bool logMufToDb, bool logSpotToDb,
+                               const QString& loc1, const QString& loc2)
+{
+    m_pending.dblCalcMasl = masl;
+    m_pending.dblCalcLayerHeight = eLayerHeight;
+    // The filter accepts a four- or five-character home locator by checking a normalised copy;
+    // the row holds that normalised form so that the processor's own check agrees.
+    QString home = homeLoc.toUpper();
+    const QString normalised = m_calcs.CHECK_LOCATOR_SYNTAX(home);
+    m_pending.strCalcHomeLoc = normalised.isEmpty() ? homeLoc.toUpper().left(6) : normalised;
+    m_pending.blnLogMufToDb = logMufToDb;
+    m_pending.blnLogSpotToDb = logSpotToDb;
+    CLEAN_DXC_SPOTS(line, time, loc1, loc2);
+}
+
+void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QString& loc1, const QString& loc2)
+{
+    blnCleanBusy = true;
+    QString s = line;
+    if (m_options.checked(QStringLiteral("mnuDxcLimitChar")) && s.size() >= limitedLength) {
+        s.truncate(limitedLength);
+    }
+    s = trimBlanks(s);
+    while (s.contains(QLatin1String("  "))) {
+        s.replace(QLatin1String("  "), QLatin1String(" "));
+    }
+    s.remove(u'\n');
+    s.remove(u'\r');
+    s.remove(u'\t');
+    s.remove(u'\'');
+    if (s.size() > 15) {
+        s = trimBlanks(s.mid(6));
+    }
+
+    if (!s.isEmpty()) {
+        bool stored = false;
+        for (Row& r : m_rows) {
+            if (!r.record[colSpotInfo].isEmpty()) {
+                continue;
+            }
+            r.record[colSpotInfo] = s;
+            r.record[colDxDateTime] = time.size() > 4 ? time : spotTimeText(m_utcNow());
+            if (loc1.size() > 3 && loc2.size() > 3) {
+                r.record[colDxLoc1] = loc1;
+                r.record[colDxLoc2] = loc2;
+            }
+            r.settings = m_pending;
+            line.clear();
+            stored = true;
+            break;
+        }
+        if (stored) {
+            flushDroppedCount(s);
+        } else {
+            noteDropped(s);
+        }
+    }
+    blnCleanBusy = false;
+    START_PROCESS_TIMER(true);
+}
+
+void SpotQueue::noteDropped(const QString& line)
+{
+    ++m_droppedSinceLog;
+    flushDroppedCount(line);
+}
+
+void SpotQueue::flushDroppedCount(const QString& line)
+{
+    if (m_droppedSinceLog == 0) {
+        return;
+    }
+    const qint64 now = m_monotonic();
+    if (m_lastOverflowLog >= 0 && now - m_lastOverflowLog < overflowLogInterval) {
+        return;
+    }
+    m_lastOverflowLog = now;
+    m_log.WRITE_ERROR_LOG(errQueueFull,
+                          QStringLiteral("CLEAN_DXC_SPOTS(") + line +
+                              QStringLiteral(") queue full, %1 line(s) dropped").arg(m_droppedSinceLog));
+    m_droppedSinceLog = 0;
+}
+
+void SpotQueue::START_PROCESS_TIMER(bool enable)
+{
+    m_tmrProcessSpot.setInterval(armedInterval);
+    if (!enable) {
+        m_tmrProcessSpot.stop();
+    } else if (!m_tmrProcessSpot.isActive()) {
+        // Arming an armed timer leaves its rhythm alone, so a burst of lines cannot starve the ticks.
+        m_tmrProcessSpot.start();
+    }
+}
+
+void SpotQueue::CLEAR_ARRAY_RECORD()
+{
+    for (QString& column : m_rows[0].record) {
+        column.clear();
+    }
+    m_rows[0].settings = {};
+}
+
+void SpotQueue::SORT_ARRAY()
+{
+    blnRowsPending = false;
+    for (int r = 0; r < spotQueueRows - 1; ++r) {
+        if (m_rows[r].record[colSpotInfo].isEmpty()) {
+            // Row r is free: row r+1 moves up into it and leaves an empty row behind. Moving an
+            // empty row onto a free one changes nothing, so the tail of the table costs no copies.
+            Row& next = m_rows[r + 1];
+            const bool nextEmpty = std::all_of(next.record.begin(), next.record.end(),
+                                               [](const QString& c) { return c.isEmpty(); });
+            if (!nextEmpty) {
+                std::swap(m_rows[r], next);
+                for (QString& column : next.record) {
+                    column.clear();
+                }
+                next.settings = {};
+            } else {
+                for (QString& column : m_rows[r].record) {
+                    column.clear();
+                }
+            }
+        }
+        if (!m_rows[r].record[colSpotInfo].isEmpty()) {
+            blnRowsPending = true;
+        }
+    }
+    if (!m_rows[spotQueueRows - 1].record[colSpotInfo].isEmpty()) {
+        blnRowsPending = true;
+    }
+    if (!blnRowsPending) {
+        START_PROCESS_TIMER(false);
+    }
+}
+
+int SpotQueue::pendingRows() const
+{
+    int n = 0;
+    for (const Row& r : m_rows) {
+        if (!r.record[colSpotInfo].isEmpty()) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+} // namespace zenthra

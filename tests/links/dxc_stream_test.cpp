@@ -1,0 +1,156 @@
+// The DXC link under load: text cut anywhere by the network, hostile bytes, endless lines.
+
+#include "links/current_node.h"
+#include "links/dxc_link.h"
+#include "support/fake_node.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using zenthra::CurrentNode;
+using zenthra::DxcLink;
+using zenthra::test::FakeNode;
+
+namespace {
+
+struct Stream
+{
+    FakeNode node;
+    CurrentNode current;
+    qint16 linkError = 0;
+    DxcLink link{current, linkError, [] { return false; }};
+    QStringList lines;
+
+    Stream()
+    {
+        current.strDxcHost = "127.0.0.1";
+        current.sngDxcPort = node.port();
+        QObject::connect(&link, &DxcLink::lineReceived, [this](const QString& l) { lines << l; });
+    }
+    bool open()
+    {
+        link.DXC_CONNECT();
+        return node.accept();
+    }
+    void waitFor(qsizetype count, int ms = 10000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (lines.size() < count && t.elapsed() < ms) {
+            QTest::qWait(10);
+        }
+    }
+};
+
+} // namespace
+
+TEST(DxcStream, TenThousandSpotLinesInRandomSplitsArriveWholeAndOnce)
+{
+    Stream s;
+    ASSERT_TRUE(s.open());
+    QByteArray all;
+    QStringList expected;
+    for (int i = 0; i < 10000; ++i) {
+        const QString line =
+            QStringLiteral("DX de G%1ABC:     50%2.0  CT7Z%3       FT8 Es IN50 JN59     2110Z\a\a\r\n")
+                .arg(i % 10)
+                .arg(100 + i % 900)
+                .arg(i);
+        expected << line;
+        all += line.toLatin1();
+    }
+    // Pieces of 1 to 300 bytes: several lines per read, lines cut mid-word and between CR and LF.
+    QRandomGenerator rng(7);
+    qsizetype at = 0;
+    while (at < all.size()) {
+        const qsizetype n = std::min<qsizetype>(all.size() - at, rng.bounded(1, 300));
+        s.node.sendQuickly(all.mid(at, n));
+        at += n;
+    }
+    s.waitFor(expected.size());
+    ASSERT_EQ(s.lines.size(), expected.size());
+    EXPECT_EQ(s.lines, expected);
+}
+
+TEST(DxcStream, HostileBytesAreDecodedNotDropped)
+{
+    Stream s;
+    ASSERT_TRUE(s.open());
+    s.node.send(QByteArray("A\0B\r\n", 5));
+    s.node.send("bad \xc3\x28 utf8\r\n");
+    s.node.send("\xff\xfb\x01\xff\xfa\x18\x01\xff\xf0ok\r\n");
+    s.waitFor(3);
+    ASSERT_EQ(s.lines.size(), 3);
+    EXPECT_EQ(s.lines[0], QString::fromLatin1("A\0B\r\n", 5));
+    EXPECT_EQ(s.lines[1], QString::fromLatin1("bad \xc3\x28 utf8\r\n"));
+    EXPECT_EQ(s.lines[2], "ok\r\n");
+}
+
+TEST(DxcStream, AnEndlessLineComesInPiecesAndTheEventLoopKeepsTurning)
+{
+    Stream s;
+    ASSERT_TRUE(s.open());
+    // A timer keeps firing while the flood is handled: no gap in its ticks of a second or more.
+    QElapsedTimer since;
+    since.start();
+    qint64 last = 0;
+    qint64 widestGap = 0;
+    int ticks = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        ++ticks;
+        widestGap = std::max(widestGap, since.elapsed() - last);
+        last = since.elapsed();
+    });
+    heartbeat.start(20);
+
+    const QByteArray tenMb(10 * 1024 * 1024, 'x');
+    for (qsizetype at = 0; at < tenMb.size(); at += 1024 * 1024) {
+        s.node.sendQuickly(tenMb.mid(at, 1024 * 1024));
+    }
+    s.node.send("\r\n");
+    QElapsedTimer t;
+    t.start();
+    qsizetype total = 0;
+    while (t.elapsed() < 20000) {
+        total = 0;
+        for (const QString& l : s.lines) {
+            total += l.size();
+        }
+        if (total == tenMb.size() + 2) {
+            break;
+        }
+        QTest::qWait(20);
+    }
+    EXPECT_EQ(total, tenMb.size() + 2);
+    for (qsizetype i = 0; i + 1 < s.lines.size(); ++i) {
+        EXPECT_LE(s.lines[i].size(), zenthra::LineAssembler::maxLine);
+    }
+    EXPECT_GE(ticks, 2);
+    EXPECT_LT(widestGap, 1000);
+}
+
+TEST(DxcStream, LinesWaitWhileTheRoadIsFullAndFollowInOrder)
+{
+    Stream s;
+    bool full = true;
+    s.link.setBackpressure([&full] { return full; });
+    ASSERT_TRUE(s.open());
+    QByteArray all;
+    for (int i = 0; i < 2000; ++i) {
+        all += QByteArray("line ") + QByteArray::number(i) + "\r\n";
+    }
+    s.node.sendQuickly(all);
+    QTest::qWait(300);
+    EXPECT_TRUE(s.lines.isEmpty());
+    EXPECT_FALSE(s.link.WinsockDXC.reading());
+    full = false;
+    s.waitFor(2000);
+    ASSERT_EQ(s.lines.size(), 2000);
+    EXPECT_EQ(s.lines.first(), "line 0\r\n");
+    EXPECT_EQ(s.lines.last(), "line 1999\r\n");
+    EXPECT_TRUE(s.link.WinsockDXC.reading());
+}

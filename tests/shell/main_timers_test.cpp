@@ -1,0 +1,238 @@
+// The ticks that keep the links and the server database alive, on the real program objects
+// against nodes on loopback.
+
+#include "links/links.h"
+#include "shell/application.h"
+#include "shell/main_timers.h"
+#include "shell/main_window.h"
+#include "support/fake_node.h"
+#include "support/postgres.h"
+#include "support/temp_folder.h"
+
+#include <QPlainTextEdit>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+using zenthra::Application;
+using zenthra::DataFolder;
+using zenthra::MainTimers;
+using zenthra::MainWindow;
+using zenthra::test::FakeNode;
+using zenthra::test::fileOf;
+using zenthra::test::TempFolder;
+
+namespace {
+
+struct TimersFixture : ::testing::Test
+{
+    TempFolder dir;
+    FakeNode node;
+    std::unique_ptr<Application> app;
+    std::unique_ptr<MainWindow> window;
+
+    // Starts the program with these settings lines (the rest empty).
+    void start(std::map<int, QString> values)
+    {
+        QStringList lines;
+        for (int n = 1; n <= 123; ++n) {
+            lines.append(values.count(n) ? values[n] : QString());
+        }
+        dir.write("zenthra.dat", fileOf(lines));
+        app = std::make_unique<Application>(DataFolder(dir.path()));
+        window = std::make_unique<MainWindow>(*app);
+        app->setView(window.get());
+        app->OPEN_ZENTHRA();
+    }
+    // Settings of a DXC node on the fake node's port, Auto CLX as given.
+    std::map<int, QString> dxcNode(bool autoClx, int reconnectMinutes)
+    {
+        return {
+            {11, "127.0.0.1"}, {12, QString::number(node.port())}, {13, "G0ABC"},
+            {14, "pw"},        {15, autoClx ? "True" : "False"},   {16, QString::number(reconnectMinutes)}};
+    }
+    MainTimers& timers() { return app->mainTimers(); }
+    zenthra::Links& links() { return app->links(); }
+    void TearDown() override
+    {
+        if (app) {
+            app->CLOSE_ZENTHRA(Application::restartCode);
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(TimersFixture, AutoLoginAtStartAndGoodbyeAtShutDown)
+{
+    start(dxcNode(true, 0));
+    ASSERT_TRUE(node.accept());
+    node.send("login: ");
+    EXPECT_EQ(node.received("G0ABC\r\n"), "G0ABC\r\n");
+    app->CLOSE_ZENTHRA(Application::restartCode);
+    // Shut-down waits for the paced goodbye before the databases close.
+    EXPECT_EQ(node.receivedWithin(0), "G0ABC\r\nbye\r\nq\r\n");
+    window.reset();
+    app.reset();
+}
+
+TEST_F(TimersFixture, HeartbeatEveryPeriodAndNothingWhenOff)
+{
+    start(dxcNode(true, 5));
+    ASSERT_TRUE(node.accept());
+    links().dxc.intDxcLoginStage = 0;
+    for (int i = 0; i < 4; ++i) {
+        timers().tmrReconnect_Timer();
+    }
+    EXPECT_EQ(timers().intReconnectTicks, 4);
+    EXPECT_EQ(node.receivedWithin(100), "");
+    timers().tmrReconnect_Timer();
+    // A healthy link only gets the empty line.
+    EXPECT_EQ(node.receivedWithin(800), "\r\n");
+    EXPECT_EQ(timers().intReconnectTicks, 0);
+    EXPECT_EQ(links().intLinkError, 0);
+
+    app->options().intReconnectMinutes = 0;
+    for (int i = 0; i < 10; ++i) {
+        timers().tmrReconnect_Timer();
+    }
+    EXPECT_EQ(timers().intReconnectTicks, 0);
+    EXPECT_EQ(node.receivedWithin(100), "\r\n");
+}
+
+TEST_F(TimersFixture, CounterOf99RunsTheHeartbeatAtTheNextTickForAnyPeriodUpTo100)
+{
+    start(dxcNode(false, 100));
+    timers().intReconnectTicks = 99;
+    links().intLinkError = 1; // nothing connected: the link is reconnected
+    timers().tmrReconnect_Timer();
+    ASSERT_TRUE(node.accept());
+    EXPECT_EQ(timers().intReconnectTicks, 0);
+    EXPECT_EQ(links().intLinkError, 0);
+}
+
+TEST_F(TimersFixture, DroppedLinkComesBackAndLogsInAgain)
+{
+    start(dxcNode(true, 1));
+    ASSERT_TRUE(node.accept());
+    node.send("login: ");
+    EXPECT_EQ(node.received("G0ABC\r\n"), "G0ABC\r\n");
+    node.hangUp();
+    QTest::qWait(100);
+    EXPECT_EQ(links().dxc.WinsockDXC.state(), 0);
+    timers().tmrReconnect_Timer();
+    ASSERT_TRUE(node.accept());
+    node.send("login: ");
+    EXPECT_EQ(node.received("G0ABC\r\n"), "G0ABC\r\n");
+    EXPECT_EQ(links().intLinkError, 0);
+}
+
+TEST_F(TimersFixture, LinkErrorForcesAReconnectOfAHealthyLink)
+{
+    start(dxcNode(true, 1));
+    ASSERT_TRUE(node.accept());
+    links().intLinkError = 1;
+    timers().tmrReconnect_Timer();
+    EXPECT_EQ(node.received("\r\nbye\r\nq\r\n"), "\r\nbye\r\nq\r\n");
+    ASSERT_TRUE(node.accept());
+    EXPECT_EQ(links().intLinkError, 0);
+}
+
+TEST_F(TimersFixture, ChatLinkGetsAPrivateMessageToTheOwnCall)
+{
+    FakeNode chat;
+    auto settings = dxcNode(false, 1);
+    settings[18] = "127.0.0.1";
+    settings[19] = QString::number(chat.port());
+    settings[20] = "G0ABC";
+    settings[23] = "True"; // "Reconnect WWC with DXC?"
+    settings[24] = "True"; // "Start WWC with program?"
+    start(settings);
+    ASSERT_TRUE(chat.accept());
+    QTest::qWait(300);
+    timers().tmrReconnect_Timer();
+    EXPECT_EQ(chat.received("/msg G0ABC\r\n"), "/msg G0ABC\r\n");
+}
+
+TEST_F(TimersFixture, StatusRotatesOverTheLinksAndSparesWarnings)
+{
+    start({});
+    app->setStatus("");
+    timers().tmrGetWinsockStatus_Timer();
+    EXPECT_EQ(app->status(), "Zenthra calcs from DXC. DXC STATUS: Closed..");
+    timers().tmrGetWinsockStatus_Timer();
+    EXPECT_EQ(app->status(), "Zenthra calcs from DXC. WWC STATUS: Closed..");
+    app->setStatus("ab");
+    timers().tmrGetWinsockStatus_Timer();
+    EXPECT_EQ(app->status(), "Zenthra calcs from DXC. BBS STATUS: Closed..");
+    app->setStatus("Missing or wrong home locator! Set Locator..");
+    timers().tmrGetWinsockStatus_Timer();
+    EXPECT_EQ(app->status(), "Missing or wrong home locator! Set Locator..");
+    EXPECT_EQ(timers().strStatusLink, "WWC");
+}
+
+TEST_F(TimersFixture, FileDatabasesAreNeverProbed)
+{
+    start({});
+    for (int i = 0; i < 100; ++i) {
+        timers().tmrDatabaseRestart_Timer();
+    }
+    EXPECT_EQ(timers().intDbCheckTicks, 0);
+    EXPECT_EQ(timers().sngDbState, 0);
+}
+
+TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDatabase)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    const auto pg = zenthra::test::postgresAddress();
+    const QString schema = QStringLiteral("watchdog_%1").arg(QCoreApplication::applicationPid());
+    {
+        QSqlDatabase admin = zenthra::test::openPostgres("watchdog_admin");
+        QSqlQuery q(admin);
+        ASSERT_TRUE(q.exec("DROP SCHEMA IF EXISTS " + schema + " CASCADE"))
+            << q.lastError().text().toStdString();
+        ASSERT_TRUE(q.exec("CREATE SCHEMA " + schema));
+    }
+    QSqlDatabase::removeDatabase("watchdog_admin");
+    QStringList lines(123);
+    lines[0] = "s";
+    lines[1] = QStringLiteral("%1:%2").arg(pg.host).arg(pg.port);
+    lines[2] = pg.database;
+    lines[3] = pg.user;
+    dir.write("zenthra.dat", fileOf(lines));
+    app = std::make_unique<Application>(DataFolder(dir.path()));
+    app->database().setServerSchema(schema);
+    window = std::make_unique<MainWindow>(*app);
+    app->setView(window.get());
+    app->OPEN_ZENTHRA();
+    ASSERT_TRUE(app->database().isOpen());
+
+    for (int i = 0; i < 30; ++i) {
+        timers().tmrDatabaseRestart_Timer();
+    }
+    EXPECT_EQ(timers().intDbCheckTicks, 0);
+    EXPECT_EQ(timers().sngDbState, 0);
+    EXPECT_FALSE(window->findChild<QPlainTextEdit*>("TBCluster")->toPlainText().contains("RESTART"));
+
+    ASSERT_TRUE(app->database().exec(zenthra::Store::Spots, "DROP TABLE tblSPOT"));
+    for (int i = 0; i < 30; ++i) {
+        timers().tmrDatabaseRestart_Timer();
+    }
+    EXPECT_NE(timers().sngDbState, 0);
+    EXPECT_TRUE(app->database().isOpen());
+    QTest::qWait(50); // the window shows appended text at the next turn of the event loop
+    EXPECT_TRUE(window->findChild<QPlainTextEdit*>("TBCluster")
+                    ->toPlainText()
+                    .contains("RESTART DATABASE CONNNECTION (NO DATABASE CONNECTION!)"));
+    // The restart's start-up created the table again.
+    EXPECT_TRUE(app->database().exec(zenthra::Store::Spots, "SELECT * FROM tblSPOT"));
+    app->CLOSE_ZENTHRA(Application::restartCode);
+    window.reset();
+    app.reset();
+    QSqlDatabase admin = zenthra::test::openPostgres("watchdog_admin2");
+    QSqlQuery(admin).exec("DROP SCHEMA " + schema + " CASCADE");
+}

@@ -1,0 +1,370 @@
+#include "spots/spot_road_fixture.h"
+
+#include <QSignalSpy>
+
+using namespace zenthra;
+using namespace zenthra::test;
+
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString dashLine = QString(80, u'-');
+const QString dotLine = QString(70, u'.');
+
+QString head(const QString& line)
+{
+    return crlf + dashLine + crlf + QStringLiteral("11:06z [DX DE ") + line + QStringLiteral("] 14 June ") +
+           crlf;
+}
+
+class Processor : public SpotRoadFixture
+{
+protected:
+    void SetUp() override
+    {
+        SpotRoadFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        station(QStringLiteral("QX1ABC"), QStringLiteral("IO90IR"));
+        station(QStringLiteral("QX5/ABC/1"), QStringLiteral("KM46AA"));
+        station(QStringLiteral("G4ABC"), QStringLiteral("IO91WM"));
+        station(QStringLiteral("EA7XYZ"), QStringLiteral("IM67AA"));
+        station(QStringLiteral("SV1AB"), QStringLiteral("KM18UA"));
+        station(QStringLiteral("OH1XX"), QStringLiteral("KP20LE"));
+        station(QStringLiteral("DL1ZZ"), QStringLiteral("JO62QM"));
+        station(QStringLiteral("I0ABC"), QStringLiteral("JN61FV"));
+    }
+
+    QVariantList spotRow(const QString& call)
+    {
+        QSqlQuery q =
+            run(Store::Spots,
+                QStringLiteral("SELECT DxDateTime, DxCall1, DxLoc1, DxCall2, DxLoc2, freq, qtf1, Elev1, QRB1,"
+                               " SpotInfo, CentreLoc, critfreq, MUF, TryFrom, TryTo, Qtf2, Elev2, QRB2, FOT,"
+                               " Qrb_To_Midpoint FROM tblSPOT WHERE DxCall1 = ?"),
+                {call});
+        QVariantList v;
+        if (q.next()) {
+            for (int i = 0; i < 20; ++i) {
+                v.append(q.value(i));
+            }
+        }
+        return v;
+    }
+    QVariantList allSpotsRow(const QString& detailStart)
+    {
+        QSqlQuery q =
+            run(Store::Spots,
+                QStringLiteral("SELECT Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2, Spot_Detail,"
+                               " Spot_Freq, Spot_Mode FROM tblAllSpots WHERE Spot_Detail LIKE ?"),
+                {detailStart + u'%'});
+        QVariantList v;
+        if (q.next()) {
+            for (int i = 0; i < 8; ++i) {
+                v.append(q.value(i));
+            }
+        }
+        return v;
+    }
+};
+
+TEST_P(Processor, GoldenReportsRowsCaptionAndSounds)
+{
+    options.blnCalcDoubleHop = true;
+    options.blnDoubleHop50 = true;
+    options.intDoubleHopMinQrb = 1500;
+    for (int i = 0; i < 9; ++i) {
+        options.setChecked(QStringLiteral("mnuBellByMode(%1)").arg(i), true);
+    }
+    queueLine(QStringLiteral("dx de qx1abc: 110600 QX5/ABC/1  VOR ES s9 io90<>KM46"));
+    queueLine(QStringLiteral("DX de G4ABC:     50110.0  EA7XYZ       ES 59 IO91WM<ES>IM67       1234Z"));
+    queueLine(QStringLiteral("DX de OH1XX:     50125.0  I0ABC        es 5x9                     1235Z"));
+    queueLine(QStringLiteral("DX de DL1ZZ:    144300.0  SV1AB        Es tnx                     1236Z"));
+    queueLine(QStringLiteral("DX de G4ABC-2:   50200.0  DL1ZZ        tropo 599                  1237Z"));
+    queueLine(QStringLiteral("DX de SV1AB:   28885.0  OH1XX        ES                     1238Z"));
+    drain();
+
+    const QString expectedMuf =
+        head(QStringLiteral("qx1abc: 110600 QX5/ABC/1 VOR ES s9 io90<>KM46")) +
+        "es from IO90IR to KM46AA on 110.600. (QTF=114) (El=-2) (QRB=2848km)" + crlf +
+        "Centre=JN74OH Crit Freq=20.7mhz" + crlf +
+        "From IO91WM try towards KM35KM   (QTF=120) (El=-2) (QRB=2782km)" + crlf +
+        "MUF=112.6mhz  FOT=112.6mhz (Below Horizon.. TR/CHORDIAL?)" +
+        head(QStringLiteral("G4ABC: 50110.0 EA7XYZ ES 59 IO91WM<ES>IM67 1234Z")) +
+        "es from IO91WM to IM67AA on 50.110. (QTF=204) (El=3) (QRB=1725km)" + crlf +
+        "Centre=IN74RI Crit Freq=9.6mhz" + crlf +
+        "From IO91WM try towards IM67AA   (QTF=204) (El=3) (QRB=1725km)" + crlf + "MUF=52.4mhz  FOT=49.9mhz" +
+        crlf + dotLine + crlf + " **Double Hop Calc (1) from IO91WM to IN74RI**" + crlf +
+        "  >MUF=75.9mhz. From IO91WM try to IN74SJ(qtf=204, El=12, QRB=855km)<" + crlf +
+        " **Double Hop Calc (2) from IN74RI to IM67AA**" + crlf +
+        "  >MUF=75.7mhz. From IO91WM try to IL49NO(qtf=205, El=-1, QRB=2591)<" +
+        head(QStringLiteral("OH1XX: 50125.0 I0ABC es 5x9 1235Z")) +
+        "es from KP20LE to JN61FV on 50.125. (QTF=209) (El=1) (QRB=2206km)" + crlf +
+        "Centre=JO81RE Crit Freq=9.2mhz" + crlf +
+        "From IO91WM try towards KN68WI   (QTF=85) (El=0) (QRB=2437km)" + crlf + "MUF=50.2mhz  FOT=50.2mhz" +
+        crlf + dotLine + crlf + " **Double Hop Calc (1) from KP20LE to JO81RE**" + crlf +
+        "  >MUF=64.5mhz. From IO91WM try to LO25BT(qtf=63, El=-2, QRB=2906km)<" + crlf +
+        " **Double Hop Calc (2) from JO81RE to JN61FV**" + crlf +
+        "  >MUF=64.6mhz. From IO91WM try to KN30IA(qtf=112, El=0, QRB=2421)<" +
+        head(QStringLiteral("DL1ZZ: 144300.0 SV1AB Es tnx 1236Z")) +
+        "es from JO62QM to KM18UA on 144.300. (QTF=150) (El=3) (QRB=1799km)" + crlf +
+        "Centre=JN95OJ Crit Freq=27.4mhz" + crlf +
+        "From IO91WM try towards KM76BR   (QTF=108) (El=-3) (QRB=3146km)" + crlf +
+        "MUF=149.3mhz  FOT=149.3mhz (Below Horizon.. TR/CHORDIAL?)" +
+        head(QStringLiteral("SV1AB: 28885.0 OH1XX ES 1238Z")) +
+        "es from KM18UA to KP20LE on 28.885. (QTF=2) (El=-1) (QRB=2467km)" + crlf +
+        "Centre=KN29CC Crit Freq=5.3mhz" + crlf +
+        "From IO91WM try towards LN22FH   (QTF=90) (El=-4) (QRB=3477km)" + crlf +
+        "MUF=28.9mhz  FOT=28.9mhz (Below Horizon....)" + crlf + dotLine + crlf +
+        " **Double Hop Calc (1) from KM18UA to KN29CC**" + crlf +
+        "  >MUF=34.9mhz. From IO91WM try to LM01QV(qtf=107, El=-6, QRB=3996km)<" + crlf +
+        " **Double Hop Calc (2) from KN29CC to KP20LE**" + crlf +
+        "  >MUF=34.9mhz. From IO91WM try to LO42UJ(qtf=69, El=-4, QRB=3350)<";
+    EXPECT_EQ(muf().toStdString(), expectedMuf.toStdString());
+
+    const QString expectedVhfTail = head(QStringLiteral("G4ABC-2: 50200.0 DL1ZZ tropo 599 1237Z")) +
+                                    "PROPAGATION MODE ~ ***TROPO***" + crlf +
+                                    "FROM IO91WM TO JO62QM: QTF=78, QRB=930km" + crlf +
+                                    "FROM IO91WM TO IO91WM: QTF=0, QRB=0km (G4ABC)" + crlf +
+                                    "FROM IO91WM TO JO62QM: QTF=78, QRB=930km (DL1ZZ)";
+    const QString expectedVhfHead =
+        head(QStringLiteral("qx1abc: 110600 QX5/ABC/1 VOR ES s9 io90<>KM46")) +
+        "PROPAGATION MODE ~ ***ES***" + crlf + "FROM IO90IR TO KM46AA: QTF=114, QRB=2848km" + crlf +
+        "FROM IO91WM TO IO90IR: QTF=224, QRB=120km (QX1ABC)" + crlf +
+        "FROM IO91WM TO KM46AA: QTF=117, QRB=2812km (QX5/ABC/1)" + crlf + dashLine + crlf;
+    EXPECT_TRUE(vhf().startsWith(expectedVhfHead)) << vhf().toStdString();
+    EXPECT_TRUE(vhf().endsWith(expectedVhfTail)) << vhf().toStdString();
+    // The 28.9 MHz spot is below the VHF window's 33 MHz.
+    EXPECT_FALSE(vhf().contains(QLatin1String("SV1AB: 28885.0")));
+
+    EXPECT_EQ(caption, "MUF @ 28.92mhz, try to LN22FH (qtf 90 / qrb 3477)");
+    EXPECT_EQ(count("tblSPOT"), 5);
+    EXPECT_EQ(count("tblAllSpots"), 6);
+
+    const QVariantList debug = spotRow(QStringLiteral("QX1ABC"));
+    ASSERT_EQ(debug.size(), 20);
+    EXPECT_EQ(Database::readDate(debug[0]), QDateTime(QDate(2024, 6, 14), QTime(11, 6), Qt::UTC));
+    EXPECT_EQ(debug[1].toString(), "QX1ABC");
+    EXPECT_EQ(debug[2].toString(), "IO90IR");
+    EXPECT_EQ(debug[3].toString(), "QX5/ABC/1");
+    EXPECT_EQ(debug[4].toString(), "KM46AA");
+    EXPECT_FLOAT_EQ(debug[5].toFloat(), 110.6f);
+    EXPECT_EQ(debug[9].toString(), "qx1abc: 110600 QX5/ABC/1 VOR ES s9 io90<>KM46");
+    EXPECT_EQ(debug[10].toString(), "JN74OH");
+    EXPECT_NEAR(debug[12].toDouble(), 112.621, 0.001);
+    EXPECT_EQ(debug[13].toString(), "IO91WM");
+    EXPECT_EQ(debug[14].toString(), "KM35KM");
+    EXPECT_NEAR(debug[19].toDouble(), 1391.44, 0.01);
+
+    const QVariantList tropo = allSpotsRow(QStringLiteral("G4ABC-2:"));
+    ASSERT_EQ(tropo.size(), 8);
+    EXPECT_EQ(tropo[1].toString(), "G4ABC");
+    EXPECT_EQ(tropo[2].toString(), "IO91WM");
+    EXPECT_EQ(tropo[3].toString(), "DL1ZZ");
+    EXPECT_EQ(tropo[4].toString(), "JO62QM");
+    EXPECT_FLOAT_EQ(tropo[6].toFloat(), 50.2f);
+    EXPECT_EQ(tropo[7].toString(), "TROPO");
+
+    EXPECT_EQ(player.played, QStringList({dir.file("ES.wav"), dir.file("ES.wav"), dir.file("ES.wav"),
+                                          dir.file("ES.wav"), dir.file("TROPO.wav"), dir.file("ES.wav")}));
+    EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
+    EXPECT_FALSE(queue->tmrProcessSpot().isActive());
+}
+
+TEST_P(Processor, ParsingEdges)
+{
+    station(QStringLiteral("SPOTA"), QStringLiteral("JO01"));
+    queueLine(QStringLiteral("DX de SPOTA 50110.0 DXB tnx"));
+    queueLine(QStringLiteral("DX de spota-2: 50110.0 dxb/bcn tnx"));
+    queueLine(QStringLiteral("DX de SPOTA: 50110.0 DXB/BEACON tnx"));
+    queueLine(QStringLiteral("DX de SPOTA: 50110.0 SPOTA ES es es"));
+    drain();
+    QSqlQuery q =
+        run(Store::Spots, QStringLiteral("SELECT Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2, Spot_Freq,"
+                                         " Spot_Mode, Spot_Detail FROM tblAllSpots ORDER BY Spot_Detail"));
+    QStringList rows;
+    while (q.next()) {
+        rows << QStringLiteral("%1|%2|%3|%4|%5|%6")
+                    .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
+                         q.value(3).toString(), QString::number(q.value(4).toFloat()), q.value(5).toString());
+    }
+    // Spotter without colon, SSID cut, beacon suffixes shortened, self-spot UNKNOWN whatever the comment.
+    EXPECT_EQ(rows,
+              QStringList({"SPOTA|JO01MM|DXB||50.11|UNKNOWN", "SPOTA|JO01MM|DXB/B||50.11|UNKNOWN",
+                           "SPOTA|JO01MM|SPOTA|JO01MM|50.11|UNKNOWN", "SPOTA|JO01MM|DXB/B||50.11|UNKNOWN"}))
+        << rows.join('\n').toStdString();
+}
+
+TEST_P(Processor, BadInputIsLoggedAndDroppedAndTheRoadGoesOn)
+{
+    const QString good = QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59");
+    const QList<std::pair<QString, QString>> bad = {
+        {QStringLiteral("DX de NOCOLONANDNOBLANK"),
+         QStringLiteral("5 - PROCESS_DXC_SPOTS(NOCOLONANDNOBLANK)")},
+        {QStringLiteral("DX de SPOTA: abc DXB tnx"), QStringLiteral("9876 - PROCESS_DXC_SPOTS(abc DXB tnx)")},
+        {QStringLiteral("DX de SPOTA: 0 DXB tnx"), QStringLiteral("9876 - PROCESS_DXC_SPOTS(0 DXB tnx)")},
+        {QStringLiteral("DX de SPOTA: 50110.0"), QStringLiteral("5 - PROCESS_DXC_SPOTS(50110.0)")},
+        {QStringLiteral("DX de SPOTA: 50110 DXB ") + QString(100000, u'x'),
+         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 DXB xxx")},
+        {QStringLiteral("DX de SPOTA: 50110 DXB\x07\x01 bell"),
+         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 DXB?? bell)")},
+        {QStringLiteral("DX de SPOTA: 50110 ") + QString::fromUtf8("D\xff\xfe"
+                                                                   "B tnx"),
+         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 D")},
+        {QStringLiteral("DX de SPOTA: 50110 D") + QChar(0xD800) + QStringLiteral("B tnx"),
+         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 D?B tnx)")},
+        {QStringLiteral("DX de SPOTA: 1e99 DXB tnx"), QStringLiteral("6 - PROCESS_DXC_SPOTS(1e99 DXB tnx)")},
+    };
+    for (const auto& [line, logged] : bad) {
+        queueLine(line);
+        queueLine(good);
+    }
+    drain();
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), bad.size()) << lines.join('\n').toStdString();
+    for (qsizetype i = 0; i < bad.size(); ++i) {
+        EXPECT_TRUE(lines[i].section(u'\t', 1).startsWith(bad[i].second)) << lines[i].toStdString();
+        EXPECT_LT(lines[i].size(), 300);
+    }
+    EXPECT_EQ(count("tblAllSpots"), int(bad.size()));
+    EXPECT_EQ(count("tblSPOT"), int(bad.size()));
+    EXPECT_EQ(muf().count(QLatin1String("es from IO91WM to IM67AA on 50.110.")), bad.size());
+    EXPECT_EQ(queue->pendingRows(), 0);
+    EXPECT_FALSE(queue->tmrProcessSpot().isActive());
+    EXPECT_FALSE(queue->blnProcessBusy);
+}
+
+TEST_P(Processor, EsWithoutLocatorsShowsTheMissingReportFrom33MHz)
+{
+    queueLine(QStringLiteral("DX de G4ABC: 28900.0 NOLOC ES 59"));
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 NOLOC ES 59"));
+    drain();
+    EXPECT_EQ(muf(), head(QStringLiteral("G4ABC: 50110.0 NOLOC ES 59"))
+                             .replace(QLatin1String("] 14"), QLatin1String("]  14")) +
+                         "***UNKNOWN LOCATOR(S)***");
+    EXPECT_EQ(count("tblSPOT"), 0);
+    EXPECT_EQ(count("tblAllSpots"), 2);
+    EXPECT_EQ(caption, QString());
+}
+
+TEST_P(Processor, PathOfNoLengthHasNoMufRowOrReport)
+{
+    station(QStringLiteral("G4XYZ"), QStringLiteral("IO91WM"));
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 G4XYZ ES 59"));
+    drain();
+    EXPECT_EQ(muf(), QString());
+    EXPECT_EQ(count("tblSPOT"), 0);
+    EXPECT_EQ(count("tblAllSpots"), 1);
+    EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
+}
+
+TEST_P(Processor, WithoutCalcEsTheRowIsStillWrittenButNothingShown)
+{
+    options.setChecked(QStringLiteral("mnuEsOptions(0)"), false);
+    options.setChecked(QStringLiteral("chkCalcVHF"), false);
+    QSignalSpy mapping(writers.get(), &SpotWriters::mufRowStored);
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
+    drain();
+    EXPECT_EQ(count("tblSPOT"), 1);
+    EXPECT_EQ(mapping.count(), 1);
+    EXPECT_EQ(muf(), QString());
+    EXPECT_EQ(vhf(), QString());
+}
+
+TEST_P(Processor, ReflectionPointBeyond5000kmFromHomeOnlyWithTheOption)
+{
+    // Home in Australia: the European reflection point is far beyond 5000 km.
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"), QStringLiteral("QF56"));
+    drain();
+    EXPECT_EQ(muf(), QString());
+    EXPECT_EQ(caption, QString());
+    EXPECT_EQ(count("tblSPOT"), 1);
+    options.classifier.blnEsBeyond5000 = true;
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"), QStringLiteral("QF56"));
+    drain();
+    EXPECT_TRUE(muf().contains(QLatin1String("From QF56MM try towards "))) << muf().toStdString();
+    EXPECT_TRUE(caption.startsWith(QLatin1String("MUF @ 52.45mhz, try to "))) << caption.toStdString();
+}
+
+TEST_P(Processor, ShortHomeLocatorsWorkAsTheirNormalisedForm)
+{
+    for (const auto& [typed, tryFrom] :
+         {std::pair{"IO91", "IO91MM"}, std::pair{"io91w", "IO91WM"}, std::pair{"IO91WM", "IO91WM"}}) {
+        queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"), QString::fromLatin1(typed));
+        drain();
+        QSqlQuery q = run(Store::Spots, QStringLiteral("SELECT TryFrom FROM tblSPOT ORDER BY TryFrom"));
+        bool found = false;
+        while (q.next()) {
+            found = found || q.value(0).toString() == QLatin1String(tryFrom);
+        }
+        EXPECT_TRUE(found) << typed;
+        EXPECT_TRUE(vhf().contains(QStringLiteral("FROM %1 TO IM67AA").arg(QLatin1String(tryFrom)))) << typed;
+    }
+}
+
+TEST_P(Processor, EachRowKeepsTheFlagsItWasQueuedWith)
+{
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"), QStringLiteral("IO91WM"), true, true);
+    queueLine(QStringLiteral("DX de OH1XX: 50125.0 I0ABC ES 59"), QStringLiteral("IO91WM"), false, false);
+    drain();
+    EXPECT_EQ(count("tblSPOT"), 1);
+    EXPECT_EQ(count("tblAllSpots"), 1);
+    EXPECT_EQ(spotRow(QStringLiteral("G4ABC")).size(), 20);
+}
+
+TEST_P(Processor, BusyDatabaseGivesNoLocatorsAndNoRows)
+{
+    queue->blnDbBusy = true;
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
+    drain();
+    queue->blnDbBusy = false;
+    EXPECT_EQ(count("tblAllSpots"), 0);
+    EXPECT_TRUE(muf().endsWith(QLatin1String("***UNKNOWN LOCATOR(S)***")));
+    EXPECT_TRUE(logLines().isEmpty());
+}
+
+TEST_P(Processor, OneSpotPerTickInArrivalOrderWhenTheBudgetIsSpent)
+{
+    processor->setTickBudget(std::chrono::milliseconds(0));
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES first"));
+    queueLine(QStringLiteral("DX de OH1XX: 50125.0 I0ABC ES second"));
+    queueLine(QStringLiteral("DX de DL1ZZ: 144300.0 SV1AB ES third"));
+    QStringList seen;
+    for (int tick = 0; tick < 3; ++tick) {
+        processor->tmrProcessSpot_Timer();
+        EXPECT_EQ(queue->pendingRows(), 2 - tick);
+        seen << processor->lastReport().section(QStringLiteral(" [DX DE "), 1).section(u':', 0, 0);
+    }
+    EXPECT_EQ(seen, QStringList({"G4ABC", "OH1XX", "DL1ZZ"}));
+    EXPECT_FALSE(queue->tmrProcessSpot().isActive());
+    // With the budget, one tick takes them all.
+    processor->setTickBudget(std::chrono::milliseconds(50));
+    for (int i = 0; i < 3; ++i) {
+        queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES again"));
+    }
+    processor->tmrProcessSpot_Timer();
+    EXPECT_EQ(queue->pendingRows(), 0);
+}
+
+TEST_P(Processor, CrossHairWhileASpotIsProcessed)
+{
+    QSignalSpy pointer(processor.get(), &SpotProcessor::crossHairChanged);
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
+    processor->PROCESS_DXC_SPOTS(0);
+    ASSERT_EQ(pointer.count(), 2);
+    EXPECT_TRUE(pointer[0][0].toBool());
+    EXPECT_FALSE(pointer[1][0].toBool());
+    // A dropped spot leaves the pointer until the next pass finds the row empty.
+    queueLine(QStringLiteral("DX de SPOTA: 0 DXB tnx"));
+    processor->PROCESS_DXC_SPOTS(0);
+    EXPECT_EQ(pointer.count(), 3);
+    processor->PROCESS_DXC_SPOTS(0);
+    ASSERT_EQ(pointer.count(), 4);
+    EXPECT_FALSE(pointer[3][0].toBool());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Processor, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
+
+} // namespace

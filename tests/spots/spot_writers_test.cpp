@@ -1,0 +1,125 @@
+#include "spots/spot_road_fixture.h"
+
+#include <QSignalSpy>
+
+using namespace zenthra;
+using namespace zenthra::test;
+
+namespace {
+
+class Writers : public SpotRoadFixture
+{
+protected:
+    // A complete sporadic-E row as the processor hands it over.
+    QStringList mufArgs(const QString& spotInfo = QStringLiteral("G4ABC: 50110.0 EA7XYZ ES"))
+    {
+        return {"2024-06-14 11:06:00",
+                "G4ABC",
+                "IO91WM",
+                "EA7XYZ",
+                "IM67AA",
+                "50.11",
+                "204.477",
+                "3.305",
+                "1725.35",
+                spotInfo,
+                "IN74RI",
+                "9.618",
+                "52.446",
+                "IO91WM",
+                "IM67AA",
+                "204.47",
+                "3.3",
+                "1725.3",
+                "49.88",
+                "861.8"};
+    }
+    bool writeMuf(QStringList& a)
+    {
+        return writers->WRITE_MUF_TO_DB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
+                                        a[11], a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
+    }
+    bool writeSpot(QStringList& a)
+    {
+        return writers->WRITE_SPOT_TO_DB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    }
+};
+
+TEST_P(Writers, LongLinesAreCutTo120WithoutTrailingBlanks)
+{
+    const QString line = QString(119, u'x') + QStringLiteral("  tail");
+    QStringList a = mufArgs(line);
+    QSignalSpy stored(writers.get(), &SpotWriters::mufRowStored);
+    ASSERT_TRUE(writeMuf(a));
+    EXPECT_EQ(a[9], QString(119, u'x')) << "cut in place";
+    EXPECT_EQ(stored.count(), 1);
+    QStringList s = {"2024-06-14 11:06:00", "G4ABC", "", "NOLOC", "", "50.11", line, "ES"};
+    ASSERT_TRUE(writeSpot(s));
+    EXPECT_EQ(s[6], QString(119, u'x'));
+    QStringList exact = {"2024-06-14 11:06:00", "G4ABC", "", "NOLOC", "", "50.11", QString(120, u'y'), "ES"};
+    ASSERT_TRUE(writeSpot(exact));
+    EXPECT_EQ(exact[6], QString(120, u'y'));
+    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT SpotInfo FROM tblSPOT")),
+              QVariantList({QString(119, u'x')}));
+    // Missing locators are stored as empty text, not as NULL.
+    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT count(*) FROM tblAllSpots WHERE Spot_Loc1 = ''")),
+              QVariantList({2}));
+    EXPECT_TRUE(logLines().isEmpty());
+}
+
+TEST_P(Writers, AValueThatDoesNotConvertIsLoggedAndTheNextRowGoesIn)
+{
+    QStringList a = mufArgs();
+    a[11].clear(); // critFreq
+    QSignalSpy stored(writers.get(), &SpotWriters::mufRowStored);
+    EXPECT_FALSE(writeMuf(a));
+    EXPECT_FALSE(queue->blnDbBusy);
+    EXPECT_EQ(stored.count(), 0);
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].endsWith(
+        "\t13 - WRITE_MUF_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, EA7XYZ, IM67AA, 50.11, 204.477, 3.305, "
+        "1725.35,"
+        " G4ABC: 50110.0 EA7XYZ ES, IN74RI, , 52.446, IO91WM, IM67AA, 204.47, 3.3, 1725.3, 49.88)"))
+        << logLines()[0].toStdString();
+    QStringList b = mufArgs();
+    EXPECT_TRUE(writeMuf(b));
+    QStringList s = {"not a date", "G4ABC", "", "NOLOC", "", "50.11", "G4ABC: 50110.0 NOLOC", "ES"};
+    EXPECT_FALSE(writeSpot(s));
+    EXPECT_TRUE(logLines().last().endsWith(
+        "\t13 - WRITE_SPOT_TO_DB(not a date, G4ABC, , NOLOC, , 50.11, G4ABC: 50110.0 NOLOC)"));
+    EXPECT_EQ(count("tblSPOT"), 1);
+    EXPECT_EQ(count("tblAllSpots"), 0);
+}
+
+TEST_P(Writers, BusyDatabaseIsLeftAlone)
+{
+    queue->blnDbBusy = true;
+    QStringList a = mufArgs();
+    a[11].clear();
+    EXPECT_FALSE(writeMuf(a));
+    QStringList s = {"2024-06-14 11:06:00", "G4ABC", "", "NOLOC", "", "50.11", "x", "ES"};
+    EXPECT_FALSE(writeSpot(s));
+    EXPECT_TRUE(queue->blnDbBusy);
+    queue->blnDbBusy = false;
+    EXPECT_TRUE(logLines().isEmpty());
+    EXPECT_EQ(count("tblSPOT"), 0);
+    EXPECT_EQ(count("tblAllSpots"), 0);
+}
+
+TEST_P(Writers, ReopenedDatabaseGetsFreshStatements)
+{
+    QStringList a = mufArgs();
+    ASSERT_TRUE(writeMuf(a));
+    db->CLOSE_DATABASES();
+    QStringList b = mufArgs();
+    EXPECT_FALSE(writeMuf(b));
+    open();
+    QStringList c = mufArgs();
+    EXPECT_TRUE(writeMuf(c));
+    EXPECT_EQ(count("tblSPOT"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, Writers, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
+
+} // namespace
