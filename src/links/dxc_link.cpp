@@ -79,8 +79,10 @@ DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bo
     m_partialTimer.setSingleShot(true);
     m_partialTimer.setInterval(partialLineWait);
     connect(&m_partialTimer, &QTimer::timeout, this, [this] {
-        if (busy()) {
-            m_partialTimer.start(); // a dialogue step is pending: the tail waits its turn
+        // A pending dialogue step, or text we stopped reading ourselves, is no silence of the
+        // node: the rest of the line may be waiting right behind.
+        if (busy() || !m_held.empty() || !WinsockDXC.reading()) {
+            m_partialTimer.start();
             return;
         }
         flushPartial();
@@ -216,6 +218,13 @@ void DxcLink::offer(const QString& line)
         return;
     }
     passOn(line);
+}
+
+bool DxcLink::feedHeld()
+{
+    const size_t before = m_held.size();
+    releaseHeld();
+    return m_held.size() < before;
 }
 
 void DxcLink::releaseHeld()

@@ -45,6 +45,8 @@ public:
     // slowed down by the network, so a burst of spots is delayed rather than lost.
     void setBackpressure(std::function<bool()> full) { m_full = std::move(full); }
     static constexpr int backpressurePoll = 20; // ms
+    // Passes on held lines while the road takes them; true when at least one went on.
+    bool feedHeld();
 
     // Handles one received chunk (the socket's chunks arrive here in order).
     void INCOMING_DXC(const QString& chunk) { handleChunk(chunk); }

@@ -184,6 +184,8 @@ void Application::closeDatabases()
 
 void Application::frameMap() {}
 
+void Application::clearMap() {}
+
 void Application::loadSpiderMenus() {}
 
 void Application::loadLinkWindows(int fontSize)

@@ -108,6 +108,8 @@ public:
     void openDatabases();
     void closeDatabases();
     void frameMap();
+    // "Clea&r" on the map tab: the map picture cleared and re-centred on the home locator.
+    void clearMap();
     // Rebuilds the DX Spider menus from scratch (a restart must not add the items twice).
     void loadSpiderMenus();
     void connectDxcLink();
@@ -163,6 +165,7 @@ private:
     ShellView* m_view = nullptr;
     WindowGeometry m_geometry; // used while no window is attached
     bool m_ended = false;
+    bool m_tickTransaction = false; // a processing tick's rows share one open transaction
     EffectSoundPlayer m_soundPlayer;
     AlarmSounds m_alarmSounds{m_options, m_folder, m_soundPlayer, m_errorLog};
     SpotQueue m_spotQueue{m_options, m_errorLog, [this] { return m_dtmUtcNow; }};

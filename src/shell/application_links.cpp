@@ -21,6 +21,8 @@ void Application::wireLinks()
     // A node that sends spots faster than they are processed is slowed down instead of having
     // its spots dropped at a full queue; a few rows stay free for the DEBUG line and the like.
     m_links.dxc.setBackpressure([this] { return m_spotQueue.pendingRows() >= spotQueueRows - queueReserve; });
+    // A tick that empties the queue takes the next held lines at once instead of a tick later.
+    m_spotProcessor.setFeeder([this] { return m_links.dxc.feedHeld(); });
     connect(&m_links.dxc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_DXC_WINDOW(text); });
     // Until the chat and BBS dialogues exist, what those nodes send is shown as it comes.

@@ -114,11 +114,23 @@ void SpotProcessor::tmrProcessSpot_Timer()
 {
     QElapsedTimer spent;
     spent.start();
-    do {
+    if (m_tickBegin) {
+        m_tickBegin();
+    }
+    for (;;) {
         PROCESS_DXC_SPOTS(0);
+        if (m_queue.blnProcessBusy || spent.elapsed() >= qint64(m_tickBudget.count())) {
+            break;
+        }
         // After a dropped spot row 0 is empty and row 1 holds the next; the next pass compacts.
-    } while (!m_queue.blnProcessBusy && (m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty()) &&
-             spent.elapsed() < qint64(m_tickBudget.count()));
+        const bool pending = m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty();
+        if (!pending && !(m_feed && m_feed())) {
+            break;
+        }
+    }
+    if (m_tickEnd) {
+        m_tickEnd();
+    }
 }
 
 void SpotProcessor::fail(double number, const QString& workLine)

@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include <chrono>
 
@@ -42,6 +43,15 @@ public:
     // One tick: rows until the queue is empty or the tick's budget is spent (at least one row).
     void tmrProcessSpot_Timer();
     void setTickBudget(std::chrono::milliseconds budget) { m_tickBudget = budget; }
+    // Called when the queue runs dry within a tick's budget: a source holding lines back (the
+    // DX-cluster link) may top the queue up; true when it did, and the tick goes on.
+    void setFeeder(std::function<bool()> feed) { m_feed = std::move(feed); }
+    // Run around each tick's rows, so the writes of one tick can share one transaction.
+    void setTickBrackets(std::function<void()> begin, std::function<void()> end)
+    {
+        m_tickBegin = std::move(begin);
+        m_tickEnd = std::move(end);
+    }
 
     // The report built last (the appenders take the text, so this is what they were handed).
     const QString& lastReport() const { return m_lastReport; }
@@ -75,6 +85,9 @@ private:
     ErrorLog& m_log;
     MufCalcs m_calcs;
     std::chrono::milliseconds m_tickBudget{50};
+    std::function<bool()> m_feed;
+    std::function<void()> m_tickBegin;
+    std::function<void()> m_tickEnd;
     bool m_crossHair = false;
     QString m_lastReport;
 };

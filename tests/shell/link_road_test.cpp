@@ -1,0 +1,93 @@
+// A DX-cluster node on loopback feeding the whole program: received text through the line
+// filter, the spot queue and the processor into the spot table.
+
+#include "shell/application.h"
+#include "support/fake_node.h"
+#include "support/temp_folder.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using zenthra::Application;
+using zenthra::DataFolder;
+using zenthra::Store;
+using zenthra::test::FakeNode;
+using zenthra::test::fileOf;
+using zenthra::test::TempFolder;
+
+namespace {
+
+int storedSpots(Application& app, const QString& sql)
+{
+    QSqlQuery q;
+    if (!app.database().exec(Store::Spots, sql, {}, &q) || !q.next()) {
+        return -1;
+    }
+    return q.value(0).toInt();
+}
+
+} // namespace
+
+TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
+{
+    TempFolder dir;
+    FakeNode node;
+    QStringList settings(123);
+    settings[9] = "IO91WM";     // home locator
+    settings[10] = "127.0.0.1"; // DXC node
+    settings[11] = QString::number(node.port());
+    settings[12] = "G0ABC";
+    settings[14] = "True"; // "Auto CLX?"
+    settings[30] = "True"; // every spot to tblAllSpots
+    settings[39] = "True"; // calculate sporadic-E
+    dir.write("zenthra.dat", fileOf(settings));
+    Application app{DataFolder(dir.path())};
+    app.OPEN_ZENTHRA();
+    ASSERT_TRUE(node.accept());
+
+    QByteArray all;
+    const int count = 10000;
+    for (int i = 0; i < count; ++i) {
+        all += QStringLiteral(
+                   "DX de G%1ABC:     50%2.0  CT%3       FT8 IN50 JN59                  2110Z\a\a\r\n")
+                   .arg(i % 10)
+                   .arg(100 + i % 800)
+                   .arg(i, 5, 10, QLatin1Char('0'))
+                   .toLatin1();
+    }
+    // Several lines per read, lines cut mid-word and between CR and LF.
+    QRandomGenerator rng(11);
+    for (qsizetype at = 0; at < all.size();) {
+        const qsizetype n = std::min<qsizetype>(all.size() - at, rng.bounded(1, 400));
+        node.sendQuickly(all.mid(at, n));
+        at += n;
+    }
+    QElapsedTimer t;
+    t.start();
+    while (storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots") < count && t.elapsed() < 60000) {
+        QTest::qWait(50);
+    }
+    EXPECT_EQ(storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots"), count);
+    EXPECT_EQ(storedSpots(app, "SELECT COUNT(DISTINCT Spot_Call2) FROM tblAllSpots"), count);
+    EXPECT_EQ(app.spotQueue().droppedSinceLastLog(), 0);
+    {
+        QSqlQuery q;
+        app.database().exec(Store::Spots, "SELECT Spot_Call2 FROM tblAllSpots", {}, &q);
+        QSet<QString> seen;
+        while (q.next()) {
+            seen.insert(q.value(0).toString());
+        }
+        for (int i = 0; i < count && seen.size() < count; ++i) {
+            const QString call = QStringLiteral("CT%1").arg(i, 5, 10, QLatin1Char('0'));
+            EXPECT_TRUE(seen.contains(call)) << call.toStdString();
+        }
+    }
+    EXPECT_TRUE(dir.lines("muf_errors.log").isEmpty())
+        << dir.lines("muf_errors.log").join('\n').toStdString();
+    app.CLOSE_ZENTHRA(Application::restartCode);
+}
