@@ -203,6 +203,9 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
     lines[1] = QStringLiteral("%1:%2").arg(pg.host).arg(pg.port);
     lines[2] = pg.database;
     lines[3] = pg.user;
+    lines[9] = "IO91WM";
+    lines[30] = "True"; // every spot to tblAllSpots
+    lines[39] = "True"; // calculate sporadic-E
     dir.write("zenthra.dat", fileOf(lines));
     app = std::make_unique<Application>(DataFolder(dir.path()));
     app->database().setServerSchema(schema);
@@ -228,8 +231,18 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
     EXPECT_TRUE(window->findChild<QPlainTextEdit*>("TBCluster")
                     ->toPlainText()
                     .contains("RESTART DATABASE CONNNECTION (NO DATABASE CONNECTION!)"));
-    // The restart's start-up created the table again.
+    // The restart's start-up created the table again, and spots are stored again.
     EXPECT_TRUE(app->database().exec(zenthra::Store::Spots, "SELECT * FROM tblSPOT"));
+    app->incomingDxcLine("DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\r\n");
+    QSqlQuery count;
+    for (int i = 0; i < 50; ++i) {
+        QTest::qWait(50);
+        if (app->database().exec(zenthra::Store::Spots, "SELECT COUNT(*) FROM tblAllSpots", {}, &count) &&
+            count.next() && count.value(0).toInt() == 1) {
+            break;
+        }
+    }
+    EXPECT_EQ(count.value(0).toInt(), 1);
     app->CLOSE_ZENTHRA(Application::restartCode);
     window.reset();
     app.reset();
