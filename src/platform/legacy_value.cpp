@@ -240,6 +240,19 @@ std::optional<qint32> toInt32(double value)
     return static_cast<qint32>(r);
 }
 
+QString trim(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ') {
+        ++start;
+    }
+    while (end > start && text[end - 1] == u' ') {
+        --end;
+    }
+    return start == 0 && end == text.size() ? text : text.mid(start, end - start);
+}
+
 std::optional<bool> readFlag(QStringView text)
 {
     const QStringView t = text.trimmed();

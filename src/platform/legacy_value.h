@@ -23,6 +23,9 @@ std::optional<qint16> toInt16(double value);
 // The same for the 32-bit range.
 std::optional<qint32> toInt32(double value);
 
+// Trim as the old programs did it: blanks only, so a TAB or a line end at either end stays.
+QString trim(const QString& text);
+
 // "True"/"False" in any letter case, or a number (non-zero is true). Anything else is no flag.
 std::optional<bool> readFlag(QStringView text);
 QString flagText(bool value);

@@ -16,20 +16,6 @@ bool isBlankOrCr(QChar c)
     return c == u' ' || c == u'\r';
 }
 
-// Blanks only: tabs and other white space stay, as the cluster text is shown as it came.
-QString trimmedBlanks(const QString& s)
-{
-    qsizetype begin = 0;
-    qsizetype end = s.size();
-    while (begin < end && s[begin] == u' ') {
-        ++begin;
-    }
-    while (end > begin && s[end - 1] == u' ') {
-        --end;
-    }
-    return (begin == 0 && end == s.size()) ? s : s.mid(begin, end - begin);
-}
-
 // The cleaning of the received text, in place. Dropping a trailing CR and trimming, again and
 // again, comes to cutting the whole run of CRs and blanks at that end; doing it in one step keeps
 // a chunk of a million line ends linear.
@@ -41,7 +27,7 @@ void clean(QString& s)
     if (!s.isEmpty()) {
         // The last character goes whatever it is: normally the LF of the line end.
         s.chop(1);
-        s = trimmedBlanks(s);
+        s = legacy::trim(s);
     }
     if (!s.isEmpty() && s.back() == u'\r') {
         qsizetype end = s.size();
@@ -137,7 +123,7 @@ float LineFilter::frequencyOf(QString work)
 {
     const qsizetype colon = work.indexOf(u':');
     if (colon >= 0) {
-        work = trimmedBlanks(work.mid(colon + 1));
+        work = legacy::trim(work.mid(colon + 1));
     }
     float mhz = 0.0f;
     const qsizetype blank = work.indexOf(u' ');
@@ -162,7 +148,7 @@ void LineFilter::queue(QString& spotLine, bool logMufToDb, bool logSpotToDb)
 QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
 {
     clean(chunk);
-    QString work = trimmedBlanks(chunk);
+    QString work = legacy::trim(chunk);
     QString spotLine = work;
     const QString unfiltered = work;
 

@@ -18,19 +18,6 @@ namespace zenthra {
 
 namespace {
 
-QString trimBlanks(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ') {
-        ++start;
-    }
-    while (end > start && text[end - 1] == u' ') {
-        --end;
-    }
-    return text.mid(start, end - start);
-}
-
 // Control characters, text that was not valid UTF-8 (replacement characters) and broken
 // surrogate pairs mark a damaged line.
 bool damaged(const QString& line)
@@ -143,7 +130,7 @@ void SpotProcessor::fail(double number, const QString& workLine)
 void SpotProcessor::PROCESS_DXC_SPOTS(int row)
 {
     DxcSpotRecord& r = m_queue.row(row);
-    QString work = trimBlanks(r[colSpotInfo]);
+    QString work = legacy::trim(r[colSpotInfo]);
     if (m_queue.blnProcessBusy) {
         return;
     }
@@ -176,7 +163,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         spotter.truncate(dash);
     }
     r[colDxCall1] = spotter;
-    work = trimBlanks(work.mid(colon + 1));
+    work = legacy::trim(work.mid(colon + 1));
     if (r[colDxLoc1].size() < 4) {
         QString found = m_calls.GET_LOCATOR(r[colDxCall1]);
         r[colDxLoc1] = m_calcs.CHECK_LOCATOR_SYNTAX(found);
@@ -209,7 +196,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         QString found = m_calls.GET_LOCATOR(r[colDxCall2]);
         r[colDxLoc2] = m_calcs.CHECK_LOCATOR_SYNTAX(found);
     }
-    r[colDxComment] = u' ' + trimBlanks(work);
+    r[colDxComment] = u' ' + legacy::trim(work);
 
     // Distance and mode.
     const bool bothKnown = !r[colDxLoc1].isEmpty() && !r[colDxLoc2].isEmpty();

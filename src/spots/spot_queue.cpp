@@ -10,20 +10,6 @@ namespace zenthra {
 
 namespace {
 
-// Only the blank counts here: a TAB or a line end is removed later, after the blanks collapsed.
-QString trimBlanks(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ') {
-        ++start;
-    }
-    while (end > start && text[end - 1] == u' ') {
-        --end;
-    }
-    return start == 0 && end == text.size() ? text : text.mid(start, end - start);
-}
-
 const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 } // namespace
@@ -77,7 +63,7 @@ void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QStrin
     if (m_options.checked(QStringLiteral("mnuDxcLimitChar")) && s.size() >= limitedLength) {
         s.truncate(limitedLength);
     }
-    s = trimBlanks(s);
+    s = legacy::trim(s);
     while (s.contains(QLatin1String("  "))) {
         s.replace(QLatin1String("  "), QLatin1String(" "));
     }
@@ -86,7 +72,7 @@ void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QStrin
     s.remove(u'\t');
     s.remove(u'\'');
     if (s.size() > 15) {
-        s = trimBlanks(s.mid(6));
+        s = legacy::trim(s.mid(6));
     }
 
     if (!s.isEmpty()) {

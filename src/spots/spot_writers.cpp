@@ -1,4 +1,5 @@
 #include "spots/spot_writers.h"
+#include "platform/legacy_value.h"
 
 #include "shell/error_log.h"
 #include "spots/database.h"
@@ -40,19 +41,6 @@ std::optional<QVariant> date(const QString& text)
         return std::nullopt;
     }
     return Database::dateValue(d);
-}
-
-QString trimBlanks(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && text[start] == u' ') {
-        ++start;
-    }
-    while (end > start && text[end - 1] == u' ') {
-        --end;
-    }
-    return text.mid(start, end - start);
 }
 
 // Binds values in column order until one does not convert.
@@ -112,8 +100,8 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
 
 void SpotWriters::cutSpotInfo(QString& text)
 {
-    if (trimBlanks(text).size() > spotInfoLength) {
-        text = trimBlanks(text.left(spotInfoLength));
+    if (legacy::trim(text).size() > spotInfoLength) {
+        text = legacy::trim(text.left(spotInfoLength));
     }
 }
 

@@ -103,3 +103,11 @@ TEST(Format, RoundsHalfAwayFromZeroOnTheDecimalForm)
     EXPECT_EQ(format(0.000123, u"0.000"), "0.000");
     EXPECT_EQ(format(1234567.0, u"0"), "1234567");
 }
+
+TEST(Trim, RemovesBlanksOnlyAndKeepsOtherWhiteSpace)
+{
+    EXPECT_EQ(trim(u"  DX de G0ABC  "_qs), "DX de G0ABC");
+    EXPECT_EQ(trim(u"\tIO91\r\n "_qs), "\tIO91\r\n");
+    EXPECT_EQ(trim(u"    "_qs), "");
+    EXPECT_EQ(trim(QString()), "");
+}
