@@ -93,6 +93,8 @@ struct Road
         options.classifier.sngMinEsQrb4m = 700;
         options.classifier.sngMinEsQrb2m = 1000;
         processor.setTickBudget(std::chrono::milliseconds(1000));
+        // As the program does it.
+        writeEachTickInOneTransaction(processor, db, log);
     }
 
     bool open(const QString& kind)

@@ -165,7 +165,6 @@ private:
     ShellView* m_view = nullptr;
     WindowGeometry m_geometry; // used while no window is attached
     bool m_ended = false;
-    bool m_tickTransaction = false; // a processing tick's rows share one open transaction
     EffectSoundPlayer m_soundPlayer;
     AlarmSounds m_alarmSounds{m_options, m_folder, m_soundPlayer, m_errorLog};
     SpotQueue m_spotQueue{m_options, m_errorLog, [this] { return m_dtmUtcNow; }};

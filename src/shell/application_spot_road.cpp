@@ -19,22 +19,7 @@ void Application::wireSpotRoad()
                                    loc2);
     };
 
-    // On SQLite the rows of one processing tick are written in one transaction: each commit of
-    // its own would cost more than the spot's whole calculation. A failed statement leaves an
-    // SQLite transaction usable, so one bad row never costs the others. On the server every
-    // row commits on its own, as there a failed statement would void the whole transaction.
-    m_spotProcessor.setTickBrackets(
-        [this] {
-            m_tickTransaction = m_database.isOpen() && m_database.dialect() == SqlDialect::Sqlite &&
-                                m_database.connection(Store::Spots).transaction();
-        },
-        [this] {
-            if (m_tickTransaction && !m_database.connection(Store::Spots).commit()) {
-                m_errorLog.WRITE_ERROR_LOG(Database::errCommandFailed,
-                                           QStringLiteral("tmrProcessSpot_Timer()"));
-            }
-            m_tickTransaction = false;
-        });
+    writeEachTickInOneTransaction(m_spotProcessor, m_database, m_errorLog);
 }
 
 } // namespace zenthra

@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "propagation/prop_keywords.h"
 #include "shell/error_log.h"
@@ -348,7 +349,7 @@ QVariant Database::dateValue(const QDateTime& utc)
     if (!utc.isValid()) {
         return QVariant(QMetaType::fromType<QString>());
     }
-    return utc.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return utcText(utc);
 }
 
 QDateTime Database::readDate(const QVariant& stored)
@@ -361,9 +362,7 @@ QDateTime Database::readDate(const QVariant& stored)
         const QDateTime d = stored.toDateTime();
         return QDateTime(d.date(), d.time(), Qt::UTC);
     }
-    QDateTime d = QDateTime::fromString(stored.toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    d.setTimeSpec(Qt::UTC);
-    return d;
+    return utcFromText(stored.toString());
 }
 
 } // namespace zenthra

@@ -8,11 +8,13 @@
 #include "shell/options_model.h"
 #include "shell/text_windows.h"
 #include "spots/call_locator.h"
+#include "spots/database.h"
 #include "spots/spot_reports.h"
 #include "spots/spot_writers.h"
 
 #include <QElapsedTimer>
 #include <cmath>
+#include <memory>
 
 namespace zenthra {
 
@@ -318,6 +320,22 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     m_queue.SORT_ARRAY();
     m_queue.blnProcessBusy = false;
     setCrossHair(false);
+}
+
+void writeEachTickInOneTransaction(SpotProcessor& processor, Database& db, ErrorLog& log)
+{
+    auto open = std::make_shared<bool>(false);
+    processor.setTickBrackets(
+        [&db, open] {
+            *open = db.isOpen() && db.dialect() == SqlDialect::Sqlite &&
+                    db.connection(Store::Spots).transaction();
+        },
+        [&db, &log, open] {
+            if (*open && !db.connection(Store::Spots).commit()) {
+                log.WRITE_ERROR_LOG(Database::errCommandFailed, QStringLiteral("tmrProcessSpot_Timer()"));
+            }
+            *open = false;
+        });
 }
 
 } // namespace zenthra

@@ -18,6 +18,7 @@ class AlarmSounds;
 class CallLocator;
 class ErrorLog;
 class OptionsModel;
+class Database;
 class PropKeywords;
 class SpotWriters;
 class TextWindows;
@@ -91,5 +92,11 @@ private:
     bool m_crossHair = false;
     QString m_lastReport;
 };
+
+// On SQLite the rows of one processing tick are written in one transaction: each commit of its
+// own would cost more than the spot's whole calculation. A failed statement leaves an SQLite
+// transaction usable, so one bad row never costs the others. On the server every row commits on
+// its own, as there a failed statement would void the whole transaction.
+void writeEachTickInOneTransaction(SpotProcessor& processor, Database& db, ErrorLog& log);
 
 } // namespace zenthra

@@ -1,5 +1,6 @@
 #include "spots/spot_queue.h"
 
+#include "platform/clock.h"
 #include "platform/legacy_value.h"
 #include "shell/error_log.h"
 #include "shell/options_model.h"
@@ -8,27 +9,14 @@
 
 namespace zenthra {
 
-namespace {
-
-const QString timeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
-
-} // namespace
-
 QString spotTimeText(const QDateTime& utc)
 {
-    return utc.toUTC().toString(timeFormat);
+    return utcText(utc);
 }
 
 QDateTime readSpotTime(const QString& text)
 {
-    QDateTime d = QDateTime::fromString(text.trimmed(), timeFormat);
-    if (!d.isValid()) {
-        d = QDateTime::fromString(text.trimmed(), Qt::ISODate);
-    }
-    if (d.isValid()) {
-        d.setTimeSpec(Qt::UTC);
-    }
-    return d;
+    return utcFromText(text);
 }
 
 SpotQueue::SpotQueue(OptionsModel& options, ErrorLog& log, std::function<QDateTime()> utcNow, QObject* parent)
