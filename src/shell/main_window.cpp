@@ -2,9 +2,11 @@
 
 #include "platform/legacy_value.h"
 #include "shell/application.h"
+#include "shell/dialog_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
 #include "shell/text_view.h"
+#include "shell/window_menus.h"
 #include "spots/spot_road_wiring.h"
 
 #include <QApplication>
@@ -104,7 +106,10 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     connect(&m_app, &Application::utcTimeChanged, m_lblUtcTime, &QLabel::setText);
     connect(m_tabSporadic, &QTabWidget::currentChanged, this, &MainWindow::TAB_EVENTS);
     // The spot road's option menus, the DDE menu and the DEBUG button.
-    new OptionMenus(m_app, *this);
+    auto* optionMenus = new OptionMenus(m_app, *this);
+    // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
+    new DialogMenus(m_app, *this, *optionMenus);
+    new WindowMenus(m_app, *this, *optionMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app);
 }

@@ -67,6 +67,14 @@ OptionMenus::OptionMenus(Application& app, MainWindow& window)
         }
         return answer;
     };
+    m_messageBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text, bool fixedWidth) {
+        QMessageBox box(icon, title.isEmpty() ? QApplication::applicationName() : title, text, QMessageBox::Ok,
+                        &m_window);
+        if (fixedWidth) {
+            box.setStyleSheet(QStringLiteral("QLabel { font-family: monospace; }"));
+        }
+        box.exec();
+    };
 
     window.setMenuHandler(QStringLiteral("chkCalcHF"), [this] { chkCalcHF_Click(); });
     window.setMenuHandler(QStringLiteral("chkCalcHF_Hidden"), [this] { chkCalcHF_Hidden_Click(); });
@@ -94,8 +102,7 @@ OptionMenus::OptionMenus(Application& app, MainWindow& window)
         window.setMenuHandler(indexed("mnuEsQrb", index), [this, index] { mnuEsQrb_Click(index); });
     }
     window.setMenuHandler(QStringLiteral("mnuDDE(0)"), [this] { mnuDDE_Click(0); });
-    // "Edit spot filter" and "Hand MUF Calc" open windows that do not exist yet: no handler, so
-    // they do nothing.
+    // "Edit spot filter" and "Hand MUF Calc" open their windows through DialogMenus.
 
     if (auto* debug = window.findChild<QPushButton*>(QStringLiteral("Command1"))) {
         connect(debug, &QPushButton::clicked, this, &OptionMenus::Command1_Click);

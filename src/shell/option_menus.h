@@ -7,6 +7,7 @@
 
 #include "shell/dde_window.h"
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -50,8 +51,24 @@ public:
     OptionMenus(Application& app, MainWindow& window);
     ~OptionMenus() override;
 
+    // Shows a message box with an OK button: the icon, the title (empty: the program's title), the
+    // text, and whether the text needs a fixed-width font to line up.
+    using MessageBox =
+        std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text, bool fixedWidth)>;
+
     // Replaces the input box (tests answer it).
     void setInputBox(InputBox box) { m_inputBox = std::move(box); }
+    // Replaces the message box (tests record it).
+    void setMessageBox(MessageBox box) { m_messageBox = std::move(box); }
+    // The boxes every dialog of the main window and its tool windows goes through.
+    std::optional<QString> ask(const QString& title, const QString& prompt, const QString& defaultAnswer) const
+    {
+        return m_inputBox(title, prompt, defaultAnswer);
+    }
+    void tell(QMessageBox::Icon icon, const QString& title, const QString& text, bool fixedWidth = false) const
+    {
+        m_messageBox(icon, title, text, fixedWidth);
+    }
 
     void chkCalcHF_Click();
     void chkCalcHF_Hidden_Click();
@@ -77,6 +94,7 @@ private:
     Application& m_app;
     MainWindow& m_window;
     InputBox m_inputBox;
+    MessageBox m_messageBox;
     QPointer<LinkToLoggerWindow> m_frmLinkToLogger;
 };
 

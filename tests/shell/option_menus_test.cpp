@@ -397,13 +397,14 @@ TEST(OptionMenus, BellMufStartPointAsksForTheAlarmLevel)
     EXPECT_EQ(o.sngBellMufLevel, 100.0f);
 }
 
-TEST(OptionMenus, ToolWindowItemsAreInertForNow)
+TEST(OptionMenus, ToolWindowItemsOpenTheirWindowsWithoutAsking)
 {
     Program p;
-    const auto before = QApplication::topLevelWidgets().size();
     p.click(QStringLiteral("mnuEsSpotFilter"));
     p.click(QStringLiteral("mnufrmMUF"));
-    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+    ASSERT_NE(p.window->findChild<QWidget*>(QStringLiteral("frmSpotFilter")), nullptr);
+    ASSERT_NE(p.window->findChild<QWidget*>(QStringLiteral("frmMUF")), nullptr);
+    EXPECT_TRUE(p.window->findChild<QWidget*>(QStringLiteral("frmMUF"))->isVisible());
     EXPECT_TRUE(p.asked.empty());
 }
 

@@ -1,0 +1,98 @@
+#include "shell/database_backup.h"
+
+#include "platform/data_folder.h"
+#include "platform/legacy_value.h"
+#include "shell/error_log.h"
+#include "spots/database.h"
+#include "spots/database_settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <filesystem>
+#include <system_error>
+
+namespace zenthra {
+
+namespace {
+
+constexpr double errFileNotFound = 53;
+constexpr double errPathFileAccess = 75;
+
+// Copies `source` to `target` through a read-only connection of its own; the copy sees one
+// committed state of the database.
+bool vacuumInto(const QString& source, const QString& target, SqlFailure& why)
+{
+    const QString name = QStringLiteral("zenthra_backup_") + QUuid::createUuid().toString(QUuid::Id128);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(source);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            why = Database::failureOf(db.lastError());
+        } else {
+            QSqlQuery q(db);
+            ok = q.prepare(QStringLiteral("VACUUM INTO ?"));
+            if (ok) {
+                q.addBindValue(target);
+                ok = q.exec();
+            }
+            if (!ok) {
+                why = Database::failureOf(q.lastError());
+            }
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+} // namespace
+
+QString BACKUP_DATABASE(const DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log)
+{
+    if (settings.strDbType.compare(QLatin1String("s"), Qt::CaseInsensitive) == 0) {
+        return QStringLiteral("The spots database is kept on the server ") + settings.strSqlServer +
+               QStringLiteral(" and is backed up on the server with its own tools, not by copying a file."
+                              "\r\nNo copy was made.");
+    }
+
+    const QString source = folder.file(QLatin1String(Database::spotsFileName));
+    const QString target = folder.file(QLatin1String(backupFileName));
+    const QString partial = target + QStringLiteral(".partial");
+    SqlFailure why;
+    bool ok = false;
+    if (!QFileInfo::exists(source)) {
+        why = {errFileNotFound, QStringLiteral("File not found: ") + QLatin1String(Database::spotsFileName)};
+    } else {
+        // VACUUM INTO wants a target that does not exist; a leftover from a broken run goes.
+        QFile::remove(partial);
+        ok = vacuumInto(source, partial, why);
+        if (ok) {
+            std::error_code error;
+            std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
+            if (error) {
+                ok = false;
+                why = {errPathFileAccess,
+                       QStringLiteral("Path/File access error: ") + QString::fromStdString(error.message())};
+            }
+        }
+        if (!ok) {
+            QFile::remove(partial);
+        }
+    }
+    if (!ok) {
+        log.WRITE_ERROR_LOG(why.number, QStringLiteral("BACKUP_DATABASE()"));
+        return legacy::numberText(why.number) + QStringLiteral("\r\n") + why.text +
+               QStringLiteral("\r\nCopy unsuccessful");
+    }
+    return QStringLiteral("Copy called ") + QLatin1String(backupFileName) + QStringLiteral(" made in ") +
+           folder.path();
+}
+
+} // namespace zenthra

@@ -1,0 +1,116 @@
+#include "shell/dialog_menus.h"
+
+#include "propagation/hand_muf_window.h"
+#include "propagation/spot_filter_window.h"
+#include "shell/application.h"
+#include "shell/database_backup.h"
+#include "shell/main_window.h"
+#include "shell/option_dialogs.h"
+#include "shell/option_menus.h"
+#include "shell/settings_display.h"
+#include "shell/topmost.h"
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+
+namespace zenthra {
+
+namespace {
+QString indexed(const char* name, int index)
+{
+    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
+}
+} // namespace
+
+DialogMenus::DialogMenus(Application& app, MainWindow& window, OptionMenus& dialogs)
+    : QObject(&window), m_app(app), m_window(window), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("dialogMenus"));
+    // "&Help" stays without a handler until the help window exists.
+    window.setMenuHandler(QStringLiteral("mnuFile(1)"), [this] { mnuFile_Click(1); });
+    window.setMenuHandler(QStringLiteral("mnuFontSize"), [this] { FONT_SIZE(); });
+    window.setMenuHandler(QStringLiteral("mnuBackupDb"), [this] { mnuBackupDb_Click(); });
+    for (int index = 0; index <= 3; ++index) {
+        window.setMenuHandler(indexed("mnuMapMufFreq", index), [this, index] { MAPPING_SETTINGS(index); });
+    }
+    window.setMenuHandler(QStringLiteral("mnuEsSpotFilter"), [this] { mnuEsSpotFilter_Click(); });
+    window.setMenuHandler(QStringLiteral("mnufrmMUF"), [this] { mnufrmMUF_Click(); });
+}
+
+SpotFilterWindow* DialogMenus::frmSpotFilter() const
+{
+    return m_frmSpotFilter;
+}
+
+HandMufWindow* DialogMenus::frmMUF() const
+{
+    return m_frmMUF;
+}
+
+void DialogMenus::mnuFile_Click(int index)
+{
+    if (index == 1) {
+        SHOW_SYSTEM_SETTINGS();
+    }
+}
+
+void DialogMenus::SHOW_SYSTEM_SETTINGS()
+{
+    m_dialogs.tell(QMessageBox::Information, QString::fromLatin1(systemSettingsTitle),
+                   systemSettingsText(m_app.options()), true);
+}
+
+void DialogMenus::FONT_SIZE()
+{
+    auto* dxc = m_window.findChild<QPlainTextEdit*>(QStringLiteral("TBCluster"));
+    const int remembered = dxc ? dxc->font().pointSize() : m_app.options().intFontSize;
+    const std::optional<QString> answer =
+        m_dialogs.ask(QString::fromLatin1(optiondialogs::fontSizeTitle),
+                      QString::fromLatin1(optiondialogs::fontSizePrompt), {});
+    const std::optional<qint16> size = optiondialogs::fontSizeAnswer(answer.value_or(QString()));
+    if (!size) {
+        m_app.options().intFontSize = static_cast<qint16>(remembered);
+        return;
+    }
+    m_app.options().intFontSize = *size;
+    m_window.applyFontSize(*size);
+}
+
+void DialogMenus::mnuBackupDb_Click()
+{
+    const QString result = BACKUP_DATABASE(m_app.options().database, m_app.folder(), m_app.errorLog());
+    m_dialogs.tell(QMessageBox::Information, QString::fromLatin1(backupResultTitle), result);
+}
+
+void DialogMenus::MAPPING_SETTINGS(int index)
+{
+    OptionsModel& options = m_app.options();
+    const QString prompt = optiondialogs::mappingPrompt(index, options);
+    if (prompt.isEmpty()) {
+        return;
+    }
+    const std::optional<QString> answer = m_dialogs.ask(QCoreApplication::applicationName(), prompt,
+                                                        optiondialogs::mappingDefault(index, options));
+    optiondialogs::applyMappingAnswer(index, answer.value_or(QString()), options);
+}
+
+void DialogMenus::mnuEsSpotFilter_Click()
+{
+    if (!m_frmSpotFilter) {
+        m_frmSpotFilter = new SpotFilterWindow(m_app.database(), m_app.keywords(), m_dialogs, &m_window);
+    }
+    m_frmSpotFilter->show();
+    SET_TOPMOST(m_frmSpotFilter, true);
+}
+
+void DialogMenus::mnufrmMUF_Click()
+{
+    if (!m_frmMUF) {
+        m_frmMUF = new HandMufWindow(m_app.options(), m_app.errorLog(), m_app.folder(), m_dialogs, &m_window);
+    }
+    m_frmMUF->show();
+    m_frmMUF->raise();
+    m_frmMUF->focusFromBox();
+}
+
+} // namespace zenthra

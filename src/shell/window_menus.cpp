@@ -1,0 +1,270 @@
+#include "shell/window_menus.h"
+
+#include "shell/application.h"
+#include "shell/main_window.h"
+#include "shell/option_menus.h"
+#include "shell/window_commands.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextCursor>
+
+namespace zenthra {
+
+namespace {
+
+constexpr int dxcWindow = windowcommands::dxcWindowCode;
+constexpr int upperPane = 5;
+
+QString indexed(const char* name, int index)
+{
+    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
+}
+
+// The selection with its line breaks as CR LF, as the window's text holds them.
+QString selectionOf(const QPlainTextEdit* view)
+{
+    QString text = view->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace
+
+WindowMenus::WindowMenus(Application& app, MainWindow& window, OptionMenus& dialogs)
+    : QObject(&window), m_app(app), m_window(window), m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("windowMenus"));
+    m_popup = [](QMenu* menu, const QPoint& globalPos) { menu->exec(globalPos); };
+
+    if (auto* clear = window.findChild<QPushButton*>(QStringLiteral("cmdClearWindows"))) {
+        connect(clear, &QPushButton::clicked, this, &WindowMenus::cmdClearWindows_Click);
+    }
+    if (auto* saveAnalysis = window.findChild<QPushButton*>(QStringLiteral("cmdSaveAnalysis"))) {
+        connect(saveAnalysis, &QPushButton::clicked, this, [this] { SAVE_TO_FILE(3); });
+    }
+    for (int index = 0; index <= 4; ++index) {
+        window.setMenuHandler(indexed("mnuWindowSaved", index),
+                              [this, index] { mnuWindowSaved_Click(index); });
+    }
+    window.setMenuHandler(QStringLiteral("mnuMufCopyText"), [this] { copySelection(view(0)); });
+    window.setMenuHandler(QStringLiteral("mnuVhfCopyText"), [this] { copySelection(view(1)); });
+    window.setMenuHandler(QStringLiteral("mnuWwcCopyTxt"), [this] { copySelection(view(2)); });
+    window.setMenuHandler(QStringLiteral("mnuDxcCopyTxt"),
+                          [this] { copySelection(m_popupSource ? m_popupSource : view(dxcWindow)); });
+
+    for (int w : {dxcWindow, 0, 1, 2, 3, 4, upperPane}) {
+        if (QPlainTextEdit* v = view(w)) {
+            // The pop-ups below replace the text widget's own menu.
+            v->setContextMenuPolicy(Qt::PreventContextMenu);
+            v->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
+            v->viewport()->setProperty("zenthraWindow", w);
+            v->viewport()->installEventFilter(this);
+        }
+    }
+}
+
+QPlainTextEdit* WindowMenus::view(int window) const
+{
+    const QString name =
+        window == dxcWindow ? QStringLiteral("TBCluster") : indexed("txtDataRetrieval", window);
+    return m_window.findChild<QPlainTextEdit*>(name);
+}
+
+void WindowMenus::cmdClearWindows_Click()
+{
+    TextWindows& windows = m_app.textWindows();
+    switch (m_window.tabSporadic()->currentIndex()) {
+    case 0:
+        windows.TBCluster.replace({});
+        break;
+    case 1:
+        windows.txtDataRetrieval[0].replace({});
+        break;
+    case 2:
+        windows.txtDataRetrieval[1].replace({});
+        break;
+    case 3:
+        windows.txtDataRetrieval[2].replace({});
+        break;
+    case 4:
+        windows.txtDataRetrieval[3].replace({});
+        break;
+    case 5:
+        m_app.clearMap();
+        break;
+    case 6:
+        windows.txtDataRetrieval[4].replace({});
+        break;
+    default:
+        break;
+    }
+}
+
+void WindowMenus::mnuWindowSaved_Click(int index)
+{
+    static constexpr int codes[] = {dxcWindow, 0, 1, 2, 4};
+    if (index >= 0 && index < 5) {
+        SAVE_TO_FILE(codes[index]);
+    }
+}
+
+void WindowMenus::SAVE_TO_FILE(int window)
+{
+    TextWindows& windows = m_app.textWindows();
+    if (window != dxcWindow && (window < 0 || window > 4)) {
+        return;
+    }
+    const TextWindow& model = window == dxcWindow ? windows.TBCluster : windows.txtDataRetrieval[window];
+    QPlainTextEdit* shown = view(window);
+    const int pointSize = shown ? shown->font().pointSize() : m_app.options().intFontSize;
+
+    const std::optional<QString> name = m_dialogs.ask(QString::fromLatin1(windowcommands::saveTitle),
+                                                      QString::fromLatin1(windowcommands::savePrompt), {});
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const windowcommands::SaveResult result =
+        windowcommands::SAVE_TO_FILE(name, model.text(), pointSize, m_app.folder(), m_app.errorLog());
+    QGuiApplication::restoreOverrideCursor();
+
+    using Outcome = windowcommands::SaveResult::Outcome;
+    switch (result.outcome) {
+    case Outcome::Nothing:
+        break;
+    case Outcome::Saved:
+        m_dialogs.tell(QMessageBox::NoIcon, result.title, result.text);
+        break;
+    case Outcome::Refused:
+        m_dialogs.tell(QMessageBox::Warning, result.title, result.text);
+        break;
+    case Outcome::Failed:
+        m_dialogs.tell(QMessageBox::Critical, result.title, result.text);
+        break;
+    }
+}
+
+void WindowMenus::CopyFromRichTextBox(const QString& text)
+{
+    if (text.isEmpty()) {
+        return;
+    }
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void WindowMenus::copySelection(QPlainTextEdit* view)
+{
+    if (!view) {
+        return;
+    }
+    QString text = view->textCursor().selectedText();
+    // Plain text on this desktop ends its lines with LF.
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    CopyFromRichTextBox(text);
+    QTextCursor cursor = view->textCursor();
+    cursor.setPosition(cursor.selectionStart());
+    view->setTextCursor(cursor);
+}
+
+bool WindowMenus::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        const int window = watched->property("zenthraWindow").toInt();
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton) {
+            popupFor(window, mouse->globalPosition().toPoint());
+        } else if (mouse->button() == Qt::LeftButton) {
+            prepareMessage(window);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowMenus::popupFor(int window, const QPoint& globalPos)
+{
+    const char* menuName = nullptr;
+    const char* copyItem = nullptr;
+    switch (window) {
+    case dxcWindow:
+    case upperPane:
+        menuName = "mnuDxc0";
+        copyItem = "mnuDxcCopyTxt";
+        break;
+    case 0:
+        menuName = "mnuEsOptions0";
+        copyItem = "mnuMufCopyText";
+        break;
+    case 1:
+        menuName = "mnuOptions";
+        copyItem = "mnuVhfCopyText";
+        break;
+    case 2:
+        menuName = "mnuWwc0";
+        copyItem = "mnuWwcCopyTxt";
+        break;
+    case 4:
+        menuName = "mnuBBS0";
+        break;
+    default:
+        return;
+    }
+    QMenu* menu = m_window.menu(QString::fromLatin1(menuName));
+    if (!menu) {
+        return;
+    }
+    QAction* copy = copyItem ? m_window.menuItem(QString::fromLatin1(copyItem)) : nullptr;
+    if (copy) {
+        copy->setVisible(true);
+    }
+    m_popupSource = view(window);
+    m_popup(menu, globalPos);
+    m_popupSource = nullptr;
+    if (copy) {
+        copy->setVisible(false);
+    }
+}
+
+void WindowMenus::prepareMessage(int window)
+{
+    if (window != 2 && window != 4) {
+        return;
+    }
+    const bool wwc = window == 2;
+    if (!m_app.options().checked(wwc ? QStringLiteral("mnuWwcMsgTxt") : QStringLiteral("mnuBbsMsgTxt"))) {
+        return;
+    }
+    QPlainTextEdit* source = view(window);
+    if (!source) {
+        return;
+    }
+    const std::optional<QString> command = windowcommands::messageCommand(selectionOf(source));
+    if (!command) {
+        return;
+    }
+    QLineEdit* line = nullptr;
+    if (wwc) {
+        if (auto* combo = m_window.findChild<QComboBox*>(QStringLiteral("txtWwcCommand"))) {
+            line = combo->lineEdit();
+            combo->setFocus();
+        }
+    } else {
+        line = m_window.findChild<QLineEdit*>(QStringLiteral("txtBbsCommand"));
+        if (line) {
+            line->setFocus();
+        }
+    }
+    if (line) {
+        line->setText(*command);
+        line->setCursorPosition(static_cast<int>(line->text().size()));
+    }
+}
+
+} // namespace zenthra

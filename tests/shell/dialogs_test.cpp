@@ -1,0 +1,533 @@
+// The option input boxes, "Current Settings" and "Make copy of Db" through the real main window.
+
+#include "shell/database_backup.h"
+#include "shell/option_dialogs.h"
+#include "shell/settings_display.h"
+#include "spots/database.h"
+#include "support/temp_folder.h"
+
+#include "shell/dialog_program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include <atomic>
+#include <thread>
+
+using namespace zenthra;
+using zenthra::test::DialogProgram;
+using zenthra::test::TempFolder;
+
+namespace {
+
+QString mapItem(int index)
+{
+    return QStringLiteral("mnuMapMufFreq(%1)").arg(index);
+}
+
+// --- Spot count.
+
+struct CountCase
+{
+    std::optional<const char*> answer; // nothing: Cancel
+    qint16 expected;
+};
+
+class SpotCountAnswers : public ::testing::TestWithParam<CountCase>
+{
+};
+
+TEST_P(SpotCountAnswers, TakeOnlyWholeCountsFromOneTo2000)
+{
+    DialogProgram p;
+    p.app->options().intMapSpotCount = 25;
+    if (GetParam().answer) {
+        p.answer(*GetParam().answer);
+    } else {
+        p.cancel();
+    }
+    p.click(mapItem(0));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QCoreApplication::applicationName()); // the program's title
+    EXPECT_EQ(p.asked[0].prompt,
+              QStringLiteral("Please type the number of spots to map, min is 1, max is 2000"));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("25"));
+    EXPECT_EQ(p.app->options().intMapSpotCount, GetParam().expected);
+    EXPECT_TRUE(p.told.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, SpotCountAnswers,
+                         ::testing::Values(CountCase{"1", 1}, CountCase{"2000", 2000}, CountCase{"0", 25},
+                                           CountCase{"-3", 25}, CountCase{"2001", 25}, CountCase{"abc", 25},
+                                           CountCase{std::nullopt, 25}, CountCase{"12abc", 12},
+                                           // Rounds to 0: refused like 0.
+                                           CountCase{"0.4", 25}, CountCase{"0.5", 25}, CountCase{"1.5", 2},
+                                           CountCase{"1999.6", 2000}, CountCase{"  7", 7}));
+
+// --- Band.
+
+struct BandCase
+{
+    std::optional<const char*> answer;
+    float expected;
+};
+
+class BandAnswers : public ::testing::TestWithParam<BandCase>
+{
+};
+
+TEST_P(BandAnswers, AnythingButAKnownBandMeansAllBands)
+{
+    DialogProgram p;
+    p.app->options().sngMapBand = 70;
+    if (GetParam().answer) {
+        p.answer(*GetParam().answer);
+    } else {
+        p.cancel();
+    }
+    p.click(mapItem(1));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].prompt,
+              QStringLiteral("Please type the frequency you are interested in  mapping spots, "
+                             "allowed values are 0 (all),50,70,144 or 220"));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("70"));
+    EXPECT_EQ(p.app->options().sngMapBand, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, BandAnswers,
+                         ::testing::Values(BandCase{"144", 144}, BandCase{"145", 0}, BandCase{"abc", 0},
+                                           BandCase{std::nullopt, 0}, BandCase{"50", 50},
+                                           BandCase{"220", 220}, BandCase{"70.4", 70}, BandCase{"0", 0},
+                                           BandCase{"144mhz", 144}));
+
+// --- MUF bounds.
+
+TEST(Dialogs, MinimumNeedsAMaximumAboveIt)
+{
+    DialogProgram p;
+    OptionsModel& o = p.app->options();
+    // With the maximum at 0 no minimum is taken.
+    p.answer("150");
+    p.click(mapItem(2));
+    EXPECT_EQ(o.sngMapMinMuf, 0.0f);
+    EXPECT_EQ(
+        p.asked.back().prompt,
+        QStringLiteral("Please type the minimum muf to map. Values allowed are 50 to 250 (set Max qrb before "
+                       "this!). The max is set at 0"));
+
+    p.answer("200");
+    p.click(mapItem(3));
+    EXPECT_EQ(o.sngMapMaxMuf, 200.0f);
+    EXPECT_EQ(p.asked.back().prompt,
+              QStringLiteral("Please type the maximum muf to map. Values allowed are 51 to 250. "
+                             " Type 0 to reset min/max to default. The min is set at 0"));
+
+    p.answer("150");
+    p.click(mapItem(2));
+    EXPECT_EQ(o.sngMapMinMuf, 150.0f);
+    EXPECT_EQ(p.asked.back().defaultAnswer, QStringLiteral("0"));
+    EXPECT_TRUE(p.asked.back().prompt.endsWith(QStringLiteral("The max is set at 200")));
+
+    for (const char* refused : {"200", "49", "251", "150abc", ""}) {
+        p.answer(refused);
+        p.click(mapItem(2));
+        EXPECT_EQ(o.sngMapMinMuf, 150.0f) << refused;
+    }
+    p.answer("50");
+    p.click(mapItem(2));
+    EXPECT_EQ(o.sngMapMinMuf, 50.0f);
+}
+
+TEST(Dialogs, MaximumAnswersAndTheResetByZero)
+{
+    DialogProgram p;
+    OptionsModel& o = p.app->options();
+    o.sngMapMinMuf = 50;
+    o.sngMapMaxMuf = 200;
+    p.answer("51");
+    p.click(mapItem(3));
+    EXPECT_EQ(o.sngMapMaxMuf, 51.0f);
+    EXPECT_EQ(p.asked.back().defaultAnswer, QStringLiteral("200"));
+    EXPECT_TRUE(p.asked.back().prompt.endsWith(QStringLiteral("The min is set at 50")));
+
+    for (const char* refused : {"251", "50", "abc", "", "300"}) {
+        p.answer(refused);
+        p.click(mapItem(3));
+        EXPECT_EQ(o.sngMapMaxMuf, 51.0f) << refused;
+        EXPECT_EQ(o.sngMapMinMuf, 50.0f) << refused;
+    }
+    p.cancel();
+    p.click(mapItem(3));
+    EXPECT_EQ(o.sngMapMaxMuf, 51.0f);
+
+    o.sngMapMinMuf = 120;
+    p.answer("100");
+    p.click(mapItem(3));
+    EXPECT_EQ(o.sngMapMaxMuf, 51.0f) << "not above the minimum";
+
+    p.answer("0");
+    p.click(mapItem(3));
+    EXPECT_EQ(o.sngMapMinMuf, 0.0f);
+    EXPECT_EQ(o.sngMapMaxMuf, 0.0f);
+}
+
+TEST(Dialogs, OtherMappingIndicesAskNothing)
+{
+    DialogProgram p;
+    p.dialogMenus().MAPPING_SETTINGS(4);
+    p.dialogMenus().MAPPING_SETTINGS(-1);
+    EXPECT_TRUE(p.asked.empty());
+}
+
+// --- Font size.
+
+struct FontCase
+{
+    std::optional<const char*> answer;
+    bool applied;
+};
+
+class FontSizeAnswers : public ::testing::TestWithParam<FontCase>
+{
+};
+
+std::vector<QPlainTextEdit*> textBoxes(const MainWindow& window)
+{
+    std::vector<QPlainTextEdit*> boxes{window.findChild<QPlainTextEdit*>(QStringLiteral("TBCluster"))};
+    for (int i = 0; i < 6; ++i) {
+        boxes.push_back(window.findChild<QPlainTextEdit*>(QStringLiteral("txtDataRetrieval(%1)").arg(i)));
+    }
+    return boxes;
+}
+
+TEST_P(FontSizeAnswers, SixToTwentyReachEveryWindow)
+{
+    DialogProgram p;
+    p.window->applyFontSize(11);
+    p.app->options().intFontSize = 14; // differs from the windows, as after an unapplied setting
+    if (GetParam().answer) {
+        p.answer(*GetParam().answer);
+    } else {
+        p.cancel();
+    }
+    p.click(QStringLiteral("mnuFontSize"));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QStringLiteral("font size"));
+    EXPECT_EQ(p.asked[0].prompt, QStringLiteral("Please type the font size (Min 6, max 20)."));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QString());
+    const int expected = GetParam().applied ? QString::fromLatin1(*GetParam().answer).toInt() : 11;
+    EXPECT_EQ(p.app->options().intFontSize, expected);
+    for (QPlainTextEdit* box : textBoxes(*p.window)) {
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->font().pointSize(), expected) << box->objectName().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogs, FontSizeAnswers,
+                         ::testing::Values(FontCase{"6", true}, FontCase{"20", true}, FontCase{"5", false},
+                                           FontCase{"21", false}, FontCase{"", false}, FontCase{"abc", false},
+                                           FontCase{"12abc", false}, FontCase{std::nullopt, false}));
+
+TEST(Dialogs, FontSizeRoundsHalfToEven)
+{
+    EXPECT_EQ(optiondialogs::fontSizeAnswer(QStringLiteral("12.5")), std::optional<qint16>(12));
+    EXPECT_EQ(optiondialogs::fontSizeAnswer(QStringLiteral(" 13.5 ")), std::optional<qint16>(14));
+    EXPECT_EQ(optiondialogs::fontSizeAnswer(QStringLiteral("20.4")), std::nullopt);
+}
+
+// --- Current Settings.
+
+const QString freshSettings = QStringLiteral("Current System Settings:\r\n"
+                                             "\r\n"
+                                             "CLX-----------------------\t\r\n"
+                                             "IP Address:\t\r\n"
+                                             "Port:             \t0\r\n"
+                                             "Callsign:         \t\r\n"
+                                             "Password:         \t\r\n"
+                                             "Reconnect:        \t0 mins\r\n"
+                                             "\r\n"
+                                             "ES------------------------\t\r\n"
+                                             "Locator:          \t\r\n"
+                                             "e layer height:   \t110 km\r\n"
+                                             "144275-325 ES:   \t1400 km\r\n"
+                                             "MUF Alarm freq:    \t0mhz\r\n"
+                                             "\r\n"
+                                             "WWC----------------------\t\r\n"
+                                             "IP Address:\t\r\n"
+                                             "Port:             \t0\r\n"
+                                             "Callsign:         \t\r\n"
+                                             "Password:         \t\r\n"
+                                             "\r\n"
+                                             "BBS----------------------\t\r\n"
+                                             "IP Address:\t\r\n"
+                                             "Port:             \t0\r\n"
+                                             "Callsign:         \t\r\n"
+                                             "Password:         \t\r\n"
+                                             "\r\n"
+                                             "DDE----------------------\t\r\n"
+                                             "EXE Name:\t\r\n"
+                                             "Topic:             \t\r\n"
+                                             "Item:         \t\r\n"
+                                             "\r\n"
+                                             "-----------------------------------\r\n"
+                                             "Version:         \t0.1.0\r\n"
+                                             "-----------------------------------");
+
+TEST(Dialogs, SettingsOfAFreshInstallation)
+{
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    p.click(QStringLiteral("mnuFile(1)"));
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(p.told[0].title, QStringLiteral("System Settings"));
+    EXPECT_TRUE(p.told[0].fixedWidth);
+    EXPECT_EQ(p.told[0].text, freshSettings);
+    EXPECT_EQ(p.told[0].text.split(QStringLiteral("\r\n")).size(), 35);
+    EXPECT_EQ(programVersion(), QStringLiteral("0.1.0"));
+}
+
+TEST(Dialogs, SettingsOfAFilledInstallation)
+{
+    OptionsModel o;
+    CurrentNode& n = o.nodes;
+    n.strDxcHost = QStringLiteral("dx.example.net");
+    n.sngDxcPort = 8000;
+    n.strDxcCallsign = QStringLiteral("QX1ABC");
+    n.strDxcPassword = QStringLiteral("s3cret");
+    n.strWwcHost = QStringLiteral("chat.example.org");
+    n.sngWwcPort = 23;
+    n.strWwcCallsign = QStringLiteral("QX1ABC-2");
+    n.strWwcPassword = QStringLiteral("pw");
+    n.strBbsHost = QStringLiteral("10.0.0.7");
+    n.sngBbsPort = 6300;
+    n.strBbsCallsign = QStringLiteral("QX1ABC-7");
+    o.intReconnectMinutes = 15;
+    o.setHomeLocator(QStringLiteral("IO91WM"));
+    o.dblELayerHeight = 105.5;
+    o.classifier.sngMinEsQrb2m = 1200;
+    o.sngBellMufLevel = 70;
+    o.strDdeExeName = QStringLiteral("127.0.0.1:52001");
+    o.strDdeTopic = QStringLiteral("Log");
+    o.strDdeItem = QStringLiteral("Spot");
+    const QString expected = QStringLiteral("Current System Settings:\r\n"
+                                            "\r\n"
+                                            "CLX-----------------------\t\r\n"
+                                            "IP Address:\tdx.example.net\r\n"
+                                            "Port:             \t8000\r\n"
+                                            "Callsign:         \tQX1ABC\r\n"
+                                            "Password:         \ts3cret\r\n"
+                                            "Reconnect:        \t15 mins\r\n"
+                                            "\r\n"
+                                            "ES------------------------\t\r\n"
+                                            "Locator:          \tIO91WM\r\n"
+                                            "e layer height:   \t105.5 km\r\n"
+                                            "144275-325 ES:   \t1200 km\r\n"
+                                            "MUF Alarm freq:    \t70mhz\r\n"
+                                            "\r\n"
+                                            "WWC----------------------\t\r\n"
+                                            "IP Address:\tchat.example.org\r\n"
+                                            "Port:             \t23\r\n"
+                                            "Callsign:         \tQX1ABC-2\r\n"
+                                            "Password:         \tpw\r\n"
+                                            "\r\n"
+                                            "BBS----------------------\t\r\n"
+                                            "IP Address:\t10.0.0.7\r\n"
+                                            "Port:             \t6300\r\n"
+                                            "Callsign:         \tQX1ABC-7\r\n"
+                                            "Password:         \t\r\n"
+                                            "\r\n"
+                                            "DDE----------------------\t\r\n"
+                                            "EXE Name:\t127.0.0.1:52001\r\n"
+                                            "Topic:             \tLog\r\n"
+                                            "Item:         \tSpot\r\n"
+                                            "\r\n"
+                                            "-----------------------------------\r\n"
+                                            "Version:         \t2.3.4\r\n"
+                                            "-----------------------------------");
+    EXPECT_EQ(systemSettingsText(o, QStringLiteral("2.3.4")), expected);
+}
+
+// --- Make copy of Db.
+
+struct SpotsFile
+{
+    TempFolder dir;
+    DataFolder folder{dir.path()};
+    Clock clock;
+    ErrorLog log{dir.path(), clock};
+    DatabaseSettings settings;
+
+    QString path() const { return dir.file(QLatin1String(Database::spotsFileName)); }
+    QString backup() const { return dir.file(QLatin1String(backupFileName)); }
+};
+
+// A connection of the test's own; removed with the object.
+struct Connection
+{
+    QString name = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128);
+    QSqlDatabase db;
+    explicit Connection(const QString& file)
+    {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+        EXPECT_TRUE(db.open());
+    }
+    ~Connection()
+    {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    bool run(const QString& sql) const
+    {
+        QSqlQuery q(db);
+        const bool ok = q.exec(sql);
+        EXPECT_TRUE(ok) << sql.toStdString() << ": " << q.lastError().text().toStdString();
+        return ok;
+    }
+    int count(const QString& table) const
+    {
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("SELECT count(*), coalesce(max(id), 0) FROM ") + table) || !q.next()) {
+            return -1;
+        }
+        // Rows are numbered from 1 without gaps: a copy holds a whole prefix of them.
+        EXPECT_EQ(q.value(0).toInt(), q.value(1).toInt());
+        return q.value(0).toInt();
+    }
+};
+
+TEST(Backup, CopiesEveryCommittedRowWhileAnotherTransactionIsOpen)
+{
+    SpotsFile f;
+    Connection writer(f.path());
+    writer.run(QStringLiteral("PRAGMA journal_mode=WAL"));
+    writer.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY, spot text)"));
+    for (int i = 0; i < 100; ++i) {
+        writer.run(QStringLiteral("INSERT INTO probe (spot) VALUES ('committed')"));
+    }
+    ASSERT_TRUE(writer.db.transaction());
+    writer.run(QStringLiteral("INSERT INTO probe (spot) VALUES ('pending')"));
+
+    EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
+              QStringLiteral("Copy called spots_backup.sqlite made in ") + f.dir.path());
+    {
+        Connection copy(f.backup());
+        EXPECT_EQ(copy.count(QStringLiteral("probe")), 100);
+    }
+    ASSERT_TRUE(writer.db.commit());
+    writer.run(QStringLiteral("INSERT INTO probe (spot) VALUES ('later')"));
+
+    // A second copy replaces the first.
+    EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
+              QStringLiteral("Copy called spots_backup.sqlite made in ") + f.dir.path());
+    {
+        Connection copy(f.backup());
+        EXPECT_EQ(copy.count(QStringLiteral("probe")), 102);
+    }
+    EXPECT_FALSE(QFile::exists(f.backup() + QStringLiteral(".partial")));
+    EXPECT_TRUE(f.dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
+}
+
+TEST(Backup, CopyTakenWhileSpotsAreWrittenHoldsEveryRowCommittedBeforeIt)
+{
+    SpotsFile f;
+    {
+        Connection setup(f.path());
+        setup.run(QStringLiteral("PRAGMA journal_mode=WAL"));
+        setup.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY, spot text)"));
+    }
+    std::atomic<int> committed{0};
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        Connection c(f.path());
+        QSqlQuery q(c.db);
+        while (!stop) {
+            if (q.exec(QStringLiteral("INSERT INTO probe (spot) VALUES ('DX DE QX1ABC: 50110.0 QX5ABC')"))) {
+                ++committed;
+            }
+        }
+    });
+    while (committed < 200) {
+        std::this_thread::yield();
+    }
+    const int before = committed;
+    const QString result = BACKUP_DATABASE(f.settings, f.folder, f.log);
+    const int after = committed;
+    stop = true;
+    writer.join();
+
+    EXPECT_EQ(result, QStringLiteral("Copy called spots_backup.sqlite made in ") + f.dir.path());
+    Connection copy(f.backup());
+    const int copied = copy.count(QStringLiteral("probe"));
+    EXPECT_GE(copied, before);
+    EXPECT_LE(copied, after);
+    QSqlQuery check(copy.db);
+    ASSERT_TRUE(check.exec(QStringLiteral("PRAGMA integrity_check")) && check.next());
+    EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
+}
+
+TEST(Backup, MissingDatabaseIsReportedAndLoggedAndTheOldCopyStays)
+{
+    SpotsFile f;
+    f.dir.write(QLatin1String(backupFileName), "older copy");
+    EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
+              QStringLiteral("53\r\nFile not found: spots.sqlite\r\nCopy unsuccessful"));
+    EXPECT_EQ(f.dir.read(QLatin1String(backupFileName)), QByteArray("older copy"));
+    const QStringList log = f.dir.lines(QStringLiteral("muf_errors.log"));
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].endsWith(QStringLiteral("\t53 - BACKUP_DATABASE()"))) << log[0].toStdString();
+}
+
+TEST(Backup, ServerDatabaseIsNotCopiedAndTheBoxSaysSo)
+{
+    SpotsFile f;
+    {
+        Connection c(f.path());
+        c.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY)"));
+    }
+    f.settings.strDbType = QStringLiteral("S");
+    f.settings.strSqlServer = QStringLiteral("db.example.net:5432");
+    const QString text = BACKUP_DATABASE(f.settings, f.folder, f.log);
+    EXPECT_EQ(text, QStringLiteral(
+                        "The spots database is kept on the server db.example.net:5432 and is backed up "
+                        "on the server with its own tools, not by copying a file.\r\nNo copy was made."));
+    EXPECT_FALSE(QFile::exists(f.backup()));
+    EXPECT_FALSE(text.contains(QStringLiteral("made in")));
+}
+
+TEST(Backup, MenuItemShowsTheResultInItsBox)
+{
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    ASSERT_TRUE(p.app->database().isOpen());
+    p.click(QStringLiteral("mnuBackupDb"));
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(p.told[0].title, QStringLiteral("Database copy result"));
+    EXPECT_EQ(p.told[0].text, QStringLiteral("Copy called spots_backup.sqlite made in ") + p.dir.path());
+    Connection copy(p.dir.file(QLatin1String(backupFileName)));
+    QSqlQuery q(copy.db);
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM tblProp")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 148);
+}
+
+TEST(Dialogs, HelpDoesNothingUntilTheHelpWindowExists)
+{
+    DialogProgram p;
+    const auto before = QApplication::topLevelWidgets().size();
+    p.click(QStringLiteral("mnuFile(0)"));
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+    EXPECT_TRUE(p.asked.empty());
+    EXPECT_TRUE(p.told.empty());
+}
+
+} // namespace
