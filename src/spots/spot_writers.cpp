@@ -7,7 +7,9 @@
 
 #include <QLocale>
 #include <QSqlError>
+
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -84,6 +86,22 @@ private:
     bool m_ok = true;
 };
 
+// Binds the row's values and runs the prepared insert: 0 when the row is stored, else the
+// error number (13 for a value that does not convert, the database's number otherwise).
+double runInsert(QSqlQuery& query, const std::function<void(Binder&)>& bind)
+{
+    Binder b(query);
+    bind(b);
+    double number = 0;
+    if (!b.ok()) {
+        number = SpotWriters::errTypeMismatch;
+    } else if (!query.exec()) {
+        number = Database::failureOf(query.lastError()).number;
+    }
+    query.finish();
+    return number;
+}
+
 } // namespace
 
 SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* parent)
@@ -143,37 +161,32 @@ bool SpotWriters::WRITE_MUF_TO_DB(QString& dxDateTime, QString& dxCall1, QString
     QString why;
     bool ok = prepared(m_mufInsert, m_mufConnection, mufInsertSql, &number, &why);
     if (ok) {
-        Binder b(m_mufInsert);
-        b.dateTime(dxDateTime);
-        b.text(dxCall1);
-        b.text(dxLoc1);
-        b.text(dxCall2);
-        b.text(dxLoc2);
-        b.number(freq);
-        b.number(qtf1);
-        b.number(elev1);
-        b.number(qrb1);
-        if (b.ok()) {
-            cutSpotInfo(spotInfo);
-        }
-        b.text(spotInfo);
-        b.text(centreLoc);
-        b.number(critFreq);
-        b.number(muf);
-        b.text(tryFrom);
-        b.text(tryTo);
-        b.number(qtf2);
-        b.number(elev2);
-        b.number(qrb2);
-        b.number(fot);
-        b.number(qrbToMidpoint);
-        ok = b.ok();
-        if (ok && !m_mufInsert.exec()) {
-            const SqlFailure f = Database::failureOf(m_mufInsert.lastError());
-            number = f.number;
-            ok = false;
-        }
-        m_mufInsert.finish();
+        number = runInsert(m_mufInsert, [&](Binder& b) {
+            b.dateTime(dxDateTime);
+            b.text(dxCall1);
+            b.text(dxLoc1);
+            b.text(dxCall2);
+            b.text(dxLoc2);
+            b.number(freq);
+            b.number(qtf1);
+            b.number(elev1);
+            b.number(qrb1);
+            if (b.ok()) {
+                cutSpotInfo(spotInfo);
+            }
+            b.text(spotInfo);
+            b.text(centreLoc);
+            b.number(critFreq);
+            b.number(muf);
+            b.text(tryFrom);
+            b.text(tryTo);
+            b.number(qtf2);
+            b.number(elev2);
+            b.number(qrb2);
+            b.number(fot);
+            b.number(qrbToMidpoint);
+        });
+        ok = number == 0;
     }
     if (!ok) {
         const QStringList args = {dxDateTime, dxCall1, dxLoc1,   dxCall2,   dxLoc2,   freq, qtf1,
@@ -201,24 +214,20 @@ bool SpotWriters::WRITE_SPOT_TO_DB(QString& spotDate, QString& spotCall1, QStrin
     QString why;
     bool ok = prepared(m_spotInsert, m_spotConnection, spotInsertSql, &number, &why);
     if (ok) {
-        Binder b(m_spotInsert);
-        b.dateTime(spotDate);
-        b.text(spotCall1);
-        b.text(spotLoc1);
-        b.text(spotCall2);
-        b.text(spotLoc2);
-        if (b.ok()) {
-            cutSpotInfo(spotDetail);
-        }
-        b.text(spotDetail);
-        b.number(spotFreq);
-        b.text(spotMode);
-        ok = b.ok();
-        if (ok && !m_spotInsert.exec()) {
-            number = Database::failureOf(m_spotInsert.lastError()).number;
-            ok = false;
-        }
-        m_spotInsert.finish();
+        number = runInsert(m_spotInsert, [&](Binder& b) {
+            b.dateTime(spotDate);
+            b.text(spotCall1);
+            b.text(spotLoc1);
+            b.text(spotCall2);
+            b.text(spotLoc2);
+            if (b.ok()) {
+                cutSpotInfo(spotDetail);
+            }
+            b.text(spotDetail);
+            b.number(spotFreq);
+            b.text(spotMode);
+        });
+        ok = number == 0;
     }
     if (!ok) {
         const QStringList args = {spotDate, spotCall1, spotLoc1, spotCall2, spotLoc2, spotFreq, spotDetail};
