@@ -11,6 +11,11 @@ struct ValCase
     double expected;
 };
 
+void PrintTo(const ValCase& c, std::ostream* os)
+{
+    *os << '"' << c.text << '"';
+}
+
 class ValTest : public ::testing::TestWithParam<ValCase>
 {
 };

@@ -274,6 +274,11 @@ struct KhzCase
     const char* withDigiOptions;
 };
 
+void PrintTo(const KhzCase& c, std::ostream* os)
+{
+    *os << c.khz << "kHz";
+}
+
 class ClassifierFrequency : public ::testing::TestWithParam<KhzCase>
 {
 };

@@ -80,6 +80,11 @@ struct FileCase
     float qrb;
 };
 
+void PrintTo(const FileCase& c, std::ostream* os)
+{
+    *os << QByteArray(c.bytes).toPercentEncoding().toStdString();
+}
+
 class DamagedSettings : public ::testing::TestWithParam<FileCase>
 {
 };
@@ -111,6 +116,11 @@ struct AnswerCase
     const char* answer;
     double expected; // the value afterwards
 };
+
+void PrintTo(const AnswerCase& c, std::ostream* os)
+{
+    *os << '"' << c.answer << '"';
+}
 
 class LayerAnswers : public ::testing::TestWithParam<AnswerCase>
 {
@@ -242,6 +252,11 @@ struct LocatorCase
     const char* message;
     Focus focus;
 };
+
+void PrintTo(const LocatorCase& c, std::ostream* os)
+{
+    *os << '"' << c.from << "_" << c.to << '"';
+}
 
 class LocatorErrors : public ::testing::TestWithParam<LocatorCase>
 {

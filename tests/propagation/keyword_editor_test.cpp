@@ -6,17 +6,11 @@
 #include "propagation/keyword_editor.h"
 #include "propagation/prop_classifier.h"
 #include "spots/database_fixture.h"
+#include "support/print_qstring.h"
 
 using namespace zenthra;
 using zenthra::test::Backend;
 using zenthra::test::DatabaseFixture;
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace {
 

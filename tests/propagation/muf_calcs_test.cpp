@@ -28,6 +28,11 @@ struct SyntaxCase
     const char16_t* rewritten; // what the caller's variable holds afterwards
 };
 
+void PrintTo(const SyntaxCase& c, std::ostream* os)
+{
+    *os << '"' << QString::fromUtf16(c.input).toStdString() << '"';
+}
+
 class LocatorSyntax : public MufCalcsTest, public ::testing::WithParamInterface<SyntaxCase>
 {
 };
@@ -242,6 +247,11 @@ struct ElevationCase
     const char* expected;
 };
 
+void PrintTo(const ElevationCase& c, std::ostream* os)
+{
+    *os << c.qrb << "km";
+}
+
 class Elevation : public MufCalcsTest, public ::testing::WithParamInterface<ElevationCase>
 {
 };
@@ -294,6 +304,11 @@ struct DestinationCase
     const char* destination;
     const char* midpoint;
 };
+
+void PrintTo(const DestinationCase& c, std::ostream* os)
+{
+    *os << c.from << "_towards_" << c.towards;
+}
 
 class Destination : public MufCalcsTest, public ::testing::WithParamInterface<DestinationCase>
 {

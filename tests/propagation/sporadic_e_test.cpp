@@ -115,6 +115,11 @@ struct FotCase
     double expected;
 };
 
+void PrintTo(const FotCase& c, std::ostream* os)
+{
+    *os << c.elevation << "deg_" << c.muf << "MHz";
+}
+
 class Fot : public MufCalcsTest, public ::testing::WithParamInterface<FotCase>
 {
 };

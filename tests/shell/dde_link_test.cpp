@@ -254,6 +254,11 @@ struct AddressCase
     quint16 port;
 };
 
+void PrintTo(const AddressCase& c, std::ostream* os)
+{
+    *os << '"' << c.text << '"';
+}
+
 class LoggerAddresses : public ::testing::TestWithParam<AddressCase>
 {
 };

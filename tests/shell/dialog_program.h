@@ -7,6 +7,7 @@
 #include "shell/main_window.h"
 #include "shell/option_menus.h"
 #include "shell/window_menus.h"
+#include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <QAction>
@@ -18,13 +19,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace zenthra::test {
 
@@ -99,6 +93,13 @@ struct DialogProgram
         QAction* a = window->menuItem(name);
         ASSERT_NE(a, nullptr) << name.toStdString();
         a->trigger();
+    }
+    // A check mark as the model holds it; the menu must show the same.
+    bool ticked(const QString& name) const
+    {
+        const bool model = app->options().checked(name);
+        EXPECT_EQ(window->menuItem(name)->isChecked(), model) << name.toStdString();
+        return model;
     }
     // Lets the text views catch up with their models.
     static void settle() { QCoreApplication::processEvents(); }

@@ -39,6 +39,11 @@ struct CountCase
     qint16 expected;
 };
 
+void PrintTo(const CountCase& c, std::ostream* os)
+{
+    *os << (c.answer ? '"' + std::string(*c.answer) + '"' : std::string("Cancel"));
+}
+
 class SpotCountAnswers : public ::testing::TestWithParam<CountCase>
 {
 };
@@ -77,6 +82,11 @@ struct BandCase
     std::optional<const char*> answer;
     float expected;
 };
+
+void PrintTo(const BandCase& c, std::ostream* os)
+{
+    *os << (c.answer ? '"' + std::string(*c.answer) + '"' : std::string("Cancel"));
+}
 
 class BandAnswers : public ::testing::TestWithParam<BandCase>
 {
@@ -193,6 +203,11 @@ struct FontCase
     bool applied;
 };
 
+void PrintTo(const FontCase& c, std::ostream* os)
+{
+    *os << (c.answer ? '"' + std::string(*c.answer) + '"' : std::string("Cancel"));
+}
+
 class FontSizeAnswers : public ::testing::TestWithParam<FontCase>
 {
 };
@@ -243,41 +258,46 @@ TEST(Dialogs, FontSizeRoundsHalfToEven)
 
 // --- Current Settings.
 
-const QString freshSettings = QStringLiteral("Current System Settings:\r\n"
-                                             "\r\n"
-                                             "CLX-----------------------\t\r\n"
-                                             "IP Address:\t\r\n"
-                                             "Port:             \t0\r\n"
-                                             "Callsign:         \t\r\n"
-                                             "Password:         \t\r\n"
-                                             "Reconnect:        \t0 mins\r\n"
-                                             "\r\n"
-                                             "ES------------------------\t\r\n"
-                                             "Locator:          \t\r\n"
-                                             "e layer height:   \t110 km\r\n"
-                                             "144275-325 ES:   \t1400 km\r\n"
-                                             "MUF Alarm freq:    \t0mhz\r\n"
-                                             "\r\n"
-                                             "WWC----------------------\t\r\n"
-                                             "IP Address:\t\r\n"
-                                             "Port:             \t0\r\n"
-                                             "Callsign:         \t\r\n"
-                                             "Password:         \t\r\n"
-                                             "\r\n"
-                                             "BBS----------------------\t\r\n"
-                                             "IP Address:\t\r\n"
-                                             "Port:             \t0\r\n"
-                                             "Callsign:         \t\r\n"
-                                             "Password:         \t\r\n"
-                                             "\r\n"
-                                             "DDE----------------------\t\r\n"
-                                             "EXE Name:\t\r\n"
-                                             "Topic:             \t\r\n"
-                                             "Item:         \t\r\n"
-                                             "\r\n"
-                                             "-----------------------------------\r\n"
-                                             "Version:         \t0.1.0\r\n"
-                                             "-----------------------------------");
+// The settings box with the 21 values filled in, in order of appearance.
+template <typename... Values> QString settingsText(const Values&... values)
+{
+    return QStringLiteral("Current System Settings:\r\n"
+                          "\r\n"
+                          "CLX-----------------------\t\r\n"
+                          "IP Address:\t%1\r\n"
+                          "Port:             \t%2\r\n"
+                          "Callsign:         \t%3\r\n"
+                          "Password:         \t%4\r\n"
+                          "Reconnect:        \t%5 mins\r\n"
+                          "\r\n"
+                          "ES------------------------\t\r\n"
+                          "Locator:          \t%6\r\n"
+                          "e layer height:   \t%7 km\r\n"
+                          "144275-325 ES:   \t%8 km\r\n"
+                          "MUF Alarm freq:    \t%9mhz\r\n"
+                          "\r\n"
+                          "WWC----------------------\t\r\n"
+                          "IP Address:\t%10\r\n"
+                          "Port:             \t%11\r\n"
+                          "Callsign:         \t%12\r\n"
+                          "Password:         \t%13\r\n"
+                          "\r\n"
+                          "BBS----------------------\t\r\n"
+                          "IP Address:\t%14\r\n"
+                          "Port:             \t%15\r\n"
+                          "Callsign:         \t%16\r\n"
+                          "Password:         \t%17\r\n"
+                          "\r\n"
+                          "DDE----------------------\t\r\n"
+                          "EXE Name:\t%18\r\n"
+                          "Topic:             \t%19\r\n"
+                          "Item:         \t%20\r\n"
+                          "\r\n"
+                          "-----------------------------------\r\n"
+                          "Version:         \t%21\r\n"
+                          "-----------------------------------")
+        .arg(QString::fromUtf8(values)...);
+}
 
 TEST(Dialogs, SettingsOfAFreshInstallation)
 {
@@ -288,7 +308,8 @@ TEST(Dialogs, SettingsOfAFreshInstallation)
     EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
     EXPECT_EQ(p.told[0].title, QStringLiteral("System Settings"));
     EXPECT_TRUE(p.told[0].fixedWidth);
-    EXPECT_EQ(p.told[0].text, freshSettings);
+    EXPECT_EQ(p.told[0].text, settingsText("", "0", "", "", "0", "", "110", "1400", "0", "", "0", "", "", "",
+                                           "0", "", "", "", "", "", "0.1.0"));
     EXPECT_EQ(p.told[0].text.split(QStringLiteral("\r\n")).size(), 35);
     EXPECT_EQ(programVersion(), QStringLiteral("0.1.0"));
 }
@@ -316,41 +337,10 @@ TEST(Dialogs, SettingsOfAFilledInstallation)
     o.strDdeExeName = QStringLiteral("127.0.0.1:52001");
     o.strDdeTopic = QStringLiteral("Log");
     o.strDdeItem = QStringLiteral("Spot");
-    const QString expected = QStringLiteral("Current System Settings:\r\n"
-                                            "\r\n"
-                                            "CLX-----------------------\t\r\n"
-                                            "IP Address:\tdx.example.net\r\n"
-                                            "Port:             \t8000\r\n"
-                                            "Callsign:         \tQX1ABC\r\n"
-                                            "Password:         \ts3cret\r\n"
-                                            "Reconnect:        \t15 mins\r\n"
-                                            "\r\n"
-                                            "ES------------------------\t\r\n"
-                                            "Locator:          \tIO91WM\r\n"
-                                            "e layer height:   \t105.5 km\r\n"
-                                            "144275-325 ES:   \t1200 km\r\n"
-                                            "MUF Alarm freq:    \t70mhz\r\n"
-                                            "\r\n"
-                                            "WWC----------------------\t\r\n"
-                                            "IP Address:\tchat.example.org\r\n"
-                                            "Port:             \t23\r\n"
-                                            "Callsign:         \tQX1ABC-2\r\n"
-                                            "Password:         \tpw\r\n"
-                                            "\r\n"
-                                            "BBS----------------------\t\r\n"
-                                            "IP Address:\t10.0.0.7\r\n"
-                                            "Port:             \t6300\r\n"
-                                            "Callsign:         \tQX1ABC-7\r\n"
-                                            "Password:         \t\r\n"
-                                            "\r\n"
-                                            "DDE----------------------\t\r\n"
-                                            "EXE Name:\t127.0.0.1:52001\r\n"
-                                            "Topic:             \tLog\r\n"
-                                            "Item:         \tSpot\r\n"
-                                            "\r\n"
-                                            "-----------------------------------\r\n"
-                                            "Version:         \t2.3.4\r\n"
-                                            "-----------------------------------");
+    const QString expected =
+        settingsText("dx.example.net", "8000", "QX1ABC", "s3cret", "15", "IO91WM", "105.5", "1200", "70",
+                     "chat.example.org", "23", "QX1ABC-2", "pw", "10.0.0.7", "6300", "QX1ABC-7", "",
+                     "127.0.0.1:52001", "Log", "Spot", "2.3.4");
     EXPECT_EQ(systemSettingsText(o, QStringLiteral("2.3.4")), expected);
 }
 

@@ -2,7 +2,10 @@
 #include "shell/dde_window.h"
 #include "shell/main_window.h"
 #include "shell/option_menus.h"
+#include "support/print_qstring.h"
 #include "support/temp_folder.h"
+
+#include "shell/dialog_program.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,61 +23,12 @@ using zenthra::DataFolder;
 using zenthra::LinkToLoggerWindow;
 using zenthra::MainWindow;
 using zenthra::OptionMenus;
+using zenthra::OptionsModel;
 using zenthra::test::TempFolder;
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace {
 
-struct Asked
-{
-    QString title;
-    QString prompt;
-    QString defaultAnswer;
-};
-
-// The program as main() builds it, headless, with the input boxes answered by the test.
-struct Program
-{
-    TempFolder dir;
-    std::unique_ptr<Application> app;
-    std::unique_ptr<MainWindow> window;
-    std::vector<Asked> asked;
-    std::optional<QString> answer; // nothing: the user cancels
-
-    Program()
-    {
-        app = std::make_unique<Application>(DataFolder(dir.path()));
-        window = std::make_unique<MainWindow>(*app);
-        app->setView(window.get());
-        app->options().sngWindowBuffer = 100000;
-        menus()->setInputBox(
-            [this](const QString& title, const QString& prompt, const QString& defaultAnswer) {
-                asked.push_back({title, prompt, defaultAnswer});
-                return answer;
-            });
-    }
-    OptionMenus* menus() const { return window->findChild<OptionMenus*>(); }
-    void click(const QString& name) const
-    {
-        QAction* a = window->menuItem(name);
-        ASSERT_NE(a, nullptr) << name.toStdString();
-        a->trigger();
-    }
-    bool ticked(const QString& name) const
-    {
-        const bool model = app->options().checked(name);
-        // The menu shows what the model holds.
-        EXPECT_EQ(window->menuItem(name)->isChecked(), model) << name.toStdString();
-        return model;
-    }
-    void answerWith(const char* text) { answer = QString::fromLatin1(text); }
-};
+using Program = zenthra::test::DialogProgram;
 
 QString item(const char* group, int index)
 {
@@ -196,7 +150,45 @@ TEST(OptionMenus, CalcDoubleHopSetsAMinimumOnlyWhenBelow1000)
 
 // --- The input boxes: prompts, the answer shown at first, and the bounds.
 
-enum class Target
+// One input box: its menu item, its prompt and the option it sets.
+struct Box
+{
+    const char* item;
+    const char* prompt;
+    double (*get)(const OptionsModel&);
+    void (*set)(OptionsModel&, double);
+};
+
+const Box boxes[] = {
+    {"mnuEsOptions(4)", "Please type the number in KM (Min 80 Max 160) for  E layer height.",
+     [](const OptionsModel& o) { return o.dblELayerHeight; },
+     [](OptionsModel& o, double v) { o.dblELayerHeight = v; }},
+    {"mnuEsOptions(5)",
+     "Please type the number in M (Min 1 Max 10000) for  your height + dx height, e.g. 150",
+     [](const OptionsModel& o) { return o.dblMasl; }, [](OptionsModel& o, double v) { o.dblMasl = v; }},
+    {"mnuEsDoubleHop(1)", "Please type the number in KM (Min 1000 Max 5200) for  Double hop start point.",
+     [](const OptionsModel& o) { return double(o.intDoubleHopMinQrb); },
+     [](OptionsModel& o, double v) { o.intDoubleHopMinQrb = static_cast<qint16>(v); }},
+    {"mnuEsQrb(1)",
+     "Please type the number in KM (Min 110) for  the minimum QRB where 6m spots can count as ES spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMinEsQrb6m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMinEsQrb6m = static_cast<float>(v); }},
+    {"mnuEsQrb(2)",
+     "Please type the number in KM (Min 280) for  the minimum QRB where 4m spots can count as ES spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMinEsQrb4m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMinEsQrb4m = static_cast<float>(v); }},
+    {"mnuEsQrb(3)",
+     "Please type the number in KM (Min 720) for  the minimum QRB where 2m spots can count as ES spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMinEsQrb2m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMinEsQrb2m = static_cast<float>(v); }},
+    {"mnuEsQrb(4)",
+     "Please type the number in KM (Max 10000) for  the maximum QRB where 6m spots can still count as ES "
+     "spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMaxEsQrb6m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMaxEsQrb6m = static_cast<float>(v); }},
+};
+
+enum Target
 {
     ELayer,
     Masl,
@@ -220,87 +212,6 @@ void PrintTo(const BoxCase& c, std::ostream* os)
     *os << c.name;
 }
 
-double valueOf(Application& app, Target t)
-{
-    auto& o = app.options();
-    switch (t) {
-    case Target::ELayer:
-        return o.dblELayerHeight;
-    case Target::Masl:
-        return o.dblMasl;
-    case Target::DoubleHop:
-        return o.intDoubleHopMinQrb;
-    case Target::Min6m:
-        return o.classifier.sngMinEsQrb6m;
-    case Target::Min4m:
-        return o.classifier.sngMinEsQrb4m;
-    case Target::Min2m:
-        return o.classifier.sngMinEsQrb2m;
-    case Target::Max6m:
-        return o.classifier.sngMaxEsQrb6m;
-    }
-    return 0;
-}
-
-void setAll(Application& app, double v)
-{
-    auto& o = app.options();
-    o.dblELayerHeight = v;
-    o.dblMasl = v;
-    o.intDoubleHopMinQrb = static_cast<qint16>(v);
-    o.classifier.sngMinEsQrb6m = static_cast<float>(v);
-    o.classifier.sngMinEsQrb4m = static_cast<float>(v);
-    o.classifier.sngMinEsQrb2m = static_cast<float>(v);
-    o.classifier.sngMaxEsQrb6m = static_cast<float>(v);
-}
-
-const char* itemOf(Target t)
-{
-    switch (t) {
-    case Target::ELayer:
-        return "mnuEsOptions(4)";
-    case Target::Masl:
-        return "mnuEsOptions(5)";
-    case Target::DoubleHop:
-        return "mnuEsDoubleHop(1)";
-    case Target::Min6m:
-        return "mnuEsQrb(1)";
-    case Target::Min4m:
-        return "mnuEsQrb(2)";
-    case Target::Min2m:
-        return "mnuEsQrb(3)";
-    case Target::Max6m:
-        return "mnuEsQrb(4)";
-    }
-    return "";
-}
-
-const char* promptOf(Target t)
-{
-    switch (t) {
-    case Target::ELayer:
-        return "Please type the number in KM (Min 80 Max 160) for  E layer height.";
-    case Target::Masl:
-        return "Please type the number in M (Min 1 Max 10000) for  your height + dx height, e.g. 150";
-    case Target::DoubleHop:
-        return "Please type the number in KM (Min 1000 Max 5200) for  Double hop start point.";
-    case Target::Min6m:
-        return "Please type the number in KM (Min 110) for  the minimum QRB where 6m spots can count as ES "
-               "spots.";
-    case Target::Min4m:
-        return "Please type the number in KM (Min 280) for  the minimum QRB where 4m spots can count as ES "
-               "spots.";
-    case Target::Min2m:
-        return "Please type the number in KM (Min 720) for  the minimum QRB where 2m spots can count as ES "
-               "spots.";
-    case Target::Max6m:
-        return "Please type the number in KM (Max 10000) for  the maximum QRB where 6m spots can still count "
-               "as "
-               "ES spots.";
-    }
-    return "";
-}
-
 class InputBoxes : public ::testing::TestWithParam<BoxCase>
 {
 };
@@ -309,53 +220,46 @@ TEST_P(InputBoxes, TakeAnswersInsideTheBoundsOnly)
 {
     const BoxCase& c = GetParam();
     Program p;
-    setAll(*p.app, 555);
-    if (c.answer) {
-        p.answerWith(c.answer);
+    for (const Box& b : boxes) {
+        b.set(p.app->options(), 555);
     }
-    p.click(QString::fromLatin1(itemOf(c.target)));
+    if (c.answer) {
+        p.answer(c.answer);
+    }
+    p.click(QString::fromLatin1(boxes[c.target].item));
     ASSERT_EQ(p.asked.size(), 1u);
     EXPECT_EQ(p.asked[0].title, QApplication::applicationName());
-    EXPECT_EQ(p.asked[0].prompt, QString::fromLatin1(promptOf(c.target)));
+    EXPECT_EQ(p.asked[0].prompt, QString::fromLatin1(boxes[c.target].prompt));
     EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("555"));
-    EXPECT_DOUBLE_EQ(valueOf(*p.app, c.target), c.expected);
-    // No other option changed.
-    for (Target other : {Target::ELayer, Target::Masl, Target::DoubleHop, Target::Min6m, Target::Min4m,
-                         Target::Min2m, Target::Max6m}) {
-        if (other != c.target) {
-            EXPECT_EQ(valueOf(*p.app, other), 555);
-        }
+    for (int t = ELayer; t <= Max6m; ++t) {
+        // The answer reaches its own option and no other.
+        EXPECT_DOUBLE_EQ(boxes[t].get(p.app->options()), t == c.target ? c.expected : 555) << boxes[t].item;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     OptionMenus, InputBoxes,
     ::testing::Values(
-        BoxCase{"ELayer80", Target::ELayer, "80", 80}, BoxCase{"ELayer160", Target::ELayer, "160", 160},
-        BoxCase{"ELayer79_9", Target::ELayer, "79.9", 555},
-        BoxCase{"ELayer160_1", Target::ELayer, "160.1", 555},
-        BoxCase{"ELayer95_5", Target::ELayer, "95.5", 95.5},
-        BoxCase{"ELayerTrailingText", Target::ELayer, "  150 km", 150},
-        BoxCase{"ELayerCancel", Target::ELayer, nullptr, 555}, BoxCase{"Masl0", Target::Masl, "0", 555},
-        BoxCase{"MaslEmpty", Target::Masl, "", 555}, BoxCase{"Masl1", Target::Masl, "1", 1},
-        BoxCase{"Masl10000", Target::Masl, "10000", 10000}, BoxCase{"Masl10001", Target::Masl, "10001", 555},
-        BoxCase{"MaslLetters", Target::Masl, "abc", 555},
-        BoxCase{"DoubleHop1000", Target::DoubleHop, "1000", 1000},
-        BoxCase{"DoubleHop5200", Target::DoubleHop, "5200", 5200},
-        BoxCase{"DoubleHop999", Target::DoubleHop, "999", 555},
-        BoxCase{"DoubleHop5201", Target::DoubleHop, "5201", 555},
-        BoxCase{"DoubleHopHalfDown", Target::DoubleHop, "2700.5", 2700},
-        BoxCase{"DoubleHopHalfUp", Target::DoubleHop, "2701.5", 2702},
-        BoxCase{"DoubleHopCancel", Target::DoubleHop, nullptr, 555},
-        BoxCase{"Min6m110", Target::Min6m, "110", 110}, BoxCase{"Min6m10000", Target::Min6m, "10000", 10000},
-        BoxCase{"Min6m109", Target::Min6m, "109", 555}, BoxCase{"Min6m10001", Target::Min6m, "10001", 555},
-        BoxCase{"Min4m280", Target::Min4m, "280", 280}, BoxCase{"Min4m3000", Target::Min4m, "3000", 3000},
-        BoxCase{"Min4m279", Target::Min4m, "279", 555}, BoxCase{"Min4m3001", Target::Min4m, "3001", 555},
-        BoxCase{"Min2m720", Target::Min2m, "720", 720}, BoxCase{"Min2m719", Target::Min2m, "719", 555},
-        BoxCase{"Min2m3001", Target::Min2m, "3001", 555}, BoxCase{"Max6m111", Target::Max6m, "111", 555},
-        BoxCase{"Max6m112", Target::Max6m, "112", 112}, BoxCase{"Max6m10000", Target::Max6m, "10000", 10000},
-        BoxCase{"Max6mBelowMin", Target::Max6m, "200.25", 200.25},
-        BoxCase{"Max6mCancel", Target::Max6m, nullptr, 555}),
+        BoxCase{"ELayer80", ELayer, "80", 80}, BoxCase{"ELayer160", ELayer, "160", 160},
+        BoxCase{"ELayer79_9", ELayer, "79.9", 555}, BoxCase{"ELayer160_1", ELayer, "160.1", 555},
+        BoxCase{"ELayer95_5", ELayer, "95.5", 95.5}, BoxCase{"ELayerTrailingText", ELayer, "  150 km", 150},
+        BoxCase{"ELayerCancel", ELayer, nullptr, 555}, BoxCase{"Masl0", Masl, "0", 555},
+        BoxCase{"MaslEmpty", Masl, "", 555}, BoxCase{"Masl1", Masl, "1", 1},
+        BoxCase{"Masl10000", Masl, "10000", 10000}, BoxCase{"Masl10001", Masl, "10001", 555},
+        BoxCase{"MaslLetters", Masl, "abc", 555}, BoxCase{"DoubleHop1000", DoubleHop, "1000", 1000},
+        BoxCase{"DoubleHop5200", DoubleHop, "5200", 5200}, BoxCase{"DoubleHop999", DoubleHop, "999", 555},
+        BoxCase{"DoubleHop5201", DoubleHop, "5201", 555},
+        BoxCase{"DoubleHopHalfDown", DoubleHop, "2700.5", 2700},
+        BoxCase{"DoubleHopHalfUp", DoubleHop, "2701.5", 2702},
+        BoxCase{"DoubleHopCancel", DoubleHop, nullptr, 555}, BoxCase{"Min6m110", Min6m, "110", 110},
+        BoxCase{"Min6m10000", Min6m, "10000", 10000}, BoxCase{"Min6m109", Min6m, "109", 555},
+        BoxCase{"Min6m10001", Min6m, "10001", 555}, BoxCase{"Min4m280", Min4m, "280", 280},
+        BoxCase{"Min4m3000", Min4m, "3000", 3000}, BoxCase{"Min4m279", Min4m, "279", 555},
+        BoxCase{"Min4m3001", Min4m, "3001", 555}, BoxCase{"Min2m720", Min2m, "720", 720},
+        BoxCase{"Min2m719", Min2m, "719", 555}, BoxCase{"Min2m3001", Min2m, "3001", 555},
+        BoxCase{"Max6m111", Max6m, "111", 555}, BoxCase{"Max6m112", Max6m, "112", 112},
+        BoxCase{"Max6m10000", Max6m, "10000", 10000}, BoxCase{"Max6mBelowMin", Max6m, "200.25", 200.25},
+        BoxCase{"Max6mCancel", Max6m, nullptr, 555}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OptionMenus, EnterAtOnceStoresTheSameValueOrChangesNothing)
@@ -363,16 +267,16 @@ TEST(OptionMenus, EnterAtOnceStoresTheSameValueOrChangesNothing)
     Program p;
     auto& o = p.app->options();
     o.dblELayerHeight = 95.5;
-    p.answer = std::nullopt;
+    p.cancel();
     p.click(QStringLiteral("mnuEsOptions(4)"));
     ASSERT_EQ(p.asked.size(), 1u);
     EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("95.5"));
-    p.answer = p.asked[0].defaultAnswer;
+    p.answers.emplace_back(true, p.asked[0].defaultAnswer);
     p.click(QStringLiteral("mnuEsOptions(4)"));
     EXPECT_EQ(o.dblELayerHeight, 95.5);
     // A value outside the bounds (a fresh installation's 0) stays as it is.
     o.classifier.sngMinEsQrb2m = 0;
-    p.answer = QStringLiteral("0");
+    p.answer("0");
     p.click(QStringLiteral("mnuEsQrb(3)"));
     EXPECT_EQ(p.asked.back().defaultAnswer, QStringLiteral("0"));
     EXPECT_EQ(o.classifier.sngMinEsQrb2m, 0.0f);
@@ -383,7 +287,7 @@ TEST(OptionMenus, BellMufStartPointAsksForTheAlarmLevel)
     Program p;
     auto& o = p.app->options();
     o.sngBellMufLevel = 60;
-    p.answerWith("100");
+    p.answer("100");
     p.click(QStringLiteral("mnuEsOptions(6)"));
     ASSERT_EQ(p.asked.size(), 1u);
     EXPECT_EQ(p.asked[0].title, QStringLiteral("MUF level for spots bell"));
@@ -392,7 +296,7 @@ TEST(OptionMenus, BellMufStartPointAsksForTheAlarmLevel)
                              "want the bell to sound for ES spots (0=All spots!)."));
     EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("60"));
     EXPECT_EQ(o.sngBellMufLevel, 100.0f);
-    p.answer = std::nullopt;
+    p.cancel();
     p.click(QStringLiteral("mnuEsOptions(6)"));
     EXPECT_EQ(o.sngBellMufLevel, 100.0f);
 }
@@ -432,7 +336,7 @@ TEST(OptionMenus, SetupDialogStoresTheTrimmedNames)
     o.strDdeTopic = QStringLiteral("Topic");
     o.strDdeItem = QStringLiteral("Item");
     p.click(QStringLiteral("mnuDDE(0)"));
-    LinkToLoggerWindow* dialog = p.menus()->frmLinkToLogger();
+    LinkToLoggerWindow* dialog = p.optionMenus().frmLinkToLogger();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->isModal());
@@ -458,10 +362,10 @@ TEST(OptionMenus, SetupDialogStoresTheTrimmedNames)
 
     // A second click shows the same dialog; Exit unloads it.
     p.click(QStringLiteral("mnuDDE(0)"));
-    EXPECT_EQ(p.menus()->frmLinkToLogger(), dialog);
+    EXPECT_EQ(p.optionMenus().frmLinkToLogger(), dialog);
     dialog->cmdPoker(1)->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(p.menus()->frmLinkToLogger(), nullptr);
+    EXPECT_EQ(p.optionMenus().frmLinkToLogger(), nullptr);
 }
 
 // --- The DEBUG button.

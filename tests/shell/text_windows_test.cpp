@@ -150,6 +150,11 @@ struct StripCase
     bool callerEmptied;
 };
 
+void PrintTo(const StripCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class WwcAppender : public ::testing::TestWithParam<StripCase>
 {
 };
@@ -239,6 +244,11 @@ struct BufferAnswer
     const char* answer;
     std::optional<float> taken;
 };
+
+void PrintTo(const BufferAnswer& c, std::ostream* os)
+{
+    *os << '"' << c.answer << '"';
+}
 
 class WindowBufferAnswer : public ::testing::TestWithParam<BufferAnswer>
 {

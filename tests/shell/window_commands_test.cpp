@@ -231,6 +231,11 @@ struct ClearCase
     int emptied; // -1: the DXC window, -2: none; else txtDataRetrieval(n)
 };
 
+void PrintTo(const ClearCase& c, std::ostream* os)
+{
+    *os << "tab" << c.tab;
+}
+
 class ClearByTab : public ::testing::TestWithParam<ClearCase>
 {
 };
@@ -318,6 +323,11 @@ struct PopupCase
     const char* copyItem; // nullptr: the menu has none
 };
 
+void PrintTo(const PopupCase& c, std::ostream* os)
+{
+    *os << c.view;
+}
+
 class Popups : public ::testing::TestWithParam<PopupCase>
 {
 };
@@ -384,6 +394,11 @@ struct MessageWindow
     const char* option;
     bool wwc;
 };
+
+void PrintTo(const MessageWindow& c, std::ostream* os)
+{
+    *os << c.view;
+}
 
 class MessagePreparation : public ::testing::TestWithParam<MessageWindow>
 {

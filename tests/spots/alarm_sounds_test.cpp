@@ -37,6 +37,11 @@ struct BellCase
     const char* plays; // file name, or "" for silence
 };
 
+void PrintTo(const BellCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class Bells : public ::testing::TestWithParam<BellCase>
 {
 protected:
@@ -103,6 +108,11 @@ struct LevelCase
     const char* answer;
     float expected; // -1: the old level stays
 };
+
+void PrintTo(const LevelCase& c, std::ostream* os)
+{
+    *os << '"' << c.answer << '"';
+}
 
 class BellLevel : public ::testing::TestWithParam<LevelCase>
 {

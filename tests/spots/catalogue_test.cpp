@@ -223,6 +223,11 @@ struct CleanCase
     const char* out;
 };
 
+void PrintTo(const CleanCase& c, std::ostream* os)
+{
+    *os << '"' << QString::fromUtf8(c.in).toStdString() << '"';
+}
+
 class AnnouncementCleaning : public ::testing::TestWithParam<CleanCase>
 {
 };

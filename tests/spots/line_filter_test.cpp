@@ -3,6 +3,7 @@
 #include "shell/error_log.h"
 #include "shell/options_model.h"
 #include "spots/line_filter.h"
+#include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +15,6 @@ using zenthra::ErrorLog;
 using zenthra::LineFilter;
 using zenthra::OptionsModel;
 using zenthra::test::TempFolder;
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace {
 
@@ -120,7 +114,7 @@ QString cleanedSpotAt(const QString& khz,
 struct RoadCase
 {
     const char* name;
-    std::vector<const char*> ticked;
+    const char* ticked; // items ticked besides every band and the logging link, blank-separated
     const char* khz;
     bool expectShown;    // result is the cleaned line (else "")
     int expectQueued;    // 0: not queued; 1: queued with the line; 2: queued with ""
@@ -144,8 +138,8 @@ TEST_P(FilterRoads, QueueFlagsWindowAndLoggerQueue)
     Road r;
     r.tickAllBands();
     r.tick({"mnuDDE(1)"});
-    for (const char* item : c.ticked) {
-        r.tick({item});
+    for (const QString& item : QString::fromLatin1(c.ticked).split(u' ', Qt::SkipEmptyParts)) {
+        r.options.setChecked(item, true);
     }
     const QString cleaned = cleanedSpotAt(QString::fromLatin1(c.khz));
     EXPECT_EQ(r.run(spotAt(QString::fromLatin1(c.khz))), c.expectShown ? cleaned : QString());
@@ -179,65 +173,27 @@ INSTANTIATE_TEST_SUITE_P(
     LineFilter, FilterRoads,
     ::testing::Values(
         // Filters off: nothing ever goes to the logging program.
-        RoadCase{
-            "OffHfHidden", {"chkCalcHF_Hidden", "mnuEsOptions(0)"}, "14025.0", true, 1, true, true, 0, 7},
-        RoadCase{"OffHfNotHidden",
-                 {"mnuEsOptions(0)", "chkCalcVHF", "chkCalcHF"},
-                 "14025.0",
-                 true,
-                 0,
-                 false,
-                 false,
-                 0,
-                 7},
-        RoadCase{
-            "OffVhfCalcEs", {"mnuEsOptions(0)", "mnuEsOptions(1)"}, "50110.0", true, 1, true, false, 0, 7},
-        RoadCase{"OffVhfCalcVhf", {"chkCalcVHF", "chkLogAll"}, "144300.0", true, 1, false, true, 0, 7},
-        RoadCase{"OffVhfNothing", {"chkCalcHF_Hidden"}, "50110.0", true, 0, false, false, 0, 7},
+        RoadCase{"OffHfHidden", "chkCalcHF_Hidden mnuEsOptions(0)", "14025.0", true, 1, true, true, 0, 7},
+        RoadCase{"OffHfNotHidden", "mnuEsOptions(0) chkCalcVHF chkCalcHF", "14025.0", true, 0, false, false,
+                 0, 7},
+        RoadCase{"OffVhfCalcEs", "mnuEsOptions(0) mnuEsOptions(1)", "50110.0", true, 1, true, false, 0, 7},
+        RoadCase{"OffVhfCalcVhf", "chkCalcVHF chkLogAll", "144300.0", true, 1, false, true, 0, 7},
+        RoadCase{"OffVhfNothing", "chkCalcHF_Hidden", "50110.0", true, 0, false, false, 0, 7},
         // Filters on, hidden HF: both flags, never to the logging program, flag for the window.
-        RoadCase{"OnHiddenHf",
-                 {"mnuDxcFilters(0)", "chkCalcHF_Hidden", "mnuEsOptions(0)"},
-                 "7018.2",
-                 true,
-                 1,
-                 true,
-                 true,
-                 0,
-                 1},
-        RoadCase{
-            "OnHiddenHfBandOff", {"mnuDxcFilters(0)", "chkCalcHF_Hidden"}, "0.0", true, 1, true, true, 0, 1},
+        RoadCase{"OnHiddenHf", "mnuDxcFilters(0) chkCalcHF_Hidden mnuEsOptions(0)", "7018.2", true, 1, true,
+                 true, 0, 1},
+        RoadCase{"OnHiddenHfBandOff", "mnuDxcFilters(0) chkCalcHF_Hidden", "0.0", true, 1, true, true, 0, 1},
         // Filters on, HF not logged: shown and passed on, never queued.
-        RoadCase{"OnHfNotLogged",
-                 {"mnuDxcFilters(0)", "mnuEsOptions(0)", "chkCalcVHF"},
-                 "28263.9",
-                 true,
-                 0,
-                 false,
-                 false,
-                 1,
-                 0},
+        RoadCase{"OnHfNotLogged", "mnuDxcFilters(0) mnuEsOptions(0) chkCalcVHF", "28263.9", true, 0, false,
+                 false, 1, 0},
         // Filters on, HF logged: both tables, then the queue with the VHF flags.
-        RoadCase{"OnHfLogged",
-                 {"mnuDxcFilters(0)", "chkCalcHF", "chkCalcVHF", "chkLogAll"},
-                 "21074.0",
-                 true,
-                 1,
-                 false,
-                 true,
-                 1,
-                 0},
+        RoadCase{"OnHfLogged", "mnuDxcFilters(0) chkCalcHF chkCalcVHF chkLogAll", "21074.0", true, 1, false,
+                 true, 1, 0},
         // Filters on, VHF and up.
-        RoadCase{"OnVhfCalcEs",
-                 {"mnuDxcFilters(0)", "mnuEsOptions(0)", "mnuEsOptions(1)", "chkLogAll"},
-                 "50110.0",
-                 true,
-                 1,
-                 true,
-                 true,
-                 1,
-                 0},
-        RoadCase{"OnVhfCalcVhf", {"mnuDxcFilters(0)", "chkCalcVHF"}, "432200.0", true, 1, false, false, 1, 0},
-        RoadCase{"OnVhfNothing", {"mnuDxcFilters(0)"}, "1296200.0", true, 0, false, false, 1, 0}),
+        RoadCase{"OnVhfCalcEs", "mnuDxcFilters(0) mnuEsOptions(0) mnuEsOptions(1) chkLogAll", "50110.0", true,
+                 1, true, true, 1, 0},
+        RoadCase{"OnVhfCalcVhf", "mnuDxcFilters(0) chkCalcVHF", "432200.0", true, 1, false, false, 1, 0},
+        RoadCase{"OnVhfNothing", "mnuDxcFilters(0)", "1296200.0", true, 0, false, false, 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineFilter, BlankedSpotIsQueuedEmptyOnlyWhenCalcEsIsTicked)
@@ -383,6 +339,11 @@ struct Restore
     const char* khz;
     bool restored;
 };
+
+void PrintTo(const Restore& c, std::ostream* os)
+{
+    *os << c.khz << "kHz";
+}
 
 class CalcEvenIfFiltered : public ::testing::TestWithParam<Restore>
 {

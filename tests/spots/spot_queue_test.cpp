@@ -2,15 +2,11 @@
 #include "shell/error_log.h"
 #include "shell/options_model.h"
 #include "spots/spot_queue.h"
+#include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 using namespace zenthra;
 using zenthra::test::TempFolder;
@@ -49,6 +45,11 @@ struct CleanCase
     QString line;
     QString expected;
 };
+
+void PrintTo(const CleanCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Cleaning : public Queue, public ::testing::WithParamInterface<CleanCase>
 {

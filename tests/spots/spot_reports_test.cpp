@@ -19,6 +19,11 @@ struct RemarkCase
     const char* remark;
 };
 
+void PrintTo(const RemarkCase& c, std::ostream* os)
+{
+    *os << c.elevation << "deg";
+}
+
 class ElevationRemark : public ::testing::TestWithParam<RemarkCase>
 {
 };
@@ -43,6 +48,11 @@ struct HopCase
     bool hop50, hop70, hop144;
     bool wanted;
 };
+
+void PrintTo(const HopCase& c, std::ostream* os)
+{
+    *os << c.freq << "MHz_" << c.hop50 << c.hop70 << c.hop144;
+}
 
 class DoubleHopGate : public ::testing::TestWithParam<HopCase>
 {

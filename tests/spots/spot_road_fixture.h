@@ -3,6 +3,7 @@
 // windows and alarm sounds with a recording player, over the shared database fixture.
 
 #include "spots/database_fixture.h"
+#include "support/print_qstring.h"
 
 #include "platform/sound_player.h"
 #include "shell/alarm_sounds.h"
@@ -16,12 +17,6 @@
 #include <QLocale>
 #include <memory>
 #include <ostream>
-
-// Failures show texts as texts.
-inline void PrintTo(const QString& s, std::ostream* os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace zenthra::test {
 
