@@ -1,15 +1,39 @@
 #include "platform/sound_player.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSoundEffect>
+#include <QTimer>
 #include <QUrl>
 
 namespace zenthra {
+
+namespace {
+constexpr int loadWaitMs = 2000;
+} // namespace
 
 EffectSoundPlayer::EffectSoundPlayer() = default;
 
 EffectSoundPlayer::~EffectSoundPlayer()
 {
+    for (QSoundEffect* effect : std::as_const(m_effects)) {
+        // Qt's sample cache deadlocks when an effect is destroyed while its file is still being
+        // loaded (the cache waits for its loader, the loader for the cache); let the load end.
+        if (effect->status() == QSoundEffect::Loading && QCoreApplication::instance() != nullptr) {
+            QEventLoop loop;
+            QObject::connect(effect, &QSoundEffect::statusChanged, &loop, [&loop, effect] {
+                if (effect->status() != QSoundEffect::Loading) {
+                    loop.quit();
+                }
+            });
+            QTimer::singleShot(loadWaitMs, &loop, &QEventLoop::quit);
+            if (effect->status() == QSoundEffect::Loading) {
+                loop.exec();
+            }
+        }
+        effect->stop();
+    }
     qDeleteAll(m_effects);
 }
 
