@@ -114,12 +114,13 @@ void SpotQueue::flushDroppedCount(const QString& line)
 
 void SpotQueue::START_PROCESS_TIMER(bool enable)
 {
-    m_tmrProcessSpot.setInterval(armedInterval);
     if (!enable) {
         m_tmrProcessSpot.stop();
+        m_tmrProcessSpot.setInterval(armedInterval);
     } else if (!m_tmrProcessSpot.isActive()) {
-        // Arming an armed timer leaves its rhythm alone, so a burst of lines cannot starve the ticks.
-        m_tmrProcessSpot.start();
+        // Only an idle timer is armed: setting the interval of a running QTimer restarts it, and a
+        // steady stream of lines would then hold every tick off until the queue is nearly full.
+        m_tmrProcessSpot.start(armedInterval);
     }
 }
 

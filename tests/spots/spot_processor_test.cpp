@@ -1,6 +1,10 @@
 #include "spots/spot_road_fixture.h"
 
+#include <QEventLoop>
 #include <QSignalSpy>
+#include <QTimer>
+
+#include <algorithm>
 
 using namespace zenthra;
 using namespace zenthra::test;
@@ -345,6 +349,31 @@ TEST_P(Processor, OneSpotPerTickInArrivalOrderWhenTheBudgetIsSpent)
     }
     processor->tmrProcessSpot_Timer();
     EXPECT_EQ(queue->pendingRows(), 0);
+}
+
+TEST_P(Processor, ASteadyStreamIsStoredTickByTick)
+{
+    // Twenty spots a second on the real timer: each tick finds only the few that came since the last.
+    constexpr int spots = 40;
+    int sent = 0;
+    int mostWaiting = 0;
+    QEventLoop loop;
+    QTimer arrivals;
+    QObject::connect(&arrivals, &QTimer::timeout, [&] {
+        mostWaiting = std::max(mostWaiting, queue->pendingRows());
+        if (sent == spots) {
+            loop.quit();
+            return;
+        }
+        queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES %1").arg(++sent));
+    });
+    QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+    arrivals.start(50);
+    loop.exec();
+    ASSERT_EQ(sent, spots);
+    EXPECT_LE(mostWaiting, 6);
+    drain();
+    EXPECT_EQ(count("tblAllSpots"), spots);
 }
 
 TEST_P(Processor, CrossHairWhileASpotIsProcessed)
