@@ -3,6 +3,7 @@
 #include "platform/legacy_value.h"
 #include "propagation/muf_calcs.h"
 #include "shell/options_model.h"
+#include "spots/plain_text.h"
 
 #include <cfloat>
 #include <cmath>
@@ -121,6 +122,8 @@ QString LineFilter::vhfItem(float mhz)
 
 float LineFilter::frequencyOf(QString work)
 {
+    // A node may colour the frequency; the escape sequence around it is no part of the number.
+    work = plainText(work);
     const qsizetype colon = work.indexOf(u':');
     if (colon >= 0) {
         work = legacy::trim(work.mid(colon + 1));

@@ -9,6 +9,7 @@
 #include "shell/text_windows.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
+#include "spots/plain_text.h"
 #include "spots/spot_reports.h"
 #include "spots/spot_writers.h"
 
@@ -19,28 +20,6 @@
 namespace zenthra {
 
 namespace {
-
-// Control characters, text that was not valid UTF-8 (replacement characters) and broken
-// surrogate pairs mark a damaged line.
-bool damaged(const QString& line)
-{
-    const qsizetype n = line.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = line[i].unicode();
-        if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xFFFD) {
-            return true;
-        }
-        if (QChar::isHighSurrogate(c)) {
-            if (i + 1 >= n || !QChar::isLowSurrogate(line[i + 1].unicode())) {
-                return true;
-            }
-            ++i;
-        } else if (QChar::isLowSurrogate(c)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The line as the error log shows it: one line, and not the whole of an endless one.
 QString shown(const QString& line)
@@ -132,12 +111,15 @@ void SpotProcessor::fail(double number, const QString& workLine)
 void SpotProcessor::PROCESS_DXC_SPOTS(int row)
 {
     DxcSpotRecord& r = m_queue.row(row);
-    QString work = legacy::trim(r[colSpotInfo]);
     if (m_queue.blnProcessBusy) {
         return;
     }
     setCrossHair(true);
     m_queue.blnProcessBusy = true;
+    // Colour codes and stray control characters are no part of the spot: they go, the spot stays,
+    // and the line is stored without them.
+    r[colSpotInfo] = plainText(r[colSpotInfo]);
+    QString work = legacy::trim(r[colSpotInfo]);
     if (work.isEmpty()) {
         m_queue.SORT_ARRAY();
         setCrossHair(false);
@@ -145,7 +127,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         return;
     }
     SpotCalcSettings& settings = m_queue.settings(row);
-    if (work.size() > maxLineLength || damaged(work)) {
+    if (work.size() > maxLineLength) {
         fail(errBadSpot, work);
         return;
     }

@@ -4,6 +4,7 @@
 #include "platform/legacy_value.h"
 #include "shell/error_log.h"
 #include "shell/options_model.h"
+#include "spots/plain_text.h"
 
 #include <algorithm>
 
@@ -47,7 +48,9 @@ void SpotQueue::QUEUE_DXC_SPOT(QString& line, const QString& time, const QString
 void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QString& loc1, const QString& loc2)
 {
     blnCleanBusy = true;
-    QString s = line;
+    // Before anything counts characters: a node that colours its lines puts escape sequences
+    // even ahead of the "DX de " that is cut off below.
+    QString s = plainText(line);
     if (m_options.checked(QStringLiteral("mnuDxcLimitChar")) && s.size() >= limitedLength) {
         s.truncate(limitedLength);
     }

@@ -1,5 +1,7 @@
 #include "spots/spot_road_fixture.h"
 
+#include "spots/line_filter.h"
+
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTimer>
@@ -211,13 +213,6 @@ TEST_P(Processor, BadInputIsLoggedAndDroppedAndTheRoadGoesOn)
         {QStringLiteral("DX de SPOTA: 50110.0"), QStringLiteral("5 - PROCESS_DXC_SPOTS(50110.0)")},
         {QStringLiteral("DX de SPOTA: 50110 DXB ") + QString(100000, u'x'),
          QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 DXB xxx")},
-        {QStringLiteral("DX de SPOTA: 50110 DXB\x07\x01 bell"),
-         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 DXB?? bell)")},
-        {QStringLiteral("DX de SPOTA: 50110 ") + QString::fromUtf8("D\xff\xfe"
-                                                                   "B tnx"),
-         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 D")},
-        {QStringLiteral("DX de SPOTA: 50110 D") + QChar(0xD800) + QStringLiteral("B tnx"),
-         QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 D?B tnx)")},
         {QStringLiteral("DX de SPOTA: 1e99 DXB tnx"), QStringLiteral("6 - PROCESS_DXC_SPOTS(1e99 DXB tnx)")},
     };
     for (const auto& [line, logged] : bad) {
@@ -237,6 +232,73 @@ TEST_P(Processor, BadInputIsLoggedAndDroppedAndTheRoadGoesOn)
     EXPECT_EQ(queue->pendingRows(), 0);
     EXPECT_FALSE(queue->tmrProcessSpot().isActive());
     EXPECT_FALSE(queue->blnProcessBusy);
+}
+
+TEST_P(Processor, TerminalCodesAndStrayCharactersGoAndTheSpotIsStored)
+{
+    options.setHomeLocator(QStringLiteral("IO91WM"));
+    options.setChecked(QStringLiteral("chkLogAll"), true);
+    qint16 hiddenHf = 0;
+    LineFilter filter(options, log, hiddenHf);
+    filter.sinks().queueSpot = [this](QString& line, const QString& time, const QString& home, double layer,
+                                      double masl, bool logMuf, bool logSpot, const QString& loc1,
+                                      const QString& loc2) {
+        queue->QUEUE_DXC_SPOT(line, time, home, layer, masl, logMuf, logSpot, loc1, loc2);
+    };
+    const QString esc = QStringLiteral("\x1b");
+    const QString nul(1, QChar(0));
+    struct Received
+    {
+        QString line; // as decoded from the node
+        QString spotter;
+        QString dx;
+        float mhz;
+        QString detail;
+    };
+    const QList<Received> received = {
+        {QStringLiteral(
+             "DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\a\a\r\n"),
+         "G0ABC", "CT7ZZZ", 50.313f, "G0ABC: 50313.0 CT7ZZZ FT8 Es IN50 JN59 2110Z"},
+        {esc + "[1mDX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z" + esc +
+             "[0m\a\a\r\n",
+         "DK7XYZ", "EA8/ON4XYZ", 50.11f, "DK7XYZ: 50110.0 EA8/ON4XYZ JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z"},
+        {"DX de PA3QRS:" + esc + "[0;31m   144300.0" + esc + "[0m  " + esc + "[1;33mON4UVW" + esc +
+             "[0m       tropo 55 JO22>JO20             1201Z\r\n",
+         "PA3QRS", "ON4UVW", 144.3f, "PA3QRS: 144300.0 ON4UVW tropo 55 JO22>JO20 1201Z"},
+        // A windows-1252 dash read as Latin-1, and one read right.
+        {QString::fromLatin1("DX de F5ABC:     70200.0  G4DEF        Es 59 \x96 tnx              1412Z\r\n"),
+         "F5ABC", "G4DEF", 70.2f, QStringLiteral("F5ABC: 70200.0 G4DEF Es 59 \u2013 tnx 1412Z")},
+        {QStringLiteral("DX de SM5ABC:    50120.0  OH6DEF       AU \u2013 JO89<AU>KP32           1835Z\r\n"),
+         "SM5ABC", "OH6DEF", 50.12f, QStringLiteral("SM5ABC: 50120.0 OH6DEF AU \u2013 JO89<AU>KP32 1835Z")},
+        {"DX de S57ABC:   144174.0  I1XYZ        MS 26/27 JN65                  0530Z" + esc + "[K\a\a\r\n",
+         "S57ABC", "I1XYZ", 144.174f, "S57ABC: 144174.0 I1XYZ MS 26/27 JN65 0530Z"},
+        {"DX de LZ1ABC:    50125.0  EA3XYZ       cq cq" + nul + QChar(0xFFFD) + " es" + QChar(0xD800) +
+             "\x7f                       2109Z\r\n",
+         "LZ1ABC", "EA3XYZ", 50.125f, "LZ1ABC: 50125.0 EA3XYZ cq cq es 2109Z"},
+        {esc + "]0;TEST-1" + esc + "\\DX de OK1XYZ:   144000.0  C0NTEST" + esc + "(B" + esc +
+             "=      -> see the contest page        1328Z JO70\r\n",
+         "OK1XYZ", "C0NTEST", 144.0f, "OK1XYZ: 144000.0 C0NTEST -> see the contest page 1328Z JO70"},
+    };
+    for (const Received& r : received) {
+        QString chunk = r.line;
+        filter.FILTER_DXC_BY_FREQ(chunk);
+    }
+    drain();
+    for (const Received& r : received) {
+        QSqlQuery q = run(Store::Spots,
+                          QStringLiteral("SELECT Spot_Call1, Spot_Detail, Spot_Freq FROM tblAllSpots"
+                                         " WHERE Spot_Call2 = ?"),
+                          {r.dx});
+        if (!q.next()) {
+            ADD_FAILURE() << "not stored: " << r.dx.toStdString();
+            continue;
+        }
+        EXPECT_EQ(q.value(0).toString(), r.spotter);
+        EXPECT_EQ(q.value(1).toString(), r.detail);
+        EXPECT_FLOAT_EQ(q.value(2).toFloat(), r.mhz) << r.dx.toStdString();
+        EXPECT_FALSE(q.next());
+    }
+    EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
 }
 
 TEST_P(Processor, EsWithoutLocatorsShowsTheMissingReportFrom33MHz)
