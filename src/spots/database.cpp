@@ -251,6 +251,9 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
         !addWhenMissing("tblSPOT", "Qrb_To_Midpoint", Statement::AddQrbToMidpoint)) {
         return false;
     }
+    if (m_dialect == SqlDialect::Postgres && !widenServerSingles(why)) {
+        return false;
+    }
     for (Statement s : {Statement::CreateDxStation, Statement::IndexDxStation}) {
         if (!run(callLoc, sql(s), why)) {
             return false;
@@ -269,6 +272,38 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
     };
     for (const QString& statement : spotTables) {
         if (!run(spots, statement, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Database::widenServerSingles(SqlFailure* why)
+{
+    // Older server tables hold the figures as real, which cannot hold 50.152 itself. The text of
+    // a real is its shortest exact form, so going through text keeps what the user saw.
+    const QSqlDatabase spots = connection(Store::Spots);
+    for (const char* table : {"tblAllSpots", "tblSPOT"}) {
+        QSqlQuery q(spots);
+        q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema ="
+                                 " current_schema() AND table_name = lower(?) AND data_type = 'real'"));
+        q.addBindValue(QLatin1String(table));
+        if (!q.exec()) {
+            if (why) {
+                *why = failureOf(q.lastError());
+            }
+            return false;
+        }
+        QStringList changes;
+        while (q.next()) {
+            const QString column = q.value(0).toString();
+            changes.append(
+                QStringLiteral("ALTER COLUMN %1 TYPE double precision USING %1::text::double precision")
+                    .arg(column));
+        }
+        if (!changes.isEmpty() &&
+            !run(spots, QStringLiteral("ALTER TABLE %1 ").arg(QLatin1String(table)) + changes.join(u','),
+                 why)) {
             return false;
         }
     }

@@ -114,6 +114,7 @@ private:
     bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
     bool openServer(const QString& name, SqlFailure* why);
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
+    bool widenServerSingles(SqlFailure* why);
     QString connectionName(Store store) const;
 
     DatabaseSettings& m_settings;

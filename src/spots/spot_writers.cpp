@@ -9,6 +9,8 @@
 #include <QSqlError>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -25,15 +27,19 @@ const QString spotInsertSql =
     QStringLiteral("INSERT INTO tblAllSpots (Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2,"
                    " Spot_Detail, Spot_Freq, Spot_Mode) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
 
-// A number column takes only a text that is a number as a whole, within single precision.
-std::optional<float> single(const QString& text)
+// A number column takes only a text that is a number as a whole, within single precision. The
+// single is stored as the value of its printed form (7 significant digits): the binary
+// neighbour 50.1520004272461 of 50.152 would make queries and reports miss the figure shown.
+std::optional<double> single(const QString& text)
 {
     bool ok = false;
     const double value = QLocale::c().toDouble(text.trimmed(), &ok);
     if (!ok || !std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
         return std::nullopt;
     }
-    return static_cast<float>(value);
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%.6e", static_cast<double>(static_cast<float>(value)));
+    return std::strtod(printed, nullptr);
 }
 
 std::optional<QVariant> date(const QString& text)

@@ -117,6 +117,11 @@ TEST_P(Schema, OlderDatabaseReceivesTheTwoColumnsOnce)
     open();
     EXPECT_EQ(columns("tblAllSpots").size(), 8);
     EXPECT_EQ(columns("tblSPOT").size(), 20);
+    // Figures of the older server tables become the value they showed.
+    EXPECT_EQ(column(Store::Spots, "SELECT CAST(Spot_Freq AS text) FROM tblAllSpots WHERE Spot_Freq = 50.11")
+                  .value(0)
+                  .toString(),
+              "50.11");
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
 }
 
