@@ -164,6 +164,20 @@ TEST_P(Schema, CloseAndReopenKeepTheData)
     db->SQL_RECOVERY(); // harmless when closed
 }
 
+TEST_P(Schema, ServerReopenPutOffIsNoRecovery)
+{
+    if (!server()) {
+        GTEST_SKIP() << "server mode only";
+    }
+    open();
+    QSignalSpy opened(db.get(), &Database::databasesOpened);
+    db->REOPEN_DATABASES(); // the server was reached a moment ago: not tried again
+    EXPECT_EQ(opened.size(), 0);
+    EXPECT_FALSE(db->recoverLostServer({Database::errProviderFailure, {}}));
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].endsWith("\t-2147467259 - SQL_RECOVERY()")) << logLines()[0].toStdString();
+}
+
 TEST_P(Schema, SelfSpotsAreDeletedAndNothingElse)
 {
     open();

@@ -143,7 +143,8 @@ TEST_P(Writers, ReopenedDatabaseGetsFreshStatements)
     open();
     QStringList c = mufArgs();
     EXPECT_TRUE(writeMuf(c));
-    EXPECT_EQ(count("tblSPOT"), 2);
+    // The server's row waited for the connection; the embedded file's was lost.
+    EXPECT_EQ(count("tblSPOT"), server() ? 3 : 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Writers, ::testing::Values(Backend::Sqlite, Backend::Postgres),
