@@ -56,7 +56,7 @@ private:
 } // namespace
 
 CallLocator::CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, bool& dbBusy, QObject* parent)
-    : QObject(parent), m_db(db), m_folder(folder), m_log(log), m_dbBusy(dbBusy), m_calcs(log)
+    : QObject(parent), m_db(db), m_folder(folder), m_log(log), m_dbBusy(dbBusy), m_calcs(log), m_failures(log)
 {
     connect(&m_db, &Database::databasesClosed, this, [this] {
         m_lookup = QSqlQuery();
@@ -94,17 +94,21 @@ QString CallLocator::GET_LOCATOR(const QString& call)
         m_lookup.finish();
     }
     if (!ok) {
-        // A lost server connection is reopened, but not for every spot that finds it lost.
+        // A lost server connection fails every look-up until it is back: reopened once per retry
+        // interval, and logged once per run of failures.
         const bool server = m_db.dialect() == SqlDialect::Postgres;
-        if (server && failure.number == Database::errProviderFailure &&
-            (!m_lastReopen.isValid() || m_lastReopen.elapsed() >= qint64(m_reopenInterval.count()))) {
-            m_lastReopen.start();
+        if (server && failure.number == Database::errProviderFailure) {
             m_lookup = QSqlQuery();
             m_lookupConnection.clear();
-            m_db.REOPEN_DATABASES();
+            m_failures.failed(QStringLiteral("GET_LOCATOR"), failure.number,
+                              QStringLiteral("GET_LOCATOR(") + call + u')');
+            m_db.recoverLostServer(failure);
+        } else {
+            m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
         }
-        m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
         result.clear();
+    } else {
+        m_failures.succeeded(QStringLiteral("GET_LOCATOR"));
     }
     m_dbBusy = false;
     return result;

@@ -5,14 +5,12 @@
 // Every value from outside is bound; a delete-then-insert runs in one transaction.
 
 #include "propagation/muf_calcs.h"
+#include "spots/failure_runs.h"
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QSqlQuery>
 #include <QString>
-
-#include <chrono>
 
 namespace zenthra {
 
@@ -34,7 +32,8 @@ public:
 
     // The locator of the call's newest row, trimmed; "" when there is none, while the database is
     // busy, or on a failure (logged). In server mode a lost connection is reopened, at most once
-    // per reopen interval however many look-ups fail meanwhile.
+    // per retry interval of the database layer however many look-ups fail meanwhile, and the run
+    // of look-ups that fail for it is logged once, with its count when it ends.
     QString GET_LOCATOR(const QString& call);
     // Adds the pair unless a row of that call at least as new exists, after deleting the call's
     // older rows; returns the status text. `call` is trimmed and upper-cased in place.
@@ -45,7 +44,6 @@ public:
     // with the bearing and distance from `homeLocator` when both locators are valid.
     QString Search_Call_loc_DB(const QString& call, const QString& loc, const QString& homeLocator);
 
-    void setReopenInterval(std::chrono::milliseconds interval) { m_reopenInterval = interval; }
     bool miniUpdateRunning() const { return m_miniRunning; }
 
 Q_SIGNALS:
@@ -64,8 +62,7 @@ private:
     MufCalcs m_calcs;
     QSqlQuery m_lookup;
     QString m_lookupConnection;
-    QElapsedTimer m_lastReopen;
-    std::chrono::milliseconds m_reopenInterval{std::chrono::minutes(1)};
+    FailureRuns m_failures;
     bool m_miniRunning = false;
     quint64 m_miniImports = 0; // names each import's own connection
 };

@@ -37,11 +37,14 @@ void splitHost(const QString& server, QString& host, int& port)
     }
 }
 
+// Besides the connection classes of SQLSTATE: Qt refuses a statement on a connection that is not
+// open without any error, and a server connection that broke under a statement fails it without
+// a SQLSTATE, as no server answered. Every error the databases themselves report has a code.
 bool isConnectionFailure(const QSqlError& error)
 {
     const QString code = error.nativeErrorCode();
-    return error.type() == QSqlError::ConnectionError || code.startsWith(QLatin1String("08")) ||
-           code.startsWith(QLatin1String("57P"));
+    return error.type() == QSqlError::ConnectionError || error.type() == QSqlError::NoError ||
+           code.isEmpty() || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P"));
 }
 
 } // namespace
@@ -207,16 +210,32 @@ void Database::CLOSE_DATABASES()
     }
 }
 
-void Database::REOPEN_DATABASES()
+bool Database::reopenDue() const
 {
     const bool server = dialectOfKind(m_settings.strDbType) == SqlDialect::Postgres;
-    const bool tooSoon = server && m_lastServerAttempt.isValid() &&
-                         m_lastServerAttempt.elapsed() < qint64(m_retryInterval.count());
-    if (!tooSoon) {
+    return !server || !m_lastServerAttempt.isValid() ||
+           m_lastServerAttempt.elapsed() >= qint64(m_retryInterval.count());
+}
+
+void Database::REOPEN_DATABASES()
+{
+    // An open layer whose reopen was put off has not recovered: its connection just failed.
+    const bool reopened = reopenDue();
+    if (reopened) {
         CLOSE_DATABASES();
         OPEN_DATABASES(m_settings.strDbType);
     }
-    m_log.WRITE_ERROR_LOG(m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
+    m_log.WRITE_ERROR_LOG(reopened && m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
+}
+
+bool Database::recoverLostServer(const SqlFailure& failure)
+{
+    if (dialectOfKind(m_settings.strDbType) != SqlDialect::Postgres || failure.number != errProviderFailure ||
+        !reopenDue()) {
+        return false;
+    }
+    REOPEN_DATABASES();
+    return m_open;
 }
 
 bool Database::tableExists(Store store, const QString& table)
@@ -251,6 +270,9 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
         !addWhenMissing("tblSPOT", "Qrb_To_Midpoint", Statement::AddQrbToMidpoint)) {
         return false;
     }
+    if (m_dialect == SqlDialect::Postgres && !widenServerSingles(why)) {
+        return false;
+    }
     for (Statement s : {Statement::CreateDxStation, Statement::IndexDxStation}) {
         if (!run(callLoc, sql(s), why)) {
             return false;
@@ -269,6 +291,38 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
     };
     for (const QString& statement : spotTables) {
         if (!run(spots, statement, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Database::widenServerSingles(SqlFailure* why)
+{
+    // Older server tables hold the figures as real, which cannot hold 50.152 itself. The text of
+    // a real is its shortest exact form, so going through text keeps what the user saw.
+    const QSqlDatabase spots = connection(Store::Spots);
+    for (const char* table : {"tblAllSpots", "tblSPOT"}) {
+        QSqlQuery q(spots);
+        q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema ="
+                                 " current_schema() AND table_name = lower(?) AND data_type = 'real'"));
+        q.addBindValue(QLatin1String(table));
+        if (!q.exec()) {
+            if (why) {
+                *why = failureOf(q.lastError());
+            }
+            return false;
+        }
+        QStringList changes;
+        while (q.next()) {
+            const QString column = q.value(0).toString();
+            changes.append(
+                QStringLiteral("ALTER COLUMN %1 TYPE double precision USING %1::text::double precision")
+                    .arg(column));
+        }
+        if (!changes.isEmpty() &&
+            !run(spots, QStringLiteral("ALTER TABLE %1 ").arg(QLatin1String(table)) + changes.join(u','),
+                 why)) {
             return false;
         }
     }

@@ -65,8 +65,12 @@ public:
     void OPEN_DATABASES(const QString& kind);
     void CLOSE_DATABASES();
     // Closes and reopens with the current kind; always logs "SQL_RECOVERY()" with the number of
-    // the failure, 0 when none. With the server it reconnects at most once per retry interval.
+    // the failure, 0 only when the layer was reopened. With the server it reconnects at most once
+    // per retry interval: a call that comes too soon changes nothing and logs the failure number.
     void REOPEN_DATABASES();
+    // After a statement failed in server mode: a lost connection is reopened when the retry
+    // interval has passed since the last attempt. True when it was reopened just now.
+    bool recoverLostServer(const SqlFailure& failure);
     // Creates missing tables and indexes and adds the two columns that older databases lack.
     // Runs as part of OPEN_DATABASES; returns false (with `why`) when a statement fails.
     bool UPGRADE_DB_SCHEMA(SqlFailure* why = nullptr);
@@ -99,8 +103,9 @@ public:
     // The failure a query reports, as this layer numbers it.
     static SqlFailure failureOf(const QSqlError& error);
 
-    // The least time between two reconnection attempts to the server (default one minute).
+    // The least time between two reconnection attempts to the server (default ten seconds).
     void setServerRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }
+    std::chrono::milliseconds serverRetryInterval() const { return m_retryInterval; }
     // Runs every server session in `schema` (a plain lower-case name) instead of the user's
     // default schema: for side-by-side installations on one server, and for tests.
     void setServerSchema(const QString& schema) { m_serverSchema = schema; }
@@ -114,6 +119,8 @@ private:
     bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
     bool openServer(const QString& name, SqlFailure* why);
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
+    bool widenServerSingles(SqlFailure* why);
+    bool reopenDue() const;
     QString connectionName(Store store) const;
 
     DatabaseSettings& m_settings;
@@ -127,7 +134,7 @@ private:
     QString m_callLocName; // equal to m_spotsName with the server
     quint64 m_generation = 0;
     QString m_serverSchema;
-    std::chrono::milliseconds m_retryInterval{std::chrono::minutes(1)};
+    std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
     QElapsedTimer m_lastServerAttempt;
 };
 

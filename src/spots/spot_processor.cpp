@@ -167,7 +167,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         fail(errBadSpot, work);
         return;
     }
-    r[colFreq] = legacy::numberText(static_cast<float>(khz * 0.001f));
+    r[colFreq] = legacy::numberText(static_cast<float>(static_cast<double>(khz) * 0.001));
     work = work.mid(freqEnd + 1) + u' ';
     const qsizetype callEnd = work.indexOf(u' ');
     QString dxCall = work.left(callEnd).toUpper();

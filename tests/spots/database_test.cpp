@@ -117,6 +117,11 @@ TEST_P(Schema, OlderDatabaseReceivesTheTwoColumnsOnce)
     open();
     EXPECT_EQ(columns("tblAllSpots").size(), 8);
     EXPECT_EQ(columns("tblSPOT").size(), 20);
+    // Figures of the older server tables become the value they showed.
+    EXPECT_EQ(column(Store::Spots, "SELECT CAST(Spot_Freq AS text) FROM tblAllSpots WHERE Spot_Freq = 50.11")
+                  .value(0)
+                  .toString(),
+              "50.11");
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
 }
 
@@ -157,6 +162,20 @@ TEST_P(Schema, CloseAndReopenKeepTheData)
     EXPECT_FALSE(db->exec(Store::Spots, "SELECT 1", {}, nullptr, &why));
     EXPECT_EQ(why.number, Database::errProviderFailure);
     db->SQL_RECOVERY(); // harmless when closed
+}
+
+TEST_P(Schema, ServerReopenPutOffIsNoRecovery)
+{
+    if (!server()) {
+        GTEST_SKIP() << "server mode only";
+    }
+    open();
+    QSignalSpy opened(db.get(), &Database::databasesOpened);
+    db->REOPEN_DATABASES(); // the server was reached a moment ago: not tried again
+    EXPECT_EQ(opened.size(), 0);
+    EXPECT_FALSE(db->recoverLostServer({Database::errProviderFailure, {}}));
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].endsWith("\t-2147467259 - SQL_RECOVERY()")) << logLines()[0].toStdString();
 }
 
 TEST_P(Schema, SelfSpotsAreDeletedAndNothingElse)

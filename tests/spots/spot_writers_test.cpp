@@ -91,6 +91,33 @@ TEST_P(Writers, AValueThatDoesNotConvertIsLoggedAndTheNextRowGoesIn)
     EXPECT_EQ(count("tblAllSpots"), 0);
 }
 
+TEST_P(Writers, FiguresAreStoredAsThePrintedSingle)
+{
+    QStringList a = mufArgs();
+    ASSERT_TRUE(writeMuf(a));
+    QStringList s = {"2024-06-14 11:06:00", "G4ABC", "", "NOLOC", "", "14.027", "x", "CW"};
+    ASSERT_TRUE(writeSpot(s));
+    // The processor's frequency is the kHz figure scaled and rounded to a single once.
+    queueLine(QStringLiteral("DX de G4ABC:     50002.1  EA7XYZ       ES 59 IO91WM<ES>IM67       1234Z"));
+    drain();
+    struct Case
+    {
+        const char* table;
+        const char* column;
+        const char* figure;
+    };
+    for (const Case& c :
+         {Case{"tblAllSpots", "Spot_Freq", "14.027"}, Case{"tblAllSpots", "Spot_Freq", "50.0021"},
+          Case{"tblSPOT", "freq", "50.11"}, Case{"tblSPOT", "critfreq", "9.618"},
+          Case{"tblSPOT", "MUF", "52.446"}, Case{"tblSPOT", "Qrb_To_Midpoint", "861.8"}}) {
+        const QString sql =
+            QStringLiteral("SELECT CAST(%2 AS text) FROM %1 WHERE %2 = %3")
+                .arg(QLatin1String(c.table), QLatin1String(c.column), QLatin1String(c.figure));
+        EXPECT_EQ(column(Store::Spots, sql).value(0).toString(), QString::fromLatin1(c.figure))
+            << sql.toStdString();
+    }
+}
+
 TEST_P(Writers, BusyDatabaseIsLeftAlone)
 {
     queue->blnDbBusy = true;
@@ -116,7 +143,8 @@ TEST_P(Writers, ReopenedDatabaseGetsFreshStatements)
     open();
     QStringList c = mufArgs();
     EXPECT_TRUE(writeMuf(c));
-    EXPECT_EQ(count("tblSPOT"), 2);
+    // The server's row waited for the connection; the embedded file's was lost.
+    EXPECT_EQ(count("tblSPOT"), server() ? 3 : 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Writers, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -1,0 +1,33 @@
+#pragma once
+// A TCP relay on loopback between the program and the test PostgreSQL server, which a test can
+// cut (every connection closed, new ones refused) and restore, as a server outage looks to the
+// program, without stopping the server that other tests share. The relay runs on a thread of
+// its own: the database driver blocks the test's thread while it waits for an answer.
+
+#include <QString>
+#include <QThread>
+
+namespace zenthra::test {
+
+class Relay;
+
+class ServerCutProxy
+{
+public:
+    ServerCutProxy(const QString& host, quint16 port);
+    ~ServerCutProxy();
+    ServerCutProxy(const ServerCutProxy&) = delete;
+    ServerCutProxy& operator=(const ServerCutProxy&) = delete;
+
+    quint16 port() const { return m_port; }
+    void cut();
+    // Listens again on the same port.
+    bool restore();
+
+private:
+    QThread m_thread;
+    Relay* m_relay = nullptr;
+    quint16 m_port = 0;
+};
+
+} // namespace zenthra::test
