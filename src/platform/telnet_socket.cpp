@@ -3,6 +3,7 @@
 #include "text_file.h"
 
 #include <QTcpSocket>
+#include <utility>
 
 namespace zenthra {
 
@@ -152,6 +153,7 @@ void TelnetSocket::resetStreamState()
 {
     m_iac = Iac::Data;
     m_iacVerb = 0;
+    m_sub.clear();
     m_pendingUtf8.clear();
 }
 
@@ -183,6 +185,15 @@ QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
     QByteArray out;
     out.reserve(bytes.size());
     QByteArray reply;
+    strip(bytes, out, reply, true);
+    if (!reply.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->write(reply);
+    }
+    return out;
+}
+
+void TelnetSocket::strip(QByteArrayView bytes, QByteArray& out, QByteArray& reply, bool subAllowed)
+{
     for (const char ch : bytes) {
         const auto c = static_cast<quint8>(ch);
         switch (m_iac) {
@@ -200,7 +211,7 @@ QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
             } else if (c == DO || c == DONT || c == WILL || c == WONT) {
                 m_iacVerb = c;
                 m_iac = Iac::Option;
-            } else if (c == SB) {
+            } else if (c == SB && subAllowed) {
                 m_iac = Iac::Sub;
             } else {
                 m_iac = Iac::Data; // NOP, GA and the like carry nothing for us
@@ -216,19 +227,27 @@ QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
             m_iac = Iac::Data;
             break;
         case Iac::Sub:
-            if (c == IAC) {
-                m_iac = Iac::SubIac;
-            }
-            break;
         case Iac::SubIac:
-            m_iac = c == SE ? Iac::Data : Iac::Sub;
+            if (m_iac == Iac::Sub) {
+                m_iac = c == IAC ? Iac::SubIac : Iac::Sub;
+            } else {
+                m_iac = c == SE ? Iac::Data : Iac::Sub;
+            }
+            if (m_iac == Iac::Data) {
+                m_sub.clear();
+                break;
+            }
+            m_sub.append(ch);
+            if (m_sub.size() > subnegotiationLimit) {
+                // Taken back as text, these bytes open no subnegotiation of their own, so none
+                // is looked at more than twice.
+                const QByteArray back = std::exchange(m_sub, {});
+                m_iac = Iac::Data;
+                strip(back, out, reply, false);
+            }
             break;
         }
     }
-    if (!reply.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
-        m_socket->write(reply);
-    }
-    return out;
 }
 
 QString TelnetSocket::decodeChunk(QByteArray bytes)

@@ -53,6 +53,8 @@ public:
     bool reading() const { return m_reading; }
     // What the socket itself holds at most while reading is off.
     static constexpr qint64 readBufferLimit = 256 * 1024;
+    // Longer than any subnegotiation a node sends (terminal type, window size).
+    static constexpr qsizetype subnegotiationLimit = 1024;
 
 Q_SIGNALS:
     void connected();
@@ -67,6 +69,7 @@ Q_SIGNALS:
 private:
     void onReadyRead();
     QByteArray stripNegotiation(const QByteArray& bytes);
+    void strip(QByteArrayView bytes, QByteArray& out, QByteArray& reply, bool subAllowed);
     QString decodeChunk(QByteArray bytes);
     void resetStreamState();
 
@@ -85,6 +88,9 @@ private:
         SubIac
     } m_iac = Iac::Data;
     quint8 m_iacVerb = 0;
+    // The bytes of an unfinished subnegotiation: one that outgrows this is no negotiation but a
+    // stray 0xFF in the text, and its bytes are taken back as text.
+    QByteArray m_sub;
     QByteArray m_pendingUtf8;
 };
 

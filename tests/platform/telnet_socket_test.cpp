@@ -120,6 +120,19 @@ TEST(TelnetSocket, DecodesUtf8CutByTheNetworkAndFallsBackToLatin1)
     EXPECT_EQ(c.text(QString::fromUtf8("Günter\r\n")), QString::fromUtf8("Günter\r\n"));
 }
 
+TEST(TelnetSocket, AnUnterminatedSubnegotiationGivesUpAndTheTextBehindItArrives)
+{
+    Connection c;
+    ASSERT_TRUE(c.open());
+    QByteArray spots;
+    for (int i = 0; i < 100; ++i) {
+        spots +=
+            "DX de G0ABC:     50313.0  CT7Z" + QByteArray::number(i) + "  FT8 Es IN50 JN59  2110Z\a\a\r\n";
+    }
+    c.node.send("\xff\xfa" + spots);
+    EXPECT_EQ(c.text(QString::fromLatin1(spots)), QString::fromLatin1(spots));
+}
+
 TEST(TelnetSocket, PeerClosingIsReportedAsAClose)
 {
     Connection c;
