@@ -65,6 +65,8 @@ protected:
 
 private:
     void advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt);
+    // What the node shows once it is ready for commands ("G0ABC de GB7XX ... >"), upper case.
+    QString clusterPrompt() const;
     void deliver(const QString& chunk);
     void offer(const QString& line);
     void passOn(QString line);
