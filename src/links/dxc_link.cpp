@@ -147,7 +147,11 @@ void DxcLink::handleChunk(const QString& chunk)
     if (chunk.isEmpty()) {
         return;
     }
-    sequence().run([this, chunk] { deliver(chunk); });
+    m_queuedText += chunk.size();
+    sequence().run([this, chunk] {
+        m_queuedText -= chunk.size();
+        deliver(chunk);
+    });
 }
 
 QString DxcLink::clusterPrompt() const
@@ -201,13 +205,15 @@ void DxcLink::deliver(const QString& chunk)
         flushPartial();
         WinsockDXC.close();
     }
+    updateReading();
 }
 
 void DxcLink::offer(const QString& line)
 {
     if (!m_held.empty() || (m_full && m_full())) {
         m_held.push_back(line);
-        WinsockDXC.setReading(false);
+        m_heldText += line.size();
+        updateReading();
         m_heldTimer.start();
         return;
     }
@@ -226,12 +232,13 @@ void DxcLink::releaseHeld()
     while (!m_held.empty() && !(m_full && m_full())) {
         QString line = std::move(m_held.front());
         m_held.pop_front();
+        m_heldText -= line.size();
         passOn(std::move(line));
     }
     if (m_held.empty()) {
         m_heldTimer.stop();
-        WinsockDXC.setReading(true);
     }
+    updateReading();
 }
 
 void DxcLink::passOn(QString line)
