@@ -29,22 +29,6 @@ template <typename List> bool containsAny(const QString& upper, const List& prom
     return false;
 }
 
-// A logged-in session shows chat and announcements that may quote "password:"; only a
-// prompt at the very end of what the node sent asks for an answer.
-bool endsWithPasswordPrompt(const QString& upper)
-{
-    QStringView text(upper);
-    while (!text.isEmpty() && text.back().isSpace()) {
-        text.chop(1);
-    }
-    for (const auto* prompt : passwordPrompts) {
-        if (text.endsWith(QStringView(prompt).trimmed())) {
-            return true;
-        }
-    }
-    return false;
-}
-
 template <typename List> qsizetype position(const QString& upper, const List& prompts, bool last)
 {
     qsizetype found = -1;
@@ -136,7 +120,11 @@ void DxcLink::handleChunk(const QString& chunk)
     const QString upper = (m_lines.partial() + chunk).toUpper();
     const bool passwordPrompt = containsAny(upper, passwordPrompts, seen);
     const bool auto_ = m_autoClx && m_autoClx();
-    if (auto_ && intDxcLoginStage == AwaitLogin && containsAny(upper, loginPrompts, seen)) {
+    if (intDxcLoginStage != Idle && holds(upper, clusterPrompt(), seen)) {
+        // The node's own prompt ends the login, however many steps it skipped (a node may send
+        // its whole greeting and the prompt in one piece).
+        intDxcLoginStage = Idle;
+    } else if (auto_ && intDxcLoginStage == AwaitLogin && containsAny(upper, loginPrompts, seen)) {
         intDxcLoginStage = CallSent;
         sequence().pause(callPause);
         sequence().run([this] { sendLine(m_node.strDxcCallsign); });
@@ -147,7 +135,9 @@ void DxcLink::handleChunk(const QString& chunk)
             sequence().run([this] { sendLine(m_node.strDxcPassword); });
         }
     } else {
-        if (passwordPrompt && (intDxcLoginStage != Idle || endsWithPasswordPrompt(upper))) {
+        // Only a login under way is answered: after it, "password:" is text of other users
+        // (talk, announcements) that must never draw the password out.
+        if (passwordPrompt && intDxcLoginStage != Idle) {
             intDxcLoginStage = CallSent;
         }
         if (auto_) {
@@ -157,7 +147,16 @@ void DxcLink::handleChunk(const QString& chunk)
     if (chunk.isEmpty()) {
         return;
     }
-    sequence().run([this, chunk] { deliver(chunk); });
+    m_queuedText += chunk.size();
+    sequence().run([this, chunk] {
+        m_queuedText -= chunk.size();
+        deliver(chunk);
+    });
+}
+
+QString DxcLink::clusterPrompt() const
+{
+    return m_node.strDxcCallsign.toUpper() + QStringLiteral(" DE");
 }
 
 void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt)
@@ -181,11 +180,10 @@ void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPr
         }
         break;
     case AwaitPrompt:
+        // Still no cluster prompt (the chunk would have ended the login): ask for the cluster.
         intDxcLoginStage = Idle;
-        if (!holds(upper, QString(m_node.strDxcCallsign.toUpper() + QStringLiteral(" DE")), seen)) {
-            sequence().pause(replyPause);
-            sequence().run([this] { sendLine(QStringLiteral("DXC")); });
-        }
+        sequence().pause(replyPause);
+        sequence().run([this] { sendLine(QStringLiteral("DXC")); });
         break;
     default:
         break;
@@ -207,13 +205,15 @@ void DxcLink::deliver(const QString& chunk)
         flushPartial();
         WinsockDXC.close();
     }
+    updateReading();
 }
 
 void DxcLink::offer(const QString& line)
 {
     if (!m_held.empty() || (m_full && m_full())) {
         m_held.push_back(line);
-        WinsockDXC.setReading(false);
+        m_heldText += line.size();
+        updateReading();
         m_heldTimer.start();
         return;
     }
@@ -232,12 +232,13 @@ void DxcLink::releaseHeld()
     while (!m_held.empty() && !(m_full && m_full())) {
         QString line = std::move(m_held.front());
         m_held.pop_front();
+        m_heldText -= line.size();
         passOn(std::move(line));
     }
     if (m_held.empty()) {
         m_heldTimer.stop();
-        WinsockDXC.setReading(true);
     }
+    updateReading();
 }
 
 void DxcLink::passOn(QString line)

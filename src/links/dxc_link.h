@@ -42,7 +42,8 @@ public:
     void DXC_CONNECT();
     void DXC_DISCONNECT();
     // While `full` says the spot road can take no more, received lines wait here and the node is
-    // slowed down by the network, so a burst of spots is delayed rather than lost.
+    // slowed down by the network, so a burst of spots is delayed rather than lost (what waits
+    // is bounded, see heldText()).
     void setBackpressure(std::function<bool()> full) { m_full = std::move(full); }
     static constexpr int backpressurePoll = 20; // ms
     // Passes on held lines while the road takes them; true when at least one went on.
@@ -62,9 +63,13 @@ Q_SIGNALS:
 protected:
     void handleChunk(const QString& chunk) override;
     void beforeClose() override { flushPartial(); }
+    qsizetype ownHeldText() const override { return m_queuedText + m_heldText; }
+    bool holdingBack() const override { return !m_held.empty(); }
 
 private:
     void advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt);
+    // What the node shows once it is ready for commands ("G0ABC de GB7XX ... >"), upper case.
+    QString clusterPrompt() const;
     void deliver(const QString& chunk);
     void offer(const QString& line);
     void passOn(QString line);
@@ -78,6 +83,9 @@ private:
     QTimer m_partialTimer;
     std::function<bool()> m_full;
     std::deque<QString> m_held;
+    qsizetype m_heldText = 0;
+    // Received chunks waiting in the sequence behind a dialogue step.
+    qsizetype m_queuedText = 0;
     QTimer m_heldTimer;
 };
 

@@ -39,17 +39,35 @@ void TelnetLink::incoming(const QString& chunk)
 {
     if (m_sequence.busy() || !m_deferred.empty()) {
         m_deferred.push_back(chunk);
-        return;
+        m_deferredChars += chunk.size();
+    } else {
+        handleChunk(chunk);
     }
-    handleChunk(chunk);
+    updateReading();
 }
 
 void TelnetLink::runDeferred()
 {
+    // A handled chunk runs steps whose end calls this again; the loop below goes on instead.
+    if (m_runningDeferred) {
+        return;
+    }
+    m_runningDeferred = true;
     while (!m_deferred.empty() && !m_sequence.busy()) {
-        const QString chunk = m_deferred.front();
+        const QString chunk = std::move(m_deferred.front());
         m_deferred.pop_front();
+        m_deferredChars -= chunk.size();
         handleChunk(chunk);
+    }
+    m_runningDeferred = false;
+    updateReading();
+}
+
+void TelnetLink::updateReading()
+{
+    const bool wanted = !holdingBack() && heldText() < holdLimit;
+    if (wanted != m_socket.reading()) {
+        m_socket.setReading(wanted);
     }
 }
 

@@ -29,6 +29,11 @@ public:
     QString status() const;
     // True while a dialogue step or a pause is pending.
     bool busy() const { return m_sequence.busy(); }
+    // Received text (characters) that the link holds and has not handed on yet. Once it
+    // reaches holdLimit the socket is no longer read, in every state, so a burst waits with the
+    // network (which slows the node down) instead of in memory.
+    qsizetype heldText() const { return m_deferredChars + ownHeldText(); }
+    static constexpr qsizetype holdLimit = 64 * 1024;
 
     qint16 loginStage = 0;
     bool closing = false;
@@ -49,6 +54,12 @@ protected:
     virtual void handleChunk(const QString& chunk) = 0;
     // Called before the socket is closed by a failure: a link hands over what it holds.
     virtual void beforeClose() {}
+    // What a link holds of its own beyond the chunks waiting for the sequence.
+    virtual qsizetype ownHeldText() const { return 0; }
+    // True while a link takes no more text whatever it holds.
+    virtual bool holdingBack() const { return false; }
+    // Reads on while the link holds little, and stops once it holds enough or holds back.
+    void updateReading();
 
 private:
     void incoming(const QString& chunk);
@@ -60,6 +71,8 @@ private:
     TelnetSocket m_socket;
     LinkSequence m_sequence;
     std::deque<QString> m_deferred;
+    qsizetype m_deferredChars = 0;
+    bool m_runningDeferred = false;
 };
 
 } // namespace zenthra

@@ -3,6 +3,7 @@
 #include "text_file.h"
 
 #include <QTcpSocket>
+#include <utility>
 
 namespace zenthra {
 
@@ -38,15 +39,15 @@ int errorNumber(QAbstractSocket::SocketError error)
 }
 
 // Length of an incomplete UTF-8 sequence at the end of `bytes` (0 when the end is complete).
-int incompleteUtf8Tail(const QByteArray& bytes)
+qsizetype incompleteUtf8Tail(QByteArrayView bytes)
 {
-    const int n = static_cast<int>(bytes.size());
-    for (int back = 1; back <= 3 && back <= n; ++back) {
+    const qsizetype n = bytes.size();
+    for (qsizetype back = 1; back <= 3 && back <= n; ++back) {
         const auto c = static_cast<quint8>(bytes[n - back]);
         if ((c & 0xC0) == 0x80) {
             continue; // continuation byte: look further back for the lead byte
         }
-        int needed = 0;
+        qsizetype needed = 0;
         if ((c & 0xE0) == 0xC0) {
             needed = 2;
         } else if ((c & 0xF0) == 0xE0) {
@@ -60,7 +61,9 @@ int incompleteUtf8Tail(const QByteArray& bytes)
 }
 } // namespace
 
-TelnetSocket::TelnetSocket(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
+TelnetSocket::TelnetSocket(QObject* parent)
+    : QObject(parent), m_socket(new QTcpSocket(this)),
+      m_windows1252("windows-1252", QStringDecoder::Flag::Stateless)
 {
     m_socket->setReadBufferSize(readBufferLimit);
     connect(m_socket, &QTcpSocket::connected, this, &TelnetSocket::connected);
@@ -152,7 +155,9 @@ void TelnetSocket::resetStreamState()
 {
     m_iac = Iac::Data;
     m_iacVerb = 0;
+    m_sub.clear();
     m_pendingUtf8.clear();
+    m_lineIsWindows1252 = false;
 }
 
 void TelnetSocket::setReading(bool on)
@@ -172,7 +177,7 @@ void TelnetSocket::onReadyRead()
     if (text.isEmpty()) {
         return;
     }
-    const QString chunk = decodeChunk(text);
+    const QString chunk = decodeLines(text);
     if (!chunk.isEmpty()) {
         Q_EMIT dataArrival(chunk);
     }
@@ -183,6 +188,15 @@ QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
     QByteArray out;
     out.reserve(bytes.size());
     QByteArray reply;
+    strip(bytes, out, reply, true);
+    if (!reply.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->write(reply);
+    }
+    return out;
+}
+
+void TelnetSocket::strip(QByteArrayView bytes, QByteArray& out, QByteArray& reply, bool subAllowed)
+{
     for (const char ch : bytes) {
         const auto c = static_cast<quint8>(ch);
         switch (m_iac) {
@@ -200,7 +214,7 @@ QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
             } else if (c == DO || c == DONT || c == WILL || c == WONT) {
                 m_iacVerb = c;
                 m_iac = Iac::Option;
-            } else if (c == SB) {
+            } else if (c == SB && subAllowed) {
                 m_iac = Iac::Sub;
             } else {
                 m_iac = Iac::Data; // NOP, GA and the like carry nothing for us
@@ -216,32 +230,65 @@ QByteArray TelnetSocket::stripNegotiation(const QByteArray& bytes)
             m_iac = Iac::Data;
             break;
         case Iac::Sub:
-            if (c == IAC) {
-                m_iac = Iac::SubIac;
-            }
-            break;
         case Iac::SubIac:
-            m_iac = c == SE ? Iac::Data : Iac::Sub;
+            if (m_iac == Iac::Sub) {
+                m_iac = c == IAC ? Iac::SubIac : Iac::Sub;
+            } else {
+                m_iac = c == SE ? Iac::Data : Iac::Sub;
+            }
+            if (m_iac == Iac::Data) {
+                m_sub.clear();
+                break;
+            }
+            m_sub.append(ch);
+            if (m_sub.size() > subnegotiationLimit) {
+                // Taken back as text, these bytes open no subnegotiation of their own, so none
+                // is looked at more than twice.
+                const QByteArray back = std::exchange(m_sub, {});
+                m_iac = Iac::Data;
+                strip(back, out, reply, false);
+            }
             break;
         }
     }
-    if (!reply.isEmpty() && m_socket->state() == QAbstractSocket::ConnectedState) {
-        m_socket->write(reply);
-    }
-    return out;
 }
 
-QString TelnetSocket::decodeChunk(QByteArray bytes)
+QString TelnetSocket::decodeLines(QByteArray bytes)
 {
     bytes.prepend(m_pendingUtf8);
     m_pendingUtf8.clear();
-    const int tail = incompleteUtf8Tail(bytes);
-    if (auto text = textfile::decodeUtf8(bytes.left(bytes.size() - tail))) {
-        m_pendingUtf8 = bytes.right(tail);
-        return *text;
+    QString text;
+    for (qsizetype start = 0; start < bytes.size();) {
+        const qsizetype lf = bytes.indexOf('\n', start);
+        const qsizetype end = lf >= 0 ? lf + 1 : bytes.size();
+        QByteArrayView piece = QByteArrayView(bytes).sliced(start, end - start);
+        if (lf < 0 && !m_lineIsWindows1252) {
+            // The line goes on in a later read, which brings the rest of a cut character.
+            const qsizetype tail = incompleteUtf8Tail(piece);
+            if (textfile::decodeUtf8(piece.chopped(tail).toByteArray())) {
+                m_pendingUtf8 = piece.last(tail).toByteArray();
+                piece.chop(tail);
+            }
+        }
+        text += decodePiece(piece);
+        if (lf >= 0) {
+            m_lineIsWindows1252 = false;
+        }
+        start = end;
     }
-    // Not UTF-8: the whole chunk, held bytes included, is Latin-1.
-    return QString::fromLatin1(bytes);
+    return text;
+}
+
+QString TelnetSocket::decodePiece(QByteArrayView piece)
+{
+    if (!m_lineIsWindows1252) {
+        if (auto text = textfile::decodeUtf8(piece.toByteArray())) {
+            return *text;
+        }
+        m_lineIsWindows1252 = true;
+    }
+    // Without the code page (a Qt built without ICU) Latin-1 keeps at least every byte.
+    return m_windows1252.isValid() ? m_windows1252.decode(piece) : QString::fromLatin1(piece);
 }
 
 } // namespace zenthra

@@ -1,11 +1,13 @@
 #pragma once
 // A TCP client for the telnet-style links: nodes speak plain text lines, may open with telnet
 // option negotiation (which we refuse and strip), and are reported through the ten link states
-// the rest of the program knows (0 closed ... 7 connected ... 9 error).
+// the rest of the program knows (0 closed ... 7 connected ... 9 error). Nodes send UTF-8 or a
+// Windows code page, and a single read may hold both, so each line is decoded on its own.
 
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringDecoder>
 
 class QTcpSocket;
 
@@ -53,11 +55,15 @@ public:
     bool reading() const { return m_reading; }
     // What the socket itself holds at most while reading is off.
     static constexpr qint64 readBufferLimit = 256 * 1024;
+    // Longer than any subnegotiation a node sends (terminal type, window size).
+    static constexpr qsizetype subnegotiationLimit = 1024;
 
 Q_SIGNALS:
     void connected();
-    // One received chunk, negotiation removed, decoded (UTF-8 when valid, else Latin-1).
-    // A UTF-8 sequence cut by the network is held until its remaining bytes arrive.
+    // What one read brought, negotiation removed. Each line is decoded on its own: UTF-8 when
+    // valid, else windows-1252. An unfinished last line (a prompt) comes at once; the rest of
+    // it follows with a later read, and once it has shown a byte that is no UTF-8 the rest is
+    // windows-1252 too. A UTF-8 character cut by the network is held until it is whole.
     void dataArrival(const QString& chunk);
     // The peer closed the connection.
     void remoteClosed();
@@ -67,7 +73,9 @@ Q_SIGNALS:
 private:
     void onReadyRead();
     QByteArray stripNegotiation(const QByteArray& bytes);
-    QString decodeChunk(QByteArray bytes);
+    void strip(QByteArrayView bytes, QByteArray& out, QByteArray& reply, bool subAllowed);
+    QString decodeLines(QByteArray bytes);
+    QString decodePiece(QByteArrayView piece);
     void resetStreamState();
 
     QTcpSocket* m_socket;
@@ -85,7 +93,13 @@ private:
         SubIac
     } m_iac = Iac::Data;
     quint8 m_iacVerb = 0;
+    // The bytes of an unfinished subnegotiation: one that outgrows this is no negotiation but a
+    // stray 0xFF in the text, and its bytes are taken back as text.
+    QByteArray m_sub;
     QByteArray m_pendingUtf8;
+    // The unfinished line has shown a byte that is no UTF-8.
+    bool m_lineIsWindows1252 = false;
+    QStringDecoder m_windows1252;
 };
 
 } // namespace zenthra

@@ -3,11 +3,15 @@
 
 #include "shell/application.h"
 
+#include <QElapsedTimer>
+
 namespace zenthra {
 
 namespace {
 // How long shut-down waits for the node to be told goodbye.
 constexpr int goodbyeWaitMs = 2000;
+// How long shut-down works on the lines already received before the databases close.
+constexpr int receivedLinesWaitMs = 2000;
 constexpr int queueReserve = 10;
 } // namespace
 
@@ -60,6 +64,14 @@ void Application::disconnectDxcLink()
     // The goodbye lines are paced; let them reach the node before the databases close and,
     // at the end, before the process goes.
     m_links.waitIdle(goodbyeWaitMs);
+    // The lines already received (queued or held back by the link) are spots the user expects
+    // in the tables; the processing ticks take the held lines as the queue empties.
+    QElapsedTimer spent;
+    spent.start();
+    while (spent.elapsed() < receivedLinesWaitMs &&
+           (m_spotQueue.pendingRows() > 0 || m_links.dxc.feedHeld())) {
+        m_spotProcessor.tmrProcessSpot_Timer();
+    }
 }
 
 } // namespace zenthra

@@ -116,16 +116,94 @@ TEST_F(DxcFixture, WithoutAutoLoginNothingIsSent)
     EXPECT_EQ(received(), (QStringList{"login: Password: "}));
 }
 
-TEST_F(DxcFixture, PasswordInChatAfterLoginIsNotAnswered)
+namespace {
+
+// A DX Spider node: "login: " without a line end, then its greeting and prompt in one piece.
+const QByteArray spiderHello = "Hello M0ZZZ, this is GB7TST in Testland running DXSpider V1.57\r\n";
+const QByteArray spiderUsers = "Cluster: 312 nodes, 12 local / 4000 total users  Max users 5000\r\n";
+const QByteArray spiderGreeting = spiderHello + spiderUsers;
+const QByteArray spiderPrompt = "M0ZZZ de GB7TST  6-Dec-2026 2330Z dxspider >";
+const QByteArray spots[] = {
+    "DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\a\a\r\n",
+    "DX de PA3QRS:   144300.0  ON4UVW       tropo 55 JO22>JO20             1201Z\a\a\r\n",
+    "DX de SM5ABC:    50120.0  OH6DEF       AU   JO89<AU>KP32              1835Z\a\a\r\n",
+};
+
+struct SpiderLogin
 {
-    connectLink();
-    link.intDxcLoginStage = DxcLink::Idle;
-    node.send("To ALL de G9XX: never type your password: anywhere <G9XX>\r\n");
-    EXPECT_EQ(node.receivedWithin(700), "");
-    EXPECT_EQ(link.intDxcLoginStage, DxcLink::Idle);
-    node.send("Password: ");
-    EXPECT_EQ(node.received("s3cret\r\n"), "s3cret\r\n");
+    const char* name;
+    QList<QByteArray> replies; // what the node sends after "login: " (a bait: after the login)
+    QByteArray sent;           // all the program sends
+};
+
+const SpiderLogin spiderLogins[] = {
+    {"PromptWithLineEnd", {spiderGreeting + spiderPrompt + "\r\n"}, "M0ZZZ\r\n"},
+    {"PromptWithoutLineEnd", {spiderGreeting + spiderPrompt}, "M0ZZZ\r\n"},
+    {"WithPassword", {"password: ", spiderGreeting + spiderPrompt + "\r\n"}, "M0ZZZ\r\ns3cret\r\n"},
+    {"LineByLine", {spiderHello, spiderUsers, spiderPrompt + "\r\n"}, "M0ZZZ\r\n"},
+};
+
+void PrintTo(const SpiderLogin& login, std::ostream* os)
+{
+    *os << login.name;
 }
+
+struct SpiderNode : DxcFixture
+{
+    SpiderNode() { current.strDxcCallsign = "M0ZZZ"; }
+    // Logs in, then the node sends spots: the program sends `login.sent` and nothing more.
+    void logIn(const SpiderLogin& login)
+    {
+        connectLink();
+        node.send("login: ");
+        for (const QByteArray& reply : login.replies) {
+            node.send(reply);
+        }
+        for (const QByteArray& spot : spots) {
+            node.send(spot);
+        }
+        EXPECT_EQ(node.received(login.sent), login.sent);
+        EXPECT_EQ(node.receivedWithin(900), login.sent);
+        EXPECT_EQ(link.intDxcLoginStage, DxcLink::Idle);
+    }
+};
+
+struct DxSpider : SpiderNode, ::testing::WithParamInterface<SpiderLogin>
+{
+};
+struct PasswordBait : DxSpider
+{
+};
+
+// Text of other users, or a node asking again: never answered once logged in.
+const SpiderLogin baits[] = {
+    {"Talk", {"M0ZZZ de G4XXX: what is your password:\r\n"}, "M0ZZZ\r\n"},
+    {"Announcement", {"To ALL de G4XXX: type your password:\r\n"}, "M0ZZZ\r\n"},
+    {"BareLine", {"Password:\r\n"}, "M0ZZZ\r\n"},
+    {"BarePrompt", {"Password: "}, "M0ZZZ\r\n"},
+    {"LastLineOfAChunk", {spots[0] + "Please enter your password : "}, "M0ZZZ\r\n"},
+};
+
+} // namespace
+
+TEST_P(DxSpider, LoginEndsAtTheClusterPrompt)
+{
+    logIn(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(DxcLink, DxSpider, ::testing::ValuesIn(spiderLogins),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(PasswordBait, IsNotAnsweredAfterTheLogin)
+{
+    logIn(spiderLogins[3]);
+    node.send(GetParam().replies.first());
+    EXPECT_EQ(node.receivedWithin(900), GetParam().sent);
+    EXPECT_EQ(link.intDxcLoginStage, DxcLink::Idle);
+}
+
+INSTANTIATE_TEST_SUITE_P(DxcLink, PasswordBait, ::testing::ValuesIn(baits),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DxcFixture, AssemblesLinesAndRemovesThreeDots)
 {

@@ -154,3 +154,34 @@ TEST(DxcStream, LinesWaitWhileTheRoadIsFullAndFollowInOrder)
     EXPECT_EQ(s.lines.last(), "line 1999\r\n");
     EXPECT_TRUE(s.link.WinsockDXC.reading());
 }
+
+TEST(DxcStream, ABurstDuringAPauseIsHeldWithinBoundsAndFollowsInOrder)
+{
+    Stream s;
+    ASSERT_TRUE(s.open());
+    QByteArray all;
+    QStringList expected;
+    for (int i = 0; i < 40000; ++i) {
+        const QString line =
+            QStringLiteral("DX de G0ABC:     50313.0  CT%1       FT8 Es IN50 JN59  2110Z\a\a\r\n").arg(i);
+        expected << line;
+        all += line.toLatin1();
+    }
+    // The heartbeat's wait: received text waits behind it.
+    s.link.sequence().pause(1500);
+    s.node.sendQuickly(all);
+    qsizetype most = 0;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 1000) {
+        QTest::qWait(10);
+        most = std::max(most, s.link.heldText());
+    }
+    EXPECT_TRUE(s.lines.isEmpty());
+    EXPECT_GT(most, 0);
+    EXPECT_LE(most, DxcLink::holdLimit + zenthra::TelnetSocket::readBufferLimit);
+    s.waitFor(expected.size(), 30000);
+    ASSERT_EQ(s.lines.size(), expected.size());
+    EXPECT_EQ(s.lines, expected);
+    EXPECT_EQ(s.link.heldText(), 0);
+}

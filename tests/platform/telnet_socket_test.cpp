@@ -106,7 +106,7 @@ TEST(TelnetSocket, RefusesAndStripsOptionNegotiationEvenWhenSplit)
     EXPECT_EQ(c.node.received(refusals), refusals);
 }
 
-TEST(TelnetSocket, DecodesUtf8CutByTheNetworkAndFallsBackToLatin1)
+TEST(TelnetSocket, DecodesUtf8CutByTheNetworkAndFallsBackToWindows1252)
 {
     Connection c;
     ASSERT_TRUE(c.open());
@@ -118,6 +118,32 @@ TEST(TelnetSocket, DecodesUtf8CutByTheNetworkAndFallsBackToLatin1)
     c.chunks.clear();
     c.node.send("G\xfcnter\r\n");
     EXPECT_EQ(c.text(QString::fromUtf8("Günter\r\n")), QString::fromUtf8("Günter\r\n"));
+}
+
+TEST(TelnetSocket, DecodesEachLineOfAReadOnItsOwn)
+{
+    Connection c;
+    ASSERT_TRUE(c.open());
+    // One read: a UTF-8 line, a windows-1252 line (0x96 is its en dash) and a UTF-8 em dash cut
+    // after its second byte.
+    c.node.send("Gr\xc3\xbc\xc3\x9f"
+                "e\r\n14 \x96 21 MHz, G\xfcnter\r\n73 \xe2\x80");
+    c.node.send("\x94 OK\r\n");
+    const QString expected = QString::fromUtf8("Grüße\r\n14 – 21 MHz, Günter\r\n73 — OK\r\n");
+    EXPECT_EQ(c.text(expected), expected);
+}
+
+TEST(TelnetSocket, AnUnterminatedSubnegotiationGivesUpAndTheTextBehindItArrives)
+{
+    Connection c;
+    ASSERT_TRUE(c.open());
+    QByteArray spots;
+    for (int i = 0; i < 100; ++i) {
+        spots +=
+            "DX de G0ABC:     50313.0  CT7Z" + QByteArray::number(i) + "  FT8 Es IN50 JN59  2110Z\a\a\r\n";
+    }
+    c.node.send("\xff\xfa" + spots);
+    EXPECT_EQ(c.text(QString::fromLatin1(spots)), QString::fromLatin1(spots));
 }
 
 TEST(TelnetSocket, PeerClosingIsReportedAsAClose)

@@ -31,12 +31,8 @@ int storedSpots(Application& app, const QString& sql)
     return q.value(0).toInt();
 }
 
-} // namespace
-
-TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
+QStringList settingsFor(const FakeNode& node)
 {
-    TempFolder dir;
-    FakeNode node;
     QStringList settings(123);
     settings[9] = "IO91WM";     // home locator
     settings[10] = "127.0.0.1"; // DXC node
@@ -45,7 +41,25 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
     settings[14] = "True"; // "Auto CLX?"
     settings[30] = "True"; // every spot to tblAllSpots
     settings[39] = "True"; // calculate sporadic-E
-    dir.write("zenthra.dat", fileOf(settings));
+    return settings;
+}
+
+QByteArray spotLine(int i)
+{
+    return QStringLiteral("DX de G%1ABC:     50%2.0  CT%3       FT8 IN50 JN59                  2110Z\a\a\r\n")
+        .arg(i % 10)
+        .arg(100 + i % 800)
+        .arg(i, 5, 10, QLatin1Char('0'))
+        .toLatin1();
+}
+
+} // namespace
+
+TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
+{
+    TempFolder dir;
+    FakeNode node;
+    dir.write("zenthra.dat", fileOf(settingsFor(node)));
     Application app{DataFolder(dir.path())};
     app.OPEN_ZENTHRA();
     ASSERT_TRUE(node.accept());
@@ -53,12 +67,7 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
     QByteArray all;
     const int count = 10000;
     for (int i = 0; i < count; ++i) {
-        all += QStringLiteral(
-                   "DX de G%1ABC:     50%2.0  CT%3       FT8 IN50 JN59                  2110Z\a\a\r\n")
-                   .arg(i % 10)
-                   .arg(100 + i % 800)
-                   .arg(i, 5, 10, QLatin1Char('0'))
-                   .toLatin1();
+        all += spotLine(i);
     }
     // Several lines per read, lines cut mid-word and between CR and LF.
     QRandomGenerator rng(11);
@@ -89,5 +98,37 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
     }
     EXPECT_TRUE(dir.lines("muf_errors.log").isEmpty())
         << dir.lines("muf_errors.log").join('\n').toStdString();
+    app.CLOSE_ZENTHRA(Application::restartCode);
+}
+
+TEST(LinkRoad, LinesReceivedBeforeShutDownAreStoredBeforeTheDatabasesClose)
+{
+    TempFolder dir;
+    FakeNode node;
+    dir.write("zenthra.dat", fileOf(settingsFor(node)));
+    Application app{DataFolder(dir.path())};
+    app.OPEN_ZENTHRA();
+    ASSERT_TRUE(node.accept());
+    const int count = 3000;
+    QByteArray all;
+    for (int i = 0; i < count; ++i) {
+        all += spotLine(i);
+    }
+    node.sendQuickly(all);
+    // Every line read: stored, queued or held back by the link.
+    const qsizetype lineLength = spotLine(0).size();
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 10000 && storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots") +
+                                          app.spotQueue().pendingRows() +
+                                          app.links().dxc.heldText() / lineLength <
+                                      count) {
+        QTest::qWait(5);
+    }
+    // From here on only the shut-down works on them, as when spots take longer than the goodbye.
+    app.spotQueue().tmrProcessSpot().stop();
+    app.CLOSE_ZENTHRA(Application::restartCode);
+    app.OPEN_ZENTHRA();
+    EXPECT_EQ(storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots"), count);
     app.CLOSE_ZENTHRA(Application::restartCode);
 }
