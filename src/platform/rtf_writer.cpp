@@ -1,6 +1,6 @@
 #include "platform/rtf_writer.h"
 
-#include <QSaveFile>
+#include "platform/text_file.h"
 
 namespace zenthra {
 
@@ -58,15 +58,8 @@ QByteArray rtfDocument(const QString& text, int pointSize, const QString& fontNa
 
 bool writeRtfFile(const QString& path, const QString& text, int pointSize, QString* why)
 {
-    QSaveFile file(path);
-    const QByteArray bytes = rtfDocument(text, pointSize);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (why) {
-            *why = file.errorString();
-        }
-        return false;
-    }
-    return true;
+    return textfile::replaceFile(path, rtfDocument(text, pointSize), why) ==
+           textfile::ReplaceResult::replaced;
 }
 
 } // namespace zenthra

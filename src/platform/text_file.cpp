@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace zenthra::textfile {
 
@@ -54,22 +57,51 @@ std::optional<QStringList> readLines(const QString& path)
     return lines;
 }
 
-bool writeLines(const QString& path, const QStringList& lines)
+ReplaceResult replaceFile(const QString& path, const QByteArray& bytes, QString* why,
+                          std::optional<QFileDevice::Permissions> permissions)
 {
+    // Returning before commit() leaves `file` open, and its destructor removes the temporary.
     QSaveFile file(path);
+    const auto fail = [why](ReplaceResult result, const QString& reason) {
+        if (why) {
+            *why = reason;
+        }
+        return result;
+    };
     if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+        return fail(ReplaceResult::cannotCreate, file.errorString());
     }
+    if (permissions) {
+        file.setPermissions(*permissions);
+    }
+    // QSaveFile buffers what is written, and its commit() renames the temporary even when the
+    // flush inside it fails (a full disk), putting a truncated file in the old one's place. So
+    // the write, the flush and the sync to disk are checked here, before commit() may rename.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        return fail(ReplaceResult::cannotWrite, file.errorString());
+    }
+    if (::fsync(file.handle()) != 0) {
+        return fail(ReplaceResult::cannotWrite, QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    if (!file.commit()) {
+        return fail(ReplaceResult::cannotWrite, file.errorString());
+    }
+    return ReplaceResult::replaced;
+}
+
+QByteArray linesBytes(const QStringList& lines)
+{
     QByteArray bytes;
     for (const QString& line : lines) {
         bytes += line.toUtf8();
         bytes += "\r\n";
     }
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return bytes;
+}
+
+bool writeLines(const QString& path, const QStringList& lines)
+{
+    return replaceFile(path, linesBytes(lines)) == ReplaceResult::replaced;
 }
 
 bool appendLine(const QString& path, const QString& line)

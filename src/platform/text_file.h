@@ -2,6 +2,7 @@
 // The program's own small text files: written UTF-8 with CR LF line ends, read with either
 // line end, UTF-8 when the bytes are valid UTF-8, else Latin-1 (files from older installations).
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -17,8 +18,24 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes);
 // A final line end does not add an empty last line.
 std::optional<QStringList> readLines(const QString& path);
 
-// Rewrites a file whole: written to a temporary beside it and renamed over it, so a failed
-// write leaves the old file as it was. Each line ends in CR LF.
+enum class ReplaceResult
+{
+    replaced,
+    cannotCreate, // no temporary could be made beside the file
+    cannotWrite,  // the new contents did not all reach the disk, or could not take the file's place
+};
+
+// Rewrites a file whole: the bytes go to a temporary beside it, every write and the flush to
+// the disk are checked, and only a complete temporary is renamed over the file. Otherwise the
+// old file stays as it was and `why` (when given) says what went wrong. `permissions`, when
+// given, are set on the new file before anything is written to it.
+ReplaceResult replaceFile(const QString& path, const QByteArray& bytes, QString* why = nullptr,
+                          std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+
+// The lines as the file holds them: UTF-8, each ended by CR LF.
+QByteArray linesBytes(const QStringList& lines);
+
+// Rewrites a file whole as replaceFile() does. Each line ends in CR LF.
 bool writeLines(const QString& path, const QStringList& lines);
 
 // Appends one line with CR LF, creating the file when missing.

@@ -1,5 +1,6 @@
 #include "shell/dialog_menus.h"
 
+#include "platform/legacy_value.h"
 #include "propagation/hand_muf_window.h"
 #include "propagation/spot_filter_window.h"
 #include "shell/application.h"
@@ -8,7 +9,9 @@
 #include "shell/option_dialogs.h"
 #include "shell/option_menus.h"
 #include "shell/settings_display.h"
+#include "shell/text_windows.h"
 #include "shell/topmost.h"
+#include "spots/sql_server_window.h"
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
@@ -30,6 +33,8 @@ DialogMenus::DialogMenus(Application& app, MainWindow& window, OptionMenus& dial
     window.setMenuHandler(QStringLiteral("mnuFile(1)"), [this] { mnuFile_Click(1); });
     window.setMenuHandler(QStringLiteral("mnuFontSize"), [this] { FONT_SIZE(); });
     window.setMenuHandler(QStringLiteral("mnuBackupDb"), [this] { mnuBackupDb_Click(); });
+    window.setMenuHandler(QStringLiteral("mnuWindowBuffer"), [this] { mnuWindowBuffer_Click(); });
+    window.setMenuHandler(QStringLiteral("mnuSqlServer"), [this] { mnuSqlServer_Click(); });
     for (int index = 0; index <= 3; ++index) {
         window.setMenuHandler(indexed("mnuMapMufFreq", index), [this, index] { MAPPING_SETTINGS(index); });
     }
@@ -80,6 +85,30 @@ void DialogMenus::mnuBackupDb_Click()
 {
     const QString result = BACKUP_DATABASE(m_app.options().database, m_app.folder(), m_app.errorLog());
     m_dialogs.tell(QMessageBox::Information, QString::fromLatin1(backupResultTitle), result);
+}
+
+void DialogMenus::mnuWindowBuffer_Click()
+{
+    OptionsModel& options = m_app.options();
+    const std::optional<QString> answer = m_dialogs.ask(QCoreApplication::applicationName(),
+                                                        QString::fromLatin1(TextWindows::windowBufferPrompt),
+                                                        legacy::numberText(options.sngWindowBuffer));
+    if (!answer) {
+        return;
+    }
+    if (const auto value = TextWindows::windowBufferAnswer(*answer)) {
+        options.sngWindowBuffer = *value;
+    }
+}
+
+void DialogMenus::mnuSqlServer_Click()
+{
+    if (!m_frmSqlServer) {
+        m_frmSqlServer = new SqlServerWindow(m_app.options().database, &m_window, &m_window);
+        m_frmSqlServer->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_frmSqlServer->show();
+    m_frmSqlServer->raise();
 }
 
 void DialogMenus::MAPPING_SETTINGS(int index)

@@ -1,6 +1,5 @@
 #include "shell/main_window.h"
 
-#include "platform/legacy_value.h"
 #include "shell/application.h"
 #include "shell/dialog_menus.h"
 #include "shell/menu_table.h"
@@ -16,7 +15,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -395,7 +393,6 @@ void MainWindow::buildMenus()
     for (int i = 0; i < 7; ++i) {
         setMenuHandler(indexed("mnuTab", i), [this, i] { m_tabSporadic->setCurrentIndex(i); });
     }
-    setMenuHandler(QStringLiteral("mnuWindowBuffer"), [this] { mnuWindowBuffer_Click(); });
     setMenuHandler(QStringLiteral("mnuWwc(7)"),
                    [this] { setSplitView(m_app.options().toggle(QStringLiteral("mnuWwc(7)"))); });
 }
@@ -426,21 +423,6 @@ void MainWindow::onMenuTriggered(const QString& name)
     }
     if (QAction* a = m_actions.value(name); a && a->isCheckable()) {
         a->setChecked(options.checked(name));
-    }
-}
-
-void MainWindow::mnuWindowBuffer_Click()
-{
-    OptionsModel& options = m_app.options();
-    bool ok = false;
-    const QString answer = QInputDialog::getText(
-        this, QApplication::applicationName(), QString::fromLatin1(TextWindows::windowBufferPrompt),
-        QLineEdit::Normal, legacy::numberText(options.sngWindowBuffer), &ok);
-    if (!ok) {
-        return;
-    }
-    if (const auto value = TextWindows::windowBufferAnswer(answer)) {
-        options.sngWindowBuffer = *value;
     }
 }
 

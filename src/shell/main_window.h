@@ -65,7 +65,6 @@ private:
     QWidget* buildTabs();
     QWidget* buildPanel();
     void onMenuTriggered(const QString& name);
-    void mnuWindowBuffer_Click();
     void txtHomeLoc_Change();
     void setOuterGeometry(const QRect& outer);
     int toPixels(float twips, bool horizontal) const;

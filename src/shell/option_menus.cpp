@@ -67,9 +67,10 @@ OptionMenus::OptionMenus(Application& app, MainWindow& window)
         }
         return answer;
     };
-    m_messageBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text, bool fixedWidth) {
-        QMessageBox box(icon, title.isEmpty() ? QApplication::applicationName() : title, text, QMessageBox::Ok,
-                        &m_window);
+    m_messageBox = [this](QMessageBox::Icon icon, const QString& title, const QString& text,
+                          bool fixedWidth) {
+        QMessageBox box(icon, title.isEmpty() ? QApplication::applicationName() : title, text,
+                        QMessageBox::Ok, &m_window);
         if (fixedWidth) {
             box.setStyleSheet(QStringLiteral("QLabel { font-family: monospace; }"));
         }
@@ -78,6 +79,7 @@ OptionMenus::OptionMenus(Application& app, MainWindow& window)
 
     window.setMenuHandler(QStringLiteral("chkCalcHF"), [this] { chkCalcHF_Click(); });
     window.setMenuHandler(QStringLiteral("chkCalcHF_Hidden"), [this] { chkCalcHF_Hidden_Click(); });
+    window.setMenuHandler(QStringLiteral("mnuAnnToDb"), [this] { mnuAnnToDb_Click(); });
     const struct
     {
         const char* group;
@@ -136,6 +138,12 @@ void OptionMenus::chkCalcHF_Click()
         options.setChecked(QStringLiteral("chkCalcHF"), true);
         options.setChecked(QStringLiteral("chkCalcHF_Hidden"), false);
     }
+}
+
+void OptionMenus::mnuAnnToDb_Click()
+{
+    m_app.announcements().CREATE_ANNOUNCE_TABLE();
+    m_app.options().toggle(QStringLiteral("mnuAnnToDb"));
 }
 
 void OptionMenus::chkCalcHF_Hidden_Click()

@@ -1,9 +1,8 @@
 #pragma once
-// The click handlers of the spot road's options: four items of "&Options" (which spots are
-// computed and logged), "ES Options" (counting rules, heights, distance limits, double hop),
-// "DXC Filters" (bands shown and passed on), the "DDE" menu and the DEBUG button. Plain check
-// marks flip through the options model; the handlers here add the exclusions, the group items
-// and the input boxes.
+// The click handlers of the spot road's options: five items of "&Options" (which spots and
+// announcements are computed and logged), "ES Options" (counting rules, heights, distance limits, double
+// hop), "DXC Filters" (bands shown and passed on), the "DDE" menu and the DEBUG button. Plain check marks
+// flip through the options model; the handlers here add the exclusions, the group items and the input boxes.
 
 #include "shell/dde_window.h"
 
@@ -53,25 +52,29 @@ public:
 
     // Shows a message box with an OK button: the icon, the title (empty: the program's title), the
     // text, and whether the text needs a fixed-width font to line up.
-    using MessageBox =
-        std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text, bool fixedWidth)>;
+    using MessageBox = std::function<void(QMessageBox::Icon icon, const QString& title, const QString& text,
+                                          bool fixedWidth)>;
 
     // Replaces the input box (tests answer it).
     void setInputBox(InputBox box) { m_inputBox = std::move(box); }
     // Replaces the message box (tests record it).
     void setMessageBox(MessageBox box) { m_messageBox = std::move(box); }
     // The boxes every dialog of the main window and its tool windows goes through.
-    std::optional<QString> ask(const QString& title, const QString& prompt, const QString& defaultAnswer) const
+    std::optional<QString> ask(const QString& title, const QString& prompt,
+                               const QString& defaultAnswer) const
     {
         return m_inputBox(title, prompt, defaultAnswer);
     }
-    void tell(QMessageBox::Icon icon, const QString& title, const QString& text, bool fixedWidth = false) const
+    void tell(QMessageBox::Icon icon, const QString& title, const QString& text,
+              bool fixedWidth = false) const
     {
         m_messageBox(icon, title, text, fixedWidth);
     }
 
     void chkCalcHF_Click();
     void chkCalcHF_Hidden_Click();
+    // Creates the announcement table when it is missing, on every click, then flips the mark.
+    void mnuAnnToDb_Click();
     // group: "mnuFilterHF", "mnuFilterVHF" or "mnuFilterUHF"; index 0 ticks all, 1 unticks all.
     void filterAll_Click(const QString& group, int count, int index);
     void mnuEsOptions_Click(int index);

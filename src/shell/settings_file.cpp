@@ -4,8 +4,8 @@
 #include "platform/text_file.h"
 #include "shell/options_model.h"
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -431,18 +431,14 @@ bool writeSettingsFile(const QString& path, const QStringList& lines, int* error
         return false;
     };
     const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    switch (textfile::replaceFile(path, textfile::linesBytes(lines), nullptr, ownerOnly)) {
+    case textfile::ReplaceResult::replaced:
+        break;
+    case textfile::ReplaceResult::cannotCreate: {
         const QFileInfo folder(QFileInfo(path).absolutePath());
         return fail(folder.isDir() && !folder.isWritable() ? errPermissionDenied : errPathFileAccess);
     }
-    file.setPermissions(ownerOnly);
-    QByteArray bytes;
-    for (const QString& l : lines) {
-        bytes += l.toUtf8();
-        bytes += "\r\n";
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    case textfile::ReplaceResult::cannotWrite:
         return fail(errPathFileAccess);
     }
     QFile::setPermissions(path, ownerOnly);

@@ -1,9 +1,14 @@
+#include "platform/rtf_writer.h"
 #include "platform/text_file.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
+#include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 
+using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
 namespace textfile = zenthra::textfile;
 
@@ -37,16 +42,30 @@ TEST(TextFile, MissingFileIsNoContent)
 
 TEST(TextFile, FailedRewriteKeepsTheOldFile)
 {
-    TempFolder dir;
-    ASSERT_TRUE(textfile::writeLines(dir.file("keep.dat"), {"old"}));
-    // A folder where the file should go cannot be written.
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const bool written = textfile::writeLines(dir.file("keep.dat"), {"new"});
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (written) {
-        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    // Every whole-file rewrite on a disk that fills up part way through the new file.
+    const QString longLine(400, u'x');
+    const struct
+    {
+        const char* name;
+        std::function<bool(const QString&)> write;
+    } writers[] = {
+        {"writeLines",
+         [&](const QString& path) {
+             return textfile::writeLines(path, {longLine, longLine});
+         }},
+        {"writeRtfFile", [&](const QString& path) { return zenthra::writeRtfFile(path, longLine, 10); }},
+    };
+    for (const auto& w : writers) {
+        TempFolder dir;
+        dir.write("keep.dat", "old\r\n");
+        {
+            const FileSizeLimit fullDisk(100);
+            ASSERT_TRUE(fullDisk.active());
+            EXPECT_FALSE(w.write(dir.file("keep.dat"))) << w.name;
+        }
+        EXPECT_EQ(dir.read("keep.dat"), QByteArray("old\r\n")) << w.name;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.dat"}) << w.name;
     }
-    EXPECT_EQ(dir.read("keep.dat"), QByteArray("old\r\n"));
 }
 
 TEST(TextFile, AppendsLines)

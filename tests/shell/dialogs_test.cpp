@@ -1,17 +1,22 @@
-// The option input boxes, "Current Settings" and "Make copy of Db" through the real main window.
+// The option input boxes, "Current Settings", "Make copy of Db", the window buffer, the server
+// settings window and "Log announce to Db" through the real main window.
 
 #include "shell/database_backup.h"
 #include "shell/option_dialogs.h"
 #include "shell/settings_display.h"
 #include "spots/database.h"
+#include "spots/sql_server_window.h"
 #include "support/temp_folder.h"
 
 #include "shell/dialog_program.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -518,6 +523,68 @@ TEST(Dialogs, HelpDoesNothingUntilTheHelpWindowExists)
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
     EXPECT_TRUE(p.asked.empty());
     EXPECT_TRUE(p.told.empty());
+}
+
+TEST(Dialogs, WindowBufferLimitAsksThroughTheInputBox)
+{
+    DialogProgram p;
+    float& buffer = p.app->options().sngWindowBuffer;
+    p.answer("999");
+    p.click(QStringLiteral("mnuWindowBuffer"));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QCoreApplication::applicationName());
+    EXPECT_EQ(p.asked[0].prompt, QString::fromLatin1(TextWindows::windowBufferPrompt));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("100000"));
+    EXPECT_EQ(buffer, 100000.0f);
+    p.cancel();
+    p.click(QStringLiteral("mnuWindowBuffer"));
+    EXPECT_EQ(buffer, 100000.0f);
+    p.answer("1500");
+    p.click(QStringLiteral("mnuWindowBuffer"));
+    EXPECT_EQ(buffer, 1500.0f);
+}
+
+TEST(Dialogs, SqlServerSettingsOpensTheServerWindowOnce)
+{
+    DialogProgram p;
+    p.app->options().database = {QStringLiteral("s"), QStringLiteral("db.example.org:5433"),
+                                 QStringLiteral("spots"), QStringLiteral("zen"), QStringLiteral("pw")};
+    p.click(QStringLiteral("mnuSqlServer"));
+    p.click(QStringLiteral("mnuSqlServer"));
+    const auto opened = p.window->findChildren<SqlServerWindow*>();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(opened[0]->isVisible());
+    EXPECT_EQ(opened[0]->txtSqlServer[0]->text(), QStringLiteral("db.example.org:5433"));
+    EXPECT_TRUE(opened[0]->chkEnableSql->isChecked());
+    // Exit unloads it: the next opening shows the settings as they are then.
+    opened[0]->cmdSqlUpdate[1]->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(p.window->findChildren<SqlServerWindow*>().isEmpty());
+    p.app->options().database.strSqlServer = QStringLiteral("other.example.org");
+    p.click(QStringLiteral("mnuSqlServer"));
+    ASSERT_NE(p.window->findChild<SqlServerWindow*>(), nullptr);
+    EXPECT_EQ(p.window->findChild<SqlServerWindow*>()->txtSqlServer[0]->text(),
+              QStringLiteral("other.example.org"));
+}
+
+TEST(Dialogs, LogAnnounceCreatesTheMissingTableOnEveryClick)
+{
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    Database& db = p.app->database();
+    ASSERT_TRUE(db.isOpen());
+    const QString drop = QStringLiteral("DROP TABLE tblAnnounce");
+    const QString probe = QStringLiteral("SELECT count(*) FROM tblAnnounce");
+    for (const bool ticked : {true, false}) {
+        ASSERT_TRUE(db.exec(Store::Spots, drop));
+        p.click(QStringLiteral("mnuAnnToDb"));
+        EXPECT_EQ(p.ticked(QStringLiteral("mnuAnnToDb")), ticked);
+        EXPECT_TRUE(db.exec(Store::Spots, probe)) << ticked;
+    }
+    p.click(QStringLiteral("mnuAnnToDb")); // on an existing table: only the mark flips
+    EXPECT_TRUE(p.ticked(QStringLiteral("mnuAnnToDb")));
+    EXPECT_TRUE(p.told.empty());
+    EXPECT_TRUE(p.dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
 }
 
 } // namespace

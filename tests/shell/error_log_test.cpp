@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 #include "shell/error_log.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 #include <QFile>
@@ -8,6 +9,7 @@
 
 using zenthra::Clock;
 using zenthra::ErrorLog;
+using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -54,15 +56,16 @@ TEST(ErrorLog, UnwritableLogIsSilentButSetsTheFlag)
     TempFolder dir;
     Clock clock;
     dir.write("muf_errors.log", "kept\r\n");
-    QFile::setPermissions(dir.file("muf_errors.log"), QFile::ReadOwner);
     ErrorLog log(dir.path(), clock);
     EXPECT_EQ(log.intErrorLogged, 0);
-    log.WRITE_ERROR_LOG(5, "Asin(2)");
-    EXPECT_EQ(log.intErrorLogged, 1);
-    const bool canWriteAnyway = dir.read("muf_errors.log") != "kept\r\n";
-    if (!canWriteAnyway) {
-        EXPECT_EQ(dir.read("muf_errors.log"), "kept\r\n");
+    {
+        // The disk is full: not one more byte fits in the log.
+        const FileSizeLimit fullDisk(6);
+        ASSERT_TRUE(fullDisk.active());
+        log.WRITE_ERROR_LOG(5, "Asin(2)");
     }
+    EXPECT_EQ(log.intErrorLogged, 1);
+    EXPECT_EQ(dir.read("muf_errors.log"), "kept\r\n");
 
     ErrorLog nowhere(dir.file("no/such/folder"), clock);
     nowhere.WRITE_ERROR_LOG(5, "x");

@@ -1,6 +1,7 @@
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/menu_table.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@ using zenthra::Application;
 using zenthra::DataFolder;
 using zenthra::MainWindow;
 using zenthra::test::fileOf;
+using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -348,10 +350,15 @@ TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
     p.start();
     p.item("mnuFile(2)")->trigger();
     const QByteArray previous = p.dir.read("zenthra.dat");
-    // The file's place taken by a folder: the save cannot replace it.
-    QFile::remove(p.dir.file("zenthra.dat"));
-    QDir(p.dir.path()).mkpath(QStringLiteral("zenthra.dat/x"));
-    p.item("mnuFile(2)")->trigger();
+    ASSERT_GT(previous.size(), 400);
+    p.app->options().sngWindowBuffer = 54321;
+    {
+        // The disk fills up part way through the new file; the short log line still fits.
+        const FileSizeLimit fullDisk(200);
+        ASSERT_TRUE(fullDisk.active());
+        p.item("mnuFile(2)")->trigger();
+    }
+    EXPECT_EQ(p.dir.read("zenthra.dat"), previous);
     EXPECT_EQ(p.window->caption(), "Zenthra - Error saving settings!!");
     const QStringList log = p.dir.lines("muf_errors.log");
     ASSERT_EQ(log.size(), 1);
@@ -361,7 +368,6 @@ TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
     QSignalSpy ended(p.app.get(), &Application::endProgram);
     p.app->CLOSE_ZENTHRA(0);
     EXPECT_EQ(ended.count(), 1);
-    EXPECT_FALSE(previous.isEmpty());
 }
 
 TEST(MainWindow, TabMenuSelectsTheTab)

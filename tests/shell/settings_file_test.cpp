@@ -1,16 +1,17 @@
 #include "shell/options_model.h"
 #include "shell/settings_file.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 using zenthra::OptionsModel;
 using zenthra::SettingsReader;
 using zenthra::WindowGeometry;
 using zenthra::test::fileOf;
+using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -293,16 +294,15 @@ TEST(SettingsFileWrite, FailureLeavesThePreviousFileWhole)
     int number = 0;
     EXPECT_FALSE(zenthra::writeSettingsFile(dir.file("blocked/zenthra.dat"), distinctLines(), &number));
     EXPECT_NE(number, 0);
-    // A read-only folder (root may write anyway, so only checked for other users).
-    QDir(dir.path()).mkdir(QStringLiteral("ro"));
-    dir.write("ro/zenthra.dat", previous);
-    QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (geteuid() != 0) {
+    // A disk that fills up part way through the new file.
+    dir.write("zenthra.dat", previous);
+    {
+        const FileSizeLimit fullDisk(100);
+        ASSERT_TRUE(fullDisk.active());
         number = 0;
-        EXPECT_FALSE(zenthra::writeSettingsFile(dir.file("ro/zenthra.dat"), {QStringLiteral("x")}, &number));
-        EXPECT_EQ(number, 70);
-        EXPECT_EQ(dir.read("ro/zenthra.dat"), previous);
+        EXPECT_FALSE(zenthra::writeSettingsFile(dir.file("zenthra.dat"), distinctLines(), &number));
     }
-    QFile::setPermissions(dir.file("ro"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(number, 75);
+    EXPECT_EQ(dir.read("zenthra.dat"), previous);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"zenthra.dat"});
 }
