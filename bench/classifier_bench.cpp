@@ -1,9 +1,9 @@
 // The mode classifier with the seeded keyword list, over comments as clusters send them.
 
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "propagation/prop_classifier.h"
 #include "propagation/prop_keywords.h"
-#include "shell/error_log.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>

@@ -1,12 +1,12 @@
 // Opening the databases when tblAllSpots holds a million rows, on SQLite and on the server
 // named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB (skipped when none is named).
 
+#include "core/database_settings.h"
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "propagation/prop_keywords.h"
-#include "shell/error_log.h"
 #include "spots/database.h"
-#include "spots/database_settings.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

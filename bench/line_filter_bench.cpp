@@ -1,9 +1,9 @@
 // The DX-cluster line filter alone, over a mix of lines as nodes send them: spots on every
 // band, announcements, listings and node chatter. The target is under 5 µs a line.
 
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "platform/clock.h"
-#include "shell/error_log.h"
-#include "shell/options_model.h"
 #include "spots/line_filter.h"
 
 #include <QTemporaryDir>

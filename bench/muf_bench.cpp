@@ -4,9 +4,9 @@
 // Goals: the whole calculation of a spot under 3 microseconds on one core; distance and bearing
 // within 1.5 times hamlib's time. The figures are printed in a summary after the usual table.
 
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "propagation/muf_calcs.h"
-#include "shell/error_log.h"
 
 #include <benchmark/benchmark.h>
 #include <hamlib/rig.h>

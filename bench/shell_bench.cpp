@@ -1,9 +1,9 @@
 // Appending spot lines to the DXC window (model alone, and model with its text widget), and
 // start-up to the main window shown on an empty data folder.
 
+#include "core/options_model.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
-#include "shell/options_model.h"
 #include "shell/text_view.h"
 #include "shell/text_windows.h"
 

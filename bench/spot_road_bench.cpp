@@ -3,17 +3,17 @@
 // of the two bare prepared INSERTs per spot measured in the same run. SQLite always; the server
 // named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB when one is.
 
+#include "core/database_settings.h"
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
 #include "propagation/prop_keywords.h"
-#include "shell/alarm_sounds.h"
-#include "shell/error_log.h"
-#include "shell/options_model.h"
 #include "shell/text_windows.h"
+#include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
-#include "spots/database_settings.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
 #include "spots/spot_writers.h"

@@ -1,4 +1,4 @@
-#include "error_log.h"
+#include "core/error_log.h"
 
 #include "platform/clock.h"
 #include "platform/legacy_value.h"

@@ -1,4 +1,4 @@
-#include "shell/options_model.h"
+#include "core/options_model.h"
 
 namespace zenthra {
 

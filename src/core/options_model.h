@@ -3,9 +3,9 @@
 // The menus show this model and change it; logic reads it, never a widget. The settings file
 // reads and writes it.
 
-#include "links/current_node.h"
-#include "propagation/classifier_options.h"
-#include "spots/database_settings.h"
+#include "core/classifier_options.h"
+#include "core/current_node.h"
+#include "core/database_settings.h"
 
 #include <QHash>
 #include <QObject>

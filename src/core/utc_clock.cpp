@@ -1,4 +1,4 @@
-#include "utc_clock.h"
+#include "core/utc_clock.h"
 
 #include "platform/clock.h"
 

@@ -1,6 +1,6 @@
 #include "chat_links.h"
 
-#include "current_node.h"
+#include "core/current_node.h"
 
 namespace zenthra {
 

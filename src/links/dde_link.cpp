@@ -1,6 +1,6 @@
-#include "shell/dde_link.h"
+#include "links/dde_link.h"
 
-#include "shell/options_model.h"
+#include "core/options_model.h"
 
 namespace zenthra {
 

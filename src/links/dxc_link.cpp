@@ -1,6 +1,6 @@
 #include "dxc_link.h"
 
-#include "current_node.h"
+#include "core/current_node.h"
 
 #include <algorithm>
 #include <array>

@@ -1,9 +1,9 @@
 #include "propagation/hand_muf.h"
 
+#include "core/error_log.h"
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
 #include "platform/text_file.h"
-#include "shell/error_log.h"
 
 #include <QLocale>
 

@@ -1,9 +1,9 @@
 #include "propagation/hand_muf_window.h"
 
+#include "core/options_model.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
 #include "shell/option_menus.h"
-#include "shell/options_model.h"
 #include "shell/topmost.h"
 
 #include <QAction>

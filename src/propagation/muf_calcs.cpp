@@ -1,7 +1,7 @@
 #include "muf_calcs.h"
 
+#include "core/error_log.h"
 #include "platform/legacy_value.h"
-#include "shell/error_log.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -1,8 +1,8 @@
 #include "prop_classifier.h"
 
+#include "core/error_log.h"
 #include "platform/legacy_value.h"
 #include "propagation/prop_keywords.h"
-#include "shell/error_log.h"
 
 #include <cmath>
 

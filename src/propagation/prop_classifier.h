@@ -3,7 +3,7 @@
 // its path length: a keyword search over the keyword list, overrides by the DX call, the "MUF"
 // rule, then the band and distance rules with the user's limits and counting options.
 
-#include "propagation/classifier_options.h"
+#include "core/classifier_options.h"
 
 #include <QString>
 

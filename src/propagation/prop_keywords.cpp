@@ -1,6 +1,6 @@
 #include "prop_keywords.h"
 
-#include "shell/error_log.h"
+#include "core/error_log.h"
 #include "spots/database.h"
 
 #include <QSqlError>

@@ -1,7 +1,7 @@
 #include "shell/application.h"
 
+#include "core/utc_clock.h"
 #include "shell/shell_view.h"
-#include "shell/utc_clock.h"
 
 #include <QCoreApplication>
 

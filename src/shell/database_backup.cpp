@@ -1,10 +1,10 @@
 #include "shell/database_backup.h"
 
+#include "core/database_settings.h"
+#include "core/error_log.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
-#include "shell/error_log.h"
 #include "spots/database.h"
-#include "spots/database_settings.h"
 
 #include <QFile>
 #include <QFileInfo>

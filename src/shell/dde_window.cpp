@@ -1,6 +1,6 @@
 #include "shell/dde_window.h"
 
-#include "shell/options_model.h"
+#include "core/options_model.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -2,7 +2,6 @@
 
 #include "platform/legacy_value.h"
 #include "propagation/hand_muf_window.h"
-#include "propagation/spot_filter_window.h"
 #include "shell/application.h"
 #include "shell/database_backup.h"
 #include "shell/main_window.h"
@@ -11,6 +10,7 @@
 #include "shell/settings_display.h"
 #include "shell/text_windows.h"
 #include "shell/topmost.h"
+#include "spots/spot_filter_window.h"
 #include "spots/sql_server_window.h"
 
 #include <QCoreApplication>

@@ -4,9 +4,9 @@
 #include "shell/dialog_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
+#include "shell/spot_road_wiring.h"
 #include "shell/text_view.h"
 #include "shell/window_menus.h"
-#include "spots/spot_road_wiring.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "shell/option_dialogs.h"
 
+#include "core/options_model.h"
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
-#include "shell/options_model.h"
 
 namespace zenthra::optiondialogs {
 

@@ -1,11 +1,11 @@
 #include "shell/option_menus.h"
 
 #include "platform/legacy_value.h"
-#include "shell/alarm_sounds.h"
 #include "shell/application.h"
 #include "shell/dde_window.h"
 #include "shell/main_window.h"
 #include "shell/topmost.h"
+#include "spots/alarm_sounds.h"
 
 #include <QApplication>
 #include <QInputDialog>

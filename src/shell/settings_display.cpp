@@ -1,7 +1,7 @@
 #include "shell/settings_display.h"
 
+#include "core/options_model.h"
 #include "platform/legacy_value.h"
-#include "shell/options_model.h"
 
 #include <QStringList>
 

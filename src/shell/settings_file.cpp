@@ -1,8 +1,8 @@
 #include "shell/settings_file.h"
 
+#include "core/options_model.h"
 #include "platform/legacy_value.h"
 #include "platform/text_file.h"
-#include "shell/options_model.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "spots/spot_road_wiring.h"
+#include "shell/spot_road_wiring.h"
 
 #include "shell/application.h"
 #include "shell/main_window.h"

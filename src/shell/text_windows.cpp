@@ -1,7 +1,7 @@
 #include "shell/text_windows.h"
 
+#include "core/options_model.h"
 #include "platform/legacy_value.h"
-#include "shell/options_model.h"
 
 #include <QLocale>
 #include <cmath>

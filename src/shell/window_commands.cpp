@@ -1,9 +1,9 @@
 #include "shell/window_commands.h"
 
+#include "core/error_log.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
 #include "platform/rtf_writer.h"
-#include "shell/error_log.h"
 
 namespace zenthra::windowcommands {
 

@@ -1,9 +1,9 @@
-#include "shell/alarm_sounds.h"
+#include "spots/alarm_sounds.h"
 
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
-#include "shell/error_log.h"
-#include "shell/options_model.h"
 
 #include <QLocale>
 #include <array>

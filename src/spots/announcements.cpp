@@ -1,7 +1,7 @@
 #include "announcements.h"
 
-#include "shell/error_log.h"
-#include "shell/utc_clock.h"
+#include "core/error_log.h"
+#include "core/utc_clock.h"
 #include "spots/database.h"
 
 namespace zenthra {

@@ -1,6 +1,6 @@
 #include "spots/call_loc_search_window.h"
 
-#include "shell/error_log.h"
+#include "core/error_log.h"
 #include "spots/call_locator.h"
 
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "spots/call_locator.h"
 
+#include "core/error_log.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
-#include "shell/error_log.h"
 #include "spots/database.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "database.h"
 
+#include "core/database_settings.h"
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "propagation/prop_keywords.h"
-#include "shell/error_log.h"
-#include "spots/database_settings.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 #include "spots/failure_runs.h"
 
-#include "shell/error_log.h"
+#include "core/error_log.h"
 
 namespace zenthra {
 

@@ -1,4 +1,4 @@
-#include "propagation/keyword_editor.h"
+#include "spots/keyword_editor.h"
 
 #include "platform/legacy_value.h"
 #include "propagation/prop_keywords.h"

@@ -1,8 +1,8 @@
 #include "spots/line_filter.h"
 
+#include "core/options_model.h"
 #include "platform/legacy_value.h"
 #include "propagation/muf_calcs.h"
-#include "shell/options_model.h"
 #include "spots/plain_text.h"
 
 #include <cfloat>

@@ -1,4 +1,4 @@
-#include "propagation/spot_filter_window.h"
+#include "spots/spot_filter_window.h"
 
 #include "shell/option_menus.h"
 

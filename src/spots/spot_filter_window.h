@@ -3,7 +3,7 @@
 // into the edit controls; "Add / Update", "Delete" and "New Prop Type" hand the work to the
 // KeywordEditor and show what it reports.
 
-#include "propagation/keyword_editor.h"
+#include "spots/keyword_editor.h"
 
 #include <QWidget>
 

@@ -1,9 +1,9 @@
 #include "spots/spot_queue.h"
 
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "platform/clock.h"
 #include "platform/legacy_value.h"
-#include "shell/error_log.h"
-#include "shell/options_model.h"
 #include "spots/plain_text.h"
 
 #include <algorithm>

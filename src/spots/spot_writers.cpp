@@ -1,7 +1,7 @@
 #include "spots/spot_writers.h"
 #include "platform/legacy_value.h"
 
-#include "shell/error_log.h"
+#include "core/error_log.h"
 #include "spots/database.h"
 #include "spots/spot_queue.h"
 

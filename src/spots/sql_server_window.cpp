@@ -1,6 +1,6 @@
 #include "sql_server_window.h"
 
-#include "spots/database_settings.h"
+#include "core/database_settings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

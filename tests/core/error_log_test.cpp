@@ -1,5 +1,5 @@
+#include "core/error_log.h"
 #include "platform/clock.h"
-#include "shell/error_log.h"
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 

@@ -1,5 +1,5 @@
+#include "core/utc_clock.h"
 #include "platform/clock.h"
-#include "shell/utc_clock.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
+#include "core/current_node.h"
 #include "links/chat_links.h"
-#include "links/current_node.h"
 #include "support/fake_node.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
+#include "core/options_model.h"
+#include "links/dde_link.h"
 #include "platform/logger_poke.h"
-#include "shell/dde_link.h"
-#include "shell/options_model.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

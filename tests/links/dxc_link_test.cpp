@@ -1,4 +1,4 @@
-#include "links/current_node.h"
+#include "core/current_node.h"
 #include "links/dxc_link.h"
 #include "support/fake_node.h"
 

@@ -1,6 +1,6 @@
 // The DXC link under load: text cut anywhere by the network, hostile bytes, endless lines.
 
-#include "links/current_node.h"
+#include "core/current_node.h"
 #include "links/dxc_link.h"
 #include "support/fake_node.h"
 

@@ -1,7 +1,7 @@
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "propagation/prop_classifier.h"
 #include "propagation/prop_keywords.h"
-#include "shell/error_log.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>

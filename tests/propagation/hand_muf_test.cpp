@@ -1,11 +1,11 @@
 // The hand MUF calculator: its settings file, input boxes, locator checks, figures, the missing
 // home locator, and the double-hop steps; then the window itself, headless.
 
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/legacy_value.h"
 #include "propagation/hand_muf.h"
 #include "propagation/hand_muf_window.h"
-#include "shell/error_log.h"
 #include "support/temp_folder.h"
 
 #include "shell/dialog_program.h"

@@ -1,9 +1,9 @@
 #pragma once
 // A calculator writing to the error log of a fresh data folder, and helpers to read that log.
 
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "propagation/muf_calcs.h"
-#include "shell/error_log.h"
 #include "support/temp_folder.h"
 
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "shell/options_model.h"
+#include "core/options_model.h"
 #include "shell/settings_file.h"
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"

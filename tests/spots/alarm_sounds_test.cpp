@@ -1,9 +1,9 @@
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
-#include "shell/alarm_sounds.h"
-#include "shell/error_log.h"
-#include "shell/options_model.h"
+#include "spots/alarm_sounds.h"
 #include "support/temp_folder.h"
 
 #include <QFile>

@@ -2,12 +2,12 @@
 // One fixture for every database test, run once on SQLite (a fresh data folder) and once on the
 // test PostgreSQL server (a schema of its own, dropped afterwards, so parallel tests never meet).
 
+#include "core/database_settings.h"
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "propagation/prop_keywords.h"
-#include "shell/error_log.h"
 #include "spots/database.h"
-#include "spots/database_settings.h"
 #include "support/temp_folder.h"
 
 #include <QSqlQuery>

@@ -2,10 +2,10 @@
 // "Add / Update" in one transaction with bound values, deletion, new mode words, and the
 // classifier seeing each change at its next call.
 
-#include "propagation/classifier_options.h"
-#include "propagation/keyword_editor.h"
+#include "core/classifier_options.h"
 #include "propagation/prop_classifier.h"
 #include "spots/database_fixture.h"
+#include "spots/keyword_editor.h"
 #include "support/print_qstring.h"
 
 using namespace zenthra;

@@ -1,6 +1,6 @@
 // frmSpotFilter, headless, on the program's own SQLite database.
 
-#include "propagation/spot_filter_window.h"
+#include "spots/spot_filter_window.h"
 
 #include "shell/dialog_program.h"
 

@@ -1,6 +1,6 @@
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "platform/clock.h"
-#include "shell/error_log.h"
-#include "shell/options_model.h"
 #include "spots/spot_queue.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"

@@ -1,6 +1,6 @@
+#include "core/error_log.h"
 #include "platform/clock.h"
 #include "propagation/muf_calcs.h"
-#include "shell/error_log.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_reports.h"
 #include "support/temp_folder.h"

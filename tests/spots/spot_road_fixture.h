@@ -5,10 +5,10 @@
 #include "spots/database_fixture.h"
 #include "support/print_qstring.h"
 
+#include "core/options_model.h"
 #include "platform/sound_player.h"
-#include "shell/alarm_sounds.h"
-#include "shell/options_model.h"
 #include "shell/text_windows.h"
+#include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"

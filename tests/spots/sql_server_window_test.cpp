@@ -1,4 +1,4 @@
-#include "spots/database_settings.h"
+#include "core/database_settings.h"
 #include "spots/sql_server_window.h"
 
 #include <QCheckBox>
