@@ -7,6 +7,7 @@
 #include "platform/data_folder.h"
 #include "propagation/prop_keywords.h"
 #include "spots/database.h"
+#include "spots/keyword_table.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
@@ -43,7 +44,7 @@ struct Setup
     DataFolder folder{dir.path()};
     DatabaseSettings settings;
     PropKeywords keywords{log};
-    Database db{settings, folder, log, keywords};
+    Database db{settings, folder, log, keywordSeeding(keywords)};
 };
 
 // Runs statements in a plain session of the server named in the environment.

@@ -14,6 +14,7 @@
 #include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
+#include "spots/keyword_table.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
 #include "spots/spot_writers.h"
@@ -73,7 +74,7 @@ struct Road
     DataFolder folder{dir.path()};
     DatabaseSettings settings;
     PropKeywords keywords{log};
-    Database db{settings, folder, log, keywords};
+    Database db{settings, folder, log, keywordSeeding(keywords)};
     OptionsModel options;
     SilentPlayer player;
     TextWindows windows{options, [this] { return clock.utcNow(); }};

@@ -1,10 +1,6 @@
 #include "prop_keywords.h"
 
 #include "core/error_log.h"
-#include "spots/database.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <algorithm>
 #include <cstring>
@@ -234,69 +230,22 @@ PropTypeList PropKeywords::seedList()
 
 PropKeywords::PropKeywords(ErrorLog& log) : m_log(log) {}
 
-void PropKeywords::createAndSeed(Database& db)
+void PropKeywords::load(const QList<std::pair<QString, QString>>& stored)
 {
-    if (db.tableExists(Store::Spots, QStringLiteral("tblProp"))) {
-        return;
-    }
-    // Created and seeded in one transaction, so that no half-seeded table is ever left behind
-    // (a table that exists is never seeded again).
-    QSqlDatabase connection = db.connection(Store::Spots);
-    connection.transaction();
-    bool ok = db.exec(Store::Spots, db.SET_SQL(1));
-    QSqlQuery insert = db.prepare(Store::Spots, db.sql(Statement::InsertProp));
-    for (const PropSeed& seed : seedRows()) {
-        if (!ok) {
-            break;
-        }
-        insert.bindValue(0, QString::fromUtf8(seed.propId));
-        insert.bindValue(1, QString::fromUtf8(seed.propCheck));
-        insert.bindValue(2, QString::fromUtf8(seed.sortOrder));
-        ok = insert.exec();
-    }
-    insert.finish();
-    if (ok) {
-        connection.commit();
-    } else {
-        connection.rollback();
-    }
-}
-
-void PropKeywords::POPULATE_PROPAGATION_ARRAYS(Database& db)
-{
-    createAndSeed(db);
-    QSqlQuery q;
-    SqlFailure why;
     QList<PropType> rows;
-    bool ok = db.exec(Store::Spots, db.SET_SQL(3), {}, &q, &why);
-    while (ok && q.next()) {
-        PropType row = loadedRow(q.value(0).toString(), q.value(1).toString());
+    for (const auto& [propId, propCheck] : stored) {
+        PropType row = loadedRow(propId, propCheck);
         if (!row.keyword.isEmpty()) {
             rows.append(std::move(row));
         }
-    }
-    if (ok && q.lastError().isValid()) {
-        ok = false;
-        why = Database::failureOf(q.lastError());
-    }
-    if (!ok) {
-        m_log.WRITE_ERROR_LOG(why.number, QStringLiteral("POPULATE_PROPAGATION_ARRAYS()"));
-        return;
     }
     m_list = PropTypeList(std::move(rows));
     m_loaded = true;
 }
 
-QStringList PropKeywords::FILL_PROPAGATION_LIST(Database& db) const
+void PropKeywords::loadFailed(double number)
 {
-    QStringList modes;
-    QSqlQuery q;
-    if (db.exec(Store::Spots, db.sql(Statement::DistinctModes), {}, &q)) {
-        while (q.next()) {
-            modes.append(q.value(0).toString());
-        }
-    }
-    return modes;
+    m_log.WRITE_ERROR_LOG(number, QStringLiteral("POPULATE_PROPAGATION_ARRAYS()"));
 }
 
 } // namespace zenthra

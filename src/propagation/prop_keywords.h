@@ -1,6 +1,6 @@
 #pragma once
-// The propagation keyword table tblProp: its seed rows, its loading into the in-memory list that
-// the mode classifier walks, and the distinct mode words for the mode selectors.
+// The propagation keywords: the seed rows of the table tblProp and the in-memory list, loaded from
+// that table, that the mode classifier walks. The table itself is kept by the database layer.
 
 #include <QList>
 #include <QString>
@@ -8,11 +8,11 @@
 #include <QStringView>
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace zenthra {
 
-class Database;
 class ErrorLog;
 
 // One keyword of the list: the mode word as stored, and the keyword upper-cased without its "#"
@@ -56,7 +56,7 @@ struct PropSeed
     const char* sortOrder;
 };
 
-// Owns the loaded keyword list (arrPropTypes) and fills it from tblProp.
+// Owns the loaded keyword list (arrPropTypes).
 class PropKeywords
 {
 public:
@@ -67,22 +67,17 @@ public:
 
     explicit PropKeywords(ErrorLog& log);
 
-    // Creates and seeds tblProp when it is missing (in one transaction), then loads it. The list
-    // is replaced only by a load that read every row; rows with an empty keyword are left out, since
-    // an empty keyword would catch every spot. A failed load is logged and keeps the old list.
-    void POPULATE_PROPAGATION_ARRAYS(Database& db);
-
-    // The distinct mode words of tblProp in ascending order, for a mode selector (its caller
-    // empties the selector and adds these). Empty when the query cannot be run.
-    QStringList FILL_PROPAGATION_LIST(Database& db) const;
+    // The list from the rows of tblProp as read, each its mode word and its keyword as stored;
+    // rows with an empty keyword are left out, since an empty keyword would catch every spot.
+    void load(const QList<std::pair<QString, QString>>& stored);
+    // A load that could not read every row: logged under its number, and the old list stays.
+    void loadFailed(double number);
 
     const PropTypeList& arrPropTypes() const { return m_list; }
     // False until the first successful load.
     bool loaded() const { return m_loaded; }
 
 private:
-    void createAndSeed(Database& db);
-
     ErrorLog& m_log;
     PropTypeList m_list;
     bool m_loaded = false;

@@ -2,6 +2,7 @@
 
 #include "core/utc_clock.h"
 #include "shell/shell_view.h"
+#include "spots/keyword_table.h"
 
 #include <QCoreApplication>
 
@@ -10,7 +11,7 @@ namespace zenthra {
 Application::Application(DataFolder folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_errorLog(m_folder.path(), m_clock),
       m_textWindows(m_options, [this] { return m_dtmUtcNow; }), m_keywords(m_errorLog),
-      m_database(m_options.database, m_folder, m_errorLog, m_keywords),
+      m_database(m_options.database, m_folder, m_errorLog, keywordSeeding(m_keywords)),
       m_links(m_options.nodes, [this] { return m_options.checked(QStringLiteral("mnuDxc(2)")); }),
       m_mainTimers(*this, m_links)
 {

@@ -4,7 +4,6 @@
 #include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
-#include "propagation/prop_keywords.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -50,8 +49,9 @@ bool isConnectionFailure(const QSqlError& error)
 } // namespace
 
 Database::Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log,
-                   PropKeywords& keywords, QObject* parent)
-    : QObject(parent), m_settings(settings), m_folder(folder), m_log(log), m_keywords(keywords)
+                   KeywordSeeding seedKeywords, QObject* parent)
+    : QObject(parent), m_settings(settings), m_folder(folder), m_log(log),
+      m_seedKeywords(std::move(seedKeywords))
 {
 }
 
@@ -184,7 +184,9 @@ void Database::OPEN_DATABASES(const QString& kind)
         Q_EMIT databasesOpened(false);
         return;
     }
-    m_keywords.POPULATE_PROPAGATION_ARRAYS(*this);
+    if (m_seedKeywords) {
+        m_seedKeywords(*this);
+    }
     qCInfo(lcDatabase) << "databases open, kind" << kindLetter(m_dialect);
     Q_EMIT databasesOpened(true);
 }

@@ -21,12 +21,12 @@
 #include <QVariantList>
 
 #include <chrono>
+#include <functional>
 
 namespace zenthra {
 
 class DataFolder;
 class ErrorLog;
-class PropKeywords;
 struct DatabaseSettings;
 
 // Which of the two connections a statement runs on. With the server both are the same.
@@ -55,7 +55,11 @@ public:
     static constexpr const char* spotsFileName = "spots.sqlite";
     static constexpr const char* callLocFileName = "call_loc.sqlite";
 
-    Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log, PropKeywords& keywords,
+    // Run after each successful opening: seeds the propagation keyword table when it is missing and
+    // loads the classifier's list from it (keywordSeeding() of the keyword table).
+    using KeywordSeeding = std::function<void(Database&)>;
+
+    Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log, KeywordSeeding seedKeywords,
              QObject* parent = nullptr);
     ~Database() override;
 
@@ -126,7 +130,7 @@ private:
     DatabaseSettings& m_settings;
     const DataFolder& m_folder;
     ErrorLog& m_log;
-    PropKeywords& m_keywords;
+    KeywordSeeding m_seedKeywords;
 
     bool m_open = false;
     SqlDialect m_dialect = SqlDialect::Sqlite;

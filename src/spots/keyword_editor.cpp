@@ -1,8 +1,8 @@
 #include "spots/keyword_editor.h"
 
 #include "platform/legacy_value.h"
-#include "propagation/prop_keywords.h"
 #include "spots/database.h"
+#include "spots/keyword_table.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -57,7 +57,7 @@ QStringList KeywordEditor::LOAD_PROP_LIST() const
 
 QStringList KeywordEditor::modes() const
 {
-    return m_keywords.FILL_PROPAGATION_LIST(m_db);
+    return FILL_PROPAGATION_LIST(m_db);
 }
 
 std::optional<KeywordEditor::Fields> KeywordEditor::lstSpots_Click(const QString& line) const
@@ -158,7 +158,7 @@ KeywordEditor::Outcome KeywordEditor::cmdNewPropType(const QString& answer, bool
 
 void KeywordEditor::reloadClassifier()
 {
-    m_keywords.POPULATE_PROPAGATION_ARRAYS(m_db);
+    POPULATE_PROPAGATION_ARRAYS(m_keywords, m_db);
 }
 
 } // namespace zenthra

@@ -178,7 +178,7 @@ TEST_P(Keywords, LoadCleansKeywordsAndSkipsEmptyOnes)
     run(Store::Spots, insert, {"ES", "#mid#dle#", "001"});
     run(Store::Spots, insert, {"UNKNOWN", "##", "001"});
     run(Store::Spots, insert, {"MS", "#  #", "001"});
-    keywords.POPULATE_PROPAGATION_ARRAYS(*db);
+    POPULATE_PROPAGATION_ARRAYS(keywords, *db);
     const PropTypeList& list = keywords.arrPropTypes();
     ASSERT_EQ(list.size(), 150); // the empty keyword is left out
     EXPECT_EQ(list[2], (PropType{"MS", "  "}));
@@ -191,13 +191,13 @@ TEST_P(Keywords, FailedLoadKeepsTheListAndEmptyTableEmptiesIt)
     open();
     ASSERT_EQ(keywords.arrPropTypes().size(), 148);
     db->CLOSE_DATABASES();
-    keywords.POPULATE_PROPAGATION_ARRAYS(*db);
+    POPULATE_PROPAGATION_ARRAYS(keywords, *db);
     EXPECT_EQ(keywords.arrPropTypes().size(), 148);
     ASSERT_EQ(logLines().size(), 1);
     EXPECT_TRUE(logLines()[0].endsWith("-2147467259 - POPULATE_PROPAGATION_ARRAYS()"));
     open();
     run(Store::Spots, "DELETE FROM tblProp");
-    keywords.POPULATE_PROPAGATION_ARRAYS(*db);
+    POPULATE_PROPAGATION_ARRAYS(keywords, *db);
     EXPECT_TRUE(keywords.arrPropTypes().isEmpty());
     EXPECT_TRUE(keywords.loaded());
 }
@@ -205,11 +205,10 @@ TEST_P(Keywords, FailedLoadKeepsTheListAndEmptyTableEmptiesIt)
 TEST_P(Keywords, ModeListHoldsTheThirteenSeedModes)
 {
     open();
-    EXPECT_EQ(keywords.FILL_PROPAGATION_LIST(*db),
-              QStringList({"AU", "BS", "DIGI", "EME", "ES", "F2", "FAI", "IONO", "MS", "RAIN", "SAT", "TROPO",
-                           "UNKNOWN"}));
+    EXPECT_EQ(FILL_PROPAGATION_LIST(*db), QStringList({"AU", "BS", "DIGI", "EME", "ES", "F2", "FAI", "IONO",
+                                                       "MS", "RAIN", "SAT", "TROPO", "UNKNOWN"}));
     db->CLOSE_DATABASES();
-    EXPECT_TRUE(keywords.FILL_PROPAGATION_LIST(*db).isEmpty());
+    EXPECT_TRUE(FILL_PROPAGATION_LIST(*db).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Keywords, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -60,7 +60,7 @@ void DatabaseFixture::SetUp()
         settings.strSqlDatabase = a.database;
         settings.strSqlUser = a.user;
     }
-    db = std::make_unique<Database>(settings, folder, log, keywords);
+    db = std::make_unique<Database>(settings, folder, log, keywordSeeding(keywords));
     if (server()) {
         db->setServerSchema(schema);
     }

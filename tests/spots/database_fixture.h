@@ -8,6 +8,7 @@
 #include "platform/data_folder.h"
 #include "propagation/prop_keywords.h"
 #include "spots/database.h"
+#include "spots/keyword_table.h"
 #include "support/temp_folder.h"
 
 #include <QSqlQuery>

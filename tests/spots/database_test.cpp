@@ -254,7 +254,7 @@ TEST_P(SqliteFiles, SeveralLayersCoexistInOneProcess)
     DataFolder otherFolder(other.path());
     DatabaseSettings otherSettings;
     PropKeywords otherKeywords(log);
-    Database second(otherSettings, otherFolder, log, otherKeywords);
+    Database second(otherSettings, otherFolder, log, keywordSeeding(otherKeywords));
     open();
     second.OPEN_DATABASES("A");
     ASSERT_TRUE(db->isOpen());
@@ -292,7 +292,7 @@ TEST(DatabaseOpenFailure, DataFolderThatCannotHoldFiles)
     Standalone s;
     s.dir.write("plain-file", "x");
     DataFolder folder(s.dir.file("plain-file") + "/data"); // below a file: nothing can be created
-    Database db(s.settings, folder, s.log, s.keywords);
+    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
     QSignalSpy opened(&db, &Database::databasesOpened);
     db.OPEN_DATABASES("a");
     EXPECT_FALSE(db.isOpen());
@@ -310,7 +310,7 @@ TEST(DatabaseOpenFailure, FileThatIsNotSqlite)
     Standalone s;
     s.dir.write("spots.sqlite", QByteArray("This is a text file, not a database.\r\n").repeated(200));
     DataFolder folder(s.dir.path());
-    Database db(s.settings, folder, s.log, s.keywords);
+    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
     db.OPEN_DATABASES("a");
     EXPECT_FALSE(db.isOpen());
     const QStringList lines = s.dir.lines("muf_errors.log");
@@ -329,7 +329,7 @@ TEST(DatabaseOpenFailure, UnreachableServerIsRetriedAtMostOncePerInterval)
     s.settings.strSqlDatabase = "zenthra";
     s.settings.strSqlUser = "nobody";
     DataFolder folder(s.dir.path());
-    Database db(s.settings, folder, s.log, s.keywords);
+    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
     QSignalSpy opened(&db, &Database::databasesOpened);
     db.OPEN_DATABASES("S");
     EXPECT_FALSE(db.isOpen());
@@ -358,7 +358,7 @@ TEST(DatabaseOpenFailure, SchemaNameIsCheckedBeforeUse)
     s.settings.strSqlDatabase = a.database;
     s.settings.strSqlUser = a.user;
     DataFolder folder(s.dir.path());
-    Database db(s.settings, folder, s.log, s.keywords);
+    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
     db.setServerSchema("x; DROP SCHEMA public");
     db.OPEN_DATABASES("s");
     EXPECT_FALSE(db.isOpen());
