@@ -82,7 +82,7 @@ struct Road
     SpotWriters writers{db, log, queue.blnDbBusy};
     CallLocator calls{db, folder, log, queue.blnDbBusy};
     AlarmSounds sounds{options, folder, player, log};
-    SpotProcessor processor{queue, calls, writers, sounds, options, windows, keywords, log};
+    SpotProcessor processor{queue, calls, writers, sounds, options, keywords, log};
 
     Road()
     {
@@ -94,6 +94,10 @@ struct Road
         options.classifier.sngMinEsQrb4m = 700;
         options.classifier.sngMinEsQrb2m = 1000;
         processor.setTickBudget(std::chrono::milliseconds(1000));
+        QObject::connect(&processor, &SpotProcessor::mufReport,
+                         [this](QString text) { windows.POPULATE_MUF_WINDOW(text); });
+        QObject::connect(&processor, &SpotProcessor::vhfReport,
+                         [this](QString text) { windows.POPULATE_VHF_WINDOW(text); });
         // As the program does it.
         writeEachTickInOneTransaction(processor, db, log);
     }

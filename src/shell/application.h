@@ -171,7 +171,7 @@ private:
     SpotWriters m_spotWriters{m_database, m_errorLog, m_spotQueue.blnDbBusy};
     CallLocator m_callLocator{m_database, m_folder, m_errorLog, m_spotQueue.blnDbBusy};
     SpotProcessor m_spotProcessor{m_spotQueue, m_callLocator, m_spotWriters, m_alarmSounds,
-                                  m_options,   m_textWindows, m_keywords,    m_errorLog};
+                                  m_options,   m_keywords,    m_errorLog};
     QTimer m_tmrMapping;
 };
 

@@ -1,5 +1,5 @@
 // The application's side of the spot road: where the line filter's announcements, window text,
-// logging-program lines, spots and caption go.
+// logging-program lines, spots and caption go, and the processor's reports.
 
 #include "shell/application.h"
 
@@ -19,6 +19,10 @@ void Application::wireSpotRoad()
                                    loc2);
     };
 
+    connect(&m_spotProcessor, &SpotProcessor::mufReport, this,
+            [this](QString text) { m_textWindows.POPULATE_MUF_WINDOW(text); });
+    connect(&m_spotProcessor, &SpotProcessor::vhfReport, this,
+            [this](QString text) { m_textWindows.POPULATE_VHF_WINDOW(text); });
     writeEachTickInOneTransaction(m_spotProcessor, m_database, m_errorLog);
 }
 

@@ -5,7 +5,6 @@
 #include "platform/legacy_value.h"
 #include "propagation/prop_classifier.h"
 #include "propagation/prop_keywords.h"
-#include "shell/text_windows.h"
 #include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
@@ -16,6 +15,7 @@
 #include <QElapsedTimer>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace zenthra {
 
@@ -62,10 +62,10 @@ QString text(double value)
 } // namespace
 
 SpotProcessor::SpotProcessor(SpotQueue& queue, CallLocator& calls, SpotWriters& writers, AlarmSounds& sounds,
-                             OptionsModel& options, TextWindows& windows, const PropKeywords& keywords,
-                             ErrorLog& log, QObject* parent)
+                             OptionsModel& options, const PropKeywords& keywords, ErrorLog& log,
+                             QObject* parent)
     : QObject(parent), m_queue(queue), m_calls(calls), m_writers(writers), m_sounds(sounds),
-      m_options(options), m_windows(windows), m_keywords(keywords), m_log(log), m_calcs(log)
+      m_options(options), m_keywords(keywords), m_log(log), m_calcs(log)
 {
     connect(&m_queue.tmrProcessSpot(), &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
 }
@@ -265,7 +265,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
             strMufReport = *report;
             m_lastReport = strMufReport;
             if (freq >= 1) {
-                m_windows.POPULATE_MUF_WINDOW(strMufReport);
+                Q_EMIT mufReport(std::exchange(strMufReport, QString()));
             }
             Q_EMIT captionChanged(spot_reports::captionLine(r));
         }
@@ -278,7 +278,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         strMufReport = *report;
         m_lastReport = strMufReport;
         if (freq >= 33) {
-            m_windows.POPULATE_MUF_WINDOW(strMufReport);
+            Q_EMIT mufReport(std::exchange(strMufReport, QString()));
         }
     }
     if (m_options.checked(QStringLiteral("chkCalcVHF"))) {
@@ -293,7 +293,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         strMufReport = *report;
         m_lastReport = strMufReport;
         if (freq >= 33) {
-            m_windows.POPULATE_VHF_WINDOW(strMufReport);
+            Q_EMIT vhfReport(std::exchange(strMufReport, QString()));
         }
     }
 

@@ -21,7 +21,6 @@ class OptionsModel;
 class Database;
 class PropKeywords;
 class SpotWriters;
-class TextWindows;
 
 class SpotProcessor : public QObject
 {
@@ -36,7 +35,7 @@ public:
     static constexpr double reportRadiusKm = 5000;
 
     SpotProcessor(SpotQueue& queue, CallLocator& calls, SpotWriters& writers, AlarmSounds& sounds,
-                  OptionsModel& options, TextWindows& windows, const PropKeywords& keywords, ErrorLog& log,
+                  OptionsModel& options, const PropKeywords& keywords, ErrorLog& log,
                   QObject* parent = nullptr);
 
     // One pass over the row (the tick passes 0).
@@ -54,7 +53,7 @@ public:
         m_tickEnd = std::move(end);
     }
 
-    // The report built last (the appenders take the text, so this is what they were handed).
+    // The report built last (a report handed on is taken from strMufReport, so this is what went).
     const QString& lastReport() const { return m_lastReport; }
 
     // The store and report rules at their edges.
@@ -67,6 +66,10 @@ public:
     QString strMufReport;
 
 Q_SIGNALS:
+    // A report for the MUF window (sporadic-E paths), and one for the VHF window. Each takes the
+    // text out of strMufReport, as the windows' appenders take their caller's text.
+    void mufReport(const QString& text);
+    void vhfReport(const QString& text);
     // The summary line of the latest sporadic-E report, for the main window's caption.
     void captionChanged(const QString& text);
     // True while a spot is processed: the cross-hair pointer; false: the default pointer.
@@ -81,7 +84,6 @@ private:
     SpotWriters& m_writers;
     AlarmSounds& m_sounds;
     OptionsModel& m_options;
-    TextWindows& m_windows;
     const PropKeywords& m_keywords;
     ErrorLog& m_log;
     MufCalcs m_calcs;

@@ -57,8 +57,12 @@ protected:
         writers = std::make_unique<SpotWriters>(*db, log, queue->blnDbBusy);
         calls = std::make_unique<CallLocator>(*db, folder, log, queue->blnDbBusy);
         sounds = std::make_unique<AlarmSounds>(options, folder, player, log);
-        processor = std::make_unique<SpotProcessor>(*queue, *calls, *writers, *sounds, options, *windows,
-                                                    keywords, log);
+        processor =
+            std::make_unique<SpotProcessor>(*queue, *calls, *writers, *sounds, options, keywords, log);
+        QObject::connect(processor.get(), &SpotProcessor::mufReport,
+                         [this](QString text) { windows->POPULATE_MUF_WINDOW(text); });
+        QObject::connect(processor.get(), &SpotProcessor::vhfReport,
+                         [this](QString text) { windows->POPULATE_VHF_WINDOW(text); });
         QObject::connect(processor.get(), &SpotProcessor::captionChanged,
                          [this](const QString& text) { caption = text; });
     }
