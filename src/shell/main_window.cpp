@@ -109,7 +109,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     new DialogMenus(m_app, *this, *optionMenus);
     new WindowMenus(m_app, *this, *optionMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
-    connectSpotRoadWindow(*this, m_app);
+    connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
 }
 
 MainWindow::~MainWindow() = default;
@@ -310,16 +310,17 @@ QWidget* MainWindow::buildPanel()
     auto* dbLayout = new QHBoxLayout(database);
     dbLayout->addWidget(label(indexed("Label2", 3), QStringLiteral("DX DATABASE")));
     dbLayout->addWidget(label(indexed("Label2", 1), QStringLiteral("Dx Call")));
-    auto* call = new QLineEdit;
-    call->setObjectName(QStringLiteral("txtdbCall"));
-    call->setMaximumWidth(100);
-    dbLayout->addWidget(call);
+    m_txtdbCall = new QLineEdit;
+    m_txtdbCall->setObjectName(QStringLiteral("txtdbCall"));
+    m_txtdbCall->setMaximumWidth(100);
+    dbLayout->addWidget(m_txtdbCall);
     dbLayout->addWidget(label(indexed("Label2", 2), QStringLiteral("Dx Locator")));
-    auto* loc = new QLineEdit;
-    loc->setObjectName(QStringLiteral("txtdbLoc"));
-    loc->setMaximumWidth(80);
-    dbLayout->addWidget(loc);
-    dbLayout->addWidget(button(QStringLiteral("upDateDb"), QStringLiteral("&Update Dx")));
+    m_txtdbLoc = new QLineEdit;
+    m_txtdbLoc->setObjectName(QStringLiteral("txtdbLoc"));
+    m_txtdbLoc->setMaximumWidth(80);
+    dbLayout->addWidget(m_txtdbLoc);
+    m_upDateDb = button(QStringLiteral("upDateDb"), QStringLiteral("&Update Dx"));
+    dbLayout->addWidget(m_upDateDb);
     dbLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("DEBUG")));
     row->addWidget(main);
     row->addStretch(1);

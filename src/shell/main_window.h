@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QSplitter;
 class QTabWidget;
 
@@ -83,6 +84,9 @@ private:
     QComboBox* m_txtWwcCommand = nullptr;
     QLineEdit* m_txtBbsCommand = nullptr;
     QLineEdit* m_txtHomeLoc = nullptr;
+    QLineEdit* m_txtdbCall = nullptr;
+    QLineEdit* m_txtdbLoc = nullptr;
+    QPushButton* m_upDateDb = nullptr;
     QLabel* m_lblUtcTime = nullptr;
     bool m_splitOn = false;
     // The outer geometry set while the window was hidden, in pixels.

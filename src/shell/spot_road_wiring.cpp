@@ -14,11 +14,11 @@
 
 namespace zenthra {
 
-void connectSpotRoadWindow(MainWindow& window, Application& app)
+void connectSpotRoadWindow(MainWindow& window, Application& app, const DxDatabaseControls& controls)
 {
-    auto* call = window.findChild<QLineEdit*>(QStringLiteral("txtdbCall"));
-    auto* loc = window.findChild<QLineEdit*>(QStringLiteral("txtdbLoc"));
-    auto* update = window.findChild<QPushButton*>(QStringLiteral("upDateDb"));
+    QLineEdit* call = controls.txtdbCall;
+    QLineEdit* loc = controls.txtdbLoc;
+    QPushButton* update = controls.upDateDb;
     if (call) {
         call->setToolTip(QStringLiteral("Dxcall to add to dx database"));
     }
