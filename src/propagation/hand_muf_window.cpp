@@ -1,10 +1,9 @@
 #include "propagation/hand_muf_window.h"
 
 #include "core/options_model.h"
+#include "core/prompter.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
-#include "shell/option_menus.h"
-#include "shell/topmost.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -44,7 +43,7 @@ void setIfChanged(QLineEdit* box, const QString& text)
 } // namespace
 
 HandMufWindow::HandMufWindow(const OptionsModel& options, ErrorLog& log, const DataFolder& folder,
-                             OptionMenus& dialogs, QWidget* mainWindow)
+                             Prompter& dialogs, QWidget* mainWindow)
     : QMainWindow(mainWindow, Qt::Window), m_muf(log, HandMuf::helpTitle()),
       m_settingsPath(folder.file(QLatin1String(HandMuf::fileName))), m_dialogs(dialogs)
 {
@@ -146,7 +145,6 @@ HandMufWindow::HandMufWindow(const OptionsModel& options, ErrorLog& log, const D
     m_muf.load(m_settingsPath, options.homeLocator());
     m_mnuCalc2xHop->setChecked(m_muf.mnuCalc2xHop);
     showAll();
-    SET_TOPMOST(this, true);
 }
 
 HandMufWindow::~HandMufWindow()
@@ -274,13 +272,13 @@ void HandMufWindow::mnu2xHopQrb_Click()
 
 void HandMufWindow::mnuHelp_Click()
 {
-    m_dialogs.tell(QMessageBox::Information, HandMuf::helpTitle(), HandMuf::helpText());
+    m_dialogs.tell(Prompter::Icon::Information, HandMuf::helpTitle(), HandMuf::helpText());
 }
 
 void HandMufWindow::txtFreq_Change()
 {
     if (HandMuf::frequencyRefused(m_txtFreq->text())) {
-        m_dialogs.tell(QMessageBox::Critical, QString::fromLatin1(HandMuf::frequencyTitle),
+        m_dialogs.tell(Prompter::Icon::Critical, QString::fromLatin1(HandMuf::frequencyTitle),
                        QString::fromLatin1(HandMuf::frequencyMessage));
         m_txtFreq->clear();
         m_txtFreq->setFocus();

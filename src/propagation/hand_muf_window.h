@@ -15,14 +15,14 @@ namespace zenthra {
 
 class DataFolder;
 class ErrorLog;
-class OptionMenus;
+class Prompter;
 class OptionsModel;
 
 class HandMufWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    HandMufWindow(const OptionsModel& options, ErrorLog& log, const DataFolder& folder, OptionMenus& dialogs,
+    HandMufWindow(const OptionsModel& options, ErrorLog& log, const DataFolder& folder, Prompter& dialogs,
                   QWidget* mainWindow);
     ~HandMufWindow() override;
 
@@ -50,7 +50,7 @@ private:
 
     HandMuf m_muf;
     QString m_settingsPath;
-    OptionMenus& m_dialogs;
+    Prompter& m_dialogs;
     bool m_saved = false;
 
     QLineEdit* m_txtFromLoc = nullptr;

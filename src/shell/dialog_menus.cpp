@@ -136,6 +136,7 @@ void DialogMenus::mnufrmMUF_Click()
 {
     if (!m_frmMUF) {
         m_frmMUF = new HandMufWindow(m_app.options(), m_app.errorLog(), m_app.folder(), m_dialogs, &m_window);
+        SET_TOPMOST(m_frmMUF, true);
     }
     m_frmMUF->show();
     m_frmMUF->raise();

@@ -302,4 +302,9 @@ void OptionMenus::Command1_Click()
     m_app.mainTimers().intReconnectTicks = 99;
 }
 
+void OptionMenus::tell(Prompter::Icon icon, const QString& title, const QString& text) const
+{
+    tell(icon == Prompter::Icon::Critical ? QMessageBox::Critical : QMessageBox::Information, title, text);
+}
+
 } // namespace zenthra

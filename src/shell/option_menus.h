@@ -4,6 +4,7 @@
 // hop), "DXC Filters" (bands shown and passed on), the "DDE" menu and the DEBUG button. Plain check marks
 // flip through the options model; the handlers here add the exclusions, the group items and the input boxes.
 
+#include "core/prompter.h"
 #include "shell/dde_window.h"
 
 #include <QMessageBox>
@@ -18,7 +19,7 @@ namespace zenthra {
 class Application;
 class MainWindow;
 
-class OptionMenus : public QObject
+class OptionMenus : public QObject, public Prompter
 {
     Q_OBJECT
 public:
@@ -61,7 +62,7 @@ public:
     void setMessageBox(MessageBox box) { m_messageBox = std::move(box); }
     // The boxes every dialog of the main window and its tool windows goes through.
     std::optional<QString> ask(const QString& title, const QString& prompt,
-                               const QString& defaultAnswer) const
+                               const QString& defaultAnswer) const override
     {
         return m_inputBox(title, prompt, defaultAnswer);
     }
@@ -70,6 +71,8 @@ public:
     {
         m_messageBox(icon, title, text, fixedWidth);
     }
+    // The tool windows' messages.
+    void tell(Prompter::Icon icon, const QString& title, const QString& text) const override;
 
     void chkCalcHF_Click();
     void chkCalcHF_Hidden_Click();

@@ -1,6 +1,6 @@
 #include "spots/spot_filter_window.h"
 
-#include "shell/option_menus.h"
+#include "core/prompter.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -29,7 +29,7 @@ QLabel* caption(int index, const char* text)
 
 } // namespace
 
-SpotFilterWindow::SpotFilterWindow(Database& db, PropKeywords& keywords, OptionMenus& dialogs,
+SpotFilterWindow::SpotFilterWindow(Database& db, PropKeywords& keywords, Prompter& dialogs,
                                    QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), m_editor(db, keywords), m_dialogs(dialogs)
 {
@@ -186,7 +186,7 @@ void SpotFilterWindow::cmdNewPropType_Click()
 void SpotFilterWindow::report(const KeywordEditor::Outcome& outcome)
 {
     if (!outcome.silent()) {
-        m_dialogs.tell(outcome.failed ? QMessageBox::Critical : QMessageBox::Information, outcome.title,
+        m_dialogs.tell(outcome.failed ? Prompter::Icon::Critical : Prompter::Icon::Information, outcome.title,
                        outcome.text);
     }
 }

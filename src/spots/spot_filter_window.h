@@ -17,14 +17,14 @@ class QPushButton;
 namespace zenthra {
 
 class Database;
-class OptionMenus;
+class Prompter;
 class PropKeywords;
 
 class SpotFilterWindow : public QWidget
 {
     Q_OBJECT
 public:
-    SpotFilterWindow(Database& db, PropKeywords& keywords, OptionMenus& dialogs, QWidget* mainWindow);
+    SpotFilterWindow(Database& db, PropKeywords& keywords, Prompter& dialogs, QWidget* mainWindow);
 
     QListWidget* lstSpots() const { return m_lstSpots; }
     QComboBox* cboSpotMode() const { return m_cboSpotMode; }
@@ -43,7 +43,7 @@ private:
     void report(const KeywordEditor::Outcome& outcome);
 
     KeywordEditor m_editor;
-    OptionMenus& m_dialogs;
+    Prompter& m_dialogs;
     QListWidget* m_lstSpots = nullptr;
     QComboBox* m_cboSpotMode = nullptr;
     QComboBox* m_cboSpotFilter[3] = {};
