@@ -36,37 +36,37 @@ bool OptionsModel::toggle(const QString& item)
 bool* OptionsModel::companionFlag(const QString& item)
 {
     // The items whose click handler keeps a flag equal to the mark, for code outside the window.
-    if (item == QLatin1String("mnuDxc(6)")) {
+    if (item == keys::noAutoScroll) {
         return &blnNoAutoScroll;
     }
-    if (item == QLatin1String("mnuEsOptions(2)")) {
+    if (item == keys::countJt6m) {
         return &classifier.blnDigiJt6m;
     }
-    if (item == QLatin1String("mnuEsOptions(3)")) {
+    if (item == keys::countWsjt) {
         return &classifier.blnDigiWsjt;
     }
-    if (item == QLatin1String("mnuEsQrb(0)")) {
+    if (item == keys::es2mWindows) {
         return &classifier.blnEs2mWindows;
     }
-    if (item == QLatin1String("mnuEsQrb(5)")) {
+    if (item == keys::esBeyond5000) {
         return &classifier.blnEsBeyond5000;
     }
-    if (item == QLatin1String("mnuEsJt65")) {
+    if (item == keys::countJt65) {
         return &classifier.blnDigiJt65;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(0)")) {
+    if (item == keys::calcDoubleHop) {
         return &blnCalcDoubleHop;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(2)")) {
+    if (item == keys::doubleHop50) {
         return &blnDoubleHop50;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(3)")) {
+    if (item == keys::doubleHop70) {
         return &blnDoubleHop70;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(4)")) {
+    if (item == keys::doubleHop144) {
         return &blnDoubleHop144;
     }
-    if (item == QLatin1String("mnuMapDraw(5)")) {
+    if (item == keys::stickyMap) {
         return &blnStickyMap;
     }
     return nullptr;

@@ -5,6 +5,7 @@
 
 #include "links/current_node.h"
 #include "propagation/classifier_options.h"
+#include "shell/option_keys.h"
 #include "spots/database_settings.h"
 
 #include <QHash>
@@ -19,8 +20,9 @@ class OptionsModel : public QObject
 public:
     explicit OptionsModel(QObject* parent = nullptr);
 
-    // Check marks, reached by the menu item's name ("mnuDxc(2)", "chkCalcVHF"). An item that was
-    // never set reads as not ticked, as every item is in the window's design.
+    // Check marks, reached by the menu item's name, one of the constants of option_keys.h
+    // (keys::autoClx, keys::calcVhf). An item that was never set reads as not ticked, as every
+    // item is in the window's design.
     bool checked(const QString& item) const;
     void setChecked(const QString& item, bool on);
     // Flips the mark and, where a flag stands beside the item, copies the new mark into it.
