@@ -1,16 +1,44 @@
 #include "shell/options_model.h"
 
+#include <QLoggingCategory>
+#include <QSet>
+
 namespace zenthra {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcOptions, "zenthra.options")
+
+// A key that names no check mark is a misspelt or stale constant, never an option that is simply
+// unticked: it stops a debug build and is logged in a release one.
+bool known(const QString& item)
+{
+    static const QSet<QString> marks(keys::checkMarks().cbegin(), keys::checkMarks().cend());
+    if (marks.contains(item)) {
+        return true;
+    }
+    qCCritical(lcOptions, "\"%s\" is no check mark of the menus", qUtf8Printable(item));
+    Q_ASSERT_X(false, "OptionsModel", "a key that names no check mark");
+    return false;
+}
+
+} // namespace
 
 OptionsModel::OptionsModel(QObject* parent) : QObject(parent) {}
 
 bool OptionsModel::checked(const QString& item) const
 {
+    if (!known(item)) {
+        return false;
+    }
     return m_checks.value(item, false);
 }
 
 void OptionsModel::setChecked(const QString& item, bool on)
 {
+    if (!known(item)) {
+        return;
+    }
     auto it = m_checks.find(item);
     if (it != m_checks.end() && *it == on) {
         return;

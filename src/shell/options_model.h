@@ -22,7 +22,7 @@ public:
 
     // Check marks, reached by the menu item's name, one of the constants of option_keys.h
     // (keys::autoClx, keys::calcVhf). An item that was never set reads as not ticked, as every
-    // item is in the window's design.
+    // item is in the window's design; a name that is no check mark is a programming error.
     bool checked(const QString& item) const;
     void setChecked(const QString& item, bool on);
     // Flips the mark and, where a flag stands beside the item, copies the new mark into it.

@@ -77,5 +77,29 @@ TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
     }
 }
 
+TEST(OptionKeysDeathTest, AKeyThatNamesNoCheckMarkIsAProgrammingError)
+{
+    const QString misspelt = QStringLiteral("mnuDxc(22)");
+#ifdef QT_NO_DEBUG
+    // Release builds compile the assertion out: the error is logged instead.
+    static QStringList criticals;
+    criticals.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg) {
+                criticals.append(text);
+            }
+        });
+    OptionsModel o;
+    EXPECT_FALSE(o.checked(misspelt));
+    o.setChecked(keys::filterHF(0), true);
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(criticals.size(), 1);
+    EXPECT_EQ(criticals[0], QStringLiteral("\"mnuDxc(22)\" is no check mark of the menus"));
+#else
+    EXPECT_DEATH(OptionsModel().checked(misspelt), "a key that names no check mark");
+#endif
+}
+
 } // namespace
 } // namespace zenthra
