@@ -84,9 +84,6 @@ void Application::OPEN_ZENTHRA()
     }
 
     settings.readOptionLines(m_options);
-    // The flag follows the restored check mark, so a ticked "Disable window auto Scroll" holds
-    // the windows still from the start.
-    m_options.blnNoAutoScroll = m_options.checked(keys::noAutoScroll);
     if (m_options.checked(keys::ddeLink)) {
         m_tmrTarnLog.start();
     } else {

@@ -196,10 +196,8 @@ void OptionMenus::mnuEsDoubleHop_Click(int index)
     case 0:
         if (options.checked(keys::calcDoubleHop)) {
             options.setChecked(keys::calcDoubleHop, false);
-            options.blnCalcDoubleHop = false;
         } else {
             options.setChecked(keys::calcDoubleHop, true);
-            options.blnCalcDoubleHop = true;
             if (options.intDoubleHopMinQrb < 1000) {
                 options.intDoubleHopMinQrb = 2700;
             }

@@ -39,6 +39,10 @@ void OptionsModel::setChecked(const QString& item, bool on)
     if (!known(item)) {
         return;
     }
+    // The flag follows its mark whoever sets it: a click, the settings file or code.
+    if (bool* flag = companionFlag(item)) {
+        *flag = on;
+    }
     auto it = m_checks.find(item);
     if (it != m_checks.end() && *it == on) {
         return;
@@ -55,15 +59,12 @@ bool OptionsModel::toggle(const QString& item)
 {
     const bool on = !checked(item);
     setChecked(item, on);
-    if (bool* flag = companionFlag(item)) {
-        *flag = on;
-    }
     return on;
 }
 
 bool* OptionsModel::companionFlag(const QString& item)
 {
-    // The items whose click handler keeps a flag equal to the mark, for code outside the window.
+    // The items with a flag beside them that code outside the window reads.
     if (item == keys::noAutoScroll) {
         return &blnNoAutoScroll;
     }

@@ -148,6 +148,14 @@ LineSpec mark(const QString& item)
             }};
 }
 
+// A flag that stands beside a check mark: written from the flag, read back into the mark, which
+// sets the flag.
+LineSpec companion(LineSpec stored, const QString& item)
+{
+    stored.load = mark(item).load;
+    return stored;
+}
+
 // Lines 1-5 and 10-123; lines 6-9 (geometry) have no entry here.
 std::vector<LineSpec> buildSpecs()
 {
@@ -193,10 +201,10 @@ std::vector<LineSpec> buildSpecs()
     s[45] = classifierSingle(&ClassifierOptions::sngMaxEsQrb6m);
     s[46] = dbl(&OptionsModel::dblMasl);
     s[47] = dbl(&OptionsModel::dblELayerHeight);
-    s[48] = classifierFlag(&ClassifierOptions::blnEsBeyond5000);
-    s[49] = classifierFlag(&ClassifierOptions::blnDigiJt6m);
-    s[50] = classifierFlag(&ClassifierOptions::blnDigiWsjt);
-    s[51] = classifierFlag(&ClassifierOptions::blnEs2mWindows);
+    s[48] = companion(classifierFlag(&ClassifierOptions::blnEsBeyond5000), keys::esBeyond5000);
+    s[49] = companion(classifierFlag(&ClassifierOptions::blnDigiJt6m), keys::countJt6m);
+    s[50] = companion(classifierFlag(&ClassifierOptions::blnDigiWsjt), keys::countWsjt);
+    s[51] = companion(classifierFlag(&ClassifierOptions::blnEs2mWindows), keys::es2mWindows);
     s[52] = text(&OptionsModel::strDdeExeName);
     s[53] = text(&OptionsModel::strDdeTopic);
     s[54] = text(&OptionsModel::strDdeItem);
@@ -210,7 +218,7 @@ std::vector<LineSpec> buildSpecs()
     s[64] = single(&OptionsModel::sngMapBand);
     s[65] = single(&OptionsModel::sngMapMinMuf);
     s[66] = single(&OptionsModel::sngMapMaxMuf);
-    s[67] = flag(&OptionsModel::blnStickyMap);
+    s[67] = companion(flag(&OptionsModel::blnStickyMap), keys::stickyMap);
     s[68] = mark(keys::useFilters);
     s[69] = mark(keys::seeAnnounce);
     for (int i = 0; i <= 9; ++i) {
@@ -227,10 +235,10 @@ std::vector<LineSpec> buildSpecs()
     s[92] = text(&OptionsModel::strWwcPersonalText);
     s[93] = mark(keys::wwcSeeDxcWindow);
     s[94] = integer(&OptionsModel::intDoubleHopMinQrb);
-    s[95] = flag(&OptionsModel::blnCalcDoubleHop);
-    s[96] = flag(&OptionsModel::blnDoubleHop50);
-    s[97] = flag(&OptionsModel::blnDoubleHop70);
-    s[98] = flag(&OptionsModel::blnDoubleHop144);
+    s[95] = companion(flag(&OptionsModel::blnCalcDoubleHop), keys::calcDoubleHop);
+    s[96] = companion(flag(&OptionsModel::blnDoubleHop50), keys::doubleHop50);
+    s[97] = companion(flag(&OptionsModel::blnDoubleHop70), keys::doubleHop70);
+    s[98] = companion(flag(&OptionsModel::blnDoubleHop144), keys::doubleHop144);
     s[99] = mark(keys::wwcMsgText);
     s[100] = mark(keys::ignore144350to399);
     s[101] = mark(keys::mapDrawForce);
@@ -249,7 +257,7 @@ std::vector<LineSpec> buildSpecs()
     s[114] = mark(keys::announceToDb);
     s[115] = mark(keys::dxcEcho);
     s[116] = mark(keys::bbsMsgText);
-    s[117] = classifierFlag(&ClassifierOptions::blnDigiJt65);
+    s[117] = companion(classifierFlag(&ClassifierOptions::blnDigiJt65), keys::countJt65);
     s[118] = mark(keys::wwcEcho);
     s[119] = mark(keys::bbsEcho);
     s[120] = mark(keys::dxSpiderView);
@@ -265,8 +273,8 @@ const std::vector<LineSpec>& specs()
     return table;
 }
 
-// What follows a line once it has been read: check marks taken from the flags beside them,
-// the DX Spider menu, and the floors, each at its place.
+// What follows a line once it has been read: the DX Spider menu and the floors, each at its
+// place.
 void afterLine(int number, OptionsModel& o)
 {
     switch (number) {
@@ -276,7 +284,6 @@ void afterLine(int number, OptionsModel& o)
         }
         break;
     case 48:
-        o.setChecked(keys::esBeyond5000, o.classifier.blnEsBeyond5000);
         if (o.dblMasl < 1) {
             o.dblMasl = 150;
         }
@@ -296,13 +303,7 @@ void afterLine(int number, OptionsModel& o)
             o.classifier.sngMinEsQrb4m = 800;
         }
         break;
-    case 51:
-        o.setChecked(keys::countJt6m, o.classifier.blnDigiJt6m);
-        o.setChecked(keys::countWsjt, o.classifier.blnDigiWsjt);
-        o.setChecked(keys::es2mWindows, o.classifier.blnEs2mWindows);
-        break;
     case 67:
-        o.setChecked(keys::stickyMap, o.blnStickyMap);
         if (o.intMapSpotCount < 5) {
             o.intMapSpotCount = 10;
         }
@@ -317,15 +318,6 @@ void afterLine(int number, OptionsModel& o)
         if (o.sngWindowBuffer < 5000) {
             o.sngWindowBuffer = 10000;
         }
-        break;
-    case 98:
-        o.setChecked(keys::calcDoubleHop, o.blnCalcDoubleHop);
-        o.setChecked(keys::doubleHop50, o.blnDoubleHop50);
-        o.setChecked(keys::doubleHop70, o.blnDoubleHop70);
-        o.setChecked(keys::doubleHop144, o.blnDoubleHop144);
-        break;
-    case 117:
-        o.setChecked(keys::countJt65, o.classifier.blnDigiJt65);
         break;
     case 120:
         // Shown when ticked, never hidden here.

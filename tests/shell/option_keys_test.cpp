@@ -1,5 +1,7 @@
 #include "shell/menu_table.h"
 #include "shell/options_model.h"
+#include "shell/settings_file.h"
+#include "support/temp_folder.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -24,40 +26,24 @@ TEST(OptionKeys, TheModelKnowsExactlyTheMenusCheckMarks)
 // The commands and menus the windows reach by name, and every index of each indexed family.
 TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
 {
-    const struct
-    {
-        const QString& key;
-        MenuKind kind;
-    } named[] = {
-        {keys::dxcMenu, MenuKind::Menu},
-        {keys::wwcMenu, MenuKind::Menu},
-        {keys::bbsMenu, MenuKind::Menu},
-        {keys::optionsMenu, MenuKind::Menu},
-        {keys::esMenu, MenuKind::Menu},
-        {keys::spiderMenu, MenuKind::Menu},
-        {keys::dxcCopyText, MenuKind::Item},
-        {keys::wwcCopyText, MenuKind::Item},
-        {keys::vhfCopyText, MenuKind::Item},
-        {keys::mufCopyText, MenuKind::Item},
-        {keys::currentSettings, MenuKind::Item},
-        {keys::saveSettings, MenuKind::Item},
-        {keys::restoreScreen, MenuKind::Item},
-        {keys::exitProgram, MenuKind::Item},
-        {keys::sqlServer, MenuKind::Item},
-        {keys::fontSize, MenuKind::Item},
-        {keys::backupDb, MenuKind::Item},
-        {keys::windowBuffer, MenuKind::Item},
-        {keys::miniUpdateDxDatabase, MenuKind::Item},
-        {keys::searchCallLocDatabase, MenuKind::Item},
-        {keys::esSpotFilter, MenuKind::Item},
-        {keys::handMuf, MenuKind::Item},
-        {keys::ddeSetup, MenuKind::Item},
+    const auto expectEntry = [](const QString& key, MenuKind kind, bool command) {
+        const MenuEntry* e = findMenuEntry(key);
+        ASSERT_NE(e, nullptr) << key.toStdString();
+        EXPECT_EQ(e->kind, kind) << key.toStdString();
+        if (command) {
+            EXPECT_EQ(e->check, CheckBehaviour::None) << key.toStdString();
+        }
     };
-    for (const auto& n : named) {
-        const MenuEntry* e = findMenuEntry(n.key);
-        ASSERT_NE(e, nullptr) << n.key.toStdString();
-        EXPECT_EQ(e->kind, n.kind) << n.key.toStdString();
-        EXPECT_EQ(e->check, CheckBehaviour::None) << n.key.toStdString();
+    for (const QString& menu :
+         {keys::dxcMenu, keys::wwcMenu, keys::bbsMenu, keys::optionsMenu, keys::esMenu, keys::spiderMenu}) {
+        expectEntry(menu, MenuKind::Menu, true);
+    }
+    for (const QString& command :
+         {keys::dxcCopyText, keys::wwcCopyText, keys::vhfCopyText, keys::mufCopyText, keys::currentSettings,
+          keys::saveSettings, keys::restoreScreen, keys::exitProgram, keys::sqlServer, keys::fontSize,
+          keys::backupDb, keys::windowBuffer, keys::miniUpdateDxDatabase, keys::searchCallLocDatabase,
+          keys::esSpotFilter, keys::handMuf, keys::ddeSetup}) {
+        expectEntry(command, MenuKind::Item, true);
     }
     const struct
     {
@@ -70,9 +56,7 @@ TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
                     {keys::tab, 7}};
     for (const auto& f : families) {
         for (int i = 0; i < f.count; ++i) {
-            const MenuEntry* e = findMenuEntry(f.item(i));
-            ASSERT_NE(e, nullptr) << f.item(i).toStdString();
-            EXPECT_EQ(e->kind, MenuKind::Item) << f.item(i).toStdString();
+            expectEntry(f.item(i), MenuKind::Item, false);
         }
     }
 }
@@ -99,6 +83,46 @@ TEST(OptionKeysDeathTest, AKeyThatNamesNoCheckMarkIsAProgrammingError)
 #else
     EXPECT_DEATH(OptionsModel().checked(misspelt), "a key that names no check mark");
 #endif
+}
+
+// The flag beside each of these marks follows it however the mark is set: in code, by a toggle,
+// and from its line of the settings file.
+TEST(OptionKeys, ACompanionFlagFollowsItsMarkWhicheverWayItIsSet)
+{
+    OptionsModel o;
+    ClassifierOptions& c = o.classifier;
+    const struct
+    {
+        const QString& key;
+        bool* flag;
+        int line;
+    } companions[] = {
+        {keys::noAutoScroll, &o.blnNoAutoScroll, 17},   {keys::esBeyond5000, &c.blnEsBeyond5000, 48},
+        {keys::countJt6m, &c.blnDigiJt6m, 49},          {keys::countWsjt, &c.blnDigiWsjt, 50},
+        {keys::es2mWindows, &c.blnEs2mWindows, 51},     {keys::stickyMap, &o.blnStickyMap, 67},
+        {keys::calcDoubleHop, &o.blnCalcDoubleHop, 95}, {keys::doubleHop50, &o.blnDoubleHop50, 96},
+        {keys::doubleHop70, &o.blnDoubleHop70, 97},     {keys::doubleHop144, &o.blnDoubleHop144, 98},
+        {keys::countJt65, &c.blnDigiJt65, 117},
+    };
+    test::TempFolder folder;
+    const QString path = folder.file(QStringLiteral("zenthra.dat"));
+    for (const auto& m : companions) {
+        const std::string name = m.key.toStdString();
+        EXPECT_EQ(o.companionFlag(m.key), m.flag) << name;
+        o.setChecked(m.key, true);
+        EXPECT_TRUE(*m.flag) << name;
+        o.toggle(m.key);
+        EXPECT_FALSE(*m.flag) << name;
+
+        QStringList lines(SettingsReader::lineCount);
+        lines[m.line - 1] = QStringLiteral("True");
+        folder.write(QStringLiteral("zenthra.dat"), test::fileOf(lines));
+        SettingsReader(path).readOptionLines(o);
+        EXPECT_TRUE(o.checked(m.key)) << name;
+        EXPECT_TRUE(*m.flag) << name;
+        o.setChecked(m.key, false);
+        EXPECT_FALSE(*m.flag) << name;
+    }
 }
 
 } // namespace
