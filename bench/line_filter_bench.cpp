@@ -54,19 +54,19 @@ void BM_FilterDxcByFreq(benchmark::State& state)
     OptionsModel options;
     options.setHomeLocator(QStringLiteral("IO91VL"));
     // A typical set-up: filters on, HF shown but not logged, VHF computed, the logging link on.
-    for (const char* item :
-         {"mnuDxcFilters(0)", "mnuDxcFilters(1)", "mnuEsOptions(0)", "mnuEsOptions(1)", "chkCalcVHF",
-          "chkLogAll", "mnuDDE(1)", "mnuFilterMisc(0)", "mnuEsCalc50mhzFiltered"}) {
-        options.setChecked(QString::fromLatin1(item), true);
+    for (const QString& item :
+         {keys::useFilters, keys::seeAnnounce, keys::calcEs, keys::logEsToDb, keys::calcVhf, keys::logVhfToDb,
+          keys::ddeLink, keys::ignore144350to399, keys::esCalcFiltered}) {
+        options.setChecked(item, true);
     }
     for (int i = 0; i < 10; ++i) {
-        options.setChecked(QStringLiteral("mnuFilterHF(%1)").arg(i), i % 2 == 0);
+        options.setChecked(keys::filterHF(i), i % 2 == 0);
     }
     for (int i = 0; i < 4; ++i) {
-        options.setChecked(QStringLiteral("mnuFilterVHF(%1)").arg(i), true);
+        options.setChecked(keys::filterVHF(i), true);
     }
     for (int i = 0; i < 6; ++i) {
-        options.setChecked(QStringLiteral("mnuFilterUHF(%1)").arg(i), i < 3);
+        options.setChecked(keys::filterUHF(i), i < 3);
     }
     qint16 hidden = 0;
     LineFilter filter(options, log, hidden);

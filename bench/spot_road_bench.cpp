@@ -87,8 +87,8 @@ struct Road
     Road()
     {
         options.sngWindowBuffer = 200000;
-        options.setChecked(QStringLiteral("mnuEsOptions(0)"), true);
-        options.setChecked(QStringLiteral("chkCalcVHF"), true);
+        options.setChecked(keys::calcEs, true);
+        options.setChecked(keys::calcVhf, true);
         options.classifier.sngMinEsQrb6m = 500;
         options.classifier.sngMaxEsQrb6m = 2500;
         options.classifier.sngMinEsQrb4m = 700;

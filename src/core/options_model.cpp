@@ -1,16 +1,48 @@
 #include "core/options_model.h"
 
+#include <QLoggingCategory>
+#include <QSet>
+
 namespace zenthra {
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcOptions, "zenthra.options")
+
+// A key that names no check mark is a misspelt or stale constant, never an option that is simply
+// unticked: it stops a debug build and is logged in a release one.
+bool known(const QString& item)
+{
+    static const QSet<QString> marks(keys::checkMarks().cbegin(), keys::checkMarks().cend());
+    if (marks.contains(item)) {
+        return true;
+    }
+    qCCritical(lcOptions, "\"%s\" is no check mark of the menus", qUtf8Printable(item));
+    Q_ASSERT_X(false, "OptionsModel", "a key that names no check mark");
+    return false;
+}
+
+} // namespace
 
 OptionsModel::OptionsModel(QObject* parent) : QObject(parent) {}
 
 bool OptionsModel::checked(const QString& item) const
 {
+    if (!known(item)) {
+        return false;
+    }
     return m_checks.value(item, false);
 }
 
 void OptionsModel::setChecked(const QString& item, bool on)
 {
+    if (!known(item)) {
+        return;
+    }
+    // The flag follows its mark whoever sets it: a click, the settings file or code.
+    if (bool* flag = companionFlag(item)) {
+        *flag = on;
+    }
     auto it = m_checks.find(item);
     if (it != m_checks.end() && *it == on) {
         return;
@@ -27,46 +59,43 @@ bool OptionsModel::toggle(const QString& item)
 {
     const bool on = !checked(item);
     setChecked(item, on);
-    if (bool* flag = companionFlag(item)) {
-        *flag = on;
-    }
     return on;
 }
 
 bool* OptionsModel::companionFlag(const QString& item)
 {
-    // The items whose click handler keeps a flag equal to the mark, for code outside the window.
-    if (item == QLatin1String("mnuDxc(6)")) {
+    // The items with a flag beside them that code outside the window reads.
+    if (item == keys::noAutoScroll) {
         return &blnNoAutoScroll;
     }
-    if (item == QLatin1String("mnuEsOptions(2)")) {
+    if (item == keys::countJt6m) {
         return &classifier.blnDigiJt6m;
     }
-    if (item == QLatin1String("mnuEsOptions(3)")) {
+    if (item == keys::countWsjt) {
         return &classifier.blnDigiWsjt;
     }
-    if (item == QLatin1String("mnuEsQrb(0)")) {
+    if (item == keys::es2mWindows) {
         return &classifier.blnEs2mWindows;
     }
-    if (item == QLatin1String("mnuEsQrb(5)")) {
+    if (item == keys::esBeyond5000) {
         return &classifier.blnEsBeyond5000;
     }
-    if (item == QLatin1String("mnuEsJt65")) {
+    if (item == keys::countJt65) {
         return &classifier.blnDigiJt65;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(0)")) {
+    if (item == keys::calcDoubleHop) {
         return &blnCalcDoubleHop;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(2)")) {
+    if (item == keys::doubleHop50) {
         return &blnDoubleHop50;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(3)")) {
+    if (item == keys::doubleHop70) {
         return &blnDoubleHop70;
     }
-    if (item == QLatin1String("mnuEsDoubleHop(4)")) {
+    if (item == keys::doubleHop144) {
         return &blnDoubleHop144;
     }
-    if (item == QLatin1String("mnuMapDraw(5)")) {
+    if (item == keys::stickyMap) {
         return &blnStickyMap;
     }
     return nullptr;

@@ -6,6 +6,7 @@
 #include "core/classifier_options.h"
 #include "core/current_node.h"
 #include "core/database_settings.h"
+#include "core/option_keys.h"
 
 #include <QHash>
 #include <QObject>
@@ -19,16 +20,17 @@ class OptionsModel : public QObject
 public:
     explicit OptionsModel(QObject* parent = nullptr);
 
-    // Check marks, reached by the menu item's name ("mnuDxc(2)", "chkCalcVHF"). An item that was
-    // never set reads as not ticked, as every item is in the window's design.
+    // Check marks, reached by the menu item's name, one of the constants of option_keys.h
+    // (keys::autoClx, keys::calcVhf). An item that was never set reads as not ticked, as every
+    // item is in the window's design; a name that is no check mark is a programming error.
+    // Setting a mark that has a flag beside it sets the flag too.
     bool checked(const QString& item) const;
     void setChecked(const QString& item, bool on);
-    // Flips the mark and, where a flag stands beside the item, copies the new mark into it.
-    // Returns the new mark.
+    // Flips the mark. Returns the new mark.
     bool toggle(const QString& item);
 
     // The flag that stands beside a menu item and that the settings file stores in its place,
-    // or nullptr when the item has none.
+    // or nullptr when the item has none. The model sets it whenever the mark is set.
     bool* companionFlag(const QString& item);
 
     // The user's home locator, upper case as typed or loaded.

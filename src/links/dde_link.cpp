@@ -34,7 +34,7 @@ void DdeLink::DDE_SEND_QUEUE()
     }
     m_busy = true;
     const QString& head = m_queue.front();
-    if (!m_options.checked(QStringLiteral("mnuDDE(1)")) || head.trimmed().isEmpty()) {
+    if (!m_options.checked(keys::ddeLink) || head.trimmed().isEmpty()) {
         m_queue.pop_front();
         m_busy = false;
         return;

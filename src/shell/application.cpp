@@ -12,7 +12,7 @@ Application::Application(DataFolder folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_errorLog(m_folder.path(), m_clock),
       m_textWindows(m_options, [this] { return m_dtmUtcNow; }), m_keywords(m_errorLog),
       m_database(m_options.database, m_folder, m_errorLog, keywordSeeding(m_keywords)),
-      m_links(m_options.nodes, [this] { return m_options.checked(QStringLiteral("mnuDxc(2)")); }),
+      m_links(m_options.nodes, [this] { return m_options.checked(keys::autoClx); }),
       m_mainTimers(*this, m_links)
 {
     m_dtmUtcNow = GET_UTC_NOW(m_clock);
@@ -28,7 +28,7 @@ Application::Application(DataFolder folder, QObject* parent)
     connect(&m_tmrTarnLog, &QTimer::timeout, this, &Application::ddeSendQueue);
     // The logging-program sender runs exactly while "DDE Link to Log?" is ticked.
     connect(&m_options, &OptionsModel::checkChanged, this, [this](const QString& item, bool on) {
-        if (item == QLatin1String("mnuDDE(1)")) {
+        if (item == keys::ddeLink) {
             if (on) {
                 m_tmrTarnLog.start();
             } else {
@@ -85,10 +85,7 @@ void Application::OPEN_ZENTHRA()
     }
 
     settings.readOptionLines(m_options);
-    // The flag follows the restored check mark, so a ticked "Disable window auto Scroll" holds
-    // the windows still from the start.
-    m_options.blnNoAutoScroll = m_options.checked(QStringLiteral("mnuDxc(6)"));
-    if (m_options.checked(QStringLiteral("mnuDDE(1)"))) {
+    if (m_options.checked(keys::ddeLink)) {
         m_tmrTarnLog.start();
     } else {
         m_tmrTarnLog.stop();
@@ -99,17 +96,17 @@ void Application::OPEN_ZENTHRA()
     }
 
     loadSpiderMenus();
-    if (m_options.checked(QStringLiteral("mnuDxc(2)"))) {
+    if (m_options.checked(keys::autoClx)) {
         connectDxcLink();
     }
-    if (m_options.checked(QStringLiteral("mnuWwc(3)"))) {
+    if (m_options.checked(keys::wwcStartWithProgram)) {
         connectWwcLink();
     }
     // The BBS link is never connected at start.
 
     if (m_view) {
         // The split is derived from the window's layout, so a restart never shrinks the panes.
-        m_view->setSplitView(m_options.checked(QStringLiteral("mnuWwc(7)")));
+        m_view->setSplitView(m_options.checked(keys::wwcSeeDxcWindow));
         m_view->applyFontSize(m_options.intFontSize);
     }
     loadLinkWindows(m_options.intFontSize);

@@ -18,28 +18,21 @@
 
 namespace zenthra {
 
-namespace {
-QString indexed(const char* name, int index)
-{
-    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
-}
-} // namespace
-
 DialogMenus::DialogMenus(Application& app, MainWindow& window, OptionMenus& dialogs)
     : QObject(&window), m_app(app), m_window(window), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("dialogMenus"));
     // "&Help" stays without a handler until the help window exists.
-    window.setMenuHandler(QStringLiteral("mnuFile(1)"), [this] { mnuFile_Click(1); });
-    window.setMenuHandler(QStringLiteral("mnuFontSize"), [this] { FONT_SIZE(); });
-    window.setMenuHandler(QStringLiteral("mnuBackupDb"), [this] { mnuBackupDb_Click(); });
-    window.setMenuHandler(QStringLiteral("mnuWindowBuffer"), [this] { mnuWindowBuffer_Click(); });
-    window.setMenuHandler(QStringLiteral("mnuSqlServer"), [this] { mnuSqlServer_Click(); });
+    window.setMenuHandler(keys::currentSettings, [this] { mnuFile_Click(1); });
+    window.setMenuHandler(keys::fontSize, [this] { FONT_SIZE(); });
+    window.setMenuHandler(keys::backupDb, [this] { mnuBackupDb_Click(); });
+    window.setMenuHandler(keys::windowBuffer, [this] { mnuWindowBuffer_Click(); });
+    window.setMenuHandler(keys::sqlServer, [this] { mnuSqlServer_Click(); });
     for (int index = 0; index <= 3; ++index) {
-        window.setMenuHandler(indexed("mnuMapMufFreq", index), [this, index] { MAPPING_SETTINGS(index); });
+        window.setMenuHandler(keys::mapMufFreq(index), [this, index] { MAPPING_SETTINGS(index); });
     }
-    window.setMenuHandler(QStringLiteral("mnuEsSpotFilter"), [this] { mnuEsSpotFilter_Click(); });
-    window.setMenuHandler(QStringLiteral("mnufrmMUF"), [this] { mnufrmMUF_Click(); });
+    window.setMenuHandler(keys::esSpotFilter, [this] { mnuEsSpotFilter_Click(); });
+    window.setMenuHandler(keys::handMuf, [this] { mnufrmMUF_Click(); });
 }
 
 SpotFilterWindow* DialogMenus::frmSpotFilter() const

@@ -53,7 +53,7 @@ void MainTimers::tmrReconnect_Timer()
         }
         m_links.intLinkError = 0;
         intReconnectTicks = 0;
-        if (m_app.options().checked(QStringLiteral("mnuWwc(2)"))) {
+        if (m_app.options().checked(keys::wwcReconnectWithDxc)) {
             wwcHeartbeat();
         }
     });

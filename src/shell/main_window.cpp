@@ -384,18 +384,17 @@ void MainWindow::buildMenus()
             a->setChecked(on);
         }
     });
-    connect(&options, &OptionsModel::spiderMenuVisibleChanged, this, [this](bool visible) {
-        m_menus.value(QStringLiteral("mnuSpider"))->menuAction()->setVisible(visible);
-    });
+    connect(&options, &OptionsModel::spiderMenuVisibleChanged, this,
+            [this](bool visible) { m_menus.value(keys::spiderMenu)->menuAction()->setVisible(visible); });
 
-    setMenuHandler(QStringLiteral("mnuFile(2)"), [this] { m_app.setStatus(m_app.SAVE_SETTINGS()); });
-    setMenuHandler(QStringLiteral("mnuFile(3)"), [this] { m_app.RESTORE_SCREEN(); });
-    setMenuHandler(QStringLiteral("mnuFile(4)"), [this] { close(); });
+    setMenuHandler(keys::saveSettings, [this] { m_app.setStatus(m_app.SAVE_SETTINGS()); });
+    setMenuHandler(keys::restoreScreen, [this] { m_app.RESTORE_SCREEN(); });
+    setMenuHandler(keys::exitProgram, [this] { close(); });
     for (int i = 0; i < 7; ++i) {
-        setMenuHandler(indexed("mnuTab", i), [this, i] { m_tabSporadic->setCurrentIndex(i); });
+        setMenuHandler(keys::tab(i), [this, i] { m_tabSporadic->setCurrentIndex(i); });
     }
-    setMenuHandler(QStringLiteral("mnuWwc(7)"),
-                   [this] { setSplitView(m_app.options().toggle(QStringLiteral("mnuWwc(7)"))); });
+    setMenuHandler(keys::wwcSeeDxcWindow,
+                   [this] { setSplitView(m_app.options().toggle(keys::wwcSeeDxcWindow)); });
 }
 
 QAction* MainWindow::menuItem(const QString& name) const
@@ -450,7 +449,7 @@ void MainWindow::TAB_EVENTS(int tab)
         break;
     case 3:
         m_app.showHideMap(false);
-        if (m_app.options().checked(QStringLiteral("mnuWwcPopupMessage"))) {
+        if (m_app.options().checked(keys::wwcPopupMessage)) {
             m_app.showWwcPopup();
         }
         m_txtWwcCommand->setFocus();

@@ -14,13 +14,6 @@
 
 namespace zenthra {
 
-namespace {
-QString indexed(const char* name, int index)
-{
-    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
-}
-} // namespace
-
 // Every prompt has two blanks after "for": the pieces meet that way.
 const OptionMenus::NumberPrompt OptionMenus::eLayerHeightPrompt{
     "Please type the number in KM (Min 80 Max 160) for  E layer height.", 80, true, 160};
@@ -77,33 +70,34 @@ OptionMenus::OptionMenus(Application& app, MainWindow& window)
         box.exec();
     };
 
-    window.setMenuHandler(QStringLiteral("chkCalcHF"), [this] { chkCalcHF_Click(); });
-    window.setMenuHandler(QStringLiteral("chkCalcHF_Hidden"), [this] { chkCalcHF_Hidden_Click(); });
-    window.setMenuHandler(QStringLiteral("mnuAnnToDb"), [this] { mnuAnnToDb_Click(); });
+    window.setMenuHandler(keys::logHfToDb, [this] { chkCalcHF_Click(); });
+    window.setMenuHandler(keys::logHiddenHfToDb, [this] { chkCalcHF_Hidden_Click(); });
+    window.setMenuHandler(keys::announceToDb, [this] { mnuAnnToDb_Click(); });
     const struct
     {
-        const char* group;
+        QString (*all)(int);
+        QString (*group)(int);
         int count;
-    } groups[] = {{"mnuFilterHF", 10}, {"mnuFilterVHF", 4}, {"mnuFilterUHF", 6}};
+    } groups[] = {{keys::filterHFAll, keys::filterHF, 10},
+                  {keys::filterVHFAll, keys::filterVHF, 4},
+                  {keys::filterUHFAll, keys::filterUHF, 6}};
     for (const auto& g : groups) {
-        const QString group = QString::fromLatin1(g.group);
         for (int index = 0; index < 2; ++index) {
-            window.setMenuHandler(
-                group + QLatin1String("All(") + QString::number(index) + u')',
-                [this, group, count = g.count, index] { filterAll_Click(group, count, index); });
+            window.setMenuHandler(g.all(index), [this, group = g.group, count = g.count, index] {
+                filterAll_Click(group, count, index);
+            });
         }
     }
     for (int index = 4; index <= 6; ++index) {
-        window.setMenuHandler(indexed("mnuEsOptions", index), [this, index] { mnuEsOptions_Click(index); });
+        window.setMenuHandler(keys::esOptions(index), [this, index] { mnuEsOptions_Click(index); });
     }
     for (int index = 0; index <= 1; ++index) {
-        window.setMenuHandler(indexed("mnuEsDoubleHop", index),
-                              [this, index] { mnuEsDoubleHop_Click(index); });
+        window.setMenuHandler(keys::esDoubleHop(index), [this, index] { mnuEsDoubleHop_Click(index); });
     }
     for (int index = 0; index <= 5; ++index) {
-        window.setMenuHandler(indexed("mnuEsQrb", index), [this, index] { mnuEsQrb_Click(index); });
+        window.setMenuHandler(keys::esQrb(index), [this, index] { mnuEsQrb_Click(index); });
     }
-    window.setMenuHandler(QStringLiteral("mnuDDE(0)"), [this] { mnuDDE_Click(0); });
+    window.setMenuHandler(keys::ddeSetup, [this] { mnuDDE_Click(0); });
     // "Edit spot filter" and "Hand MUF Calc" open their windows through DialogMenus.
 
     if (auto* debug = window.findChild<QPushButton*>(QStringLiteral("Command1"))) {
@@ -132,38 +126,38 @@ std::optional<double> OptionMenus::askNumber(const NumberPrompt& prompt, const Q
 void OptionMenus::chkCalcHF_Click()
 {
     OptionsModel& options = m_app.options();
-    if (options.checked(QStringLiteral("chkCalcHF"))) {
-        options.setChecked(QStringLiteral("chkCalcHF"), false);
+    if (options.checked(keys::logHfToDb)) {
+        options.setChecked(keys::logHfToDb, false);
     } else {
-        options.setChecked(QStringLiteral("chkCalcHF"), true);
-        options.setChecked(QStringLiteral("chkCalcHF_Hidden"), false);
+        options.setChecked(keys::logHfToDb, true);
+        options.setChecked(keys::logHiddenHfToDb, false);
     }
 }
 
 void OptionMenus::mnuAnnToDb_Click()
 {
     m_app.announcements().CREATE_ANNOUNCE_TABLE();
-    m_app.options().toggle(QStringLiteral("mnuAnnToDb"));
+    m_app.options().toggle(keys::announceToDb);
 }
 
 void OptionMenus::chkCalcHF_Hidden_Click()
 {
     OptionsModel& options = m_app.options();
-    if (options.checked(QStringLiteral("chkCalcHF_Hidden"))) {
-        options.setChecked(QStringLiteral("chkCalcHF_Hidden"), false);
+    if (options.checked(keys::logHiddenHfToDb)) {
+        options.setChecked(keys::logHiddenHfToDb, false);
     } else {
-        options.setChecked(QStringLiteral("chkCalcHF_Hidden"), true);
-        options.setChecked(QStringLiteral("chkCalcHF"), false);
+        options.setChecked(keys::logHiddenHfToDb, true);
+        options.setChecked(keys::logHfToDb, false);
     }
 }
 
-void OptionMenus::filterAll_Click(const QString& group, int count, int index)
+void OptionMenus::filterAll_Click(QString (*group)(int), int count, int index)
 {
     if (index != 0 && index != 1) {
         return;
     }
     for (int i = 0; i < count; ++i) {
-        m_app.options().setChecked(group + u'(' + QString::number(i) + u')', index == 0);
+        m_app.options().setChecked(group(i), index == 0);
     }
 }
 
@@ -175,7 +169,7 @@ void OptionMenus::mnuEsOptions_Click(int index)
     case 1:
     case 2:
     case 3:
-        options.toggle(indexed("mnuEsOptions", index));
+        options.toggle(keys::esOptions(index));
         break;
     case 4:
         if (const auto v = askNumber(eLayerHeightPrompt, legacy::numberText(options.dblELayerHeight))) {
@@ -200,12 +194,10 @@ void OptionMenus::mnuEsDoubleHop_Click(int index)
     OptionsModel& options = m_app.options();
     switch (index) {
     case 0:
-        if (options.checked(QStringLiteral("mnuEsDoubleHop(0)"))) {
-            options.setChecked(QStringLiteral("mnuEsDoubleHop(0)"), false);
-            options.blnCalcDoubleHop = false;
+        if (options.checked(keys::calcDoubleHop)) {
+            options.setChecked(keys::calcDoubleHop, false);
         } else {
-            options.setChecked(QStringLiteral("mnuEsDoubleHop(0)"), true);
-            options.blnCalcDoubleHop = true;
+            options.setChecked(keys::calcDoubleHop, true);
             if (options.intDoubleHopMinQrb < 1000) {
                 options.intDoubleHopMinQrb = 2700;
             }
@@ -222,7 +214,7 @@ void OptionMenus::mnuEsDoubleHop_Click(int index)
     case 2:
     case 3:
     case 4:
-        options.toggle(indexed("mnuEsDoubleHop", index));
+        options.toggle(keys::esDoubleHop(index));
         break;
     default:
         break;
@@ -247,7 +239,7 @@ void OptionMenus::ES_QRB_SETTINGS(int index)
     case 0:
     case 5:
         // The model keeps blnEs2mWindows and blnEsBeyond5000 equal to these marks.
-        options.toggle(indexed("mnuEsQrb", index));
+        options.toggle(keys::esQrb(index));
         break;
     case 1:
         ask(minEsQrb6mPrompt, c.sngMinEsQrb6m);
@@ -288,7 +280,7 @@ void OptionMenus::mnuDDE_Click(int index)
         SET_TOPMOST(m_frmLinkToLogger, true);
     } else if (index == 1) {
         // The application starts and stops the sender timer with the mark.
-        m_app.options().toggle(QStringLiteral("mnuDDE(1)"));
+        m_app.options().toggle(keys::ddeLink);
     }
 }
 

@@ -78,8 +78,8 @@ public:
     void chkCalcHF_Hidden_Click();
     // Creates the announcement table when it is missing, on every click, then flips the mark.
     void mnuAnnToDb_Click();
-    // group: "mnuFilterHF", "mnuFilterVHF" or "mnuFilterUHF"; index 0 ticks all, 1 unticks all.
-    void filterAll_Click(const QString& group, int count, int index);
+    // group: keys::filterHF, keys::filterVHF or keys::filterUHF; index 0 ticks all, 1 unticks all.
+    void filterAll_Click(QString (*group)(int), int count, int index);
     void mnuEsOptions_Click(int index);
     void mnuEsDoubleHop_Click(int index);
     void mnuEsQrb_Click(int index);

@@ -138,15 +138,22 @@ LineSpec databaseText(QString DatabaseSettings::*member)
             [member](OptionsModel& o, const QString& v) { o.database.*member = v; }};
 }
 
-LineSpec mark(const char* item)
+LineSpec mark(const QString& item)
 {
-    const QString name = QString::fromLatin1(item);
-    return {[name](const OptionsModel& o) { return legacy::flagText(o.checked(name)); },
-            [name](OptionsModel& o, const QString& v) {
+    return {[item](const OptionsModel& o) { return legacy::flagText(o.checked(item)); },
+            [item](OptionsModel& o, const QString& v) {
                 if (const auto f = legacy::readFlag(v)) {
-                    o.setChecked(name, *f);
+                    o.setChecked(item, *f);
                 }
             }};
+}
+
+// A flag that stands beside a check mark: written from the flag, read back into the mark, which
+// sets the flag.
+LineSpec companion(LineSpec stored, const QString& item)
+{
+    stored.load = mark(item).load;
+    return stored;
 }
 
 // Lines 1-5 and 10-123; lines 6-9 (geometry) have no entry here.
@@ -164,97 +171,99 @@ std::vector<LineSpec> buildSpecs()
     s[12] = nodePort(&CurrentNode::sngDxcPort);
     s[13] = nodeText(&CurrentNode::strDxcCallsign);
     s[14] = nodeText(&CurrentNode::strDxcPassword);
-    s[15] = mark("mnuDxc(2)");
+    s[15] = mark(keys::autoClx);
     s[16] = integer(&OptionsModel::intReconnectMinutes);
-    s[17] = mark("mnuDxc(6)");
+    s[17] = mark(keys::noAutoScroll);
     s[18] = nodeText(&CurrentNode::strWwcHost);
     s[19] = nodePort(&CurrentNode::sngWwcPort);
     s[20] = nodeText(&CurrentNode::strWwcCallsign);
     s[21] = nodeText(&CurrentNode::strWwcPassword);
     s[22] = nodeText(&CurrentNode::strWwcConnectStr);
-    s[23] = mark("mnuWwc(2)");
-    s[24] = mark("mnuWwc(3)");
+    s[23] = mark(keys::wwcReconnectWithDxc);
+    s[24] = mark(keys::wwcStartWithProgram);
     s[25] = nodeText(&CurrentNode::strBbsHost);
     s[26] = nodePort(&CurrentNode::sngBbsPort);
     s[27] = nodeText(&CurrentNode::strBbsCallsign);
     s[28] = nodeText(&CurrentNode::strBbsPassword);
     s[29] = nodeText(&CurrentNode::strBbsConnectStr);
-    s[30] = mark("chkCalcVHF");
-    s[31] = mark("chkLogAll");
+    s[30] = mark(keys::calcVhf);
+    s[31] = mark(keys::logVhfToDb);
     s[32] = integer(&OptionsModel::intFontSize);
     s[33] = single(&OptionsModel::sngBellMufLevel);
     for (int i = 0; i <= 5; ++i) {
-        s[34 + i] = mark(qPrintable(QStringLiteral("mnuBellByMode(%1)").arg(i)));
+        s[34 + i] = mark(keys::bellByMode(i));
     }
-    s[40] = mark("mnuEsOptions(0)");
-    s[41] = mark("mnuEsOptions(1)");
+    s[40] = mark(keys::calcEs);
+    s[41] = mark(keys::logEsToDb);
     s[42] = classifierSingle(&ClassifierOptions::sngMinEsQrb6m);
     s[43] = classifierSingle(&ClassifierOptions::sngMinEsQrb2m);
     s[44] = classifierSingle(&ClassifierOptions::sngMinEsQrb4m);
     s[45] = classifierSingle(&ClassifierOptions::sngMaxEsQrb6m);
     s[46] = dbl(&OptionsModel::dblMasl);
     s[47] = dbl(&OptionsModel::dblELayerHeight);
-    s[48] = classifierFlag(&ClassifierOptions::blnEsBeyond5000);
-    s[49] = classifierFlag(&ClassifierOptions::blnDigiJt6m);
-    s[50] = classifierFlag(&ClassifierOptions::blnDigiWsjt);
-    s[51] = classifierFlag(&ClassifierOptions::blnEs2mWindows);
+    s[48] = companion(classifierFlag(&ClassifierOptions::blnEsBeyond5000), keys::esBeyond5000);
+    s[49] = companion(classifierFlag(&ClassifierOptions::blnDigiJt6m), keys::countJt6m);
+    s[50] = companion(classifierFlag(&ClassifierOptions::blnDigiWsjt), keys::countWsjt);
+    s[51] = companion(classifierFlag(&ClassifierOptions::blnEs2mWindows), keys::es2mWindows);
     s[52] = text(&OptionsModel::strDdeExeName);
     s[53] = text(&OptionsModel::strDdeTopic);
     s[54] = text(&OptionsModel::strDdeItem);
-    s[55] = mark("mnuDDE(1)");
+    s[55] = mark(keys::ddeLink);
+    const QString* maps[] = {&keys::enableMapping, &keys::mapLines,     &keys::mapPoint,    &keys::mapCentre,
+                             &keys::mapYourPath,   &keys::mapLiveSpots, &keys::mapOnlyToday};
     for (int i = 0; i <= 6; ++i) {
-        s[56 + i] = mark(qPrintable(QStringLiteral("mnuMap(%1)").arg(i)));
+        s[56 + i] = mark(*maps[i]);
     }
     s[63] = integer(&OptionsModel::intMapSpotCount);
     s[64] = single(&OptionsModel::sngMapBand);
     s[65] = single(&OptionsModel::sngMapMinMuf);
     s[66] = single(&OptionsModel::sngMapMaxMuf);
-    s[67] = flag(&OptionsModel::blnStickyMap);
-    s[68] = mark("mnuDxcFilters(0)");
-    s[69] = mark("mnuDxcFilters(1)");
+    s[67] = companion(flag(&OptionsModel::blnStickyMap), keys::stickyMap);
+    s[68] = mark(keys::useFilters);
+    s[69] = mark(keys::seeAnnounce);
     for (int i = 0; i <= 9; ++i) {
-        s[70 + i] = mark(qPrintable(QStringLiteral("mnuFilterHF(%1)").arg(i)));
+        s[70 + i] = mark(keys::filterHF(i));
     }
     for (int i = 0; i <= 3; ++i) {
-        s[80 + i] = mark(qPrintable(QStringLiteral("mnuFilterVHF(%1)").arg(i)));
+        s[80 + i] = mark(keys::filterVHF(i));
     }
     for (int i = 0; i <= 5; ++i) {
-        s[84 + i] = mark(qPrintable(QStringLiteral("mnuFilterUHF(%1)").arg(i)));
+        s[84 + i] = mark(keys::filterUHF(i));
     }
     s[90] = single(&OptionsModel::sngWindowBuffer);
     s[91] = text(&OptionsModel::strWwcAwayText);
     s[92] = text(&OptionsModel::strWwcPersonalText);
-    s[93] = mark("mnuWwc(7)");
+    s[93] = mark(keys::wwcSeeDxcWindow);
     s[94] = integer(&OptionsModel::intDoubleHopMinQrb);
-    s[95] = flag(&OptionsModel::blnCalcDoubleHop);
-    s[96] = flag(&OptionsModel::blnDoubleHop50);
-    s[97] = flag(&OptionsModel::blnDoubleHop70);
-    s[98] = flag(&OptionsModel::blnDoubleHop144);
-    s[99] = mark("mnuWwcMsgTxt");
-    s[100] = mark("mnuFilterMisc(0)");
-    s[101] = mark("mnuMapDrawForce");
-    s[102] = mark("mnuEsCalc50mhzFiltered");
-    s[103] = mark("mnuWwcPlaySound");
-    s[104] = mark("mnuWwcPlaySound2");
-    s[105] = mark("mnuWwcPopupMessage");
-    s[106] = mark("mnuWwcPopupTopWin");
-    s[107] = mark("mnuWwcPopupMessage2");
-    s[108] = mark("mnuDxcLimitChar");
-    s[109] = mark("chkCalcHF");
-    s[110] = mark("chkCalcHF_Hidden");
-    s[111] = mark("mnuBellByMode(6)");
-    s[112] = mark("mnuBellByMode(7)");
-    s[113] = mark("mnuBellByMode(8)");
-    s[114] = mark("mnuAnnToDb");
-    s[115] = mark("mnuDxcEcho");
-    s[116] = mark("mnuBbsMsgTxt");
-    s[117] = classifierFlag(&ClassifierOptions::blnDigiJt65);
-    s[118] = mark("mnuWwcEcho");
-    s[119] = mark("mnuBBSEcho");
-    s[120] = mark("mnuDxSpiderView");
-    s[121] = mark("mnuSpiderHelp");
-    s[122] = mark("mnuSpiderBBS");
-    s[123] = mark("mnuMapLastHour");
+    s[95] = companion(flag(&OptionsModel::blnCalcDoubleHop), keys::calcDoubleHop);
+    s[96] = companion(flag(&OptionsModel::blnDoubleHop50), keys::doubleHop50);
+    s[97] = companion(flag(&OptionsModel::blnDoubleHop70), keys::doubleHop70);
+    s[98] = companion(flag(&OptionsModel::blnDoubleHop144), keys::doubleHop144);
+    s[99] = mark(keys::wwcMsgText);
+    s[100] = mark(keys::ignore144350to399);
+    s[101] = mark(keys::mapDrawForce);
+    s[102] = mark(keys::esCalcFiltered);
+    s[103] = mark(keys::wwcPlaySound);
+    s[104] = mark(keys::wwcPlaySoundOnCall);
+    s[105] = mark(keys::wwcPopupMessage);
+    s[106] = mark(keys::wwcPopupTopWin);
+    s[107] = mark(keys::wwcShowAllMessages);
+    s[108] = mark(keys::dxcLimitChar);
+    s[109] = mark(keys::logHfToDb);
+    s[110] = mark(keys::logHiddenHfToDb);
+    s[111] = mark(keys::bellByMode(6));
+    s[112] = mark(keys::bellByMode(7));
+    s[113] = mark(keys::bellByMode(8));
+    s[114] = mark(keys::announceToDb);
+    s[115] = mark(keys::dxcEcho);
+    s[116] = mark(keys::bbsMsgText);
+    s[117] = companion(classifierFlag(&ClassifierOptions::blnDigiJt65), keys::countJt65);
+    s[118] = mark(keys::wwcEcho);
+    s[119] = mark(keys::bbsEcho);
+    s[120] = mark(keys::dxSpiderView);
+    s[121] = mark(keys::spiderHelp);
+    s[122] = mark(keys::spiderBbs);
+    s[123] = mark(keys::mapLastHour);
     return s;
 }
 
@@ -264,8 +273,8 @@ const std::vector<LineSpec>& specs()
     return table;
 }
 
-// What follows a line once it has been read: check marks taken from the flags beside them,
-// the DX Spider menu, and the floors, each at its place.
+// What follows a line once it has been read: the DX Spider menu and the floors, each at its
+// place.
 void afterLine(int number, OptionsModel& o)
 {
     switch (number) {
@@ -275,7 +284,6 @@ void afterLine(int number, OptionsModel& o)
         }
         break;
     case 48:
-        o.setChecked(QStringLiteral("mnuEsQrb(5)"), o.classifier.blnEsBeyond5000);
         if (o.dblMasl < 1) {
             o.dblMasl = 150;
         }
@@ -295,13 +303,7 @@ void afterLine(int number, OptionsModel& o)
             o.classifier.sngMinEsQrb4m = 800;
         }
         break;
-    case 51:
-        o.setChecked(QStringLiteral("mnuEsOptions(2)"), o.classifier.blnDigiJt6m);
-        o.setChecked(QStringLiteral("mnuEsOptions(3)"), o.classifier.blnDigiWsjt);
-        o.setChecked(QStringLiteral("mnuEsQrb(0)"), o.classifier.blnEs2mWindows);
-        break;
     case 67:
-        o.setChecked(QStringLiteral("mnuMapDraw(5)"), o.blnStickyMap);
         if (o.intMapSpotCount < 5) {
             o.intMapSpotCount = 10;
         }
@@ -317,18 +319,9 @@ void afterLine(int number, OptionsModel& o)
             o.sngWindowBuffer = 10000;
         }
         break;
-    case 98:
-        o.setChecked(QStringLiteral("mnuEsDoubleHop(0)"), o.blnCalcDoubleHop);
-        o.setChecked(QStringLiteral("mnuEsDoubleHop(2)"), o.blnDoubleHop50);
-        o.setChecked(QStringLiteral("mnuEsDoubleHop(3)"), o.blnDoubleHop70);
-        o.setChecked(QStringLiteral("mnuEsDoubleHop(4)"), o.blnDoubleHop144);
-        break;
-    case 117:
-        o.setChecked(QStringLiteral("mnuEsJt65"), o.classifier.blnDigiJt65);
-        break;
     case 120:
         // Shown when ticked, never hidden here.
-        if (o.checked(QStringLiteral("mnuDxSpiderView"))) {
+        if (o.checked(keys::dxSpiderView)) {
             o.setSpiderMenuVisible(true);
         }
         break;

@@ -41,15 +41,15 @@ void connectSpotRoadWindow(MainWindow& window, Application& app, const DxDatabas
                          if (update) {
                              update->setEnabled(!running);
                          }
-                         if (QAction* item = window.menuItem(QStringLiteral("mnuMiniUpdateDxDatabase"))) {
+                         if (QAction* item = window.menuItem(keys::miniUpdateDxDatabase)) {
                              item->setEnabled(!running);
                          }
                      });
-    window.setMenuHandler(QStringLiteral("mnuMiniUpdateDxDatabase"),
+    window.setMenuHandler(keys::miniUpdateDxDatabase,
                           [&app] { app.setStatus(app.callLocator().DX_DATABASE_MINI_UPDATE()); });
 
     auto search = std::make_shared<QPointer<CallLocSearchWindow>>();
-    window.setMenuHandler(QStringLiteral("mnuSearchCallLocDatabase"), [&window, &app, search] {
+    window.setMenuHandler(keys::searchCallLocDatabase, [&window, &app, search] {
         if (!*search) {
             auto* w = new CallLocSearchWindow(
                 app.callLocator(), app.errorLog(), [&app] { return app.options().homeLocator(); },

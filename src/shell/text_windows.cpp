@@ -95,8 +95,8 @@ void TextWindows::POPULATE_DXC_WINDOW(QString& text)
     if (s.isEmpty()) {
         return;
     }
-    if (s.contains(QLatin1String("DX DE"), Qt::CaseInsensitive) &&
-        m_options.checked(QStringLiteral("chkCalcHF_Hidden")) && intHiddenHfSpot == 1) {
+    if (s.contains(QLatin1String("DX DE"), Qt::CaseInsensitive) && m_options.checked(keys::logHiddenHfToDb) &&
+        intHiddenHfSpot == 1) {
         intHiddenHfSpot = 0;
         return;
     }

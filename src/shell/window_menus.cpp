@@ -52,13 +52,12 @@ WindowMenus::WindowMenus(Application& app, MainWindow& window, OptionMenus& dial
         connect(saveAnalysis, &QPushButton::clicked, this, [this] { SAVE_TO_FILE(3); });
     }
     for (int index = 0; index <= 4; ++index) {
-        window.setMenuHandler(indexed("mnuWindowSaved", index),
-                              [this, index] { mnuWindowSaved_Click(index); });
+        window.setMenuHandler(keys::windowSaved(index), [this, index] { mnuWindowSaved_Click(index); });
     }
-    window.setMenuHandler(QStringLiteral("mnuMufCopyText"), [this] { copySelection(view(0)); });
-    window.setMenuHandler(QStringLiteral("mnuVhfCopyText"), [this] { copySelection(view(1)); });
-    window.setMenuHandler(QStringLiteral("mnuWwcCopyTxt"), [this] { copySelection(view(2)); });
-    window.setMenuHandler(QStringLiteral("mnuDxcCopyTxt"),
+    window.setMenuHandler(keys::mufCopyText, [this] { copySelection(view(0)); });
+    window.setMenuHandler(keys::vhfCopyText, [this] { copySelection(view(1)); });
+    window.setMenuHandler(keys::wwcCopyText, [this] { copySelection(view(2)); });
+    window.setMenuHandler(keys::dxcCopyText,
                           [this] { copySelection(m_popupSource ? m_popupSource : view(dxcWindow)); });
 
     for (int w : {dxcWindow, 0, 1, 2, 3, 4, upperPane}) {
@@ -190,37 +189,37 @@ bool WindowMenus::eventFilter(QObject* watched, QEvent* event)
 
 void WindowMenus::popupFor(int window, const QPoint& globalPos)
 {
-    const char* menuName = nullptr;
-    const char* copyItem = nullptr;
+    const QString* menuName = nullptr;
+    const QString* copyItem = nullptr;
     switch (window) {
     case dxcWindow:
     case upperPane:
-        menuName = "mnuDxc0";
-        copyItem = "mnuDxcCopyTxt";
+        menuName = &keys::dxcMenu;
+        copyItem = &keys::dxcCopyText;
         break;
     case 0:
-        menuName = "mnuEsOptions0";
-        copyItem = "mnuMufCopyText";
+        menuName = &keys::esMenu;
+        copyItem = &keys::mufCopyText;
         break;
     case 1:
-        menuName = "mnuOptions";
-        copyItem = "mnuVhfCopyText";
+        menuName = &keys::optionsMenu;
+        copyItem = &keys::vhfCopyText;
         break;
     case 2:
-        menuName = "mnuWwc0";
-        copyItem = "mnuWwcCopyTxt";
+        menuName = &keys::wwcMenu;
+        copyItem = &keys::wwcCopyText;
         break;
     case 4:
-        menuName = "mnuBBS0";
+        menuName = &keys::bbsMenu;
         break;
     default:
         return;
     }
-    QMenu* menu = m_window.menu(QString::fromLatin1(menuName));
+    QMenu* menu = m_window.menu(*menuName);
     if (!menu) {
         return;
     }
-    QAction* copy = copyItem ? m_window.menuItem(QString::fromLatin1(copyItem)) : nullptr;
+    QAction* copy = copyItem ? m_window.menuItem(*copyItem) : nullptr;
     if (copy) {
         copy->setVisible(true);
     }
@@ -238,7 +237,7 @@ void WindowMenus::prepareMessage(int window)
         return;
     }
     const bool wwc = window == 2;
-    if (!m_app.options().checked(wwc ? QStringLiteral("mnuWwcMsgTxt") : QStringLiteral("mnuBbsMsgTxt"))) {
+    if (!m_app.options().checked(wwc ? keys::wwcMsgText : keys::bbsMsgText)) {
         return;
     }
     QPlainTextEdit* source = view(window);

@@ -16,11 +16,6 @@ namespace {
 // The "DX Alarms" items in the order they are tried.
 constexpr std::array<const char*, 8> bellModes = {"ES", "AU", "FAI", "IONO", "EME", "F2", "MS", "TROPO"};
 
-QString bellItem(int index)
-{
-    return QStringLiteral("mnuBellByMode(%1)").arg(index);
-}
-
 } // namespace
 
 AlarmSounds::AlarmSounds(const OptionsModel& options, const DataFolder& folder, SoundPlayer& player,
@@ -33,7 +28,7 @@ void AlarmSounds::Play_Sound(const QString& mode, double muf)
 {
     bool matched = false;
     for (int i = 0; i < int(bellModes.size()); ++i) {
-        if (m_options.checked(bellItem(i + 1)) && mode == QLatin1String(bellModes[size_t(i)])) {
+        if (m_options.checked(keys::bellByMode(i + 1)) && mode == QLatin1String(bellModes[size_t(i)])) {
             matched = true;
             break;
         }
@@ -51,7 +46,7 @@ void AlarmSounds::Play_Sound(const QString& mode, double muf)
             return;
         }
     }
-    if (!m_options.checked(bellItem(0))) {
+    if (!m_options.checked(keys::bellByMode(0))) {
         return;
     }
     const QString path = m_folder.file(mode + QStringLiteral(".wav"));
@@ -61,8 +56,8 @@ void AlarmSounds::Play_Sound(const QString& mode, double muf)
 
 void AlarmSounds::Play_WWC(qint16 kind)
 {
-    const bool wanted = (kind == 0 && m_options.checked(QStringLiteral("mnuWwcPlaySound"))) ||
-                        (kind == 1 && m_options.checked(QStringLiteral("mnuWwcPlaySound2")));
+    const bool wanted = (kind == 0 && m_options.checked(keys::wwcPlaySound)) ||
+                        (kind == 1 && m_options.checked(keys::wwcPlaySoundOnCall));
     if (!wanted) {
         return;
     }

@@ -58,22 +58,23 @@ bool isAnnouncement(const QString& work)
 
 struct Band
 {
-    float from; // lowest frequency of the row, MHz
-    const char* item;
+    float from;            // lowest frequency of the row, MHz
+    QString (*group)(int); // the row's check mark: group(index)
+    int index;
 };
 
 // Each row runs from its own lower bound to the next row's; a frequency on a bound belongs to the
 // row above it.
 constexpr Band hfTable[] = {
-    {1.0f, "mnuFilterHF(1)"},  {2.0f, "mnuFilterHF(2)"},  {4.0f, "mnuFilterHF(3)"},
-    {8.0f, "mnuFilterHF(4)"},  {14.0f, "mnuFilterHF(5)"}, {16.0f, "mnuFilterHF(6)"},
-    {20.0f, "mnuFilterHF(7)"}, {24.0f, "mnuFilterHF(8)"}, {28.0f, "mnuFilterHF(9)"},
+    {1.0f, keys::filterHF, 1},  {2.0f, keys::filterHF, 2},  {4.0f, keys::filterHF, 3},
+    {8.0f, keys::filterHF, 4},  {14.0f, keys::filterHF, 5}, {16.0f, keys::filterHF, 6},
+    {20.0f, keys::filterHF, 7}, {24.0f, keys::filterHF, 8}, {28.0f, keys::filterHF, 9},
 };
 
 constexpr Band vhfTable[] = {
-    {55.0f, "mnuFilterVHF(1)"},   {75.0f, "mnuFilterVHF(2)"},    {149.0f, "mnuFilterVHF(3)"},
-    {300.0f, "mnuFilterUHF(0)"},  {1000.0f, "mnuFilterUHF(1)"},  {2000.0f, "mnuFilterUHF(2)"},
-    {5000.0f, "mnuFilterUHF(3)"}, {10000.0f, "mnuFilterUHF(4)"}, {13000.0f, "mnuFilterUHF(5)"},
+    {55.0f, keys::filterVHF, 1},   {75.0f, keys::filterVHF, 2},    {149.0f, keys::filterVHF, 3},
+    {300.0f, keys::filterUHF, 0},  {1000.0f, keys::filterUHF, 1},  {2000.0f, keys::filterUHF, 2},
+    {5000.0f, keys::filterUHF, 3}, {10000.0f, keys::filterUHF, 4}, {13000.0f, keys::filterUHF, 5},
 };
 
 } // namespace
@@ -88,9 +89,9 @@ LineFilter::LineFilter(const OptionsModel& options, ErrorLog& log, qint16& intHi
 {
 }
 
-bool LineFilter::ticked(const char* item) const
+bool LineFilter::ticked(const QString& item) const
 {
-    return m_options.checked(QLatin1String(item));
+    return m_options.checked(item);
 }
 
 QString LineFilter::hfItem(float mhz)
@@ -98,26 +99,26 @@ QString LineFilter::hfItem(float mhz)
     if (!(mhz > 0.0f) || mhz >= hfLimit) {
         return {};
     }
-    const char* item = "mnuFilterHF(0)";
+    Band item{0.0f, keys::filterHF, 0};
     for (const Band& row : hfTable) {
         if (mhz < row.from) {
             break;
         }
-        item = row.item;
+        item = row;
     }
-    return QString::fromLatin1(item);
+    return item.group(item.index);
 }
 
 QString LineFilter::vhfItem(float mhz)
 {
-    const char* item = "mnuFilterVHF(0)";
+    Band item{0.0f, keys::filterVHF, 0};
     for (const Band& row : vhfTable) {
         if (mhz < row.from) {
             break;
         }
-        item = row.item;
+        item = row;
     }
-    return QString::fromLatin1(item);
+    return item.group(item.index);
 }
 
 float LineFilter::frequencyOf(QString work)
@@ -156,10 +157,10 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
     const QString unfiltered = work;
 
     if (isAnnouncement(work)) {
-        if (ticked("mnuAnnToDb") && m_sinks.announce) {
+        if (ticked(keys::announceToDb) && m_sinks.announce) {
             m_sinks.announce(work);
         }
-        if (ticked("mnuDxcFilters(1)") && m_sinks.showInDxcWindow) {
+        if (ticked(keys::seeAnnounce) && m_sinks.showInDxcWindow) {
             m_sinks.showInDxcWindow(work);
         }
         return {};
@@ -182,18 +183,18 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
         return spotLine;
     }
 
-    const bool calcEs = ticked("mnuEsOptions(0)");
-    const bool calcVhf = ticked("chkCalcVHF");
-    const bool hiddenHf = ticked("chkCalcHF_Hidden");
+    const bool calcEs = ticked(keys::calcEs);
+    const bool calcVhf = ticked(keys::calcVhf);
+    const bool hiddenHf = ticked(keys::logHiddenHfToDb);
 
-    if (!ticked("mnuDxcFilters(0)")) {
+    if (!ticked(keys::useFilters)) {
         const QString result = spotLine;
         if (f < hfLimit) {
             if (hiddenHf && !spotLine.isEmpty()) {
                 queue(spotLine, true, true);
             }
         } else if (calcEs || (calcVhf && !spotLine.isEmpty())) {
-            queue(spotLine, ticked("mnuEsOptions(1)"), ticked("chkLogAll"));
+            queue(spotLine, ticked(keys::logEsToDb), ticked(keys::logVhfToDb));
         }
         return result;
     }
@@ -202,7 +203,7 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
     if (f < hfLimit && hiddenHf) {
         m_intHiddenHfSpot = 1;
         if (spotLine.size() >= 11 && spotLine.endsWith(u'Z', Qt::CaseInsensitive) &&
-            ticked("mnuDxcLimitChar")) {
+            ticked(keys::dxcLimitChar)) {
             spotLine.chop(9);
         }
         const QString result = spotLine;
@@ -215,8 +216,8 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
     if (const QString item = hfItem(f); !item.isEmpty() && !m_options.checked(item)) {
         spotLine.clear();
     }
-    const bool ddeLink = ticked("mnuDDE(1)");
-    if (f < hfLimit && !ticked("chkCalcHF")) {
+    const bool ddeLink = ticked(keys::ddeLink);
+    if (f < hfLimit && !ticked(keys::logHfToDb)) {
         if (ddeLink && m_sinks.addToDde) {
             m_sinks.addToDde(spotLine);
         }
@@ -226,7 +227,7 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
     if (!m_options.checked(vhfItem(f))) {
         spotLine.clear();
     }
-    if (f >= 144.35f && f <= 144.399f && ticked("mnuFilterMisc(0)")) {
+    if (f >= 144.35f && f <= 144.399f && ticked(keys::ignore144350to399)) {
         spotLine.clear();
     }
 
@@ -234,11 +235,11 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
     if (ddeLink && m_sinks.addToDde) {
         m_sinks.addToDde(spotLine);
     }
-    if (ticked("mnuEsCalc50mhzFiltered") && f > 49.0f && f < 225.0f) {
+    if (ticked(keys::esCalcFiltered) && f > 49.0f && f < 225.0f) {
         spotLine = unfiltered;
     }
     if (calcEs || (calcVhf && !spotLine.isEmpty())) {
-        queue(spotLine, ticked("mnuEsOptions(1)"), ticked("chkLogAll"));
+        queue(spotLine, ticked(keys::logEsToDb), ticked(keys::logVhfToDb));
     }
     return result;
 }

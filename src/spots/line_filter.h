@@ -59,7 +59,7 @@ public:
     static float frequencyOf(QString work);
 
 private:
-    bool ticked(const char* item) const;
+    bool ticked(const QString& item) const;
     void queue(QString& spotLine, bool logMufToDb, bool logSpotToDb);
 
     const OptionsModel& m_options;

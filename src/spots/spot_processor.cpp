@@ -248,7 +248,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     // Reports.
     const double freq = num(r[colFreq]);
     const double muf = num(r[colMuf]);
-    const bool calcEs = m_options.checked(QStringLiteral("mnuEsOptions(0)"));
+    const bool calcEs = m_options.checked(keys::calcEs);
     if (calcEs && mufInRange(muf)) {
         const Point home = at(r[colTryFrom]);
         const Point centre = at(r[colCentreLoc]);
@@ -281,7 +281,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
             Q_EMIT mufReport(std::exchange(strMufReport, QString()));
         }
     }
-    if (m_options.checked(QStringLiteral("chkCalcVHF"))) {
+    if (m_options.checked(keys::calcVhf)) {
         QString home = settings.strCalcHomeLoc;
         const QString checked = m_calcs.CHECK_LOCATOR_SYNTAX(home);
         settings.strCalcHomeLoc = home;

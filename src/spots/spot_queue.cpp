@@ -51,7 +51,7 @@ void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QStrin
     // Before anything counts characters: a node that colours its lines puts escape sequences
     // even ahead of the "DX de " that is cut off below.
     QString s = plainText(line);
-    if (m_options.checked(QStringLiteral("mnuDxcLimitChar")) && s.size() >= limitedLength) {
+    if (m_options.checked(keys::dxcLimitChar) && s.size() >= limitedLength) {
         s.truncate(limitedLength);
     }
     s = legacy::trim(s);

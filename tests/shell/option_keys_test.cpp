@@ -1,0 +1,129 @@
+#include "shell/menu_table.h"
+#include "core/options_model.h"
+#include "shell/settings_file.h"
+#include "support/temp_folder.h"
+
+#include <QSet>
+#include <gtest/gtest.h>
+
+namespace zenthra {
+namespace {
+
+// Every check mark of the menu bar is a key the model knows, and nothing else is.
+TEST(OptionKeys, TheModelKnowsExactlyTheMenusCheckMarks)
+{
+    QSet<QString> menuMarks;
+    for (const MenuEntry& e : menuTable()) {
+        if (e.check == CheckBehaviour::Toggle) {
+            menuMarks.insert(e.name);
+        }
+    }
+    const QList<QString>& keys = keys::checkMarks();
+    EXPECT_EQ(QSet<QString>(keys.cbegin(), keys.cend()), menuMarks);
+    EXPECT_EQ(keys.size(), 81);
+}
+
+// The commands and menus the windows reach by name, and every index of each indexed family.
+TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
+{
+    const auto expectEntry = [](const QString& key, MenuKind kind, bool command) {
+        const MenuEntry* e = findMenuEntry(key);
+        ASSERT_NE(e, nullptr) << key.toStdString();
+        EXPECT_EQ(e->kind, kind) << key.toStdString();
+        if (command) {
+            EXPECT_EQ(e->check, CheckBehaviour::None) << key.toStdString();
+        }
+    };
+    for (const QString& menu :
+         {keys::dxcMenu, keys::wwcMenu, keys::bbsMenu, keys::optionsMenu, keys::esMenu, keys::spiderMenu}) {
+        expectEntry(menu, MenuKind::Menu, true);
+    }
+    for (const QString& command :
+         {keys::dxcCopyText, keys::wwcCopyText, keys::vhfCopyText, keys::mufCopyText, keys::currentSettings,
+          keys::saveSettings, keys::restoreScreen, keys::exitProgram, keys::sqlServer, keys::fontSize,
+          keys::backupDb, keys::windowBuffer, keys::miniUpdateDxDatabase, keys::searchCallLocDatabase,
+          keys::esSpotFilter, keys::handMuf, keys::ddeSetup}) {
+        expectEntry(command, MenuKind::Item, true);
+    }
+    const struct
+    {
+        QString (*item)(int);
+        int count;
+    } families[] = {{keys::bellByMode, 9},  {keys::windowSaved, 5},  {keys::esOptions, 7},
+                    {keys::esDoubleHop, 5}, {keys::esQrb, 6},        {keys::mapMufFreq, 4},
+                    {keys::filterHF, 10},   {keys::filterVHF, 4},    {keys::filterUHF, 6},
+                    {keys::filterHFAll, 2}, {keys::filterVHFAll, 2}, {keys::filterUHFAll, 2},
+                    {keys::tab, 7}};
+    for (const auto& f : families) {
+        for (int i = 0; i < f.count; ++i) {
+            expectEntry(f.item(i), MenuKind::Item, false);
+        }
+    }
+}
+
+TEST(OptionKeysDeathTest, AKeyThatNamesNoCheckMarkIsAProgrammingError)
+{
+    const QString misspelt = QStringLiteral("mnuDxc(22)");
+#ifdef QT_NO_DEBUG
+    // Release builds compile the assertion out: the error is logged instead.
+    static QStringList criticals;
+    criticals.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg) {
+                criticals.append(text);
+            }
+        });
+    OptionsModel o;
+    EXPECT_FALSE(o.checked(misspelt));
+    o.setChecked(keys::filterHF(0), true);
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(criticals.size(), 1);
+    EXPECT_EQ(criticals[0], QStringLiteral("\"mnuDxc(22)\" is no check mark of the menus"));
+#else
+    EXPECT_DEATH(OptionsModel().checked(misspelt), "a key that names no check mark");
+#endif
+}
+
+// The flag beside each of these marks follows it however the mark is set: in code, by a toggle,
+// and from its line of the settings file.
+TEST(OptionKeys, ACompanionFlagFollowsItsMarkWhicheverWayItIsSet)
+{
+    OptionsModel o;
+    ClassifierOptions& c = o.classifier;
+    const struct
+    {
+        const QString& key;
+        bool* flag;
+        int line;
+    } companions[] = {
+        {keys::noAutoScroll, &o.blnNoAutoScroll, 17},   {keys::esBeyond5000, &c.blnEsBeyond5000, 48},
+        {keys::countJt6m, &c.blnDigiJt6m, 49},          {keys::countWsjt, &c.blnDigiWsjt, 50},
+        {keys::es2mWindows, &c.blnEs2mWindows, 51},     {keys::stickyMap, &o.blnStickyMap, 67},
+        {keys::calcDoubleHop, &o.blnCalcDoubleHop, 95}, {keys::doubleHop50, &o.blnDoubleHop50, 96},
+        {keys::doubleHop70, &o.blnDoubleHop70, 97},     {keys::doubleHop144, &o.blnDoubleHop144, 98},
+        {keys::countJt65, &c.blnDigiJt65, 117},
+    };
+    test::TempFolder folder;
+    const QString path = folder.file(QStringLiteral("zenthra.dat"));
+    for (const auto& m : companions) {
+        const std::string name = m.key.toStdString();
+        EXPECT_EQ(o.companionFlag(m.key), m.flag) << name;
+        o.setChecked(m.key, true);
+        EXPECT_TRUE(*m.flag) << name;
+        o.toggle(m.key);
+        EXPECT_FALSE(*m.flag) << name;
+
+        QStringList lines(SettingsReader::lineCount);
+        lines[m.line - 1] = QStringLiteral("True");
+        folder.write(QStringLiteral("zenthra.dat"), test::fileOf(lines));
+        SettingsReader(path).readOptionLines(o);
+        EXPECT_TRUE(o.checked(m.key)) << name;
+        EXPECT_TRUE(*m.flag) << name;
+        o.setChecked(m.key, false);
+        EXPECT_FALSE(*m.flag) << name;
+    }
+}
+
+} // namespace
+} // namespace zenthra
