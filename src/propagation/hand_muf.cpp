@@ -3,6 +3,7 @@
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
 #include "platform/text_file.h"
+#include "propagation/sporadic_e_path.h"
 #include "shell/error_log.h"
 
 #include <QLocale>
@@ -336,35 +337,24 @@ void HandMuf::ProcessMufData()
     const Point b = at(r[colTo]);
     r[colQtf] = text(m_calcs.CALCULATE_QTF(a.lat, a.lon, b.lat, b.lon));
     r[colQrb] = text(m_calcs.CALCULATE_QRB(a.lat, a.lon, b.lat, b.lon));
-    r[colElevation] = text(m_calcs.CALCULATE_ELEVATION(column(colQrb), layer, masl));
-    r[colMidLocator] = m_calcs.CALCULATE_MIDLOCATOR(a.lat, a.lon, b.lat, b.lon);
-    r[colCritFreq] = text(m_calcs.CALCULATE_CRITFREQ(a.lat, a.lon, b.lat, b.lon, column(colQrb),
-                                                     column(colElevation), column(colFreq), layer, masl));
-    r[colMuf] =
-        text(m_calcs.CALCULATE_MUF(a.lat, a.lon, b.lat, b.lon, column(colQrb), layer, column(colFreq), masl));
 
+    // Without a home locator there is no home path: its columns stay empty.
     QString home = txtHomeLoc;
-    r[colHome] = m_calcs.CHECK_LOCATOR_SYNTAX(home);
+    const SporadicEPath es = sporadicEPath(
+        m_calcs, {r[colFrom], r[colTo], r[colQrb], column(colFreq), layer, masl}, home, WithoutHome::Blank);
+    r[colElevation] = es.elevation;
+    r[colMidLocator] = es.midLocator;
+    r[colCritFreq] = es.critFreq;
+    r[colMuf] = es.muf;
+    r[colHome] = es.tryFrom;
     if (r[colHome].isEmpty()) {
-        // Without a home locator there is no home path: its columns stay empty.
         return;
     }
-    const Point h = at(r[colHome]);
-    const Point mid = at(r[colMidLocator]);
-    r[colTryTowards] = m_calcs.DESTINATION_LOCATOR(h.lat, h.lon, mid.lat, mid.lon);
-    if (r[colFrom] == r[colHome]) {
-        r[colTryTowards] = r[colTo];
-    }
-    if (r[colTo] == r[colHome]) {
-        r[colTryTowards] = r[colFrom];
-    }
-    const Point t = at(r[colTryTowards]);
-    r[colHomeQtf] = text(m_calcs.CALCULATE_QTF(h.lat, h.lon, t.lat, t.lon));
-    r[colHomeQrb] = text(m_calcs.CALCULATE_QRB(h.lat, h.lon, t.lat, t.lon));
-    r[colHomeElevation] = text(m_calcs.CALCULATE_ELEVATION(column(colHomeQrb), layer, masl));
-    r[colFot] =
-        text(m_calcs.CALCULATE_FOT(column(colHomeQrb), column(colQrb), column(colHomeElevation), layer,
-                                   column(colMuf), column(colFreq), masl, column(colCritFreq)));
+    r[colTryTowards] = es.tryTo;
+    r[colHomeQtf] = es.qtfTo;
+    r[colHomeQrb] = es.qrbTo;
+    r[colHomeElevation] = es.elevationTo;
+    r[colFot] = es.fot;
     if (column(colHomeElevation) <= 0) {
         r[colFot] = r[colMuf];
     }
