@@ -1,5 +1,6 @@
 #include "propagation/hand_muf.h"
 
+#include "platform/bounded_number.h"
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
 #include "platform/text_file.h"
@@ -219,40 +220,34 @@ void HandMuf::setDefaults()
 
 bool HandMuf::layerHeightAnswer(const QString& answer)
 {
-    if (!legacy::isNumeric(answer)) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 90, 130, true, true});
+    if (!v) {
         return false;
     }
-    const double v = legacy::roundHalfEven(legacy::val(answer));
-    if (v < 90 || v > 130) {
-        return false;
-    }
-    intHandLayerHeight = static_cast<qint16>(v);
+    intHandLayerHeight = static_cast<qint16>(*v);
     updateSettingLabels(false);
     return true;
 }
 
 bool HandMuf::maslAnswer(const QString& answer)
 {
-    if (!legacy::isNumeric(answer)) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 1, 5000, true, true});
+    if (!v) {
         return false;
     }
-    const double v = legacy::roundHalfEven(legacy::val(answer));
-    if (v < 1 || v > 5000) {
-        return false;
-    }
-    intHandMasl = static_cast<qint16>(v);
+    intHandMasl = static_cast<qint16>(*v);
     updateSettingLabels(false);
     return true;
 }
 
 bool HandMuf::doubleHopQrbAnswer(const QString& answer)
 {
-    const double v = legacy::val(answer);
-    if (answer.trimmed().isEmpty() || !legacy::isNumeric(answer) || v < 1000 || v > 5400) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 1000, 5400});
+    if (!v) {
         sngMinDoubleHopQrb = static_cast<float>(legacy::roundHalfEven(sngMinDoubleHopQrb));
         return false;
     }
-    sngMinDoubleHopQrb = static_cast<float>(v);
+    sngMinDoubleHopQrb = static_cast<float>(*v);
     return true;
 }
 
