@@ -174,8 +174,8 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
         t.start();
         for (int i = 0; i < lines;) {
             for (int n = 0; n < spotQueueRows && i < lines; ++n, ++i) {
-                QString line = input[i];
-                road.queue.QUEUE_DXC_SPOT(line, {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {});
+                QueuedSpot spot{input[i], {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {}};
+                road.queue.QUEUE_DXC_SPOT(spot);
             }
             road.processor.tmrProcessSpot_Timer();
         }

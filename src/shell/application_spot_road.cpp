@@ -12,12 +12,7 @@ void Application::wireSpotRoad()
     sinks.showInDxcWindow = [this](QString& text) { m_textWindows.POPULATE_DXC_WINDOW(text); };
     sinks.addToDde = [this](const QString& line) { m_ddeLink.DDE_ADD_TO_ARRAY(line); };
     sinks.setStatus = [this](const QString& text) { setStatus(text); };
-    sinks.queueSpot = [this](QString& line, const QString& time, const QString& homeLoc, double eLayerHeight,
-                             double masl, bool logMufToDb, bool logSpotToDb, const QString& loc1,
-                             const QString& loc2) {
-        m_spotQueue.QUEUE_DXC_SPOT(line, time, homeLoc, eLayerHeight, masl, logMufToDb, logSpotToDb, loc1,
-                                   loc2);
-    };
+    sinks.queueSpot = [this](QueuedSpot& spot) { m_spotQueue.QUEUE_DXC_SPOT(spot); };
 
     writeEachTickInOneTransaction(m_spotProcessor, m_database, m_errorLog);
 }

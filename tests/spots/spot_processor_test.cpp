@@ -240,11 +240,7 @@ TEST_P(Processor, TerminalCodesAndStrayCharactersGoAndTheSpotIsStored)
     options.setChecked(QStringLiteral("chkLogAll"), true);
     qint16 hiddenHf = 0;
     LineFilter filter(options, log, hiddenHf);
-    filter.sinks().queueSpot = [this](QString& line, const QString& time, const QString& home, double layer,
-                                      double masl, bool logMuf, bool logSpot, const QString& loc1,
-                                      const QString& loc2) {
-        queue->QUEUE_DXC_SPOT(line, time, home, layer, masl, logMuf, logSpot, loc1, loc2);
-    };
+    filter.sinks().queueSpot = [this](QueuedSpot& spot) { queue->QUEUE_DXC_SPOT(spot); };
     const QString esc = QStringLiteral("\x1b");
     const QString nul(1, QChar(0));
     struct Received

@@ -89,8 +89,8 @@ protected:
     void queueLine(const QString& line, const QString& home = QStringLiteral("IO91WM"), bool logMuf = true,
                    bool logSpot = true, double layer = 110, double masl = 150)
     {
-        QString l = line;
-        queue->QUEUE_DXC_SPOT(l, {}, home, layer, masl, logMuf, logSpot, {}, {});
+        QueuedSpot spot{line, {}, home, layer, masl, logMuf, logSpot, {}, {}};
+        queue->QUEUE_DXC_SPOT(spot);
     }
 
     // Ticks until the queue is empty (each tick at least one row).
