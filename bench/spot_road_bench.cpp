@@ -7,16 +7,12 @@
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
 #include "propagation/prop_keywords.h"
-#include "shell/alarm_sounds.h"
 #include "shell/error_log.h"
 #include "shell/options_model.h"
 #include "shell/text_windows.h"
-#include "spots/call_locator.h"
 #include "spots/database.h"
 #include "spots/database_settings.h"
-#include "spots/spot_processor.h"
-#include "spots/spot_queue.h"
-#include "spots/spot_writers.h"
+#include "spots/spot_road.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -77,11 +73,7 @@ struct Road
     OptionsModel options;
     SilentPlayer player;
     TextWindows windows{options, [this] { return clock.utcNow(); }};
-    SpotQueue queue{options, log, [this] { return clock.utcNow(); }};
-    SpotWriters writers{db, log, queue.blnDbBusy};
-    CallLocator calls{db, folder, log, queue.blnDbBusy};
-    AlarmSounds sounds{options, folder, player, log};
-    SpotProcessor processor{queue, calls, writers, sounds, options, windows, keywords, log};
+    SpotRoad spots{{options, log, db, folder, keywords, windows, player, [this] { return clock.utcNow(); }}};
 
     Road()
     {
@@ -92,9 +84,7 @@ struct Road
         options.classifier.sngMaxEsQrb6m = 2500;
         options.classifier.sngMinEsQrb4m = 700;
         options.classifier.sngMinEsQrb2m = 1000;
-        processor.setTickBudget(std::chrono::milliseconds(1000));
-        // As the program does it.
-        writeEachTickInOneTransaction(processor, db, log);
+        spots.processor.setTickBudget(std::chrono::milliseconds(1000));
     }
 
     bool open(const QString& kind)
@@ -175,9 +165,9 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
         for (int i = 0; i < lines;) {
             for (int n = 0; n < spotQueueRows && i < lines; ++n, ++i) {
                 QueuedSpot spot{input[i], {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {}};
-                road.queue.QUEUE_DXC_SPOT(spot);
+                road.spots.queue.QUEUE_DXC_SPOT(spot);
             }
-            road.processor.tmrProcessSpot_Timer();
+            road.spots.processor.tmrProcessSpot_Timer();
         }
         endToEnd = double(t.nsecsElapsed()) / 1e9;
 

@@ -325,7 +325,7 @@ TEST_P(Processor, WithoutCalcEsTheRowIsStillWrittenButNothingShown)
 {
     options.setChecked(QStringLiteral("mnuEsOptions(0)"), false);
     options.setChecked(QStringLiteral("chkCalcVHF"), false);
-    QSignalSpy mapping(writers.get(), &SpotWriters::mufRowStored);
+    QSignalSpy mapping(writers, &SpotWriters::mufRowStored);
     queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
     drain();
     EXPECT_EQ(count("tblSPOT"), 1);
@@ -436,7 +436,7 @@ TEST_P(Processor, ASteadyStreamIsStoredTickByTick)
 
 TEST_P(Processor, CrossHairWhileASpotIsProcessed)
 {
-    QSignalSpy pointer(processor.get(), &SpotProcessor::crossHairChanged);
+    QSignalSpy pointer(processor, &SpotProcessor::crossHairChanged);
     queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
     processor->PROCESS_DXC_SPOTS(0);
     ASSERT_EQ(pointer.count(), 2);

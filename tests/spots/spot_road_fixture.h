@@ -6,13 +6,9 @@
 #include "support/print_qstring.h"
 
 #include "platform/sound_player.h"
-#include "shell/alarm_sounds.h"
 #include "shell/options_model.h"
 #include "shell/text_windows.h"
-#include "spots/call_locator.h"
-#include "spots/spot_processor.h"
-#include "spots/spot_queue.h"
-#include "spots/spot_writers.h"
+#include "spots/spot_road.h"
 
 #include <QLocale>
 #include <memory>
@@ -53,23 +49,20 @@ protected:
         open();
         ASSERT_TRUE(db->isOpen());
         windows = std::make_unique<TextWindows>(options, [this] { return clock.utcNow(); });
-        queue = std::make_unique<SpotQueue>(options, log, [this] { return clock.utcNow(); });
-        writers = std::make_unique<SpotWriters>(*db, log, queue->blnDbBusy);
-        calls = std::make_unique<CallLocator>(*db, folder, log, queue->blnDbBusy);
-        sounds = std::make_unique<AlarmSounds>(options, folder, player, log);
-        processor = std::make_unique<SpotProcessor>(*queue, *calls, *writers, *sounds, options, *windows,
-                                                    keywords, log);
-        QObject::connect(processor.get(), &SpotProcessor::captionChanged,
+        road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, *db, folder, keywords, *windows,
+                                                           player, [this] { return clock.utcNow(); }});
+        queue = &road->queue;
+        writers = &road->writers;
+        calls = &road->calls;
+        sounds = &road->sounds;
+        processor = &road->processor;
+        QObject::connect(processor, &SpotProcessor::captionChanged,
                          [this](const QString& text) { caption = text; });
     }
 
     void TearDown() override
     {
-        processor.reset();
-        sounds.reset();
-        calls.reset();
-        writers.reset();
-        queue.reset();
+        road.reset();
         windows.reset();
         QLocale::setDefault(QLocale::c());
         DatabaseFixture::TearDown();
@@ -108,11 +101,13 @@ protected:
     RecordingPlayer player;
     QString caption;
     std::unique_ptr<TextWindows> windows;
-    std::unique_ptr<SpotQueue> queue;
-    std::unique_ptr<SpotWriters> writers;
-    std::unique_ptr<CallLocator> calls;
-    std::unique_ptr<AlarmSounds> sounds;
-    std::unique_ptr<SpotProcessor> processor;
+    std::unique_ptr<SpotRoad> road;
+    // The road's parts, by their names in the program.
+    SpotQueue* queue = nullptr;
+    SpotWriters* writers = nullptr;
+    CallLocator* calls = nullptr;
+    AlarmSounds* sounds = nullptr;
+    SpotProcessor* processor = nullptr;
 };
 
 } // namespace zenthra::test
