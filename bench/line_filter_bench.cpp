@@ -5,6 +5,7 @@
 #include "core/options_model.h"
 #include "platform/clock.h"
 #include "spots/line_filter.h"
+#include "spots/spot_queue.h"
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -72,10 +73,9 @@ void BM_FilterDxcByFreq(benchmark::State& state)
     LineFilter filter(options, log, hidden);
     std::size_t queued = 0;
     std::size_t passedOn = 0;
-    filter.sinks().queueSpot = [&](QString& line, const QString&, const QString&, double, double, bool, bool,
-                                   const QString&, const QString&) {
+    filter.sinks().queueSpot = [&](QueuedSpot& spot) {
         ++queued;
-        line.clear();
+        spot.line.clear();
     };
     filter.sinks().addToDde = [&](const QString&) { ++passedOn; };
     filter.sinks().showInDxcWindow = [](QString& text) { text.clear(); };

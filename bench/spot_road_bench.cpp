@@ -17,6 +17,7 @@
 #include "spots/keyword_table.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
+#include "spots/spot_road.h"
 #include "spots/spot_writers.h"
 
 #include <QCoreApplication>
@@ -78,11 +79,8 @@ struct Road
     OptionsModel options;
     SilentPlayer player;
     TextWindows windows{options, [this] { return clock.utcNow(); }};
-    SpotQueue queue{options, log, [this] { return clock.utcNow(); }};
-    SpotWriters writers{db, log, queue.blnDbBusy};
-    CallLocator calls{db, folder, log, queue.blnDbBusy};
-    AlarmSounds sounds{options, folder, player, log};
-    SpotProcessor processor{queue, calls, writers, sounds, options, keywords, log};
+    SpotRoad spots{{options, log, db, folder, keywords, windows.intHiddenHfSpot, player,
+                    [this] { return clock.utcNow(); }}};
 
     Road()
     {
@@ -93,13 +91,11 @@ struct Road
         options.classifier.sngMaxEsQrb6m = 2500;
         options.classifier.sngMinEsQrb4m = 700;
         options.classifier.sngMinEsQrb2m = 1000;
-        processor.setTickBudget(std::chrono::milliseconds(1000));
-        QObject::connect(&processor, &SpotProcessor::mufReport,
+        spots.processor.setTickBudget(std::chrono::milliseconds(1000));
+        QObject::connect(&spots.processor, &SpotProcessor::mufReport,
                          [this](QString text) { windows.POPULATE_MUF_WINDOW(text); });
-        QObject::connect(&processor, &SpotProcessor::vhfReport,
+        QObject::connect(&spots.processor, &SpotProcessor::vhfReport,
                          [this](QString text) { windows.POPULATE_VHF_WINDOW(text); });
-        // As the program does it.
-        writeEachTickInOneTransaction(processor, db, log);
     }
 
     bool open(const QString& kind)
@@ -179,10 +175,10 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
         t.start();
         for (int i = 0; i < lines;) {
             for (int n = 0; n < spotQueueRows && i < lines; ++n, ++i) {
-                QString line = input[i];
-                road.queue.QUEUE_DXC_SPOT(line, {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {});
+                QueuedSpot spot{input[i], {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {}};
+                road.spots.queue.QUEUE_DXC_SPOT(spot);
             }
-            road.processor.tmrProcessSpot_Timer();
+            road.spots.processor.tmrProcessSpot_Timer();
         }
         endToEnd = double(t.nsecsElapsed()) / 1e9;
 

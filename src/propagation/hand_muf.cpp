@@ -1,9 +1,11 @@
 #include "propagation/hand_muf.h"
 
 #include "core/error_log.h"
+#include "platform/bounded_number.h"
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
 #include "platform/text_file.h"
+#include "propagation/sporadic_e_path.h"
 
 #include <QLocale>
 
@@ -218,40 +220,34 @@ void HandMuf::setDefaults()
 
 bool HandMuf::layerHeightAnswer(const QString& answer)
 {
-    if (!legacy::isNumeric(answer)) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 90, 130, true, true});
+    if (!v) {
         return false;
     }
-    const double v = legacy::roundHalfEven(legacy::val(answer));
-    if (v < 90 || v > 130) {
-        return false;
-    }
-    intHandLayerHeight = static_cast<qint16>(v);
+    intHandLayerHeight = static_cast<qint16>(*v);
     updateSettingLabels(false);
     return true;
 }
 
 bool HandMuf::maslAnswer(const QString& answer)
 {
-    if (!legacy::isNumeric(answer)) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 1, 5000, true, true});
+    if (!v) {
         return false;
     }
-    const double v = legacy::roundHalfEven(legacy::val(answer));
-    if (v < 1 || v > 5000) {
-        return false;
-    }
-    intHandMasl = static_cast<qint16>(v);
+    intHandMasl = static_cast<qint16>(*v);
     updateSettingLabels(false);
     return true;
 }
 
 bool HandMuf::doubleHopQrbAnswer(const QString& answer)
 {
-    const double v = legacy::val(answer);
-    if (answer.trimmed().isEmpty() || !legacy::isNumeric(answer) || v < 1000 || v > 5400) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 1000, 5400});
+    if (!v) {
         sngMinDoubleHopQrb = static_cast<float>(legacy::roundHalfEven(sngMinDoubleHopQrb));
         return false;
     }
-    sngMinDoubleHopQrb = static_cast<float>(v);
+    sngMinDoubleHopQrb = static_cast<float>(*v);
     return true;
 }
 
@@ -336,35 +332,24 @@ void HandMuf::ProcessMufData()
     const Point b = at(r[colTo]);
     r[colQtf] = text(m_calcs.CALCULATE_QTF(a.lat, a.lon, b.lat, b.lon));
     r[colQrb] = text(m_calcs.CALCULATE_QRB(a.lat, a.lon, b.lat, b.lon));
-    r[colElevation] = text(m_calcs.CALCULATE_ELEVATION(column(colQrb), layer, masl));
-    r[colMidLocator] = m_calcs.CALCULATE_MIDLOCATOR(a.lat, a.lon, b.lat, b.lon);
-    r[colCritFreq] = text(m_calcs.CALCULATE_CRITFREQ(a.lat, a.lon, b.lat, b.lon, column(colQrb),
-                                                     column(colElevation), column(colFreq), layer, masl));
-    r[colMuf] =
-        text(m_calcs.CALCULATE_MUF(a.lat, a.lon, b.lat, b.lon, column(colQrb), layer, column(colFreq), masl));
 
+    // Without a home locator there is no home path: its columns stay empty.
     QString home = txtHomeLoc;
-    r[colHome] = m_calcs.CHECK_LOCATOR_SYNTAX(home);
+    const SporadicEPath es = sporadicEPath(
+        m_calcs, {r[colFrom], r[colTo], r[colQrb], column(colFreq), layer, masl}, home, WithoutHome::Blank);
+    r[colElevation] = es.elevation;
+    r[colMidLocator] = es.midLocator;
+    r[colCritFreq] = es.critFreq;
+    r[colMuf] = es.muf;
+    r[colHome] = es.tryFrom;
     if (r[colHome].isEmpty()) {
-        // Without a home locator there is no home path: its columns stay empty.
         return;
     }
-    const Point h = at(r[colHome]);
-    const Point mid = at(r[colMidLocator]);
-    r[colTryTowards] = m_calcs.DESTINATION_LOCATOR(h.lat, h.lon, mid.lat, mid.lon);
-    if (r[colFrom] == r[colHome]) {
-        r[colTryTowards] = r[colTo];
-    }
-    if (r[colTo] == r[colHome]) {
-        r[colTryTowards] = r[colFrom];
-    }
-    const Point t = at(r[colTryTowards]);
-    r[colHomeQtf] = text(m_calcs.CALCULATE_QTF(h.lat, h.lon, t.lat, t.lon));
-    r[colHomeQrb] = text(m_calcs.CALCULATE_QRB(h.lat, h.lon, t.lat, t.lon));
-    r[colHomeElevation] = text(m_calcs.CALCULATE_ELEVATION(column(colHomeQrb), layer, masl));
-    r[colFot] =
-        text(m_calcs.CALCULATE_FOT(column(colHomeQrb), column(colQrb), column(colHomeElevation), layer,
-                                   column(colMuf), column(colFreq), masl, column(colCritFreq)));
+    r[colTryTowards] = es.tryTo;
+    r[colHomeQtf] = es.qtfTo;
+    r[colHomeQrb] = es.qrbTo;
+    r[colHomeElevation] = es.elevationTo;
+    r[colFot] = es.fot;
     if (column(colHomeElevation) <= 0) {
         r[colFot] = r[colMuf];
     }

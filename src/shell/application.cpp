@@ -125,7 +125,7 @@ void Application::CLOSE_ZENTHRA(int code)
         m_ended = true;
         m_tmrDxDateTime.stop();
         m_tmrTarnLog.stop();
-        m_spotQueue.tmrProcessSpot().stop();
+        m_spotRoad.queue.tmrProcessSpot().stop();
         m_tmrMapping.stop();
         Q_EMIT endProgram();
     }

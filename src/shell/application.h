@@ -21,6 +21,7 @@
 #include "spots/line_filter.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
+#include "spots/spot_road.h"
 #include "spots/spot_writers.h"
 
 #include <QDateTime>
@@ -87,7 +88,7 @@ public:
     // Sends the queue to the logging program while "DDE Link to Log?" is ticked.
     QTimer& tmrTarnLog() { return m_tmrTarnLog; }
     // The spot road's entry, the announcements table and the logging-program queue.
-    LineFilter& lineFilter() { return m_lineFilter; }
+    LineFilter& lineFilter() { return m_spotRoad.filter; }
     Announcements& announcements() { return m_announcements; }
     DdeLink& ddeLink() { return m_ddeLink; }
     // The three node links and the ticks that keep them (and the server database) alive.
@@ -95,11 +96,12 @@ public:
     MainTimers& mainTimers() { return m_mainTimers; }
     // The spot road behind the line filter: queue, processor, the two table writers, the
     // call/locator database and the alarm sounds.
-    SpotQueue& spotQueue() { return m_spotQueue; }
-    SpotProcessor& spotProcessor() { return m_spotProcessor; }
-    SpotWriters& spotWriters() { return m_spotWriters; }
-    CallLocator& callLocator() { return m_callLocator; }
-    AlarmSounds& alarmSounds() { return m_alarmSounds; }
+    SpotRoad& spotRoad() { return m_spotRoad; }
+    SpotQueue& spotQueue() { return m_spotRoad.queue; }
+    SpotProcessor& spotProcessor() { return m_spotRoad.processor; }
+    SpotWriters& spotWriters() { return m_spotRoad.writers; }
+    CallLocator& callLocator() { return m_spotRoad.calls; }
+    AlarmSounds& alarmSounds() { return m_spotRoad.sounds; }
     // Redraws the recent-spot map; the sporadic-E writer switches it on after each stored row.
     QTimer& tmrMapping() { return m_tmrMapping; }
 
@@ -137,8 +139,8 @@ Q_SIGNALS:
 
 private:
     void tmrDxDateTime_Timer();
-    // Connects the line filter to the announcements, the DXC window, the logging-program queue,
-    // the spot queue and the caption.
+    // Connects the line filter to the announcements, the DXC window, the logging-program queue
+    // and the caption.
     void wireSpotRoad();
     // Routes the links' text and status to the windows and the caption.
     void wireLinks();
@@ -159,19 +161,14 @@ private:
     QTimer m_tmrTarnLog;
     Announcements m_announcements{m_database, m_clock, m_errorLog};
     DdeLink m_ddeLink{m_options, [this](const QString& text) { setStatus(text); }};
-    LineFilter m_lineFilter{m_options, m_errorLog, m_textWindows.intHiddenHfSpot};
     Links m_links;
     MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
     WindowGeometry m_geometry; // used while no window is attached
     bool m_ended = false;
     EffectSoundPlayer m_soundPlayer;
-    AlarmSounds m_alarmSounds{m_options, m_folder, m_soundPlayer, m_errorLog};
-    SpotQueue m_spotQueue{m_options, m_errorLog, [this] { return m_dtmUtcNow; }};
-    SpotWriters m_spotWriters{m_database, m_errorLog, m_spotQueue.blnDbBusy};
-    CallLocator m_callLocator{m_database, m_folder, m_errorLog, m_spotQueue.blnDbBusy};
-    SpotProcessor m_spotProcessor{m_spotQueue, m_callLocator, m_spotWriters, m_alarmSounds,
-                                  m_options,   m_keywords,    m_errorLog};
+    SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,
+                         m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};
     QTimer m_tmrMapping;
 };
 

@@ -24,9 +24,10 @@ void Application::wireLinks()
     connect(&m_links.dxc, &DxcLink::lineReceived, this, &Application::incomingDxcLine);
     // A node that sends spots faster than they are processed is slowed down instead of having
     // its spots dropped at a full queue; a few rows stay free for the DEBUG line and the like.
-    m_links.dxc.setBackpressure([this] { return m_spotQueue.pendingRows() >= spotQueueRows - queueReserve; });
+    m_links.dxc.setBackpressure(
+        [this] { return m_spotRoad.queue.pendingRows() >= spotQueueRows - queueReserve; });
     // A tick that empties the queue takes the next held lines at once instead of a tick later.
-    m_spotProcessor.setFeeder([this] { return m_links.dxc.feedHeld(); });
+    m_spotRoad.processor.setFeeder([this] { return m_links.dxc.feedHeld(); });
     connect(&m_links.dxc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_DXC_WINDOW(text); });
     // Until the chat and BBS dialogues exist, what those nodes send is shown as it comes.
@@ -44,7 +45,7 @@ void Application::incomingDxcLine(QString line)
 {
     // The filter cleans the line, queues a spot and returns what the window shows (which may be
     // nothing, for a spot on a band switched off).
-    QString shown = m_lineFilter.FILTER_DXC_BY_FREQ(line);
+    QString shown = m_spotRoad.filter.FILTER_DXC_BY_FREQ(line);
     m_textWindows.POPULATE_DXC_WINDOW(shown);
 }
 
@@ -69,8 +70,8 @@ void Application::disconnectDxcLink()
     QElapsedTimer spent;
     spent.start();
     while (spent.elapsed() < receivedLinesWaitMs &&
-           (m_spotQueue.pendingRows() > 0 || m_links.dxc.feedHeld())) {
-        m_spotProcessor.tmrProcessSpot_Timer();
+           (m_spotRoad.queue.pendingRows() > 0 || m_links.dxc.feedHeld())) {
+        m_spotRoad.processor.tmrProcessSpot_Timer();
     }
 }
 

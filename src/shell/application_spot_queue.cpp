@@ -10,13 +10,13 @@ void Application::ownSpotRoad()
 {
     m_tmrMapping.setInterval(1000);
     // Switching on a running timer leaves its rhythm alone, so a burst of rows cannot starve it.
-    connect(&m_spotWriters, &SpotWriters::mufRowStored, this, [this] {
+    connect(&m_spotRoad.writers, &SpotWriters::mufRowStored, this, [this] {
         if (!m_tmrMapping.isActive()) {
             m_tmrMapping.start();
         }
     });
-    connect(&m_spotProcessor, &SpotProcessor::captionChanged, this, &Application::setStatus);
-    connect(&m_callLocator, &CallLocator::statusChanged, this, &Application::setStatus);
+    connect(&m_spotRoad.processor, &SpotProcessor::captionChanged, this, &Application::setStatus);
+    connect(&m_spotRoad.calls, &CallLocator::statusChanged, this, &Application::setStatus);
 }
 
 } // namespace zenthra

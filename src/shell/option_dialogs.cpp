@@ -1,6 +1,7 @@
 #include "shell/option_dialogs.h"
 
 #include "core/options_model.h"
+#include "platform/bounded_number.h"
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
 
@@ -76,11 +77,11 @@ void applyMappingAnswer(int index, const QString& answer, OptionsModel& options)
 
 std::optional<qint16> spotCountAnswer(const QString& answer)
 {
-    const double v = legacy::val(answer);
-    if (!(v > 0 && v <= 2000)) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::LeadingNumber, 0, 2000, false});
+    if (!v) {
         return std::nullopt;
     }
-    const std::optional<qint16> count = legacy::toInt16(v);
+    const std::optional<qint16> count = legacy::toInt16(*v);
     if (!count || *count < 1) {
         return std::nullopt;
     }
@@ -98,43 +99,34 @@ float mapBandAnswer(const QString& answer)
 
 std::optional<float> minMufAnswer(const QString& answer, float currentMax)
 {
-    if (!legacy::isNumeric(answer)) {
-        return std::nullopt;
-    }
-    const double v = legacy::val(answer);
-    if (v >= 50 && v <= 250 && static_cast<float>(v) < currentMax) {
-        return static_cast<float>(v);
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 50, 250});
+    if (v && static_cast<float>(*v) < currentMax) {
+        return static_cast<float>(*v);
     }
     return std::nullopt;
 }
 
 std::optional<float> maxMufAnswer(const QString& answer, float currentMin)
 {
-    if (!legacy::isNumeric(answer)) {
-        return std::nullopt;
-    }
-    const double v = legacy::val(answer);
-    if (v >= 51 && v <= 250 && static_cast<float>(v) > currentMin) {
-        return static_cast<float>(v);
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 51, 250});
+    if (v && static_cast<float>(*v) > currentMin) {
+        return static_cast<float>(*v);
     }
     return std::nullopt;
 }
 
 bool resetsMufBounds(const QString& answer)
 {
-    return legacy::isNumeric(answer) && legacy::val(answer) == 0;
+    return legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 0, 0}).has_value();
 }
 
 std::optional<qint16> fontSizeAnswer(const QString& answer)
 {
-    if (answer.trimmed().isEmpty() || !legacy::isNumeric(answer)) {
+    const auto v = legacy::boundedNumber(answer, {legacy::NumberReading::WholeNumber, 6, 20});
+    if (!v) {
         return std::nullopt;
     }
-    const double v = legacy::val(answer);
-    if (v < 6 || v > 20) {
-        return std::nullopt;
-    }
-    return legacy::toInt16(v);
+    return legacy::toInt16(*v);
 }
 
 } // namespace zenthra::optiondialogs

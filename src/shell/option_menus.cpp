@@ -15,35 +15,31 @@
 namespace zenthra {
 
 // Every prompt has two blanks after "for": the pieces meet that way.
+constexpr auto leading = legacy::NumberReading::LeadingNumber;
 const OptionMenus::NumberPrompt OptionMenus::eLayerHeightPrompt{
-    "Please type the number in KM (Min 80 Max 160) for  E layer height.", 80, true, 160};
+    "Please type the number in KM (Min 80 Max 160) for  E layer height.", {leading, 80, 160}};
 const OptionMenus::NumberPrompt OptionMenus::maslPrompt{
-    "Please type the number in M (Min 1 Max 10000) for  your height + dx height, e.g. 150", 1, true, 10000};
+    "Please type the number in M (Min 1 Max 10000) for  your height + dx height, e.g. 150",
+    {leading, 1, 10000}};
 const OptionMenus::NumberPrompt OptionMenus::doubleHopMinQrbPrompt{
-    "Please type the number in KM (Min 1000 Max 5200) for  Double hop start point.", 1000, true, 5200};
+    "Please type the number in KM (Min 1000 Max 5200) for  Double hop start point.", {leading, 1000, 5200}};
 const OptionMenus::NumberPrompt OptionMenus::minEsQrb6mPrompt{
-    "Please type the number in KM (Min 110) for  the minimum QRB where 6m spots can count as ES spots.", 110,
-    true, 10000};
+    "Please type the number in KM (Min 110) for  the minimum QRB where 6m spots can count as ES spots.",
+    {leading, 110, 10000}};
 const OptionMenus::NumberPrompt OptionMenus::minEsQrb4mPrompt{
-    "Please type the number in KM (Min 280) for  the minimum QRB where 4m spots can count as ES spots.", 280,
-    true, 3000};
+    "Please type the number in KM (Min 280) for  the minimum QRB where 4m spots can count as ES spots.",
+    {leading, 280, 3000}};
 const OptionMenus::NumberPrompt OptionMenus::minEsQrb2mPrompt{
-    "Please type the number in KM (Min 720) for  the minimum QRB where 2m spots can count as ES spots.", 720,
-    true, 3000};
+    "Please type the number in KM (Min 720) for  the minimum QRB where 2m spots can count as ES spots.",
+    {leading, 720, 3000}};
 const OptionMenus::NumberPrompt OptionMenus::maxEsQrb6mPrompt{
     "Please type the number in KM (Max 10000) for  the maximum QRB where 6m spots can still count as ES "
     "spots.",
-    111, false, 10000};
+    {leading, 111, 10000, false}};
 
 std::optional<double> OptionMenus::NumberPrompt::accept(const QString& answer) const
 {
-    // The leading number counts; an answer without one (Cancel included) reads as 0.
-    const double v = legacy::val(answer);
-    const bool aboveLow = lowIncluded ? v >= low : v > low;
-    if (!aboveLow || !(v <= high)) {
-        return std::nullopt;
-    }
-    return v;
+    return legacy::boundedNumber(answer, bounds);
 }
 
 OptionMenus::OptionMenus(Application& app, MainWindow& window)

@@ -5,6 +5,7 @@
 // flip through the options model; the handlers here add the exclusions, the group items and the input boxes.
 
 #include "core/prompter.h"
+#include "platform/bounded_number.h"
 #include "shell/dde_window.h"
 
 #include <QMessageBox>
@@ -28,14 +29,12 @@ public:
     using InputBox = std::function<std::optional<QString>(const QString& title, const QString& prompt,
                                                           const QString& defaultAnswer)>;
 
-    // One numeric option's input box: its prompt and the answers it takes (`low` itself only
-    // when `lowIncluded`).
+    // One numeric option's input box: its prompt and the answers it takes (the leading number of
+    // the answer, within the bounds).
     struct NumberPrompt
     {
         const char* prompt;
-        double low;
-        bool lowIncluded;
-        double high;
+        legacy::NumberBounds bounds;
         // The value read from an answer when it is taken, or nothing when the option stays.
         std::optional<double> accept(const QString& answer) const;
     };

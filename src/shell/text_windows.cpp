@@ -1,6 +1,7 @@
 #include "shell/text_windows.h"
 
 #include "core/options_model.h"
+#include "platform/bounded_number.h"
 #include "platform/legacy_value.h"
 
 #include <QLocale>
@@ -174,14 +175,11 @@ void TextWindows::POPULATE_BBS_WINDOW(QString& text)
 
 std::optional<float> TextWindows::windowBufferAnswer(const QString& answer)
 {
-    if (answer.trimmed().isEmpty()) {
+    const auto value = legacy::boundedNumber(answer, {legacy::NumberReading::LeadingNumber, 1000, 200000});
+    if (!value) {
         return std::nullopt;
     }
-    const double value = legacy::val(answer);
-    if (value < 1000 || value > 200000) {
-        return std::nullopt;
-    }
-    return static_cast<float>(value);
+    return static_cast<float>(*value);
 }
 
 QString TextWindows::analysisHeader(const QDateTime& utc)

@@ -2,10 +2,10 @@
 
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "platform/bounded_number.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
 
-#include <QLocale>
 #include <array>
 #include <cmath>
 
@@ -68,16 +68,12 @@ void AlarmSounds::Play_WWC(qint16 kind)
 
 std::optional<float> AlarmSounds::bellMufLevelAnswer(const QString& answer, float old)
 {
-    const QString trimmed = answer.trimmed();
-    if (trimmed.isEmpty()) {
+    // Any number a single-precision level holds; the level rules below then apply.
+    const auto value = legacy::boundedNumber(answer, {legacy::NumberReading::DecimalText, -3.4e38, 3.4e38});
+    if (!value) {
         return std::nullopt;
     }
-    bool numeric = false;
-    const double value = QLocale::c().toDouble(trimmed, &numeric);
-    if (!numeric || !std::isfinite(value) || std::fabs(value) > 3.4e38) {
-        return std::nullopt;
-    }
-    float level = static_cast<float>(value);
+    float level = static_cast<float>(*value);
     if (level < 50) {
         level = 0;
     }

@@ -4,6 +4,7 @@
 #include "platform/legacy_value.h"
 #include "propagation/muf_calcs.h"
 #include "spots/plain_text.h"
+#include "spots/spot_queue.h"
 
 #include <cfloat>
 #include <cmath>
@@ -144,8 +145,17 @@ float LineFilter::frequencyOf(QString work)
 void LineFilter::queue(QString& spotLine, bool logMufToDb, bool logSpotToDb)
 {
     if (m_sinks.queueSpot) {
-        m_sinks.queueSpot(spotLine, QString(), m_options.homeLocator(), m_options.dblELayerHeight,
-                          m_options.dblMasl, logMufToDb, logSpotToDb, QString(), QString());
+        QueuedSpot spot{spotLine,
+                        {},
+                        m_options.homeLocator(),
+                        m_options.dblELayerHeight,
+                        m_options.dblMasl,
+                        logMufToDb,
+                        logSpotToDb,
+                        {},
+                        {}};
+        m_sinks.queueSpot(spot);
+        spotLine = std::move(spot.line);
     }
 }
 

@@ -13,6 +13,7 @@ namespace zenthra {
 
 class ErrorLog;
 class OptionsModel;
+struct QueuedSpot;
 
 class LineFilter
 {
@@ -24,10 +25,6 @@ public:
     // The line the DEBUG button sends down the road: a sporadic-E spot on 110.6 MHz.
     static QString debugLine();
 
-    using QueueSpot = std::function<void(QString& line, const QString& time, const QString& homeLoc,
-                                         double eLayerHeight, double masl, bool logMufToDb, bool logSpotToDb,
-                                         const QString& loc1, const QString& loc2)>;
-
     struct Sinks
     {
         // Stores an announcement; may clean the text in place (what is then shown).
@@ -36,8 +33,8 @@ public:
         std::function<void(QString&)> showInDxcWindow;
         // Puts a spot line in the logging-program queue.
         std::function<void(const QString&)> addToDde;
-        // Puts a spot in the spot queue; empties the line when it is stored.
-        QueueSpot queueSpot;
+        // Puts a spot in the spot queue; empties its line when it is stored.
+        std::function<void(QueuedSpot&)> queueSpot;
         // The main window's caption.
         std::function<void(const QString&)> setStatus;
         // Moves the focus to the home-locator box.

@@ -5,6 +5,7 @@
 #include "platform/legacy_value.h"
 #include "propagation/prop_classifier.h"
 #include "propagation/prop_keywords.h"
+#include "propagation/sporadic_e_path.h"
 #include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
@@ -206,30 +207,22 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     const double masl = settings.dblCalcMasl;
     const bool isEs = r[colSpotMode] == QLatin1String("ES");
     if (bothKnown && isEs && !zeroPath) {
-        r[colElev1] = text(m_calcs.CALCULATE_ELEVATION(num(r[colQrb1]), layer, masl));
-        r[colCentreLoc] = m_calcs.CALCULATE_MIDLOCATOR(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon);
-        r[colCritFreq] =
-            text(m_calcs.CALCULATE_CRITFREQ(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon, num(r[colQrb1]),
-                                            num(r[colElev1]), num(r[colFreq]), layer, masl));
-        r[colMuf] = text(m_calcs.CALCULATE_MUF(spotterAt.lat, spotterAt.lon, dxAt.lat, dxAt.lon,
-                                               num(r[colQrb1]), layer, num(r[colFreq]), masl));
-        r[colTryFrom] = m_calcs.CHECK_LOCATOR_SYNTAX(settings.strCalcHomeLoc);
-        const Point home = at(r[colTryFrom]);
-        const Point centre = at(r[colCentreLoc]);
-        r[colTryTo] = m_calcs.DESTINATION_LOCATOR(home.lat, home.lon, centre.lat, centre.lon);
-        if (r[colTryFrom] == r[colDxLoc2]) {
-            r[colTryTo] = r[colDxLoc1];
-        }
-        if (r[colTryFrom] == r[colDxLoc1]) {
-            r[colTryTo] = r[colDxLoc2];
-        }
-        const Point target = at(r[colTryTo]);
-        r[colQtf2] = text(m_calcs.CALCULATE_QTF(home.lat, home.lon, target.lat, target.lon));
-        r[colQrb2] = text(m_calcs.CALCULATE_QRB(home.lat, home.lon, target.lat, target.lon));
-        r[colElev2] = text(m_calcs.CALCULATE_ELEVATION(num(r[colQrb2]), layer, masl));
-        r[colFot] = text(m_calcs.CALCULATE_FOT(num(r[colQrb2]), num(r[colQrb1]), num(r[colElev2]), layer,
-                                               num(r[colMuf]), num(r[colFreq]), masl, num(r[colCritFreq])));
+        const HeardPath heard{r[colDxLoc1], r[colDxLoc2], r[colQrb1], num(r[colFreq]), layer, masl};
+        const SporadicEPath es =
+            sporadicEPath(m_calcs, heard, settings.strCalcHomeLoc, WithoutHome::FromOrigin);
+        r[colElev1] = es.elevation;
+        r[colCentreLoc] = es.midLocator;
+        r[colCritFreq] = es.critFreq;
+        r[colMuf] = es.muf;
+        r[colTryFrom] = es.tryFrom;
+        r[colTryTo] = es.tryTo;
+        r[colQtf2] = es.qtfTo;
+        r[colQrb2] = es.qrbTo;
+        r[colElev2] = es.elevationTo;
+        r[colFot] = es.fot;
         if (mufInRange(num(r[colMuf])) && settings.blnLogMufToDb) {
+            const Point home = at(r[colTryFrom]);
+            const Point centre = at(r[colCentreLoc]);
             QString toMidpoint = text(m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon));
             m_writers.WRITE_MUF_TO_DB(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2],
                                       r[colDxLoc2], r[colFreq], r[colQtf1], r[colElev1], r[colQrb1],

@@ -29,20 +29,18 @@ SpotQueue::SpotQueue(OptionsModel& options, ErrorLog& log, std::function<QDateTi
     m_monotonic = [this] { return m_steady.elapsed(); };
 }
 
-void SpotQueue::QUEUE_DXC_SPOT(QString& line, const QString& time, const QString& homeLoc,
-                               double eLayerHeight, double masl, bool logMufToDb, bool logSpotToDb,
-                               const QString& loc1, const QString& loc2)
+void SpotQueue::QUEUE_DXC_SPOT(QueuedSpot& spot)
 {
-    m_pending.dblCalcMasl = masl;
-    m_pending.dblCalcLayerHeight = eLayerHeight;
+    m_pending.dblCalcMasl = spot.masl;
+    m_pending.dblCalcLayerHeight = spot.eLayerHeight;
     // The filter accepts a four- or five-character home locator by checking a normalised copy;
     // the row holds that normalised form so that the processor's own check agrees.
-    QString home = homeLoc.toUpper();
+    QString home = spot.homeLoc.toUpper();
     const QString normalised = m_calcs.CHECK_LOCATOR_SYNTAX(home);
-    m_pending.strCalcHomeLoc = normalised.isEmpty() ? homeLoc.toUpper().left(6) : normalised;
-    m_pending.blnLogMufToDb = logMufToDb;
-    m_pending.blnLogSpotToDb = logSpotToDb;
-    CLEAN_DXC_SPOTS(line, time, loc1, loc2);
+    m_pending.strCalcHomeLoc = normalised.isEmpty() ? spot.homeLoc.toUpper().left(6) : normalised;
+    m_pending.blnLogMufToDb = spot.logMufToDb;
+    m_pending.blnLogSpotToDb = spot.logSpotToDb;
+    CLEAN_DXC_SPOTS(spot.line, spot.time, spot.loc1, spot.loc2);
 }
 
 void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QString& loc1, const QString& loc2)

@@ -62,6 +62,23 @@ struct SpotCalcSettings
     bool blnLogSpotToDb = false;
 };
 
+// A spot line on its way into the queue, with the calculation settings in force when it came.
+struct QueuedSpot
+{
+    // Emptied when the queue stores it.
+    QString line;
+    // Used when longer than four characters, else the time of queueing.
+    QString time;
+    QString homeLoc;
+    double eLayerHeight = 0;
+    double masl = 0;
+    bool logMufToDb = false;
+    bool logSpotToDb = false;
+    // Used when both are longer than three characters, else looked up when processed.
+    QString loc1;
+    QString loc2;
+};
+
 // The text form of the spot time in column 5, and back (UTC, whole seconds).
 QString spotTimeText(const QDateTime& utc);
 QDateTime readSpotTime(const QString& text);
@@ -79,12 +96,9 @@ public:
     SpotQueue(OptionsModel& options, ErrorLog& log, std::function<QDateTime()> utcNow,
               QObject* parent = nullptr);
 
-    // Takes the settings in force and stores the cleaned line in the first free row; `line` is
-    // emptied when it is stored. `time`, `loc1` and `loc2` are used when long enough (the filter
-    // passes "" for all three).
-    void QUEUE_DXC_SPOT(QString& line, const QString& time, const QString& homeLoc, double eLayerHeight,
-                        double masl, bool logMufToDb, bool logSpotToDb, const QString& loc1,
-                        const QString& loc2);
+    // Takes the spot's settings and stores the cleaned line in the first free row (the filter
+    // passes no time and no locators).
+    void QUEUE_DXC_SPOT(QueuedSpot& spot);
     void CLEAN_DXC_SPOTS(QString& line, const QString& time, const QString& loc1, const QString& loc2);
     // Interval 100 ms, then on or off.
     void START_PROCESS_TIMER(bool enable);

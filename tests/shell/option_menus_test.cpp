@@ -24,6 +24,7 @@ using zenthra::LinkToLoggerWindow;
 using zenthra::MainWindow;
 using zenthra::OptionMenus;
 using zenthra::OptionsModel;
+using zenthra::QueuedSpot;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -378,10 +379,10 @@ TEST(OptionMenus, DebugButtonSendsItsSpotDownTheRoad)
     o.setChecked(QStringLiteral("mnuEsOptions(0)"), true);
     o.setChecked(QStringLiteral("mnuEsOptions(1)"), true);
     std::vector<QString> queued;
-    p.app->lineFilter().sinks().queueSpot = [&](QString& line, const QString&, const QString& home, double,
-                                                double, bool f1, bool f2, const QString&, const QString&) {
-        queued.push_back(line + u'|' + home + u'|' + QString::number(f1) + QString::number(f2));
-        line.clear();
+    p.app->lineFilter().sinks().queueSpot = [&](QueuedSpot& spot) {
+        queued.push_back(spot.line + u'|' + spot.homeLoc + u'|' + QString::number(spot.logMufToDb) +
+                         QString::number(spot.logSpotToDb));
+        spot.line.clear();
     };
     auto* debug = p.window->findChild<QPushButton*>(QStringLiteral("Command1"));
     ASSERT_NE(debug, nullptr);
@@ -400,8 +401,7 @@ TEST(OptionMenus, DebugButtonWithoutHomeLocatorWarnsInTheCaption)
     Program p;
     p.app->options().setChecked(QStringLiteral("mnuEsOptions(0)"), true);
     int queued = 0;
-    p.app->lineFilter().sinks().queueSpot = [&](QString&, const QString&, const QString&, double, double,
-                                                bool, bool, const QString&, const QString&) { ++queued; };
+    p.app->lineFilter().sinks().queueSpot = [&](QueuedSpot&) { ++queued; };
     p.window->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     EXPECT_EQ(p.app->status(), QStringLiteral("Missing or wrong home locator! Set Locator.."));
     EXPECT_EQ(queued, 0);

@@ -122,8 +122,8 @@ TEST_P(CallLoc, MiniImportCountsOnlyAddedRows)
           {QStringLiteral("OH1XX"), QStringLiteral("KP20AA"), QStringLiteral("2024-05-02 12:00:00")},
           {QStringLiteral("BAD1"), QStringLiteral("ZZ99"), QStringLiteral("2024-05-02 12:00:00")},
           {QStringLiteral("DL1ZZ"), QStringLiteral("JO62"), QStringLiteral("2024-05-03 12:00:00")}});
-    QSignalSpy running(calls.get(), &CallLocator::miniUpdateRunningChanged);
-    QSignalSpy status(calls.get(), &CallLocator::statusChanged);
+    QSignalSpy running(calls, &CallLocator::miniUpdateRunningChanged);
+    QSignalSpy status(calls, &CallLocator::statusChanged);
     EXPECT_EQ(calls->DX_DATABASE_MINI_UPDATE(), "Zenthra - 2 CALL / LOC ADDED OR UPDATED");
     ASSERT_EQ(running.count(), 2);
     EXPECT_TRUE(running[0][0].toBool());
@@ -138,7 +138,7 @@ TEST_P(CallLoc, MiniImportCountsOnlyAddedRows)
 
 TEST_P(CallLoc, MiniImportFailures)
 {
-    QSignalSpy running(calls.get(), &CallLocator::miniUpdateRunningChanged);
+    QSignalSpy running(calls, &CallLocator::miniUpdateRunningChanged);
     EXPECT_EQ(calls->DX_DATABASE_MINI_UPDATE(),
               "Zenthra Error, make sure mini.sqlite is in your zenthra working folder!");
     EXPECT_FALSE(calls->miniUpdateRunning());
@@ -205,7 +205,7 @@ TEST_P(CallLoc, ServerLookupFailureReopensAtMostOncePerInterval)
     ASSERT_EQ(lines.filter(QStringLiteral("SQL_RECOVERY()")).size(), 1) << all;
     EXPECT_TRUE(lines.filter(QStringLiteral("SQL_RECOVERY()"))[0].endsWith("-2147467259 - SQL_RECOVERY()"))
         << all;
-    calls.reset();
+    road.reset(); // the call/locator database with it
     EXPECT_TRUE(logLines().last().endsWith("-2147467259 - GET_LOCATOR(): the same failure 2 more times"))
         << logLines().join('\n').toStdString();
 }

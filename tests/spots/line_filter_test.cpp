@@ -3,6 +3,7 @@
 #include "links/dde_link.h"
 #include "platform/clock.h"
 #include "spots/line_filter.h"
+#include "spots/spot_queue.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
@@ -14,22 +15,10 @@ using zenthra::DdeLink;
 using zenthra::ErrorLog;
 using zenthra::LineFilter;
 using zenthra::OptionsModel;
+using zenthra::QueuedSpot;
 using zenthra::test::TempFolder;
 
 namespace {
-
-struct QueueCall
-{
-    QString line;
-    QString time;
-    QString homeLoc;
-    double eLayerHeight = 0;
-    double masl = 0;
-    bool logMufToDb = false;
-    bool logSpotToDb = false;
-    QString loc1;
-    QString loc2;
-};
 
 // A filter with every sink recorded, on a fresh options model with a valid home locator.
 struct Road
@@ -44,7 +33,7 @@ struct Road
     std::vector<QString> announced;
     std::vector<QString> window;
     std::vector<QString> dde;
-    std::vector<QueueCall> queued;
+    std::vector<QueuedSpot> queued;
     std::vector<QString> status;
     int focus = 0;
 
@@ -63,10 +52,9 @@ struct Road
             text.clear();
         };
         s.addToDde = [this](const QString& line) { dde.push_back(line); };
-        s.queueSpot = [this](QString& line, const QString& time, const QString& homeLoc, double eh,
-                             double masl, bool f1, bool f2, const QString& l1, const QString& l2) {
-            queued.push_back({line, time, homeLoc, eh, masl, f1, f2, l1, l2});
-            line.clear(); // the queue empties the line it stores
+        s.queueSpot = [this](QueuedSpot& spot) {
+            queued.push_back(spot);
+            spot.line.clear(); // the queue empties the line it stores
         };
         s.setStatus = [this](const QString& text) { status.push_back(text); };
         s.focusHomeLocator = [this] { ++focus; };
@@ -148,7 +136,7 @@ TEST_P(FilterRoads, QueueFlagsWindowAndLoggerQueue)
         EXPECT_TRUE(r.queued.empty());
     } else {
         ASSERT_EQ(r.queued.size(), 1u);
-        const QueueCall& q = r.queued[0];
+        const QueuedSpot& q = r.queued[0];
         EXPECT_EQ(q.line, c.expectQueued == 1 ? cleaned : QString());
         EXPECT_EQ(q.logMufToDb, c.flag1);
         EXPECT_EQ(q.logSpotToDb, c.flag2);

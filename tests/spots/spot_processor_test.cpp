@@ -240,11 +240,7 @@ TEST_P(Processor, TerminalCodesAndStrayCharactersGoAndTheSpotIsStored)
     options.setChecked(QStringLiteral("chkLogAll"), true);
     qint16 hiddenHf = 0;
     LineFilter filter(options, log, hiddenHf);
-    filter.sinks().queueSpot = [this](QString& line, const QString& time, const QString& home, double layer,
-                                      double masl, bool logMuf, bool logSpot, const QString& loc1,
-                                      const QString& loc2) {
-        queue->QUEUE_DXC_SPOT(line, time, home, layer, masl, logMuf, logSpot, loc1, loc2);
-    };
+    filter.sinks().queueSpot = [this](QueuedSpot& spot) { queue->QUEUE_DXC_SPOT(spot); };
     const QString esc = QStringLiteral("\x1b");
     const QString nul(1, QChar(0));
     struct Received
@@ -329,7 +325,7 @@ TEST_P(Processor, WithoutCalcEsTheRowIsStillWrittenButNothingShown)
 {
     options.setChecked(QStringLiteral("mnuEsOptions(0)"), false);
     options.setChecked(QStringLiteral("chkCalcVHF"), false);
-    QSignalSpy mapping(writers.get(), &SpotWriters::mufRowStored);
+    QSignalSpy mapping(writers, &SpotWriters::mufRowStored);
     queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
     drain();
     EXPECT_EQ(count("tblSPOT"), 1);
@@ -440,7 +436,7 @@ TEST_P(Processor, ASteadyStreamIsStoredTickByTick)
 
 TEST_P(Processor, CrossHairWhileASpotIsProcessed)
 {
-    QSignalSpy pointer(processor.get(), &SpotProcessor::crossHairChanged);
+    QSignalSpy pointer(processor, &SpotProcessor::crossHairChanged);
     queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
     processor->PROCESS_DXC_SPOTS(0);
     ASSERT_EQ(pointer.count(), 2);

@@ -24,9 +24,9 @@ protected:
     QString queue(const QString& line, const QString& home = QStringLiteral("IO91WM"), bool logMuf = true,
                   const QString& time = {}, const QString& loc1 = {}, const QString& loc2 = {})
     {
-        QString l = line;
-        q.QUEUE_DXC_SPOT(l, time, home, 110, 150, logMuf, true, loc1, loc2);
-        return l;
+        QueuedSpot spot{line, time, home, 110, 150, logMuf, true, loc1, loc2};
+        q.QUEUE_DXC_SPOT(spot);
+        return spot.line;
     }
     QString stored(int row = 0) const { return q.row(row)[colSpotInfo]; }
     QStringList logLines() const { return dir.lines(QStringLiteral("muf_errors.log")); }

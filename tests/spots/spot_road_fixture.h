@@ -12,6 +12,7 @@
 #include "spots/call_locator.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
+#include "spots/spot_road.h"
 #include "spots/spot_writers.h"
 
 #include <QLocale>
@@ -53,27 +54,25 @@ protected:
         open();
         ASSERT_TRUE(db->isOpen());
         windows = std::make_unique<TextWindows>(options, [this] { return clock.utcNow(); });
-        queue = std::make_unique<SpotQueue>(options, log, [this] { return clock.utcNow(); });
-        writers = std::make_unique<SpotWriters>(*db, log, queue->blnDbBusy);
-        calls = std::make_unique<CallLocator>(*db, folder, log, queue->blnDbBusy);
-        sounds = std::make_unique<AlarmSounds>(options, folder, player, log);
-        processor =
-            std::make_unique<SpotProcessor>(*queue, *calls, *writers, *sounds, options, keywords, log);
-        QObject::connect(processor.get(), &SpotProcessor::mufReport,
+        road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, *db, folder, keywords,
+                                                           windows->intHiddenHfSpot, player,
+                                                           [this] { return clock.utcNow(); }});
+        queue = &road->queue;
+        writers = &road->writers;
+        calls = &road->calls;
+        sounds = &road->sounds;
+        processor = &road->processor;
+        QObject::connect(processor, &SpotProcessor::mufReport,
                          [this](QString text) { windows->POPULATE_MUF_WINDOW(text); });
-        QObject::connect(processor.get(), &SpotProcessor::vhfReport,
+        QObject::connect(processor, &SpotProcessor::vhfReport,
                          [this](QString text) { windows->POPULATE_VHF_WINDOW(text); });
-        QObject::connect(processor.get(), &SpotProcessor::captionChanged,
+        QObject::connect(processor, &SpotProcessor::captionChanged,
                          [this](const QString& text) { caption = text; });
     }
 
     void TearDown() override
     {
-        processor.reset();
-        sounds.reset();
-        calls.reset();
-        writers.reset();
-        queue.reset();
+        road.reset();
         windows.reset();
         QLocale::setDefault(QLocale::c());
         DatabaseFixture::TearDown();
@@ -93,8 +92,8 @@ protected:
     void queueLine(const QString& line, const QString& home = QStringLiteral("IO91WM"), bool logMuf = true,
                    bool logSpot = true, double layer = 110, double masl = 150)
     {
-        QString l = line;
-        queue->QUEUE_DXC_SPOT(l, {}, home, layer, masl, logMuf, logSpot, {}, {});
+        QueuedSpot spot{line, {}, home, layer, masl, logMuf, logSpot, {}, {}};
+        queue->QUEUE_DXC_SPOT(spot);
     }
 
     // Ticks until the queue is empty (each tick at least one row).
@@ -112,11 +111,13 @@ protected:
     RecordingPlayer player;
     QString caption;
     std::unique_ptr<TextWindows> windows;
-    std::unique_ptr<SpotQueue> queue;
-    std::unique_ptr<SpotWriters> writers;
-    std::unique_ptr<CallLocator> calls;
-    std::unique_ptr<AlarmSounds> sounds;
-    std::unique_ptr<SpotProcessor> processor;
+    std::unique_ptr<SpotRoad> road;
+    // The road's parts, by their names in the program.
+    SpotQueue* queue = nullptr;
+    SpotWriters* writers = nullptr;
+    CallLocator* calls = nullptr;
+    AlarmSounds* sounds = nullptr;
+    SpotProcessor* processor = nullptr;
 };
 
 } // namespace zenthra::test

@@ -49,7 +49,7 @@ TEST_P(Writers, LongLinesAreCutTo120WithoutTrailingBlanks)
 {
     const QString line = QString(119, u'x') + QStringLiteral("  tail");
     QStringList a = mufArgs(line);
-    QSignalSpy stored(writers.get(), &SpotWriters::mufRowStored);
+    QSignalSpy stored(writers, &SpotWriters::mufRowStored);
     ASSERT_TRUE(writeMuf(a));
     EXPECT_EQ(a[9], QString(119, u'x')) << "cut in place";
     EXPECT_EQ(stored.count(), 1);
@@ -71,7 +71,7 @@ TEST_P(Writers, AValueThatDoesNotConvertIsLoggedAndTheNextRowGoesIn)
 {
     QStringList a = mufArgs();
     a[11].clear(); // critFreq
-    QSignalSpy stored(writers.get(), &SpotWriters::mufRowStored);
+    QSignalSpy stored(writers, &SpotWriters::mufRowStored);
     EXPECT_FALSE(writeMuf(a));
     EXPECT_FALSE(queue->blnDbBusy);
     EXPECT_EQ(stored.count(), 0);
