@@ -3,22 +3,22 @@
 // database layer, ...) and runs start-up, shut-down and restart. The subsystems reach each
 // other's state through it; there are no globals.
 
+#include "links/links.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
+#include "platform/sound_player.h"
 #include "propagation/prop_keywords.h"
+#include "shell/alarm_sounds.h"
+#include "shell/dde_link.h"
 #include "shell/error_log.h"
+#include "shell/main_timers.h"
 #include "shell/options_model.h"
 #include "shell/settings_file.h"
 #include "shell/text_windows.h"
-#include "spots/database.h"
-#include "links/links.h"
-#include "shell/main_timers.h"
-#include "shell/dde_link.h"
 #include "spots/announcements.h"
-#include "spots/line_filter.h"
-#include "platform/sound_player.h"
-#include "shell/alarm_sounds.h"
 #include "spots/call_locator.h"
+#include "spots/database.h"
+#include "spots/line_filter.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
 #include "spots/spot_writers.h"
@@ -170,8 +170,8 @@ private:
     SpotQueue m_spotQueue{m_options, m_errorLog, [this] { return m_dtmUtcNow; }};
     SpotWriters m_spotWriters{m_database, m_errorLog, m_spotQueue.blnDbBusy};
     CallLocator m_callLocator{m_database, m_folder, m_errorLog, m_spotQueue.blnDbBusy};
-    SpotProcessor m_spotProcessor{m_spotQueue,   m_callLocator, m_spotWriters, m_alarmSounds, m_options,
-                                  m_textWindows, m_keywords,    m_errorLog};
+    SpotProcessor m_spotProcessor{m_spotQueue, m_callLocator, m_spotWriters, m_alarmSounds,
+                                  m_options,   m_textWindows, m_keywords,    m_errorLog};
     QTimer m_tmrMapping;
 };
 
