@@ -5,16 +5,14 @@
 #include "propagation/prop_keywords.h"
 #include "shell/error_log.h"
 #include "spots/database_settings.h"
+#include "spots/log.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
 namespace zenthra {
-
-Q_LOGGING_CATEGORY(lcDatabase, "zenthra.database")
 
 namespace {
 
@@ -185,7 +183,7 @@ void Database::OPEN_DATABASES(const QString& kind)
         return;
     }
     m_keywords.POPULATE_PROPAGATION_ARRAYS(*this);
-    qCInfo(lcDatabase) << "databases open, kind" << kindLetter(m_dialect);
+    qCInfo(lcSpots) << "databases open, kind" << kindLetter(m_dialect);
     Q_EMIT databasesOpened(true);
 }
 
