@@ -1,13 +1,12 @@
 #include "core/options_model.h"
 
-#include <QLoggingCategory>
+#include "core/log.h"
+
 #include <QSet>
 
 namespace zenthra {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcOptions, "zenthra.options")
 
 // A key that names no check mark is a misspelt or stale constant, never an option that is simply
 // unticked: it stops a debug build and is logged in a release one.
@@ -17,7 +16,7 @@ bool known(const QString& item)
     if (marks.contains(item)) {
         return true;
     }
-    qCCritical(lcOptions, "\"%s\" is no check mark of the menus", qUtf8Printable(item));
+    qCCritical(lcCore, "\"%s\" is no check mark of the menus", qUtf8Printable(item));
     Q_ASSERT_X(false, "OptionsModel", "a key that names no check mark");
     return false;
 }

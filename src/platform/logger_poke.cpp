@@ -1,13 +1,13 @@
 #include "platform/logger_poke.h"
 
+#include "platform/log.h"
+
 #include <QHostAddress>
-#include <QLoggingCategory>
 #include <QTcpSocket>
 
 namespace zenthra {
 
 namespace {
-Q_LOGGING_CATEGORY(lcLoggerPoke, "zenthra.loggerpoke")
 
 std::optional<quint16> portOf(const QString& text)
 {
@@ -47,7 +47,7 @@ LoggerPoke::LoggerPoke(QObject* parent) : QObject(parent)
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(timeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, [this] {
-        qCDebug(lcLoggerPoke) << "poke timed out";
+        qCDebug(lcPlatform) << "poke timed out";
         finish(false);
     });
 }
@@ -79,7 +79,7 @@ void LoggerPoke::poke(const QString& applicationName, const QString& topic, cons
     m_written = 0;
     const auto address = LoggerAddress::parse(applicationName);
     if (!address) {
-        qCDebug(lcLoggerPoke) << "unusable logging program address" << applicationName;
+        qCDebug(lcPlatform) << "unusable logging program address" << applicationName;
         QMetaObject::invokeMethod(
             this, [this] { Q_EMIT finished(false); }, Qt::QueuedConnection);
         return;
@@ -123,7 +123,7 @@ void LoggerPoke::onError()
         finish(true);
         return;
     }
-    qCDebug(lcLoggerPoke) << "poke failed:" << m_socket->errorString();
+    qCDebug(lcPlatform) << "poke failed:" << m_socket->errorString();
     finish(false);
 }
 

@@ -4,16 +4,14 @@
 #include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
+#include "spots/log.h"
 
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
 
 namespace zenthra {
-
-Q_LOGGING_CATEGORY(lcDatabase, "zenthra.database")
 
 namespace {
 
@@ -187,7 +185,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     if (m_seedKeywords) {
         m_seedKeywords(*this);
     }
-    qCInfo(lcDatabase) << "databases open, kind" << kindLetter(m_dialect);
+    qCInfo(lcSpots) << "databases open, kind" << kindLetter(m_dialect);
     Q_EMIT databasesOpened(true);
 }
 

@@ -1,5 +1,5 @@
-#include "shell/menu_table.h"
 #include "core/options_model.h"
+#include "shell/menu_table.h"
 #include "shell/settings_file.h"
 #include "support/temp_folder.h"
 
