@@ -169,13 +169,17 @@ const Case cases[] = {
 };
 // clang-format on
 
-class Classifier : public ::testing::TestWithParam<Case>
+class ClassifierTest : public ::testing::Test
 {
 protected:
     test::TempFolder dir;
     Clock clock;
     ErrorLog log{dir.path(), clock};
     const PropTypeList seeds = PropKeywords::seedList();
+};
+
+class Classifier : public ClassifierTest, public ::testing::WithParamInterface<Case>
+{
 };
 
 } // namespace
@@ -192,9 +196,8 @@ TEST_P(Classifier, GivesTheModeOfTheRules)
 INSTANTIATE_TEST_SUITE_P(Rules, Classifier, ::testing::ValuesIn(cases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ClassifierKeywords, SeedListLoadsInSearchOrder)
+TEST_F(ClassifierTest, SeedListLoadsInSearchOrder)
 {
-    const PropTypeList seeds = PropKeywords::seedList();
     ASSERT_EQ(seeds.size(), 148);
     // The two "000" rows in byte order of their stored keyword, the last row "<ES>".
     EXPECT_EQ(seeds[0], (PropType{"TROPO", "<TR>"}));
@@ -217,31 +220,22 @@ TEST(ClassifierKeywords, FirstMatchIsTheFirstRowInListOrder)
     EXPECT_EQ(list.firstMatch(u" Z "), 3);
     EXPECT_EQ(list.firstMatch(u" Q "), -1);
     EXPECT_EQ(list.firstMatch(u""), -1);
+    // Keywords and texts beyond ASCII.
+    const PropTypeList accented(QList<PropType>{{"ES", QString::fromUtf8("ÉS")}, {"MS", "MS"}});
+    EXPECT_EQ(accented.firstMatch(QString::fromUtf8(" ÉS ")), 0);
+    EXPECT_EQ(accented.firstMatch(QString::fromUtf8(" ÄMS ")), 1);
 }
 
-TEST(ClassifierKeywords, EmptyKeywordCatchesEverySpotThatReachesIt)
+TEST_F(ClassifierTest, EmptyKeywordCatchesEverySpotThatReachesIt)
 {
-    test::TempFolder dir;
-    Clock clock;
-    ErrorLog log(dir.path(), clock);
     const PropTypeList list(QList<PropType>{{"AU", "AURORA"}, {"EME", ""}, {"ES", "ES"}});
     EXPECT_EQ(list.firstMatch(u" ANYTHING "), 1);
     EXPECT_EQ(list.firstMatch(u" AURORA "), 0);
     EXPECT_EQ(GET_PROPAGATION(" ES ", "DL1AA", 144.3, 1000, list, limits(), log), "EME");
 }
 
-TEST(ClassifierKeywords, NonAsciiKeywordsAndTexts)
+TEST_F(ClassifierTest, EmptyOrAbsentListStillRunsTheRules)
 {
-    const PropTypeList list(QList<PropType>{{"ES", QString::fromUtf8("ÉS")}, {"MS", "MS"}});
-    EXPECT_EQ(list.firstMatch(QString::fromUtf8(" ÉS ")), 0);
-    EXPECT_EQ(list.firstMatch(QString::fromUtf8(" ÄMS ")), 1);
-}
-
-TEST(ClassifierFailures, EmptyOrAbsentListStillRunsTheRules)
-{
-    test::TempFolder dir;
-    Clock clock;
-    ErrorLog log(dir.path(), clock);
     const PropTypeList empty;
     EXPECT_EQ(GET_PROPAGATION(" ES ", "DL1AA", 50.11, 1500, empty, limits(), log), "ES");
     EXPECT_EQ(GET_PROPAGATION(" ES ", "DL1AA", 14.2, 500, empty, limits(), log), "UNKNOWN");
@@ -249,12 +243,8 @@ TEST(ClassifierFailures, EmptyOrAbsentListStillRunsTheRules)
     EXPECT_EQ(log.intErrorLogged, 0);
 }
 
-TEST(ClassifierFailures, NonFiniteNumbersLogOneLine)
+TEST_F(ClassifierTest, NonFiniteNumbersLogOneLine)
 {
-    test::TempFolder dir;
-    Clock clock;
-    ErrorLog log(dir.path(), clock);
-    const PropTypeList seeds = PropKeywords::seedList();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     EXPECT_EQ(GET_PROPAGATION(" AURORA ", "DL1AA", nan, 100, seeds, limits(), log), "AU");
     EXPECT_EQ(
@@ -267,36 +257,19 @@ TEST(ClassifierFailures, NonFiniteNumbersLogOneLine)
 }
 
 // The frequency reaches the classifier as the spot record holds it: single precision, 7 digits.
-struct KhzCase
+TEST_F(ClassifierTest, RecordFrequencyMeetsTheDigitalBoundsExactly)
 {
-    double khz;
-    double mhz;
-    const char* withDigiOptions;
-};
-
-void PrintTo(const KhzCase& c, std::ostream* os)
-{
-    *os << c.khz << "kHz";
+    const struct
+    {
+        double khz;
+        double mhz;
+        const char* withDigiOptions;
+    } cases[] = {{50219, 50.219, "ES"},    {50220, 50.22, "DIGI"},    {50300, 50.3, "DIGI"},
+                 {50301, 50.301, "ES"},    {144345, 144.345, "DIGI"}, {144344, 144.344, "ES"},
+                 {144150, 144.15, "DIGI"}, {144151, 144.151, "ES"}};
+    for (const auto& k : cases) {
+        const double f = spotFrequencyMhz(k.khz);
+        EXPECT_EQ(f, k.mhz) << k.khz;
+        EXPECT_EQ(GET_PROPAGATION(" ES ", "DL1AA", f, 1500, seeds, digi, log), k.withDigiOptions) << k.khz;
+    }
 }
-
-class ClassifierFrequency : public ::testing::TestWithParam<KhzCase>
-{
-};
-
-TEST_P(ClassifierFrequency, RecordFrequencyMeetsTheBoundsExactly)
-{
-    const KhzCase& c = GetParam();
-    test::TempFolder dir;
-    Clock clock;
-    ErrorLog log(dir.path(), clock);
-    const double f = spotFrequencyMhz(c.khz);
-    EXPECT_EQ(f, c.mhz);
-    EXPECT_EQ(GET_PROPAGATION(" ES ", "DL1AA", f, 1500, PropKeywords::seedList(), digi, log),
-              QString::fromLatin1(c.withDigiOptions));
-}
-
-INSTANTIATE_TEST_SUITE_P(Bounds, ClassifierFrequency,
-                         ::testing::Values(KhzCase{50219, 50.219, "ES"}, KhzCase{50220, 50.22, "DIGI"},
-                                           KhzCase{50300, 50.3, "DIGI"}, KhzCase{50301, 50.301, "ES"},
-                                           KhzCase{144345, 144.345, "DIGI"}, KhzCase{144344, 144.344, "ES"},
-                                           KhzCase{144150, 144.15, "DIGI"}, KhzCase{144151, 144.151, "ES"}));

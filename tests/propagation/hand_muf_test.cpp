@@ -1,5 +1,5 @@
-// The hand MUF calculator: its settings file, input boxes, locator checks, figures, the missing
-// home locator, and the double-hop steps; then the window itself, headless.
+// The hand MUF calculator's rules on the logic itself: its settings file, input boxes, locator
+// checks, figures, the missing home locator and the double-hop steps; then the window's wiring once.
 
 #include "core/error_log.h"
 #include "platform/clock.h"
@@ -29,215 +29,169 @@ struct Calculator
     ErrorLog log{dir.path(), clock};
     HandMuf muf{log, QStringLiteral("base title")};
 
-    Calculator() { muf.load(dir.file(QLatin1String(HandMuf::fileName)), QStringLiteral("IO91WM")); }
+    Calculator() { muf.load(file(), QStringLiteral("IO91WM")); }
+    QString file() const { return dir.file(QLatin1String(HandMuf::fileName)); }
     void path(const char* from, const char* to, const char* freq = "50.2")
     {
         muf.txtFromLoc = QString::fromLatin1(from);
         muf.txtToLoc = QString::fromLatin1(to);
         muf.txtFreq = QString::fromLatin1(freq);
     }
+    // Everything a calculation shows: the six result labels and the title.
+    QStringList shown() const
+    {
+        return {muf.lblAZResult, muf.lblAzResult2, muf.lblMidPoint, muf.lblMUFqth,
+                muf.lblMUFqth2,  muf.lblFOT,       muf.title};
+    }
 };
 
 using Focus = HandMuf::Focus;
 
-// --- Settings file.
-
-TEST(HandMufSettings, MissingFileGivesTheDefaultsAndUnloadWritesFourLines)
+TEST(HandMufSettings, FileIsReadValueByValueWithDefaultsAndWrittenBackInFourLines)
 {
-    Calculator c;
-    EXPECT_EQ(c.muf.intHandLayerHeight, 110);
-    EXPECT_EQ(c.muf.intHandMasl, 150);
-    EXPECT_EQ(c.muf.sngMinDoubleHopQrb, 2700.0f);
-    EXPECT_FALSE(c.muf.mnuCalc2xHop);
-    EXPECT_EQ(c.muf.txtHomeLoc, QStringLiteral("IO91WM"));
-    EXPECT_EQ(c.muf.lblEsLayerHeight, QStringLiteral("e layer height = 110km"));
-    EXPECT_EQ(c.muf.lblMASL, QStringLiteral("MASL = 150m"));
-    EXPECT_EQ(c.muf.title, QStringLiteral("base title"));
-    ASSERT_TRUE(c.muf.save(c.dir.file(QLatin1String(HandMuf::fileName))));
-    EXPECT_EQ(c.dir.read(QLatin1String(HandMuf::fileName)), QByteArray("110\r\n150\r\nFalse\r\n2700\r\n"));
+    Calculator fresh;
+    EXPECT_EQ(fresh.muf.txtHomeLoc, QStringLiteral("IO91WM"));
+    EXPECT_EQ(fresh.muf.lblEsLayerHeight, QStringLiteral("e layer height = 110km"));
+    EXPECT_EQ(fresh.muf.lblMASL, QStringLiteral("MASL = 150m"));
+    EXPECT_EQ(fresh.muf.title, QStringLiteral("base title"));
+
+    const struct
+    {
+        const char* bytes; // nullptr: no file
+        qint16 layer;
+        qint16 masl;
+        bool tick;
+        float qrb;
+        const char* saved;
+    } cases[] = {
+        {nullptr, 110, 150, false, 2700, "110\r\n150\r\nFalse\r\n2700\r\n"},
+        // The height halves to even.
+        {"120\r\n300.5\r\nTrue\r\n3000.5\r\n", 120, 300, true, 3000.5, "120\r\n300\r\nTrue\r\n3000.5\r\n"},
+        {"89\r\n0\r\nmaybe\r\n999\r\n", 110, 150, false, 2700, nullptr},
+        {"131\r\n5001\r\n", 110, 150, false, 2700, nullptr},
+        {"90\r\n5000\r\n1\r\n1000\r\n", 90, 5000, true, 1000, "90\r\n5000\r\nTrue\r\n1000\r\n"},
+        {"abc\r\n\r\nTrue\r\nxyz\r\n", 110, 150, true, 2700, nullptr},
+        {"99999\r\n", 110, 150, false, 2700, nullptr},
+        {"", 110, 150, false, 2700, nullptr},
+    };
+    for (const auto& k : cases) {
+        Calculator c;
+        if (k.bytes) {
+            c.dir.write(QLatin1String(HandMuf::fileName), k.bytes);
+        }
+        HandMuf muf(c.log, QStringLiteral("t"));
+        muf.load(c.file(), QString());
+        const QByteArray name = QByteArray(k.bytes ? k.bytes : "missing").toPercentEncoding();
+        EXPECT_EQ(muf.intHandLayerHeight, k.layer) << name.constData();
+        EXPECT_EQ(muf.intHandMasl, k.masl) << name.constData();
+        EXPECT_EQ(muf.mnuCalc2xHop, k.tick) << name.constData();
+        EXPECT_EQ(muf.sngMinDoubleHopQrb, k.qrb) << name.constData();
+        if (k.saved) {
+            ASSERT_TRUE(muf.save(c.file()));
+            EXPECT_EQ(c.dir.read(QLatin1String(HandMuf::fileName)), QByteArray(k.saved));
+        }
+    }
 }
 
-TEST(HandMufSettings, StoredValuesAreReadBack)
+TEST(HandMuf, InputBoxAnswersOutsideTheirBoundsAreRefused)
 {
-    Calculator c;
-    c.dir.write(QLatin1String(HandMuf::fileName), "120\r\n300.5\r\nTrue\r\n3000.5\r\n");
-    HandMuf muf(c.log, QStringLiteral("t"));
-    muf.load(c.dir.file(QLatin1String(HandMuf::fileName)), QString());
-    EXPECT_EQ(muf.intHandLayerHeight, 120);
-    EXPECT_EQ(muf.intHandMasl, 300); // halves to even
-    EXPECT_TRUE(muf.mnuCalc2xHop);
-    EXPECT_EQ(muf.sngMinDoubleHopQrb, 3000.5f);
-    ASSERT_TRUE(muf.save(c.dir.file(QLatin1String(HandMuf::fileName))));
-    EXPECT_EQ(c.dir.read(QLatin1String(HandMuf::fileName)), QByteArray("120\r\n300\r\nTrue\r\n3000.5\r\n"));
-}
-
-struct FileCase
-{
-    const char* bytes;
-    qint16 layer;
-    qint16 masl;
-    bool tick;
-    float qrb;
-};
-
-void PrintTo(const FileCase& c, std::ostream* os)
-{
-    *os << QByteArray(c.bytes).toPercentEncoding().toStdString();
-}
-
-class DamagedSettings : public ::testing::TestWithParam<FileCase>
-{
-};
-
-TEST_P(DamagedSettings, FallBackToTheDefaultsValueByValue)
-{
-    Calculator c;
-    c.dir.write(QLatin1String(HandMuf::fileName), GetParam().bytes);
-    HandMuf muf(c.log, QStringLiteral("t"));
-    muf.load(c.dir.file(QLatin1String(HandMuf::fileName)), QString());
-    EXPECT_EQ(muf.intHandLayerHeight, GetParam().layer);
-    EXPECT_EQ(muf.intHandMasl, GetParam().masl);
-    EXPECT_EQ(muf.mnuCalc2xHop, GetParam().tick);
-    EXPECT_EQ(muf.sngMinDoubleHopQrb, GetParam().qrb);
-}
-
-INSTANTIATE_TEST_SUITE_P(HandMufSettings, DamagedSettings,
-                         ::testing::Values(FileCase{"89\r\n0\r\nmaybe\r\n999\r\n", 110, 150, false, 2700},
-                                           FileCase{"131\r\n5001\r\n", 110, 150, false, 2700},
-                                           FileCase{"90\r\n5000\r\n1\r\n1000\r\n", 90, 5000, true, 1000},
-                                           FileCase{"abc\r\n\r\nTrue\r\nxyz\r\n", 110, 150, true, 2700},
-                                           FileCase{"99999\r\n", 110, 150, false, 2700},
-                                           FileCase{"", 110, 150, false, 2700}));
-
-// --- Menu input boxes.
-
-struct AnswerCase
-{
-    const char* answer;
-    double expected; // the value afterwards
-};
-
-void PrintTo(const AnswerCase& c, std::ostream* os)
-{
-    *os << '"' << c.answer << '"';
-}
-
-class LayerAnswers : public ::testing::TestWithParam<AnswerCase>
-{
-};
-
-TEST_P(LayerAnswers, NinetyToOneHundredThirtyRoundedHalfToEven)
-{
-    Calculator c;
-    c.muf.intHandLayerHeight = 100;
-    c.muf.layerHeightAnswer(QString::fromLatin1(GetParam().answer));
-    EXPECT_EQ(c.muf.intHandLayerHeight, GetParam().expected);
-    EXPECT_EQ(
-        c.muf.lblEsLayerHeight,
-        QStringLiteral("e layer height = %1km").arg(GetParam().expected == 100 ? 110 : GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(HandMuf, LayerAnswers,
-                         ::testing::Values(AnswerCase{"90", 90}, AnswerCase{"130", 130},
-                                           AnswerCase{"89", 100}, AnswerCase{"131", 100}, AnswerCase{"", 100},
-                                           AnswerCase{"abc", 100}, AnswerCase{"120km", 100},
-                                           AnswerCase{"110.5", 110}, AnswerCase{"89.5", 90},
-                                           AnswerCase{"130.5", 130}));
-
-class MaslAnswers : public ::testing::TestWithParam<AnswerCase>
-{
-};
-
-TEST_P(MaslAnswers, OneToFiveThousand)
-{
-    Calculator c;
-    c.muf.maslAnswer(QString::fromLatin1(GetParam().answer));
-    EXPECT_EQ(c.muf.intHandMasl, GetParam().expected);
-    EXPECT_EQ(c.muf.lblMASL, QStringLiteral("MASL = %1m").arg(GetParam().expected));
-}
-
-INSTANTIATE_TEST_SUITE_P(HandMuf, MaslAnswers,
-                         ::testing::Values(AnswerCase{"1", 1}, AnswerCase{"5000", 5000}, AnswerCase{"0", 150},
-                                           AnswerCase{"5001", 150}, AnswerCase{"", 150}, AnswerCase{"x", 150},
-                                           AnswerCase{"1500", 1500}));
-
-class DoubleHopAnswers : public ::testing::TestWithParam<AnswerCase>
-{
-};
-
-TEST_P(DoubleHopAnswers, ThousandTo5400StoredAsTyped)
-{
-    Calculator c;
-    c.muf.sngMinDoubleHopQrb = 2700.4f;
-    c.muf.doubleHopQrbAnswer(QString::fromLatin1(GetParam().answer));
-    EXPECT_EQ(c.muf.sngMinDoubleHopQrb, static_cast<float>(GetParam().expected));
-}
-
-// A refused answer leaves the old value rounded to a whole number.
-INSTANTIATE_TEST_SUITE_P(HandMuf, DoubleHopAnswers,
-                         ::testing::Values(AnswerCase{"800", 2700}, AnswerCase{"5400", 5400},
-                                           AnswerCase{"5401", 2700}, AnswerCase{"1000", 1000},
-                                           AnswerCase{"999", 2700}, AnswerCase{"  ", 2700},
-                                           AnswerCase{"abc", 2700}, AnswerCase{"3000.25", 3000.25}));
-
-TEST(HandMuf, DefaultsResetTheSettingsAndTheHopButtons)
-{
-    Calculator c;
-    c.muf.intHandLayerHeight = 95;
-    c.muf.intHandMasl = 10;
-    c.muf.sngMinDoubleHopQrb = 4000;
-    c.muf.intHopState = 2;
-    c.muf.hopVisible = true;
-    c.muf.calculateVisible = false;
-    c.muf.setDefaults();
-    EXPECT_EQ(c.muf.intHandLayerHeight, 110);
-    EXPECT_EQ(c.muf.intHandMasl, 150);
-    EXPECT_EQ(c.muf.sngMinDoubleHopQrb, 2700.0f);
-    EXPECT_EQ(c.muf.intHopState, 0);
-    EXPECT_FALSE(c.muf.hopVisible);
-    EXPECT_TRUE(c.muf.calculateVisible);
-    EXPECT_EQ(c.muf.lblEsLayerHeight, QStringLiteral("e layer height = 110km"));
+    enum Box
+    {
+        Layer, // 90 to 130, rounded half to even
+        Masl,  // 1 to 5000
+        Hop,   // 1000 to 5400, stored as typed; a refusal rounds the old value
+    };
+    // What the box holds afterwards, and the figure its label shows.
+    const struct
+    {
+        Box box;
+        const char* answer;
+        double value;
+        int shown;
+    } cases[] = {
+        // clang-format off
+        {Layer, "90", 90, 90},        {Layer, "130", 130, 130},     {Layer, "89", 100, 110},
+        {Layer, "131", 100, 110},     {Layer, "", 100, 110},        {Layer, "abc", 100, 110},
+        {Layer, "120km", 100, 110},   {Layer, "110.5", 110, 110},   {Layer, "89.5", 90, 90},
+        {Layer, "130.5", 130, 130},
+        {Masl, "1", 1, 1},            {Masl, "5000", 5000, 5000},   {Masl, "0", 150, 150},
+        {Masl, "5001", 150, 150},     {Masl, "", 150, 150},         {Masl, "x", 150, 150},
+        {Masl, "1500", 1500, 1500},
+        {Hop, "800", 2700, 0},        {Hop, "5400", 5400, 0},       {Hop, "5401", 2700, 0},
+        {Hop, "1000", 1000, 0},       {Hop, "999", 2700, 0},        {Hop, "  ", 2700, 0},
+        {Hop, "abc", 2700, 0},        {Hop, "3000.25", 3000.25, 0},
+        // clang-format on
+    };
+    for (const auto& k : cases) {
+        Calculator c;
+        c.muf.intHandLayerHeight = 100;
+        c.muf.sngMinDoubleHopQrb = 2700.4f;
+        const QString answer = QString::fromLatin1(k.answer);
+        double value = 0;
+        QString label;
+        if (k.box == Layer) {
+            c.muf.layerHeightAnswer(answer);
+            value = c.muf.intHandLayerHeight;
+            label = c.muf.lblEsLayerHeight;
+        } else if (k.box == Masl) {
+            c.muf.maslAnswer(answer);
+            value = c.muf.intHandMasl;
+            label = c.muf.lblMASL;
+        } else {
+            c.muf.doubleHopQrbAnswer(answer);
+            value = c.muf.sngMinDoubleHopQrb;
+        }
+        EXPECT_EQ(value, k.value) << k.box << " \"" << k.answer << '"';
+        const QString shown = k.box == Layer  ? QStringLiteral("e layer height = %1km").arg(k.shown)
+                              : k.box == Masl ? QStringLiteral("MASL = %1m").arg(k.shown)
+                                              : QString();
+        EXPECT_EQ(label, shown) << k.box << " \"" << k.answer << '"';
+    }
 }
 
 // --- Calculate.
 
-TEST(HandMuf, LondonToMunichFromLondon)
+TEST(HandMuf, CalculateShowsThePathAndWhereHomeShouldBeam)
 {
-    Calculator c;
-    c.path("IO91WM", "JN58TD");
-    c.muf.cmdCalculate();
-    EXPECT_EQ(c.muf.lblAZResult, QStringLiteral("es from IO91WM to JN58TD on 50.2mhz"));
-    EXPECT_EQ(c.muf.lblAzResult2,
-              QStringLiteral("(Azimuth = 109.9)   (Elevation = 11.2deg)   (Distance = 921.5km)"));
-    EXPECT_EQ(c.muf.lblMidPoint,
-              QStringLiteral("Centre of path = JN29XX  Critical Freq = 13.3  MUF = 72.6mhz"));
-    EXPECT_EQ(c.muf.lblMUFqth, QStringLiteral("From IO91WM try towards JN58TD"));
-    // Home is the From station: the home path is the path itself.
-    EXPECT_EQ(c.muf.lblMUFqth2, c.muf.lblAzResult2);
-    EXPECT_EQ(c.muf.lblFOT, QStringLiteral("Frequency of traffic = 54.2mhz"));
-    EXPECT_EQ(c.muf.title, QStringLiteral("MUF = 72.6mhz,  try towards JN58TD"));
-    EXPECT_EQ(c.muf.focus, Focus::From);
-    EXPECT_EQ(c.muf.arrMufResult.size(), 21);
-    EXPECT_EQ(c.muf.arrMufResult[HandMuf::colFreq], QStringLiteral("50.200"));
-
-    // The figures are those of the shared calculations.
-    MufCalcs calcs(c.log);
-    const double lat1 = MufCalcs::LOCATOR_TO_LATITUDE(u"IO91WM"),
-                 lon1 = MufCalcs::LOCATOR_TO_LONGITUDE(u"IO91WM");
-    const double lat2 = MufCalcs::LOCATOR_TO_LATITUDE(u"JN58TD"),
-                 lon2 = MufCalcs::LOCATOR_TO_LONGITUDE(u"JN58TD");
-    EXPECT_DOUBLE_EQ(legacy::val(c.muf.arrMufResult[HandMuf::colQrb]),
-                     calcs.CALCULATE_QRB(lat1, lon1, lat2, lon2));
-    EXPECT_EQ(c.muf.arrMufResult[HandMuf::colMidLocator], calcs.CALCULATE_MIDLOCATOR(lat1, lon1, lat2, lon2));
-    EXPECT_EQ(c.log.intErrorLogged, 0);
+    const QString az = QStringLiteral("es from IO91WM to JN58TD on 50.2mhz");
+    const QString path = QStringLiteral("(Azimuth = 109.9)   (Elevation = 11.2deg)   (Distance = 921.5km)");
+    const QString mid = QStringLiteral("Centre of path = JN29XX  Critical Freq = 13.3  MUF = 72.6mhz");
+    const QString noHome = QStringLiteral("Set your home locator to see where to beam");
+    const struct
+    {
+        const char* home;
+        QStringList shown;
+    } cases[] = {
+        // Home is the From station: the home path is the path itself.
+        {"IO91WM",
+         {az, path, mid, "From IO91WM try towards JN58TD", path, "Frequency of traffic = 54.2mhz",
+          "MUF = 72.6mhz,  try towards JN58TD"}},
+        {"JN58TD",
+         {az, path, mid, "From JN58TD try towards IO91WM",
+          "(Azimuth = 298.9)   (Elevation = 11.2deg)   (Distance = 921.5km)",
+          "Frequency of traffic = 54.2mhz", "MUF = 72.6mhz,  try towards IO91WM"}},
+        // Without a home locator the home figures stay blank.
+        {"", {az, path, mid, noHome, "", "", "MUF = 72.6mhz"}},
+        {"XX", {az, path, mid, noHome, "", "", "MUF = 72.6mhz"}},
+    };
+    for (const auto& k : cases) {
+        Calculator c;
+        c.muf.txtHomeLoc = QString::fromLatin1(k.home);
+        c.path("IO91WM", "JN58TD");
+        c.muf.cmdCalculate();
+        EXPECT_EQ(c.shown(), k.shown) << k.home;
+        EXPECT_EQ(c.muf.focus, Focus::From);
+        EXPECT_EQ(c.muf.arrMufResult.size(), 21);
+        EXPECT_EQ(c.muf.arrMufResult[HandMuf::colFreq], QStringLiteral("50.200"));
+        EXPECT_EQ(c.muf.arrMufResult[HandMuf::colHome].isEmpty(), k.shown[4].isEmpty());
+        EXPECT_EQ(c.muf.arrMufResult[HandMuf::colFot].isEmpty(), k.shown[4].isEmpty());
+        EXPECT_EQ(c.log.intErrorLogged, 0);
+    }
 }
 
-TEST(HandMuf, FourCharacterLocatorsGainTheCentreSubsquare)
+TEST(HandMuf, ShortLocatorsGainTheCentreSubsquare)
 {
     Calculator c;
-    c.path("IO91", "JN5", "50.2");
-    c.muf.cmdCalculate();
-    EXPECT_EQ(c.muf.lblMUFqth, QStringLiteral("ERROR!! To Locator < 4 Characters!"));
     c.path("IO91", "JN58T");
     c.muf.cmdCalculate();
     EXPECT_EQ(c.muf.txtFromLoc, QStringLiteral("IO91MM"));
@@ -245,53 +199,40 @@ TEST(HandMuf, FourCharacterLocatorsGainTheCentreSubsquare)
     EXPECT_EQ(c.muf.lblAZResult, QStringLiteral("es from IO91MM to JN58TM on 50.2mhz"));
 }
 
-struct LocatorCase
+TEST(HandMuf, LocatorErrorsShowTheMessageAndEmptyTheResults)
 {
-    const char* from;
-    const char* to;
-    const char* message;
-    Focus focus;
-};
-
-void PrintTo(const LocatorCase& c, std::ostream* os)
-{
-    *os << '"' << c.from << "_" << c.to << '"';
-}
-
-class LocatorErrors : public ::testing::TestWithParam<LocatorCase>
-{
-};
-
-TEST_P(LocatorErrors, ShowTheMessageAndEmptyTheResults)
-{
-    Calculator c;
-    c.path("IO91WM", "JN58TD");
-    c.muf.cmdCalculate();
-    c.path(GetParam().from, GetParam().to);
-    c.muf.cmdCalculate();
-    EXPECT_EQ(c.muf.lblMUFqth, QStringLiteral("ERROR!! ") + QString::fromLatin1(GetParam().message));
-    for (const QString* s :
-         {&c.muf.lblAZResult, &c.muf.lblAzResult2, &c.muf.lblMidPoint, &c.muf.lblMUFqth2, &c.muf.lblFOT}) {
-        EXPECT_EQ(*s, QString());
+    const struct
+    {
+        const char* from;
+        const char* to;
+        const char* message;
+        Focus focus;
+    } cases[] = {
+        {"", "JN58", "From Locator missing!", Focus::From},
+        {"IO91", "", "To Locator missing!", Focus::To},
+        {"IO9", "JN58", "From Locator < 4 Characters!", Focus::From},
+        {"IO91", "JN5", "To Locator < 4 Characters!", Focus::To},
+        // Pasted lower case is not upper-cased here.
+        {"io91wm", "JN58TD", "From Locator Character 1!", Focus::From},
+        {"SO91", "JN58", "From Locator Character 1!", Focus::From},
+        {"IO91", "JNX8", "To Locator Character 3!", Focus::To},
+        {"IO91YA", "JN58TD", "From Locator Character 5!", Focus::From},
+        {"IO91WM", "JN58TY", "To Locator Character 6!", Focus::To},
+        // From and To alternate: To's first bad character comes before From's third.
+        {"IOX1", "JX58", "To Locator Character 2!", Focus::To},
+    };
+    for (const auto& k : cases) {
+        Calculator c;
+        c.path("IO91WM", "JN58TD");
+        c.muf.cmdCalculate();
+        c.path(k.from, k.to);
+        c.muf.cmdCalculate();
+        const QString error = QStringLiteral("ERROR!! ") + QString::fromLatin1(k.message);
+        EXPECT_EQ(c.shown(), QStringList({"", "", "", error, "", "", c.muf.title})) << k.from << '_' << k.to;
+        EXPECT_EQ(c.muf.focus, k.focus) << k.from << '_' << k.to;
+        EXPECT_EQ(c.muf.intLocErrorCode, 0);
     }
-    EXPECT_EQ(c.muf.focus, GetParam().focus);
-    EXPECT_EQ(c.muf.intLocErrorCode, 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    HandMuf, LocatorErrors,
-    ::testing::Values(LocatorCase{"", "JN58", "From Locator missing!", Focus::From},
-                      LocatorCase{"IO91", "", "To Locator missing!", Focus::To},
-                      LocatorCase{"IO9", "JN58", "From Locator < 4 Characters!", Focus::From},
-                      LocatorCase{"IO91", "JN5", "To Locator < 4 Characters!", Focus::To},
-                      // Pasted lower case is not upper-cased here.
-                      LocatorCase{"io91wm", "JN58TD", "From Locator Character 1!", Focus::From},
-                      LocatorCase{"SO91", "JN58", "From Locator Character 1!", Focus::From},
-                      LocatorCase{"IO91", "JNX8", "To Locator Character 3!", Focus::To},
-                      LocatorCase{"IO91YA", "JN58TD", "From Locator Character 5!", Focus::From},
-                      LocatorCase{"IO91WM", "JN58TY", "To Locator Character 6!", Focus::To},
-                      // From and To alternate: To's first bad character comes before From's third.
-                      LocatorCase{"IOX1", "JX58", "To Locator Character 2!", Focus::To}));
 
 TEST(HandMuf, WithoutANumericFrequencyCalculateDoesNothing)
 {
@@ -301,8 +242,7 @@ TEST(HandMuf, WithoutANumericFrequencyCalculateDoesNothing)
         c.muf.lblMUFqth = QStringLiteral("kept");
         c.muf.cmdCalculate();
         EXPECT_EQ(c.muf.txtFromLoc, QStringLiteral("IO91")) << freq;
-        EXPECT_EQ(c.muf.lblMUFqth, QStringLiteral("kept")) << freq;
-        EXPECT_EQ(c.muf.title, QStringLiteral("base title")) << freq;
+        EXPECT_EQ(c.shown(), QStringList({"", "", "", "kept", "", "", "base title"})) << freq;
         EXPECT_EQ(c.muf.focus, Focus::Unchanged) << freq;
     }
     EXPECT_TRUE(HandMuf::frequencyRefused(QStringLiteral("5a")));
@@ -310,9 +250,15 @@ TEST(HandMuf, WithoutANumericFrequencyCalculateDoesNothing)
     EXPECT_FALSE(HandMuf::frequencyRefused(QString()));
 }
 
-TEST(HandMuf, FromEqualToTitlesItsOwnErrors)
+TEST(HandMuf, TheTitleTellsOfErrorsOfThisCalculationOnly)
 {
     Calculator c;
+    c.log.WRITE_ERROR_LOG(91, QStringLiteral("somewhere else"));
+    c.path("IO91WM", "JN58TD");
+    c.muf.cmdCalculate();
+    EXPECT_EQ(c.muf.title, QStringLiteral("MUF = 72.6mhz,  try towards JN58TD"));
+
+    // From equal to To logs its own errors.
     c.path("IO91WM", "IO91WM");
     c.muf.cmdCalculate();
     EXPECT_EQ(c.muf.arrMufResult[HandMuf::colQrb], QStringLiteral("0"));
@@ -322,48 +268,8 @@ TEST(HandMuf, FromEqualToTitlesItsOwnErrors)
     EXPECT_TRUE(c.muf.lblAzResult2.startsWith(QStringLiteral("(Azimuth = 0.5)   (Elevation = 0.0deg)")));
     EXPECT_EQ(c.muf.title, QStringLiteral("Errors Occurred.."));
     EXPECT_EQ(c.log.intErrorLogged, 0);
-    EXPECT_FALSE(c.dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
-}
-
-TEST(HandMuf, ErrorsLoggedElsewhereDoNotReachTheTitle)
-{
-    Calculator c;
-    c.log.WRITE_ERROR_LOG(91, QStringLiteral("somewhere else"));
-    ASSERT_EQ(c.log.intErrorLogged, 1);
-    c.path("IO91WM", "JN58TD");
-    c.muf.cmdCalculate();
-    EXPECT_EQ(c.muf.title, QStringLiteral("MUF = 72.6mhz,  try towards JN58TD"));
-}
-
-TEST(HandMuf, WithoutAHomeLocatorTheHomeFiguresStayBlank)
-{
-    for (const char* home : {"", "XX"}) {
-        Calculator c;
-        c.muf.txtHomeLoc = QString::fromLatin1(home);
-        c.path("IO91WM", "JN58TD");
-        c.muf.cmdCalculate();
-        EXPECT_EQ(c.muf.lblAzResult2,
-                  QStringLiteral("(Azimuth = 109.9)   (Elevation = 11.2deg)   (Distance = 921.5km)"));
-        EXPECT_EQ(c.muf.lblMidPoint,
-                  QStringLiteral("Centre of path = JN29XX  Critical Freq = 13.3  MUF = 72.6mhz"));
-        EXPECT_EQ(c.muf.lblMUFqth, QStringLiteral("Set your home locator to see where to beam"));
-        EXPECT_EQ(c.muf.lblMUFqth2, QString());
-        EXPECT_EQ(c.muf.lblFOT, QString());
-        EXPECT_EQ(c.muf.title, QStringLiteral("MUF = 72.6mhz"));
-        for (int col = HandMuf::colHome; col <= HandMuf::colFot; ++col) {
-            EXPECT_EQ(c.muf.arrMufResult[col], QString()) << col;
-        }
-    }
-}
-
-TEST(HandMuf, HomeAtTheToStationBeamsTowardsFrom)
-{
-    Calculator c;
-    c.muf.txtHomeLoc = QStringLiteral("JN58TD");
-    c.path("IO91WM", "JN58TD");
-    c.muf.cmdCalculate();
-    EXPECT_EQ(c.muf.lblMUFqth, QStringLiteral("From JN58TD try towards IO91WM"));
-    EXPECT_EQ(c.muf.arrMufResult[HandMuf::colTryTowards], QStringLiteral("IO91WM"));
+    EXPECT_EQ(c.dir.lines(QStringLiteral("muf_errors.log")).size(), 1 + 3)
+        << "the line from elsewhere and three";
 }
 
 // --- Double hop.
@@ -380,9 +286,8 @@ TEST(HandMuf, DoubleHopStepsThroughBothHops)
     EXPECT_EQ(c.muf.hopCaption, QStringLiteral("show 1st hop"));
     EXPECT_EQ(c.muf.lblAZResult, QStringLiteral("es from IO91WM to KM72MM on 50.2mhz - double hop"));
     EXPECT_EQ(c.muf.focus, Focus::Hop);
-    EXPECT_EQ(c.muf.strHopFrom, QStringLiteral("IO91WM"));
-    EXPECT_EQ(c.muf.strHopMid, QStringLiteral("KN03CI"));
-    EXPECT_EQ(c.muf.strHopTo, QStringLiteral("KM72MM"));
+    EXPECT_EQ(QStringList({c.muf.strHopFrom, c.muf.strHopMid, c.muf.strHopTo}),
+              QStringList({"IO91WM", "KN03CI", "KM72MM"}));
     // Below the horizon at home: the FOT is the MUF.
     EXPECT_EQ(c.muf.lblFOT, QStringLiteral("Frequency of traffic = 54.4mhz (Below horizon..)"));
 
@@ -394,23 +299,18 @@ TEST(HandMuf, DoubleHopStepsThroughBothHops)
 
     c.muf.cmdHop();
     EXPECT_EQ(c.muf.intHopState, 2);
-    EXPECT_EQ(c.muf.txtFromLoc, QStringLiteral("IO91WM"));
-    EXPECT_EQ(c.muf.txtToLoc, QStringLiteral("KN03CI"));
+    EXPECT_EQ(c.muf.txtFromLoc + u'-' + c.muf.txtToLoc, QStringLiteral("IO91WM-KN03CI"));
     EXPECT_EQ(c.muf.hopCaption, QStringLiteral("show 2nd hop"));
-    EXPECT_TRUE(c.muf.title.endsWith(QStringLiteral(" - 1st hop")));
-    EXPECT_TRUE(c.muf.title.startsWith(QStringLiteral("MUF = ")));
+    EXPECT_TRUE(c.muf.title.startsWith(QStringLiteral("MUF = ")) && c.muf.title.endsWith(" - 1st hop"));
     EXPECT_FALSE(c.muf.lblAZResult.endsWith(QStringLiteral(" - double hop")));
-    EXPECT_TRUE(c.muf.hopVisible);
-    EXPECT_FALSE(c.muf.calculateVisible);
+    EXPECT_TRUE(c.muf.hopVisible && !c.muf.calculateVisible);
     EXPECT_EQ(c.muf.focus, Focus::Hop);
 
     c.muf.cmdHop();
     EXPECT_EQ(c.muf.intHopState, 0);
-    EXPECT_EQ(c.muf.txtFromLoc, QStringLiteral("KN03CI"));
-    EXPECT_EQ(c.muf.txtToLoc, QStringLiteral("KM72MM"));
+    EXPECT_EQ(c.muf.txtFromLoc + u'-' + c.muf.txtToLoc, QStringLiteral("KN03CI-KM72MM"));
     EXPECT_TRUE(c.muf.title.endsWith(QStringLiteral(" - 2nd hop")));
-    EXPECT_FALSE(c.muf.hopVisible);
-    EXPECT_TRUE(c.muf.calculateVisible);
+    EXPECT_TRUE(!c.muf.hopVisible && c.muf.calculateVisible);
 
     // Back in state 0 the hop button does nothing.
     const QString title = c.muf.title;
@@ -418,7 +318,7 @@ TEST(HandMuf, DoubleHopStepsThroughBothHops)
     EXPECT_EQ(c.muf.title, title);
 }
 
-TEST(HandMuf, DoubleHopNeedsTheTickAndTheDistance)
+TEST(HandMuf, DoubleHopNeedsTheTickAndTheDistanceAndDefaultsEndIt)
 {
     Calculator c;
     c.path("IO91WM", "KM72");
@@ -431,141 +331,112 @@ TEST(HandMuf, DoubleHopNeedsTheTickAndTheDistance)
     c.muf.sngMinDoubleHopQrb = 3534;
     c.muf.cmdCalculate();
     EXPECT_EQ(c.muf.intHopState, 1) << "at least the minimum";
+
+    c.muf.intHandLayerHeight = 95;
+    c.muf.intHandMasl = 10;
     c.muf.setDefaults();
+    EXPECT_EQ(c.muf.intHandLayerHeight, 110);
+    EXPECT_EQ(c.muf.intHandMasl, 150);
+    EXPECT_EQ(c.muf.sngMinDoubleHopQrb, 2700.0f);
     EXPECT_EQ(c.muf.intHopState, 0);
+    EXPECT_TRUE(!c.muf.hopVisible && c.muf.calculateVisible);
+    EXPECT_EQ(c.muf.lblEsLayerHeight, QStringLiteral("e layer height = 110km"));
 }
 
-// --- The window.
+// --- The window: each control reaches the logic and each result comes back.
 
-struct CalculatorWindow : DialogProgram
+TEST(HandMufWindow, ControlsMenusAndSettingsFileAreWired)
 {
-    HandMufWindow* open()
-    {
-        app->options().setHomeLocator(QStringLiteral("IO91WM"));
-        click(QStringLiteral("mnufrmMUF"));
-        return dialogMenus().frmMUF();
-    }
-    template <typename T> T* child(HandMufWindow* w, const char* name) const
-    {
-        T* c = w->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(c, nullptr) << name;
-        return c;
-    }
-};
-
-TEST(HandMufWindow, TypedLocatorsAreUpperCasedAndCalculateFillsTheLabels)
-{
-    CalculatorWindow p;
-    HandMufWindow* w = p.open();
+    DialogProgram p;
+    const auto open = [&p] {
+        p.app->options().setHomeLocator(QStringLiteral("IO91WM"));
+        p.click(QStringLiteral("mnufrmMUF"));
+        return p.dialogMenus().frmMUF();
+    };
+    HandMufWindow* w = open();
     ASSERT_NE(w, nullptr);
+    const auto box = [&w](const char* name) { return w->findChild<QLineEdit*>(QString::fromLatin1(name)); };
+    const auto label = [&w](const char* name) {
+        return w->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    };
+    const auto button = [&w](int i) {
+        return w->findChild<QPushButton*>(QStringLiteral("cmdCalcMUF(%1)").arg(i));
+    };
+    const auto menu = [&w](const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); };
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->windowTitle(), HandMuf::helpTitle());
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtHomeLoc")->text(), QStringLiteral("IO91WM"));
-    EXPECT_EQ(p.child<QLabel>(w, "lblEsLayerHeight")->text(), QStringLiteral("e layer height = 110km"));
-    EXPECT_EQ(p.child<QLabel>(w, "lblFromLoc")->text(), QStringLiteral("From locator"));
-    EXPECT_FALSE(p.child<QPushButton>(w, "cmdCalcMUF(1)")->isVisible());
+    EXPECT_EQ(box("txtHomeLoc")->text(), QStringLiteral("IO91WM"));
+    EXPECT_EQ(label("lblEsLayerHeight"), QStringLiteral("e layer height = 110km"));
+    EXPECT_EQ(label("lblFromLoc"), QStringLiteral("From locator"));
+    EXPECT_FALSE(button(1)->isVisible());
 
-    QTest::keyClicks(p.child<QLineEdit>(w, "txtFromLoc"), QStringLiteral("io 91wm"));
-    QTest::keyClicks(p.child<QLineEdit>(w, "txtToLoc"), QStringLiteral("jn58td"));
-    QTest::keyClicks(p.child<QLineEdit>(w, "txtFreq"), QStringLiteral("50.2"));
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtFromLoc")->text(), QStringLiteral("IO91WM"));
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtToLoc")->text(), QStringLiteral("JN58TD"));
-    p.child<QPushButton>(w, "cmdCalcMUF(0)")->click();
-    EXPECT_EQ(p.child<QLabel>(w, "lblAZResult")->text(),
-              QStringLiteral("es from IO91WM to JN58TD on 50.2mhz"));
-    EXPECT_EQ(p.child<QLabel>(w, "lblMUFqth")->text(), QStringLiteral("From IO91WM try towards JN58TD"));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("MUF = 72.6mhz,  try towards JN58TD"));
-    // A key press in a box brings the base title back.
-    QTest::keyClick(p.child<QLineEdit>(w, "txtFreq"), Qt::Key_Space);
-    EXPECT_EQ(w->windowTitle(), HandMuf::helpTitle());
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtFreq")->text(), QStringLiteral("50.2"));
-
-    p.child<QPushButton>(w, "cmdCalcMUF(2)")->click();
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtFromLoc")->text(), QString());
-    EXPECT_EQ(p.child<QLabel>(w, "lblAZResult")->text(), QString());
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtHomeLoc")->text(), QStringLiteral("IO91WM"));
-}
-
-TEST(HandMufWindow, ALetterInTheFrequencyIsRefused)
-{
-    CalculatorWindow p;
-    HandMufWindow* w = p.open();
-    QTest::keyClicks(p.child<QLineEdit>(w, "txtFreq"), QStringLiteral("5x"));
+    // A letter in the frequency is refused.
+    QTest::keyClicks(box("txtFreq"), QStringLiteral("5x"));
     ASSERT_EQ(p.told.size(), 1u);
     EXPECT_EQ(p.told[0].icon, QMessageBox::Critical);
-    EXPECT_EQ(p.told[0].title, QStringLiteral("Number......"));
-    EXPECT_EQ(p.told[0].text, QStringLiteral("ONLY FREQUENCY NUMBER!!!!"));
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtFreq")->text(), QString());
-}
+    EXPECT_EQ(p.told[0].title + u'|' + p.told[0].text,
+              QStringLiteral("Number......|ONLY FREQUENCY NUMBER!!!!"));
+    EXPECT_EQ(box("txtFreq")->text(), QString());
 
-TEST(HandMufWindow, MenuInputBoxesAndTheSettingsFile)
-{
-    CalculatorWindow p;
-    HandMufWindow* w = p.open();
+    // Typed locators are upper-cased; a blank is swallowed.
+    QTest::keyClicks(box("txtFromLoc"), QStringLiteral("io 91wm"));
+    QTest::keyClicks(box("txtToLoc"), QStringLiteral("jn58td"));
+    QTest::keyClicks(box("txtFreq"), QStringLiteral("50.2"));
+    EXPECT_EQ(box("txtFromLoc")->text() + u'-' + box("txtToLoc")->text(), QStringLiteral("IO91WM-JN58TD"));
+    button(0)->click();
+    EXPECT_EQ(label("lblAZResult"), QStringLiteral("es from IO91WM to JN58TD on 50.2mhz"));
+    EXPECT_EQ(label("lblMUFqth"), QStringLiteral("From IO91WM try towards JN58TD"));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("MUF = 72.6mhz,  try towards JN58TD"));
+    // A key press in a box brings the base title back.
+    QTest::keyClick(box("txtFreq"), Qt::Key_Space);
+    EXPECT_EQ(w->windowTitle(), HandMuf::helpTitle());
+    button(2)->click();
+    EXPECT_EQ(box("txtFromLoc")->text() + label("lblAZResult"), QString());
+    EXPECT_EQ(box("txtHomeLoc")->text(), QStringLiteral("IO91WM"));
+
+    // The hop button takes the place of Calculate.
+    menu("mnuCalc2xHop")->trigger();
+    box("txtFromLoc")->setText(QStringLiteral("IO91WM"));
+    box("txtToLoc")->setText(QStringLiteral("KM72"));
+    box("txtFreq")->setText(QStringLiteral("50.2"));
+    button(0)->click();
+    EXPECT_TRUE(!button(0)->isVisible() && button(1)->isVisible());
+    button(1)->click();
+    EXPECT_EQ(button(1)->text() + u'|' + box("txtToLoc")->text(), QStringLiteral("show 2nd hop|KN03CI"));
+    EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - 1st hop")));
+
+    // The menu's input boxes, help, and the settings file written at exit and read at the next opening.
     p.answer("120");
-    p.child<QAction>(w, "mnuEsLayer")->trigger();
+    menu("mnuEsLayer")->trigger();
     p.answer("5001");
-    p.child<QAction>(w, "mnuMASL")->trigger();
+    menu("mnuMASL")->trigger();
     p.answer("3000");
-    p.child<QAction>(w, "mnu2xHopQrb")->trigger();
-    p.child<QAction>(w, "mnuCalc2xHop")->trigger();
+    menu("mnu2xHopQrb")->trigger();
     ASSERT_EQ(p.asked.size(), 3u);
-    EXPECT_EQ(p.asked[0].title, QStringLiteral("es Layer Height?"));
-    EXPECT_EQ(p.asked[0].prompt, QStringLiteral("Please enter a number between 90 and 130"));
-    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("110"));
-    EXPECT_EQ(p.asked[1].title, QStringLiteral("Height above sea level?"));
-    EXPECT_EQ(p.asked[1].prompt,
-              QStringLiteral("Please enter a number between 1 and 5000.\rNOTE: this only sets "
-                             "your masl, the dx masl is set at 150m."));
-    EXPECT_EQ(p.asked[2].title, QStringLiteral("es 2x hop min qrb"));
-    EXPECT_EQ(p.asked[2].prompt,
-              QStringLiteral("Please type the number in km (Min 1000, max 5400) for  what you "
-                             "want the  minimum double hop distance to be."));
-    EXPECT_EQ(p.asked[2].defaultAnswer, QStringLiteral("2700"));
-    EXPECT_EQ(p.child<QLabel>(w, "lblEsLayerHeight")->text(), QStringLiteral("e layer height = 120km"));
-    EXPECT_EQ(p.child<QLabel>(w, "lblMASL")->text(), QStringLiteral("MASL = 150m"));
-
-    p.child<QAction>(w, "mnuHelp")->trigger();
-    ASSERT_EQ(p.told.size(), 1u);
-    EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(p.asked[0].title + u'|' + p.asked[0].prompt + u'|' + p.asked[0].defaultAnswer,
+              QStringLiteral("es Layer Height?|Please enter a number between 90 and 130|110"));
+    EXPECT_EQ(p.asked[1].title + u'|' + p.asked[1].prompt,
+              QStringLiteral("Height above sea level?|Please enter a number between 1 and 5000.\rNOTE: this "
+                             "only sets your masl, the dx masl is set at 150m."));
+    EXPECT_EQ(p.asked[2].title + u'|' + p.asked[2].prompt + u'|' + p.asked[2].defaultAnswer,
+              QStringLiteral("es 2x hop min qrb|Please type the number in km (Min 1000, max 5400) for  what "
+                             "you want the  minimum double hop distance to be.|2700"));
+    EXPECT_EQ(label("lblEsLayerHeight"), QStringLiteral("e layer height = 120km"));
+    EXPECT_EQ(label("lblMASL"), QStringLiteral("MASL = 150m"));
+    menu("mnuHelp")->trigger();
+    ASSERT_EQ(p.told.size(), 2u);
+    EXPECT_EQ(p.told[1].icon, QMessageBox::Information);
     EXPECT_TRUE(
-        p.told[0].text.contains(QStringLiteral("\rUSING KORVELMUF CALC\rIt's easy, just put in dx spots and "
+        p.told[1].text.contains(QStringLiteral("\rUSING KORVELMUF CALC\rIt's easy, just put in dx spots and "
                                                "the frequency from the cluster and hit calculate.\r")));
-
-    p.child<QAction>(w, "mnuExit")->trigger();
+    menu("mnuExit")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(p.dialogMenus().frmMUF(), nullptr);
     EXPECT_EQ(p.dir.read(QLatin1String(HandMuf::fileName)), QByteArray("120\r\n150\r\nTrue\r\n3000\r\n"));
-
-    // The next opening reads them back.
-    HandMufWindow* again = p.open();
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->calculator().intHandLayerHeight, 120);
-    EXPECT_TRUE(p.child<QAction>(again, "mnuCalc2xHop")->isChecked());
-}
-
-TEST(HandMufWindow, TheHopButtonTakesThePlaceOfCalculate)
-{
-    CalculatorWindow p;
-    HandMufWindow* w = p.open();
-    p.child<QAction>(w, "mnuCalc2xHop")->trigger();
-    p.child<QLineEdit>(w, "txtFromLoc")->setText(QStringLiteral("IO91WM"));
-    p.child<QLineEdit>(w, "txtToLoc")->setText(QStringLiteral("KM72"));
-    p.child<QLineEdit>(w, "txtFreq")->setText(QStringLiteral("50.2"));
-    auto* calculate = p.child<QPushButton>(w, "cmdCalcMUF(0)");
-    auto* hop = p.child<QPushButton>(w, "cmdCalcMUF(1)");
-    calculate->click();
-    EXPECT_FALSE(calculate->isVisible());
-    EXPECT_TRUE(hop->isVisible());
-    EXPECT_EQ(hop->text(), QStringLiteral("show 1st hop"));
-    hop->click();
-    EXPECT_EQ(hop->text(), QStringLiteral("show 2nd hop"));
-    EXPECT_EQ(p.child<QLineEdit>(w, "txtToLoc")->text(), QStringLiteral("KN03CI"));
-    EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - 1st hop")));
-    hop->click();
-    EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - 2nd hop")));
-    EXPECT_TRUE(calculate->isVisible());
-    EXPECT_FALSE(hop->isVisible());
+    w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->calculator().intHandLayerHeight, 120);
+    EXPECT_TRUE(menu("mnuCalc2xHop")->isChecked());
 }
 
 } // namespace
