@@ -4,6 +4,7 @@
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
 #include "spots/alarm_sounds.h"
+#include "spots/spot_road_fixture.h"
 #include "support/temp_folder.h"
 
 #include <QFile>
@@ -12,37 +13,12 @@
 #include <gtest/gtest.h>
 
 using namespace zenthra;
+using zenthra::test::RecordingPlayer;
 using zenthra::test::TempFolder;
 
 namespace {
 
-class RecordingPlayer : public SoundPlayer
-{
-public:
-    bool play(const QString& path) override
-    {
-        played.append(path);
-        return true;
-    }
-    QStringList played;
-};
-
-struct BellCase
-{
-    const char* name;
-    const char* mode;
-    double muf;
-    float level;
-    unsigned ticked;   // bit i: mnuBellByMode(i) ticked
-    const char* plays; // file name, or "" for silence
-};
-
-void PrintTo(const BellCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class Bells : public ::testing::TestWithParam<BellCase>
+class Bells : public ::testing::Test
 {
 protected:
     TempFolder dir;
@@ -54,40 +30,38 @@ protected:
     AlarmSounds sounds{options, folder, player, log};
 };
 
-TEST_P(Bells, PlayTheModesFileWhenItsBellAndTheMasterAreTicked)
+TEST_F(Bells, PlayTheModesFileWhenItsBellAndTheMasterAreTicked)
 {
-    const BellCase& c = GetParam();
-    for (int i = 0; i < 9; ++i) {
-        options.setChecked(QStringLiteral("mnuBellByMode(%1)").arg(i), (c.ticked >> i) & 1u);
+    struct Case
+    {
+        const char* mode;
+        double muf;
+        float level;
+        unsigned ticked;   // bit i: mnuBellByMode(i) ticked
+        const char* plays; // file name, or "" for silence
+    };
+    for (const Case& c : {Case{"ES", 12, 0, 0b11, "ES.wav"}, Case{"ES", 60, 60, 0b11, ""},
+                          Case{"ES", 60.1, 60, 0b11, "ES.wav"},
+                          // 60.0000001 is 60 in single precision.
+                          Case{"ES", 60.0000001, 60, 0b11, ""}, Case{"AU", 0, 60, 0b101, "AU.wav"},
+                          Case{"FAI", 0, 0, 0b1001, "FAI.wav"}, Case{"IONO", 0, 0, 0b10001, "IONO.wav"},
+                          Case{"EME", 0, 0, 0b100001, "EME.wav"}, Case{"F2", 0, 0, 0b1000001, "F2.wav"},
+                          Case{"MS", 0, 0, 0b10000001, "MS.wav"},
+                          Case{"TROPO", 0, 0, 0b100000001, "TROPO.wav"}, Case{"ES", 80, 0, 0b111111110, ""},
+                          Case{"ES", 80, 0, 0b101, ""}, Case{"DIGI", 0, 0, 0b111111111, ""},
+                          Case{"UNKNOWN", 0, 0, 0b111111111, ""}, Case{"es", 80, 0, 0b11, ""}}) {
+        for (int i = 0; i < 9; ++i) {
+            options.setChecked(QStringLiteral("mnuBellByMode(%1)").arg(i), (c.ticked >> i) & 1u);
+        }
+        options.sngBellMufLevel = c.level;
+        player.played.clear();
+        sounds.Play_Sound(QString::fromLatin1(c.mode), c.muf);
+        const QString expected = QString::fromLatin1(c.plays);
+        EXPECT_EQ(player.played, expected.isEmpty() ? QStringList() : QStringList{dir.file(expected)})
+            << c.mode << ' ' << c.muf << ' ' << c.ticked;
     }
-    options.sngBellMufLevel = c.level;
-    sounds.Play_Sound(QString::fromLatin1(c.mode), c.muf);
-    const QString expected = QString::fromLatin1(c.plays);
-    EXPECT_EQ(player.played, expected.isEmpty() ? QStringList() : QStringList{dir.file(expected)});
     EXPECT_TRUE(dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
 }
-
-INSTANTIATE_TEST_SUITE_P(Modes, Bells,
-                         ::testing::Values(BellCase{"EsLevel0", "ES", 12, 0, 0b11, "ES.wav"},
-                                           BellCase{"EsAtLevelSilent", "ES", 60, 60, 0b11, ""},
-                                           BellCase{"EsAboveLevel", "ES", 60.1, 60, 0b11, "ES.wav"},
-                                           // 60.0000001 is 60 in single precision.
-                                           BellCase{"EsSingleAtLevel", "ES", 60.0000001, 60, 0b11, ""},
-                                           BellCase{"AuIgnoresLevel", "AU", 0, 60, 0b101, "AU.wav"},
-                                           BellCase{"Fai", "FAI", 0, 0, 0b1001, "FAI.wav"},
-                                           BellCase{"Iono", "IONO", 0, 0, 0b10001, "IONO.wav"},
-                                           BellCase{"Eme", "EME", 0, 0, 0b100001, "EME.wav"},
-                                           BellCase{"F2", "F2", 0, 0, 0b1000001, "F2.wav"},
-                                           BellCase{"Ms", "MS", 0, 0, 0b10000001, "MS.wav"},
-                                           BellCase{"Tropo", "TROPO", 0, 0, 0b100000001, "TROPO.wav"},
-                                           BellCase{"MasterOff", "ES", 80, 0, 0b111111110, ""},
-                                           BellCase{"OtherModesBell", "ES", 80, 0, 0b101, ""},
-                                           BellCase{"Digi", "DIGI", 0, 0, 0b111111111, ""},
-                                           BellCase{"Unknown", "UNKNOWN", 0, 0, 0b111111111, ""},
-                                           BellCase{"LowerCase", "es", 80, 0, 0b11, ""}),
-                         [](const ::testing::TestParamInfo<BellCase>& info) {
-                             return std::string(info.param.name);
-                         });
 
 TEST_F(Bells, ChatAlarmFollowsItsOwnItemsOnly)
 {
@@ -103,40 +77,17 @@ TEST_F(Bells, ChatAlarmFollowsItsOwnItemsOnly)
     EXPECT_EQ(player.played, QStringList({dir.file("wwc.wav"), dir.file("wwc.wav")}));
 }
 
-struct LevelCase
+TEST(BellLevel, AnswersAndThePromptWithTwoBlanksAfterFor)
 {
-    const char* answer;
-    float expected; // -1: the old level stays
-};
-
-void PrintTo(const LevelCase& c, std::ostream* os)
-{
-    *os << '"' << c.answer << '"';
-}
-
-class BellLevel : public ::testing::TestWithParam<LevelCase>
-{
-};
-
-TEST_P(BellLevel, Answers)
-{
-    const auto level = AlarmSounds::bellMufLevelAnswer(QString::fromLatin1(GetParam().answer), 77);
-    if (GetParam().expected < 0) {
-        EXPECT_FALSE(level.has_value());
-    } else {
-        ASSERT_TRUE(level.has_value());
-        EXPECT_FLOAT_EQ(*level, GetParam().expected);
+    // -1: the old level stays.
+    for (const auto& [answer, expected] :
+         {std::pair{"", -1.0f}, std::pair{"  ", -1.0f}, std::pair{"abc", -1.0f}, std::pair{"30", 0.0f},
+          std::pair{"0", 0.0f}, std::pair{"-5", 0.0f}, std::pair{"50", 50.0f}, std::pair{"200", 200.0f},
+          std::pair{"201", 77.0f}, std::pair{" 123.5 ", 123.5f}}) {
+        const auto level = AlarmSounds::bellMufLevelAnswer(QString::fromLatin1(answer), 77);
+        EXPECT_EQ(level.has_value(), expected >= 0) << answer;
+        EXPECT_FLOAT_EQ(level.value_or(-1), expected) << answer;
     }
-}
-
-INSTANTIATE_TEST_SUITE_P(Prompt, BellLevel,
-                         ::testing::Values(LevelCase{"", -1}, LevelCase{"  ", -1}, LevelCase{"abc", -1},
-                                           LevelCase{"30", 0}, LevelCase{"0", 0}, LevelCase{"-5", 0},
-                                           LevelCase{"50", 50}, LevelCase{"200", 200}, LevelCase{"201", 77},
-                                           LevelCase{" 123.5 ", 123.5f}));
-
-TEST(BellLevelPrompt, HasTwoBlanksAfterFor)
-{
     EXPECT_STREQ(AlarmSounds::levelPrompt,
                  "Please type the number in MHZ (Min 50, max 200) for  when you want the"
                  " bell to sound for ES spots (0=All spots!).");

@@ -186,15 +186,18 @@ TEST_P(Keywords, LoadCleansKeywordsAndSkipsEmptyOnes)
     EXPECT_EQ(list[list.size() - 1], (PropType{"ES", "<ES>"}));
 }
 
-TEST_P(Keywords, FailedLoadKeepsTheListAndEmptyTableEmptiesIt)
+TEST_P(Keywords, ModeListFailedLoadKeepsTheListAndEmptyTableEmptiesIt)
 {
     open();
     ASSERT_EQ(keywords.arrPropTypes().size(), 148);
+    EXPECT_EQ(FILL_PROPAGATION_LIST(*db), QStringList({"AU", "BS", "DIGI", "EME", "ES", "F2", "FAI", "IONO",
+                                                       "MS", "RAIN", "SAT", "TROPO", "UNKNOWN"}));
     db->CLOSE_DATABASES();
     POPULATE_PROPAGATION_ARRAYS(keywords, *db);
     EXPECT_EQ(keywords.arrPropTypes().size(), 148);
     ASSERT_EQ(logLines().size(), 1);
     EXPECT_TRUE(logLines()[0].endsWith("-2147467259 - POPULATE_PROPAGATION_ARRAYS()"));
+    EXPECT_TRUE(FILL_PROPAGATION_LIST(*db).isEmpty());
     open();
     run(Store::Spots, "DELETE FROM tblProp");
     POPULATE_PROPAGATION_ARRAYS(keywords, *db);
@@ -202,52 +205,23 @@ TEST_P(Keywords, FailedLoadKeepsTheListAndEmptyTableEmptiesIt)
     EXPECT_TRUE(keywords.loaded());
 }
 
-TEST_P(Keywords, ModeListHoldsTheThirteenSeedModes)
-{
-    open();
-    EXPECT_EQ(FILL_PROPAGATION_LIST(*db), QStringList({"AU", "BS", "DIGI", "EME", "ES", "F2", "FAI", "IONO",
-                                                       "MS", "RAIN", "SAT", "TROPO", "UNKNOWN"}));
-    db->CLOSE_DATABASES();
-    EXPECT_TRUE(FILL_PROPAGATION_LIST(*db).isEmpty());
-}
-
 INSTANTIATE_TEST_SUITE_P(Backends, Keywords, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
 
 // Announcements.
 
-struct CleanCase
+TEST(AnnouncementCleaning, RemovesAndJoinsAsTheDatabaseExpects)
 {
-    const char* in;
-    const char* out;
-};
-
-void PrintTo(const CleanCase& c, std::ostream* os)
-{
-    *os << '"' << QString::fromUtf8(c.in).toStdString() << '"';
-}
-
-class AnnouncementCleaning : public ::testing::TestWithParam<CleanCase>
-{
-};
-
-TEST_P(AnnouncementCleaning, RemovesAndJoinsAsTheDatabaseExpects)
-{
-    EXPECT_EQ(Announcements::cleaned(QString::fromUtf8(GetParam().in)), QString::fromUtf8(GetParam().out));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AnnouncementCleaning,
-    ::testing::Values(CleanCase{"TO ALL DE G4ABC: ES open... to EA", "TO ALL DE G4ABC: ES open to EA"},
-                      CleanCase{"it's \"great\"", "its great"}, CleanCase{"two\twords", "twowords"},
-                      CleanCase{"line one\r\nline two", "line oneline two"}, CleanCase{"a    b", "a  b"},
-                      CleanCase{"a   b", "a  b"}, CleanCase{"a  b", "a b"}, CleanCase{"bell\a!", "bell!"},
-                      CleanCase{"..\a.", ""}, CleanCase{"100%_off; ok", "100%_off; ok"},
-                      CleanCase{"Grüße 🙂", "Grüße 🙂"}),
-    [](const auto& info) { return "Text" + std::to_string(info.index); });
-
-TEST(AnnouncementCleaningLength, CutsTo255WithoutSplittingACharacter)
-{
+    for (const auto& [in, out] :
+         {std::pair{"TO ALL DE G4ABC: ES open... to EA", "TO ALL DE G4ABC: ES open to EA"},
+          std::pair{"it's \"great\"", "its great"}, std::pair{"two\twords", "twowords"},
+          std::pair{"line one\r\nline two", "line oneline two"}, std::pair{"a    b", "a  b"},
+          std::pair{"a   b", "a  b"}, std::pair{"a  b", "a b"}, std::pair{"bell\a!", "bell!"},
+          std::pair{"..\a.", ""}, std::pair{"100%_off; ok", "100%_off; ok"},
+          std::pair{"Grüße 🙂", "Grüße 🙂"}}) {
+        EXPECT_EQ(Announcements::cleaned(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
+    }
+    // Cut to 255 without splitting a character.
     EXPECT_EQ(Announcements::cleaned(QString(300, u'x')), QString(255, u'x'));
     const QString face = QString::fromUtf8("🙂");
     const QString cut = Announcements::cleaned(QString(254, u'x') + face + "tail");

@@ -47,6 +47,22 @@ TEST_P(Schema, OpenCreatesEveryTableWithTheColumnsInOrder)
               lower({"wwcID", "Friendly_Name", "ip_host", "Port", "Username", "Password", "ConnectStr"}));
     EXPECT_EQ(columns("tblTelnetBBS"),
               lower({"bbsID", "Friendly_Name", "ip_host", "Port", "Username", "Password", "ConnectStr"}));
+    // The indexes that serve the date and call queries.
+    const QString sql =
+        server() ? QStringLiteral("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema()"
+                                  " AND indexname IN ('ixdxstationcalldate', 'ixspotdate', "
+                                  "'ixallspotsdate')")
+                 : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN"
+                                  " ('ixSpotDate', 'ixAllSpotsDate')");
+    EXPECT_EQ(column(Store::Spots, sql).value(0).toInt(), server() ? 3 : 2);
+    if (!server()) {
+        EXPECT_EQ(
+            column(Store::CallLoc, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index'"
+                                                  " AND name = 'ixDxStationCallDate'"))
+                .value(0)
+                .toInt(),
+            1);
+    }
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
 }
 
@@ -68,26 +84,6 @@ TEST_P(Schema, NodeTablesGenerateTheirKeys)
         EXPECT_EQ(q.value(3).toDouble(), 7300.0);
         ASSERT_TRUE(q.next());
         EXPECT_GT(q.value(0).toInt(), first);
-    }
-}
-
-TEST_P(Schema, IndexesServeTheDateAndCallQueries)
-{
-    open();
-    const QString sql =
-        server() ? QStringLiteral("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema()"
-                                  " AND indexname IN ('ixdxstationcalldate', 'ixspotdate', "
-                                  "'ixallspotsdate')")
-                 : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN"
-                                  " ('ixSpotDate', 'ixAllSpotsDate')");
-    EXPECT_EQ(column(Store::Spots, sql).value(0).toInt(), server() ? 3 : 2);
-    if (!server()) {
-        EXPECT_EQ(
-            column(Store::CallLoc, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index'"
-                                                  " AND name = 'ixDxStationCallDate'"))
-                .value(0)
-                .toInt(),
-            1);
     }
 }
 
@@ -130,15 +126,6 @@ class SqliteFiles : public DatabaseFixture
 {
 };
 
-TEST_P(SqliteFiles, RunInWalModeWithNormalSync)
-{
-    open();
-    for (Store s : {Store::Spots, Store::CallLoc}) {
-        EXPECT_EQ(column(s, "PRAGMA journal_mode").value(0).toString(), "wal");
-        EXPECT_EQ(column(s, "PRAGMA synchronous").value(0).toInt(), 1);
-    }
-}
-
 TEST_P(Schema, CloseAndReopenKeepTheData)
 {
     QSignalSpy opened(db.get(), &Database::databasesOpened);
@@ -162,20 +149,6 @@ TEST_P(Schema, CloseAndReopenKeepTheData)
     EXPECT_FALSE(db->exec(Store::Spots, "SELECT 1", {}, nullptr, &why));
     EXPECT_EQ(why.number, Database::errProviderFailure);
     db->SQL_RECOVERY(); // harmless when closed
-}
-
-TEST_P(Schema, ServerReopenPutOffIsNoRecovery)
-{
-    if (!server()) {
-        GTEST_SKIP() << "server mode only";
-    }
-    open();
-    QSignalSpy opened(db.get(), &Database::databasesOpened);
-    db->REOPEN_DATABASES(); // the server was reached a moment ago: not tried again
-    EXPECT_EQ(opened.size(), 0);
-    EXPECT_FALSE(db->recoverLostServer({Database::errProviderFailure, {}}));
-    ASSERT_EQ(logLines().size(), 1);
-    EXPECT_TRUE(logLines()[0].endsWith("\t-2147467259 - SQL_RECOVERY()")) << logLines()[0].toStdString();
 }
 
 TEST_P(Schema, SelfSpotsAreDeletedAndNothingElse)
@@ -248,7 +221,7 @@ TEST_P(Schema, HostileValuesAreStoredUnchangedOrRefused)
               1);
 }
 
-TEST_P(SqliteFiles, SeveralLayersCoexistInOneProcess)
+TEST_P(SqliteFiles, RunInWalModeAndSeveralLayersCoexistInOneProcess)
 {
     test::TempFolder other;
     DataFolder otherFolder(other.path());
@@ -256,6 +229,10 @@ TEST_P(SqliteFiles, SeveralLayersCoexistInOneProcess)
     PropKeywords otherKeywords(log);
     Database second(otherSettings, otherFolder, log, keywordSeeding(otherKeywords));
     open();
+    for (Store s : {Store::Spots, Store::CallLoc}) {
+        EXPECT_EQ(column(s, "PRAGMA journal_mode").value(0).toString(), "wal");
+        EXPECT_EQ(column(s, "PRAGMA synchronous").value(0).toInt(), 1);
+    }
     second.OPEN_DATABASES("A");
     ASSERT_TRUE(db->isOpen());
     ASSERT_TRUE(second.isOpen());
@@ -287,36 +264,28 @@ struct Standalone
 
 } // namespace
 
-TEST(DatabaseOpenFailure, DataFolderThatCannotHoldFiles)
+TEST(DatabaseOpenFailure, FolderThatCannotHoldFilesOrAFileThatIsNotSqlite)
 {
     Standalone s;
     s.dir.write("plain-file", "x");
-    DataFolder folder(s.dir.file("plain-file") + "/data"); // below a file: nothing can be created
-    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
-    QSignalSpy opened(&db, &Database::databasesOpened);
-    db.OPEN_DATABASES("a");
-    EXPECT_FALSE(db.isOpen());
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_FALSE(opened[0][0].toBool());
+    s.dir.write("spots.sqlite", QByteArray("This is a text file, not a database.\r\n").repeated(200));
+    // Below a file nothing can be created; the data folder holds a spots file of text.
+    for (const QString& path : {s.dir.file("plain-file") + "/data", s.dir.path()}) {
+        DataFolder folder(path);
+        Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
+        QSignalSpy opened(&db, &Database::databasesOpened);
+        db.OPEN_DATABASES("a");
+        EXPECT_FALSE(db.isOpen());
+        ASSERT_EQ(opened.size(), 1);
+        EXPECT_FALSE(opened[0][0].toBool());
+        EXPECT_FALSE(s.keywords.loaded());
+    }
     const QStringList lines = s.dir.lines("muf_errors.log");
-    ASSERT_EQ(lines.size(), 1);
+    ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].contains("-2147467259 - OPEN_DATABASES(a): call_loc.sqlite: "))
         << lines[0].toStdString();
-    EXPECT_FALSE(s.keywords.loaded());
-}
-
-TEST(DatabaseOpenFailure, FileThatIsNotSqlite)
-{
-    Standalone s;
-    s.dir.write("spots.sqlite", QByteArray("This is a text file, not a database.\r\n").repeated(200));
-    DataFolder folder(s.dir.path());
-    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
-    db.OPEN_DATABASES("a");
-    EXPECT_FALSE(db.isOpen());
-    const QStringList lines = s.dir.lines("muf_errors.log");
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].contains("OPEN_DATABASES(a): spots.sqlite: ")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[0].contains("not a database")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains("OPEN_DATABASES(a): spots.sqlite: ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("not a database")) << lines[1].toStdString();
     // The file is left as it was.
     EXPECT_TRUE(s.dir.read("spots.sqlite").startsWith("This is a text file"));
 }
@@ -372,7 +341,7 @@ class ServerSession : public DatabaseFixture
 {
 };
 
-TEST_P(ServerSession, HasShortStatementTimeoutAndItsOwnSchema)
+TEST_P(ServerSession, HasShortStatementTimeoutItsOwnSchemaAndPutsOffReopening)
 {
     open();
     ASSERT_TRUE(db->isOpen());
@@ -380,6 +349,13 @@ TEST_P(ServerSession, HasShortStatementTimeoutAndItsOwnSchema)
     EXPECT_EQ(column(Store::Spots, "SELECT current_schema()").value(0).toString(), schema);
     // Both stores are the one server database.
     EXPECT_EQ(db->connection(Store::Spots).connectionName(), db->connection(Store::CallLoc).connectionName());
+    // Reopening when the server was reached a moment ago is put off, and is no recovery.
+    QSignalSpy opened(db.get(), &Database::databasesOpened);
+    db->REOPEN_DATABASES();
+    EXPECT_EQ(opened.size(), 0);
+    EXPECT_FALSE(db->recoverLostServer({Database::errProviderFailure, {}}));
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].endsWith("\t-2147467259 - SQL_RECOVERY()")) << logLines()[0].toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, ServerSession, ::testing::Values(Backend::Postgres),

@@ -67,7 +67,7 @@ TEST_P(KeywordEditorTest, ListLinesAndClickingTheSeedRowNilEs)
     EXPECT_TRUE(editor->modes().contains(QStringLiteral("UNKNOWN")));
 }
 
-TEST_P(KeywordEditorTest, ApostropheKeywordRoundTripAndModeOnlyUpdate)
+TEST_P(KeywordEditorTest, ApostropheKeywordRoundTripModeOnlyUpdateAndANewKeyword)
 {
     const QString line = QStringLiteral("025  #AE'S#\tES");
     ASSERT_TRUE(editor->LOAD_PROP_LIST().contains(line));
@@ -89,15 +89,13 @@ TEST_P(KeywordEditorTest, ApostropheKeywordRoundTripAndModeOnlyUpdate)
     EXPECT_EQ(rowsOf(QStringLiteral("#O'NEIL#")), QStringList{QStringLiteral("ES 0AZ")});
     ASSERT_TRUE(editor->LOAD_PROP_LIST().contains(QStringLiteral("0AZ  #O'NEIL#\tES")));
     EXPECT_EQ(editor->lstSpots_Click(QStringLiteral("0AZ  #O'NEIL#\tES"))->keyword, QStringLiteral("O'NEIL"));
-}
 
-TEST_P(KeywordEditorTest, ChangingTheKeywordAddsASecondRow)
-{
+    // Changing the keyword of a row adds a second row.
     EXPECT_TRUE(
         editor->UPDATE_PROP({QStringLiteral("023"), QStringLiteral("ES"), QStringLiteral(" ESX")}).silent());
     EXPECT_EQ(rowsOf(QStringLiteral("# ES#")), QStringList{QStringLiteral("ES 023")});
     EXPECT_EQ(rowsOf(QStringLiteral("# ESX#")), QStringList{QStringLiteral("ES 023")});
-    EXPECT_EQ(count(QStringLiteral("tblProp")), 149);
+    EXPECT_EQ(count(QStringLiteral("tblProp")), 150);
 }
 
 TEST_P(KeywordEditorTest, BlankKeywordsAndBadModesAreRefused)
@@ -146,7 +144,7 @@ TEST_P(KeywordEditorTest, AFailedInsertKeepsTheOldRow)
     EXPECT_EQ(rowsOf(QStringLiteral("# ES#")), QStringList{QStringLiteral("MS 023")});
 }
 
-TEST_P(KeywordEditorTest, TheClassifierSeesEachChangeAtItsNextCall)
+TEST_P(KeywordEditorTest, TheClassifierSeesEachChangeAtItsNextCallAndDeletion)
 {
     EXPECT_EQ(classify(" ZZTOP HEARD "), QStringLiteral("UNKNOWN"));
     EXPECT_TRUE(
@@ -158,10 +156,7 @@ TEST_P(KeywordEditorTest, TheClassifierSeesEachChangeAtItsNextCall)
     EXPECT_TRUE(editor->DELETE_PROP(QStringLiteral("zztop")).silent());
     EXPECT_EQ(classify(" ZZTOP HEARD "), QStringLiteral("UNKNOWN"));
     EXPECT_EQ(rowsOf(QStringLiteral("#ZZTOP#")), QStringList());
-}
-
-TEST_P(KeywordEditorTest, DeletingAnUnknownKeywordChangesNothing)
-{
+    // Deleting an unknown keyword changes nothing; a seed keyword goes whatever its case.
     EXPECT_TRUE(editor->DELETE_PROP(QStringLiteral("NOT THERE")).silent());
     EXPECT_EQ(count(QStringLiteral("tblProp")), 148);
     EXPECT_TRUE(editor->DELETE_PROP(QStringLiteral("ae's")).silent());

@@ -184,25 +184,6 @@ INSTANTIATE_TEST_SUITE_P(
         RoadCase{"OnVhfNothing", "mnuDxcFilters(0)", "1296200.0", true, 0, false, false, 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(LineFilter, BlankedSpotIsQueuedEmptyOnlyWhenCalcEsIsTicked)
-{
-    for (const bool calcEs : {true, false}) {
-        Road r;
-        r.tickAllBands();
-        r.tick({"mnuDxcFilters(0)", "mnuDDE(1)", "chkCalcVHF"});
-        r.tick({"mnuFilterVHF(2)"}, false);
-        r.tick({"mnuEsOptions(0)"}, calcEs);
-        EXPECT_EQ(r.run(spotAt(QStringLiteral("144300.0"))), QString());
-        ASSERT_EQ(r.dde.size(), 1u);
-        EXPECT_EQ(r.dde[0], QString());
-        // "Calc es?" queues even the empty line (the queue then only arms its timer).
-        ASSERT_EQ(r.queued.size(), calcEs ? 1u : 0u) << calcEs;
-        if (calcEs) {
-            EXPECT_EQ(r.queued[0].line, QString());
-        }
-    }
-}
-
 TEST(LineFilter, HiddenHfCutsTheTimeStampOnlyWhenLimited)
 {
     Road r;
@@ -322,53 +303,28 @@ TEST(LineFilter, NarrowBandRuleBlanksBothBoundsOnly)
     EXPECT_EQ(r.run(spotAt(QStringLiteral("144350.0"))), cleanedSpotAt(QStringLiteral("144350.0")));
 }
 
-struct Restore
+TEST(LineFilter, CalcEvenIfFilteredQueuesTheWholeLineStrictlyBetween49And225)
 {
-    const char* khz;
-    bool restored;
-};
-
-void PrintTo(const Restore& c, std::ostream* os)
-{
-    *os << c.khz << "kHz";
-}
-
-class CalcEvenIfFiltered : public ::testing::TestWithParam<Restore>
-{
-};
-
-TEST_P(CalcEvenIfFiltered, QueuesTheWholeLineStrictlyBetween49And225)
-{
-    const Restore& c = GetParam();
-    for (const char* calc : {"mnuEsOptions(0)", "chkCalcVHF"}) {
-        Road r;
-        r.tick({"mnuDxcFilters(0)", "mnuEsCalc50mhzFiltered", "mnuDDE(1)", calc});
-        // Every band item unticked: the line is blanked on every band.
-        const QString khz = QString::fromLatin1(c.khz);
-        EXPECT_EQ(r.run(spotAt(khz)), QString());
-        ASSERT_EQ(r.dde.size(), 1u);
-        EXPECT_EQ(r.dde[0], QString());
-        const bool calcEs = QString::fromLatin1(calc) == QLatin1String("mnuEsOptions(0)");
-        if (c.restored) {
-            ASSERT_EQ(r.queued.size(), 1u) << calc;
-            EXPECT_EQ(r.queued[0].line, cleanedSpotAt(khz));
-        } else if (calcEs) {
-            ASSERT_EQ(r.queued.size(), 1u);
-            EXPECT_EQ(r.queued[0].line, QString());
-        } else {
-            EXPECT_TRUE(r.queued.empty()) << calc;
+    for (const auto& [khz, restored] :
+         {std::pair{"49000.0", false}, std::pair{"49002.0", true}, std::pair{"50000.0", true},
+          std::pair{"50110.0", true}, std::pair{"224998.0", true}, std::pair{"225000.0", false}}) {
+        for (const char* calc : {"mnuEsOptions(0)", "chkCalcVHF"}) {
+            SCOPED_TRACE(std::string(khz) + " " + calc);
+            Road r;
+            r.tick({"mnuDxcFilters(0)", "mnuEsCalc50mhzFiltered", "mnuDDE(1)", calc});
+            // Every band item unticked: the line is blanked on every band.
+            EXPECT_EQ(r.run(spotAt(QString::fromLatin1(khz))), QString());
+            ASSERT_EQ(r.dde.size(), 1u);
+            EXPECT_EQ(r.dde[0], QString());
+            // A blanked line is still queued, empty, when "Calc es?" is ticked.
+            const bool calcEs = calc == std::string("mnuEsOptions(0)");
+            ASSERT_EQ(r.queued.size(), restored || calcEs ? 1u : 0u);
+            if (!r.queued.empty()) {
+                EXPECT_EQ(r.queued[0].line, restored ? cleanedSpotAt(QString::fromLatin1(khz)) : QString());
+            }
         }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(LineFilter, CalcEvenIfFiltered,
-                         ::testing::Values(Restore{"49000.0", false}, Restore{"49002.0", true},
-                                           Restore{"50000.0", true}, Restore{"50110.0", true},
-                                           Restore{"224998.0", true}, Restore{"225000.0", false}),
-                         [](const auto& info) {
-                             const std::string khz = info.param.khz;
-                             return "kHz" + khz.substr(0, khz.find('.'));
-                         });
 
 // --- Announcements and other text.
 
@@ -500,23 +456,13 @@ TEST(LineFilter, BadHomeLocatorShowsTheWarningAndPassesNothingOn)
         r.run(spotAt(QStringLiteral("14025.0")));
         EXPECT_EQ(r.status.size(), 2u);
     }
-}
-
-TEST(LineFilter, HomeLocatorGoesToTheQueueAsTyped)
-{
+    // A valid short locator goes to the queue as typed.
     Road r;
     r.tick({"mnuEsOptions(0)"});
     r.options.setHomeLocator(QStringLiteral("IO91"));
     r.run(spotAt(QStringLiteral("50110.0")));
     ASSERT_EQ(r.queued.size(), 1u);
     EXPECT_EQ(r.queued[0].homeLoc, QStringLiteral("IO91"));
-}
-
-TEST(LineFilter, TheDebugLineIsASporadicESpotOn110Mhz)
-{
-    EXPECT_EQ(LineFilter::debugLine(),
-              QStringLiteral("dx de qx1abc: 110600 QX5/ABC/1  VOR ES s9 io90<>KM46"));
-    EXPECT_FLOAT_EQ(LineFilter::frequencyOf(LineFilter::debugLine()), 110.6f);
 }
 
 // --- Hostile input: nothing crashes, and the queues get exactly what the rules say.
@@ -565,8 +511,9 @@ TEST(LineFilter, HostileChunksLeaveBothQueuesConsistent)
     ASSERT_EQ(dde.arrDdeQueue().size(), 3u);
     EXPECT_EQ(dde.arrDdeQueue().back(), withNul);
 
-    // A frequency beyond every single-precision value reads as 0.
+    // A frequency beyond every single-precision value reads as 0; the debug line is on 110.6 MHz.
     EXPECT_FLOAT_EQ(LineFilter::frequencyOf(QStringLiteral("DX de A: 1e999 B")), 0.0f);
+    EXPECT_FLOAT_EQ(LineFilter::frequencyOf(LineFilter::debugLine()), 110.6f);
 
     // The logging queue never holds more than 21 lines.
     for (int i = 0; i < 30; ++i) {

@@ -119,7 +119,7 @@ TEST_F(Queue, EmptyLineArmsTheTimerAndTheNextSortStopsIt)
     EXPECT_FALSE(q.tmrProcessSpot().isActive());
 }
 
-TEST_F(Queue, RowsMoveUpInOrderAndTheLastStopsTheTimer)
+TEST_F(Queue, RowsMoveUpInOrderGapsCloseAndTheLastStopsTheTimer)
 {
     for (int i = 0; i < 5; ++i) {
         queue(QStringLiteral("DX de SPOT%1: 50110.0 EA7XYZ ES").arg(i));
@@ -137,10 +137,7 @@ TEST_F(Queue, RowsMoveUpInOrderAndTheLastStopsTheTimer)
     }
     EXPECT_EQ(q.pendingRows(), 0);
     EXPECT_FALSE(q.tmrProcessSpot().isActive());
-}
-
-TEST_F(Queue, SortClosesAGapInTheMiddle)
-{
+    // A gap in the middle closes too.
     for (int i = 0; i < 3; ++i) {
         queue(QStringLiteral("DX de SPOT%1: 50110.0 EA7XYZ ES").arg(i));
     }

@@ -13,67 +13,38 @@ namespace reports = zenthra::spot_reports;
 
 namespace {
 
-struct RemarkCase
+TEST(ElevationRemark, FollowsTheRoundedElevation)
 {
-    const char* elevation;
-    const char* remark;
-};
-
-void PrintTo(const RemarkCase& c, std::ostream* os)
-{
-    *os << c.elevation << "deg";
+    for (const auto& [elevation, remark] :
+         {std::pair{"-8.4", " (Below Horizon....)"}, std::pair{"-8.5", " (WAY BELOW HORIZON!!!!!)"},
+          std::pair{"-3.4", " (Below Horizon.. TR/CHORDIAL?)"}, std::pair{"-3.5", " (Below Horizon....)"},
+          std::pair{"-0.5", " (Below Horizon.. TR/CHORDIAL?)"}, std::pair{"-0.4", ""}, std::pair{"", ""},
+          std::pair{"12", ""}}) {
+        EXPECT_EQ(reports::elevationRemark(QString::fromLatin1(elevation)), QString::fromLatin1(remark))
+            << elevation;
+    }
 }
 
-class ElevationRemark : public ::testing::TestWithParam<RemarkCase>
+TEST(DoubleHopGate, BandSwitches)
 {
-};
-
-TEST_P(ElevationRemark, FollowsTheRoundedElevation)
-{
-    EXPECT_EQ(reports::elevationRemark(QString::fromLatin1(GetParam().elevation)),
-              QString::fromLatin1(GetParam().remark));
+    struct Case
+    {
+        const char* freq;
+        bool hop50, hop70, hop144;
+        bool wanted;
+    };
+    for (const Case& c : {Case{"50.1", false, true, true, false}, Case{"50.1", true, false, false, true},
+                          Case{"69.5", true, false, false, false}, Case{"69.5", false, true, false, false},
+                          Case{"69.5", true, true, false, true}, Case{"144.3", false, false, true, true},
+                          Case{"144.3", true, true, false, false}, Case{"143.5", false, false, true, false},
+                          Case{"143.5", false, true, true, true}, Case{"432", false, false, false, true}}) {
+        DxcSpotRecord r;
+        r[colFreq] = QString::fromLatin1(c.freq);
+        r[colQrb1] = QStringLiteral("2000");
+        EXPECT_EQ(reports::doubleHopWanted(r, {true, 1500, c.hop50, c.hop70, c.hop144}), c.wanted)
+            << c.freq << ' ' << c.hop50 << c.hop70 << c.hop144;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Edges, ElevationRemark,
-                         ::testing::Values(RemarkCase{"-8.4", " (Below Horizon....)"},
-                                           RemarkCase{"-8.5", " (WAY BELOW HORIZON!!!!!)"},
-                                           RemarkCase{"-3.4", " (Below Horizon.. TR/CHORDIAL?)"},
-                                           RemarkCase{"-3.5", " (Below Horizon....)"},
-                                           RemarkCase{"-0.5", " (Below Horizon.. TR/CHORDIAL?)"},
-                                           RemarkCase{"-0.4", ""}, RemarkCase{"", ""}, RemarkCase{"12", ""}));
-
-struct HopCase
-{
-    const char* freq;
-    bool hop50, hop70, hop144;
-    bool wanted;
-};
-
-void PrintTo(const HopCase& c, std::ostream* os)
-{
-    *os << c.freq << "MHz_" << c.hop50 << c.hop70 << c.hop144;
-}
-
-class DoubleHopGate : public ::testing::TestWithParam<HopCase>
-{
-};
-
-TEST_P(DoubleHopGate, BandSwitches)
-{
-    DxcSpotRecord r;
-    r[colFreq] = QString::fromLatin1(GetParam().freq);
-    r[colQrb1] = QStringLiteral("2000");
-    const DoubleHopOptions o{true, 1500, GetParam().hop50, GetParam().hop70, GetParam().hop144};
-    EXPECT_EQ(reports::doubleHopWanted(r, o), GetParam().wanted);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Bands, DoubleHopGate,
-    ::testing::Values(HopCase{"50.1", false, true, true, false}, HopCase{"50.1", true, false, false, true},
-                      HopCase{"69.5", true, false, false, false}, HopCase{"69.5", false, true, false, false},
-                      HopCase{"69.5", true, true, false, true}, HopCase{"144.3", false, false, true, true},
-                      HopCase{"144.3", true, true, false, false}, HopCase{"143.5", false, false, true, false},
-                      HopCase{"143.5", false, true, true, true}, HopCase{"432", false, false, false, true}));
 
 TEST(DoubleHopGate, DistanceRoundsHalfToEvenAndNeedsTheMasterSwitch)
 {

@@ -13,26 +13,12 @@ protected:
     // A complete sporadic-E row as the processor hands it over.
     QStringList mufArgs(const QString& spotInfo = QStringLiteral("G4ABC: 50110.0 EA7XYZ ES"))
     {
-        return {"2024-06-14 11:06:00",
-                "G4ABC",
-                "IO91WM",
-                "EA7XYZ",
-                "IM67AA",
-                "50.11",
-                "204.477",
-                "3.305",
-                "1725.35",
-                spotInfo,
-                "IN74RI",
-                "9.618",
-                "52.446",
-                "IO91WM",
-                "IM67AA",
-                "204.47",
-                "3.3",
-                "1725.3",
-                "49.88",
-                "861.8"};
+        QStringList a =
+            QStringLiteral("2024-06-14 11:06:00|G4ABC|IO91WM|EA7XYZ|IM67AA|50.11|204.477|3.305|"
+                           "1725.35||IN74RI|9.618|52.446|IO91WM|IM67AA|204.47|3.3|1725.3|49.88|861.8")
+                .split(u'|');
+        a[9] = spotInfo;
+        return a;
     }
     bool writeMuf(QStringList& a)
     {

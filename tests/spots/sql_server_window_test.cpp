@@ -33,7 +33,7 @@ TEST(SqlServerWindow, ShowsTheSettingsWithThePasswordMasked)
     EXPECT_EQ(w.cmdSqlUpdate[1]->text(), "E&xit");
 }
 
-TEST(SqlServerWindow, UpdateStoresTrimmedTextsAndTheKindOnly)
+TEST(SqlServerWindow, UpdateStoresTrimmedTextsAndTheKindOnlyAndExitCloses)
 {
     DatabaseSettings settings;
     SqlServerWindow w(settings, nullptr);
@@ -52,12 +52,6 @@ TEST(SqlServerWindow, UpdateStoresTrimmedTextsAndTheKindOnly)
     w.chkEnableSql->setChecked(false);
     w.cmdSqlUpdate[0]->click();
     EXPECT_EQ(settings.strDbType, "a");
-}
-
-TEST(SqlServerWindow, ExitClosesTheWindow)
-{
-    DatabaseSettings settings;
-    SqlServerWindow w(settings, nullptr);
     w.show();
     ASSERT_TRUE(w.isVisible());
     w.cmdSqlUpdate[1]->click();
