@@ -135,46 +135,29 @@ TEST(SaveToFile, AFileThatCannotBeWrittenIsReportedAndLogged)
 
 // --- Clear.
 
-struct ClearCase
-{
-    int tab;
-    int emptied; // -1: the DXC window, -2: none; else txtDataRetrieval(n)
-};
-
-void PrintTo(const ClearCase& c, std::ostream* os)
-{
-    *os << "tab" << c.tab;
-}
-
-class ClearByTab : public ::testing::TestWithParam<ClearCase>
-{
-};
-
-TEST_P(ClearByTab, EmptiesOnlyTheCurrentTabsWindow)
+TEST(WindowCommands, ClearEmptiesOnlyTheCurrentTabsWindow)
 {
     DialogProgram p;
     TextWindows& w = p.app->textWindows();
-    w.TBCluster.replace(QStringLiteral("dxc"));
-    for (int i = 0; i < 5; ++i) {
-        w.txtDataRetrieval[i].replace(QStringLiteral("window %1").arg(i));
-    }
     p.click(QStringLiteral("mnuWwc(7)")); // the split view: the WWC tab's upper pane shows the DXC text
-    p.window->tabSporadic()->setCurrentIndex(GetParam().tab);
-    p.window->findChild<QPushButton*>(QStringLiteral("cmdClearWindows"))->click();
-    p.settle();
-    EXPECT_EQ(w.TBCluster.text().isEmpty(), GetParam().emptied == -1);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(w.txtDataRetrieval[i].text().isEmpty(), GetParam().emptied == i) << i;
-    }
-    // The upper pane follows the DXC window only.
     auto* pane = p.window->findChild<QPlainTextEdit*>(QStringLiteral("txtDataRetrieval(5)"));
-    EXPECT_EQ(pane->toPlainText(), GetParam().emptied == -1 ? QString() : QStringLiteral("dxc"));
+    // The window each tab empties: -1 the DXC window, -2 none, else txtDataRetrieval(n).
+    for (const auto& [tab, emptied] : {std::pair{0, -1}, {1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, -2}, {6, 4}}) {
+        w.TBCluster.replace(QStringLiteral("dxc"));
+        for (int i = 0; i < 5; ++i) {
+            w.txtDataRetrieval[i].replace(QStringLiteral("window %1").arg(i));
+        }
+        p.window->tabSporadic()->setCurrentIndex(tab);
+        p.window->findChild<QPushButton*>(QStringLiteral("cmdClearWindows"))->click();
+        p.settle();
+        EXPECT_EQ(w.TBCluster.text().isEmpty(), emptied == -1) << tab;
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(w.txtDataRetrieval[i].text().isEmpty(), emptied == i) << tab << " " << i;
+        }
+        // The upper pane follows the DXC window only.
+        EXPECT_EQ(pane->toPlainText(), emptied == -1 ? QString() : QStringLiteral("dxc")) << tab;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(WindowCommands, ClearByTab,
-                         ::testing::Values(ClearCase{0, -1}, ClearCase{1, 0}, ClearCase{2, 1},
-                                           ClearCase{3, 2}, ClearCase{4, 3}, ClearCase{5, -2},
-                                           ClearCase{6, 4}));
 
 // --- Copy and pop-ups.
 
