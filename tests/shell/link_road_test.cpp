@@ -3,6 +3,7 @@
 
 #include "shell/application.h"
 #include "support/fake_node.h"
+#include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@ using zenthra::Application;
 using zenthra::DataFolder;
 using zenthra::Store;
 using zenthra::test::FakeNode;
-using zenthra::test::fileOf;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -31,17 +31,16 @@ int storedSpots(Application& app, const QString& sql)
     return q.value(0).toInt();
 }
 
-QStringList settingsFor(const FakeNode& node)
+// The home locator, the DXC node with "Auto CLX?", every spot to tblAllSpots, sporadic-E calculated.
+void prepareNodeSettings(const TempFolder& dir, const FakeNode& node)
 {
-    QStringList settings(123);
-    settings[9] = "IO91WM";     // home locator
-    settings[10] = "127.0.0.1"; // DXC node
-    settings[11] = QString::number(node.port());
-    settings[12] = "G0ABC";
-    settings[14] = "True"; // "Auto CLX?"
-    settings[30] = "True"; // every spot to tblAllSpots
-    settings[39] = "True"; // calculate sporadic-E
-    return settings;
+    zenthra::test::prepareSettings(dir, {{10, "IO91WM"},
+                                         {11, "127.0.0.1"},
+                                         {12, QString::number(node.port())},
+                                         {13, "G0ABC"},
+                                         {15, "True"},
+                                         {31, "True"},
+                                         {40, "True"}});
 }
 
 QByteArray spotLine(int i)
@@ -59,7 +58,7 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
 {
     TempFolder dir;
     FakeNode node;
-    dir.write("zenthra.dat", fileOf(settingsFor(node)));
+    prepareNodeSettings(dir, node);
     Application app{DataFolder(dir.path())};
     app.OPEN_ZENTHRA();
     ASSERT_TRUE(node.accept());
@@ -105,7 +104,7 @@ TEST(LinkRoad, LinesReceivedBeforeShutDownAreStoredBeforeTheDatabasesClose)
 {
     TempFolder dir;
     FakeNode node;
-    dir.write("zenthra.dat", fileOf(settingsFor(node)));
+    prepareNodeSettings(dir, node);
     Application app{DataFolder(dir.path())};
     app.OPEN_ZENTHRA();
     ASSERT_TRUE(node.accept());

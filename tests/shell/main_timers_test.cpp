@@ -7,6 +7,7 @@
 #include "shell/main_window.h"
 #include "support/fake_node.h"
 #include "support/postgres.h"
+#include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
 #include <QPlainTextEdit>
@@ -23,7 +24,7 @@ using zenthra::DataFolder;
 using zenthra::MainTimers;
 using zenthra::MainWindow;
 using zenthra::test::FakeNode;
-using zenthra::test::fileOf;
+using zenthra::test::prepareSettings;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -35,15 +36,14 @@ struct TimersFixture : ::testing::Test
     std::unique_ptr<Application> app;
     std::unique_ptr<MainWindow> window;
 
-    // Starts the program with these settings lines (the rest empty).
-    void start(std::map<int, QString> values)
+    // Starts the program with these settings lines (the rest empty), on this server schema.
+    void start(const std::map<int, QString>& values, const QString& schema = {})
     {
-        QStringList lines;
-        for (int n = 1; n <= 123; ++n) {
-            lines.append(values.count(n) ? values[n] : QString());
-        }
-        dir.write("zenthra.dat", fileOf(lines));
+        prepareSettings(dir, values);
         app = std::make_unique<Application>(DataFolder(dir.path()));
+        if (!schema.isEmpty()) {
+            app->database().setServerSchema(schema);
+        }
         window = std::make_unique<MainWindow>(*app);
         app->setView(window.get());
         app->OPEN_ZENTHRA();
@@ -198,20 +198,15 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
         ASSERT_TRUE(q.exec("CREATE SCHEMA " + schema));
     }
     QSqlDatabase::removeDatabase("watchdog_admin");
-    QStringList lines(123);
-    lines[0] = "s";
-    lines[1] = QStringLiteral("%1:%2").arg(pg.host).arg(pg.port);
-    lines[2] = pg.database;
-    lines[3] = pg.user;
-    lines[9] = "IO91WM";
-    lines[30] = "True"; // every spot to tblAllSpots
-    lines[39] = "True"; // calculate sporadic-E
-    dir.write("zenthra.dat", fileOf(lines));
-    app = std::make_unique<Application>(DataFolder(dir.path()));
-    app->database().setServerSchema(schema);
-    window = std::make_unique<MainWindow>(*app);
-    app->setView(window.get());
-    app->OPEN_ZENTHRA();
+    // Every spot to tblAllSpots (31), sporadic-E calculated (40).
+    start({{1, "s"},
+           {2, QStringLiteral("%1:%2").arg(pg.host).arg(pg.port)},
+           {3, pg.database},
+           {4, pg.user},
+           {10, "IO91WM"},
+           {31, "True"},
+           {40, "True"}},
+          schema);
     ASSERT_TRUE(app->database().isOpen());
 
     for (int i = 0; i < 30; ++i) {

@@ -2,6 +2,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_table.h"
 #include "support/file_size_limit.h"
+#include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 using zenthra::Application;
 using zenthra::DataFolder;
 using zenthra::MainWindow;
-using zenthra::test::fileOf;
 using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
 
@@ -46,15 +46,7 @@ struct Program
         }
         app->OPEN_ZENTHRA();
     }
-    // A file of `count` lines in which only the given lines differ from "".
-    void prepare(std::map<int, QString> values, int count = 123)
-    {
-        QStringList lines;
-        for (int n = 1; n <= count; ++n) {
-            lines.append(values.count(n) ? values[n] : QString());
-        }
-        dir.write("zenthra.dat", fileOf(lines));
-    }
+    void prepare(const std::map<int, QString>& values) { zenthra::test::prepareSettings(dir, values); }
     QAction* item(const char* name) const { return window->menuItem(QString::fromLatin1(name)); }
     template <typename T> T* child(const char* name) const
     {
@@ -143,11 +135,6 @@ TEST(MainWindow, ClickingACheckItemFlipsTheOptionAndItsFlag)
     // The model shows in the menu whoever changes it.
     o.setChecked(QStringLiteral("mnuWwc(2)"), true);
     EXPECT_TRUE(p.item("mnuWwc(2)")->isChecked());
-    // The logging-program sender follows its item.
-    p.item("mnuDDE(1)")->trigger();
-    EXPECT_TRUE(p.app->tmrTarnLog().isActive());
-    p.item("mnuDDE(1)")->trigger();
-    EXPECT_FALSE(p.app->tmrTarnLog().isActive());
 }
 
 TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
@@ -160,6 +147,7 @@ TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
                {10, "jo01ab"},
                {15, "True"},
                {17, "True"},
+               {32, "13"},
                {55, "True"},
                {73, "True"},
                {120, "True"}});
@@ -178,29 +166,30 @@ TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
     // The no-auto-scroll flag follows the restored check mark.
     EXPECT_TRUE(p.item("mnuDxc(6)")->isChecked());
     EXPECT_TRUE(p.app->options().blnNoAutoScroll);
+    // The font size reaches every text window.
+    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->font().pointSize(), 13);
+    EXPECT_EQ(p.child<QPlainTextEdit>("txtDataRetrieval(5)")->font().pointSize(), 13);
 }
 
-TEST(MainWindow, StoredTopFarOffTheScreenRestoresTheWindow)
+TEST(MainWindow, OnlyATopFarOffTheScreenRestoresTheWindow)
 {
-    Program p;
-    p.prepare({{6, "9000"}, {7, "15000"}, {8, "-48000"}, {9, "120"}});
-    p.start();
-    const zenthra::WindowGeometry g = p.window->geometryTwips();
-    EXPECT_EQ(g.top, 0);
-    EXPECT_EQ(g.left, 0);
-    EXPECT_EQ(g.height, 8055);
-    EXPECT_EQ(g.width, 10110);
-}
-
-TEST(MainWindow, TopOfMinus200IsStillOnTheScreen)
-{
-    Program p;
-    p.prepare({{6, "9000"}, {7, "15000"}, {8, "-200"}, {9, "150"}});
-    p.start();
-    // Not restored: the stored size stays.
-    EXPECT_EQ(p.window->geometryTwips().height, 9000);
-    EXPECT_EQ(p.window->geometryTwips().width, 15000);
-    EXPECT_EQ(p.window->geometryTwips().left, 150);
+    const struct
+    {
+        const char* top;
+        zenthra::WindowGeometry expected;
+    } cases[] = {{"-48000", {8055, 10110, 0, 0}}, {"-200", {9000, 15000, -200, 150}}};
+    for (const auto& c : cases) {
+        Program p;
+        p.prepare({{6, "9000"}, {7, "15000"}, {8, c.top}, {9, "150"}});
+        p.start();
+        const zenthra::WindowGeometry g = p.window->geometryTwips();
+        EXPECT_EQ(g.height, c.expected.height) << c.top;
+        EXPECT_EQ(g.width, c.expected.width) << c.top;
+        EXPECT_EQ(g.left, c.expected.left) << c.top;
+        if (c.expected.top == 0) {
+            EXPECT_EQ(g.top, 0);
+        }
+    }
 }
 
 TEST(MainWindow, HomeLocatorIsUpperCasedAsTypedWithTheCaretAtTheEnd)
@@ -335,20 +324,13 @@ TEST(MainWindow, ClosingTheWindowSavesAndEndsTheProgram)
     EXPECT_EQ(again.window->geometryTwips().left, p.window->geometryTwips().left);
 }
 
-TEST(MainWindow, SaveSettingsMenuPutsTheStatusInTheCaption)
+TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
 {
     Program p;
     p.start();
     p.item("mnuFile(2)")->trigger();
     EXPECT_EQ(p.window->caption(), "Zenthra - Settings saved to dat file.");
     EXPECT_EQ(p.dir.lines("zenthra.dat").size(), 123);
-}
-
-TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
-{
-    Program p;
-    p.start();
-    p.item("mnuFile(2)")->trigger();
     const QByteArray previous = p.dir.read("zenthra.dat");
     ASSERT_GT(previous.size(), 400);
     p.app->options().sngWindowBuffer = 54321;
@@ -378,13 +360,4 @@ TEST(MainWindow, TabMenuSelectsTheTab)
     EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 6);
     p.item("mnuTab(4)")->trigger();
     EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 4);
-}
-
-TEST(MainWindow, FontSizeFromTheFileReachesEveryTextWindow)
-{
-    Program p;
-    p.prepare({{32, "13"}});
-    p.start();
-    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->font().pointSize(), 13);
-    EXPECT_EQ(p.child<QPlainTextEdit>("txtDataRetrieval(5)")->font().pointSize(), 13);
 }

@@ -1,6 +1,7 @@
 #include "core/options_model.h"
 #include "shell/menu_table.h"
 #include "shell/settings_file.h"
+#include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
 #include <QSet>
@@ -114,9 +115,7 @@ TEST(OptionKeys, ACompanionFlagFollowsItsMarkWhicheverWayItIsSet)
         o.toggle(m.key);
         EXPECT_FALSE(*m.flag) << name;
 
-        QStringList lines(SettingsReader::lineCount);
-        lines[m.line - 1] = QStringLiteral("True");
-        folder.write(QStringLiteral("zenthra.dat"), test::fileOf(lines));
+        test::prepareSettings(folder, {{m.line, QStringLiteral("True")}}, SettingsReader::lineCount);
         SettingsReader(path).readOptionLines(o);
         EXPECT_TRUE(o.checked(m.key)) << name;
         EXPECT_TRUE(*m.flag) << name;

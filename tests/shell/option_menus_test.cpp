@@ -60,34 +60,25 @@ TEST(OptionMenus, LoggingHfAndHiddenHfExcludeEachOther)
 TEST(OptionMenus, AllAndNoItemsSetTheirOwnGroupOnly)
 {
     Program p;
+    const auto expectGroup = [&p](const char* group, int count, bool on) {
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(p.ticked(item(group, i)), on) << group << i;
+        }
+    };
     p.click(QStringLiteral("mnuDxcFilters(0)"));
     p.click(QStringLiteral("mnuFilterHFAll(0)"));
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_TRUE(p.ticked(item("mnuFilterHF", i))) << i;
-    }
+    expectGroup("mnuFilterHF", 10, true);
     p.click(QStringLiteral("mnuFilterVHFAll(0)"));
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(p.ticked(item("mnuFilterVHF", i))) << i;
-    }
+    expectGroup("mnuFilterVHF", 4, true);
     p.click(QStringLiteral("mnuFilterHFAll(1)"));
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_FALSE(p.ticked(item("mnuFilterHF", i))) << i;
-    }
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_TRUE(p.ticked(item("mnuFilterVHF", i))) << i;
-    }
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_FALSE(p.ticked(item("mnuFilterUHF", i))) << i;
-    }
+    expectGroup("mnuFilterHF", 10, false);
+    expectGroup("mnuFilterVHF", 4, true);
+    expectGroup("mnuFilterUHF", 6, false);
     p.click(QStringLiteral("mnuFilterUHFAll(0)"));
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_TRUE(p.ticked(item("mnuFilterUHF", i))) << i;
-    }
+    expectGroup("mnuFilterUHF", 6, true);
     p.click(QStringLiteral("mnuFilterVHFAll(1)"));
     p.click(QStringLiteral("mnuFilterUHFAll(1)"));
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_FALSE(p.ticked(item("mnuFilterUHF", i))) << i;
-    }
+    expectGroup("mnuFilterUHF", 6, false);
     EXPECT_FALSE(p.ticked(item("mnuFilterVHF", 3)));
     EXPECT_TRUE(p.ticked(QStringLiteral("mnuDxcFilters(0)")));
     EXPECT_FALSE(p.ticked(QStringLiteral("mnuFilterMisc(0)")));
@@ -97,33 +88,22 @@ TEST(OptionMenus, CheckItemsFlipAndKeepTheirFlags)
 {
     Program p;
     auto& o = p.app->options();
-    for (const char* name : {"chkCalcVHF", "chkLogAll", "mnuDxcFilters(0)", "mnuDxcFilters(1)",
-                             "mnuFilterHF(3)", "mnuFilterVHF(2)", "mnuFilterUHF(5)", "mnuFilterMisc(0)",
-                             "mnuEsOptions(0)", "mnuEsOptions(1)", "mnuEsCalc50mhzFiltered"}) {
+    int flagged = 0;
+    for (const char* name :
+         {"chkCalcVHF", "chkLogAll", "mnuDxcFilters(0)", "mnuDxcFilters(1)", "mnuFilterHF(3)",
+          "mnuFilterVHF(2)", "mnuFilterUHF(5)", "mnuFilterMisc(0)", "mnuEsOptions(0)", "mnuEsOptions(1)",
+          "mnuEsCalc50mhzFiltered", "mnuEsOptions(2)", "mnuEsOptions(3)", "mnuEsJt65", "mnuEsQrb(0)",
+          "mnuEsQrb(5)", "mnuEsDoubleHop(2)", "mnuEsDoubleHop(3)", "mnuEsDoubleHop(4)"}) {
         const QString n = QString::fromLatin1(name);
-        p.click(n);
-        EXPECT_TRUE(p.ticked(n)) << name;
-        p.click(n);
-        EXPECT_FALSE(p.ticked(n)) << name;
+        bool* flag = o.companionFlag(n);
+        flagged += flag ? 1 : 0;
+        for (const bool on : {true, false}) {
+            p.click(n);
+            EXPECT_EQ(p.ticked(n), on) << name;
+            EXPECT_TRUE(!flag || *flag == on) << name;
+        }
     }
-    const struct
-    {
-        const char* name;
-        bool* flag;
-    } flagged[] = {
-        {"mnuEsOptions(2)", &o.classifier.blnDigiJt6m}, {"mnuEsOptions(3)", &o.classifier.blnDigiWsjt},
-        {"mnuEsJt65", &o.classifier.blnDigiJt65},       {"mnuEsQrb(0)", &o.classifier.blnEs2mWindows},
-        {"mnuEsQrb(5)", &o.classifier.blnEsBeyond5000}, {"mnuEsDoubleHop(2)", &o.blnDoubleHop50},
-        {"mnuEsDoubleHop(3)", &o.blnDoubleHop70},       {"mnuEsDoubleHop(4)", &o.blnDoubleHop144}};
-    for (const auto& f : flagged) {
-        const QString n = QString::fromLatin1(f.name);
-        p.click(n);
-        EXPECT_TRUE(p.ticked(n)) << f.name;
-        EXPECT_TRUE(*f.flag) << f.name;
-        p.click(n);
-        EXPECT_FALSE(p.ticked(n)) << f.name;
-        EXPECT_FALSE(*f.flag) << f.name;
-    }
+    EXPECT_EQ(flagged, 8);
     EXPECT_TRUE(p.asked.empty());
 }
 
@@ -200,68 +180,73 @@ enum Target
     Max6m
 };
 
-struct BoxCase
-{
-    const char* name;
-    Target target;
-    const char* answer; // nullptr: Cancel
-    double expected;    // the value afterwards; the value before is 555
-};
+const OptionMenus::NumberPrompt* const rules[] = {
+    &OptionMenus::eLayerHeightPrompt, &OptionMenus::maslPrompt,       &OptionMenus::doubleHopMinQrbPrompt,
+    &OptionMenus::minEsQrb6mPrompt,   &OptionMenus::minEsQrb4mPrompt, &OptionMenus::minEsQrb2mPrompt,
+    &OptionMenus::maxEsQrb6mPrompt};
 
-void PrintTo(const BoxCase& c, std::ostream* os)
+TEST(OptionMenus, InputBoxesTakeAnswersInsideTheBoundsOnly)
 {
-    *os << c.name;
+    const struct
+    {
+        Target target;
+        std::vector<std::pair<const char*, double>> taken;
+        std::vector<const char*> refused;
+    } cases[] = {
+        {ELayer, {{"80", 80}, {"160", 160}, {"95.5", 95.5}, {"  150 km", 150}}, {"79.9", "160.1"}},
+        {Masl, {{"1", 1}, {"10000", 10000}}, {"0", "", "10001", "abc"}},
+        {DoubleHop, {{"1000", 1000}, {"5200", 5200}}, {"999", "5201"}},
+        {Min6m, {{"110", 110}, {"10000", 10000}}, {"109", "10001"}},
+        {Min4m, {{"280", 280}, {"3000", 3000}}, {"279", "3001"}},
+        {Min2m, {{"720", 720}}, {"719", "3001"}},
+        {Max6m, {{"112", 112}, {"10000", 10000}, {"200.25", 200.25}}, {"111"}},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [answer, value] : c.taken) {
+            EXPECT_EQ(rules[c.target]->accept(QString::fromLatin1(answer)), value)
+                << boxes[c.target].item << answer;
+        }
+        for (const char* answer : c.refused) {
+            EXPECT_EQ(rules[c.target]->accept(QString::fromLatin1(answer)), std::nullopt)
+                << boxes[c.target].item << " \"" << answer << '"';
+        }
+    }
 }
 
-class InputBoxes : public ::testing::TestWithParam<BoxCase>
+TEST(OptionMenus, EachInputBoxAsksWithItsPromptAndSetsItsOwnOptionOnly)
 {
-};
-
-TEST_P(InputBoxes, TakeAnswersInsideTheBoundsOnly)
-{
-    const BoxCase& c = GetParam();
     Program p;
+    double expected[] = {555, 555, 555, 555, 555, 555, 555};
     for (const Box& b : boxes) {
         b.set(p.app->options(), 555);
     }
-    if (c.answer) {
-        p.answer(c.answer);
+    const struct
+    {
+        Target target;
+        const char* answer; // nullptr: Cancel
+        double value;
+    } rounds[] = {{ELayer, "  150 km", 150},  {ELayer, nullptr, 150},      {Masl, "abc", 555},
+                  {Masl, "10000", 10000},     {DoubleHop, "2700.5", 2700}, {DoubleHop, "2701.5", 2702},
+                  {DoubleHop, nullptr, 2702}, {Min6m, "110", 110},         {Min4m, "3000", 3000},
+                  {Min2m, "719", 555},        {Max6m, "200.25", 200.25},   {Max6m, nullptr, 200.25}};
+    for (const auto& r : rounds) {
+        const Box& box = boxes[r.target];
+        const QString before = QString::number(expected[r.target]);
+        if (r.answer) {
+            p.answer(r.answer);
+        }
+        p.click(QString::fromLatin1(box.item));
+        expected[r.target] = r.value;
+        EXPECT_EQ(p.asked.back().title, QApplication::applicationName());
+        EXPECT_EQ(p.asked.back().prompt, QString::fromLatin1(box.prompt));
+        EXPECT_EQ(p.asked.back().prompt, QString::fromLatin1(rules[r.target]->prompt));
+        EXPECT_EQ(p.asked.back().defaultAnswer, before);
+        for (int t = ELayer; t <= Max6m; ++t) {
+            EXPECT_DOUBLE_EQ(boxes[t].get(p.app->options()), expected[t]) << box.item << " " << boxes[t].item;
+        }
     }
-    p.click(QString::fromLatin1(boxes[c.target].item));
-    ASSERT_EQ(p.asked.size(), 1u);
-    EXPECT_EQ(p.asked[0].title, QApplication::applicationName());
-    EXPECT_EQ(p.asked[0].prompt, QString::fromLatin1(boxes[c.target].prompt));
-    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("555"));
-    for (int t = ELayer; t <= Max6m; ++t) {
-        // The answer reaches its own option and no other.
-        EXPECT_DOUBLE_EQ(boxes[t].get(p.app->options()), t == c.target ? c.expected : 555) << boxes[t].item;
-    }
+    EXPECT_EQ(p.asked.size(), std::size(rounds));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    OptionMenus, InputBoxes,
-    ::testing::Values(
-        BoxCase{"ELayer80", ELayer, "80", 80}, BoxCase{"ELayer160", ELayer, "160", 160},
-        BoxCase{"ELayer79_9", ELayer, "79.9", 555}, BoxCase{"ELayer160_1", ELayer, "160.1", 555},
-        BoxCase{"ELayer95_5", ELayer, "95.5", 95.5}, BoxCase{"ELayerTrailingText", ELayer, "  150 km", 150},
-        BoxCase{"ELayerCancel", ELayer, nullptr, 555}, BoxCase{"Masl0", Masl, "0", 555},
-        BoxCase{"MaslEmpty", Masl, "", 555}, BoxCase{"Masl1", Masl, "1", 1},
-        BoxCase{"Masl10000", Masl, "10000", 10000}, BoxCase{"Masl10001", Masl, "10001", 555},
-        BoxCase{"MaslLetters", Masl, "abc", 555}, BoxCase{"DoubleHop1000", DoubleHop, "1000", 1000},
-        BoxCase{"DoubleHop5200", DoubleHop, "5200", 5200}, BoxCase{"DoubleHop999", DoubleHop, "999", 555},
-        BoxCase{"DoubleHop5201", DoubleHop, "5201", 555},
-        BoxCase{"DoubleHopHalfDown", DoubleHop, "2700.5", 2700},
-        BoxCase{"DoubleHopHalfUp", DoubleHop, "2701.5", 2702},
-        BoxCase{"DoubleHopCancel", DoubleHop, nullptr, 555}, BoxCase{"Min6m110", Min6m, "110", 110},
-        BoxCase{"Min6m10000", Min6m, "10000", 10000}, BoxCase{"Min6m109", Min6m, "109", 555},
-        BoxCase{"Min6m10001", Min6m, "10001", 555}, BoxCase{"Min4m280", Min4m, "280", 280},
-        BoxCase{"Min4m3000", Min4m, "3000", 3000}, BoxCase{"Min4m279", Min4m, "279", 555},
-        BoxCase{"Min4m3001", Min4m, "3001", 555}, BoxCase{"Min2m720", Min2m, "720", 720},
-        BoxCase{"Min2m719", Min2m, "719", 555}, BoxCase{"Min2m3001", Min2m, "3001", 555},
-        BoxCase{"Max6m111", Max6m, "111", 555}, BoxCase{"Max6m112", Max6m, "112", 112},
-        BoxCase{"Max6m10000", Max6m, "10000", 10000}, BoxCase{"Max6mBelowMin", Max6m, "200.25", 200.25},
-        BoxCase{"Max6mCancel", Max6m, nullptr, 555}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OptionMenus, EnterAtOnceStoresTheSameValueOrChangesNothing)
 {
@@ -371,31 +356,6 @@ TEST(OptionMenus, SetupDialogStoresTheTrimmedNames)
 
 // --- The DEBUG button.
 
-TEST(OptionMenus, DebugButtonSendsItsSpotDownTheRoad)
-{
-    Program p;
-    auto& o = p.app->options();
-    o.setHomeLocator(QStringLiteral("IO91VL"));
-    o.setChecked(QStringLiteral("mnuEsOptions(0)"), true);
-    o.setChecked(QStringLiteral("mnuEsOptions(1)"), true);
-    std::vector<QString> queued;
-    p.app->lineFilter().sinks().queueSpot = [&](QueuedSpot& spot) {
-        queued.push_back(spot.line + u'|' + spot.homeLoc + u'|' + QString::number(spot.logMufToDb) +
-                         QString::number(spot.logSpotToDb));
-        spot.line.clear();
-    };
-    auto* debug = p.window->findChild<QPushButton*>(QStringLiteral("Command1"));
-    ASSERT_NE(debug, nullptr);
-    EXPECT_EQ(debug->text(), QStringLiteral("DEBUG"));
-    debug->click();
-
-    const QString line = QStringLiteral("dx de qx1abc: 110600 QX5/ABC/1  VOR ES s9 io90<>KM46");
-    ASSERT_EQ(queued.size(), 1u);
-    EXPECT_EQ(queued[0], line + QStringLiteral("|IO91VL|10"));
-    EXPECT_TRUE(p.app->textWindows().TBCluster.text().contains(line));
-    EXPECT_EQ(p.app->mainTimers().intReconnectTicks, 99);
-}
-
 TEST(OptionMenus, DebugButtonWithoutHomeLocatorWarnsInTheCaption)
 {
     Program p;
@@ -450,6 +410,7 @@ TEST(OptionMenus, DebugButtonRunsItsSpotEndToEnd)
     const QString line = QStringLiteral("dx de qx1abc: 110600 QX5/ABC/1  VOR ES s9 io90<>KM46");
     EXPECT_TRUE(app.textWindows().TBCluster.text().contains(line));
     ASSERT_EQ(app.ddeLink().arrDdeQueue().size(), 1u);
+    EXPECT_EQ(app.mainTimers().intReconnectTicks, 99); // the next heartbeat tick made due
 
     app.ddeSendQueue();
     const QByteArray expected = "Zenthra\tSpot\t" + line.toUtf8() + "\r\n";

@@ -75,27 +75,20 @@ TEST(DxcAppender, TellsViewsOnlyTheTailAndTheCutHeadWithoutCr)
 
 TEST(DxcAppender, HiddenHfSpotIsDroppedOnceWhileTheOptionIsTicked)
 {
-    Windows w;
-    w.options.setChecked(QStringLiteral("chkCalcHF_Hidden"), true);
-    w.windows.intHiddenHfSpot = 1;
-    QString spot = QStringLiteral("Dx de G4ABC:     14025.0  K1ABC        cq                  1200Z");
-    w.windows.POPULATE_DXC_WINDOW(spot);
-    EXPECT_TRUE(spot.isEmpty());
-    EXPECT_EQ(w.windows.TBCluster.text(), QString());
-    EXPECT_EQ(w.windows.intHiddenHfSpot, 0);
-    spot = QStringLiteral("DX DE G4ABC: 14025.0 K1ABC");
-    w.windows.POPULATE_DXC_WINDOW(spot);
-    EXPECT_EQ(w.windows.TBCluster.text(), QStringLiteral("\r\nDX DE G4ABC: 14025.0 K1ABC "));
-}
-
-TEST(DxcAppender, HiddenHfSpotIsShownWhenTheOptionIsOff)
-{
-    Windows w;
-    w.windows.intHiddenHfSpot = 1;
-    QString spot = QStringLiteral("DX DE G4ABC: 14025.0 K1ABC");
-    w.windows.POPULATE_DXC_WINDOW(spot);
-    EXPECT_EQ(w.windows.TBCluster.text(), QStringLiteral("\r\nDX DE G4ABC: 14025.0 K1ABC "));
-    EXPECT_EQ(w.windows.intHiddenHfSpot, 1);
+    const QString shown = QStringLiteral("\r\nDX DE G4ABC: 14025.0 K1ABC ");
+    for (const bool ticked : {false, true}) {
+        Windows w;
+        w.options.setChecked(QStringLiteral("chkCalcHF_Hidden"), ticked);
+        w.windows.intHiddenHfSpot = 1;
+        QString spot = QStringLiteral("DX DE G4ABC: 14025.0 K1ABC");
+        w.windows.POPULATE_DXC_WINDOW(spot);
+        EXPECT_TRUE(spot.isEmpty());
+        EXPECT_EQ(w.windows.TBCluster.text(), ticked ? QString() : shown);
+        EXPECT_EQ(w.windows.intHiddenHfSpot, ticked ? 0 : 1);
+        spot = QStringLiteral("DX DE G4ABC: 14025.0 K1ABC");
+        w.windows.POPULATE_DXC_WINDOW(spot);
+        EXPECT_TRUE(w.windows.TBCluster.text().endsWith(shown));
+    }
 }
 
 TEST(DxcAppender, NoAutoScrollKeepsTheCaret)
@@ -142,71 +135,40 @@ TEST(VhfAppender, EmptyTextLeavesTheWindowAndMovesTheCaretToTheLastLine)
     EXPECT_EQ(caret[0][0].value<Caret>(), Caret::LastLineStart);
 }
 
-struct StripCase
+TEST(WwcAndBbsAppenders, StripLineEndsAndEmptyTheCallersText)
 {
-    const char* name;
-    QString given;
-    QString windowAfter; // starting from an empty window
-    bool callerEmptied;
-};
-
-void PrintTo(const StripCase& c, std::ostream* os)
-{
-    *os << c.name;
+    const struct
+    {
+        bool bbs;
+        QString given;
+        QString windowAfter; // starting from an empty window
+    } cases[] = {
+        // The chat window strips trailing line ends only, CR LF before a lone LF.
+        {false, QStringLiteral("hello\r\n\r\n"), QStringLiteral("\r\nhello\r ")},
+        {false, QString(), QString()},
+        {false, QStringLiteral("\r\n"), QStringLiteral("\r\n ")},
+        {false, QStringLiteral("<G4ABC>: hi"), QStringLiteral("\r\n<G4ABC>: hi ")},
+        // The BBS window strips them at both ends.
+        {true, QStringLiteral("\r\nx\r\n"), QStringLiteral("\r\nx ")},
+        {true, QStringLiteral("\r\n"), QString()},
+        {true, QStringLiteral("\n\r\nmsg\n\r"), QStringLiteral("\r\n\nmsg ")},
+    };
+    for (const auto& c : cases) {
+        Windows w;
+        QString text = c.given;
+        QSignalSpy changed(&w.windows.txtDataRetrieval[c.bbs ? 4 : 2], &zenthra::TextWindow::changed);
+        if (c.bbs) {
+            w.windows.POPULATE_BBS_WINDOW(text);
+        } else {
+            w.windows.POPULATE_WWC_WINDOW(text);
+        }
+        EXPECT_EQ(w.windows.txtDataRetrieval[c.bbs ? 4 : 2].text(), c.windowAfter) << c.given.toStdString();
+        EXPECT_TRUE(text.isEmpty());
+        if (c.given.isEmpty()) {
+            EXPECT_EQ(changed.count(), 0);
+        }
+    }
 }
-
-class WwcAppender : public ::testing::TestWithParam<StripCase>
-{
-};
-
-TEST_P(WwcAppender, StripsTrailingLineEndsInTheSpecifiedOrder)
-{
-    Windows w;
-    QString text = GetParam().given;
-    w.windows.POPULATE_WWC_WINDOW(text);
-    EXPECT_EQ(w.windows.txtDataRetrieval[2].text(), GetParam().windowAfter);
-    EXPECT_EQ(text.isEmpty(), GetParam().callerEmptied);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, WwcAppender,
-                         ::testing::Values(StripCase{"HelloCrLfCrLf", QStringLiteral("hello\r\n\r\n"),
-                                                     QStringLiteral("\r\nhello\r "), true},
-                                           StripCase{"Empty", QString(), QString(), true},
-                                           StripCase{"CrLfAlone", QStringLiteral("\r\n"),
-                                                     QStringLiteral("\r\n "), true},
-                                           StripCase{"Plain", QStringLiteral("<G4ABC>: hi"),
-                                                     QStringLiteral("\r\n<G4ABC>: hi "), true}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(WwcAppender, EmptyTextLeavesTheCallersVariableAlone)
-{
-    Windows w;
-    QString text = QStringLiteral("");
-    QSignalSpy changed(&w.windows.txtDataRetrieval[2], &zenthra::TextWindow::changed);
-    w.windows.POPULATE_WWC_WINDOW(text);
-    EXPECT_EQ(changed.count(), 0);
-}
-
-class BbsAppender : public ::testing::TestWithParam<StripCase>
-{
-};
-
-TEST_P(BbsAppender, StripsLineEndsAtBothEnds)
-{
-    Windows w;
-    QString text = GetParam().given;
-    w.windows.POPULATE_BBS_WINDOW(text);
-    EXPECT_EQ(w.windows.txtDataRetrieval[4].text(), GetParam().windowAfter);
-    EXPECT_TRUE(text.isEmpty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, BbsAppender,
-                         ::testing::Values(StripCase{"Surrounded", QStringLiteral("\r\nx\r\n"),
-                                                     QStringLiteral("\r\nx "), true},
-                                           StripCase{"CrLfAlone", QStringLiteral("\r\n"), QString(), true},
-                                           StripCase{"LfCrLf", QStringLiteral("\n\r\nmsg\n\r"),
-                                                     QStringLiteral("\r\n\nmsg "), true}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AnalysisAppender, ReplacesTheWindowWithHeaderAndReportUncut)
 {
@@ -239,34 +201,18 @@ TEST(TextWindow, ManyAppendsKeepExactlyTheLastCharacters)
     EXPECT_EQ(w.windows.TBCluster.text(), expected);
 }
 
-struct BufferAnswer
+TEST(WindowBufferAnswer, TakesOnlyValuesFrom1000To200000)
 {
-    const char* answer;
-    std::optional<float> taken;
-};
-
-void PrintTo(const BufferAnswer& c, std::ostream* os)
-{
-    *os << '"' << c.answer << '"';
+    const struct
+    {
+        const char* answer;
+        std::optional<float> taken;
+    } cases[] = {{"999", std::nullopt}, {"1000", 1000.0f},  {"200000", 200000.0f}, {"200001", std::nullopt},
+                 {"abc", std::nullopt}, {"", std::nullopt}, {"   ", std::nullopt}, {"25000 chars", 25000.0f}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(TextWindows::windowBufferAnswer(QString::fromLatin1(c.answer)), c.taken) << c.answer;
+    }
 }
-
-class WindowBufferAnswer : public ::testing::TestWithParam<BufferAnswer>
-{
-};
-
-TEST_P(WindowBufferAnswer, TakesOnlyValuesFrom1000To200000)
-{
-    const auto got = TextWindows::windowBufferAnswer(QString::fromLatin1(GetParam().answer));
-    EXPECT_EQ(got, GetParam().taken) << GetParam().answer;
-}
-
-INSTANTIATE_TEST_SUITE_P(Answers, WindowBufferAnswer,
-                         ::testing::Values(BufferAnswer{"999", std::nullopt}, BufferAnswer{"1000", 1000.0f},
-                                           BufferAnswer{"200000", 200000.0f},
-                                           BufferAnswer{"200001", std::nullopt},
-                                           BufferAnswer{"abc", std::nullopt}, BufferAnswer{"", std::nullopt},
-                                           BufferAnswer{"   ", std::nullopt},
-                                           BufferAnswer{"25000 chars", 25000.0f}));
 
 TEST(WindowBufferPrompt, HasTwoBlanksBeforeFor)
 {
