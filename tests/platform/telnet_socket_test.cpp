@@ -104,9 +104,11 @@ TEST(TelnetSocket, DecodesEachLineOfAReadOnItsOwn)
 {
     Connection c;
     ASSERT_TRUE(c.open());
-    // One read: a UTF-8 line, a windows-1252 line (0x96 is its en dash) and a UTF-8 em dash cut
-    // after its second byte.
-    c.node.send("Gr\xc3\xbc\xc3\x9f"
+    // A read that ends in the lead byte of a two-byte character; then one read: the rest of a
+    // UTF-8 line, a windows-1252 line (0x96 is its en dash) and a UTF-8 em dash cut after its
+    // second byte.
+    c.node.send("Gr\xc3");
+    c.node.send("\xbc\xc3\x9f"
                 "e\r\n14 \x96 21 MHz, G\xfcnter\r\n73 \xe2\x80");
     c.node.send("\x94 OK\r\n");
     const QString expected = QString::fromUtf8("Grüße\r\n14 – 21 MHz, Günter\r\n73 — OK\r\n");
