@@ -138,21 +138,20 @@ const Login spiderLogins[] = {
 };
 
 // Text of other users, or a node asking again: never answered once logged in.
-const QByteArray baits[] = {
-    "M0ZZZ de G4XXX: what is your password:\r\n",
-    "To ALL de G4XXX: type your password:\r\n",
-    "Password:\r\n",
-    "Password: ",
-    spots[0] + "Please enter your password : ",
+const Login baits[] = {
+    {"Talk", {"M0ZZZ de G4XXX: what is your password:\r\n"}, "M0ZZZ\r\n"},
+    {"Announcement", {"To ALL de G4XXX: type your password:\r\n"}, "M0ZZZ\r\n"},
+    {"BareLine", {"Password:\r\n"}, "M0ZZZ\r\n"},
+    {"BarePrompt", {"Password: "}, "M0ZZZ\r\n"},
+    {"LastLineOfAChunk", {spots[0] + "Please enter your password : "}, "M0ZZZ\r\n"},
 };
 
 struct DxSpider : DxcLogin
 {
     DxSpider() { current.strDxcCallsign = "M0ZZZ"; }
 };
-struct PasswordBait : DxcFixture, ::testing::WithParamInterface<QByteArray>
+struct PasswordBait : DxSpider
 {
-    PasswordBait() { current.strDxcCallsign = "M0ZZZ"; }
 };
 
 TEST_P(DxSpider, LoginEndsAtTheClusterPrompt)
@@ -166,11 +165,12 @@ INSTANTIATE_TEST_SUITE_P(DxcLink, DxSpider, ::testing::ValuesIn(spiderLogins),
 TEST_P(PasswordBait, IsNotAnsweredAfterTheLogin)
 {
     Login login = spiderLogins[3];
-    login.pieces << GetParam();
+    login.pieces << GetParam().pieces;
     logIn(login);
 }
 
-INSTANTIATE_TEST_SUITE_P(DxcLink, PasswordBait, ::testing::ValuesIn(baits));
+INSTANTIATE_TEST_SUITE_P(DxcLink, PasswordBait, ::testing::ValuesIn(baits),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 
