@@ -20,7 +20,7 @@ quint16 deadPort()
 }
 } // namespace
 
-TEST(WwcLink, ConnectsLogsOffWithQuitAndBAndShowsTheClosedState)
+TEST(WwcLink, ConnectsLogsOffWithQuitAndBShowsTheClosedStateAndRaisesTheLinkErrorOnFailure)
 {
     FakeNode node;
     CurrentNode current;
@@ -45,15 +45,9 @@ TEST(WwcLink, ConnectsLogsOffWithQuitAndBAndShowsTheClosedState)
     EXPECT_EQ(link.intWwcLoginStage, 0);
     // The chat link's caption shows the state after closing.
     EXPECT_EQ(captions.last().at(0).toString(), "Zenthra calcs from DXC. WWC STATUS: Closed..");
-}
 
-TEST(WwcLink, SocketFailureRaisesTheSharedLinkError)
-{
-    CurrentNode current;
-    current.strWwcHost = "127.0.0.1";
+    // A socket failure raises the link error the links share.
     current.sngWwcPort = deadPort();
-    qint16 linkError = 0;
-    WwcLink link(current, linkError);
     QSignalSpy texts(&link, &WwcLink::windowText);
     link.WWC_CONNECT();
     ASSERT_TRUE(texts.wait(3000));

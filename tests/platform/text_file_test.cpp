@@ -22,19 +22,18 @@ TEST(TextFile, WritesUtf8WithCrLfAndReadsEitherLineEnd)
 
     dir.write("b.dat", "one\ntwo\r\nthree");
     EXPECT_EQ(*textfile::readLines(dir.file("b.dat")), (QStringList{"one", "two", "three"}));
+
+    ASSERT_TRUE(textfile::appendLine(dir.file("log"), "first"));
+    ASSERT_TRUE(textfile::appendLine(dir.file("log"), "second"));
+    EXPECT_EQ(dir.read("log"), QByteArray("first\r\nsecond\r\n"));
 }
 
-TEST(TextFile, FallsBackToLatin1ForInvalidUtf8)
+TEST(TextFile, FallsBackToLatin1AndAMissingFileIsNoContent)
 {
     TempFolder dir;
     dir.write("old.dat", "G\xfc"
                          "nter\r\n");
     EXPECT_EQ(*textfile::readLines(dir.file("old.dat")), QStringList{QString::fromUtf8("Günter")});
-}
-
-TEST(TextFile, MissingFileIsNoContent)
-{
-    TempFolder dir;
     EXPECT_FALSE(textfile::readLines(dir.file("missing.dat")).has_value());
     dir.write("empty.dat", "");
     EXPECT_TRUE(textfile::readLines(dir.file("empty.dat"))->isEmpty());
@@ -66,12 +65,4 @@ TEST(TextFile, FailedRewriteKeepsTheOldFile)
         EXPECT_EQ(dir.read("keep.dat"), QByteArray("old\r\n")) << w.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.dat"}) << w.name;
     }
-}
-
-TEST(TextFile, AppendsLines)
-{
-    TempFolder dir;
-    ASSERT_TRUE(textfile::appendLine(dir.file("log"), "first"));
-    ASSERT_TRUE(textfile::appendLine(dir.file("log"), "second"));
-    EXPECT_EQ(dir.read("log"), QByteArray("first\r\nsecond\r\n"));
 }
