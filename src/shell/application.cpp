@@ -158,14 +158,11 @@ QString Application::SAVE_SETTINGS()
 
 void Application::setStatus(const QString& text)
 {
-    if (m_view) {
-        m_view->setCaption(text);
+    if (text == m_status) {
+        return;
     }
-}
-
-QString Application::status() const
-{
-    return m_view ? m_view->caption() : QString();
+    m_status = text;
+    Q_EMIT statusChanged(m_status);
 }
 
 // --- Steps that the neighbouring subsystems fill in.

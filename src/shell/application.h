@@ -65,9 +65,10 @@ public:
     // Writes zenthra.dat atomically and both command histories; returns the status text.
     QString SAVE_SETTINGS();
 
-    // The caption is the status line.
+    // The status line, which the main window shows as its caption.
+    static constexpr const char* initialStatus = "Zenthra";
     void setStatus(const QString& text);
-    QString status() const;
+    const QString& status() const { return m_status; }
 
     // True once the program was told to end.
     bool ended() const { return m_ended; }
@@ -136,6 +137,7 @@ Q_SIGNALS:
     // The clock label's text, "hh:mm:ssz".
     void utcTimeChanged(const QString& text);
     void endProgram();
+    void statusChanged(const QString& text);
 
 private:
     void tmrDxDateTime_Timer();
@@ -164,6 +166,7 @@ private:
     Links m_links;
     MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
+    QString m_status = QString::fromLatin1(initialStatus);
     WindowGeometry m_geometry; // used while no window is attached
     bool m_ended = false;
     EffectSoundPlayer m_soundPlayer;

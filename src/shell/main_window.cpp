@@ -79,7 +79,8 @@ QPushButton* button(const QString& name, const QString& text, const QString& tip
 MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent), m_app(app)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Zenthra"));
+    setWindowTitle(m_app.status());
+    connect(&m_app, &Application::statusChanged, this, &QWidget::setWindowTitle);
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -551,16 +552,6 @@ void MainWindow::showAndSettle()
         setOuterGeometry(m_outer);
         QCoreApplication::processEvents();
     }
-}
-
-QString MainWindow::caption() const
-{
-    return windowTitle();
-}
-
-void MainWindow::setCaption(const QString& text)
-{
-    setWindowTitle(text);
 }
 
 void MainWindow::applyFontSize(int points)

@@ -51,8 +51,6 @@ public:
 
     void setNormalState() override;
     void showAndSettle() override;
-    QString caption() const override;
-    void setCaption(const QString& text) override;
     void applyFontSize(int points) override;
     void setSplitView(bool on) override;
     bool splitView() const { return m_splitOn; }

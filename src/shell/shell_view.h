@@ -25,10 +25,6 @@ public:
     // Shows the window and lets the pending window events run once.
     virtual void showAndSettle() = 0;
 
-    // The caption doubles as the status line.
-    virtual QString caption() const = 0;
-    virtual void setCaption(const QString& text) = 0;
-
     // Point size of every text window.
     virtual void applyFontSize(int points) = 0;
 

@@ -11,6 +11,7 @@
 #include "support/temp_folder.h"
 
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
@@ -169,10 +170,14 @@ TEST_F(TimersFixture, StatusRotatesOverTheLinksAndSparesWarnings)
     app->setStatus("ab");
     timers().tmrGetWinsockStatus_Timer();
     EXPECT_EQ(app->status(), "Zenthra calcs from DXC. BBS STATUS: Closed..");
+    QSignalSpy changes(app.get(), &Application::statusChanged);
     app->setStatus("Missing or wrong home locator! Set Locator..");
     timers().tmrGetWinsockStatus_Timer();
     EXPECT_EQ(app->status(), "Missing or wrong home locator! Set Locator..");
     EXPECT_EQ(timers().strStatusLink, "WWC");
+    app->setStatus("Missing or wrong home locator! Set Locator..");
+    EXPECT_EQ(changes.count(), 1); // the same text again is no change
+    EXPECT_EQ(window->windowTitle(), "Missing or wrong home locator! Set Locator..");
 }
 
 TEST_F(TimersFixture, FileDatabasesAreNeverProbed)

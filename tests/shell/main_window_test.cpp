@@ -76,7 +76,7 @@ TEST(MainWindow, HasTheSevenTabsAndTheirWindows)
     EXPECT_EQ(p.child<QLabel>("lblSpot(1)")->text(), "DXC COMMANDS:");
     EXPECT_EQ(p.child<QLabel>("lblSpot(2)")->text(), "BBS COMMANDS:");
     EXPECT_TRUE(p.window->isVisible());
-    EXPECT_EQ(p.window->caption(), "Zenthra");
+    EXPECT_EQ(p.window->windowTitle(), "Zenthra");
     // The first start opens the embedded databases in the data folder.
     EXPECT_TRUE(p.app->database().isOpen());
     EXPECT_TRUE(QFileInfo::exists(p.dir.file("spots.sqlite")));
@@ -329,7 +329,7 @@ TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
     Program p;
     p.start();
     p.item("mnuFile(2)")->trigger();
-    EXPECT_EQ(p.window->caption(), "Zenthra - Settings saved to dat file.");
+    EXPECT_EQ(p.window->windowTitle(), "Zenthra - Settings saved to dat file.");
     EXPECT_EQ(p.dir.lines("zenthra.dat").size(), 123);
     const QByteArray previous = p.dir.read("zenthra.dat");
     ASSERT_GT(previous.size(), 400);
@@ -341,7 +341,7 @@ TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
         p.item("mnuFile(2)")->trigger();
     }
     EXPECT_EQ(p.dir.read("zenthra.dat"), previous);
-    EXPECT_EQ(p.window->caption(), "Zenthra - Error saving settings!!");
+    EXPECT_EQ(p.window->windowTitle(), "Zenthra - Error saving settings!!");
     const QStringList log = p.dir.lines("muf_errors.log");
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].endsWith(" - SAVE_SETTINGS()")) << log[0].toStdString();
