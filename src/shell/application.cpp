@@ -13,7 +13,9 @@ Application::Application(DataFolder folder, QObject* parent)
       m_textWindows(m_options, [this] { return m_dtmUtcNow; }), m_keywords(m_errorLog),
       m_database(m_options.database, m_folder, m_errorLog, keywordSeeding(m_keywords)),
       m_links(m_options.nodes, [this] { return m_options.checked(keys::autoClx); }),
-      m_mainTimers(*this, m_links)
+      m_mainTimers(m_options, m_database, m_textWindows, m_links,
+                   {[this] { return status(); }, [this](const QString& text) { setStatus(text); },
+                    [this] { restart(); }})
 {
     m_dtmUtcNow = GET_UTC_NOW(m_clock);
     m_tmrDxDateTime.setInterval(500);

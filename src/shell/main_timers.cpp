@@ -1,10 +1,13 @@
 #include "main_timers.h"
 
+#include "core/options_model.h"
 #include "links/links.h"
 #include "links/winsock_status.h"
-#include "shell/application.h"
+#include "shell/text_windows.h"
+#include "spots/database.h"
 
 #include <limits>
+#include <utility>
 
 namespace zenthra {
 
@@ -15,8 +18,10 @@ bool closedOrFailing(int state)
 }
 } // namespace
 
-MainTimers::MainTimers(Application& app, Links& links, QObject* parent)
-    : QObject(parent), m_app(app), m_links(links)
+MainTimers::MainTimers(const OptionsModel& options, Database& database, TextWindows& textWindows,
+                       Links& links, Hooks hooks, QObject* parent)
+    : QObject(parent), m_options(options), m_database(database), m_textWindows(textWindows), m_links(links),
+      m_hooks(std::move(hooks))
 {
     for (QTimer* t : {&tmrReconnect, &tmrGetWinsockStatus, &tmrDatabaseRestart}) {
         t->setInterval(minute);
@@ -35,7 +40,7 @@ void MainTimers::start()
 
 void MainTimers::tmrReconnect_Timer()
 {
-    const qint16 period = m_app.options().intReconnectMinutes;
+    const qint16 period = m_options.intReconnectMinutes;
     if (period > 0 && intReconnectTicks < std::numeric_limits<qint16>::max()) {
         ++intReconnectTicks;
     }
@@ -53,7 +58,7 @@ void MainTimers::tmrReconnect_Timer()
         }
         m_links.intLinkError = 0;
         intReconnectTicks = 0;
-        if (m_app.options().checked(keys::wwcReconnectWithDxc)) {
+        if (m_options.checked(keys::wwcReconnectWithDxc)) {
             wwcHeartbeat();
         }
     });
@@ -62,7 +67,7 @@ void MainTimers::tmrReconnect_Timer()
 void MainTimers::wwcHeartbeat()
 {
     WwcLink& wwc = m_links.wwc;
-    const CurrentNode& node = m_app.options().nodes;
+    const CurrentNode& node = m_options.nodes;
     const QString line = node.strWwcHost.toUpper().contains(QLatin1String(plainHeartbeatHost))
                              ? QStringLiteral("\r\n")
                              : QStringLiteral("/msg ") + node.strWwcCallsign + QStringLiteral("\r\n");
@@ -90,17 +95,17 @@ void MainTimers::tmrGetWinsockStatus_Timer()
         link = &m_links.bbs;
         next = QStringLiteral("DXC");
     }
-    const QString caption = m_app.status();
+    const QString caption = m_hooks.status();
     // Warnings such as the home-locator message stay until something replaces them.
     if (caption.startsWith(QLatin1String("Zenthra")) || caption.size() < 3) {
-        m_app.setStatus(WINSOCK_STATUS(strStatusLink, static_cast<float>(link->socket().state())));
+        m_hooks.setStatus(WINSOCK_STATUS(strStatusLink, static_cast<float>(link->socket().state())));
     }
     strStatusLink = next;
 }
 
 void MainTimers::tmrDatabaseRestart_Timer()
 {
-    if (m_app.options().database.strDbType != QLatin1String("s")) {
+    if (m_options.database.strDbType != QLatin1String("s")) {
         return;
     }
     if (++intDbCheckTicks < dbCheckMinutes) {
@@ -108,13 +113,13 @@ void MainTimers::tmrDatabaseRestart_Timer()
     }
     intDbCheckTicks = 0;
     SqlFailure why;
-    const bool alive = m_app.database().exec(Store::Spots, QStringLiteral("SELECT * FROM tblSPOT LIMIT 5"),
-                                             {}, nullptr, &why);
+    const bool alive =
+        m_database.exec(Store::Spots, QStringLiteral("SELECT * FROM tblSPOT LIMIT 5"), {}, nullptr, &why);
     sngDbState = alive ? 0 : static_cast<float>(why.number != 0 ? why.number : Database::errProviderFailure);
-    if (m_app.options().database.strDbType == QLatin1String("s") && sngDbState != 0) {
-        m_app.restart();
+    if (m_options.database.strDbType == QLatin1String("s") && sngDbState != 0) {
+        m_hooks.restart();
         QString line = QLatin1String(restartLine);
-        m_app.textWindows().POPULATE_DXC_WINDOW(line);
+        m_textWindows.POPULATE_DXC_WINDOW(line);
     }
 }
 

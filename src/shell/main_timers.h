@@ -6,10 +6,14 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
+
 namespace zenthra {
 
-class Application;
+class Database;
 class Links;
+class OptionsModel;
+class TextWindows;
 
 class MainTimers : public QObject
 {
@@ -24,7 +28,17 @@ public:
     static constexpr const char* plainHeartbeatHost = "CONVERS";
     static constexpr const char* restartLine = "RESTART DATABASE CONNNECTION (NO DATABASE CONNECTION!)";
 
-    MainTimers(Application& app, Links& links, QObject* parent = nullptr);
+    // What the ticks need of the application beyond its services: the status line, read and
+    // written, and the restart of the database watchdog.
+    struct Hooks
+    {
+        std::function<QString()> status;
+        std::function<void(const QString&)> setStatus;
+        std::function<void()> restart;
+    };
+
+    MainTimers(const OptionsModel& options, Database& database, TextWindows& textWindows, Links& links,
+               Hooks hooks, QObject* parent = nullptr);
 
     // Starts the three minute timers, as the main window does when it is created.
     void start();
@@ -45,8 +59,11 @@ public:
 private:
     void wwcHeartbeat();
 
-    Application& m_app;
+    const OptionsModel& m_options;
+    Database& m_database;
+    TextWindows& m_textWindows;
     Links& m_links;
+    Hooks m_hooks;
 };
 
 } // namespace zenthra
