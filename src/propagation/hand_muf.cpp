@@ -5,6 +5,7 @@
 #include "platform/legacy_value.h"
 #include "platform/numeric_text.h"
 #include "platform/text_file.h"
+#include "propagation/path_figures.h"
 #include "propagation/sporadic_e_path.h"
 
 #include <QLocale>
@@ -13,21 +14,10 @@ namespace zenthra {
 
 namespace {
 
-struct Point
-{
-    double lat;
-    double lon;
-};
+using figures::at;
+using figures::Point;
 
-Point at(const QString& loc)
-{
-    return {MufCalcs::LOCATOR_TO_LATITUDE(loc), MufCalcs::LOCATOR_TO_LONGITUDE(loc)};
-}
-
-QString text(double value)
-{
-    return legacy::numberText(value);
-}
+using figures::text;
 
 QString f1(double value)
 {

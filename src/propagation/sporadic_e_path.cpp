@@ -2,31 +2,16 @@
 
 #include "platform/legacy_value.h"
 #include "propagation/muf_calcs.h"
+#include "propagation/path_figures.h"
 
 namespace zenthra {
 
 namespace {
 
-struct Point
-{
-    double lat;
-    double lon;
-};
-
-Point at(const QString& loc)
-{
-    return {MufCalcs::LOCATOR_TO_LATITUDE(loc), MufCalcs::LOCATOR_TO_LONGITUDE(loc)};
-}
-
-double num(const QString& text)
-{
-    return legacy::val(text);
-}
-
-QString text(double value)
-{
-    return legacy::numberText(value);
-}
+using figures::at;
+using figures::num;
+using figures::Point;
+using figures::text;
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "core/error_log.h"
 #include "core/options_model.h"
 #include "platform/legacy_value.h"
+#include "propagation/path_figures.h"
 #include "propagation/prop_classifier.h"
 #include "propagation/prop_keywords.h"
 #include "propagation/sporadic_e_path.h"
@@ -39,26 +40,10 @@ QString shown(const QString& line)
     return s;
 }
 
-struct Point
-{
-    double lat;
-    double lon;
-};
-
-Point at(const QString& loc)
-{
-    return {MufCalcs::LOCATOR_TO_LATITUDE(loc), MufCalcs::LOCATOR_TO_LONGITUDE(loc)};
-}
-
-double num(const QString& text)
-{
-    return legacy::val(text);
-}
-
-QString text(double value)
-{
-    return legacy::numberText(value);
-}
+using figures::at;
+using figures::num;
+using figures::Point;
+using figures::text;
 
 } // namespace
 
