@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <ostream>
+#include <thread>
 
 using namespace zenthra;
 using zenthra::test::TempFolder;
@@ -117,6 +118,16 @@ TEST_F(Queue, EmptyLineArmsTheTimerAndTheNextSortStopsIt)
     EXPECT_EQ(q.tmrProcessSpot().interval(), 100);
     q.SORT_ARRAY();
     EXPECT_FALSE(q.tmrProcessSpot().isActive());
+}
+
+TEST_F(Queue, AnotherSpotLeavesTheRunningTimerAlone)
+{
+    // Re-arming would push the tick back by every spot, so a steady stream would never be processed.
+    queue(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 1"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(60)); // no event loop: the timer cannot fire
+    queue(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 2"));
+    ASSERT_TRUE(q.tmrProcessSpot().isActive());
+    EXPECT_LE(q.tmrProcessSpot().remainingTime(), 45);
 }
 
 TEST_F(Queue, RowsMoveUpInOrderGapsCloseAndTheLastStopsTheTimer)
