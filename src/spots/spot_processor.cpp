@@ -10,7 +10,6 @@
 #include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
-#include "spots/plain_text.h"
 #include "spots/spot_reports.h"
 #include "spots/spot_writers.h"
 
@@ -102,9 +101,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     }
     setCrossHair(true);
     m_queue.blnProcessBusy = true;
-    // Colour codes and stray control characters are no part of the spot: they go, the spot stays,
-    // and the line is stored without them.
-    r[colSpotInfo] = plainText(r[colSpotInfo]);
+    // The queue took colour codes and stray control characters out when it stored the line.
     QString work = legacy::trim(r[colSpotInfo]);
     if (work.isEmpty()) {
         m_queue.SORT_ARRAY();

@@ -194,14 +194,13 @@ bool SpotWriters::WRITE_MUF_TO_DB(QString& dxDateTime, QString& dxCall1, QString
     b.number(qrb2);
     b.number(fot);
     b.number(qrbToMidpoint);
-    const QStringList args = {dxDateTime, dxCall1, dxLoc1,   dxCall2,   dxLoc2,   freq, qtf1,
-                              elev1,      qrb1,    spotInfo, centreLoc, critFreq, muf,  tryFrom,
-                              tryTo,      qtf2,    elev2,    qrb2,      fot};
-    Row row{true, std::move(b.values()),
-            QStringLiteral("WRITE_MUF_TO_DB(") + args.join(QStringLiteral(", ")) + u')'};
+    Row row{true,
+            std::move(b.values()),
+            {dxDateTime, dxCall1, dxLoc1, dxCall2, dxLoc2, freq, qtf1, elev1, qrb1, spotInfo, centreLoc,
+             critFreq, muf, tryFrom, tryTo, qtf2, elev2, qrb2, fot}};
     bool ok = false;
     if (!b.ok()) {
-        m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text);
+        m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text());
     } else {
         ok = store(std::move(row));
     }
@@ -229,17 +228,22 @@ bool SpotWriters::WRITE_SPOT_TO_DB(QString& spotDate, QString& spotCall1, QStrin
     b.text(spotDetail);
     b.number(spotFreq);
     b.text(spotMode);
-    const QStringList args = {spotDate, spotCall1, spotLoc1, spotCall2, spotLoc2, spotFreq, spotDetail};
-    Row row{false, std::move(b.values()),
-            QStringLiteral("WRITE_SPOT_TO_DB(") + args.join(QStringLiteral(", ")) + u')'};
+    Row row{false,
+            std::move(b.values()),
+            {spotDate, spotCall1, spotLoc1, spotCall2, spotLoc2, spotFreq, spotDetail}};
     bool ok = false;
     if (!b.ok()) {
-        m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text);
+        m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text());
     } else {
         ok = store(std::move(row));
     }
     m_dbBusy = false;
     return ok;
+}
+
+QString SpotWriters::Row::text() const
+{
+    return routineOf(muf) + u'(' + args.join(QStringLiteral(", ")) + u')';
 }
 
 double SpotWriters::insert(const Row& row)
@@ -284,7 +288,7 @@ bool SpotWriters::store(Row row)
     }
     const bool server = m_db.dialect() == SqlDialect::Postgres;
     if (!server || number != Database::errProviderFailure) {
-        m_log.WRITE_ERROR_LOG(number, row.text);
+        m_log.WRITE_ERROR_LOG(number, row.text());
         return false;
     }
     // The backlog tries it again, logs the failure and reopens the connection when it is time.
@@ -314,7 +318,7 @@ void SpotWriters::writeBacklog()
         const Row& row = m_backlog.front();
         const double number = insert(row);
         if (number == Database::errProviderFailure) {
-            m_failures.failed(routineOf(row.muf), number, row.text);
+            m_failures.failed(routineOf(row.muf), number, row.text());
             if (!m_db.recoverLostServer({number, {}})) {
                 retryLater(std::max(m_db.serverRetryInterval(), shortestRetry));
                 return;
@@ -324,7 +328,7 @@ void SpotWriters::writeBacklog()
         if (number == 0) {
             stored(row);
         } else {
-            m_log.WRITE_ERROR_LOG(number, row.text);
+            m_log.WRITE_ERROR_LOG(number, row.text());
         }
         m_backlog.pop_front();
         if (!m_backlog.empty() && slice.elapsed() >= backlogSlice.count()) {

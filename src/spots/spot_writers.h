@@ -62,12 +62,14 @@ Q_SIGNALS:
     void mufRowStored();
 
 private:
-    // A converted row and its log line.
+    // A converted row and the texts its log line shows; the line itself is only put together
+    // when a row fails, not for every row stored.
     struct Row
     {
         bool muf = false;
         QVariantList values;
-        QString text;
+        QStringList args;
+        QString text() const;
     };
     bool store(Row row);
     double insert(const Row& row);
