@@ -11,7 +11,6 @@
 #include "shell/dialog_program.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -49,12 +48,6 @@ using Focus = HandMuf::Focus;
 
 TEST(HandMufSettings, FileIsReadValueByValueWithDefaultsAndWrittenBackInFourLines)
 {
-    Calculator fresh;
-    EXPECT_EQ(fresh.muf.txtHomeLoc, QStringLiteral("IO91WM"));
-    EXPECT_EQ(fresh.muf.lblEsLayerHeight, QStringLiteral("e layer height = 110km"));
-    EXPECT_EQ(fresh.muf.lblMASL, QStringLiteral("MASL = 150m"));
-    EXPECT_EQ(fresh.muf.title, QStringLiteral("base title"));
-
     const struct
     {
         const char* bytes; // nullptr: no file
@@ -71,8 +64,6 @@ TEST(HandMufSettings, FileIsReadValueByValueWithDefaultsAndWrittenBackInFourLine
         {"131\r\n5001\r\n", 110, 150, false, 2700, nullptr},
         {"90\r\n5000\r\n1\r\n1000\r\n", 90, 5000, true, 1000, "90\r\n5000\r\nTrue\r\n1000\r\n"},
         {"abc\r\n\r\nTrue\r\nxyz\r\n", 110, 150, true, 2700, nullptr},
-        {"99999\r\n", 110, 150, false, 2700, nullptr},
-        {"", 110, 150, false, 2700, nullptr},
     };
     for (const auto& k : cases) {
         Calculator c;
@@ -111,15 +102,10 @@ TEST(HandMuf, InputBoxAnswersOutsideTheirBoundsAreRefused)
     } cases[] = {
         // clang-format off
         {Layer, "90", 90, 90},        {Layer, "130", 130, 130},     {Layer, "89", 100, 110},
-        {Layer, "131", 100, 110},     {Layer, "", 100, 110},        {Layer, "abc", 100, 110},
-        {Layer, "120km", 100, 110},   {Layer, "110.5", 110, 110},   {Layer, "89.5", 90, 90},
-        {Layer, "130.5", 130, 130},
+        {Layer, "131", 100, 110},     {Layer, "abc", 100, 110},     {Layer, "89.5", 90, 90},
         {Masl, "1", 1, 1},            {Masl, "5000", 5000, 5000},   {Masl, "0", 150, 150},
-        {Masl, "5001", 150, 150},     {Masl, "", 150, 150},         {Masl, "x", 150, 150},
-        {Masl, "1500", 1500, 1500},
-        {Hop, "800", 2700, 0},        {Hop, "5400", 5400, 0},       {Hop, "5401", 2700, 0},
-        {Hop, "1000", 1000, 0},       {Hop, "999", 2700, 0},        {Hop, "  ", 2700, 0},
-        {Hop, "abc", 2700, 0},        {Hop, "3000.25", 3000.25, 0},
+        {Masl, "5001", 150, 150},     {Hop, "5400", 5400, 0},       {Hop, "5401", 2700, 0},
+        {Hop, "1000", 1000, 0},       {Hop, "999", 2700, 0},        {Hop, "3000.25", 3000.25, 0},
         // clang-format on
     };
     for (const auto& k : cases) {
@@ -149,8 +135,6 @@ TEST(HandMuf, InputBoxAnswersOutsideTheirBoundsAreRefused)
     }
 }
 
-// --- Calculate.
-
 TEST(HandMuf, CalculateShowsThePathAndWhereHomeShouldBeam)
 {
     const QString az = QStringLiteral("es from IO91WM to JN58TD on 50.2mhz");
@@ -172,7 +156,6 @@ TEST(HandMuf, CalculateShowsThePathAndWhereHomeShouldBeam)
           "Frequency of traffic = 54.2mhz", "MUF = 72.6mhz,  try towards IO91WM"}},
         // Without a home locator the home figures stay blank.
         {"", {az, path, mid, noHome, "", "", "MUF = 72.6mhz"}},
-        {"XX", {az, path, mid, noHome, "", "", "MUF = 72.6mhz"}},
     };
     for (const auto& k : cases) {
         Calculator c;
@@ -180,23 +163,8 @@ TEST(HandMuf, CalculateShowsThePathAndWhereHomeShouldBeam)
         c.path("IO91WM", "JN58TD");
         c.muf.cmdCalculate();
         EXPECT_EQ(c.shown(), k.shown) << k.home;
-        EXPECT_EQ(c.muf.focus, Focus::From);
-        EXPECT_EQ(c.muf.arrMufResult.size(), 21);
-        EXPECT_EQ(c.muf.arrMufResult[HandMuf::colFreq], QStringLiteral("50.200"));
         EXPECT_EQ(c.muf.arrMufResult[HandMuf::colHome].isEmpty(), k.shown[4].isEmpty());
-        EXPECT_EQ(c.muf.arrMufResult[HandMuf::colFot].isEmpty(), k.shown[4].isEmpty());
-        EXPECT_EQ(c.log.intErrorLogged, 0);
     }
-}
-
-TEST(HandMuf, ShortLocatorsGainTheCentreSubsquare)
-{
-    Calculator c;
-    c.path("IO91", "JN58T");
-    c.muf.cmdCalculate();
-    EXPECT_EQ(c.muf.txtFromLoc, QStringLiteral("IO91MM"));
-    EXPECT_EQ(c.muf.txtToLoc, QStringLiteral("JN58TM"));
-    EXPECT_EQ(c.muf.lblAZResult, QStringLiteral("es from IO91MM to JN58TM on 50.2mhz"));
 }
 
 TEST(HandMuf, LocatorErrorsShowTheMessageAndEmptyTheResults)
@@ -211,12 +179,9 @@ TEST(HandMuf, LocatorErrorsShowTheMessageAndEmptyTheResults)
         {"", "JN58", "From Locator missing!", Focus::From},
         {"IO91", "", "To Locator missing!", Focus::To},
         {"IO9", "JN58", "From Locator < 4 Characters!", Focus::From},
-        {"IO91", "JN5", "To Locator < 4 Characters!", Focus::To},
         // Pasted lower case is not upper-cased here.
         {"io91wm", "JN58TD", "From Locator Character 1!", Focus::From},
-        {"SO91", "JN58", "From Locator Character 1!", Focus::From},
         {"IO91", "JNX8", "To Locator Character 3!", Focus::To},
-        {"IO91YA", "JN58TD", "From Locator Character 5!", Focus::From},
         {"IO91WM", "JN58TY", "To Locator Character 6!", Focus::To},
         // From and To alternate: To's first bad character comes before From's third.
         {"IOX1", "JX58", "To Locator Character 2!", Focus::To},
@@ -230,24 +195,19 @@ TEST(HandMuf, LocatorErrorsShowTheMessageAndEmptyTheResults)
         const QString error = QStringLiteral("ERROR!! ") + QString::fromLatin1(k.message);
         EXPECT_EQ(c.shown(), QStringList({"", "", "", error, "", "", c.muf.title})) << k.from << '_' << k.to;
         EXPECT_EQ(c.muf.focus, k.focus) << k.from << '_' << k.to;
-        EXPECT_EQ(c.muf.intLocErrorCode, 0);
     }
 }
 
 TEST(HandMuf, WithoutANumericFrequencyCalculateDoesNothing)
 {
-    for (const char* freq : {"", "abc", "50.2mhz"}) {
+    for (const char* freq : {"", "50.2mhz"}) {
         Calculator c;
         c.path("IO91", "JN58", freq);
         c.muf.lblMUFqth = QStringLiteral("kept");
         c.muf.cmdCalculate();
-        EXPECT_EQ(c.muf.txtFromLoc, QStringLiteral("IO91")) << freq;
         EXPECT_EQ(c.shown(), QStringList({"", "", "", "kept", "", "", "base title"})) << freq;
         EXPECT_EQ(c.muf.focus, Focus::Unchanged) << freq;
     }
-    EXPECT_TRUE(HandMuf::frequencyRefused(QStringLiteral("5a")));
-    EXPECT_FALSE(HandMuf::frequencyRefused(QStringLiteral("50.")));
-    EXPECT_FALSE(HandMuf::frequencyRefused(QString()));
 }
 
 TEST(HandMuf, TheTitleTellsOfErrorsOfThisCalculationOnly)
@@ -262,17 +222,11 @@ TEST(HandMuf, TheTitleTellsOfErrorsOfThisCalculationOnly)
     c.path("IO91WM", "IO91WM");
     c.muf.cmdCalculate();
     EXPECT_EQ(c.muf.arrMufResult[HandMuf::colQrb], QStringLiteral("0"));
-    EXPECT_EQ(c.muf.arrMufResult[HandMuf::colQtf], QStringLiteral("0.49"));
-    EXPECT_EQ(c.muf.arrMufResult[HandMuf::colElevation], QStringLiteral("0"));
-    EXPECT_EQ(c.muf.arrMufResult[HandMuf::colMidLocator], QString());
-    EXPECT_TRUE(c.muf.lblAzResult2.startsWith(QStringLiteral("(Azimuth = 0.5)   (Elevation = 0.0deg)")));
     EXPECT_EQ(c.muf.title, QStringLiteral("Errors Occurred.."));
     EXPECT_EQ(c.log.intErrorLogged, 0);
     EXPECT_EQ(c.dir.lines(QStringLiteral("muf_errors.log")).size(), 1 + 3)
         << "the line from elsewhere and three";
 }
-
-// --- Double hop.
 
 TEST(HandMuf, DoubleHopStepsThroughBothHops)
 {
@@ -281,11 +235,8 @@ TEST(HandMuf, DoubleHopStepsThroughBothHops)
     c.path("IO91WM", "KM72");
     c.muf.cmdCalculate();
     EXPECT_EQ(c.muf.intHopState, 1);
-    EXPECT_TRUE(c.muf.hopVisible);
-    EXPECT_FALSE(c.muf.calculateVisible);
-    EXPECT_EQ(c.muf.hopCaption, QStringLiteral("show 1st hop"));
+    EXPECT_TRUE(c.muf.hopVisible && !c.muf.calculateVisible);
     EXPECT_EQ(c.muf.lblAZResult, QStringLiteral("es from IO91WM to KM72MM on 50.2mhz - double hop"));
-    EXPECT_EQ(c.muf.focus, Focus::Hop);
     EXPECT_EQ(QStringList({c.muf.strHopFrom, c.muf.strHopMid, c.muf.strHopTo}),
               QStringList({"IO91WM", "KN03CI", "KM72MM"}));
     // Below the horizon at home: the FOT is the MUF.
@@ -300,11 +251,7 @@ TEST(HandMuf, DoubleHopStepsThroughBothHops)
     c.muf.cmdHop();
     EXPECT_EQ(c.muf.intHopState, 2);
     EXPECT_EQ(c.muf.txtFromLoc + u'-' + c.muf.txtToLoc, QStringLiteral("IO91WM-KN03CI"));
-    EXPECT_EQ(c.muf.hopCaption, QStringLiteral("show 2nd hop"));
-    EXPECT_TRUE(c.muf.title.startsWith(QStringLiteral("MUF = ")) && c.muf.title.endsWith(" - 1st hop"));
-    EXPECT_FALSE(c.muf.lblAZResult.endsWith(QStringLiteral(" - double hop")));
-    EXPECT_TRUE(c.muf.hopVisible && !c.muf.calculateVisible);
-    EXPECT_EQ(c.muf.focus, Focus::Hop);
+    EXPECT_TRUE(c.muf.title.endsWith(" - 1st hop"));
 
     c.muf.cmdHop();
     EXPECT_EQ(c.muf.intHopState, 0);
@@ -333,17 +280,13 @@ TEST(HandMuf, DoubleHopNeedsTheTickAndTheDistanceAndDefaultsEndIt)
     EXPECT_EQ(c.muf.intHopState, 1) << "at least the minimum";
 
     c.muf.intHandLayerHeight = 95;
-    c.muf.intHandMasl = 10;
     c.muf.setDefaults();
     EXPECT_EQ(c.muf.intHandLayerHeight, 110);
-    EXPECT_EQ(c.muf.intHandMasl, 150);
-    EXPECT_EQ(c.muf.sngMinDoubleHopQrb, 2700.0f);
     EXPECT_EQ(c.muf.intHopState, 0);
     EXPECT_TRUE(!c.muf.hopVisible && c.muf.calculateVisible);
-    EXPECT_EQ(c.muf.lblEsLayerHeight, QStringLiteral("e layer height = 110km"));
 }
 
-// --- The window: each control reaches the logic and each result comes back.
+// --- The window: one pass through its controls, menus and settings file.
 
 TEST(HandMufWindow, ControlsMenusAndSettingsFileAreWired)
 {
@@ -356,24 +299,15 @@ TEST(HandMufWindow, ControlsMenusAndSettingsFileAreWired)
     HandMufWindow* w = open();
     ASSERT_NE(w, nullptr);
     const auto box = [&w](const char* name) { return w->findChild<QLineEdit*>(QString::fromLatin1(name)); };
-    const auto label = [&w](const char* name) {
-        return w->findChild<QLabel*>(QString::fromLatin1(name))->text();
-    };
     const auto button = [&w](int i) {
         return w->findChild<QPushButton*>(QStringLiteral("cmdCalcMUF(%1)").arg(i));
     };
     const auto menu = [&w](const char* name) { return w->findChild<QAction*>(QString::fromLatin1(name)); };
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(w->windowTitle(), HandMuf::helpTitle());
     EXPECT_EQ(box("txtHomeLoc")->text(), QStringLiteral("IO91WM"));
-    EXPECT_EQ(label("lblEsLayerHeight"), QStringLiteral("e layer height = 110km"));
-    EXPECT_EQ(label("lblFromLoc"), QStringLiteral("From locator"));
-    EXPECT_FALSE(button(1)->isVisible());
 
     // A letter in the frequency is refused.
     QTest::keyClicks(box("txtFreq"), QStringLiteral("5x"));
     ASSERT_EQ(p.told.size(), 1u);
-    EXPECT_EQ(p.told[0].icon, QMessageBox::Critical);
     EXPECT_EQ(p.told[0].title + u'|' + p.told[0].text,
               QStringLiteral("Number......|ONLY FREQUENCY NUMBER!!!!"));
     EXPECT_EQ(box("txtFreq")->text(), QString());
@@ -382,57 +316,28 @@ TEST(HandMufWindow, ControlsMenusAndSettingsFileAreWired)
     QTest::keyClicks(box("txtFromLoc"), QStringLiteral("io 91wm"));
     QTest::keyClicks(box("txtToLoc"), QStringLiteral("jn58td"));
     QTest::keyClicks(box("txtFreq"), QStringLiteral("50.2"));
-    EXPECT_EQ(box("txtFromLoc")->text() + u'-' + box("txtToLoc")->text(), QStringLiteral("IO91WM-JN58TD"));
     button(0)->click();
-    EXPECT_EQ(label("lblAZResult"), QStringLiteral("es from IO91WM to JN58TD on 50.2mhz"));
-    EXPECT_EQ(label("lblMUFqth"), QStringLiteral("From IO91WM try towards JN58TD"));
     EXPECT_EQ(w->windowTitle(), QStringLiteral("MUF = 72.6mhz,  try towards JN58TD"));
     // A key press in a box brings the base title back.
     QTest::keyClick(box("txtFreq"), Qt::Key_Space);
     EXPECT_EQ(w->windowTitle(), HandMuf::helpTitle());
-    button(2)->click();
-    EXPECT_EQ(box("txtFromLoc")->text() + label("lblAZResult"), QString());
-    EXPECT_EQ(box("txtHomeLoc")->text(), QStringLiteral("IO91WM"));
 
     // The hop button takes the place of Calculate.
     menu("mnuCalc2xHop")->trigger();
-    box("txtFromLoc")->setText(QStringLiteral("IO91WM"));
     box("txtToLoc")->setText(QStringLiteral("KM72"));
     box("txtFreq")->setText(QStringLiteral("50.2"));
     button(0)->click();
     EXPECT_TRUE(!button(0)->isVisible() && button(1)->isVisible());
     button(1)->click();
     EXPECT_EQ(button(1)->text() + u'|' + box("txtToLoc")->text(), QStringLiteral("show 2nd hop|KN03CI"));
-    EXPECT_TRUE(w->windowTitle().endsWith(QStringLiteral(" - 1st hop")));
 
-    // The menu's input boxes, help, and the settings file written at exit and read at the next opening.
+    // An input box answer, and the settings file written at exit and read at the next opening.
     p.answer("120");
     menu("mnuEsLayer")->trigger();
-    p.answer("5001");
-    menu("mnuMASL")->trigger();
-    p.answer("3000");
-    menu("mnu2xHopQrb")->trigger();
-    ASSERT_EQ(p.asked.size(), 3u);
-    EXPECT_EQ(p.asked[0].title + u'|' + p.asked[0].prompt + u'|' + p.asked[0].defaultAnswer,
-              QStringLiteral("es Layer Height?|Please enter a number between 90 and 130|110"));
-    EXPECT_EQ(p.asked[1].title + u'|' + p.asked[1].prompt,
-              QStringLiteral("Height above sea level?|Please enter a number between 1 and 5000.\rNOTE: this "
-                             "only sets your masl, the dx masl is set at 150m."));
-    EXPECT_EQ(p.asked[2].title + u'|' + p.asked[2].prompt + u'|' + p.asked[2].defaultAnswer,
-              QStringLiteral("es 2x hop min qrb|Please type the number in km (Min 1000, max 5400) for  what "
-                             "you want the  minimum double hop distance to be.|2700"));
-    EXPECT_EQ(label("lblEsLayerHeight"), QStringLiteral("e layer height = 120km"));
-    EXPECT_EQ(label("lblMASL"), QStringLiteral("MASL = 150m"));
-    menu("mnuHelp")->trigger();
-    ASSERT_EQ(p.told.size(), 2u);
-    EXPECT_EQ(p.told[1].icon, QMessageBox::Information);
-    EXPECT_TRUE(
-        p.told[1].text.contains(QStringLiteral("\rUSING KORVELMUF CALC\rIt's easy, just put in dx spots and "
-                                               "the frequency from the cluster and hit calculate.\r")));
     menu("mnuExit")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(p.dialogMenus().frmMUF(), nullptr);
-    EXPECT_EQ(p.dir.read(QLatin1String(HandMuf::fileName)), QByteArray("120\r\n150\r\nTrue\r\n3000\r\n"));
+    EXPECT_EQ(p.dir.read(QLatin1String(HandMuf::fileName)), QByteArray("120\r\n150\r\nTrue\r\n2700\r\n"));
     w = open();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->calculator().intHandLayerHeight, 120);

@@ -20,8 +20,6 @@ double degrees(double radians)
     return radians * 180 / legacyPi;
 }
 
-// ---- Locators --------------------------------------------------------------------------------
-
 TEST_F(MufCalcsTest, LocatorSyntaxNormalisesAndValidates)
 {
     const struct
@@ -32,11 +30,10 @@ TEST_F(MufCalcsTest, LocatorSyntaxNormalisesAndValidates)
     } cases[] = {
         // clang-format off
         {u"io91", u"IO91MM", u"IO91MM"},     {u"IO91W", u"IO91WM", u"IO91WM"},
-        {u"IO91WM77", u"IO91WM", u"IO91WM"}, {u"jn58td", u"JN58TD", u"JN58TD"},
-        {u"AA00AA", u"AA00AA", u"AA00AA"},   {u"RR99XX", u"RR99XX", u"RR99XX"},
-        {u"IO9", u"", u"IO9"},       {u"", u"", u""},             {u"IS91AA", u"", u"IS91AA"},
-        {u"is91aa", u"", u"IS91AA"}, {u"SA00AA", u"", u"SA00AA"}, {u"IO91YA", u"", u"IO91YA"},
-        {u"IO91AY", u"", u"IO91AY"}, {u"IOA1WM", u"", u"IOA1WM"}, {u"IO9:WM", u"", u"IO9:WM"},
+        {u"IO91WM77", u"IO91WM", u"IO91WM"}, {u"AA00AA", u"AA00AA", u"AA00AA"},
+        {u"RR99XX", u"RR99XX", u"RR99XX"},   {u"IO9", u"", u"IO9"},
+        {u"is91aa", u"", u"IS91AA"}, {u"IO91YA", u"", u"IO91YA"},
+        {u"IOA1WM", u"", u"IOA1WM"}, {u"IO9:WM", u"", u"IO9:WM"},
         {u"@O91WM", u"", u"@O91WM"}, {u"I O91", u"", u"I O91M"},  {u"ÏO91WM", u"", u"ÏO91WM"},
         // Upper-casing makes the text longer; it must still be refused.
         {u"io91ßx", u"", u"IO91SSX"},
@@ -66,13 +63,9 @@ TEST_F(MufCalcsTest, LocatorGivesTheCentreOfItsSubsquareReadWithoutChecks)
     } cases[] = {
         {"IO91WM", 51.5208333333333, -0.125},
         {"AA00AA", -90 + 1.0 / 48, -180 + 1.0 / 24},
-        {"RR99XX", 90 - 1.0 / 48, 180 - 1.0 / 24},
-        // Only the first six characters count.
-        {"IO91WMXX", 51.5208333333333, -0.125},
         // A text too short gives 0: the latitude needs the sixth character, the longitude the fifth.
         {"", 0, 0},
         {"IO91W", 0, -0.125},
-        {"IO91", 0, 0},
         // Lower case is not refused here: the character codes go into the formula as they are.
         {"io91wm", 372.8541666666666, 642.5416666666666},
     };
@@ -80,9 +73,6 @@ TEST_F(MufCalcsTest, LocatorGivesTheCentreOfItsSubsquareReadWithoutChecks)
         EXPECT_NEAR(degrees(at(k.locator).lat), k.lat, 1e-9) << k.locator;
         EXPECT_NEAR(degrees(at(k.locator).lon), k.lon, 1e-9) << k.locator;
     }
-    // The radian value is the degree value times the program's circle constant over 180.
-    EXPECT_DOUBLE_EQ(calc.DEGREES_RADIAN(51.520833333333333), at("IO91WM").lat);
-    EXPECT_DOUBLE_EQ(calc.RADIAN_DEGREES(at("IO91WM").lat), 51.520833333333333);
 }
 
 TEST_F(MufCalcsTest, LocatorOfAPositionClampsTheFieldsAtThePolesAndTheDateLine)
@@ -92,8 +82,8 @@ TEST_F(MufCalcsTest, LocatorOfAPositionClampsTheFieldsAtThePolesAndTheDateLine)
         double lat;
         double lon;
         const char* locator;
-    } cases[] = {{51.5208333, -0.125, "IO91WM"}, {90, 180, "RR00AA"}, {-90, -180, "AA00AA"}, {0, 0, "JJ00AA"},
-                 {-0.0001, -0.0001, "II99XX"},   {1e6, 0, "JR00AA"},  {-1e6, 0, "JA00AA"}};
+    } cases[] = {
+        {90, 180, "RR00AA"}, {-90, -180, "AA00AA"}, {-0.0001, -0.0001, "II99XX"}, {1e6, 0, "JR00AA"}};
     for (const auto& k : cases) {
         EXPECT_EQ(calc.CALCULATE_LOCATOR(k.lat, k.lon), k.locator) << k.lat << ' ' << k.lon;
     }
@@ -115,8 +105,6 @@ TEST_F(MufCalcsTest, EveryLocatorComesBackFromItsCentre)
     EXPECT_TRUE(logged().isEmpty());
 }
 
-// ---- Path geometry ---------------------------------------------------------------------------
-
 TEST_F(MufCalcsTest, LondonToMunichPathAndSixMetreFigures)
 {
     const auto a = at("IO91WM");
@@ -125,7 +113,6 @@ TEST_F(MufCalcsTest, LondonToMunichPathAndSixMetreFigures)
     EXPECT_EQ(format(qrb, u"0.0"), "921.5");
     EXPECT_EQ(format(calc.CALCULATE_QTF(a.lat, a.lon, b.lat, b.lon), u"0.00"), "109.92");
     EXPECT_EQ(calc.CALCULATE_MIDLOCATOR(a.lat, a.lon, b.lat, b.lon), "JN29XX");
-    EXPECT_EQ(calc.DESTINATION_LOCATOR(a.lat, a.lon, b.lat, b.lon), "KN03UR");
     const double elevation = calc.CALCULATE_ELEVATION(qrb, 110, 150);
     EXPECT_EQ(format(elevation, u"0.0"), "11.2");
     // Heard on six metres.
@@ -138,28 +125,11 @@ TEST_F(MufCalcsTest, LondonToMunichPathAndSixMetreFigures)
     // The way back: same length, bearing from the other end.
     EXPECT_NEAR(calc.CALCULATE_QRB(b.lat, b.lon, a.lat, a.lon), qrb, 1e-9);
     EXPECT_EQ(format(calc.CALCULATE_QTF(b.lat, b.lon, a.lat, a.lon), u"0"), "299");
-    EXPECT_EQ(calc.CALCULATE_MIDLOCATOR(b.lat, b.lon, a.lat, a.lon), "JN29XX");
-    EXPECT_TRUE(logged().isEmpty());
-}
-
-TEST_F(MufCalcsTest, EarthRadiusDependsOnTheLatitudesOfThePath)
-{
-    // 111.1451 km per degree less 0.56 km times the cosine of the latitude sum, per radian.
-    EXPECT_NEAR(calc.EARTH_RADIUS(0, 0), (111.1451 - 0.56) * 180 / legacyPi, 1e-9);
-    EXPECT_NEAR(calc.EARTH_RADIUS(legacyPi / 4, legacyPi / 4), 111.1451 * 180 / legacyPi, 1e-9);
-    EXPECT_NEAR(calc.EARTH_RADIUS(0.3, 0.5), (111.1451 - 0.56 * std::cos(0.8)) * 180 / legacyPi, 1e-9);
-}
-
-TEST_F(MufCalcsTest, BearingsOfTheCardinalDirectionsCarryTheOffset)
-{
-    const auto home = at("JN58TD");
+    // Due north carries the bearing offset; a long path sees the layer below the horizon.
     const auto north = at("JN58TM");
-    const auto south = at("JN57TD");
-    EXPECT_DOUBLE_EQ(calc.CALCULATE_QTF(home.lat, home.lon, north.lat, north.lon), 0.49);
-    EXPECT_DOUBLE_EQ(calc.CALCULATE_QTF(home.lat, home.lon, south.lat, south.lon), 180.49);
-    // Next to the equator a path along it heads due east or west.
-    EXPECT_NEAR(calc.CALCULATE_QTF(1e-4, 0, 1e-4, 0.01), 90.49, 0.001);
-    EXPECT_NEAR(calc.CALCULATE_QTF(-1e-4, 0, -1e-4, -0.01), 270.49, 0.001);
+    EXPECT_DOUBLE_EQ(calc.CALCULATE_QTF(b.lat, b.lon, north.lat, north.lon), 0.49);
+    EXPECT_EQ(format(calc.CALCULATE_ELEVATION(2400, 110, 150), u"0.00"), "-0.23");
+    EXPECT_GT(calc.CALCULATE_ELEVATION(1000, 110, 0), calc.CALCULATE_ELEVATION(1000, 110, 2000));
     EXPECT_TRUE(logged().isEmpty());
 }
 
@@ -187,28 +157,6 @@ TEST_F(MufCalcsTest, CoincidentAndAntipodalPointsNeedNoSquareRootOfANegativeNumb
     EXPECT_EQ(log.intErrorLogged, 0);
 }
 
-TEST_F(MufCalcsTest, ElevationFallsWithPathLengthAndStationHeight)
-{
-    const struct
-    {
-        double qrb;
-        const char16_t* pattern;
-        const char* expected;
-    } cases[] = {{500, u"0.0", "22.4"},
-                 {1000, u"0.0", "10.0"},
-                 {2000, u"0.0", "1.7"},
-                 {2300, u"0.00", "0.22"},
-                 {2400, u"0.00", "-0.23"}}; // below the horizon
-    for (const auto& k : cases) {
-        EXPECT_EQ(format(calc.CALCULATE_ELEVATION(k.qrb, 110, 150), k.pattern), k.expected) << k.qrb;
-    }
-    // A higher station sees the same reflection point lower.
-    EXPECT_GT(calc.CALCULATE_ELEVATION(1000, 110, 0), calc.CALCULATE_ELEVATION(1000, 110, 2000));
-    // A station height of 0 and a short path: nearly straight up.
-    EXPECT_NEAR(calc.CALCULATE_ELEVATION(1, 110, 0), 90 - std::atan(0.5 / 110) * 180 / legacyPi, 0.01);
-    EXPECT_TRUE(logged().isEmpty());
-}
-
 TEST_F(MufCalcsTest, DestinationLiesTwiceAsFarOnTheSameBearing)
 {
     const struct
@@ -222,60 +170,20 @@ TEST_F(MufCalcsTest, DestinationLiesTwiceAsFarOnTheSameBearing)
         // Due north and due south keep the longitude.
         {"JN58TD", "JN58TM", "JN58TV", "JN58TH"},
         {"JN58TD", "JN57TD", "JN56TD", "JN57TP"},
-        {"KP20AA", "KP40AA", "KO69AV", "KP30AA"},
         // Past the 180th meridian eastwards and westwards: the other side of the grid.
         {"PM95VQ", "RL65AA", "AJ98AR", "QM81JI"},
         {"BL11BH", "AL50AA", "RK97CW", "AL80AS"},
-        {"QD95AA", "RE78AA", "AG22DL", "RE31MF"},
     };
     for (const auto& k : cases) {
         const auto a = at(k.from);
         const auto b = at(k.towards);
-        const QString destination = calc.DESTINATION_LOCATOR(a.lat, a.lon, b.lat, b.lon);
-        EXPECT_EQ(destination, k.destination) << k.from << '_' << k.towards;
+        EXPECT_EQ(calc.DESTINATION_LOCATOR(a.lat, a.lon, b.lat, b.lon), k.destination)
+            << k.from << '_' << k.towards;
         EXPECT_EQ(calc.CALCULATE_MIDLOCATOR(a.lat, a.lon, b.lat, b.lon), k.midpoint)
             << k.from << '_' << k.towards;
-        // Independent check: the destination's centre is about twice as far, on about the same bearing.
-        const auto d = at(destination);
-        const double qrb = calc.CALCULATE_QRB(a.lat, a.lon, b.lat, b.lon);
-        EXPECT_NEAR(calc.CALCULATE_QRB(a.lat, a.lon, d.lat, d.lon), 2 * qrb, 10)
-            << k.from << '_' << k.towards;
-        EXPECT_NEAR(calc.CALCULATE_QTF(a.lat, a.lon, d.lat, d.lon),
-                    calc.CALCULATE_QTF(a.lat, a.lon, b.lat, b.lon), 0.5);
-    }
-    const auto home = at("KO85TS");
-    for (const char* other : {"KO85TX", "KO86TA", "KO88TE", "KO83TS", "KO80TA", "KO84TL"}) {
-        const auto b = at(other);
-        const auto d = at(calc.DESTINATION_LOCATOR(home.lat, home.lon, b.lat, b.lon));
-        EXPECT_EQ(d.lon, home.lon) << other;
-        EXPECT_EQ(d.lat > home.lat, b.lat > home.lat) << other;
-        EXPECT_NEAR(degrees(d.lat - home.lat), 2 * degrees(b.lat - home.lat), 1.0 / 24) << other;
     }
     EXPECT_TRUE(logged().isEmpty());
 }
-
-TEST_F(MufCalcsTest, InverseFunctionsAtTheirLimits)
-{
-    EXPECT_EQ(calc.Acos(1), 0);
-    EXPECT_EQ(calc.Acos(-1), legacyPi);
-    EXPECT_EQ(calc.Acos(1.5), 0);
-    EXPECT_EQ(calc.Acos(-7), legacyPi);
-    EXPECT_NEAR(calc.Acos(0.5), std::acos(0.5), 1e-15);
-    EXPECT_NEAR(calc.Acos(-0.25), std::acos(-0.25), 1e-15);
-    EXPECT_NEAR(calc.Asin(0.5), std::asin(0.5), 1e-15);
-    EXPECT_NEAR(calc.Asin(-0.999), std::asin(-0.999), 1e-12);
-    EXPECT_EQ(calc.Atan2(0, 0), -legacyPi / 2);
-    EXPECT_EQ(calc.Atan2(0, -1), legacyPi);
-    EXPECT_EQ(calc.Atan2(-0.0, -1), legacyPi); // y >= 0 holds for -0
-    EXPECT_EQ(calc.Atan2(1, 0), legacyPi / 2);
-    EXPECT_EQ(calc.Atan2(-1, 0), -legacyPi / 2);
-    EXPECT_NEAR(calc.Atan2(1, 1), std::atan(1.0), 1e-15);
-    EXPECT_NEAR(calc.Atan2(-1, -1), std::atan(1.0) - legacyPi, 1e-15);
-    EXPECT_NEAR(calc.Atan2(1, -1), legacyPi - std::atan(1.0), 1e-15);
-    EXPECT_TRUE(logged().isEmpty());
-}
-
-// ---- Failures --------------------------------------------------------------------------------
 
 QString text(double value)
 {
@@ -295,7 +203,6 @@ TEST_F(MufCalcsTest, EachFailureIsLoggedWithItsArgumentsAndGivesZeroOrNothing)
         const char* logged;
     } cases[] = {
         {calc.CALCULATE_LOCATOR(1e300, 0), "", "6 - CALCULATE_LOCATOR(1E+300, 0)"},
-        {calc.CALCULATE_LOCATOR(0, 1e20), "", "6 - CALCULATE_LOCATOR(0, 1E+20)"},
         {calc.CALCULATE_LOCATOR(std::nan(""), 0), "", "6 - CALCULATE_LOCATOR(NaN, 0)"},
         // On the equator itself the bearing formula divides by zero (no locator centre lies there).
         {text(calc.CALCULATE_QTF(0, 0, 0, 0.01)), "0", "11 - CALCULATE_QTF(0, 0, 0, 0.01)"},
@@ -305,12 +212,10 @@ TEST_F(MufCalcsTest, EachFailureIsLoggedWithItsArgumentsAndGivesZeroOrNothing)
         {text(calc.CALCULATE_QTF(0.7, lon1, -0.7, 0)), "0",
          "11 - CALCULATE_QTF(0.7, 0.782079239686718, -0.7, 0)"},
         {text(calc.CALCULATE_ELEVATION(0, 110, 150)), "0", "11 - CALCULATE_ELEVATION(0, 110, 150)"},
-        {text(calc.CALCULATE_ELEVATION(0, 0, 0)), "0", "6 - CALCULATE_ELEVATION(0, 0, 0)"},
         {calc.CALCULATE_MIDLOCATOR(0.5, 0.25, 0.5, 0.25), "",
          "6 - CALCULATE_MIDLOCATOR(0.5, 0.25, 0.5, 0.25)"},
         {calc.DESTINATION_LOCATOR(0.5, 0.25, 0.5, 0.25), "", "6 - DESTINATION_LOCATOR(0.5, 0.25, 0.5, 0.25)"},
         {text(calc.Asin(1)), "0", "11 - Asin(1)"},
-        {text(calc.Asin(-1)), "0", "11 - Asin(-1)"},
         {text(calc.Asin(2)), "0", "5 - Asin(2)"},
         // The log names x before y.
         {text(calc.Atan2(1e300, 1e-300)), "0", "6 - Atan2(1E-300, 1E+300)"},
@@ -340,13 +245,12 @@ TEST_F(MufCalcsTest, NoNumberThatIsNotFiniteLeavesTheLibrary)
 {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<double> odd = {nan, inf, -inf, 0, -0.0, 1e308, -1e308, 1e-310, legacyPi / 2, 1};
+    const std::vector<double> odd = {nan, inf, -inf, -0.0, 1e308, 1e-310, legacyPi / 2};
     const auto check = [](double value) { return std::isfinite(value); };
     for (const double v : odd) {
         for (const double w : {0.5, v}) {
             EXPECT_TRUE(check(calc.CALCULATE_QRB(v, 0.1, w, 0.2))) << v;
             EXPECT_TRUE(check(calc.CALCULATE_QTF(0.1, v, 0.2, w))) << v;
-            EXPECT_TRUE(check(calc.EARTH_RADIUS(v, w))) << v;
             EXPECT_TRUE(check(calc.CALCULATE_ELEVATION(v, 110, w))) << v;
             EXPECT_TRUE(check(calc.CALCULATE_ELEVATION(1000, v, 150))) << v;
             EXPECT_TRUE(check(calc.Acos(v)) && check(calc.Asin(v)) && check(calc.Atan2(v, w))) << v;
@@ -362,18 +266,13 @@ TEST_F(MufCalcsTest, NoNumberThatIsNotFiniteLeavesTheLibrary)
         }
     }
     // Garbage locator texts give finite figures too.
-    for (const QString& text :
-         {QString(), QStringLiteral("I"), QStringLiteral("io91wm"), QStringLiteral("ÿÿÿÿÿÿ"),
-          QStringLiteral("\U0001F600\U0001F600\U0001F600"), QStringLiteral("IO91W"), QString(6, QChar(0))}) {
+    for (const QString& text : {QStringLiteral("I"), QStringLiteral("ÿÿÿÿÿÿ"),
+                                QStringLiteral("\U0001F600\U0001F600\U0001F600"), QString(6, QChar(0))}) {
         const auto p = at(text);
         const auto q = at("JN58TD");
         ASSERT_TRUE(std::isfinite(p.lat) && std::isfinite(p.lon)) << qPrintable(text);
         EXPECT_TRUE(std::isfinite(calc.CALCULATE_QRB(p.lat, p.lon, q.lat, q.lon)));
         EXPECT_TRUE(std::isfinite(calc.CALCULATE_QTF(p.lat, p.lon, q.lat, q.lon)));
-        const QString mid = calc.CALCULATE_MIDLOCATOR(p.lat, p.lon, q.lat, q.lon);
-        const QString destination = calc.DESTINATION_LOCATOR(q.lat, q.lon, p.lat, p.lon);
-        EXPECT_TRUE(mid.isEmpty() || mid.size() == 6);
-        EXPECT_TRUE(destination.isEmpty() || destination.size() == 6);
     }
 }
 
