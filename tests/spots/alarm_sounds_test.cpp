@@ -40,13 +40,16 @@ TEST_F(Bells, PlayTheModesFileWhenItsBellAndTheMasterAreTicked)
         unsigned ticked;   // bit i: mnuBellByMode(i) ticked
         const char* plays; // file name, or "" for silence
     };
-    for (const Case& c :
-         {Case{"ES", 12, 0, 0b11, "ES.wav"}, Case{"ES", 60, 60, 0b11, ""},
-          Case{"ES", 60.1, 60, 0b11, "ES.wav"},
-          // 60.0000001 is 60 in single precision.
-          Case{"ES", 60.0000001, 60, 0b11, ""}, Case{"AU", 0, 60, 0b101, "AU.wav"},
-          Case{"TROPO", 0, 0, 0b100000001, "TROPO.wav"}, Case{"ES", 80, 0, 0b111111110, ""},
-          Case{"ES", 80, 0, 0b101, ""}, Case{"DIGI", 0, 0, 0b111111111, ""}, Case{"es", 80, 0, 0b11, ""}}) {
+    for (const Case& c : {Case{"ES", 12, 0, 0b11, "ES.wav"}, Case{"ES", 60, 60, 0b11, ""},
+                          Case{"ES", 60.1, 60, 0b11, "ES.wav"},
+                          // 60.0000001 is 60 in single precision.
+                          Case{"ES", 60.0000001, 60, 0b11, ""}, Case{"AU", 0, 60, 0b101, "AU.wav"},
+                          Case{"FAI", 0, 0, 0b1001, "FAI.wav"}, Case{"IONO", 0, 0, 0b10001, "IONO.wav"},
+                          Case{"EME", 0, 0, 0b100001, "EME.wav"}, Case{"F2", 0, 0, 0b1000001, "F2.wav"},
+                          Case{"MS", 0, 0, 0b10000001, "MS.wav"},
+                          Case{"TROPO", 0, 0, 0b100000001, "TROPO.wav"}, Case{"ES", 80, 0, 0b111111110, ""},
+                          Case{"ES", 80, 0, 0b101, ""}, Case{"DIGI", 0, 0, 0b111111111, ""},
+                          Case{"UNKNOWN", 0, 0, 0b111111111, ""}, Case{"es", 80, 0, 0b11, ""}}) {
         for (int i = 0; i < 9; ++i) {
             options.setChecked(QStringLiteral("mnuBellByMode(%1)").arg(i), (c.ticked >> i) & 1u);
         }
@@ -60,16 +63,34 @@ TEST_F(Bells, PlayTheModesFileWhenItsBellAndTheMasterAreTicked)
     EXPECT_TRUE(dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
 }
 
+TEST_F(Bells, ChatAlarmFollowsItsOwnItemsOnly)
+{
+    sounds.Play_WWC(0);
+    sounds.Play_WWC(1);
+    EXPECT_TRUE(player.played.isEmpty());
+    options.setChecked(QStringLiteral("mnuWwcPlaySound"), true);
+    sounds.Play_WWC(1);
+    EXPECT_TRUE(player.played.isEmpty());
+    sounds.Play_WWC(0);
+    options.setChecked(QStringLiteral("mnuWwcPlaySound2"), true);
+    sounds.Play_WWC(1);
+    EXPECT_EQ(player.played, QStringList({dir.file("wwc.wav"), dir.file("wwc.wav")}));
+}
+
 TEST(BellLevel, AnswersAndThePromptWithTwoBlanksAfterFor)
 {
     // -1: the old level stays.
     for (const auto& [answer, expected] :
-         {std::pair{"", -1.0f}, std::pair{"abc", -1.0f}, std::pair{"30", 0.0f}, std::pair{"50", 50.0f},
-          std::pair{"200", 200.0f}, std::pair{"201", 77.0f}, std::pair{" 123.5 ", 123.5f}}) {
+         {std::pair{"", -1.0f}, std::pair{"  ", -1.0f}, std::pair{"abc", -1.0f}, std::pair{"30", 0.0f},
+          std::pair{"0", 0.0f}, std::pair{"-5", 0.0f}, std::pair{"50", 50.0f}, std::pair{"200", 200.0f},
+          std::pair{"201", 77.0f}, std::pair{" 123.5 ", 123.5f}}) {
         const auto level = AlarmSounds::bellMufLevelAnswer(QString::fromLatin1(answer), 77);
         EXPECT_EQ(level.has_value(), expected >= 0) << answer;
         EXPECT_FLOAT_EQ(level.value_or(-1), expected) << answer;
     }
+    EXPECT_STREQ(AlarmSounds::levelPrompt,
+                 "Please type the number in MHZ (Min 50, max 200) for  when you want the"
+                 " bell to sound for ES spots (0=All spots!).");
 }
 
 TEST(EffectSoundPlayer, MissingFileIsSilentAndAShippedToneStartsWithOrWithoutADevice)

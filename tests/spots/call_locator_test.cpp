@@ -53,6 +53,20 @@ protected:
     }
 };
 
+TEST_P(CallLoc, LookupTakesTheNewestRowOfTheCall)
+{
+    station(QStringLiteral("G4ABC"), QStringLiteral("IO91WM"), day(1));
+    station(QStringLiteral("G4ABC"), QStringLiteral("JO01AA  "), day(3));
+    station(QStringLiteral("G4ABD"), QStringLiteral("IO80AA"), day(9));
+    EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "JO01AA");
+    EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("NOBODY")), "");
+    queue->blnDbBusy = true;
+    EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "");
+    EXPECT_TRUE(queue->blnDbBusy);
+    queue->blnDbBusy = false;
+    EXPECT_TRUE(logLines().isEmpty());
+}
+
 TEST_P(CallLoc, HandEntryReplacesOlderRowsInOneGo)
 {
     station(QStringLiteral("G4ABC"), QStringLiteral("IO91WM"), day(1));
@@ -108,7 +122,14 @@ TEST_P(CallLoc, MiniImportCountsOnlyAddedRows)
           {QStringLiteral("OH1XX"), QStringLiteral("KP20AA"), QStringLiteral("2024-05-02 12:00:00")},
           {QStringLiteral("BAD1"), QStringLiteral("ZZ99"), QStringLiteral("2024-05-02 12:00:00")},
           {QStringLiteral("DL1ZZ"), QStringLiteral("JO62"), QStringLiteral("2024-05-03 12:00:00")}});
+    QSignalSpy running(calls, &CallLocator::miniUpdateRunningChanged);
+    QSignalSpy status(calls, &CallLocator::statusChanged);
     EXPECT_EQ(calls->DX_DATABASE_MINI_UPDATE(), "Zenthra - 2 CALL / LOC ADDED OR UPDATED");
+    ASSERT_EQ(running.count(), 2);
+    EXPECT_TRUE(running[0][0].toBool());
+    EXPECT_FALSE(running[1][0].toBool());
+    ASSERT_EQ(status.count(), 3);
+    EXPECT_EQ(status[1][0].toString(), "Zenthra - DX STATION OH1XX in KP20AA NOT MODIFIED");
     EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "IO91WM");
     EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("OH1XX")), "KP20LE");
     EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("DL1ZZ")), "JO62MM");
@@ -122,6 +143,9 @@ TEST_P(CallLoc, MiniImportFailures)
               "Zenthra Error, make sure mini.sqlite is in your zenthra working folder!");
     EXPECT_FALSE(calls->miniUpdateRunning());
     EXPECT_EQ(running.count(), 2);
+    mini({});
+    EXPECT_EQ(calls->DX_DATABASE_MINI_UPDATE(), "Zenthra - 0 CALL / LOC ADDED OR UPDATED");
+    QFile::remove(dir.file(QStringLiteral("mini.sqlite")));
     mini({{QStringLiteral("G4ABC"), QStringLiteral("IO91WM"), QStringLiteral("2024-05-01 12:00:00")},
           {QStringLiteral("G4NUL"), QStringLiteral("IO91WM"), QVariant(QMetaType::fromType<QString>())},
           {QStringLiteral("G4LAT"), QStringLiteral("IO91WM"), QStringLiteral("2024-05-01 12:00:00")}});
@@ -130,6 +154,60 @@ TEST_P(CallLoc, MiniImportFailures)
     EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "IO91WM");
     EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4LAT")), "");
     EXPECT_TRUE(logLines().last().endsWith("DX_DATABASE_MINI_UPDATE()"));
+}
+
+TEST_P(CallLoc, SearchReport)
+{
+    EXPECT_EQ(calls->Search_Call_loc_DB({}, {}, QStringLiteral("IO91WM")), "Sorry No data returned for  ");
+    for (int i = 104; i >= 0; --i) {
+        station(QStringLiteral("ZZ%1").arg(i, 3, 10, QChar(u'0')), QStringLiteral("JO01AA"), day(1));
+    }
+    station(QStringLiteral("G4ABCDEFGHIJKLMNOPQR"), QStringLiteral("IO91WM"), day(3));
+    station(QStringLiteral("F5XYZ"), QStringLiteral("JN18EU"), day(4));
+    const QString all = calls->Search_Call_loc_DB({}, {}, QStringLiteral("IO91WM"));
+    const QStringList lines = all.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 102); // heading, 100 rows, the empty text after the last line end
+    EXPECT_EQ(lines[0], "Top 100 search results for:  ");
+    EXPECT_EQ(lines[1], "F5XYZ           \tJN18EU\t(date: 04 May 24)\tQTF from IO91WM = 149, QRB = 346km");
+    EXPECT_EQ(lines[2], "G4ABCDEFGHIJKLMN\tIO91WM\t(date: 03 May 24)\tQTF from IO91WM = 000, QRB = 0km");
+    EXPECT_TRUE(lines[3].startsWith("ZZ000           \tJO01AA\t"));
+    EXPECT_TRUE(lines[100].startsWith("ZZ097"));
+    // A bearing of a few degrees keeps its leading zeros; without a home locator no distance part.
+    station(QStringLiteral("GM3ABC"), QStringLiteral("IO92OM"), day(5));
+    EXPECT_EQ(calls->Search_Call_loc_DB(QStringLiteral("gm3"), {}, QStringLiteral("IO91")),
+              "Top 100 search results for: gm3 \r\nGM3ABC          \tIO92OM\t(date: 05 May 24)\tQTF from "
+              "IO91MM = 006,"
+              " QRB = 112km\r\n");
+    EXPECT_EQ(calls->Search_Call_loc_DB(QStringLiteral("GM3"), QStringLiteral("io92"), QString()),
+              "Top 100 search results for: GM3 io92\r\nGM3ABC          \tIO92OM\t(date: 05 May 24)\t\r\n");
+    EXPECT_EQ(calls->Search_Call_loc_DB(QStringLiteral("%' OR 1=1 --"), {}, {}),
+              "Sorry No data returned for %' OR 1=1 -- ");
+}
+
+TEST_P(CallLoc, ServerLookupFailureReopensAtMostOncePerInterval)
+{
+    if (!server()) {
+        GTEST_SKIP() << "server mode only";
+    }
+    // The server goes away: every look-up fails, but only the first tries to reconnect, and
+    // only the first is logged.
+    settings.strSqlServer = QStringLiteral("127.0.0.1:1");
+    db->setServerRetryInterval(std::chrono::milliseconds(0));
+    db->CLOSE_DATABASES();
+    EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "");
+    db->setServerRetryInterval(std::chrono::hours(1));
+    EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "");
+    EXPECT_EQ(calls->GET_LOCATOR(QStringLiteral("G4ABC")), "");
+    EXPECT_FALSE(queue->blnDbBusy);
+    const QStringList lines = logLines();
+    const std::string all = lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("GET_LOCATOR(G4ABC)")).size(), 1) << all;
+    ASSERT_EQ(lines.filter(QStringLiteral("SQL_RECOVERY()")).size(), 1) << all;
+    EXPECT_TRUE(lines.filter(QStringLiteral("SQL_RECOVERY()"))[0].endsWith("-2147467259 - SQL_RECOVERY()"))
+        << all;
+    road.reset(); // the call/locator database with it
+    EXPECT_TRUE(logLines().last().endsWith("-2147467259 - GET_LOCATOR(): the same failure 2 more times"))
+        << logLines().join('\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, CallLoc, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -11,6 +11,42 @@ using namespace zenthra;
 using zenthra::test::Backend;
 using zenthra::test::DatabaseFixture;
 
+// The catalogue as text: keys, dialects and placeholders.
+
+TEST(QueryCatalogue, KeysAreNumberAndKindLetterInAnyCase)
+{
+    EXPECT_EQ(SET_SQL(u"4a"), SET_SQL(u"4A"));
+    EXPECT_TRUE(SET_SQL(u"4a").contains("ann_date text"));
+    EXPECT_TRUE(SET_SQL(u"4s").contains("ann_text varchar(255), ann_date timestamp(0)"));
+    EXPECT_TRUE(SET_SQL(u"8a").startsWith("DELETE FROM tblSpider"));
+    EXPECT_TRUE(SET_SQL(u"1S").startsWith("CREATE TABLE IF NOT EXISTS tblProp"));
+    for (const char16_t* key :
+         {u"9a", u"12a", u"19s", u"20a", u"0a", u"", u"a", u"4", u"4x", u"-4a", u"04a"}) {
+        EXPECT_EQ(SET_SQL(key), QString()) << QString::fromUtf16(key).toStdString();
+    }
+}
+
+TEST(QueryCatalogue, ValuesAreNeverPartOfTheText)
+{
+    // Key 7 binds the type, matched with LIKE in both dialects and in any letter case.
+    for (const char16_t* key : {u"7a", u"7s"}) {
+        const QString sql = SET_SQL(key);
+        EXPECT_TRUE(sql.contains("WHERE upper(spidertype) LIKE upper(?)")) << sql.toStdString();
+        EXPECT_FALSE(sql.contains('\''));
+    }
+    // Key 2 binds its limits; the map's own clauses extend the WHERE clause in their places.
+    const QString map =
+        SET_SQL(u"2A", "AND QRB1 < :maxQrb", "AND DxDateTime >= :fromDate", "AND Freq < :topFreq");
+    EXPECT_TRUE(map.startsWith("SELECT DxDateTime, DxLoc1, DxLoc2, MUF, Freq, CentreLoc, TryFrom, TryTo,"));
+    EXPECT_TRUE(
+        map.contains("WHERE MUF >= :mufMin AND MUF <= :mufMax AND QRB1 < :maxQrb AND length(DxLoc1) > 0"));
+    EXPECT_TRUE(
+        map.contains("unicode(upper(substr(DxLoc2, 2, 1))) BETWEEN 65 AND 82 AND DxDateTime >= :fromDate "
+                     "AND Freq < :topFreq ORDER BY DxDateTime DESC LIMIT :rowCount"))
+        << map.toStdString();
+    EXPECT_TRUE(SET_SQL(u"2s").contains("ascii(upper(substr(DxLoc1, 1, 1)))"));
+}
+
 // Every catalogue statement, run on both databases.
 
 class Catalogue : public DatabaseFixture
@@ -25,6 +61,14 @@ protected:
         }
     }
 };
+
+TEST_P(Catalogue, TableCreationsRunAgainOnExistingTables)
+{
+    for (int key : {1, 4, 5}) {
+        run(Store::Spots, db->SET_SQL(key));
+    }
+    EXPECT_EQ(count("tblProp"), 148);
+}
 
 TEST_P(Catalogue, SpiderStatementsOnAHostileTable)
 {
@@ -45,6 +89,19 @@ TEST_P(Catalogue, SpiderStatementsOnAHostileTable)
     EXPECT_EQ(count("tblSpider"), 4);
     run(Store::Spots, db->SET_SQL(8));
     EXPECT_EQ(count("tblSpider"), 0);
+}
+
+TEST_P(Catalogue, KeywordQueryListsEveryRowWithTheCount)
+{
+    QSqlQuery q = run(Store::Spots, db->SET_SQL(3));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), "TROPO");
+    EXPECT_EQ(q.value(1).toString(), "#<TR>#");
+    EXPECT_EQ(q.value(2).toString(), "000");
+    EXPECT_EQ(q.value(3).toInt(), 148);
+    EXPECT_EQ(q.record().fieldName(3).toLower(), "reccount");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(1).toString(), "#NIL ES#");
 }
 
 TEST_P(Catalogue, MapQueryKeepsValidPathsNewestFirst)
@@ -98,9 +155,13 @@ TEST_P(Keywords, NewDatabaseIsSeededOnceAndLoaded)
     ASSERT_TRUE(keywords.loaded());
     EXPECT_EQ(count("tblProp"), 148);
     EXPECT_EQ(keywords.arrPropTypes().rows(), PropKeywords::seedList().rows());
-    EXPECT_EQ(
-        column(Store::Spots, "SELECT count(*) FROM tblProp WHERE PropCheck = ?", {"#AE'S#"}).value(0).toInt(),
-        1);
+    for (const char* stored : {"#AE'S#", "#E'S#", "#SP-E'S#", "#I'LL CALL#", "# NIL ES #", "# 51A#"}) {
+        EXPECT_EQ(column(Store::Spots, "SELECT count(*) FROM tblProp WHERE PropCheck = ?", {stored})
+                      .value(0)
+                      .toInt(),
+                  1)
+            << stored;
+    }
     // A second opening finds the table and seeds nothing, even when rows were deleted.
     run(Store::Spots, "DELETE FROM tblProp WHERE PropCheck = ?", {"#AE'S#"});
     db->CLOSE_DATABASES();
@@ -108,6 +169,40 @@ TEST_P(Keywords, NewDatabaseIsSeededOnceAndLoaded)
     EXPECT_EQ(count("tblProp"), 147);
     EXPECT_EQ(keywords.arrPropTypes().size(), 147);
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
+}
+
+TEST_P(Keywords, LoadCleansKeywordsAndSkipsEmptyOnes)
+{
+    open();
+    const QString insert = db->sql(Statement::InsertProp);
+    run(Store::Spots, insert, {"ES", "#mid#dle#", "001"});
+    run(Store::Spots, insert, {"UNKNOWN", "##", "001"});
+    run(Store::Spots, insert, {"MS", "#  #", "001"});
+    POPULATE_PROPAGATION_ARRAYS(keywords, *db);
+    const PropTypeList& list = keywords.arrPropTypes();
+    ASSERT_EQ(list.size(), 150); // the empty keyword is left out
+    EXPECT_EQ(list[2], (PropType{"MS", "  "}));
+    EXPECT_EQ(list[3], (PropType{"ES", "MIDDLE"}));
+    EXPECT_EQ(list[list.size() - 1], (PropType{"ES", "<ES>"}));
+}
+
+TEST_P(Keywords, ModeListFailedLoadKeepsTheListAndEmptyTableEmptiesIt)
+{
+    open();
+    ASSERT_EQ(keywords.arrPropTypes().size(), 148);
+    EXPECT_EQ(FILL_PROPAGATION_LIST(*db), QStringList({"AU", "BS", "DIGI", "EME", "ES", "F2", "FAI", "IONO",
+                                                       "MS", "RAIN", "SAT", "TROPO", "UNKNOWN"}));
+    db->CLOSE_DATABASES();
+    POPULATE_PROPAGATION_ARRAYS(keywords, *db);
+    EXPECT_EQ(keywords.arrPropTypes().size(), 148);
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].endsWith("-2147467259 - POPULATE_PROPAGATION_ARRAYS()"));
+    EXPECT_TRUE(FILL_PROPAGATION_LIST(*db).isEmpty());
+    open();
+    run(Store::Spots, "DELETE FROM tblProp");
+    POPULATE_PROPAGATION_ARRAYS(keywords, *db);
+    EXPECT_TRUE(keywords.arrPropTypes().isEmpty());
+    EXPECT_TRUE(keywords.loaded());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Keywords, ::testing::Values(Backend::Sqlite, Backend::Postgres),
@@ -121,7 +216,9 @@ TEST(AnnouncementCleaning, RemovesAndJoinsAsTheDatabaseExpects)
          {std::pair{"TO ALL DE G4ABC: ES open... to EA", "TO ALL DE G4ABC: ES open to EA"},
           std::pair{"it's \"great\"", "its great"}, std::pair{"two\twords", "twowords"},
           std::pair{"line one\r\nline two", "line oneline two"}, std::pair{"a    b", "a  b"},
-          std::pair{"a  b", "a b"}, std::pair{"..\a.", ""}}) {
+          std::pair{"a   b", "a  b"}, std::pair{"a  b", "a b"}, std::pair{"bell\a!", "bell!"},
+          std::pair{"..\a.", ""}, std::pair{"100%_off; ok", "100%_off; ok"},
+          std::pair{"Grüße 🙂", "Grüße 🙂"}}) {
         EXPECT_EQ(Announcements::cleaned(QString::fromUtf8(in)), QString::fromUtf8(out)) << in;
     }
     // Cut to 255 without splitting a character.

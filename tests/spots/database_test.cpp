@@ -38,7 +38,53 @@ TEST_P(Schema, OpenCreatesEveryTableWithTheColumnsInOrder)
     EXPECT_EQ(columns("tblAllSpots"), lower({"Spot_Date", "Spot_Call1", "Spot_Loc1", "Spot_Call2",
                                              "Spot_Loc2", "Spot_Detail", "Spot_Freq", "Spot_Mode"}));
     EXPECT_EQ(columns("tblDxStation", Store::CallLoc), lower({"DxCallsign", "DxLocatorID", "DxDate"}));
+    EXPECT_EQ(columns("tblAnnounce"), lower({"ann_text", "ann_date"}));
+    EXPECT_EQ(columns("tblProp"), lower({"propId", "PropCheck", "SortOrder"}));
+    EXPECT_EQ(columns("tblSpider"), lower({"spidertype", "spiderCommand"}));
+    EXPECT_EQ(columns("tblTelnetClx"),
+              lower({"dxcID", "Friendly_Name", "ip_host", "Port", "Username", "Password"}));
+    EXPECT_EQ(columns("tblTelnetWWC"),
+              lower({"wwcID", "Friendly_Name", "ip_host", "Port", "Username", "Password", "ConnectStr"}));
+    EXPECT_EQ(columns("tblTelnetBBS"),
+              lower({"bbsID", "Friendly_Name", "ip_host", "Port", "Username", "Password", "ConnectStr"}));
+    // The indexes that serve the date and call queries.
+    const QString sql =
+        server() ? QStringLiteral("SELECT count(*) FROM pg_indexes WHERE schemaname = current_schema()"
+                                  " AND indexname IN ('ixdxstationcalldate', 'ixspotdate', "
+                                  "'ixallspotsdate')")
+                 : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name IN"
+                                  " ('ixSpotDate', 'ixAllSpotsDate')");
+    EXPECT_EQ(column(Store::Spots, sql).value(0).toInt(), server() ? 3 : 2);
+    if (!server()) {
+        EXPECT_EQ(
+            column(Store::CallLoc, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'index'"
+                                                  " AND name = 'ixDxStationCallDate'"))
+                .value(0)
+                .toInt(),
+            1);
+    }
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
+}
+
+TEST_P(Schema, NodeTablesGenerateTheirKeys)
+{
+    open();
+    for (const char* table : {"tblTelnetClx", "tblTelnetWWC", "tblTelnetBBS"}) {
+        const QString t = QString::fromLatin1(table);
+        run(Store::Spots,
+            QStringLiteral("INSERT INTO %1 (Friendly_Name, ip_host, Port) VALUES (?, ?, ?)").arg(t),
+            {"GB7MBC", "gb7mbc.example", 7300.0});
+        run(Store::Spots,
+            QStringLiteral("INSERT INTO %1 (Friendly_Name, ip_host, Port) VALUES (?, ?, ?)").arg(t),
+            {"DB0SUE", "db0sue.example", 8000.0});
+        QSqlQuery q = run(Store::Spots, QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(t));
+        ASSERT_TRUE(q.next());
+        const int first = q.value(0).toInt();
+        EXPECT_EQ(q.value(1).toString(), "GB7MBC");
+        EXPECT_EQ(q.value(3).toDouble(), 7300.0);
+        ASSERT_TRUE(q.next());
+        EXPECT_GT(q.value(0).toInt(), first);
+    }
 }
 
 TEST_P(Schema, OlderDatabaseReceivesTheTwoColumnsOnce)
@@ -79,6 +125,64 @@ TEST_P(Schema, OlderDatabaseReceivesTheTwoColumnsOnce)
 class SqliteFiles : public DatabaseFixture
 {
 };
+
+TEST_P(Schema, CloseAndReopenKeepTheData)
+{
+    QSignalSpy opened(db.get(), &Database::databasesOpened);
+    QSignalSpy closed(db.get(), &Database::databasesClosed);
+    open();
+    run(Store::CallLoc, "INSERT INTO tblDxStation (DxCallsign, DxLocatorID, DxDate) VALUES (?, ?, ?)",
+        {"G4ABC", "IO91WM", Database::dateValue(QDateTime(QDate(2024, 6, 1), QTime(12, 0), Qt::UTC))});
+    db->setServerRetryInterval(std::chrono::milliseconds(0)); // the server was reached a moment ago
+    db->REOPEN_DATABASES();
+    ASSERT_TRUE(db->isOpen());
+    EXPECT_EQ(count("tblDxStation", Store::CallLoc), 1);
+    EXPECT_EQ(opened.size(), 2);
+    EXPECT_EQ(closed.size(), 1);
+    EXPECT_EQ(opened.last().value(0).toBool(), true);
+    // The recovery line is always written, with 0 when nothing failed.
+    ASSERT_EQ(logLines().size(), 1);
+    EXPECT_TRUE(logLines()[0].endsWith("\t0 - SQL_RECOVERY()")) << logLines()[0].toStdString();
+    db->CLOSE_DATABASES();
+    EXPECT_FALSE(db->isOpen());
+    SqlFailure why;
+    EXPECT_FALSE(db->exec(Store::Spots, "SELECT 1", {}, nullptr, &why));
+    EXPECT_EQ(why.number, Database::errProviderFailure);
+    db->SQL_RECOVERY(); // harmless when closed
+}
+
+TEST_P(Schema, SelfSpotsAreDeletedAndNothingElse)
+{
+    open();
+    const QString insert = "INSERT INTO tblSPOT (DxCall1, DxCall2, MUF) VALUES (?, ?, ?)";
+    run(Store::Spots, insert, {"DL1ABC", "DL1ABC", 80.0});
+    run(Store::Spots, insert, {"DL1ABC", "dl1abc", 81.0});
+    run(Store::Spots, insert, {"DL1ABC", "G4XYZ", 82.0});
+    run(Store::Spots, insert, {"G4XYZ", QVariant(QMetaType::fromType<QString>()), 83.0});
+    db->SQL_RECOVERY();
+    EXPECT_EQ(column(Store::Spots, "SELECT MUF FROM tblSPOT ORDER BY MUF"), (QVariantList{82.0, 83.0}));
+}
+
+TEST_P(Schema, DatesRoundTripAsUtcWholeSeconds)
+{
+    open();
+    const QDateTime a(QDate(2024, 6, 1), QTime(23, 59, 58, 700), Qt::UTC);
+    const QDateTime b =
+        QDateTime(QDate(2024, 6, 2), QTime(0, 30, 0), Qt::OffsetFromUTC, 2 * 3600); // 22:30 UTC
+    const QString insert = "INSERT INTO tblAllSpots (Spot_Date, Spot_Call1) VALUES (?, ?)";
+    run(Store::Spots, insert, {Database::dateValue(a), "A"});
+    run(Store::Spots, insert, {Database::dateValue(b), "B"});
+    QSqlQuery q = run(Store::Spots, "SELECT Spot_Date, Spot_Call1 FROM tblAllSpots ORDER BY Spot_Date DESC");
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(1).toString(), "A");
+    EXPECT_EQ(Database::readDate(q.value(0)), QDateTime(QDate(2024, 6, 1), QTime(23, 59, 58), Qt::UTC));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(Database::readDate(q.value(0)), QDateTime(QDate(2024, 6, 1), QTime(22, 30, 0), Qt::UTC));
+    // Comparing with a bound date.
+    EXPECT_EQ(column(Store::Spots, "SELECT Spot_Call1 FROM tblAllSpots WHERE Spot_Date > ?",
+                     {Database::dateValue(QDateTime(QDate(2024, 6, 1), QTime(23, 0), Qt::UTC))}),
+              QVariantList{"A"});
+}
 
 TEST_P(Schema, HostileValuesAreStoredUnchangedOrRefused)
 {

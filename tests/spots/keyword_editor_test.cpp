@@ -50,6 +50,23 @@ protected:
     std::unique_ptr<KeywordEditor> editor;
 };
 
+TEST_P(KeywordEditorTest, ListLinesAndClickingTheSeedRowNilEs)
+{
+    const QStringList lines = editor->LOAD_PROP_LIST();
+    ASSERT_EQ(lines.size(), 148);
+    EXPECT_TRUE(lines.contains(QStringLiteral("023  # ES#\tES")));
+    const QString nil = QStringLiteral("017  # NIL ES #\tUNKNOWN");
+    ASSERT_TRUE(lines.contains(nil));
+    const auto fields = editor->lstSpots_Click(nil);
+    ASSERT_TRUE(fields);
+    EXPECT_EQ(fields->orderKey, QStringLiteral("017"));
+    EXPECT_EQ(fields->mode, QStringLiteral("UNKNOWN"));
+    EXPECT_EQ(fields->keyword, QStringLiteral(" NIL ES "));
+    // A line whose row has gone finds nothing.
+    EXPECT_FALSE(editor->lstSpots_Click(QStringLiteral("999  #GONE#\tES")));
+    EXPECT_TRUE(editor->modes().contains(QStringLiteral("UNKNOWN")));
+}
+
 TEST_P(KeywordEditorTest, ApostropheKeywordRoundTripModeOnlyUpdateAndANewKeyword)
 {
     const QString line = QStringLiteral("025  #AE'S#\tES");
@@ -72,18 +89,25 @@ TEST_P(KeywordEditorTest, ApostropheKeywordRoundTripModeOnlyUpdateAndANewKeyword
     EXPECT_EQ(rowsOf(QStringLiteral("#O'NEIL#")), QStringList{QStringLiteral("ES 0AZ")});
     ASSERT_TRUE(editor->LOAD_PROP_LIST().contains(QStringLiteral("0AZ  #O'NEIL#\tES")));
     EXPECT_EQ(editor->lstSpots_Click(QStringLiteral("0AZ  #O'NEIL#\tES"))->keyword, QStringLiteral("O'NEIL"));
+
+    // Changing the keyword of a row adds a second row.
+    EXPECT_TRUE(
+        editor->UPDATE_PROP({QStringLiteral("023"), QStringLiteral("ES"), QStringLiteral(" ESX")}).silent());
+    EXPECT_EQ(rowsOf(QStringLiteral("# ES#")), QStringList{QStringLiteral("ES 023")});
+    EXPECT_EQ(rowsOf(QStringLiteral("# ESX#")), QStringList{QStringLiteral("ES 023")});
+    EXPECT_EQ(count(QStringLiteral("tblProp")), 150);
 }
 
 TEST_P(KeywordEditorTest, BlankKeywordsAndBadModesAreRefused)
 {
-    for (const char* keyword : {"", "\"\""}) {
+    for (const char* keyword : {"", "   ", "\"\""}) {
         const auto outcome =
             editor->UPDATE_PROP({QStringLiteral("000"), QStringLiteral("ES"), QString::fromLatin1(keyword)});
         EXPECT_TRUE(outcome.failed) << keyword;
         EXPECT_EQ(outcome.text,
                   QStringLiteral("An empty keyword would match every spot; type the keyword to store."));
     }
-    for (const char* mode : {"es", "TOOLONG"}) {
+    for (const char* mode : {"", "es", "E5", "TOOLONG", "ES "}) {
         const auto outcome =
             editor->UPDATE_PROP({QStringLiteral("000"), QString::fromLatin1(mode), QStringLiteral("NEWKEY")});
         EXPECT_TRUE(outcome.failed) << mode;
@@ -138,6 +162,33 @@ TEST_P(KeywordEditorTest, TheClassifierSeesEachChangeAtItsNextCallAndDeletion)
     EXPECT_TRUE(editor->DELETE_PROP(QStringLiteral("ae's")).silent());
     EXPECT_EQ(count(QStringLiteral("tblProp")), 147);
     EXPECT_EQ(rowsOf(QStringLiteral("#AE'S#")), QStringList());
+}
+
+TEST_P(KeywordEditorTest, NewPropTypeAddsAPlaceholderRowOnce)
+{
+    bool added = true;
+    EXPECT_TRUE(editor->cmdNewPropType(QString(), &added).silent());
+    EXPECT_FALSE(added);
+    EXPECT_TRUE(editor->cmdNewPropType(QStringLiteral("   "), &added).silent());
+
+    auto outcome = editor->cmdNewPropType(QStringLiteral(" sp o "), &added);
+    EXPECT_TRUE(added);
+    EXPECT_FALSE(outcome.failed);
+    EXPECT_EQ(outcome.title, QStringLiteral("New propagation mode added"));
+    EXPECT_EQ(outcome.text,
+              QStringLiteral("Propagation type SPO added to list (Item No 000 with value 'CHANGE ME'"));
+    EXPECT_EQ(rowsOf(QStringLiteral("#CHANGE ME#")), QStringList{QStringLiteral("SPO 000")});
+    EXPECT_TRUE(editor->modes().contains(QStringLiteral("SPO")));
+
+    for (const char* refused : {"ab1", "abcdefg", "TR-OP", "second"}) {
+        outcome = editor->cmdNewPropType(QString::fromLatin1(refused), &added);
+        EXPECT_FALSE(added) << refused;
+        EXPECT_TRUE(outcome.failed);
+        EXPECT_EQ(outcome.title, QStringLiteral("An error occured"));
+        EXPECT_EQ(outcome.text, QStringLiteral("Sorry, >>%1<< does not fit the criteria")
+                                    .arg(QString::fromLatin1(refused).toUpper()));
+    }
+    EXPECT_EQ(count(QStringLiteral("tblProp")), 149);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, KeywordEditorTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -104,6 +104,7 @@ struct RoadCase
     const char* name;
     const char* ticked; // items ticked besides every band and the logging link, blank-separated
     const char* khz;
+    bool expectShown;    // result is the cleaned line (else "")
     int expectQueued;    // 0: not queued; 1: queued with the line; 2: queued with ""
     bool flag1, flag2;   // the two database flags of the queue call
     int expectDde;       // 0: none; 1: the line; 2: ""
@@ -129,7 +130,7 @@ TEST_P(FilterRoads, QueueFlagsWindowAndLoggerQueue)
         r.options.setChecked(item, true);
     }
     const QString cleaned = cleanedSpotAt(QString::fromLatin1(c.khz));
-    EXPECT_EQ(r.run(spotAt(QString::fromLatin1(c.khz))), cleaned);
+    EXPECT_EQ(r.run(spotAt(QString::fromLatin1(c.khz))), c.expectShown ? cleaned : QString());
 
     if (c.expectQueued == 0) {
         EXPECT_TRUE(r.queued.empty());
@@ -139,9 +140,12 @@ TEST_P(FilterRoads, QueueFlagsWindowAndLoggerQueue)
         EXPECT_EQ(q.line, c.expectQueued == 1 ? cleaned : QString());
         EXPECT_EQ(q.logMufToDb, c.flag1);
         EXPECT_EQ(q.logSpotToDb, c.flag2);
+        EXPECT_EQ(q.time, QString());
         EXPECT_EQ(q.homeLoc, QStringLiteral("IO91VL"));
         EXPECT_EQ(q.eLayerHeight, 105);
         EXPECT_EQ(q.masl, 150);
+        EXPECT_EQ(q.loc1, QString());
+        EXPECT_EQ(q.loc2, QString());
     }
     if (c.expectDde == 0) {
         EXPECT_TRUE(r.dde.empty());
@@ -157,23 +161,27 @@ INSTANTIATE_TEST_SUITE_P(
     LineFilter, FilterRoads,
     ::testing::Values(
         // Filters off: nothing ever goes to the logging program.
-        RoadCase{"OffHfHidden", "chkCalcHF_Hidden mnuEsOptions(0)", "14025.0", 1, true, true, 0, 7},
-        RoadCase{"OffHfNotHidden", "mnuEsOptions(0) chkCalcVHF chkCalcHF", "14025.0", 0, false, false, 0, 7},
-        RoadCase{"OffVhfCalcEs", "mnuEsOptions(0) mnuEsOptions(1)", "50110.0", 1, true, false, 0, 7},
-        RoadCase{"OffVhfCalcVhf", "chkCalcVHF chkLogAll", "144300.0", 1, false, true, 0, 7},
+        RoadCase{"OffHfHidden", "chkCalcHF_Hidden mnuEsOptions(0)", "14025.0", true, 1, true, true, 0, 7},
+        RoadCase{"OffHfNotHidden", "mnuEsOptions(0) chkCalcVHF chkCalcHF", "14025.0", true, 0, false, false,
+                 0, 7},
+        RoadCase{"OffVhfCalcEs", "mnuEsOptions(0) mnuEsOptions(1)", "50110.0", true, 1, true, false, 0, 7},
+        RoadCase{"OffVhfCalcVhf", "chkCalcVHF chkLogAll", "144300.0", true, 1, false, true, 0, 7},
+        RoadCase{"OffVhfNothing", "chkCalcHF_Hidden", "50110.0", true, 0, false, false, 0, 7},
         // Filters on, hidden HF: both flags, never to the logging program, flag for the window.
-        RoadCase{"OnHiddenHf", "mnuDxcFilters(0) chkCalcHF_Hidden mnuEsOptions(0)", "7018.2", 1, true, true,
-                 0, 1},
+        RoadCase{"OnHiddenHf", "mnuDxcFilters(0) chkCalcHF_Hidden mnuEsOptions(0)", "7018.2", true, 1, true,
+                 true, 0, 1},
+        RoadCase{"OnHiddenHfBandOff", "mnuDxcFilters(0) chkCalcHF_Hidden", "0.0", true, 1, true, true, 0, 1},
         // Filters on, HF not logged: shown and passed on, never queued.
-        RoadCase{"OnHfNotLogged", "mnuDxcFilters(0) mnuEsOptions(0) chkCalcVHF", "28263.9", 0, false, false,
-                 1, 0},
+        RoadCase{"OnHfNotLogged", "mnuDxcFilters(0) mnuEsOptions(0) chkCalcVHF", "28263.9", true, 0, false,
+                 false, 1, 0},
         // Filters on, HF logged: both tables, then the queue with the VHF flags.
-        RoadCase{"OnHfLogged", "mnuDxcFilters(0) chkCalcHF chkCalcVHF chkLogAll", "21074.0", 1, false, true,
-                 1, 0},
+        RoadCase{"OnHfLogged", "mnuDxcFilters(0) chkCalcHF chkCalcVHF chkLogAll", "21074.0", true, 1, false,
+                 true, 1, 0},
         // Filters on, VHF and up.
-        RoadCase{"OnVhfCalcEs", "mnuDxcFilters(0) mnuEsOptions(0) mnuEsOptions(1) chkLogAll", "50110.0", 1,
-                 true, true, 1, 0},
-        RoadCase{"OnVhfNothing", "mnuDxcFilters(0)", "1296200.0", 0, false, false, 1, 0}),
+        RoadCase{"OnVhfCalcEs", "mnuDxcFilters(0) mnuEsOptions(0) mnuEsOptions(1) chkLogAll", "50110.0", true,
+                 1, true, true, 1, 0},
+        RoadCase{"OnVhfCalcVhf", "mnuDxcFilters(0) chkCalcVHF", "432200.0", true, 1, false, false, 1, 0},
+        RoadCase{"OnVhfNothing", "mnuDxcFilters(0)", "1296200.0", true, 0, false, false, 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LineFilter, HiddenHfCutsTheTimeStampOnlyWhenLimited)
@@ -191,6 +199,24 @@ TEST(LineFilter, HiddenHfCutsTheTimeStampOnlyWhenLimited)
     EXPECT_EQ(r.run(spotAt(QStringLiteral("14025.0"), QStringLiteral("cq 1234Z JO22"))),
               cleanedSpotAt(QStringLiteral("14025.0"), QStringLiteral("cq 1234Z JO22")));
     EXPECT_TRUE(r.dde.empty());
+    EXPECT_EQ(r.hidden, 1);
+}
+
+TEST(LineFilter, FiltersOnResetTheHiddenFlagForEverySpotAndOffLeaveIt)
+{
+    Road r;
+    r.tickAllBands();
+    r.tick({"mnuDxcFilters(0)"});
+    r.hidden = 1;
+    r.run(spotAt(QStringLiteral("50110.0")));
+    EXPECT_EQ(r.hidden, 0);
+    r.tick({"mnuDxcFilters(0)"}, false);
+    r.hidden = 1;
+    r.run(spotAt(QStringLiteral("50110.0")));
+    EXPECT_EQ(r.hidden, 1);
+    // Text that is no spot never touches it.
+    r.tick({"mnuDxcFilters(0)"});
+    r.run(QStringLiteral("login: \r\n"));
     EXPECT_EQ(r.hidden, 1);
 }
 
@@ -229,22 +255,45 @@ TEST_P(BandBoundaries, EachSideFollowsItsOwnItem)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(LineFilter, BandBoundaries,
-                         ::testing::Values(Boundary{1, "mnuFilterHF(0)", "mnuFilterHF(1)"},
-                                           Boundary{33, "mnuFilterHF(9)", "mnuFilterVHF(0)"},
-                                           Boundary{149, "mnuFilterVHF(2)", "mnuFilterVHF(3)"},
-                                           Boundary{300, "mnuFilterVHF(3)", "mnuFilterUHF(0)"},
-                                           Boundary{13000, "mnuFilterUHF(4)", "mnuFilterUHF(5)"}),
-                         [](const auto& info) {
-                             return std::to_string(static_cast<int>(info.param.mhz)) + "MHz";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    LineFilter, BandBoundaries,
+    ::testing::Values(
+        Boundary{1, "mnuFilterHF(0)", "mnuFilterHF(1)"}, Boundary{2, "mnuFilterHF(1)", "mnuFilterHF(2)"},
+        Boundary{4, "mnuFilterHF(2)", "mnuFilterHF(3)"}, Boundary{8, "mnuFilterHF(3)", "mnuFilterHF(4)"},
+        Boundary{14, "mnuFilterHF(4)", "mnuFilterHF(5)"}, Boundary{16, "mnuFilterHF(5)", "mnuFilterHF(6)"},
+        Boundary{20, "mnuFilterHF(6)", "mnuFilterHF(7)"}, Boundary{24, "mnuFilterHF(7)", "mnuFilterHF(8)"},
+        Boundary{28, "mnuFilterHF(8)", "mnuFilterHF(9)"}, Boundary{33, "mnuFilterHF(9)", "mnuFilterVHF(0)"},
+        Boundary{55, "mnuFilterVHF(0)", "mnuFilterVHF(1)"},
+        Boundary{75, "mnuFilterVHF(1)", "mnuFilterVHF(2)"},
+        Boundary{149, "mnuFilterVHF(2)", "mnuFilterVHF(3)"},
+        Boundary{300, "mnuFilterVHF(3)", "mnuFilterUHF(0)"},
+        Boundary{1000, "mnuFilterUHF(0)", "mnuFilterUHF(1)"},
+        Boundary{2000, "mnuFilterUHF(1)", "mnuFilterUHF(2)"},
+        Boundary{5000, "mnuFilterUHF(2)", "mnuFilterUHF(3)"},
+        Boundary{10000, "mnuFilterUHF(3)", "mnuFilterUHF(4)"},
+        Boundary{13000, "mnuFilterUHF(4)", "mnuFilterUHF(5)"}),
+    [](const auto& info) { return std::to_string(static_cast<int>(info.param.mhz)) + "MHz"; });
+
+TEST(LineFilter, HfSpotsThatAreLoggedMeetTheFiftyMegahertzItem)
+{
+    Road r;
+    r.tickAllBands();
+    r.tick({"mnuDxcFilters(0)", "chkCalcHF"});
+    r.tick({"mnuFilterVHF(0)"}, false);
+    EXPECT_EQ(r.run(spotAt(QStringLiteral("14025.0"))), QString());
+    // Frequency 0 passes the HF table and meets only "50mhz spots?".
+    EXPECT_EQ(r.run(QStringLiteral("DX de G4ABC: EA7XYZ\r\n")), QString());
+    r.tick({"mnuFilterVHF(0)"});
+    r.tick({"mnuFilterHF(0)", "mnuFilterHF(1)"}, false);
+    EXPECT_EQ(r.run(QStringLiteral("DX de G4ABC: EA7XYZ\r\n")), QStringLiteral("DX de G4ABC: EA7XYZ"));
+}
 
 TEST(LineFilter, NarrowBandRuleBlanksBothBoundsOnly)
 {
     Road r;
     r.tickAllBands();
     r.tick({"mnuDxcFilters(0)", "mnuFilterMisc(0)"});
-    for (const char* khz : {"144350.0", "144399.0"}) {
+    for (const char* khz : {"144350.0", "144399.0", "144375.0"}) {
         EXPECT_EQ(r.run(spotAt(QString::fromLatin1(khz))), QString()) << khz;
     }
     for (const char* khz : {"144400.0", "144349.0"}) {
@@ -256,8 +305,9 @@ TEST(LineFilter, NarrowBandRuleBlanksBothBoundsOnly)
 
 TEST(LineFilter, CalcEvenIfFilteredQueuesTheWholeLineStrictlyBetween49And225)
 {
-    for (const auto& [khz, restored] : {std::pair{"49000.0", false}, std::pair{"49002.0", true},
-                                        std::pair{"224998.0", true}, std::pair{"225000.0", false}}) {
+    for (const auto& [khz, restored] :
+         {std::pair{"49000.0", false}, std::pair{"49002.0", true}, std::pair{"50000.0", true},
+          std::pair{"50110.0", true}, std::pair{"224998.0", true}, std::pair{"225000.0", false}}) {
         for (const char* calc : {"mnuEsOptions(0)", "chkCalcVHF"}) {
             SCOPED_TRACE(std::string(khz) + " " + calc);
             Road r;
@@ -280,7 +330,12 @@ TEST(LineFilter, CalcEvenIfFilteredQueuesTheWholeLineStrictlyBetween49And225)
 
 TEST(LineFilter, AnnouncementsInAnyCaseAreStoredShownAndSwallowed)
 {
-    const char* chunks[] = {"To ALL de SV1ABC: ES opening on 6m\a\r\n", "wcy de DK0QCY-2 <20> : K=3\r\n",
+    const char* chunks[] = {"To ALL de SV1ABC: ES opening on 6m\a\r\n",
+                            "to all de SV1ABC: hi\r\n",
+                            "WWV de VE7QQ <09>:   SFI=113, A=18\r\n",
+                            "wcy de DK0QCY-2 <20> : K=3\r\n",
+                            "ALL DE G4ABC: test\r\n",
+                            "To Solar: flux\r\n",
                             "To ALL de X: DX de G4ABC: 50110.0 EA7XYZ es 1234Z\r\n"};
     for (const char* chunk : chunks) {
         Road r;
@@ -297,6 +352,52 @@ TEST(LineFilter, AnnouncementsInAnyCaseAreStoredShownAndSwallowed)
         EXPECT_TRUE(r.queued.empty());
         EXPECT_TRUE(r.dde.empty());
     }
+}
+
+TEST(LineFilter, AnnouncementOptionsAreIndependent)
+{
+    Road r;
+    r.tick({"mnuDxcFilters(1)"});
+    EXPECT_EQ(r.run(QStringLiteral("To ALL de SV1ABC: hi\r\n")), QString());
+    EXPECT_TRUE(r.announced.empty());
+    ASSERT_EQ(r.window.size(), 1u);
+    EXPECT_EQ(r.window[0], QStringLiteral("To ALL de SV1ABC: hi"));
+    r.tick({"mnuDxcFilters(1)"}, false);
+    r.tick({"mnuAnnToDb"});
+    EXPECT_EQ(r.run(QStringLiteral("To ALL de SV1ABC: hi\r\n")), QString());
+    EXPECT_EQ(r.announced.size(), 1u);
+    EXPECT_EQ(r.window.size(), 1u);
+}
+
+TEST(LineFilter, TextThatIsNoSpotIsReturnedCleanedAndNothingElse)
+{
+    Road r;
+    r.tickAllBands();
+    r.tick({"mnuAnnToDb", "mnuDxcFilters(1)", "mnuEsOptions(0)", "mnuDxcFilters(0)", "mnuDDE(1)"});
+    // "TO ALL" further on is no announcement.
+    EXPECT_EQ(r.run(QStringLiteral("G4ABC: msg TO ALL here\r\n")), QStringLiteral("G4ABC: msg TO ALL here"));
+    EXPECT_EQ(r.run(QStringLiteral("   50313.0  CT7ZZZ  6-Dec-2026 2110Z  Es   <G0ABC>\r\n")),
+              QStringLiteral("50313.0  CT7ZZZ  6-Dec-2026 2110Z  Es   <G0ABC>"));
+    EXPECT_TRUE(r.announced.empty());
+    EXPECT_TRUE(r.window.empty());
+    EXPECT_TRUE(r.queued.empty());
+    EXPECT_TRUE(r.dde.empty());
+}
+
+TEST(LineFilter, LowerCaseDxDeAnywhereMakesASpot)
+{
+    Road r;
+    r.tick({"mnuEsOptions(0)", "chkCalcHF_Hidden"});
+    EXPECT_EQ(r.run(QStringLiteral("dx de g4abc: 50110.0 ea7xyz es 1234Z\r\n")),
+              QStringLiteral("dx de g4abc: 50110.0 ea7xyz es 1234Z"));
+    // Further on in the text; the first colon gives "dx" as the frequency, which reads as 0 MHz:
+    // an HF spot.
+    EXPECT_EQ(r.run(QStringLiteral("node: dx de g4abc: 70200.0 g4def es\r\n")),
+              QStringLiteral("node: dx de g4abc: 70200.0 g4def es"));
+    ASSERT_EQ(r.queued.size(), 2u);
+    EXPECT_FALSE(r.queued[0].logMufToDb);
+    EXPECT_TRUE(r.queued[1].logMufToDb);
+    EXPECT_TRUE(r.queued[1].logSpotToDb);
 }
 
 TEST(LineFilter, CleaningChangesTheCallersText)
@@ -320,9 +421,26 @@ TEST(LineFilter, CleaningChangesTheCallersText)
     EXPECT_TRUE(r.status.empty());
 }
 
+TEST(LineFilter, TwoLinesInOneChunkAreOneSpot)
+{
+    Road r;
+    r.tickAllBands();
+    r.tick({"mnuDxcFilters(0)", "mnuEsOptions(0)", "mnuDDE(1)"});
+    r.tick({"mnuFilterUHF(0)"}, false);
+    // The frequency comes from the first colon of the whole chunk: 50 MHz, not 432 MHz.
+    const QString shown =
+        r.run(QStringLiteral("DX de A1AA: 50110.0 B1BB es\r\nDX de C1CC: 432200.0 D1DD tr\r\n"));
+    const QString one = QStringLiteral("DX de A1AA: 50110.0 B1BB es\r\r\nDX de C1CC: 432200.0 D1DD tr");
+    EXPECT_EQ(shown, one);
+    ASSERT_EQ(r.queued.size(), 1u);
+    EXPECT_EQ(r.queued[0].line, one);
+    ASSERT_EQ(r.dde.size(), 1u);
+    EXPECT_EQ(r.dde[0], one);
+}
+
 TEST(LineFilter, BadHomeLocatorShowsTheWarningAndPassesNothingOn)
 {
-    for (const char* loc : {"", "ZZ99ZZ"}) {
+    for (const char* loc : {"", "XX", "IO9", "ZZ99ZZ"}) {
         Road r;
         r.tickAllBands();
         r.tick({"mnuDxcFilters(0)", "mnuEsOptions(0)", "chkCalcVHF", "chkCalcHF_Hidden", "mnuDDE(1)"});
@@ -338,6 +456,13 @@ TEST(LineFilter, BadHomeLocatorShowsTheWarningAndPassesNothingOn)
         r.run(spotAt(QStringLiteral("14025.0")));
         EXPECT_EQ(r.status.size(), 2u);
     }
+    // A valid short locator goes to the queue as typed.
+    Road r;
+    r.tick({"mnuEsOptions(0)"});
+    r.options.setHomeLocator(QStringLiteral("IO91"));
+    r.run(spotAt(QStringLiteral("50110.0")));
+    ASSERT_EQ(r.queued.size(), 1u);
+    EXPECT_EQ(r.queued[0].homeLoc, QStringLiteral("IO91"));
 }
 
 // --- Hostile input: nothing crashes, and the queues get exactly what the rules say.

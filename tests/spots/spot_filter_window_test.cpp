@@ -41,9 +41,11 @@ TEST(SpotFilterWindow, ClickLoadsTheRowAddUpdateReplacesItAndRefusalsAreReported
 {
     EditorWindow p;
     ASSERT_NE(p.w, nullptr);
+    EXPECT_EQ(p.w->windowTitle(), QStringLiteral("Spot Filter"));
     EXPECT_TRUE(p.w->isVisible());
     EXPECT_EQ(p.w->lstSpots()->count(), 148);
     EXPECT_EQ(p.w->cboSpotFilter(0)->count(), 36);
+    EXPECT_EQ(p.w->cmdSpotFilter(0)->text(), QStringLiteral("Add / Update"));
 
     p.clickLine(QStringLiteral("017  # NIL ES #\tUNKNOWN"));
     EXPECT_EQ(p.w->cboSpotFilter(0)->currentText(), QStringLiteral("0"));
@@ -69,6 +71,26 @@ TEST(SpotFilterWindow, ClickLoadsTheRowAddUpdateReplacesItAndRefusalsAreReported
     EXPECT_EQ(p.w->txtSpotSort()->text(), QString());
     EXPECT_EQ(p.told.size(), 1u);
     EXPECT_EQ(p.w->lstSpots()->count(), 148);
+}
+
+TEST(SpotFilterWindow, NewPropTypeRefillsTheModes)
+{
+    EditorWindow p;
+    p.answer("spor");
+    p.w->findChild<QPushButton*>(QStringLiteral("cmdNewPropType"))->click();
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QStringLiteral(" New propagation type"));
+    EXPECT_EQ(p.asked[0].prompt,
+              QStringLiteral("Please type the new prop type  MAX 6 char, only A to Z, no numbers etc)."));
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(p.told[0].title, QStringLiteral("New propagation mode added"));
+    EXPECT_GE(p.w->cboSpotMode()->findText(QStringLiteral("SPOR")), 0);
+    EXPECT_NE(p.line(QStringLiteral("000  #CHANGE ME#\tSPOR")), nullptr);
+
+    p.cancel();
+    p.w->findChild<QPushButton*>(QStringLiteral("cmdNewPropType"))->click();
+    EXPECT_EQ(p.told.size(), 1u) << "Cancel says nothing";
 }
 
 } // namespace

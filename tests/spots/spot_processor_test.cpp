@@ -66,33 +66,48 @@ TEST_P(Processor, GoldenReportsRowsCaptionAndSounds)
     }
     queueLine(QStringLiteral("dx de qx1abc: 110600 QX5/ABC/1  VOR ES s9 io90<>KM46"));
     queueLine(QStringLiteral("DX de G4ABC:     50110.0  EA7XYZ       ES 59 IO91WM<ES>IM67       1234Z"));
+    queueLine(QStringLiteral("DX de OH1XX:     50125.0  I0ABC        es 5x9                     1235Z"));
+    queueLine(QStringLiteral("DX de DL1ZZ:    144300.0  SV1AB        Es tnx                     1236Z"));
     queueLine(QStringLiteral("DX de G4ABC-2:   50200.0  DL1ZZ        tropo 599                  1237Z"));
     queueLine(QStringLiteral("DX de SV1AB:   28885.0  OH1XX        ES                     1238Z"));
     drain();
 
-    const QString expectedMuf = head(QStringLiteral("qx1abc: 110600 QX5/ABC/1 VOR ES s9 io90<>KM46")) +
-                                "es from IO90IR to KM46AA on 110.600. (QTF=114) (El=-2) (QRB=2848km)" + crlf +
-                                "Centre=JN74OH Crit Freq=20.7mhz" + crlf +
-                                "From IO91WM try towards KM35KM   (QTF=120) (El=-2) (QRB=2782km)" + crlf +
-                                "MUF=112.6mhz  FOT=112.6mhz (Below Horizon.. TR/CHORDIAL?)" +
-                                head(QStringLiteral("G4ABC: 50110.0 EA7XYZ ES 59 IO91WM<ES>IM67 1234Z")) +
-                                "es from IO91WM to IM67AA on 50.110. (QTF=204) (El=3) (QRB=1725km)" + crlf +
-                                "Centre=IN74RI Crit Freq=9.6mhz" + crlf +
-                                "From IO91WM try towards IM67AA   (QTF=204) (El=3) (QRB=1725km)" + crlf +
-                                "MUF=52.4mhz  FOT=49.9mhz" + crlf + dotLine + crlf +
-                                " **Double Hop Calc (1) from IO91WM to IN74RI**" + crlf +
-                                "  >MUF=75.9mhz. From IO91WM try to IN74SJ(qtf=204, El=12, QRB=855km)<" +
-                                crlf + " **Double Hop Calc (2) from IN74RI to IM67AA**" + crlf +
-                                "  >MUF=75.7mhz. From IO91WM try to IL49NO(qtf=205, El=-1, QRB=2591)<" +
-                                head(QStringLiteral("SV1AB: 28885.0 OH1XX ES 1238Z")) +
-                                "es from KM18UA to KP20LE on 28.885. (QTF=2) (El=-1) (QRB=2467km)" + crlf +
-                                "Centre=KN29CC Crit Freq=5.3mhz" + crlf +
-                                "From IO91WM try towards LN22FH   (QTF=90) (El=-4) (QRB=3477km)" + crlf +
-                                "MUF=28.9mhz  FOT=28.9mhz (Below Horizon....)" + crlf + dotLine + crlf +
-                                " **Double Hop Calc (1) from KM18UA to KN29CC**" + crlf +
-                                "  >MUF=34.9mhz. From IO91WM try to LM01QV(qtf=107, El=-6, QRB=3996km)<" +
-                                crlf + " **Double Hop Calc (2) from KN29CC to KP20LE**" + crlf +
-                                "  >MUF=34.9mhz. From IO91WM try to LO42UJ(qtf=69, El=-4, QRB=3350)<";
+    const QString expectedMuf =
+        head(QStringLiteral("qx1abc: 110600 QX5/ABC/1 VOR ES s9 io90<>KM46")) +
+        "es from IO90IR to KM46AA on 110.600. (QTF=114) (El=-2) (QRB=2848km)" + crlf +
+        "Centre=JN74OH Crit Freq=20.7mhz" + crlf +
+        "From IO91WM try towards KM35KM   (QTF=120) (El=-2) (QRB=2782km)" + crlf +
+        "MUF=112.6mhz  FOT=112.6mhz (Below Horizon.. TR/CHORDIAL?)" +
+        head(QStringLiteral("G4ABC: 50110.0 EA7XYZ ES 59 IO91WM<ES>IM67 1234Z")) +
+        "es from IO91WM to IM67AA on 50.110. (QTF=204) (El=3) (QRB=1725km)" + crlf +
+        "Centre=IN74RI Crit Freq=9.6mhz" + crlf +
+        "From IO91WM try towards IM67AA   (QTF=204) (El=3) (QRB=1725km)" + crlf + "MUF=52.4mhz  FOT=49.9mhz" +
+        crlf + dotLine + crlf + " **Double Hop Calc (1) from IO91WM to IN74RI**" + crlf +
+        "  >MUF=75.9mhz. From IO91WM try to IN74SJ(qtf=204, El=12, QRB=855km)<" + crlf +
+        " **Double Hop Calc (2) from IN74RI to IM67AA**" + crlf +
+        "  >MUF=75.7mhz. From IO91WM try to IL49NO(qtf=205, El=-1, QRB=2591)<" +
+        head(QStringLiteral("OH1XX: 50125.0 I0ABC es 5x9 1235Z")) +
+        "es from KP20LE to JN61FV on 50.125. (QTF=209) (El=1) (QRB=2206km)" + crlf +
+        "Centre=JO81RE Crit Freq=9.2mhz" + crlf +
+        "From IO91WM try towards KN68WI   (QTF=85) (El=0) (QRB=2437km)" + crlf + "MUF=50.2mhz  FOT=50.2mhz" +
+        crlf + dotLine + crlf + " **Double Hop Calc (1) from KP20LE to JO81RE**" + crlf +
+        "  >MUF=64.5mhz. From IO91WM try to LO25BT(qtf=63, El=-2, QRB=2906km)<" + crlf +
+        " **Double Hop Calc (2) from JO81RE to JN61FV**" + crlf +
+        "  >MUF=64.6mhz. From IO91WM try to KN30IA(qtf=112, El=0, QRB=2421)<" +
+        head(QStringLiteral("DL1ZZ: 144300.0 SV1AB Es tnx 1236Z")) +
+        "es from JO62QM to KM18UA on 144.300. (QTF=150) (El=3) (QRB=1799km)" + crlf +
+        "Centre=JN95OJ Crit Freq=27.4mhz" + crlf +
+        "From IO91WM try towards KM76BR   (QTF=108) (El=-3) (QRB=3146km)" + crlf +
+        "MUF=149.3mhz  FOT=149.3mhz (Below Horizon.. TR/CHORDIAL?)" +
+        head(QStringLiteral("SV1AB: 28885.0 OH1XX ES 1238Z")) +
+        "es from KM18UA to KP20LE on 28.885. (QTF=2) (El=-1) (QRB=2467km)" + crlf +
+        "Centre=KN29CC Crit Freq=5.3mhz" + crlf +
+        "From IO91WM try towards LN22FH   (QTF=90) (El=-4) (QRB=3477km)" + crlf +
+        "MUF=28.9mhz  FOT=28.9mhz (Below Horizon....)" + crlf + dotLine + crlf +
+        " **Double Hop Calc (1) from KM18UA to KN29CC**" + crlf +
+        "  >MUF=34.9mhz. From IO91WM try to LM01QV(qtf=107, El=-6, QRB=3996km)<" + crlf +
+        " **Double Hop Calc (2) from KN29CC to KP20LE**" + crlf +
+        "  >MUF=34.9mhz. From IO91WM try to LO42UJ(qtf=69, El=-4, QRB=3350)<";
     EXPECT_EQ(muf().toStdString(), expectedMuf.toStdString());
 
     const QString expectedVhfTail = head(QStringLiteral("G4ABC-2: 50200.0 DL1ZZ tropo 599 1237Z")) +
@@ -111,8 +126,8 @@ TEST_P(Processor, GoldenReportsRowsCaptionAndSounds)
     EXPECT_FALSE(vhf().contains(QLatin1String("SV1AB: 28885.0")));
 
     EXPECT_EQ(caption, "MUF @ 28.92mhz, try to LN22FH (qtf 90 / qrb 3477)");
-    EXPECT_EQ(count("tblSPOT"), 3);
-    EXPECT_EQ(count("tblAllSpots"), 4);
+    EXPECT_EQ(count("tblSPOT"), 5);
+    EXPECT_EQ(count("tblAllSpots"), 6);
 
     const QVariantList debug =
         firstRow("SELECT DxDateTime, DxCall1, DxLoc1, DxCall2, DxLoc2, freq, qtf1, Elev1, QRB1, SpotInfo,"
@@ -121,11 +136,15 @@ TEST_P(Processor, GoldenReportsRowsCaptionAndSounds)
                  {"QX1ABC"});
     ASSERT_EQ(debug.size(), 20);
     EXPECT_EQ(Database::readDate(debug[0]), QDateTime(QDate(2024, 6, 14), QTime(11, 6), Qt::UTC));
+    EXPECT_EQ(debug[1].toString(), "QX1ABC");
+    EXPECT_EQ(debug[2].toString(), "IO90IR");
+    EXPECT_EQ(debug[3].toString(), "QX5/ABC/1");
     EXPECT_EQ(debug[4].toString(), "KM46AA");
     EXPECT_FLOAT_EQ(debug[5].toFloat(), 110.6f);
     EXPECT_EQ(debug[9].toString(), "qx1abc: 110600 QX5/ABC/1 VOR ES s9 io90<>KM46");
     EXPECT_EQ(debug[10].toString(), "JN74OH");
     EXPECT_NEAR(debug[12].toDouble(), 112.621, 0.001);
+    EXPECT_EQ(debug[13].toString(), "IO91WM");
     EXPECT_EQ(debug[14].toString(), "KM35KM");
     EXPECT_NEAR(debug[19].toDouble(), 1391.44, 0.01);
 
@@ -135,12 +154,14 @@ TEST_P(Processor, GoldenReportsRowsCaptionAndSounds)
                                         {});
     ASSERT_EQ(tropo.size(), 8);
     EXPECT_EQ(tropo[1].toString(), "G4ABC");
+    EXPECT_EQ(tropo[2].toString(), "IO91WM");
+    EXPECT_EQ(tropo[3].toString(), "DL1ZZ");
     EXPECT_EQ(tropo[4].toString(), "JO62QM");
     EXPECT_FLOAT_EQ(tropo[6].toFloat(), 50.2f);
     EXPECT_EQ(tropo[7].toString(), "TROPO");
 
-    EXPECT_EQ(player.played, QStringList({dir.file("ES.wav"), dir.file("ES.wav"), dir.file("TROPO.wav"),
-                                          dir.file("ES.wav")}));
+    EXPECT_EQ(player.played, QStringList({dir.file("ES.wav"), dir.file("ES.wav"), dir.file("ES.wav"),
+                                          dir.file("ES.wav"), dir.file("TROPO.wav"), dir.file("ES.wav")}));
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
     EXPECT_FALSE(queue->tmrProcessSpot().isActive());
 }
@@ -176,6 +197,7 @@ TEST_P(Processor, BadInputIsLoggedAndDroppedAndTheRoadGoesOn)
         {QStringLiteral("DX de NOCOLONANDNOBLANK"),
          QStringLiteral("5 - PROCESS_DXC_SPOTS(NOCOLONANDNOBLANK)")},
         {QStringLiteral("DX de SPOTA: abc DXB tnx"), QStringLiteral("9876 - PROCESS_DXC_SPOTS(abc DXB tnx)")},
+        {QStringLiteral("DX de SPOTA: 0 DXB tnx"), QStringLiteral("9876 - PROCESS_DXC_SPOTS(0 DXB tnx)")},
         {QStringLiteral("DX de SPOTA: 50110.0"), QStringLiteral("5 - PROCESS_DXC_SPOTS(50110.0)")},
         {QStringLiteral("DX de SPOTA: 50110 DXB ") + QString(100000, u'x'),
          QStringLiteral("9876 - PROCESS_DXC_SPOTS(SPOTA: 50110 DXB xxx")},
@@ -224,9 +246,16 @@ TEST_P(Processor, TerminalCodesAndStrayCharactersGoAndTheSpotIsStored)
         {esc + "[1mDX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z" + esc +
              "[0m\a\a\r\n",
          "DK7XYZ", "EA8/ON4XYZ", 50.11f, "DK7XYZ: 50110.0 EA8/ON4XYZ JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z"},
-        // A windows-1252 dash read as Latin-1.
+        {"DX de PA3QRS:" + esc + "[0;31m   144300.0" + esc + "[0m  " + esc + "[1;33mON4UVW" + esc +
+             "[0m       tropo 55 JO22>JO20             1201Z\r\n",
+         "PA3QRS", "ON4UVW", 144.3f, "PA3QRS: 144300.0 ON4UVW tropo 55 JO22>JO20 1201Z"},
+        // A windows-1252 dash read as Latin-1, and one read right.
         {QString::fromLatin1("DX de F5ABC:     70200.0  G4DEF        Es 59 \x96 tnx              1412Z\r\n"),
          "F5ABC", "G4DEF", 70.2f, QStringLiteral("F5ABC: 70200.0 G4DEF Es 59 \u2013 tnx 1412Z")},
+        {QStringLiteral("DX de SM5ABC:    50120.0  OH6DEF       AU \u2013 JO89<AU>KP32           1835Z\r\n"),
+         "SM5ABC", "OH6DEF", 50.12f, QStringLiteral("SM5ABC: 50120.0 OH6DEF AU \u2013 JO89<AU>KP32 1835Z")},
+        {"DX de S57ABC:   144174.0  I1XYZ        MS 26/27 JN65                  0530Z" + esc + "[K\a\a\r\n",
+         "S57ABC", "I1XYZ", 144.174f, "S57ABC: 144174.0 I1XYZ MS 26/27 JN65 0530Z"},
         {"DX de LZ1ABC:    50125.0  EA3XYZ       cq cq" + nul + QChar(0xFFFD) + " es" + QChar(0xD800) +
              "\x7f                       2109Z\r\n",
          "LZ1ABC", "EA3XYZ", 50.125f, "LZ1ABC: 50125.0 EA3XYZ cq cq es 2109Z"},
@@ -258,6 +287,7 @@ TEST_P(Processor, TerminalCodesAndStrayCharactersGoAndTheSpotIsStored)
 
 TEST_P(Processor, WhatASingleSpotLeavesBehind)
 {
+    station("G4XYZ", "IO91WM");
     QSignalSpy mapping(writers, &SpotWriters::mufRowStored);
     struct Case
     {
@@ -281,6 +311,7 @@ TEST_P(Processor, WhatASingleSpotLeavesBehind)
          1,
          "NOLOC ES 59]  14 June \r\n***UNKNOWN LOCATOR(S)***",
          ""},
+        {"PathOfNoLength", {}, "DX de G4ABC: 50110.0 G4XYZ ES 59", "IO91WM", true, 0, 1, "", ""},
         {"NotLogged",
          {},
          es,
@@ -292,9 +323,19 @@ TEST_P(Processor, WhatASingleSpotLeavesBehind)
          "MUF @ 52.45mhz, try to IM67AA"},
         // The queue normalises a short home locator; the reports use that form.
         {"ShortHome", {}, es, "io91", true, 1, 1, "From IO91MM try towards", "MUF @ 52.45mhz, try to "},
+        {"ShortHome6",
+         {},
+         es,
+         "io91w",
+         true,
+         1,
+         1,
+         "From IO91WM try towards IM67AA",
+         "MUF @ 52.45mhz, try to IM67AA"},
         {"BusyDatabase", [this] { queue->blnDbBusy = true; }, es, "IO91WM", true, 0, 0,
          "***UNKNOWN LOCATOR(S)***", ""},
         // The reflection point is far beyond 5000 km from a home in Australia.
+        {"FarHome", {}, es, "QF56", true, 1, 1, "", ""},
         {"FarHomeWithOption", [this] { options.classifier.blnEsBeyond5000 = true; }, es, "QF56", true, 1, 1,
          "From QF56MM try towards ", "MUF @ 52.45mhz, try to "},
         {"WithoutCalcEs",
@@ -350,6 +391,32 @@ TEST_P(Processor, OneSpotPerTickInArrivalOrderWhenTheBudgetIsSpent)
     }
     processor->tmrProcessSpot_Timer();
     EXPECT_EQ(queue->pendingRows(), 0);
+}
+
+TEST_P(Processor, TheQueueTimerDrivesTheProcessor)
+{
+    for (int i = 0; i < 3; ++i) {
+        queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES %1").arg(i));
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(count("tblAllSpots"), 3, 20000);
+    EXPECT_FALSE(queue->tmrProcessSpot().isActive());
+}
+
+TEST_P(Processor, CrossHairWhileASpotIsProcessed)
+{
+    QSignalSpy pointer(processor, &SpotProcessor::crossHairChanged);
+    queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
+    processor->PROCESS_DXC_SPOTS(0);
+    ASSERT_EQ(pointer.count(), 2);
+    EXPECT_TRUE(pointer[0][0].toBool());
+    EXPECT_FALSE(pointer[1][0].toBool());
+    // A dropped spot leaves the pointer until the next pass finds the row empty.
+    queueLine(QStringLiteral("DX de SPOTA: 0 DXB tnx"));
+    processor->PROCESS_DXC_SPOTS(0);
+    EXPECT_EQ(pointer.count(), 3);
+    processor->PROCESS_DXC_SPOTS(0);
+    ASSERT_EQ(pointer.count(), 4);
+    EXPECT_FALSE(pointer[3][0].toBool());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, Processor, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -14,13 +14,18 @@ using zenthra::test::TempFolder;
 
 namespace {
 
+const QDateTime queuedAt(QDate(2024, 6, 14), QTime(11, 6, 0), Qt::UTC);
+
 class Queue : public ::testing::Test
 {
 protected:
+    void SetUp() override { clock.setUtc(queuedAt); }
+
     // Queues as the filter does and returns what is left of the caller's line.
-    QString queue(const QString& line)
+    QString queue(const QString& line, const QString& home = QStringLiteral("IO91WM"), bool logMuf = true,
+                  const QString& time = {}, const QString& loc1 = {}, const QString& loc2 = {})
     {
-        QueuedSpot spot{line, {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {}};
+        QueuedSpot spot{line, time, home, 110, 150, logMuf, true, loc1, loc2};
         q.QUEUE_DXC_SPOT(spot);
         return spot.line;
     }
@@ -74,6 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"Limit66", true, digits(66), digits(66).mid(6)},
         CleanCase{"Limit68", true, digits(68), digits(67).mid(6)},
         CleanCase{"NoLimit68", false, digits(68), digits(68).mid(6)},
+        CleanCase{"Blanks", false, QStringLiteral("DX de G4ABC:     50110.0  EA7XYZ   ES  "),
+                  QStringLiteral("G4ABC: 50110.0 EA7XYZ ES")},
         // The TAB goes after the blanks collapsed, so its two blanks stay.
         CleanCase{"TabBetweenBlanks", false, QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ \t ES"),
                   QStringLiteral("G4ABC: 50110.0 EA7XYZ  ES")},
@@ -82,6 +89,23 @@ INSTANTIATE_TEST_SUITE_P(
         CleanCase{"Sixteen", false, QStringLiteral("ABCDEFGHIJKLMNOP"), QStringLiteral("GHIJKLMNOP")},
         CleanCase{"Fifteen", false, QStringLiteral("ABCDEFGHIJKLMNO"), QStringLiteral("ABCDEFGHIJKLMNO")}),
     [](const ::testing::TestParamInfo<CleanCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Queue, TimeIsTheClockUnlessGivenAndLocatorsOnlyInPairs)
+{
+    queue(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES"));
+    EXPECT_EQ(q.row(0)[colDxDateTime], "2024-06-14 11:06:00");
+    EXPECT_EQ(readSpotTime(q.row(0)[colDxDateTime]), queuedAt);
+    queue(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES"), QStringLiteral("IO91WM"), true,
+          QStringLiteral("2023-01-02 03:04:05"), QStringLiteral("IO91"), QStringLiteral("IM67"));
+    EXPECT_EQ(q.row(1)[colDxDateTime], "2023-01-02 03:04:05");
+    EXPECT_EQ(q.row(1)[colDxLoc1], "IO91");
+    EXPECT_EQ(q.row(1)[colDxLoc2], "IM67");
+    queue(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES"), QStringLiteral("IO91WM"), true,
+          QStringLiteral("1234"), QStringLiteral("IO91WM"), QStringLiteral("IM6"));
+    EXPECT_EQ(q.row(2)[colDxDateTime], "2024-06-14 11:06:00");
+    EXPECT_EQ(q.row(2)[colDxLoc1], "");
+    EXPECT_EQ(q.row(2)[colDxLoc2], "");
+}
 
 TEST_F(Queue, EmptyLineArmsTheTimerAndTheNextSortStopsIt)
 {
@@ -133,6 +157,24 @@ TEST_F(Queue, RowsMoveUpInOrderGapsCloseAndTheLastStopsTheTimer)
     EXPECT_EQ(stored(0), "SPOT0: 50110.0 EA7XYZ ES");
     EXPECT_EQ(stored(1), "SPOT2: 50110.0 EA7XYZ ES");
     EXPECT_EQ(stored(2), "");
+}
+
+TEST_F(Queue, EachRowKeepsItsOwnSettingsAndAShortHomeLocatorIsNormalised)
+{
+    queue(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES"), QStringLiteral("io91"), true);
+    queue(QStringLiteral("DX de G4ABC: 50120.0 EA7XYZ ES"), QStringLiteral("JO01w"), false);
+    queue(QStringLiteral("DX de G4ABC: 50130.0 EA7XYZ ES"), QStringLiteral("zz99"), false);
+    EXPECT_EQ(q.settings(0).strCalcHomeLoc, "IO91MM");
+    EXPECT_TRUE(q.settings(0).blnLogMufToDb);
+    EXPECT_EQ(q.settings(0).dblCalcLayerHeight, 110);
+    EXPECT_EQ(q.settings(0).dblCalcMasl, 150);
+    EXPECT_EQ(q.settings(1).strCalcHomeLoc, "JO01WM");
+    EXPECT_FALSE(q.settings(1).blnLogMufToDb);
+    // An invalid locator stays as typed, upper case, for the processor's own check to refuse.
+    EXPECT_EQ(q.settings(2).strCalcHomeLoc, "ZZ99");
+    q.CLEAR_ARRAY_RECORD();
+    q.SORT_ARRAY();
+    EXPECT_EQ(q.settings(0).strCalcHomeLoc, "JO01WM");
 }
 
 TEST_F(Queue, AFullQueueDropsWithOneLogLineAMinuteThatCountsTheDrops)

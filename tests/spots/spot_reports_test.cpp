@@ -34,9 +34,10 @@ TEST(DoubleHopGate, BandSwitches)
         bool wanted;
     };
     for (const Case& c : {Case{"50.1", false, true, true, false}, Case{"50.1", true, false, false, true},
-                          Case{"69.5", true, false, false, false}, Case{"69.5", true, true, false, true},
-                          Case{"144.3", true, true, false, false}, Case{"143.5", false, true, true, true},
-                          Case{"432", false, false, false, true}}) {
+                          Case{"69.5", true, false, false, false}, Case{"69.5", false, true, false, false},
+                          Case{"69.5", true, true, false, true}, Case{"144.3", false, false, true, true},
+                          Case{"144.3", true, true, false, false}, Case{"143.5", false, false, true, false},
+                          Case{"143.5", false, true, true, true}, Case{"432", false, false, false, true}}) {
         DxcSpotRecord r;
         r[colFreq] = QString::fromLatin1(c.freq);
         r[colQrb1] = QStringLiteral("2000");
@@ -80,6 +81,16 @@ protected:
     DxcSpotRecord r;
 };
 
+TEST_F(ReportTexts, LocatorMissingAndBareVhfReport)
+{
+    const QString head = QStringLiteral("\r\n") + QString(80, u'-') +
+                         QStringLiteral("\r\n09:05z [DX DE G4ABC: 50110.0 EA7XYZ ES]");
+    EXPECT_EQ(reports::locatorMissingReport(r).value(),
+              head + QStringLiteral("  04 June \r\n***UNKNOWN LOCATOR(S)***"));
+    EXPECT_EQ(reports::vhfReport(r, QStringLiteral("IO91WM"), calcs).value(),
+              head + QStringLiteral(" 04 June \r\nPROPAGATION MODE ~ ***ES***"));
+}
+
 TEST_F(ReportTexts, CaptionFormatsTheMufAsASingle)
 {
     r[colMuf] = QStringLiteral("52.4449999999"); // 52.445 as a single, 52.44 as a double
@@ -87,6 +98,13 @@ TEST_F(ReportTexts, CaptionFormatsTheMufAsASingle)
     r[colQtf2] = QStringLiteral("7.5");
     r[colQrb2] = QStringLiteral("1725.4");
     EXPECT_EQ(reports::captionLine(r), "MUF @ 52.45mhz, try to IM67AA (qtf 8 / qrb 1725)");
+}
+
+TEST_F(ReportTexts, ATimeThatIsNoDateGivesNoText)
+{
+    r[colDxDateTime] = QStringLiteral("soon");
+    EXPECT_FALSE(reports::locatorMissingReport(r).has_value());
+    EXPECT_FALSE(reports::vhfReport(r, {}, calcs).has_value());
 }
 
 TEST(ReportEdges, MufStoredOnlyBetweenZeroAndThreeHundredAndShownUpTo5000km)

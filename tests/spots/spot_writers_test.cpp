@@ -119,6 +119,20 @@ TEST_P(Writers, BusyDatabaseIsLeftAlone)
     EXPECT_EQ(count("tblAllSpots"), 0);
 }
 
+TEST_P(Writers, ReopenedDatabaseGetsFreshStatements)
+{
+    QStringList a = mufArgs();
+    ASSERT_TRUE(writeMuf(a));
+    db->CLOSE_DATABASES();
+    QStringList b = mufArgs();
+    EXPECT_FALSE(writeMuf(b));
+    open();
+    QStringList c = mufArgs();
+    EXPECT_TRUE(writeMuf(c));
+    // The server's row waited for the connection; the embedded file's was lost.
+    EXPECT_EQ(count("tblSPOT"), server() ? 3 : 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, Writers, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          backendName);
 

@@ -2,6 +2,7 @@
 #include "spots/sql_server_window.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
@@ -15,6 +16,7 @@ TEST(SqlServerWindow, ShowsTheSettingsWithThePasswordMasked)
     QMainWindow main;
     main.move(120, 80);
     SqlServerWindow w(settings, &main);
+    EXPECT_EQ(w.windowTitle(), "Sql Server Settings");
     EXPECT_EQ(w.pos(), QPoint(120, 80));
     EXPECT_EQ(w.txtSqlServer[0]->text(), "db.example:5433");
     EXPECT_EQ(w.txtSqlServer[1]->text(), "zenthra");
@@ -23,6 +25,12 @@ TEST(SqlServerWindow, ShowsTheSettingsWithThePasswordMasked)
     EXPECT_EQ(w.txtSqlServer[3]->echoMode(), QLineEdit::Password);
     EXPECT_EQ(w.txtSqlServer[0]->echoMode(), QLineEdit::Normal);
     EXPECT_TRUE(w.chkEnableSql->isChecked());
+    EXPECT_EQ(w.chkEnableSql->text(), "Enable Sql Version?");
+    const QStringList labels = {w.lblPoker[0]->text(), w.lblPoker[1]->text(), w.lblPoker[2]->text(),
+                                w.lblPoker[3]->text()};
+    EXPECT_EQ(labels, QStringList({"Server Name", "Database Name", "User Name", "Password"}));
+    EXPECT_EQ(w.cmdSqlUpdate[0]->text(), "&Update");
+    EXPECT_EQ(w.cmdSqlUpdate[1]->text(), "E&xit");
 }
 
 TEST(SqlServerWindow, UpdateStoresTrimmedTextsAndTheKindOnlyAndExitCloses)
