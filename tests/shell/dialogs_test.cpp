@@ -15,6 +15,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -30,17 +32,24 @@ using zenthra::test::TempFolder;
 
 namespace {
 
-// --- The map and font boxes' rules.
+QString mapItem(int index)
+{
+    return QStringLiteral("mnuMapMufFreq(%1)").arg(index);
+}
+
+// --- The map and font boxes: their rules, then each item once through the window.
 
 TEST(Dialogs, SpotCountAndBandAnswers)
 {
     // The spot count (25 before): the leading number rounded, taken from 1 to 2000 ("0.4" rounds to
     // 0: refused like 0). "" is Cancel.
-    const std::pair<const char*, int> counts[] = {{"1", 1}, {"2000", 2000}, {"0", 25},   {"2001", 25},
-                                                  {"", 25}, {"12abc", 12},  {"0.5", 25}, {"1.5", 2}};
+    const std::pair<const char*, int> counts[] = {
+        {"1", 1},      {"2000", 2000}, {"0", 25},   {"-3", 25}, {"2001", 25},     {"abc", 25}, {"", 25},
+        {"12abc", 12}, {"0.4", 25},    {"0.5", 25}, {"1.5", 2}, {"1999.6", 2000}, {"  7", 7}};
     // The band (70 before): anything but a known band means all bands.
-    const std::pair<const char*, int> bands[] = {
-        {"144", 144}, {"145", 0}, {"", 0}, {"70.4", 70}, {"144mhz", 144}};
+    const std::pair<const char*, int> bands[] = {{"144", 144}, {"145", 0}, {"abc", 0},
+                                                 {"", 0},      {"50", 50}, {"220", 220},
+                                                 {"70.4", 70}, {"0", 0},   {"144mhz", 144}};
     using Cases = std::span<const std::pair<const char*, int>>;
     for (const int index : {0, 1}) {
         for (const auto& [answer, expected] : index == 0 ? Cases(counts) : Cases(bands)) {
@@ -61,7 +70,13 @@ TEST(Dialogs, MufBoundsMinimumBelowTheMaximumAndTheResetByZero)
     const auto answer = [&o](int index, const char* text) {
         optiondialogs::applyMappingAnswer(index, QString::fromLatin1(text), o);
     };
-    EXPECT_TRUE(mappingPrompt(2, o).endsWith(QStringLiteral("The max is set at 0")));
+    EXPECT_EQ(
+        mappingPrompt(2, o),
+        QStringLiteral("Please type the minimum muf to map. Values allowed are 50 to 250 (set Max qrb before "
+                       "this!). The max is set at 0"));
+    EXPECT_EQ(mappingPrompt(3, o),
+              QStringLiteral("Please type the maximum muf to map. Values allowed are 51 to 250. "
+                             " Type 0 to reset min/max to default. The min is set at 0"));
     answer(2, "150"); // with the maximum at 0 no minimum is taken
     EXPECT_EQ(o.sngMapMinMuf, 0.0f);
     answer(3, "200");
@@ -72,13 +87,13 @@ TEST(Dialogs, MufBoundsMinimumBelowTheMaximumAndTheResetByZero)
     EXPECT_TRUE(mappingPrompt(3, o).endsWith(QStringLiteral("The min is set at 150")));
     EXPECT_EQ(optiondialogs::mappingDefault(2, o), QStringLiteral("150"));
     EXPECT_EQ(optiondialogs::mappingDefault(3, o), QStringLiteral("200"));
-    for (const char* refused : {"200", "49", "150abc"}) {
+    for (const char* refused : {"200", "49", "251", "150abc", ""}) {
         answer(2, refused);
         EXPECT_EQ(o.sngMapMinMuf, 150.0f) << refused;
     }
     answer(2, "50");
     EXPECT_EQ(o.sngMapMinMuf, 50.0f);
-    for (const char* refused : {"251", "50"}) {
+    for (const char* refused : {"251", "50", "abc", "", "300"}) {
         answer(3, refused);
         EXPECT_EQ(o.sngMapMaxMuf, 200.0f) << refused;
         EXPECT_EQ(o.sngMapMinMuf, 50.0f) << refused;
@@ -93,6 +108,41 @@ TEST(Dialogs, MufBoundsMinimumBelowTheMaximumAndTheResetByZero)
     EXPECT_EQ(o.sngMapMaxMuf, 0.0f);
 }
 
+TEST(Dialogs, MapItemsAskWithTheProgramsTitleAndApplyTheAnswer)
+{
+    DialogProgram p;
+    OptionsModel& o = p.app->options();
+    o.intMapSpotCount = 25;
+    o.sngMapBand = 70;
+    p.answer("12abc");
+    p.click(mapItem(0));
+    p.cancel(); // Cancel: all bands
+    p.click(mapItem(1));
+    p.answer("200");
+    p.click(mapItem(3));
+    p.answer("150");
+    p.click(mapItem(2));
+    ASSERT_EQ(p.asked.size(), 4u);
+    EXPECT_EQ(p.asked[0].title, QCoreApplication::applicationName()); // the program's title
+    EXPECT_EQ(p.asked[0].prompt,
+              QStringLiteral("Please type the number of spots to map, min is 1, max is 2000"));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("25"));
+    EXPECT_EQ(p.asked[1].prompt,
+              QStringLiteral("Please type the frequency you are interested in  mapping spots, "
+                             "allowed values are 0 (all),50,70,144 or 220"));
+    EXPECT_EQ(p.asked[1].defaultAnswer, QStringLiteral("70"));
+    EXPECT_TRUE(p.asked[3].prompt.endsWith(QStringLiteral("The max is set at 200")));
+    EXPECT_EQ(o.intMapSpotCount, 12);
+    EXPECT_EQ(o.sngMapBand, 0.0f);
+    EXPECT_EQ(o.sngMapMaxMuf, 200.0f);
+    EXPECT_EQ(o.sngMapMinMuf, 150.0f);
+    // Other indices ask nothing.
+    p.dialogMenus().MAPPING_SETTINGS(4);
+    p.dialogMenus().MAPPING_SETTINGS(-1);
+    EXPECT_EQ(p.asked.size(), 4u);
+    EXPECT_TRUE(p.told.empty());
+}
+
 TEST(Dialogs, FontSizeAnswers)
 {
     // Whole sizes from 6 to 20, rounded half to even.
@@ -102,6 +152,30 @@ TEST(Dialogs, FontSizeAnswers)
     for (const char* refused : {"5", "21", "", "abc", "12abc", "20.4"}) {
         EXPECT_EQ(optiondialogs::fontSizeAnswer(QString::fromLatin1(refused)), std::nullopt) << refused;
     }
+}
+
+TEST(Dialogs, FontSizeReachesEveryWindowOrKeepsTheirSize)
+{
+    DialogProgram p;
+    p.window->applyFontSize(11);
+    p.app->options().intFontSize = 14; // differs from the windows, as after an unapplied setting
+    std::vector<QPlainTextEdit*> boxes{p.window->findChild<QPlainTextEdit*>(QStringLiteral("TBCluster"))};
+    for (int i = 0; i < 6; ++i) {
+        boxes.push_back(p.window->findChild<QPlainTextEdit*>(QStringLiteral("txtDataRetrieval(%1)").arg(i)));
+    }
+    for (const auto& [answer, expected] : {std::pair{"21", 11}, std::pair{"6", 6}}) {
+        p.answer(answer);
+        p.click(QStringLiteral("mnuFontSize"));
+        EXPECT_EQ(p.app->options().intFontSize, expected);
+        for (QPlainTextEdit* box : boxes) {
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->font().pointSize(), expected) << box->objectName().toStdString();
+        }
+    }
+    ASSERT_EQ(p.asked.size(), 2u);
+    EXPECT_EQ(p.asked[0].title, QStringLiteral("font size"));
+    EXPECT_EQ(p.asked[0].prompt, QStringLiteral("Please type the font size (Min 6, max 20)."));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QString());
 }
 
 // --- Current Settings.
@@ -145,6 +219,21 @@ template <typename... Values> QString settingsText(const Values&... values)
                           "Version:         \t%21\r\n"
                           "-----------------------------------")
         .arg(QString::fromUtf8(values)...);
+}
+
+TEST(Dialogs, SettingsOfAFreshInstallation)
+{
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    p.click(QStringLiteral("mnuFile(1)"));
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(p.told[0].title, QStringLiteral("System Settings"));
+    EXPECT_TRUE(p.told[0].fixedWidth);
+    EXPECT_EQ(p.told[0].text, settingsText("", "0", "", "", "0", "", "110", "1400", "0", "", "0", "", "", "",
+                                           "0", "", "", "", "", "", "0.1.0"));
+    EXPECT_EQ(p.told[0].text.split(QStringLiteral("\r\n")).size(), 35);
+    EXPECT_EQ(programVersion(), QStringLiteral("0.1.0"));
 }
 
 TEST(Dialogs, SettingsOfAFilledInstallation)
@@ -308,6 +397,51 @@ TEST(Backup, ServerDatabaseIsNotCopiedAndTheBoxSaysSo)
     EXPECT_FALSE(text.contains(QStringLiteral("made in")));
 }
 
+TEST(Backup, MenuItemShowsTheResultInItsBox)
+{
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    ASSERT_TRUE(p.app->database().isOpen());
+    p.click(QStringLiteral("mnuBackupDb"));
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].icon, QMessageBox::Information);
+    EXPECT_EQ(p.told[0].title, QStringLiteral("Database copy result"));
+    EXPECT_EQ(p.told[0].text, QStringLiteral("Copy called spots_backup.sqlite made in ") + p.dir.path());
+    Connection copy(p.dir.file(QLatin1String(backupFileName)));
+    QSqlQuery q(copy.db);
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT count(*) FROM tblProp")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 148);
+}
+
+TEST(Dialogs, HelpDoesNothingUntilTheHelpWindowExists)
+{
+    DialogProgram p;
+    const auto before = QApplication::topLevelWidgets().size();
+    p.click(QStringLiteral("mnuFile(0)"));
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+    EXPECT_TRUE(p.asked.empty());
+    EXPECT_TRUE(p.told.empty());
+}
+
+TEST(Dialogs, WindowBufferLimitAsksThroughTheInputBox)
+{
+    DialogProgram p;
+    float& buffer = p.app->options().sngWindowBuffer;
+    p.answer("999");
+    p.click(QStringLiteral("mnuWindowBuffer"));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QCoreApplication::applicationName());
+    EXPECT_EQ(p.asked[0].prompt, QString::fromLatin1(TextWindows::windowBufferPrompt));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("100000"));
+    EXPECT_EQ(buffer, 100000.0f);
+    p.cancel();
+    p.click(QStringLiteral("mnuWindowBuffer"));
+    EXPECT_EQ(buffer, 100000.0f);
+    p.answer("1500");
+    p.click(QStringLiteral("mnuWindowBuffer"));
+    EXPECT_EQ(buffer, 1500.0f);
+}
+
 TEST(Dialogs, SqlServerSettingsOpensTheServerWindowOnce)
 {
     DialogProgram p;
@@ -320,6 +454,15 @@ TEST(Dialogs, SqlServerSettingsOpensTheServerWindowOnce)
     EXPECT_TRUE(opened[0]->isVisible());
     EXPECT_EQ(opened[0]->txtSqlServer[0]->text(), QStringLiteral("db.example.org:5433"));
     EXPECT_TRUE(opened[0]->chkEnableSql->isChecked());
+    // Exit unloads it: the next opening shows the settings as they are then.
+    opened[0]->cmdSqlUpdate[1]->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(p.window->findChildren<SqlServerWindow*>().isEmpty());
+    p.app->options().database.strSqlServer = QStringLiteral("other.example.org");
+    p.click(QStringLiteral("mnuSqlServer"));
+    ASSERT_NE(p.window->findChild<SqlServerWindow*>(), nullptr);
+    EXPECT_EQ(p.window->findChild<SqlServerWindow*>()->txtSqlServer[0]->text(),
+              QStringLiteral("other.example.org"));
 }
 
 TEST(Dialogs, LogAnnounceCreatesTheMissingTableOnEveryClick)

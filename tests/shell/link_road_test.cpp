@@ -83,6 +83,18 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
     EXPECT_EQ(storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots"), count);
     EXPECT_EQ(storedSpots(app, "SELECT COUNT(DISTINCT Spot_Call2) FROM tblAllSpots"), count);
     EXPECT_EQ(app.spotQueue().droppedSinceLastLog(), 0);
+    {
+        QSqlQuery q;
+        app.database().exec(Store::Spots, "SELECT Spot_Call2 FROM tblAllSpots", {}, &q);
+        QSet<QString> seen;
+        while (q.next()) {
+            seen.insert(q.value(0).toString());
+        }
+        for (int i = 0; i < count && seen.size() < count; ++i) {
+            const QString call = QStringLiteral("CT%1").arg(i, 5, 10, QLatin1Char('0'));
+            EXPECT_TRUE(seen.contains(call)) << call.toStdString();
+        }
+    }
     EXPECT_TRUE(dir.lines("muf_errors.log").isEmpty())
         << dir.lines("muf_errors.log").join('\n').toStdString();
     app.CLOSE_ZENTHRA(Application::restartCode);

@@ -180,6 +180,16 @@ TEST_F(TimersFixture, StatusRotatesOverTheLinksAndSparesWarnings)
     EXPECT_EQ(window->windowTitle(), "Missing or wrong home locator! Set Locator..");
 }
 
+TEST_F(TimersFixture, FileDatabasesAreNeverProbed)
+{
+    start({});
+    for (int i = 0; i < 100; ++i) {
+        timers().tmrDatabaseRestart_Timer();
+    }
+    EXPECT_EQ(timers().intDbCheckTicks, 0);
+    EXPECT_EQ(timers().sngDbState, 0);
+}
+
 TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDatabase)
 {
     ZENTHRA_REQUIRE_POSTGRES();

@@ -1,5 +1,6 @@
 #include "shell/application.h"
 #include "shell/main_window.h"
+#include "shell/menu_table.h"
 #include "support/file_size_limit.h"
 #include "support/settings_lines.h"
 #include "support/temp_folder.h"
@@ -8,6 +9,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -59,17 +62,79 @@ TEST(MainWindow, HasTheSevenTabsAndTheirWindows)
     p.start();
     QTabWidget* tabs = p.window->tabSporadic();
     ASSERT_EQ(tabs->count(), 7);
+    const QStringList captions{"DXC", "MUF SPOTS", "VHF+ SPOTS", "WWC", "ANALYSIS", "MUF MAP", "BBS"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(tabs->tabText(i), captions[i]);
+    }
     EXPECT_NE(p.child<QPlainTextEdit>("TBCluster"), nullptr);
     for (int i = 0; i <= 5; ++i) {
         auto* view = p.window->findChild<QPlainTextEdit*>(QStringLiteral("txtDataRetrieval(%1)").arg(i));
         ASSERT_NE(view, nullptr) << i;
         EXPECT_TRUE(view->isReadOnly());
     }
+    EXPECT_EQ(p.child<QLabel>("lblSpot(0)")->text(), "WWC COMMANDS:");
+    EXPECT_EQ(p.child<QLabel>("lblSpot(1)")->text(), "DXC COMMANDS:");
+    EXPECT_EQ(p.child<QLabel>("lblSpot(2)")->text(), "BBS COMMANDS:");
     EXPECT_TRUE(p.window->isVisible());
+    EXPECT_EQ(p.window->windowTitle(), "Zenthra");
     // The first start opens the embedded databases in the data folder.
     EXPECT_TRUE(p.app->database().isOpen());
     EXPECT_TRUE(QFileInfo::exists(p.dir.file("spots.sqlite")));
     EXPECT_TRUE(QFileInfo::exists(p.dir.file("call_loc.sqlite")));
+}
+
+TEST(MainWindow, BuildsEveryMenuEntryOfTheTable)
+{
+    Program p;
+    p.start();
+    int checkable = 0;
+    for (const zenthra::MenuEntry& e : zenthra::menuTable()) {
+        QAction* a = p.window->menuItem(e.name);
+        ASSERT_NE(a, nullptr) << e.name.toStdString();
+        if (e.kind == zenthra::MenuKind::Separator) {
+            EXPECT_TRUE(a->isSeparator()) << e.name.toStdString();
+            continue;
+        }
+        EXPECT_EQ(a->text(), e.caption) << e.name.toStdString();
+        EXPECT_EQ(a->isCheckable(), e.check == zenthra::CheckBehaviour::Toggle) << e.name.toStdString();
+        checkable += a->isCheckable() ? 1 : 0;
+    }
+    // The 69 check marks that the settings file stores, the 10 items whose flag it stores, and
+    // the two "always on top?" items.
+    EXPECT_EQ(checkable, 81);
+    const QStringList top{"&File", "&DXC",         "&WWC",        "BBS",  "&Options", "ES Options",
+                          "DDE",   "&Map Options", "DXC Filters", "Tabs", "DX Spider"};
+    QStringList shown;
+    for (QAction* a : p.window->menuBar()->actions()) {
+        shown.append(a->text());
+    }
+    EXPECT_EQ(shown, top);
+    EXPECT_FALSE(p.item("mnuSpider")->isVisible());
+    EXPECT_FALSE(p.item("mnuDxcCopyTxt")->isVisible());
+    EXPECT_EQ(p.item("mnuFile(1)")->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(p.item("mnuFilterHF(3)")->text(), "40m spots?");
+    EXPECT_EQ(p.item("mnuFilterMisc0")->text(), "Miscellaneous ");
+    EXPECT_EQ(p.window->menu(QStringLiteral("mnuSpiderSHOWSYSOP0"))->title(), "SHOW (SYSOP)");
+    EXPECT_EQ(p.window->menu(QStringLiteral("mnuSpiderSHOWSYSOP0"))->actions().size(), 1);
+}
+
+TEST(MainWindow, ClickingACheckItemFlipsTheOptionAndItsFlag)
+{
+    Program p;
+    p.start();
+    zenthra::OptionsModel& o = p.app->options();
+    p.item("mnuFilterHF(3)")->trigger();
+    EXPECT_TRUE(o.checked(QStringLiteral("mnuFilterHF(3)")));
+    EXPECT_TRUE(p.item("mnuFilterHF(3)")->isChecked());
+    p.item("mnuFilterHF(3)")->trigger();
+    EXPECT_FALSE(o.checked(QStringLiteral("mnuFilterHF(3)")));
+    p.item("mnuEsJt65")->trigger();
+    EXPECT_TRUE(o.classifier.blnDigiJt65);
+    p.item("mnuDxc(6)")->trigger();
+    EXPECT_TRUE(o.blnNoAutoScroll);
+    // The model shows in the menu whoever changes it.
+    o.setChecked(QStringLiteral("mnuWwc(2)"), true);
+    EXPECT_TRUE(p.item("mnuWwc(2)")->isChecked());
 }
 
 TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
@@ -151,6 +216,43 @@ TEST(MainWindow, ClockLabelShowsUtcWithZ)
     ASSERT_TRUE(tick.wait(5000));
     EXPECT_EQ(p.child<QLabel>("lblUtcTime")->text(), "23:59:59z");
     EXPECT_EQ(p.app->dtmUtcNow(), QDateTime(QDate(2024, 6, 3), QTime(23, 59, 59), Qt::UTC));
+    EXPECT_EQ(p.app->tmrDxDateTime().interval(), 500);
+}
+
+TEST(MainWindow, AppendsShowInTheViewWithoutCr)
+{
+    Program p;
+    p.start();
+    p.app->options().sngWindowBuffer = 5000;
+    zenthra::TextWindows& w = p.app->textWindows();
+    for (int i = 0; i < 400; ++i) {
+        QString line =
+            QStringLiteral("DX de G4ABC:  50110.0  EA3XYZ  es in JN01  %1Z").arg(i, 4, 10, QLatin1Char('0'));
+        w.POPULATE_DXC_WINDOW(line);
+    }
+    QCoreApplication::processEvents();
+    QString expected = w.TBCluster.text();
+    expected.remove(u'\r');
+    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->toPlainText(), expected);
+    // Later turns add their tail and cut their head only.
+    for (int i = 0; i < 30; ++i) {
+        QString line =
+            QStringLiteral("WWV de VE7CC <18>:   SFI=70, A=5, K=1, No Storms -> No Storms %1").arg(i);
+        w.POPULATE_DXC_WINDOW(line);
+        if (i % 3 == 0) {
+            QCoreApplication::processEvents();
+        }
+    }
+    QCoreApplication::processEvents();
+    expected = w.TBCluster.text();
+    expected.remove(u'\r');
+    EXPECT_EQ(p.child<QPlainTextEdit>("TBCluster")->toPlainText(), expected);
+    QString report = QStringLiteral("report\r\nline two\r\n");
+    w.POPULATE_ANALYSIS_WINDOW(report);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(p.child<QPlainTextEdit>("txtDataRetrieval(3)")
+                    ->toPlainText()
+                    .startsWith("ANALYSIS REPORT CREATED ON "));
 }
 
 TEST(MainWindow, SplitViewMirrorsTheDxcWindowAndSurvivesRestartsWithoutShrinking)
@@ -248,4 +350,14 @@ TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
     QSignalSpy ended(p.app.get(), &Application::endProgram);
     p.app->CLOSE_ZENTHRA(0);
     EXPECT_EQ(ended.count(), 1);
+}
+
+TEST(MainWindow, TabMenuSelectsTheTab)
+{
+    Program p;
+    p.start();
+    p.item("mnuTab(6)")->trigger();
+    EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 6);
+    p.item("mnuTab(4)")->trigger();
+    EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 4);
 }

@@ -24,6 +24,44 @@ TEST(OptionKeys, TheModelKnowsExactlyTheMenusCheckMarks)
     EXPECT_EQ(keys.size(), 81);
 }
 
+// The commands and menus the windows reach by name, and every index of each indexed family.
+TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
+{
+    const auto expectEntry = [](const QString& key, MenuKind kind, bool command) {
+        const MenuEntry* e = findMenuEntry(key);
+        ASSERT_NE(e, nullptr) << key.toStdString();
+        EXPECT_EQ(e->kind, kind) << key.toStdString();
+        if (command) {
+            EXPECT_EQ(e->check, CheckBehaviour::None) << key.toStdString();
+        }
+    };
+    for (const QString& menu :
+         {keys::dxcMenu, keys::wwcMenu, keys::bbsMenu, keys::optionsMenu, keys::esMenu, keys::spiderMenu}) {
+        expectEntry(menu, MenuKind::Menu, true);
+    }
+    for (const QString& command :
+         {keys::dxcCopyText, keys::wwcCopyText, keys::vhfCopyText, keys::mufCopyText, keys::currentSettings,
+          keys::saveSettings, keys::restoreScreen, keys::exitProgram, keys::sqlServer, keys::fontSize,
+          keys::backupDb, keys::windowBuffer, keys::miniUpdateDxDatabase, keys::searchCallLocDatabase,
+          keys::esSpotFilter, keys::handMuf, keys::ddeSetup}) {
+        expectEntry(command, MenuKind::Item, true);
+    }
+    const struct
+    {
+        QString (*item)(int);
+        int count;
+    } families[] = {{keys::bellByMode, 9},  {keys::windowSaved, 5},  {keys::esOptions, 7},
+                    {keys::esDoubleHop, 5}, {keys::esQrb, 6},        {keys::mapMufFreq, 4},
+                    {keys::filterHF, 10},   {keys::filterVHF, 4},    {keys::filterUHF, 6},
+                    {keys::filterHFAll, 2}, {keys::filterVHFAll, 2}, {keys::filterUHFAll, 2},
+                    {keys::tab, 7}};
+    for (const auto& f : families) {
+        for (int i = 0; i < f.count; ++i) {
+            expectEntry(f.item(i), MenuKind::Item, false);
+        }
+    }
+}
+
 TEST(OptionKeysDeathTest, AKeyThatNamesNoCheckMarkIsAProgrammingError)
 {
     const QString misspelt = QStringLiteral("mnuDxc(22)");
@@ -60,9 +98,11 @@ TEST(OptionKeys, ACompanionFlagFollowsItsMarkWhicheverWayItIsSet)
         bool* flag;
         int line;
     } companions[] = {
-        {keys::noAutoScroll, &o.blnNoAutoScroll, 17},
-        {keys::esBeyond5000, &c.blnEsBeyond5000, 48},
-        {keys::calcDoubleHop, &o.blnCalcDoubleHop, 95},
+        {keys::noAutoScroll, &o.blnNoAutoScroll, 17},   {keys::esBeyond5000, &c.blnEsBeyond5000, 48},
+        {keys::countJt6m, &c.blnDigiJt6m, 49},          {keys::countWsjt, &c.blnDigiWsjt, 50},
+        {keys::es2mWindows, &c.blnEs2mWindows, 51},     {keys::stickyMap, &o.blnStickyMap, 67},
+        {keys::calcDoubleHop, &o.blnCalcDoubleHop, 95}, {keys::doubleHop50, &o.blnDoubleHop50, 96},
+        {keys::doubleHop70, &o.blnDoubleHop70, 97},     {keys::doubleHop144, &o.blnDoubleHop144, 98},
         {keys::countJt65, &c.blnDigiJt65, 117},
     };
     test::TempFolder folder;

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
@@ -50,6 +51,10 @@ TEST(OptionMenus, LoggingHfAndHiddenHfExcludeEachOther)
     p.click(hidden);
     EXPECT_FALSE(p.ticked(hidden));
     EXPECT_FALSE(p.ticked(hf));
+    p.click(hf);
+    p.click(hf);
+    EXPECT_FALSE(p.ticked(hf));
+    EXPECT_FALSE(p.ticked(hidden));
 }
 
 TEST(OptionMenus, AllAndNoItemsSetTheirOwnGroupOnly)
@@ -69,8 +74,37 @@ TEST(OptionMenus, AllAndNoItemsSetTheirOwnGroupOnly)
     expectGroup("mnuFilterHF", 10, false);
     expectGroup("mnuFilterVHF", 4, true);
     expectGroup("mnuFilterUHF", 6, false);
+    p.click(QStringLiteral("mnuFilterUHFAll(0)"));
+    expectGroup("mnuFilterUHF", 6, true);
+    p.click(QStringLiteral("mnuFilterVHFAll(1)"));
+    p.click(QStringLiteral("mnuFilterUHFAll(1)"));
+    expectGroup("mnuFilterUHF", 6, false);
+    EXPECT_FALSE(p.ticked(item("mnuFilterVHF", 3)));
     EXPECT_TRUE(p.ticked(QStringLiteral("mnuDxcFilters(0)")));
     EXPECT_FALSE(p.ticked(QStringLiteral("mnuFilterMisc(0)")));
+}
+
+TEST(OptionMenus, CheckItemsFlipAndKeepTheirFlags)
+{
+    Program p;
+    auto& o = p.app->options();
+    int flagged = 0;
+    for (const char* name :
+         {"chkCalcVHF", "chkLogAll", "mnuDxcFilters(0)", "mnuDxcFilters(1)", "mnuFilterHF(3)",
+          "mnuFilterVHF(2)", "mnuFilterUHF(5)", "mnuFilterMisc(0)", "mnuEsOptions(0)", "mnuEsOptions(1)",
+          "mnuEsCalc50mhzFiltered", "mnuEsOptions(2)", "mnuEsOptions(3)", "mnuEsJt65", "mnuEsQrb(0)",
+          "mnuEsQrb(5)", "mnuEsDoubleHop(2)", "mnuEsDoubleHop(3)", "mnuEsDoubleHop(4)"}) {
+        const QString n = QString::fromLatin1(name);
+        bool* flag = o.companionFlag(n);
+        flagged += flag ? 1 : 0;
+        for (const bool on : {true, false}) {
+            p.click(n);
+            EXPECT_EQ(p.ticked(n), on) << name;
+            EXPECT_TRUE(!flag || *flag == on) << name;
+        }
+    }
+    EXPECT_EQ(flagged, 8);
+    EXPECT_TRUE(p.asked.empty());
 }
 
 TEST(OptionMenus, CalcDoubleHopSetsAMinimumOnlyWhenBelow1000)
@@ -95,11 +129,45 @@ TEST(OptionMenus, CalcDoubleHopSetsAMinimumOnlyWhenBelow1000)
     EXPECT_EQ(o.intDoubleHopMinQrb, 1000);
 }
 
-// --- The input boxes' bounds.
+// --- The input boxes: prompts, the answer shown at first, and the bounds.
 
-// The input boxes' menu items, in the order of Target.
-const char* const boxes[] = {"mnuEsOptions(4)", "mnuEsOptions(5)", "mnuEsDoubleHop(1)", "mnuEsQrb(1)",
-                             "mnuEsQrb(2)",     "mnuEsQrb(3)",     "mnuEsQrb(4)"};
+// One input box: its menu item, its prompt and the option it sets.
+struct Box
+{
+    const char* item;
+    const char* prompt;
+    double (*get)(const OptionsModel&);
+    void (*set)(OptionsModel&, double);
+};
+
+const Box boxes[] = {
+    {"mnuEsOptions(4)", "Please type the number in KM (Min 80 Max 160) for  E layer height.",
+     [](const OptionsModel& o) { return o.dblELayerHeight; },
+     [](OptionsModel& o, double v) { o.dblELayerHeight = v; }},
+    {"mnuEsOptions(5)",
+     "Please type the number in M (Min 1 Max 10000) for  your height + dx height, e.g. 150",
+     [](const OptionsModel& o) { return o.dblMasl; }, [](OptionsModel& o, double v) { o.dblMasl = v; }},
+    {"mnuEsDoubleHop(1)", "Please type the number in KM (Min 1000 Max 5200) for  Double hop start point.",
+     [](const OptionsModel& o) { return double(o.intDoubleHopMinQrb); },
+     [](OptionsModel& o, double v) { o.intDoubleHopMinQrb = static_cast<qint16>(v); }},
+    {"mnuEsQrb(1)",
+     "Please type the number in KM (Min 110) for  the minimum QRB where 6m spots can count as ES spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMinEsQrb6m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMinEsQrb6m = static_cast<float>(v); }},
+    {"mnuEsQrb(2)",
+     "Please type the number in KM (Min 280) for  the minimum QRB where 4m spots can count as ES spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMinEsQrb4m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMinEsQrb4m = static_cast<float>(v); }},
+    {"mnuEsQrb(3)",
+     "Please type the number in KM (Min 720) for  the minimum QRB where 2m spots can count as ES spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMinEsQrb2m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMinEsQrb2m = static_cast<float>(v); }},
+    {"mnuEsQrb(4)",
+     "Please type the number in KM (Max 10000) for  the maximum QRB where 6m spots can still count as ES "
+     "spots.",
+     [](const OptionsModel& o) { return double(o.classifier.sngMaxEsQrb6m); },
+     [](OptionsModel& o, double v) { o.classifier.sngMaxEsQrb6m = static_cast<float>(v); }},
+};
 
 enum Target
 {
@@ -136,26 +204,98 @@ TEST(OptionMenus, InputBoxesTakeAnswersInsideTheBoundsOnly)
     for (const auto& c : cases) {
         for (const auto& [answer, value] : c.taken) {
             EXPECT_EQ(rules[c.target]->accept(QString::fromLatin1(answer)), value)
-                << boxes[c.target] << answer;
+                << boxes[c.target].item << answer;
         }
         for (const char* answer : c.refused) {
             EXPECT_EQ(rules[c.target]->accept(QString::fromLatin1(answer)), std::nullopt)
-                << boxes[c.target] << " \"" << answer << '"';
+                << boxes[c.target].item << " \"" << answer << '"';
         }
     }
 }
 
-TEST(OptionMenus, EachInputBoxAsksWithItsOwnRule)
+TEST(OptionMenus, EachInputBoxAsksWithItsPromptAndSetsItsOwnOptionOnly)
 {
     Program p;
-    for (int t = ELayer; t <= Max6m; ++t) {
-        p.cancel();
-        p.click(QString::fromLatin1(boxes[t]));
-        EXPECT_EQ(p.asked.back().prompt, QString::fromLatin1(rules[t]->prompt)) << boxes[t];
+    double expected[] = {555, 555, 555, 555, 555, 555, 555};
+    for (const Box& b : boxes) {
+        b.set(p.app->options(), 555);
     }
-    p.answer("  150 km");
-    p.click(QString::fromLatin1(boxes[ELayer]));
-    EXPECT_EQ(p.app->options().dblELayerHeight, 150.0);
+    const struct
+    {
+        Target target;
+        const char* answer; // nullptr: Cancel
+        double value;
+    } rounds[] = {{ELayer, "  150 km", 150},  {ELayer, nullptr, 150},      {Masl, "abc", 555},
+                  {Masl, "10000", 10000},     {DoubleHop, "2700.5", 2700}, {DoubleHop, "2701.5", 2702},
+                  {DoubleHop, nullptr, 2702}, {Min6m, "110", 110},         {Min4m, "3000", 3000},
+                  {Min2m, "719", 555},        {Max6m, "200.25", 200.25},   {Max6m, nullptr, 200.25}};
+    for (const auto& r : rounds) {
+        const Box& box = boxes[r.target];
+        const QString before = QString::number(expected[r.target]);
+        if (r.answer) {
+            p.answer(r.answer);
+        }
+        p.click(QString::fromLatin1(box.item));
+        expected[r.target] = r.value;
+        EXPECT_EQ(p.asked.back().title, QApplication::applicationName());
+        EXPECT_EQ(p.asked.back().prompt, QString::fromLatin1(box.prompt));
+        EXPECT_EQ(p.asked.back().prompt, QString::fromLatin1(rules[r.target]->prompt));
+        EXPECT_EQ(p.asked.back().defaultAnswer, before);
+        for (int t = ELayer; t <= Max6m; ++t) {
+            EXPECT_DOUBLE_EQ(boxes[t].get(p.app->options()), expected[t]) << box.item << " " << boxes[t].item;
+        }
+    }
+    EXPECT_EQ(p.asked.size(), std::size(rounds));
+}
+
+TEST(OptionMenus, EnterAtOnceStoresTheSameValueOrChangesNothing)
+{
+    Program p;
+    auto& o = p.app->options();
+    o.dblELayerHeight = 95.5;
+    p.cancel();
+    p.click(QStringLiteral("mnuEsOptions(4)"));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("95.5"));
+    p.answers.emplace_back(true, p.asked[0].defaultAnswer);
+    p.click(QStringLiteral("mnuEsOptions(4)"));
+    EXPECT_EQ(o.dblELayerHeight, 95.5);
+    // A value outside the bounds (a fresh installation's 0) stays as it is.
+    o.classifier.sngMinEsQrb2m = 0;
+    p.answer("0");
+    p.click(QStringLiteral("mnuEsQrb(3)"));
+    EXPECT_EQ(p.asked.back().defaultAnswer, QStringLiteral("0"));
+    EXPECT_EQ(o.classifier.sngMinEsQrb2m, 0.0f);
+}
+
+TEST(OptionMenus, BellMufStartPointAsksForTheAlarmLevel)
+{
+    Program p;
+    auto& o = p.app->options();
+    o.sngBellMufLevel = 60;
+    p.answer("100");
+    p.click(QStringLiteral("mnuEsOptions(6)"));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QStringLiteral("MUF level for spots bell"));
+    EXPECT_EQ(p.asked[0].prompt,
+              QStringLiteral("Please type the number in MHZ (Min 50, max 200) for  when you "
+                             "want the bell to sound for ES spots (0=All spots!)."));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QStringLiteral("60"));
+    EXPECT_EQ(o.sngBellMufLevel, 100.0f);
+    p.cancel();
+    p.click(QStringLiteral("mnuEsOptions(6)"));
+    EXPECT_EQ(o.sngBellMufLevel, 100.0f);
+}
+
+TEST(OptionMenus, ToolWindowItemsOpenTheirWindowsWithoutAsking)
+{
+    Program p;
+    p.click(QStringLiteral("mnuEsSpotFilter"));
+    p.click(QStringLiteral("mnufrmMUF"));
+    ASSERT_NE(p.window->findChild<QWidget*>(QStringLiteral("frmSpotFilter")), nullptr);
+    ASSERT_NE(p.window->findChild<QWidget*>(QStringLiteral("frmMUF")), nullptr);
+    EXPECT_TRUE(p.window->findChild<QWidget*>(QStringLiteral("frmMUF"))->isVisible());
+    EXPECT_TRUE(p.asked.empty());
 }
 
 // --- The DDE menu and its dialog.
@@ -186,6 +326,13 @@ TEST(OptionMenus, SetupDialogStoresTheTrimmedNames)
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->isModal());
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("DDE to Logger"));
+    EXPECT_EQ(dialog->lblPoker(0)->text(), QStringLiteral("EXE Name: (Case Sensitive!!)"));
+    EXPECT_EQ(dialog->lblPoker(1)->text(), QStringLiteral("Link Topic (Case Sensitive!!):"));
+    EXPECT_EQ(dialog->lblPoker(2)->text(), QStringLiteral("Link Item (Case Sensitive!!):"));
+    EXPECT_EQ(dialog->cmdPoker(0)->text(), QStringLiteral("&Update"));
+    EXPECT_EQ(dialog->cmdPoker(1)->text(), QStringLiteral("E&xit"));
     EXPECT_EQ(dialog->txtPoker(0)->text(), QStringLiteral("52001"));
     EXPECT_EQ(dialog->txtPoker(1)->text(), QStringLiteral("Topic"));
     EXPECT_EQ(dialog->txtPoker(2)->text(), QStringLiteral("Item"));

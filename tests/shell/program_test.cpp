@@ -28,5 +28,8 @@ TEST(Program, StartsAndEndsCleanlyLeavingTheSettingsFile)
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
     const QStringList lines = dir.lines("data/zenthra.dat");
-    EXPECT_EQ(lines.size(), 123);
+    ASSERT_EQ(lines.size(), 123);
+    EXPECT_EQ(lines[0], "a");
+    EXPECT_EQ(lines[31], "8");
+    EXPECT_EQ(lines[89], "10000");
 }

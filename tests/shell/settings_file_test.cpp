@@ -60,10 +60,23 @@ TEST(SettingsFile, MissingFileGivesTheFloorsAndLeavesTheRestEmpty)
     load(dir.file("zenthra.dat"), o, g);
     EXPECT_EQ(o.database.strDbType, "a");
     EXPECT_EQ(o.intFontSize, 8);
+    EXPECT_EQ(o.dblMasl, 150);
+    EXPECT_EQ(o.dblELayerHeight, 110);
+    EXPECT_EQ(o.classifier.sngMinEsQrb6m, 300);
     EXPECT_EQ(o.classifier.sngMinEsQrb2m, 1400);
+    EXPECT_EQ(o.classifier.sngMinEsQrb4m, 800);
+    EXPECT_EQ(o.classifier.sngMaxEsQrb6m, 5000);
+    EXPECT_EQ(o.intMapSpotCount, 10);
+    EXPECT_EQ(o.sngMapMinMuf, 50);
+    EXPECT_EQ(o.sngMapMaxMuf, 200);
     EXPECT_EQ(o.sngWindowBuffer, 10000);
+    EXPECT_EQ(o.sngBellMufLevel, 0);
     EXPECT_EQ(o.intReconnectMinutes, 0);
+    EXPECT_EQ(o.intDoubleHopMinQrb, 0);
     EXPECT_EQ(o.nodes.strDxcHost, QString());
+    EXPECT_FALSE(o.checked(QStringLiteral("mnuDxc(2)")));
+    EXPECT_FALSE(o.spiderMenuVisible());
+    EXPECT_EQ(g.height, 100);
     EXPECT_EQ(g.left, 400);
 }
 

@@ -53,6 +53,7 @@ TEST(DxcAppender, CutsToTheLastBufferCharactersThenAddsTheBlank)
         QStringLiteral("AB") + repeat(u'x', 988) + QStringLiteral("\r\nDX DE G4ABC: 50100.0");
     EXPECT_EQ(w.windows.TBCluster.length(), 1001);
     EXPECT_EQ(w.windows.TBCluster.text(), whole.right(1000) + u' ');
+    EXPECT_TRUE(w.windows.TBCluster.text().startsWith(repeat(u'x', 10)));
 }
 
 TEST(DxcAppender, TellsViewsOnlyTheTailAndTheCutHeadWithoutCr)
@@ -146,6 +147,7 @@ TEST(WwcAndBbsAppenders, StripLineEndsAndEmptyTheCallersText)
         {false, QStringLiteral("hello\r\n\r\n"), QStringLiteral("\r\nhello\r ")},
         {false, QString(), QString()},
         {false, QStringLiteral("\r\n"), QStringLiteral("\r\n ")},
+        {false, QStringLiteral("<G4ABC>: hi"), QStringLiteral("\r\n<G4ABC>: hi ")},
         // The BBS window strips them at both ends.
         {true, QStringLiteral("\r\nx\r\n"), QStringLiteral("\r\nx ")},
         {true, QStringLiteral("\r\n"), QString()},
@@ -182,15 +184,38 @@ TEST(AnalysisAppender, ReplacesTheWindowWithHeaderAndReportUncut)
               header + repeat(u'r', 7000) + QStringLiteral("\r\nend\r\n"));
 }
 
+TEST(TextWindow, ManyAppendsKeepExactlyTheLastCharacters)
+{
+    // Crossing the point where the dropped head is compacted must not change the text.
+    Windows w(5000);
+    QString expected;
+    for (int i = 0; i < 3000; ++i) {
+        QString line = QStringLiteral("line %1").arg(i);
+        expected = (expected + QStringLiteral("\r\n") + line);
+        if (expected.size() > 5000) {
+            expected = expected.right(5000);
+        }
+        expected += u' ';
+        w.windows.POPULATE_DXC_WINDOW(line);
+    }
+    EXPECT_EQ(w.windows.TBCluster.text(), expected);
+}
+
 TEST(WindowBufferAnswer, TakesOnlyValuesFrom1000To200000)
 {
     const struct
     {
         const char* answer;
         std::optional<float> taken;
-    } cases[] = {{"999", std::nullopt},    {"1000", 1000.0f},  {"200000", 200000.0f},
-                 {"200001", std::nullopt}, {"", std::nullopt}, {"25000 chars", 25000.0f}};
+    } cases[] = {{"999", std::nullopt}, {"1000", 1000.0f},  {"200000", 200000.0f}, {"200001", std::nullopt},
+                 {"abc", std::nullopt}, {"", std::nullopt}, {"   ", std::nullopt}, {"25000 chars", 25000.0f}};
     for (const auto& c : cases) {
         EXPECT_EQ(TextWindows::windowBufferAnswer(QString::fromLatin1(c.answer)), c.taken) << c.answer;
     }
+}
+
+TEST(WindowBufferPrompt, HasTwoBlanksBeforeFor)
+{
+    EXPECT_STREQ(TextWindows::windowBufferPrompt,
+                 "Please type the maximum number of characters  for each window, min=1000 max=200000");
 }

@@ -37,9 +37,40 @@ TEST(SaveToFile, SavesTheChosenWindowInTheDataFolderAndReplacesAnOlderFile)
     p.dir.write(QStringLiteral("test.rtf"), "older file");
     p.answer("test");
     p.click(QStringLiteral("mnuWindowSaved(1)"));
+    ASSERT_EQ(p.asked.size(), 1u);
+    EXPECT_EQ(p.asked[0].title, QStringLiteral("Filename?"));
+    EXPECT_EQ(
+        p.asked[0].prompt,
+        QStringLiteral("Enter a filename, e.g. my data. Please don't use illegal characters e.g. ('?/\\<>~@ "
+                       "etc. The file will be saved in the programs working directory"));
+    EXPECT_EQ(p.asked[0].defaultAnswer, QString());
     ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].title, QString());
+    EXPECT_EQ(p.told[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(p.told[0].text, QStringLiteral("File: test.rtf saved in ") + p.dir.path());
     EXPECT_EQ(p.dir.read(QStringLiteral("test.rtf")), rtfDocument(awkward, 9));
+}
+
+TEST(SaveToFile, EachMenuItemSavesItsOwnWindow)
+{
+    DialogProgram p;
+    TextWindows& w = p.app->textWindows();
+    w.TBCluster.replace(QStringLiteral("dxc"));
+    const char* names[] = {"muf", "vhf", "wwc", "analysis", "bbs"};
+    for (int i = 0; i < 5; ++i) {
+        w.txtDataRetrieval[i].replace(QString::fromLatin1(names[i]));
+    }
+    const char* expected[] = {"dxc", "muf", "vhf", "wwc", "bbs"};
+    for (int index = 0; index < 5; ++index) {
+        p.answer(expected[index]);
+        p.click(QStringLiteral("mnuWindowSaved(%1)").arg(index));
+        const QByteArray saved = p.dir.read(QString::fromLatin1(expected[index]) + QStringLiteral(".rtf"));
+        EXPECT_TRUE(saved.endsWith(' ' + QByteArray(expected[index]) + "}\r\n")) << expected[index];
+    }
+    // The analysis tab's "Save as file".
+    p.answer("report");
+    p.window->findChild<QPushButton*>(QStringLiteral("cmdSaveAnalysis"))->click();
+    EXPECT_TRUE(p.dir.read(QStringLiteral("report.rtf")).endsWith(" analysis}\r\n"));
 }
 
 TEST(SaveToFile, RefusedNamesAndNoNameWriteNothing)
@@ -52,7 +83,8 @@ TEST(SaveToFile, RefusedNamesAndNoNameWriteNothing)
     ErrorLog log(dir.path(), clock);
     const QString sub = dir.file(QStringLiteral("sub"));
     ASSERT_TRUE(QDir().mkpath(sub));
-    for (const char* name : {"../escape", "sub/inside", "sub\\inside", "a..b", "bell\x01"}) {
+    for (const char* name : {"../escape", "sub/inside", "sub\\inside", "..", "a..b", "tab\there", "bell\x01",
+                             "/tmp/absolute", "line\nbreak"}) {
         const auto r = SAVE_TO_FILE(QString::fromLatin1(name), QStringLiteral("x"), 10, folder, log);
         EXPECT_EQ(r.outcome, Outcome::Refused) << name;
         EXPECT_TRUE(r.text.contains(QStringLiteral("may not hold /, \\, .. or control characters"))) << name;
@@ -69,6 +101,21 @@ TEST(SaveToFile, RefusedNamesAndNoNameWriteNothing)
               QStringList());
 }
 
+TEST(SaveToFile, CancelSaysNothingAndARefusedNameWarns)
+{
+    DialogProgram p;
+    p.cancel();
+    p.click(QStringLiteral("mnuWindowSaved(0)"));
+    EXPECT_TRUE(p.told.empty());
+    p.answer("../escape");
+    p.click(QStringLiteral("mnuWindowSaved(1)"));
+    EXPECT_EQ(p.asked.size(), 2u);
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(p.told[0].text.endsWith(QStringLiteral("\rThe file was not saved")));
+    EXPECT_EQ(QDir(p.dir.path()).entryList(QDir::Files), QStringList());
+}
+
 TEST(SaveToFile, AFileThatCannotBeWrittenIsReportedAndLogged)
 {
     DialogProgram p;
@@ -83,6 +130,7 @@ TEST(SaveToFile, AFileThatCannotBeWrittenIsReportedAndLogged)
     const QStringList log = p.dir.lines(QStringLiteral("muf_errors.log"));
     ASSERT_EQ(log.size(), 1);
     EXPECT_TRUE(log[0].endsWith(QStringLiteral("\t75 - SAVE_TO_FILE()")));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 // --- Clear.
@@ -94,7 +142,7 @@ TEST(WindowCommands, ClearEmptiesOnlyTheCurrentTabsWindow)
     p.click(QStringLiteral("mnuWwc(7)")); // the split view: the WWC tab's upper pane shows the DXC text
     auto* pane = p.window->findChild<QPlainTextEdit*>(QStringLiteral("txtDataRetrieval(5)"));
     // The window each tab empties: -1 the DXC window, -2 none, else txtDataRetrieval(n).
-    for (const auto& [tab, emptied] : {std::pair{0, -1}, {1, 0}, {5, -2}, {6, 4}}) {
+    for (const auto& [tab, emptied] : {std::pair{0, -1}, {1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, -2}, {6, 4}}) {
         w.TBCluster.replace(QStringLiteral("dxc"));
         for (int i = 0; i < 5; ++i) {
             w.txtDataRetrieval[i].replace(QStringLiteral("window %1").arg(i));
@@ -120,20 +168,25 @@ QPlainTextEdit* viewOf(const DialogProgram& p, const QString& name)
     return v;
 }
 
+void select(QPlainTextEdit* view, int from, int to);
+
+// Selects `from` to the end of `to` (to the end of `from` when `to` is empty) as the view shows it.
+void selectText(QPlainTextEdit* view, const QString& from, const QString& to = {})
+{
+    const QString shown = view->toPlainText();
+    const auto start = shown.indexOf(from);
+    ASSERT_GE(start, 0) << from.toStdString();
+    const QString& last = to.isEmpty() ? from : to;
+    const auto end = shown.indexOf(last, start) + last.size();
+    select(view, static_cast<int>(start), static_cast<int>(end));
+}
+
 void select(QPlainTextEdit* view, int from, int to)
 {
     QTextCursor c = view->textCursor();
     c.setPosition(from);
     c.setPosition(to, QTextCursor::KeepAnchor);
     view->setTextCursor(c);
-}
-
-// Selects the first `word` as the view shows it.
-void selectText(QPlainTextEdit* view, const QString& word)
-{
-    const auto start = view->toPlainText().indexOf(word);
-    ASSERT_GE(start, 0) << word.toStdString();
-    select(view, static_cast<int>(start), static_cast<int>(start + word.size()));
 }
 
 TEST(WindowCommands, CopyPutsTheSelectionOnTheClipboardAndDropsTheSelection)
@@ -204,9 +257,27 @@ TEST_P(Popups, RightButtonShowsTheMenuWithItsCopyItemOnlyWhileOpen)
 
 INSTANTIATE_TEST_SUITE_P(WindowCommands, Popups,
                          ::testing::Values(PopupCase{"TBCluster", "mnuDxc0", "mnuDxcCopyTxt"},
+                                           PopupCase{"txtDataRetrieval(0)", "mnuEsOptions0",
+                                                     "mnuMufCopyText"},
+                                           PopupCase{"txtDataRetrieval(1)", "mnuOptions", "mnuVhfCopyText"},
+                                           PopupCase{"txtDataRetrieval(2)", "mnuWwc0", "mnuWwcCopyTxt"},
                                            PopupCase{"txtDataRetrieval(3)", nullptr, nullptr},
                                            PopupCase{"txtDataRetrieval(4)", "mnuBBS0", nullptr},
                                            PopupCase{"txtDataRetrieval(5)", "mnuDxc0", "mnuDxcCopyTxt"}));
+
+TEST(WindowCommands, CopyChosenFromTheUpperPanesPopupCopiesFromThatPane)
+{
+    DialogProgram p;
+    p.click(QStringLiteral("mnuWwc(7)"));
+    p.app->textWindows().TBCluster.replace(QStringLiteral("DX de QX1ABC: 50110.0 QX5ABC"));
+    p.settle();
+    QPlainTextEdit* pane = viewOf(p, QStringLiteral("txtDataRetrieval(5)"));
+    select(pane, 6, 12);
+    p.whilePopupOpen = [&](QMenu*) { p.window->menuItem(QStringLiteral("mnuDxcCopyTxt"))->trigger(); };
+    QTest::mouseRelease(pane->viewport(), Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("QX1ABC"));
+    EXPECT_FALSE(pane->textCursor().hasSelection());
+}
 
 // --- "/MSG " preparation.
 
@@ -264,6 +335,16 @@ TEST_P(MessagePreparation, SelectedCallBecomesAMessageCommandWhileTheOptionIsOn)
     release();
     EXPECT_EQ(line->text(), QStringLiteral("/MSG qx1abc "));
     EXPECT_EQ(line->cursorPosition(), 12);
+    EXPECT_EQ(QApplication::focusWidget() == line || line->hasFocus() ||
+                  (line->parentWidget() && line->parentWidget()->hasFocus()),
+              true);
+    // A selection starting with "/MSG " gives one prefix; one over two lines empties the line.
+    selectText(view, QStringLiteral("/MSG QX9ZZ"));
+    release();
+    EXPECT_EQ(line->text(), QStringLiteral("/MSG qx9zz "));
+    selectText(view, QStringLiteral("all"), QStringLiteral("/MSG"));
+    release();
+    EXPECT_EQ(line->text(), QString());
 }
 
 INSTANTIATE_TEST_SUITE_P(WindowCommands, MessagePreparation,
