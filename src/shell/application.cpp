@@ -201,7 +201,10 @@ void Application::showHideMap(bool show)
     Q_UNUSED(show);
 }
 
-void Application::populateAnalysisOptions() {}
+void Application::populateAnalysisOptions()
+{
+    m_analysisReports.POPULATE_ANALYSIS_OPTIONS();
+}
 
 void Application::sqlRecovery()
 {

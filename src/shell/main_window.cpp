@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "maps/analysis_window.h"
 #include "shell/application.h"
 #include "shell/dialog_menus.h"
 #include "shell/menu_table.h"
@@ -111,6 +112,9 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     new WindowMenus(m_app, *this, *optionMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
+    new AnalysisWindow(
+        m_app.analysisReports(), m_app.textWindows(), m_app.options(), [this] { return m_app.dtmUtcNow(); },
+        *this);
 }
 
 MainWindow::~MainWindow() = default;

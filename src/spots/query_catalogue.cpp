@@ -173,4 +173,41 @@ QString dialectSql(Statement statement, SqlDialect dialect)
     return {};
 }
 
+QString analysisSql(const AnalysisSelect& select, SqlDialect dialect)
+{
+    Q_UNUSED(dialect); // both dialects read the same text
+    const bool es = select.sporadicE;
+    QString sql = es ? QStringLiteral("SELECT DxDateTime, SpotInfo, freq, qtf1, Elev1, QRB1, DxLoc1, DxLoc2,"
+                                      " CentreLoc, critfreq, TryFrom, TryTo, Qtf2, Elev2, QRB2, MUF, FOT"
+                                      " FROM tblSPOT WHERE ")
+                     : QStringLiteral("SELECT Spot_Date, Spot_Detail, Spot_Mode, Spot_Loc1, Spot_Loc2,"
+                                      " Spot_Call1, Spot_Call2 FROM tblAllSpots WHERE ");
+    const QString date = es ? QStringLiteral("DxDateTime") : QStringLiteral("Spot_Date");
+    if (!select.allDates) {
+        sql += QStringLiteral("%1 >= ? AND %1 <= ? AND ").arg(date);
+    }
+    sql += QLatin1Char('(') + select.band + QLatin1Char(')');
+    if (select.byMode && !es) {
+        sql += QStringLiteral(" AND Spot_Mode = ?");
+    }
+    if (select.byCall) {
+        sql +=
+            es ? QStringLiteral(" AND (upper(DxCall1) LIKE upper(?) OR upper(DxCall2) LIKE upper(?))")
+               : QStringLiteral(" AND (upper(Spot_Call1) LIKE upper(?) OR upper(Spot_Call2) LIKE upper(?))");
+    }
+    return sql + QStringLiteral(" ORDER BY ") + select.order + QStringLiteral(" LIMIT ?");
+}
+
+QString announceSql(bool bulletinsOnly, SqlDialect dialect)
+{
+    Q_UNUSED(dialect); // both dialects read the same text
+    QString sql =
+        QStringLiteral("SELECT ann_date, ann_text FROM tblAnnounce WHERE ann_date >= ? AND ann_date < ?");
+    if (bulletinsOnly) {
+        sql += QStringLiteral(" AND (upper(ann_text) LIKE 'TO SOLAR%' OR upper(ann_text) LIKE 'WWV DE%'"
+                              " OR upper(ann_text) LIKE 'WCY DE%')");
+    }
+    return sql + QStringLiteral(" ORDER BY ann_date DESC LIMIT ?");
+}
+
 } // namespace zenthra

@@ -58,4 +58,29 @@ enum class Statement
 
 QString dialectSql(Statement statement, SqlDialect dialect);
 
+// The analysis report's rows: tblSPOT (sporadic-E results) or tblAllSpots (every spot), newest
+// or oldest first, at most the bound row count. `band` and `order` are fixed texts of the report
+// (its band table, a sort column with its direction), never typed or received text. Values are
+// bound positionally in this order: the range's start and end (unless allDates), the mode
+// (byMode), the call pattern once for each call of the row (byCall), the row count. Calls match
+// case-insensitively; the pattern keeps the user's own wildcards.
+//   tblSPOT: DxDateTime, SpotInfo, freq, qtf1, Elev1, QRB1, DxLoc1, DxLoc2, CentreLoc, critfreq,
+//            TryFrom, TryTo, Qtf2, Elev2, QRB2, MUF, FOT
+//   tblAllSpots: Spot_Date, Spot_Detail, Spot_Mode, Spot_Loc1, Spot_Loc2, Spot_Call1, Spot_Call2
+struct AnalysisSelect
+{
+    bool sporadicE = false;
+    bool allDates = false;
+    bool byMode = false;
+    bool byCall = false;
+    QString band;
+    QString order;
+};
+QString analysisSql(const AnalysisSelect& select, SqlDialect dialect);
+
+// One day's announcements, newest first (ann_date, ann_text): binds the day's first instant, the
+// next day's first instant and the row count. `bulletinsOnly` keeps the solar and propagation
+// bulletins ("To SOLAR", "WWV de", "WCY de" in any letter case).
+QString announceSql(bool bulletinsOnly, SqlDialect dialect);
+
 } // namespace zenthra
