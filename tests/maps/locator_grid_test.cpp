@@ -63,20 +63,6 @@ TEST_P(NotASquare, LeavesTheCoordinatesAsTheyWere)
 INSTANTIATE_TEST_SUITE_P(Refused, NotASquare,
                          ::testing::Values("", "IO9", "io90", "SA00", "AS00", "IOX0", "IO9X"));
 
-TEST(LocatorGridTables, HoldTheLettersAndOffsets)
-{
-    LocatorGrid grid;
-    EXPECT_FALSE(grid.GET_XY(QStringLiteral("IO90"), QStringLiteral("IO90")));
-    grid.POPULATE_LOC_ARRAYS();
-    EXPECT_EQ(grid.arrLonLetters()[17].letter, u'R');
-    EXPECT_EQ(grid.arrLonLetters()[17].offset, QStringLiteral("170"));
-    EXPECT_EQ(grid.arrLatLetters()[0].letter, u'R');
-    EXPECT_EQ(grid.arrLatLetters()[0].offset, QStringLiteral("0"));
-    EXPECT_EQ(grid.arrLatLetters()[17].letter, u'A');
-    EXPECT_EQ(grid.arrLatLetters()[17].offset, QStringLiteral("170"));
-    EXPECT_EQ(grid.arrLatDigits()[2].reversed, 7);
-}
-
 struct PositionCase
 {
     const char* loc;

@@ -16,14 +16,6 @@ QImage plainWorld()
     return world;
 }
 
-TEST(BgrColour, PutsRedInTheLowByte)
-{
-    EXPECT_EQ(fromBgr(0xFF), qRgb(255, 0, 0));
-    EXPECT_EQ(fromBgr(0xFFFF), qRgb(255, 255, 0));
-    EXPECT_EQ(fromBgr(0x808080), qRgb(128, 128, 128));
-    EXPECT_EQ(fromBgr(0xFF0000), qRgb(0, 0, 255));
-}
-
 TEST(MapCanvas, StickyPointGoesIntoThePersistentImage)
 {
     MapCanvas canvas;
@@ -84,14 +76,6 @@ TEST(MapCanvas, InvalidLocatorDrawsNothing)
     EXPECT_FALSE(canvas.write_line(QStringLiteral("io90"), QStringLiteral("JN45"), red));
     EXPECT_FALSE(canvas.write_point(QString(), red));
     EXPECT_EQ(canvas.persistentImage(), plainWorld());
-}
-
-TEST(MapCanvas, MissingBitmapKeepsAPictureOfTheWorldsSize)
-{
-    MapCanvas canvas;
-    EXPECT_FALSE(canvas.loadBitmap(QStringLiteral("/nonexistent/world.gif")));
-    EXPECT_FALSE(canvas.hasBitmap());
-    EXPECT_EQ(canvas.size(), QSize(worldWidth, worldHeight));
 }
 
 } // namespace
