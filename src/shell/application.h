@@ -8,6 +8,7 @@
 #include "links/dde_link.h"
 #include "links/links.h"
 #include "maps/analysis_reports.h"
+#include "maps/muf_map.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
@@ -108,6 +109,8 @@ public:
     QTimer& tmrMapping() { return m_tmrMapping; }
     // The analysis tab's reports.
     AnalysisReports& analysisReports() { return m_analysisReports; }
+    // The main window's map: the world picture and the path map of the latest spots.
+    MufMap& mufMap() { return m_mufMap; }
 
     // --- Steps of the neighbouring subsystems. Each is one clearly named call that the
     // --- subsystem's own work fills in; until then it does nothing.
@@ -177,6 +180,9 @@ private:
                          m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};
     QTimer m_tmrMapping;
     AnalysisReports m_analysisReports{m_database, m_errorLog};
+    MufMap m_mufMap{{m_options, m_database, m_errorLog, [this] { return m_dtmUtcNow; }, m_tmrMapping,
+                     m_spotRoad.queue.tmrProcessSpot()},
+                    m_folder.path()};
 };
 
 } // namespace zenthra
