@@ -1,0 +1,125 @@
+#include "maps/locator_grid.h"
+#include "maps/map_scroll.h"
+
+#include <gtest/gtest.h>
+
+namespace zenthra {
+namespace {
+
+struct CentreCase
+{
+    const char* loc;
+    GridSquare square;
+    QPointF centre;
+};
+
+class SquareCentre : public ::testing::TestWithParam<CentreCase>
+{
+};
+
+TEST_P(SquareCentre, MatchesTheGridFigures)
+{
+    const CentreCase& c = GetParam();
+    const QString loc = QString::fromLatin1(c.loc);
+    ASSERT_TRUE(gridSquare(loc).has_value());
+    EXPECT_EQ(*gridSquare(loc), c.square);
+    EXPECT_EQ(*locatorCentre(loc), c.centre);
+
+    LocatorGrid grid;
+    grid.POPULATE_LOC_ARRAYS();
+    ASSERT_TRUE(grid.GET_XY(loc, QStringLiteral("AA00")));
+    EXPECT_EQ(grid.sngX1, c.square.x);
+    EXPECT_EQ(grid.sngY1, c.square.y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Figures, SquareCentre,
+                         ::testing::Values(CentreCase{"IO90", {89, 39}, {1432, 316}},
+                                           CentreCase{"AA00", {0, 179}, {8, 1436}},
+                                           CentreCase{"RR99", {179, 0}, {2872, 4}},
+                                           // A subsquare draws at the centre of its square.
+                                           CentreCase{"JN45AB", {94, 44}, {1512, 356}},
+                                           CentreCase{"JN45", {94, 44}, {1512, 356}}));
+
+class NotASquare : public ::testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(NotASquare, LeavesTheCoordinatesAsTheyWere)
+{
+    const QString loc = QString::fromLatin1(GetParam());
+    EXPECT_FALSE(locatorCentre(loc).has_value());
+
+    LocatorGrid grid;
+    grid.POPULATE_LOC_ARRAYS();
+    ASSERT_TRUE(grid.GET_XY(QStringLiteral("IO90"), QStringLiteral("RR99")));
+    EXPECT_FALSE(grid.GET_XY(loc, QStringLiteral("AA00")));
+    EXPECT_EQ(grid.sngX1, 89);
+    EXPECT_EQ(grid.sngY1, 39);
+    // The other locator of the call is still converted.
+    EXPECT_EQ(grid.sngX2, 0);
+    EXPECT_EQ(grid.sngY2, 179);
+}
+
+INSTANTIATE_TEST_SUITE_P(Refused, NotASquare,
+                         ::testing::Values("", "IO9", "io90", "SA00", "AS00", "IOX0", "IO9X"));
+
+TEST(LocatorGridTables, HoldTheLettersAndOffsets)
+{
+    LocatorGrid grid;
+    EXPECT_FALSE(grid.GET_XY(QStringLiteral("IO90"), QStringLiteral("IO90")));
+    grid.POPULATE_LOC_ARRAYS();
+    EXPECT_EQ(grid.arrLonLetters()[17].letter, u'R');
+    EXPECT_EQ(grid.arrLonLetters()[17].offset, QStringLiteral("170"));
+    EXPECT_EQ(grid.arrLatLetters()[0].letter, u'R');
+    EXPECT_EQ(grid.arrLatLetters()[0].offset, QStringLiteral("0"));
+    EXPECT_EQ(grid.arrLatLetters()[17].letter, u'A');
+    EXPECT_EQ(grid.arrLatLetters()[17].offset, QStringLiteral("170"));
+    EXPECT_EQ(grid.arrLatDigits()[2].reversed, 7);
+}
+
+struct PositionCase
+{
+    const char* loc;
+    QSizeF frame; // twips
+    QPoint expected;
+};
+
+class StartupPosition : public ::testing::TestWithParam<PositionCase>
+{
+};
+
+TEST_P(StartupPosition, PlacesTheSquareAndClampsAtTheEdges)
+{
+    const PositionCase& c = GetParam();
+    const ScrollRange horizontal{0, 2400};
+    const ScrollRange vertical{0, 1100};
+    EXPECT_EQ(STARTUP_POSITION(*gridSquare(QString::fromLatin1(c.loc)), c.frame, 15, horizontal, vertical),
+              c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Frames, StartupPosition,
+    ::testing::Values(
+        // In the frame the constants were measured on, the square lands 257 x 190 pixels in.
+        PositionCase{"IO90", {7995, 5655}, {1432 - 257, 316 - 190}},
+        // A frame 1500 twips (100 pixels) wider and taller moves the view by half of that.
+        PositionCase{"IO90", {9495, 7155}, {1432 - 257 - 50, 316 - 190 - 50}},
+        // Half a pixel rounds to the even neighbour: 1175 - 0.5 = 1174.5 gives 1174.
+        PositionCase{"IO90", {8010, 5655}, {1174, 126}},
+        // Near the edges the bars stop at their minimum and maximum.
+        PositionCase{"AA00", {7995, 5655}, {0, 1100}}, PositionCase{"RR99", {7995, 5655}, {2400, 0}}));
+
+TEST(ScrollRange, LetsTheWholePicturePass)
+{
+    EXPECT_EQ(scrollRange(2880, 800), (ScrollRange{0, 2080}));
+    EXPECT_EQ(scrollRange(1440, 2000), (ScrollRange{0, 0}));
+}
+
+TEST(WindowFrame, UsesItsOwnHeight)
+{
+    const QPoint p = STARTUP_POSITION({89, 39}, {7995, 5715}, 15, {0, 2400}, {0, 1100}, windowMapFrame);
+    EXPECT_EQ(p, QPoint(1175, 126));
+}
+
+} // namespace
+} // namespace zenthra
