@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite libqt6sql6-psql
     libgtest-dev libgmock-dev libbenchmark-dev libhamlib-dev
     postgresql-15 postgresql-client-15
+    python3-pil
 )
 
 missing=()
