@@ -39,4 +39,26 @@ AvgMapPicture avgMapPicture(QDate day, const std::vector<avgmap::AvgSquare>& squ
     return picture;
 }
 
+bool drawAverageMap(Database& db, MapCanvas& canvas, QDate day, AvgMapPicture& picture, SqlFailure* why,
+                    const QLocale& locale)
+{
+    canvas.CLEAR_MAP_LIVESPOTS();
+    std::vector<avgmap::AvgSquare> squares;
+    if (!queryAverageMuf(db, day, squares, why)) {
+        return false;
+    }
+    picture = avgMapPicture(day, squares, locale);
+    for (const AvgDot& dot : picture.dots) {
+        if (const std::optional<QPointF> centre = locatorCentre(dot.square)) {
+            canvas.plotPoint(*centre, avgmap::dotRadius, dot.colour);
+        }
+    }
+    return true;
+}
+
+QString homeSquare(const QString& checkedHomeLocator)
+{
+    return checkedHomeLocator.isEmpty() ? QStringLiteral("IO90") : checkedHomeLocator.left(4);
+}
+
 } // namespace zenthra

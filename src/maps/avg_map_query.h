@@ -3,6 +3,7 @@
 // mid-point, and what the window shows of them (the dots and the list).
 
 #include "maps/avg_map_rules.h"
+#include "maps/map_canvas.h"
 #include "spots/database.h"
 
 #include <QDate>
@@ -40,5 +41,15 @@ struct AvgMapPicture
 
 AvgMapPicture avgMapPicture(QDate day, const std::vector<avgmap::AvgSquare>& squares,
                             const QLocale& locale = QLocale::system());
+
+// One drawing: erases the canvas, asks for the day's squares, and plots a dot of radius 4 per
+// square into the canvas. On a failed query the canvas stays erased, `picture` is left as it
+// was and `why` says what failed.
+bool drawAverageMap(Database& db, MapCanvas& canvas, QDate day, AvgMapPicture& picture,
+                    SqlFailure* why = nullptr, const QLocale& locale = QLocale::system());
+
+// The square the map windows centre on: the first four characters of the checked home locator,
+// or "IO90" when the check rejected it.
+QString homeSquare(const QString& checkedHomeLocator);
 
 } // namespace zenthra

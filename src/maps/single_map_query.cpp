@@ -46,4 +46,22 @@ bool querySpotRows(Database& db, QDate day, const QString& spotText, std::vector
     return true;
 }
 
+std::vector<singlemap::Mark> drawSpotRows(MapSurface& surface, const std::vector<singlemap::SpotRow>& rows,
+                                          const std::function<singlemap::Ticks()>& ticks)
+{
+    std::vector<singlemap::Mark> failed;
+    for (const singlemap::SpotRow& row : rows) {
+        for (const singlemap::Mark& mark : singlemap::marksOf(row, ticks())) {
+            if (mark.kind == singlemap::Mark::Kind::Line) {
+                if (!surface.write_line(mark.from, mark.to, mark.colour)) {
+                    failed.push_back(mark);
+                }
+            } else {
+                surface.write_point(mark.from, mark.colour);
+            }
+        }
+    }
+    return failed;
+}
+
 } // namespace zenthra

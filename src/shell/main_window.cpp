@@ -2,6 +2,7 @@
 
 #include "shell/application.h"
 #include "shell/dialog_menus.h"
+#include "shell/mapper_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
 #include "shell/spot_road_wiring.h"
@@ -109,6 +110,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
     new DialogMenus(m_app, *this, *optionMenus);
     new WindowMenus(m_app, *this, *optionMenus);
+    // The average-MUF and single-spot map windows.
+    new MapperMenus(m_app, *this, *optionMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
 }
