@@ -10,7 +10,6 @@
 #include "propagation/muf_calcs.h"
 
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QListWidget>
 #include <QPaintEvent>
 #include <QPainter>
@@ -83,7 +82,10 @@ MapperWindow::MapperWindow(const MapperServices& services, Design design, QWidge
 
     // The list lies over the map's left edge and keeps its design size at every window size.
     m_list = new QListWidget(central);
-    m_list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The small type the list was laid out for, so a day's name fits its narrow width.
+    QFont small = m_list->font();
+    small.setPointSize(8);
+    m_list->setFont(small);
     m_list->setStyleSheet(QStringLiteral("QListWidget { background-color: rgb(128, 255, 128); }"));
     m_list->setFixedSize(toPixels(m_design.listTwips.width(), true),
                          toPixels(m_design.listTwips.height(), false));
