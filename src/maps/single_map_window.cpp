@@ -136,6 +136,7 @@ void SingleMapWindow::LOAD_SPOT_LIST(const QString& dateText)
     }
     {
         const QSignalBlocker quiet(list());
+        m_pickedRow = -1;
         list()->clear();
         list()->addItems(texts);
     }
