@@ -43,6 +43,11 @@ QString mapMufFreq(int index)
     return item(QLatin1StringView("mnuMapMufFreq"), index, 4);
 }
 
+QString mapDraw(int index)
+{
+    return item(QLatin1StringView("mnuMapDraw"), index, 6);
+}
+
 QString filterHF(int index)
 {
     return item(QLatin1StringView("mnuFilterHF"), index, 10);

@@ -114,6 +114,10 @@ inline const QString stickyMap = QStringLiteral("mnuMapDraw(5)");      // Sticky
 inline const QString mapDrawForce = QStringLiteral("mnuMapDrawForce"); // Enable 100% process to mapping
 // "MUF / FREQ Options": No of Spots to show, Spot Frequency, Min MUF, Max MUF (0-3).
 QString mapMufFreq(int index);
+// The menu itself, and "Draw Options": Draw, Draw (With Date), Clear, Save Full bitmap, Save Small
+// bitmap (0-4; 5 is stickyMap).
+inline const QString mapOptions = QStringLiteral("mnuMapOptions");
+QString mapDraw(int index);
 
 // "DXC Filters" menu
 inline const QString useFilters = QStringLiteral("mnuDxcFilters(0)");  // Use Filters?

@@ -6,13 +6,12 @@
 #include "maps/avg_map_query.h"
 #include "maps/avg_map_rules.h"
 #include "maps/map_scroll.h"
+#include "maps/muf_map_window.h"
 #include "platform/data_folder.h"
 #include "propagation/muf_calcs.h"
 
 #include <QCloseEvent>
 #include <QListWidget>
-#include <QPaintEvent>
-#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -28,33 +27,6 @@ constexpr double twipsPerInch = 1440;
 constexpr double fileNotFound = 53;
 
 } // namespace
-
-MapPicture::MapPicture(const MapCanvas& canvas, QWidget* parent) : QWidget(parent), m_canvas(canvas)
-{
-    setObjectName(QStringLiteral("picMufMap"));
-    setFixedSize(canvas.size());
-}
-
-QSize MapPicture::sizeHint() const
-{
-    return m_canvas.size();
-}
-
-void MapPicture::paintEvent(QPaintEvent* event)
-{
-    QPainter painter(this);
-    const QRect area = event->rect();
-    painter.drawImage(area, m_canvas.persistentImage(), area);
-    if (!m_canvas.screenLayer().isNull()) {
-        painter.drawImage(area, m_canvas.screenLayer(), area);
-    }
-}
-
-void MapPicture::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    Q_EMIT doubleClicked();
-    QWidget::mouseDoubleClickEvent(event);
-}
 
 MapperWindow::MapperWindow(const MapperServices& services, Design design, QWidget* parent)
     : QMainWindow(parent, Qt::Window), m_services(services), m_design(std::move(design))
@@ -77,7 +49,6 @@ MapperWindow::MapperWindow(const MapperServices& services, Design design, QWidge
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_frame);
-    connect(&m_canvas, &MapCanvas::changed, m_picture, qOverload<>(&QWidget::update));
     connect(m_picture, &MapPicture::doubleClicked, this, [this] { refresh(); });
 
     // The list lies over the map's left edge and keeps its design size at every window size.
@@ -172,7 +143,6 @@ void MapperWindow::loadMap()
     if (!m_canvas.loadBitmap(m_services.folder.file(QStringLiteral("world.gif")))) {
         m_services.log.WRITE_ERROR_LOG(fileNotFound, m_design.loadMapLog);
     }
-    m_picture->setFixedSize(m_canvas.size());
     MAPPER_CLEAR_MAP();
 }
 

@@ -19,6 +19,10 @@ class QListWidget;
 class QScrollArea;
 
 namespace zenthra {
+class MapPicture;
+}
+
+namespace zenthra {
 
 class Clock;
 class DataFolder;
@@ -36,25 +40,6 @@ struct MapperServices
     const Clock& clock;
     const DataFolder& folder;
     const Prompter& prompter;
-};
-
-// picMufMap: shows the canvas at its own size; a double-click asks for a redraw.
-class MapPicture : public QWidget
-{
-    Q_OBJECT
-public:
-    MapPicture(const MapCanvas& canvas, QWidget* parent);
-    QSize sizeHint() const override;
-
-Q_SIGNALS:
-    void doubleClicked();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-
-private:
-    const MapCanvas& m_canvas;
 };
 
 class MapperWindow : public QMainWindow

@@ -179,9 +179,15 @@ void Application::closeDatabases()
     m_database.CLOSE_DATABASES();
 }
 
-void Application::frameMap() {}
+void Application::frameMap()
+{
+    m_mufMap.FRAME_MAP();
+}
 
-void Application::clearMap() {}
+void Application::clearMap()
+{
+    m_mufMap.CLEAR_MAP();
+}
 
 void Application::loadSpiderMenus() {}
 
@@ -198,7 +204,7 @@ void Application::saveHistories() {}
 
 void Application::showHideMap(bool show)
 {
-    Q_UNUSED(show);
+    m_mufMap.SHOW_HIDE_MAP(show);
 }
 
 void Application::populateAnalysisOptions() {}

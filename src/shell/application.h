@@ -7,6 +7,7 @@
 #include "core/options_model.h"
 #include "links/dde_link.h"
 #include "links/links.h"
+#include "maps/muf_map.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
@@ -105,6 +106,8 @@ public:
     AlarmSounds& alarmSounds() { return m_spotRoad.sounds; }
     // Redraws the recent-spot map; the sporadic-E writer switches it on after each stored row.
     QTimer& tmrMapping() { return m_tmrMapping; }
+    // The main window's map: the world picture and the path map of the latest spots.
+    MufMap& mufMap() { return m_mufMap; }
 
     // --- Steps of the neighbouring subsystems. Each is one clearly named call that the
     // --- subsystem's own work fills in; until then it does nothing.
@@ -173,6 +176,9 @@ private:
     SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,
                          m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};
     QTimer m_tmrMapping;
+    MufMap m_mufMap{{m_options, m_database, m_errorLog, [this] { return m_dtmUtcNow; }, m_tmrMapping,
+                     m_spotRoad.queue.tmrProcessSpot()},
+                    m_folder.path()};
 };
 
 } // namespace zenthra

@@ -9,6 +9,7 @@ namespace zenthra {
 void Application::ownSpotRoad()
 {
     m_tmrMapping.setInterval(1000);
+    connect(&m_tmrMapping, &QTimer::timeout, &m_mufMap.pathMap(), &PathMap::tmrMapping_Timer);
     // Switching on a running timer leaves its rhythm alone, so a burst of rows cannot starve it.
     connect(&m_spotRoad.writers, &SpotWriters::mufRowStored, this, [this] {
         if (!m_tmrMapping.isActive()) {

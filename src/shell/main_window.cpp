@@ -1,7 +1,9 @@
 #include "shell/main_window.h"
 
+#include "maps/muf_map_window.h"
 #include "shell/application.h"
 #include "shell/dialog_menus.h"
+#include "shell/map_menus.h"
 #include "shell/mapper_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
@@ -109,6 +111,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     auto* optionMenus = new OptionMenus(m_app, *this);
     // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
     new DialogMenus(m_app, *this, *optionMenus);
+    // The map's draw, clear and save items and its pop-up menu.
+    new MapMenus(m_app, *this, *optionMenus);
     new WindowMenus(m_app, *this, *optionMenus);
     // The average-MUF and single-spot map windows.
     new MapperMenus(m_app, *this, *optionMenus);
@@ -250,22 +254,7 @@ QWidget* MainWindow::buildTabs()
     m_tabSporadic->addTab(analysis, QStringLiteral("ANALYSIS"));
 
     // 5 MUF MAP
-    auto* map = new QWidget;
-    auto* mapLayout = new QGridLayout(map);
-    auto* frame = new QFrame;
-    frame->setObjectName(QStringLiteral("fmeMufMap"));
-    frame->setFrameShape(QFrame::StyledPanel);
-    auto* picture = new QLabel(frame);
-    picture->setObjectName(QStringLiteral("picMufMap"));
-    auto* redraw = new QLabel(QStringLiteral("LOADING MUF MAP, PLEASE BE PATIENT..."), frame);
-    redraw->setObjectName(QStringLiteral("lblMapRedraw"));
-    auto* vertical = new QScrollBar(Qt::Vertical);
-    vertical->setObjectName(QStringLiteral("scrVert"));
-    auto* horizontal = new QScrollBar(Qt::Horizontal);
-    horizontal->setObjectName(QStringLiteral("scrHoriz"));
-    mapLayout->addWidget(frame, 0, 0);
-    mapLayout->addWidget(vertical, 0, 1);
-    mapLayout->addWidget(horizontal, 1, 0);
+    auto* map = new MufMapTab(m_app.mufMap());
     m_tabSporadic->addTab(map, QStringLiteral("MUF MAP"));
 
     // 6 BBS

@@ -468,6 +468,7 @@ TEST(Dialogs, SqlServerSettingsOpensTheServerWindowOnce)
 TEST(Dialogs, LogAnnounceCreatesTheMissingTableOnEveryClick)
 {
     DialogProgram p;
+    installWorldMap(p.dir);
     p.app->OPEN_ZENTHRA();
     Database& db = p.app->database();
     ASSERT_TRUE(db.isOpen());

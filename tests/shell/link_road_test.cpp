@@ -59,6 +59,7 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
     TempFolder dir;
     FakeNode node;
     prepareNodeSettings(dir, node);
+    installWorldMap(dir);
     Application app{DataFolder(dir.path())};
     app.OPEN_ZENTHRA();
     ASSERT_TRUE(node.accept());

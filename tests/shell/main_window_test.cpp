@@ -35,6 +35,7 @@ struct Program
 
     void create()
     {
+        installWorldMap(dir);
         app = std::make_unique<Application>(DataFolder(dir.path()));
         window = std::make_unique<MainWindow>(*app);
         app->setView(window.get());

@@ -4,6 +4,11 @@
 
 namespace zenthra::test {
 
+void installWorldMap(const TempFolder& folder)
+{
+    QFile::copy(QStringLiteral(ZENTHRA_SOURCE_ASSETS "/world.gif"), folder.file(QStringLiteral("world.gif")));
+}
+
 TempFolder::TempFolder() : m_dir(QDir::tempPath() + QStringLiteral("/zenthra-test-XXXXXX")) {}
 
 QByteArray TempFolder::read(const QString& name) const

@@ -23,6 +23,10 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Copies the shipped world map into the folder, as the program's start does with its defaults, so
+// that a start-up there finds its map.
+void installWorldMap(const TempFolder& folder);
+
 // The bytes of a text file of these lines, each ended by CR LF as the program writes them.
 QByteArray fileOf(const QStringList& lines);
 

@@ -1,0 +1,82 @@
+#include "maps/map_query.h"
+
+#include "spots/database.h"
+
+namespace zenthra {
+
+std::optional<QDate> mapDate(QStringView text)
+{
+    const QString trimmed = text.trimmed().toString();
+    for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("M/d/yyyy")}) {
+        const QString day = trimmed.section(u' ', 0, 0).section(u'T', 0, 0);
+        const QDate date = QDate::fromString(day, format);
+        if (date.isValid()) {
+            return date;
+        }
+    }
+    return std::nullopt;
+}
+
+QString bandClause(float band)
+{
+    if (band == 50) {
+        return QStringLiteral(" AND Freq > 49 AND Freq < 55");
+    }
+    if (band == 70) {
+        return QStringLiteral(" AND Freq > 69 AND Freq < 75");
+    }
+    if (band == 144) {
+        return QStringLiteral(" AND Freq > 143 AND Freq < 200");
+    }
+    if (band == 220) {
+        return QStringLiteral(" AND Freq > 199 AND Freq < 255");
+    }
+    return QStringLiteral(" AND Freq > 49 AND Freq < 255");
+}
+
+MapQuery buildMapQuery(const MapQueryRequest& request)
+{
+    MapQuery query;
+    QString distance;
+    if (!request.beyond5000) {
+        distance = request.dialect == SqlDialect::Sqlite
+                       ? QStringLiteral(" AND coalesce(Qrb_To_Midpoint, 0) <= 5000")
+                       : QStringLiteral(" AND coalesce(Qrb_To_Midpoint, 0) < 5000");
+    }
+
+    QString dates;
+    if (const auto day = mapDate(request.dateText)) {
+        const QDateTime now = request.utcNow.toUTC();
+        if (*day == now.date()) {
+            // Today: from midnight, or from an hour ago when only the last hour is asked for
+            // (at most back to midnight).
+            QDateTime from(now.date(), QTime(0, 0), Qt::UTC);
+            if (request.lastHour && now.time().hour() > 0) {
+                from = QDateTime(now.date(),
+                                 QTime(now.time().hour() - 1, now.time().minute(), now.time().second()),
+                                 Qt::UTC);
+            }
+            query.from = from;
+            dates = QStringLiteral(" AND DxDateTime >= :fromDate");
+        } else {
+            query.from = QDateTime(*day, QTime(0, 0), Qt::UTC);
+            query.to = QDateTime(*day, QTime(23, 59, 59), Qt::UTC);
+            dates = QStringLiteral(" AND DxDateTime >= :fromDate AND DxDateTime <= :toDate");
+        }
+    }
+
+    query.sql =
+        SET_SQL(QStringLiteral("2") + kindLetter(request.dialect), distance, dates, bandClause(request.band));
+    query.bindings.insert(QStringLiteral(":rowCount"), request.count);
+    query.bindings.insert(QStringLiteral(":mufMin"), request.minMuf == 0 ? 50.0 : double(request.minMuf));
+    query.bindings.insert(QStringLiteral(":mufMax"), request.maxMuf == 0 ? 250.0 : double(request.maxMuf));
+    if (query.from.isValid()) {
+        query.bindings.insert(QStringLiteral(":fromDate"), Database::dateValue(query.from));
+    }
+    if (query.to.isValid()) {
+        query.bindings.insert(QStringLiteral(":toDate"), Database::dateValue(query.to));
+    }
+    return query;
+}
+
+} // namespace zenthra

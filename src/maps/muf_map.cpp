@@ -1,0 +1,67 @@
+#include "maps/muf_map.h"
+
+#include "core/error_log.h"
+#include "core/option_keys.h"
+#include "core/options_model.h"
+#include "propagation/muf_calcs.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace zenthra {
+
+MufMap::MufMap(PathMap::Services services, QString folder, QObject* parent)
+    : QObject(parent), m_services(services), m_folder(std::move(folder)),
+      m_pathMap(std::move(services), m_canvas)
+{
+}
+
+void MufMap::FRAME_MAP()
+{
+    const QString path = QDir(m_folder).filePath(QLatin1String(worldFileName));
+    if (!m_canvas.loadBitmap(path)) {
+        m_services.log.WRITE_ERROR_LOG(QFileInfo::exists(path) ? errInvalidPicture : errFileNotFound,
+                                       QStringLiteral("FRAME_MAP()"));
+        return;
+    }
+    m_canvas.grid().POPULATE_LOC_ARRAYS();
+}
+
+GridSquare MufMap::homeSquare() const
+{
+    QString home = m_services.options.homeLocator();
+    const QString checked = MufCalcs(m_services.log).CHECK_LOCATOR_SYNTAX(home);
+    if (const auto square = gridSquare(checked)) {
+        return *square;
+    }
+    return *gridSquare(QString::fromLatin1(fallbackSquare));
+}
+
+void MufMap::STARTUP_POSITION(const QString& loc)
+{
+    const auto square = gridSquare(loc);
+    Q_EMIT centreRequested(square ? *square : *gridSquare(QString::fromLatin1(fallbackSquare)));
+}
+
+void MufMap::CLEAR_MAP()
+{
+    m_canvas.CLEAR_MAP_LIVESPOTS();
+    centreHome();
+}
+
+void MufMap::SHOW_HIDE_MAP(bool show)
+{
+    Q_EMIT visibilityChanged(show);
+    if (!show) {
+        return;
+    }
+    m_canvas.grid().POPULATE_LOC_ARRAYS();
+    const OptionsModel& options = m_services.options;
+    if (options.checked(keys::mapOnlyToday) || options.checked(keys::mapLiveSpots)) {
+        m_pathMap.MAPPER_DB_CONNECT(options.intMapSpotCount, m_pathMap.todayText(), true);
+    } else {
+        m_pathMap.MAPPER_DB_CONNECT(options.intMapSpotCount, QString(), false);
+    }
+}
+
+} // namespace zenthra
