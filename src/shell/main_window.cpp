@@ -5,6 +5,7 @@
 #include "shell/application.h"
 #include "shell/dialog_menus.h"
 #include "shell/map_menus.h"
+#include "shell/mapper_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
 #include "shell/spot_road_wiring.h"
@@ -114,6 +115,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     // The map's draw, clear and save items and its pop-up menu.
     new MapMenus(m_app, *this, *optionMenus);
     new WindowMenus(m_app, *this, *optionMenus);
+    // The average-MUF and single-spot map windows.
+    new MapperMenus(m_app, *this, *optionMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
     new AnalysisWindow(

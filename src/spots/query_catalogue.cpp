@@ -169,6 +169,23 @@ QString dialectSql(Statement statement, SqlDialect dialect)
         return QStringLiteral("INSERT INTO tblAnnounce (ann_text, ann_date) VALUES (?, ?)");
     case Statement::InsertSpider:
         return QStringLiteral("INSERT INTO tblSpider (spidertype, spiderCommand) VALUES (?, ?)");
+    case Statement::AverageMufOfDay:
+        // A day is a range of the stored UTC times, so the date index serves it on both databases.
+        return QStringLiteral(
+                   "SELECT avg(MUF) AS AVERAGE_MUF, substr(CentreLoc, 1, 4) AS MID_LOC,"
+                   " count(DxDateTime) AS SPOT_COUNT FROM tblSPOT"
+                   " WHERE DxDateTime >= ? AND DxDateTime < ? AND QRB1 < 3000"
+                   " AND substr(CentreLoc, 1, 4) <> ''"
+                   " GROUP BY substr(CentreLoc, 1, 4) ORDER BY avg(MUF) DESC, substr(CentreLoc, 1, 4)%1")
+            .arg(pg ? QLatin1String(byteOrder) : QLatin1String());
+    case Statement::SpotTextsOfDay:
+        return QStringLiteral(
+            "SELECT SpotInfo, DxDateTime FROM tblSPOT WHERE DxDateTime >= ? AND DxDateTime < ?"
+            " ORDER BY DxDateTime DESC");
+    case Statement::SpotRowsOfText:
+        return QStringLiteral("SELECT DxDateTime, SpotInfo, Freq, DxLoc1, DxLoc2, CentreLoc, TryFrom, TryTo"
+                              " FROM tblSPOT WHERE DxDateTime >= ? AND DxDateTime < ? AND SpotInfo = ?"
+                              " ORDER BY DxDateTime DESC");
     }
     return {};
 }

@@ -54,6 +54,12 @@ enum class Statement
     DistinctModes,     // the distinct propId of tblProp, ascending
     InsertAnnounce,    // binds ann_text, ann_date
     InsertSpider,      // binds spidertype, spiderCommand
+    // The map windows' day queries bind the day's first second and the next day's first second.
+    AverageMufOfDay, // per square (first four characters of CentreLoc), paths under 3000 km:
+                     // average MUF, square, spot count; highest average first
+    SpotTextsOfDay,  // SpotInfo, DxDateTime of the day, newest first
+    SpotRowsOfText,  // the day's rows whose SpotInfo equals the third value, newest first: DxDateTime,
+                     // SpotInfo, Freq, DxLoc1, DxLoc2, CentreLoc, TryFrom, TryTo
 };
 
 QString dialectSql(Statement statement, SqlDialect dialect);

@@ -1,0 +1,92 @@
+#include "maps/avg_map_window.h"
+
+#include "core/error_log.h"
+#include "core/utc_clock.h"
+
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <cstdlib>
+
+namespace zenthra {
+
+namespace {
+
+// Error number of a value of the wrong kind, as a bad square in a row gives.
+constexpr double typeMismatch = 13;
+
+} // namespace
+
+AvgMapWindow::AvgMapWindow(const MapperServices& services, QWidget* mainWindow)
+    : MapperWindow(services,
+                   {QString::fromLatin1(avgmap::settingsFileName), QString::fromLatin1(avgmap::savePrefix),
+                    QStringLiteral("frmMapping_LOAD_MAP()"), QSizeF(designWidth, designHeight),
+                    QSizeF(1455, 5100), avgmap::refreshPrompt(), avgmap::maxRefreshRate},
+                   mainWindow)
+{
+    setObjectName(QStringLiteral("frmMapping"));
+    setWindowTitle(QString::fromLatin1(avgmap::windowCaption));
+    list()->setObjectName(QStringLiteral("lstMufAverage"));
+    buildMenus();
+
+    if (mainWindow) {
+        const QRect main = mainWindow->frameGeometry();
+        move(std::abs(main.x()), std::abs(main.y()));
+    }
+    applySettings(readMapperSettings(settingsPath()));
+    loadMap();
+    settleRate();
+    tmrAvgMuf().start();
+    AVERAGE_DRAW(QString());
+}
+
+AvgMapWindow::~AvgMapWindow()
+{
+    saveOnce();
+}
+
+void AvgMapWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&file"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    item(file, "mnuRefreshRate", "Set Refresh Time", [this] { mnuRefreshRate_Click(); });
+    file->addSeparator();
+    item(file, "mnuSetDate", "Show by Date", [this] { mnuSetDate_Click(); });
+    file->addSeparator();
+    item(file, "mnuSaveFull", "Save Full Bitmap", [this] { MAPPER_SAVE_MAP(true); });
+    item(file, "mnuSaveSmall", "Save Small Bitmap", [this] { MAPPER_SAVE_MAP(false); });
+    file->addSeparator();
+    item(file, "mnuHideListBox", "Hide/Show listbox", [this] { mnuHideListBox_Click(); });
+    file->addSeparator();
+    item(file, "mnuDrawAverage", "Draw Average MUF", [this] { AVERAGE_DRAW(QString()); });
+    QAction* clear = menuBar()->addAction(QStringLiteral("&Clear Map"));
+    clear->setObjectName(QStringLiteral("mnuClearMap"));
+    connect(clear, &QAction::triggered, this, [this] { MAPPER_CLEAR_MAP(); });
+    QAction* exit = menuBar()->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void AvgMapWindow::AVERAGE_DRAW(const QString& dateText)
+{
+    const QDate day = avgmap::dayToShow(avgmap::dateOfAnswer(dateText), GET_UTC_NOW(m_services.clock));
+    SqlFailure why;
+    if (!drawAverageMap(m_services.db, canvas(), day, m_picture, &why)) {
+        m_services.log.WRITE_ERROR_LOG(why.number, QStringLiteral("AVERAGE_DRAW()"));
+        return;
+    }
+    list()->clear();
+    list()->addItems(m_picture.list);
+    for (const QString& square : m_picture.skipped) {
+        m_services.log.WRITE_ERROR_LOG(typeMismatch, QStringLiteral("GET_XY(%1, %1)").arg(square));
+    }
+}
+
+} // namespace zenthra

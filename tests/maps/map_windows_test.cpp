@@ -1,0 +1,197 @@
+// The two map windows through the program's own map menu, headless, on the embedded database.
+
+#include "maps/avg_map_window.h"
+#include "maps/single_map_window.h"
+#include "shell/dialog_program.h"
+#include "shell/mapper_menus.h"
+
+#include <QImage>
+#include <QListWidget>
+
+using namespace zenthra;
+using zenthra::test::DialogProgram;
+
+namespace {
+
+const QDateTime noon(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
+
+QRgb pixelOf(const MapCanvas& canvas, const char* loc)
+{
+    const QPointF c = *locatorCentre(QString::fromLatin1(loc));
+    return canvas.persistentImage().pixel(c.toPoint()) | 0xFF000000;
+}
+
+QStringList itemsOf(const QListWidget* list)
+{
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) {
+        items << list->item(i)->text();
+    }
+    return items;
+}
+
+} // namespace
+
+class MapWindows : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        p.app->clock().setUtc(noon);
+        p.app->OPEN_ZENTHRA();
+        ASSERT_TRUE(p.app->database().isOpen());
+    }
+
+    void spot(const QDateTime& time, const QString& info, double muf, const char* loc1, const char* centre,
+              const char* loc2, double freq = 50.1)
+    {
+        QSqlQuery q;
+        ASSERT_TRUE(p.app->database().exec(
+            Store::Spots,
+            QStringLiteral(
+                "INSERT INTO tblSPOT (DxDateTime, SpotInfo, MUF, QRB1, CentreLoc, Freq, DxLoc1, DxLoc2,"
+                " TryFrom, TryTo) VALUES (?, ?, ?, 1500, ?, ?, ?, ?, 'IO91WM', 'IM45XX')"),
+            {Database::dateValue(time), info, muf, QString::fromLatin1(centre), freq,
+             QString::fromLatin1(loc1), QString::fromLatin1(loc2)}));
+    }
+
+    MapperMenus& menus() { return *p.window->findChild<MapperMenus*>(); }
+    static void trigger(QWidget* window, const char* name)
+    {
+        QAction* a = window->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(a, nullptr) << name;
+        a->trigger();
+    }
+
+    DialogProgram p;
+};
+
+TEST_F(MapWindows, AverageWindowDrawsTheUtcDayRefreshesAndSaves)
+{
+    spot(noon.addSecs(-3600), QStringLiteral("a"), 80.2, "JO01", "JN45AA", "IM58");
+    spot(noon.addSecs(-60), QStringLiteral("b"), 49.9, "JO01", "IN82", "IM58");
+    spot(noon.addDays(-1), QStringLiteral("yesterday"), 120, "JO01", "KM72", "IM58");
+
+    p.click(QString::fromLatin1(MapperMenus::averageItem));
+    AvgMapWindow* w = menus().frmMapping();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Average MUF Mapping Window"));
+    const QListWidget* list = w->findChild<QListWidget*>(QStringLiteral("lstMufAverage"));
+    EXPECT_EQ(itemsOf(list).mid(2),
+              (QStringList{QStringLiteral("LOC MUF No"), QString(22, u'-'), QStringLiteral("JN45 80  1  "),
+                           QStringLiteral("IN82 49  1  ")}));
+    EXPECT_EQ(pixelOf(w->canvas(), "JN45"), qRgb(120, 0, 0));
+    EXPECT_EQ(pixelOf(w->canvas(), "IN82"), qRgb(0, 0, 0));
+    EXPECT_NE(pixelOf(w->canvas(), "KM72"), qRgb(255, 0, 0));
+
+    // Opening it again brings the same window forward.
+    p.click(QString::fromLatin1(MapperMenus::averageItem));
+    EXPECT_EQ(menus().frmMapping(), w);
+
+    p.answer("30");
+    trigger(w, "mnuRefreshRate");
+    EXPECT_EQ(p.asked.back().prompt, avgmap::refreshPrompt());
+    EXPECT_EQ(p.asked.back().defaultAnswer, QStringLiteral("120"));
+    EXPECT_EQ(w->intRefreshRate, 30);
+
+    spot(noon.addSecs(-30), QStringLiteral("c"), 113.75, "JO01", "KM72", "IM58");
+    for (int i = 0; i < 29; ++i) {
+        w->tmrAvgMuf_Timer();
+    }
+    EXPECT_EQ(list->count(), 6);
+    w->tmrAvgMuf_Timer();
+    EXPECT_EQ(list->item(4)->text(), QStringLiteral("KM72 113 1  "));
+    EXPECT_EQ(pixelOf(w->canvas(), "KM72"), qRgb(255, 0, 0));
+
+    p.answer("2026-12-04");
+    trigger(w, "mnuSetDate");
+    EXPECT_EQ(list->item(0)->text(), QLocale().toString(QDate(2026, 12, 4), QStringLiteral("d MMMM yy")));
+    EXPECT_EQ(list->count(), 5);
+    EXPECT_EQ(pixelOf(w->canvas(), "JN45"), pixelOf(MapCanvas(), "JN45"));
+
+    w->AVERAGE_DRAW(QString());
+    trigger(w, "mnuSaveFull");
+    ASSERT_FALSE(p.told.empty());
+    EXPECT_EQ(p.told.back().title, QStringLiteral("File Saved"));
+    const QImage saved(p.dir.file(QStringLiteral("map_avg20261205120000.bmp")));
+    ASSERT_EQ(saved.size(), QSize(2880, 1440));
+    EXPECT_EQ(saved.pixel(locatorCentre(u"JN45")->toPoint()) | 0xFF000000, qRgb(120, 0, 0));
+}
+
+TEST_F(MapWindows, SingleWindowDrawsThePickedSpotByItsExactText)
+{
+    const QString underscore = QStringLiteral("DX de G4ABC: 50110.0 EA8_X it's open");
+    spot(noon.addSecs(-600), underscore, 80, "JN40", "JN60", "JN80", 50.11);
+    spot(noon.addSecs(-300), QStringLiteral("DX de G4ABC: 50110.0 EA8XX it's open"), 80, "JN41", "JN61",
+         "JN81", 144.3);
+
+    p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+    SingleMapWindow* w = menus().frmMapSingle();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Single Spot Mapping - 5 ") +
+                                    QLocale().standaloneMonthName(12) + QStringLiteral(" 2026"));
+    QListWidget* list = w->findChild<QListWidget*>(QStringLiteral("lstMufSingle"));
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), underscore);
+
+    // Nothing ticked: a pick draws nothing.
+    list->setCurrentRow(1);
+    const QPointF from = *locatorCentre(u"JN40");
+    const QPointF mid = *locatorCentre(u"JN60");
+    const QPoint onLine = ((from + mid) / 2).toPoint();
+    const QRgb sea = MapCanvas().persistentImage().pixel(onLine) | 0xFF000000;
+    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, sea);
+
+    trigger(w, "mnuMap(1)");
+    trigger(w, "mnuMap(3)");
+    list->setCurrentRow(-1);
+    list->setCurrentRow(1);
+    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(w->canvas(), "JN60"), qRgb(255, 255, 0));
+    // The text that "_" as a pattern would also match is not drawn.
+    const QPoint otherLine = ((*locatorCentre(u"JN41") + *locatorCentre(u"JN61")) / 2).toPoint();
+    EXPECT_EQ(w->canvas().persistentImage().pixel(otherLine) | 0xFF000000,
+              MapCanvas().persistentImage().pixel(otherLine) | 0xFF000000);
+    // Picking it draws it, in the 2 m red; the first path stays.
+    list->setCurrentRow(0);
+    EXPECT_EQ(w->canvas().persistentImage().pixel(otherLine) | 0xFF000000, qRgb(255, 0, 0));
+    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, qRgb(255, 255, 255));
+
+    trigger(w, "mnuClearMap");
+    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, sea);
+}
+
+TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
+{
+    p.click(QString::fromLatin1(MapperMenus::averageItem));
+    p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+    AvgMapWindow* avg = menus().frmMapping();
+    SingleMapWindow* single = menus().frmMapSingle();
+    avg->move(150, 90);
+    avg->intRefreshRate = 45;
+    single->move(60, 210);
+    single->mnuMap_Click(2);
+    single->mnuMap_Click(4);
+    const MapperGeometry avgPlace = avg->geometryTwips();
+    const MapperGeometry singlePlace = single->geometryTwips();
+
+    p.app->CLOSE_ZENTHRA(0);
+    EXPECT_EQ(p.dir.lines(QStringLiteral("avg_mapper.dat")).value(4), QStringLiteral("45"));
+    EXPECT_EQ(p.dir.lines(QStringLiteral("sng_mapper.dat")).mid(4),
+              (QStringList{"120", "False", "True", "False", "True"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(menus().frmMapping(), nullptr);
+    EXPECT_EQ(menus().frmMapSingle(), nullptr);
+
+    p.click(QString::fromLatin1(MapperMenus::averageItem));
+    p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+    EXPECT_EQ(menus().frmMapping()->intRefreshRate, 45);
+    EXPECT_EQ(menus().frmMapping()->geometryTwips().top, avgPlace.top);
+    EXPECT_EQ(menus().frmMapping()->geometryTwips().left, avgPlace.left);
+    EXPECT_EQ(menus().frmMapSingle()->geometryTwips().left, singlePlace.left);
+    EXPECT_EQ(menus().frmMapSingle()->geometryTwips().width, singlePlace.width);
+    const singlemap::Ticks ticks = menus().frmMapSingle()->ticks();
+    EXPECT_FALSE(ticks.lines);
+    EXPECT_TRUE(ticks.points);
+    EXPECT_TRUE(ticks.yourPath);
+}
