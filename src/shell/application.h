@@ -7,6 +7,7 @@
 #include "core/options_model.h"
 #include "links/dde_link.h"
 #include "links/links.h"
+#include "links/spider_table.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
@@ -95,6 +96,8 @@ public:
     // The three node links and the ticks that keep them (and the server database) alive.
     Links& links() { return m_links; }
     MainTimers& mainTimers() { return m_mainTimers; }
+    // The DX Spider command table and the commands of its menus.
+    SpiderTable& spiderTable() { return m_spiderTable; }
     // The spot road behind the line filter: queue, processor, the two table writers, the
     // call/locator database and the alarm sounds.
     SpotRoad& spotRoad() { return m_spotRoad; }
@@ -173,6 +176,7 @@ private:
     SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,
                          m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};
     QTimer m_tmrMapping;
+    SpiderTable m_spiderTable;
 };
 
 } // namespace zenthra

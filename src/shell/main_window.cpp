@@ -4,6 +4,7 @@
 #include "shell/dialog_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
+#include "shell/spider_menus.h"
 #include "shell/spot_road_wiring.h"
 #include "shell/text_view.h"
 #include "shell/window_menus.h"
@@ -109,6 +110,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
     new DialogMenus(m_app, *this, *optionMenus);
     new WindowMenus(m_app, *this, *optionMenus);
+    new SpiderMenus(*this, {options, m_app.textWindows(), m_app.links(), m_app.errorLog(),
+                            m_app.spiderTable(), m_app.folder(), *optionMenus});
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
 }
