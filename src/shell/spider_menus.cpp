@@ -51,7 +51,7 @@ SpiderMenus::SpiderMenus(MainWindow& window, Services services)
 {
     setObjectName(QStringLiteral("spiderMenus"));
     window.setMenuHandler(keys::dxSpiderView, [this] { mnuDxSpiderView_Click(); });
-    window.setMenuHandler(QStringLiteral("mnuReloadSpiderCommands"), [this] { IMPORT_SPIDER_COMMANDS(); });
+    window.setMenuHandler(keys::reloadSpiderCommands, [this] { IMPORT_SPIDER_COMMANDS(); });
     connect(&m_services.table, &SpiderTable::menusChanged, this, &SpiderMenus::rebuild);
     rebuild();
 }
