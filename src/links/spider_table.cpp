@@ -56,6 +56,9 @@ SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& pa
     const QString name = QFileInfo(path).fileName();
     const std::optional<QStringList> lines = textfile::readLines(path);
     if (!lines) {
+        if (QFileInfo::exists(path)) {
+            return {false, 0, errFileAccess, QStringLiteral("Path/File access error: ") + name};
+        }
         return {false, 0, errFileNotFound, QStringLiteral("File not found: ") + name};
     }
     const SpiderFile file = readSpiderFile(*lines);
@@ -85,9 +88,9 @@ SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& pa
         insert.addBindValue(c.command);
         if (!insert.exec()) {
             why = Database::failureOf(insert.lastError());
-            return {
-                false, 0, why.number,
-                QStringLiteral("%1 refused %2: %3. Nothing was imported.").arg(name, lineText(c), why.text)};
+            return {false, 0, why.number,
+                    QStringLiteral("The database refused %1 of %2: %3. Nothing was imported.")
+                        .arg(lineText(c), name, why.text)};
         }
         ++count;
     }

@@ -24,6 +24,7 @@ public:
     // Error numbers of the import's failures that are not the database's.
     static constexpr double errInvalidArgument = 5;
     static constexpr double errFileNotFound = 53;
+    static constexpr double errFileAccess = 75;
 
     struct ImportOutcome
     {

@@ -4,6 +4,7 @@
 #include "spots/database_fixture.h"
 #include "support/print_qstring.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace zenthra;
@@ -54,6 +55,9 @@ TEST_P(SpiderTableTest, AGoodFileReplacesTheTableAndABadOneChangesNothing)
     QFile::remove(dir.file("spider_menu.txt"));
     const auto missing = table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt"));
     EXPECT_EQ(missing.description, "File not found: spider_menu.txt");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("spider_menu.txt"));
+    EXPECT_EQ(table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt")).errorNumber,
+              SpiderTable::errFileAccess);
     EXPECT_FALSE(bad.ok || missing.ok);
     EXPECT_EQ(stored().size(), 4);
     EXPECT_EQ(table->groups(), groups);
@@ -68,7 +72,8 @@ TEST_P(SpiderTableTest, ARowTheDatabaseRefusesRollsTheWholeImportBack)
     ASSERT_TRUE(import(goodFile).ok);
     const auto outcome = import({"mnuSpiderSET, SET/GOOD", "# x", "mnuSpiderSET, SET/BAD"});
     EXPECT_FALSE(outcome.ok);
-    EXPECT_TRUE(outcome.description.startsWith("spider_menu.txt refused line 3 (MNUSPIDERSET, SET/BAD): "))
+    EXPECT_TRUE(outcome.description.startsWith(
+        "The database refused line 3 (MNUSPIDERSET, SET/BAD) of spider_menu.txt: "))
         << outcome.description.toStdString();
     EXPECT_EQ(stored().size(), 4);
 }
