@@ -141,6 +141,8 @@ QString tab(int index);
 inline const QString spiderMenu = QStringLiteral("mnuSpider");
 inline const QString spiderHelp = QStringLiteral("mnuSpiderHelp"); // View only help on cmd
 inline const QString spiderBbs = QStringLiteral("mnuSpiderBBS");   // Use BBS Window
+inline const QString reloadSpiderCommands =
+    QStringLiteral("mnuReloadSpiderCommands"); // Load Commands from text file
 
 // Every check mark above, the indexed ones spelt out: the items the options model knows.
 const QList<QString>& checkMarks();

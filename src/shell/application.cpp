@@ -2,6 +2,7 @@
 
 #include "core/utc_clock.h"
 #include "shell/shell_view.h"
+#include "shell/spider_menus.h"
 #include "spots/keyword_table.h"
 
 #include <QCoreApplication>
@@ -15,7 +16,8 @@ Application::Application(DataFolder folder, QObject* parent)
       m_links(m_options.nodes, [this] { return m_options.checked(keys::autoClx); }),
       m_mainTimers(m_options, m_database, m_textWindows, m_links,
                    {[this] { return status(); }, [this](const QString& text) { setStatus(text); },
-                    [this] { restart(); }})
+                    [this] { restart(); }}),
+      m_spiderTable(m_database, spiderTypeWords())
 {
     m_dtmUtcNow = GET_UTC_NOW(m_clock);
     m_tmrDxDateTime.setInterval(500);
@@ -189,7 +191,10 @@ void Application::clearMap()
     m_mufMap.CLEAR_MAP();
 }
 
-void Application::loadSpiderMenus() {}
+void Application::loadSpiderMenus()
+{
+    m_spiderTable.LOAD_MENU_ITEMS();
+}
 
 void Application::loadLinkWindows(int fontSize)
 {

@@ -7,6 +7,7 @@
 #include "core/options_model.h"
 #include "links/dde_link.h"
 #include "links/links.h"
+#include "links/spider_table.h"
 #include "maps/analysis_reports.h"
 #include "maps/muf_map.h"
 #include "platform/clock.h"
@@ -97,6 +98,8 @@ public:
     // The three node links and the ticks that keep them (and the server database) alive.
     Links& links() { return m_links; }
     MainTimers& mainTimers() { return m_mainTimers; }
+    // The DX Spider command table and the commands of its menus.
+    SpiderTable& spiderTable() { return m_spiderTable; }
     // The spot road behind the line filter: queue, processor, the two table writers, the
     // call/locator database and the alarm sounds.
     SpotRoad& spotRoad() { return m_spotRoad; }
@@ -183,6 +186,7 @@ private:
     MufMap m_mufMap{{m_options, m_database, m_errorLog, [this] { return m_dtmUtcNow; }, m_tmrMapping,
                      m_spotRoad.queue.tmrProcessSpot()},
                     m_folder.path()};
+    SpiderTable m_spiderTable;
 };
 
 } // namespace zenthra

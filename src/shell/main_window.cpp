@@ -8,6 +8,7 @@
 #include "shell/mapper_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
+#include "shell/spider_menus.h"
 #include "shell/spot_road_wiring.h"
 #include "shell/text_view.h"
 #include "shell/window_menus.h"
@@ -117,6 +118,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     new WindowMenus(m_app, *this, *optionMenus);
     // The average-MUF and single-spot map windows.
     new MapperMenus(m_app, *this, *optionMenus);
+    new SpiderMenus(*this, {options, m_app.textWindows(), m_app.links(), m_app.errorLog(),
+                            m_app.spiderTable(), m_app.folder(), *optionMenus});
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
     new AnalysisWindow(

@@ -82,12 +82,13 @@ QString SET_SQL(QStringView key, const QString& arg4, const QString& arg5, const
                         QLatin1String(byteOrder)
                   : QStringLiteral("SELECT DISTINCT spidertype FROM tblSpider ORDER BY spidertype");
     case 7:
-        // The menus name their type in mixed case while the table holds it in upper case.
-        return pg ? QStringLiteral("SELECT spiderCommand FROM tblSpider WHERE upper(spidertype) LIKE upper(?)"
+        // The type is matched whole: a LIKE would read "_" in USER_DEFINED as any character, and the
+        // server's LIKE minds the letter case.
+        return pg ? QStringLiteral("SELECT spiderCommand FROM tblSpider WHERE upper(spidertype) = upper(?)"
                                    " GROUP BY spiderCommand ORDER BY spiderCommand") +
                         QLatin1String(byteOrder)
                   : QStringLiteral(
-                        "SELECT DISTINCT spiderCommand FROM tblSpider WHERE upper(spidertype) LIKE upper(?)"
+                        "SELECT DISTINCT spiderCommand FROM tblSpider WHERE upper(spidertype) = upper(?)"
                         " ORDER BY spiderCommand");
     case 8:
         return QStringLiteral("DELETE FROM tblSpider");

@@ -24,8 +24,8 @@ SqlDialect dialectOfKind(QStringView kind);
 // lower-cased. Unknown keys, and 9 to 19, give "".
 //  1  create tblProp                      5  create tblSpider
 //  2  spots for the recent-spot map       6  the distinct DX Spider menu types
-//  3  the keyword list in search order    7  the commands of one menu type (binds the type, matched with
-//  4  create tblAnnounce                     LIKE, case-insensitively)
+//  3  the keyword list in search order    7  the commands of one menu type (binds the type, matched
+//  4  create tblAnnounce                     whole, case-insensitively)
 //                                         8  empty tblSpider
 // Key 2 binds :rowCount, :mufMin and :mufMax. arg4 (distance), arg5 (date range) and arg6 (band) are
 // optional clauses that each begin with AND; they are written by the map code itself, never taken

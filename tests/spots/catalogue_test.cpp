@@ -28,10 +28,10 @@ TEST(QueryCatalogue, KeysAreNumberAndKindLetterInAnyCase)
 
 TEST(QueryCatalogue, ValuesAreNeverPartOfTheText)
 {
-    // Key 7 binds the type, matched with LIKE in both dialects and in any letter case.
+    // Key 7 binds the type, matched whole in both dialects and in any letter case.
     for (const char16_t* key : {u"7a", u"7s"}) {
         const QString sql = SET_SQL(key);
-        EXPECT_TRUE(sql.contains("WHERE upper(spidertype) LIKE upper(?)")) << sql.toStdString();
+        EXPECT_TRUE(sql.contains("WHERE upper(spidertype) = upper(?)")) << sql.toStdString();
         EXPECT_FALSE(sql.contains('\''));
     }
     // Key 2 binds its limits; the map's own clauses extend the WHERE clause in their places.
@@ -85,8 +85,12 @@ TEST_P(Catalogue, SpiderStatementsOnAHostileTable)
     EXPECT_EQ(column(Store::Spots, db->SET_SQL(7), {"mnuSpiderUSER_DEFINED"}),
               (QVariantList{"SH/DX 50'; DELETE FROM tblSpider; --"}));
     EXPECT_EQ(column(Store::Spots, db->SET_SQL(7), {"A' OR 'A'='A"}), QVariantList{});
-    EXPECT_EQ(column(Store::Spots, db->SET_SQL(7), {"%SET"}), QVariantList{"SET/NAME"});
-    EXPECT_EQ(count("tblSpider"), 4);
+    // No pattern characters: "%" and "_" are themselves.
+    EXPECT_EQ(column(Store::Spots, db->SET_SQL(7), {"%SET"}), QVariantList{});
+    run(Store::Spots, insert, {"MNUSPIDERUSERXDEFINED", "SH/X"});
+    EXPECT_EQ(column(Store::Spots, db->SET_SQL(7), {"mnuSpiderUSER_DEFINED"}),
+              (QVariantList{"SH/DX 50'; DELETE FROM tblSpider; --"}));
+    EXPECT_EQ(count("tblSpider"), 5);
     run(Store::Spots, db->SET_SQL(8));
     EXPECT_EQ(count("tblSpider"), 0);
 }

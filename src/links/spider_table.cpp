@@ -1,0 +1,154 @@
+#include "spider_table.h"
+
+#include "platform/text_file.h"
+#include "spots/database.h"
+
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace zenthra {
+
+namespace {
+
+// Rolls the import back unless it was committed.
+class Transaction
+{
+public:
+    explicit Transaction(QSqlDatabase db) : m_db(std::move(db)) { m_open = m_db.transaction(); }
+    ~Transaction()
+    {
+        if (m_open) {
+            m_db.rollback();
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool begun() const { return m_open; }
+    bool commit()
+    {
+        const bool ok = m_db.commit();
+        m_open = !ok;
+        return ok;
+    }
+    QString error() const { return m_db.lastError().text(); }
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
+QString lineText(const SpiderCommand& c)
+{
+    return QStringLiteral("line %1 (%2, %3)").arg(c.line).arg(c.type, c.command);
+}
+
+} // namespace
+
+SpiderTable::SpiderTable(Database& db, QStringList typeWords, QObject* parent)
+    : QObject(parent), m_db(db), m_typeWords(std::move(typeWords)), m_groups(m_typeWords.size()),
+      m_placeholderVisible(m_typeWords.size(), true)
+{
+}
+
+SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const std::optional<QStringList> lines = textfile::readLines(path);
+    if (!lines) {
+        if (QFileInfo::exists(path)) {
+            return {false, 0, errFileAccess, QStringLiteral("Path/File access error: ") + name};
+        }
+        return {false, 0, errFileNotFound, QStringLiteral("File not found: ") + name};
+    }
+    const SpiderFile file = readSpiderFile(*lines);
+    if (!file.ok()) {
+        return {false, 0, errInvalidArgument,
+                QStringLiteral("Line %1 of %2: %3. Nothing was imported.")
+                    .arg(file.badLine)
+                    .arg(name, file.problem)};
+    }
+
+    Transaction transaction(m_db.connection(Store::Spots));
+    if (!transaction.begun()) {
+        return {false, 0, Database::errProviderFailure,
+                QStringLiteral("The spots database is not open: ") + transaction.error()};
+    }
+    SqlFailure why;
+    if (!m_db.exec(Store::Spots, m_db.SET_SQL(8), {}, nullptr, &why)) {
+        return {false, 0, why.number, why.text};
+    }
+    QSqlQuery insert = m_db.prepare(Store::Spots, m_db.sql(Statement::InsertSpider), &why);
+    if (!why.text.isEmpty()) {
+        return {false, 0, why.number, why.text};
+    }
+    int count = 0;
+    for (const SpiderCommand& c : file.commands) {
+        insert.addBindValue(c.type);
+        insert.addBindValue(c.command);
+        if (!insert.exec()) {
+            why = Database::failureOf(insert.lastError());
+            return {false, 0, why.number,
+                    QStringLiteral("The database refused %1 of %2: %3. Nothing was imported.")
+                        .arg(lineText(c), name, why.text)};
+        }
+        ++count;
+    }
+    if (!transaction.commit()) {
+        return {false, 0, Database::errCommandFailed, transaction.error()};
+    }
+    CLEAR_SPIDER_MENUS();
+    LOAD_MENU_ITEMS();
+    return {true, count, 0, {}};
+}
+
+void SpiderTable::LOAD_MENU_ITEMS()
+{
+    m_db.exec(Store::Spots, m_db.SET_SQL(5));
+    m_placeholderVisible.fill(false);
+
+    QSqlQuery q;
+    QStringList types;
+    if (m_db.exec(Store::Spots, m_db.SET_SQL(6), {}, &q)) {
+        while (q.next()) {
+            types.append(q.value(0).toString());
+        }
+    } else {
+        Q_EMIT menusChanged();
+        return;
+    }
+
+    QList<QStringList> groups(m_typeWords.size());
+    QList<bool> loaded(m_typeWords.size(), false);
+    for (const QString& type : types) {
+        const qsizetype group = m_typeWords.indexOf(type.toUpper());
+        if (group < 0 || loaded[group]) {
+            continue;
+        }
+        loaded[group] = true;
+        QSqlQuery commands;
+        if (!m_db.exec(Store::Spots, m_db.SET_SQL(7), {type}, &commands)) {
+            // What the group showed stays rather than vanishing for a passing failure.
+            groups[group] = m_groups[group];
+            continue;
+        }
+        while (commands.next() && groups[group].size() < groupLimit) {
+            groups[group].append(commands.value(0).toString().toUpper());
+        }
+    }
+    m_groups = std::move(groups);
+    Q_EMIT menusChanged();
+}
+
+void SpiderTable::CLEAR_SPIDER_MENUS()
+{
+    for (qsizetype i = 0; i < m_groups.size(); ++i) {
+        if (!m_groups[i].isEmpty()) {
+            m_groups[i].clear();
+            m_placeholderVisible[i] = true;
+        }
+    }
+    Q_EMIT menusChanged();
+}
+
+} // namespace zenthra
