@@ -22,6 +22,9 @@ constexpr int show = 12;
 
 struct SpiderProgram : test::DialogProgram
 {
+    // Without the map in the folder start-up logs its absence, and these tests read the log.
+    SpiderProgram() { test::installWorldMap(dir); }
+
     // The shown command items of each submenu, top to bottom.
     QList<QStringList> menus() const
     {
