@@ -187,10 +187,13 @@ void Application::loadSpiderMenus() {}
 
 void Application::loadLinkWindows(int fontSize)
 {
-    Q_UNUSED(fontSize);
+    Q_EMIT linkWindowsLoading(fontSize);
 }
 
-void Application::unloadLinkWindows() {}
+void Application::unloadLinkWindows()
+{
+    Q_EMIT linkWindowsUnloading();
+}
 
 void Application::loadHistories() {}
 

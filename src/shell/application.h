@@ -138,6 +138,9 @@ Q_SIGNALS:
     void utcTimeChanged(const QString& text);
     void endProgram();
     void statusChanged(const QString& text);
+    // Start-up creates the link windows hidden (font size given); shut-down closes them.
+    void linkWindowsLoading(int fontSize);
+    void linkWindowsUnloading();
 
 private:
     void tmrDxDateTime_Timer();

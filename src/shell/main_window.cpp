@@ -2,6 +2,7 @@
 
 #include "shell/application.h"
 #include "shell/dialog_menus.h"
+#include "shell/link_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
 #include "shell/spot_road_wiring.h"
@@ -108,7 +109,9 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     auto* optionMenus = new OptionMenus(m_app, *this);
     // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
     new DialogMenus(m_app, *this, *optionMenus);
-    new WindowMenus(m_app, *this, *optionMenus);
+    auto* windowMenus = new WindowMenus(m_app, *this, *optionMenus);
+    // The link menus, the node editors and imports, the separate windows and the help window.
+    new LinkMenus(m_app, *this, *optionMenus, *windowMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
 }
