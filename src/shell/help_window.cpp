@@ -129,11 +129,8 @@ void HelpWindow::showFile(const QString& name)
             cursor.insertText(run.text, format);
         }
     }
-    QTextDocument* old = m_txtHelp->document();
+    // The text box deletes the document it showed before, as that one is its child too.
     m_txtHelp->setDocument(doc);
-    if (old != nullptr && old->parent() == m_txtHelp) {
-        old->deleteLater();
-    }
     QTextCursor top = m_txtHelp->textCursor();
     top.setPosition(0);
     m_txtHelp->setTextCursor(top);
