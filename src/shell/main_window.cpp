@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "shell/application.h"
+#include "shell/command_menus.h"
 #include "shell/dialog_menus.h"
 #include "shell/menu_table.h"
 #include "shell/option_menus.h"
@@ -109,6 +110,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
     new DialogMenus(m_app, *this, *optionMenus);
     new WindowMenus(m_app, *this, *optionMenus);
+    // The command lines, the "DXC ?:" box and the ready-made command menus.
+    new CommandMenus(m_app, *this, *optionMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
 }
