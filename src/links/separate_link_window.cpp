@@ -20,11 +20,6 @@ QString SeparateLinkWindow::geometryFile(Kind kind)
     return kind == Kind::Dxc ? QStringLiteral("dxc_view.dat") : QStringLiteral("wwc_view.dat");
 }
 
-bool SeparateLinkWindow::isExitLine(const QString& line)
-{
-    return line.trimmed().compare(QLatin1String("EXIT"), Qt::CaseInsensitive) == 0;
-}
-
 SeparateLinkWindow::SeparateLinkWindow(Kind kind, TextWindow& model, const QString& folder, QPoint origin,
                                        int fontSize, QWidget* parent)
     : QWidget(parent, Qt::Window), m_kind(kind), m_model(model), m_path(folder + u'/' + geometryFile(kind))

@@ -26,8 +26,6 @@ public:
     };
 
     static QString geometryFile(Kind kind);
-    // A line that closes the window instead of being sent: "EXIT" alone, in any case.
-    static bool isExitLine(const QString& line);
 
     // Created hidden at `origin` (the main window's place), then moved and sized as the geometry
     // file in `folder` says.

@@ -22,6 +22,7 @@ Application::Application(DataFolder folder, QObject* parent)
     connect(&m_tmrDxDateTime, &QTimer::timeout, this, &Application::tmrDxDateTime_Timer);
     m_tmrDxDateTime.start();
     wireLinks();
+    wireCommandLines();
     wireSpotRoad();
     ownSpotRoad();
     m_mainTimers.start();
@@ -195,9 +196,17 @@ void Application::unloadLinkWindows()
     Q_EMIT linkWindowsUnloading();
 }
 
-void Application::loadHistories() {}
+void Application::loadHistories()
+{
+    m_commandLines.LOAD_SAVE_HISTORY(0);
+    m_commandLines.LOAD_SAVE_HISTORY(2);
+}
 
-void Application::saveHistories() {}
+void Application::saveHistories()
+{
+    m_commandLines.LOAD_SAVE_HISTORY(1);
+    m_commandLines.LOAD_SAVE_HISTORY(3);
+}
 
 void Application::showHideMap(bool show)
 {

@@ -5,6 +5,7 @@
 
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "links/command_lines.h"
 #include "links/dde_link.h"
 #include "links/links.h"
 #include "platform/clock.h"
@@ -94,6 +95,8 @@ public:
     DdeLink& ddeLink() { return m_ddeLink; }
     // The three node links and the ticks that keep them (and the server database) alive.
     Links& links() { return m_links; }
+    // The links' command lines (the main window's and the separate windows' boxes) and histories.
+    CommandLines& commandLines() { return m_commandLines; }
     MainTimers& mainTimers() { return m_mainTimers; }
     // The spot road behind the line filter: queue, processor, the two table writers, the
     // call/locator database and the alarm sounds.
@@ -149,6 +152,8 @@ private:
     void wireSpotRoad();
     // Routes the links' text and status to the windows and the caption.
     void wireLinks();
+    // Routes the command lines' echoes, failures and banners to the text windows.
+    void wireCommandLines();
     // Interval of tmrMapping, the caption and the map timer of the spot road.
     void ownSpotRoad();
     WindowGeometry currentGeometry() const;
@@ -167,6 +172,7 @@ private:
     Announcements m_announcements{m_database, m_clock, m_errorLog};
     DdeLink m_ddeLink{m_options, [this](const QString& text) { setStatus(text); }};
     Links m_links;
+    CommandLines m_commandLines{m_options, m_links, m_errorLog, m_folder.path()};
     MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
     QString m_status = QString::fromLatin1(initialStatus);

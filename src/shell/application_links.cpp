@@ -76,3 +76,32 @@ void Application::disconnectDxcLink()
 }
 
 } // namespace zenthra
+
+namespace zenthra {
+
+void Application::wireCommandLines()
+{
+    connect(&m_commandLines, &CommandLines::windowText, this, [this](LinkPane pane, QString text) {
+        switch (pane) {
+        case LinkPane::Dxc:
+            m_textWindows.POPULATE_DXC_WINDOW(text);
+            break;
+        case LinkPane::Wwc:
+            m_textWindows.POPULATE_WWC_WINDOW(text);
+            break;
+        case LinkPane::Bbs:
+            m_textWindows.POPULATE_BBS_WINDOW(text);
+            break;
+        }
+    });
+    // The split pane shows the DXC window's text, so one banner serves both.
+    connect(&m_commandLines, &CommandLines::screenCleared, this, [this](LinkPane pane) {
+        if (pane == LinkPane::Dxc) {
+            m_textWindows.TBCluster.replace(CommandLines::banner(CommandLines::dxcLabel));
+        } else if (pane == LinkPane::Wwc) {
+            m_textWindows.txtDataRetrieval[2].replace(CommandLines::banner(CommandLines::wwcLabel));
+        }
+    });
+}
+
+} // namespace zenthra

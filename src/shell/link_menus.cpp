@@ -4,6 +4,7 @@
 #include "links/node_import_window.h"
 #include "platform/legacy_value.h"
 #include "shell/application.h"
+#include "shell/command_box.h"
 #include "shell/help_window.h"
 #include "shell/main_window.h"
 #include "shell/option_menus.h"
@@ -262,6 +263,10 @@ SeparateLinkWindow* LinkMenus::ensureSeparate(SeparateLinkWindow::Kind kind)
         window = new SeparateLinkWindow(kind, model, m_app.folder().path(), origin(),
                                         m_app.options().intFontSize, &m_window);
         SeparateLinkWindow* w = window;
+        // The box is one more binding of the link's command line: Enter, history and "EXIT".
+        CommandLine& line = dxc ? m_app.commandLines().txtDxcCommand2 : m_app.commandLines().txtWwcCommand2;
+        bindCommandBox(line, w->commandBox());
+        connect(&line, &CommandLine::closeRequested, w, &QWidget::close);
         connect(w, &SeparateLinkWindow::menuRequested, this,
                 [this, w, dxc](const QPoint& at) { m_windowMenus.popupOver(w->pane(), !dxc, at); });
         if (!dxc) {

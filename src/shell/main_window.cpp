@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "shell/application.h"
+#include "shell/command_menus.h"
 #include "shell/dialog_menus.h"
 #include "shell/link_menus.h"
 #include "shell/menu_table.h"
@@ -110,6 +111,8 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     // File, font, backup, map and tool-window dialogs; the text windows' commands and pop-ups.
     new DialogMenus(m_app, *this, *optionMenus);
     auto* windowMenus = new WindowMenus(m_app, *this, *optionMenus);
+    // The command lines, the "DXC ?:" box and the ready-made command menus.
+    new CommandMenus(m_app, *this, *optionMenus);
     // The link menus, the node editors and imports, the separate windows and the help window.
     new LinkMenus(m_app, *this, *optionMenus, *windowMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.

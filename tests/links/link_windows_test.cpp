@@ -3,6 +3,7 @@
 #include "core/current_node.h"
 #include "core/database_settings.h"
 #include "core/error_log.h"
+#include "links/command_lines.h"
 #include "links/node_editor_window.h"
 #include "links/node_import_window.h"
 #include "links/separate_link_window.h"
@@ -234,13 +235,13 @@ TEST(SeparateLinkWindow, MirrorsItsPaneAndKeepsItsGeometryAcrossRuns)
     EXPECT_GT(dxc.width(), 500 / 15);
 }
 
-TEST(SeparateLinkWindow, OnlyALineThatIsExitClosesTheWindow)
+TEST(CommandLines, OnlyALineThatIsExitClosesASeparateWindow)
 {
-    EXPECT_TRUE(SeparateLinkWindow::isExitLine(QStringLiteral("EXIT")));
-    EXPECT_TRUE(SeparateLinkWindow::isExitLine(QStringLiteral(" exit ")));
-    EXPECT_FALSE(SeparateLinkWindow::isExitLine(QStringLiteral("exits")));
-    EXPECT_FALSE(SeparateLinkWindow::isExitLine(QStringLiteral("sh/dx EXIT")));
-    EXPECT_FALSE(SeparateLinkWindow::isExitLine(QStringLiteral("NEXT IT")));
+    EXPECT_TRUE(CommandLines::isExitLine(QStringLiteral("EXIT")));
+    EXPECT_TRUE(CommandLines::isExitLine(QStringLiteral(" exit ")));
+    EXPECT_FALSE(CommandLines::isExitLine(QStringLiteral("exits")));
+    EXPECT_FALSE(CommandLines::isExitLine(QStringLiteral("sh/dx EXIT")));
+    EXPECT_FALSE(CommandLines::isExitLine(QStringLiteral("NEXT IT")));
 }
 
 TEST(HelpWindow, ShowsEachFileAndTheErrorLineForAMissingOne)
