@@ -40,9 +40,10 @@ def document(parts):
         if kind == "h1":
             body.append(r"\pard\plain\f0\fs36\b\cf1 " + inline(text) + r"\par" "\r\n")
         elif kind == "h2":
+            body.append(r"\pard\plain\f0\fs20\par" "\r\n")
             body.append(r"\pard\plain\f0\fs28\b\cf1 " + inline(text) + r"\par" "\r\n")
         elif kind == "li":
-            body.append(r"\pard\plain\f0\fs20\li360 \bullet\tab " + inline(text) + r"\par" "\r\n")
+            body.append(r"\pard\plain\f0\fs20\li360 \bullet  " + inline(text) + r"\par" "\r\n")
         else:
             body.append(r"\pard\plain\f0\fs20 " + inline(text) + r"\par" "\r\n")
     body.append("}\r\n")
@@ -66,17 +67,23 @@ MANUAL = [
     ("li", "All files live in one data folder: the one given with `--folder`, else `$ZENTHRA_HOME`, "
            "else `~/.local/share/zenthra`. The settings are kept in `zenthra.dat` there."),
     ("h2", "Reading the MUF figures"),
-    ("p", "For a spot that counts as sporadic-E, the MUF SPOTS tab shows one report. Its figures are:"),
-    ("li", "**QRB** and **QTF**: the length of the path in km and its bearing in degrees from the spotter."),
-    ("li", "**Mid-point**: the locator half-way along the path, under the reflecting patch of the E layer."),
-    ("li", "**Elevation**: the take-off angle for a single hop at the E-layer height you set."),
-    ("li", "**Critical frequency (foEs)**: the highest frequency the patch reflects straight up."),
-    ("li", "**MUF**: the highest frequency the patch reflects over this path; signals above it pass "
-           "through. A 50 MHz spot over 1500 km means a MUF of at least 50 MHz there."),
-    ("li", "**FOT**: the optimum working frequency, a little below the MUF, where signals are strongest."),
-    ("li", "**Your path**: the locator you should point to so that your own signal meets the same "
-           "patch, with its bearing, distance and elevation; double-hop paths are shown when "
+    ("p", "For a spot that counts as sporadic-E, the MUF SPOTS tab shows a report like this:"),
+    ("p", "`es from JN59MM to IN50MM on 50.110. (QTF=245) (El=2) (QRB=1855km)`"),
+    ("p", "`Centre=JN15AM Crit Freq=7.1mhz`"),
+    ("p", "`From IO91WM try towards JM29OM   (QTF=165) (El=5) (QRB=1380km)`"),
+    ("p", "`MUF=51.2mhz  FOT=43.5mhz`"),
+    ("li", "**es from ... to ...**: the two stations' locators and the frequency in MHz; **QTF** is the "
+           "bearing from the spotter in degrees, **El** the take-off angle for a single hop at the E-layer "
+           "height you set, **QRB** the length of the path."),
+    ("li", "**Centre**: the locator half-way along the path, under the reflecting patch of the E layer."),
+    ("li", "**Crit Freq**: the critical frequency (foEs) of the patch, the highest frequency it reflects "
+           "straight up."),
+    ("li", "**From ... try towards ...**: where to point from your own locator so that your signal meets "
+           "the same patch, with its bearing, elevation and distance. Double-hop lines follow when "
            "**ES Options > Double Hop** asks for them."),
+    ("li", "**MUF**: the highest frequency the patch reflects over this path; signals above it pass "
+           "through. **FOT**, a little below, is where signals are strongest. A 50 MHz spot over "
+           "1500 km means a MUF of at least 50 MHz there."),
     ("p", "A rising MUF over the same mid-point from spot to spot means the cloud is intensifying: "
           "watch the higher bands. Spots more than 5000 km from you are left out unless **ES Options > "
           "Min - Max QRBs > Show ES Contacts > 5000km from you?** is ticked."),
