@@ -15,7 +15,7 @@ class ConversServer
 {
 public:
     // The pieces of the greeting and login prompt, as the node sends them on connecting.
-    QList<QByteArray> greeting{"Welcome to the TEST convers node\r\n", "login: "};
+    QList<QByteArray> greeting{"Welcome to the TEST convers node\r\nlogin: "};
     // The password prompt after the call, or empty for a node that asks for none.
     QList<QByteArray> passwordPrompt{};
     // What the node says once logged in (asks for the channel).
