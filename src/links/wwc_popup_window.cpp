@@ -25,6 +25,8 @@ WwcPopupWindow::WwcPopupWindow(WwcPopup& popup, const OptionsModel& options, QSt
 {
     setObjectName(QStringLiteral("frmWwcPopup"));
     setWindowTitle(QStringLiteral("WWC messages"));
+    // A message arriving while the user types must not take the keys away from the command line.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     m_txtPopup->setObjectName(QStringLiteral("txtPopup"));
     m_txtPopup->setReadOnly(true);
     m_txtPopup->viewport()->installEventFilter(this);
