@@ -220,7 +220,10 @@ void Application::sqlRecovery()
     m_database.SQL_RECOVERY();
 }
 
-void Application::showWwcPopup() {}
+void Application::showWwcPopup()
+{
+    m_wwcPopup.requestShow();
+}
 
 void Application::ddeSendQueue()
 {

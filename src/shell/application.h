@@ -8,6 +8,7 @@
 #include "links/command_lines.h"
 #include "links/dde_link.h"
 #include "links/links.h"
+#include "links/wwc_popup.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
 #include "platform/sound_player.h"
@@ -97,6 +98,8 @@ public:
     Links& links() { return m_links; }
     // The links' command lines (the main window's and the separate windows' boxes) and histories.
     CommandLines& commandLines() { return m_commandLines; }
+    // The chat pop-up's messages.
+    WwcPopup& wwcPopup() { return m_wwcPopup; }
     MainTimers& mainTimers() { return m_mainTimers; }
     // The spot road behind the line filter: queue, processor, the two table writers, the
     // call/locator database and the alarm sounds.
@@ -182,6 +185,9 @@ private:
     SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,
                          m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};
     QTimer m_tmrMapping;
+    WwcPopup m_wwcPopup{m_options, [this] { return m_dtmUtcNow; }};
+    ChatMessages m_chatMessages{m_options, m_wwcPopup,
+                                [this](qint16 kind) { m_spotRoad.sounds.Play_WWC(kind); }};
 };
 
 } // namespace zenthra

@@ -30,13 +30,17 @@ void Application::wireLinks()
     m_spotRoad.processor.setFeeder([this] { return m_links.dxc.feedHeld(); });
     connect(&m_links.dxc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_DXC_WINDOW(text); });
-    // Until the chat and BBS dialogues exist, what those nodes send is shown as it comes.
-    connect(&m_links.wwc, &WwcLink::chunkReceived, this,
+    connect(&m_links.wwc, &WwcLink::lineReceived, &m_chatMessages, &ChatMessages::lineReceived);
+    connect(&m_chatMessages, &ChatMessages::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
     connect(&m_links.wwc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
-    connect(&m_links.bbs, &BbsLink::chunkReceived, this,
-            [this](QString text) { m_textWindows.POPULATE_BBS_WINDOW(text); });
+    connect(&m_links.bbs, &BbsLink::lineReceived, this, [this](const QString& line) {
+        QString shown = shownLine(line);
+        m_textWindows.POPULATE_BBS_WINDOW(shown);
+    });
+    connect(&m_links.bbs, &BbsLink::refused, this,
+            [this](const QString& text) { m_textWindows.txtDataRetrieval[4].replace(text); });
     connect(&m_links.bbs, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_BBS_WINDOW(text); });
 }

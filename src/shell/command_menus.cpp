@@ -1,5 +1,6 @@
 #include "shell/command_menus.h"
 
+#include "links/wwc_popup_window.h"
 #include "shell/application.h"
 #include "shell/command_box.h"
 #include "shell/main_window.h"
@@ -47,6 +48,30 @@ CommandMenus::CommandMenus(Application& app, MainWindow& window, OptionMenus& di
     }
     window.setMenuHandler(QStringLiteral("mnuDxcClearHistory"), [&lines] { lines.clearDxcHistory(); });
     window.setMenuHandler(QStringLiteral("mnuClearWwcHistory"), [&lines] { lines.clearWwcHistory(); });
+
+    connect(&app.links().bbs, &BbsLink::focusCommandLine, this,
+            [&lines] { Q_EMIT lines.txtBbsCommand.focusRequested(); });
+
+    // The chat pop-up: hidden until a message comes; a call picked in it prepares a reply.
+    auto* popup = new WwcPopupWindow(app.wwcPopup(), app.options(),
+                                     app.folder().file(QLatin1String(WwcPopup::geometryFile)), &window);
+    connect(popup, &WwcPopupWindow::replyChosen, this, [&window, &lines](const QString& command) {
+        window.tabSporadic()->setCurrentIndex(3);
+        lines.txtWwcCommand.prefill(command);
+    });
+    connect(&app.wwcPopup(), &WwcPopup::focusReturned, this, [&window, &lines] {
+        switch (window.tabSporadic()->currentIndex()) {
+        case 3:
+            Q_EMIT lines.txtWwcCommand.focusRequested();
+            break;
+        case 0:
+            Q_EMIT lines.txtDxCommand.focusRequested();
+            break;
+        default:
+            break;
+        }
+    });
+    connect(&app, &Application::endProgram, popup, &WwcPopupWindow::unload);
 }
 
 } // namespace zenthra

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's command lines and their menu items: the three boxes and the "DXC ?:" check
 // box bound to the application's command lines, the "DXC/WWC/BBS Commands" menus and the two
-// "Clear ... History" items.
+// "Clear ... History" items; and the chat pop-up window, whose picked call prepares a reply on
+// the chat line.
 
 #include <QObject>
 
