@@ -170,6 +170,14 @@ TEST_P(NodeTables, AnUnsplittableLineStopsTheImportKeepingTheRowsBefore)
     EXPECT_EQ(rows(NodeTable::Dxc).size(), 1);
 }
 
+TEST_P(NodeTables, AFileOfCommentsAndShortLinesAddsNothing)
+{
+    const ImportOutcome out = import(NodeTable::Dxc, "# name,host,port\r\n#\r\nab\r\n\r\n  x,y,1\r\n");
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.added, 0);
+    EXPECT_EQ(out.skipped, 0);
+}
+
 TEST_P(NodeTables, AMissingFileWritesNothing)
 {
     const ImportOutcome out =
