@@ -1,4 +1,5 @@
 #include "platform/data_folder.h"
+#include "shell/app_icon.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/termination_requests.h"
@@ -13,6 +14,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zenthra"));
+    QApplication::setWindowIcon(zenthra::zenthraIcon());
 
     const zenthra::DataFolder folder(zenthra::DataFolder::resolve(QApplication::arguments()));
     if (!folder.ensureExists()) {

@@ -1,11 +1,57 @@
 #include "chat_links.h"
 
 #include "core/current_node.h"
+#include "platform/legacy_value.h"
+#include "prompts.h"
 
 namespace zenthra {
 
+namespace {
+
+// Channel-join prompts of the convers nodes, in their languages and styles, each answered with
+// the node's connection string.
+constexpr std::array joinPrompts = {
+    u"MAIS O NUMERO",
+    u"/N <YOUR",
+    u"LOGIN WITH '/N",
+    u"LOGIN WITH /N",
+    u",CONV,",
+    u"POR FAVOR TECLE /N",
+    u"LOG IN USING /N CALLSIGN",
+    u"ACCESS TO CHANNEL 0 HAS BEEN",
+    u"ZUGANG ZUM KANAL 0 WIRD AUF",
+    u"/N <CALL> CANALE#",
+    u"LOG IN WITH '/N <CALLSIGN>",
+    u"/N CALL TO LOG ON",
+    u"/N <CALL> [CHAN",
+};
+
+// The received text to look for prompts in: the unfinished line before the chunk (a completed
+// line counts as a line start), then the chunk, upper-cased; `seen` is the part looked at before.
+QString promptView(const QString& partial, const QString& chunk, qsizetype& seen)
+{
+    const QString before = partial.isEmpty() ? QStringLiteral("\n") : partial;
+    seen = before.size();
+    return (before + chunk).toUpper();
+}
+
+} // namespace
+
+QString shownLine(const QString& line)
+{
+    QString shown = line;
+    while (shown.endsWith(u'\n') || shown.endsWith(u'\r')) {
+        shown.chop(1);
+    }
+    shown.replace(QChar(7), QStringLiteral("\r\n"));
+    shown.replace(QStringLiteral("  "), QStringLiteral(" "));
+    return shown;
+}
+
+// --- WWC
+
 WwcLink::WwcLink(const CurrentNode& node, qint16& intLinkError, QObject* parent)
-    : TelnetLink(QStringLiteral("WWC"), &intLinkError, parent), WinsockWWC(socket()),
+    : LineLink(QStringLiteral("WWC"), &intLinkError, parent), WinsockWWC(socket()),
       intWwcLoginStage(loginStage), blnWwcClosing(closing), m_node(node)
 {
 }
@@ -14,14 +60,15 @@ void WwcLink::WWC_CONNECT()
 {
     // Unlike the other two links the chat node gets no goodbye before a new connection.
     sequence().run([this] {
+        flushPartial();
         WinsockWWC.close();
-        intWwcLoginStage = 1;
+        intWwcLoginStage = AwaitLogin;
     });
     sequence().pause(stepPause);
     sequence().run([this] {
         blnWwcClosing = false;
         if (!startConnect(m_node.strWwcHost, m_node.sngWwcPort)) {
-            intWwcLoginStage = 0;
+            intWwcLoginStage = Idle;
             return;
         }
         Q_EMIT statusChanged(status());
@@ -30,7 +77,7 @@ void WwcLink::WWC_CONNECT()
 
 void WwcLink::WWC_DISCONNECT()
 {
-    sequence().run([this] { intWwcLoginStage = 0; });
+    sequence().run([this] { intWwcLoginStage = Idle; });
     sequence().pause(stepPause);
     sequence().run([this] {
         sendLine(QStringLiteral("/quit"));
@@ -39,6 +86,7 @@ void WwcLink::WWC_DISCONNECT()
     sequence().pause(stepPause);
     sequence().run([this] {
         sendLine(QStringLiteral("b"));
+        flushPartial();
         WinsockWWC.close();
         Q_EMIT statusChanged(status());
     });
@@ -47,11 +95,76 @@ void WwcLink::WWC_DISCONNECT()
 void WwcLink::handleChunk(const QString& chunk)
 {
     sequence().pause(receivePause);
-    sequence().run([this, chunk] { Q_EMIT chunkReceived(chunk); });
+    sequence().run([this, chunk] { INCOMING_WWC(chunk); });
 }
 
+void WwcLink::reply(const QString& text, int pauseAfter)
+{
+    sequence().run([this, text] { sendLine(text); });
+    if (pauseAfter > 0) {
+        sequence().pause(pauseAfter);
+    }
+}
+
+void WwcLink::INCOMING_WWC(const QString& chunk)
+{
+    qsizetype seen = 0;
+    const QString upper = promptView(partialLine(), chunk, seen);
+    // The channel operator notice comes with the node's channel texts; answering them again
+    // would join once more. Its lines are still shown below.
+    if (!prompts::holds(upper, QStringView(operatorNotice), seen)) {
+        bool answerJoin = !chunk.isEmpty();
+        if (intWwcLoginStage == Idle && legacy::trim(chunk.toUpper()) == QLatin1String("LOGIN:\r\n")) {
+            intWwcLoginStage = AwaitLogin;
+        }
+        if (intWwcLoginStage == AwaitLogin && prompts::holdsAny(upper, prompts::login, seen)) {
+            intWwcLoginStage = CallSent;
+            reply(m_node.strWwcCallsign, stepPause);
+            answerJoin = false;
+            // A node that asks for call and password at once gets both.
+            if (prompts::holdsAny(upper, prompts::password, seen) && prompts::passwordAfterLogin(upper)) {
+                intWwcLoginStage = Idle;
+                reply(m_node.strWwcPassword, 0);
+                reply(m_node.strWwcPassword, stepPause);
+            }
+        } else if (intWwcLoginStage == CallSent && prompts::holdsAny(upper, prompts::password, seen)) {
+            intWwcLoginStage = Idle;
+            reply(m_node.strWwcPassword, 0);
+            reply(m_node.strWwcPassword, stepPause);
+            answerJoin = false;
+        } else if (chunk.contains(u'\n')) {
+            // Only the line right after connecting (or after the call) can be part of the
+            // login; a password prompt later is other users' text and is never answered. A
+            // piece that ends no line may be the first half of the prompt: the stage waits.
+            intWwcLoginStage = Idle;
+        }
+        if (prompts::holds(upper, u",CONV,", seen)) {
+            reply(QStringLiteral("CONV"), stepPause);
+        }
+        if (prompts::holds(upper, u"\nCHAT SELECTION ?\r\n", seen)) {
+            reply(m_node.strWwcConnectStr, stepPause);
+        }
+        if (answerJoin) {
+            if (prompts::holdsAny(upper, joinPrompts, seen)) {
+                reply(m_node.strWwcConnectStr, 0);
+            } else if (prompts::holds(upper, u"/U CALLSIGN NAME", seen)) {
+                reply(QStringLiteral("/U ") + m_node.strWwcCallsign + QLatin1String(userDetails), 0);
+            }
+        }
+    }
+    sequence().run([this, chunk] {
+        deliver(chunk);
+        if (blnWwcClosing) {
+            flushPartial();
+            WinsockWWC.close();
+        }
+    });
+}
+
+// --- BBS
+
 BbsLink::BbsLink(const CurrentNode& node, QObject* parent)
-    : TelnetLink(QStringLiteral("BBS"), nullptr, parent), WinsockBBS(socket()), intBbsLoginStage(loginStage),
+    : LineLink(QStringLiteral("BBS"), nullptr, parent), WinsockBBS(socket()), intBbsLoginStage(loginStage),
       m_node(node)
 {
 }
@@ -61,9 +174,9 @@ void BbsLink::BBS_CONNECT()
     BBS_DISCONNECT();
     sequence().run([this] {
         WinsockBBS.close();
-        intBbsLoginStage = 1;
+        intBbsLoginStage = AwaitLogin;
         if (!startConnect(m_node.strBbsHost, m_node.sngBbsPort)) {
-            intBbsLoginStage = 0;
+            intBbsLoginStage = Idle;
             return;
         }
         Q_EMIT statusChanged(status());
@@ -74,7 +187,7 @@ void BbsLink::BBS_CONNECT()
 void BbsLink::BBS_DISCONNECT()
 {
     sequence().run([this] {
-        intBbsLoginStage = 0;
+        intBbsLoginStage = Idle;
         sendLine(QStringLiteral("bye"));
     });
     sequence().pause(stepPause);
@@ -82,6 +195,7 @@ void BbsLink::BBS_DISCONNECT()
     sequence().pause(stepPause);
     sequence().run([this] {
         Q_EMIT statusChanged(status());
+        flushPartial();
         WinsockBBS.close();
     });
 }
@@ -89,7 +203,52 @@ void BbsLink::BBS_DISCONNECT()
 void BbsLink::handleChunk(const QString& chunk)
 {
     sequence().pause(receivePause);
-    sequence().run([this, chunk] { Q_EMIT chunkReceived(chunk); });
+    sequence().run([this, chunk] { INCOMING_BBS(chunk); });
+}
+
+void BbsLink::answerPassword()
+{
+    sequence().pause(stepPause);
+    sequence().run([this] {
+        sendLine(m_node.strBbsPassword);
+        sendLine(m_node.strBbsPassword);
+    });
+    sequence().pause(stepPause);
+}
+
+void BbsLink::INCOMING_BBS(const QString& chunk)
+{
+    if (m_node.strBbsConnectStr.contains(QLatin1String(placeholder))) {
+        Q_EMIT refused(QString::fromLatin1(refusal));
+        flushPartial();
+        WinsockBBS.close();
+        return;
+    }
+    qsizetype seen = 0;
+    const QString upper = promptView(partialLine(), chunk, seen);
+    const bool passwordPrompt = prompts::holdsAny(upper, prompts::password, seen);
+    if (intBbsLoginStage == AwaitLogin && prompts::holdsAny(upper, prompts::login, seen)) {
+        intBbsLoginStage = CallSent;
+        deliver(chunk);
+        sequence().pause(stepPause);
+        sequence().run([this] { sendLine(m_node.strBbsCallsign); });
+        sequence().pause(stepPause);
+        if (passwordPrompt && prompts::passwordAfterLogin(upper)) {
+            answerPassword();
+        }
+    } else if (intBbsLoginStage == CallSent && passwordPrompt) {
+        deliver(chunk);
+        answerPassword();
+    } else {
+        if (intBbsLoginStage == CallSent) {
+            intBbsLoginStage = Idle;
+            // Each "#"-separated node command goes out as a line of its own.
+            QString commands = m_node.strBbsConnectStr;
+            commands.replace(u'#', QStringLiteral("\r\n"));
+            sendLine(commands);
+        }
+        deliver(chunk);
+    }
 }
 
 } // namespace zenthra

@@ -1,58 +1,9 @@
 #include "dxc_link.h"
 
 #include "core/current_node.h"
-
-#include <algorithm>
-#include <array>
+#include "prompts.h"
 
 namespace zenthra {
-
-namespace {
-
-constexpr std::array loginPrompts = {u"LOGIN:", u"CALLSIGN:", u"CALL:", u"CALLSIGN :", u"LOGIN :"};
-constexpr std::array passwordPrompts = {u"PASS:", u"PASSWORD:", u"PASSWORD :", u"PASS :"};
-
-// Whether `upper` holds `prompt` in a place that reaches past its first `seen` characters,
-// which an earlier look has already answered.
-bool holds(const QString& upper, QStringView prompt, qsizetype seen)
-{
-    return upper.indexOf(prompt, std::max<qsizetype>(0, seen - prompt.size() + 1)) >= 0;
-}
-
-template <typename List> bool containsAny(const QString& upper, const List& prompts, qsizetype seen)
-{
-    for (const auto* prompt : prompts) {
-        if (holds(upper, QStringView(prompt), seen)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-template <typename List> qsizetype position(const QString& upper, const List& prompts, bool last)
-{
-    qsizetype found = -1;
-    for (const auto* prompt : prompts) {
-        const qsizetype at =
-            last ? upper.lastIndexOf(QStringView(prompt)) : upper.indexOf(QStringView(prompt));
-        if (at >= 0 && (found < 0 || (last ? at > found : at < found))) {
-            found = at;
-        }
-    }
-    return found;
-}
-
-qsizetype firstLoginPromptAt(const QString& upper)
-{
-    return position(upper, loginPrompts, false);
-}
-
-qsizetype lastPasswordPromptAt(const QString& upper)
-{
-    return position(upper, passwordPrompts, true);
-}
-
-} // namespace
 
 DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bool()> autoClx,
                  QObject* parent)
@@ -118,18 +69,18 @@ void DxcLink::handleChunk(const QString& chunk)
     // only at prompts that reach into the new chunk, as the others have had their answer.
     const qsizetype seen = m_lines.partial().size();
     const QString upper = (m_lines.partial() + chunk).toUpper();
-    const bool passwordPrompt = containsAny(upper, passwordPrompts, seen);
+    const bool passwordPrompt = prompts::holdsAny(upper, prompts::password, seen);
     const bool auto_ = m_autoClx && m_autoClx();
-    if (intDxcLoginStage != Idle && holds(upper, clusterPrompt(), seen)) {
+    if (intDxcLoginStage != Idle && prompts::holds(upper, clusterPrompt(), seen)) {
         // The node's own prompt ends the login, however many steps it skipped (a node may send
         // its whole greeting and the prompt in one piece).
         intDxcLoginStage = Idle;
-    } else if (auto_ && intDxcLoginStage == AwaitLogin && containsAny(upper, loginPrompts, seen)) {
+    } else if (auto_ && intDxcLoginStage == AwaitLogin && prompts::holdsAny(upper, prompts::login, seen)) {
         intDxcLoginStage = CallSent;
         sequence().pause(callPause);
         sequence().run([this] { sendLine(m_node.strDxcCallsign); });
         // A node that asks for call and password at once gets both, in that order.
-        if (passwordPrompt && lastPasswordPromptAt(upper) > firstLoginPromptAt(upper)) {
+        if (passwordPrompt && prompts::passwordAfterLogin(upper)) {
             intDxcLoginStage = AwaitMenu;
             sequence().pause(replyPause);
             sequence().run([this] { sendLine(m_node.strDxcPassword); });
@@ -171,7 +122,7 @@ void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPr
         break;
     case AwaitMenu:
         intDxcLoginStage = AwaitPrompt;
-        if (holds(upper, u"DXC,", seen)) {
+        if (prompts::holds(upper, u"DXC,", seen)) {
             sequence().pause(replyPause);
             sequence().run([this] {
                 sendLine(QStringLiteral("DXC"));

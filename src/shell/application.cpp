@@ -24,6 +24,7 @@ Application::Application(DataFolder folder, QObject* parent)
     connect(&m_tmrDxDateTime, &QTimer::timeout, this, &Application::tmrDxDateTime_Timer);
     m_tmrDxDateTime.start();
     wireLinks();
+    wireCommandLines();
     wireSpotRoad();
     ownSpotRoad();
     m_mainTimers.start();
@@ -198,14 +199,25 @@ void Application::loadSpiderMenus()
 
 void Application::loadLinkWindows(int fontSize)
 {
-    Q_UNUSED(fontSize);
+    Q_EMIT linkWindowsLoading(fontSize);
 }
 
-void Application::unloadLinkWindows() {}
+void Application::unloadLinkWindows()
+{
+    Q_EMIT linkWindowsUnloading();
+}
 
-void Application::loadHistories() {}
+void Application::loadHistories()
+{
+    m_commandLines.LOAD_SAVE_HISTORY(0);
+    m_commandLines.LOAD_SAVE_HISTORY(2);
+}
 
-void Application::saveHistories() {}
+void Application::saveHistories()
+{
+    m_commandLines.LOAD_SAVE_HISTORY(1);
+    m_commandLines.LOAD_SAVE_HISTORY(3);
+}
 
 void Application::showHideMap(bool show)
 {
@@ -222,7 +234,10 @@ void Application::sqlRecovery()
     m_database.SQL_RECOVERY();
 }
 
-void Application::showWwcPopup() {}
+void Application::showWwcPopup()
+{
+    m_wwcPopup.requestShow();
+}
 
 void Application::ddeSendQueue()
 {

@@ -5,9 +5,11 @@
 
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "links/command_lines.h"
 #include "links/dde_link.h"
 #include "links/links.h"
 #include "links/spider_table.h"
+#include "links/wwc_popup.h"
 #include "maps/analysis_reports.h"
 #include "maps/muf_map.h"
 #include "platform/clock.h"
@@ -97,6 +99,10 @@ public:
     DdeLink& ddeLink() { return m_ddeLink; }
     // The three node links and the ticks that keep them (and the server database) alive.
     Links& links() { return m_links; }
+    // The links' command lines (the main window's and the separate windows' boxes) and histories.
+    CommandLines& commandLines() { return m_commandLines; }
+    // The chat pop-up's messages.
+    WwcPopup& wwcPopup() { return m_wwcPopup; }
     MainTimers& mainTimers() { return m_mainTimers; }
     // The DX Spider command table and the commands of its menus.
     SpiderTable& spiderTable() { return m_spiderTable; }
@@ -147,6 +153,9 @@ Q_SIGNALS:
     void utcTimeChanged(const QString& text);
     void endProgram();
     void statusChanged(const QString& text);
+    // Start-up creates the link windows hidden (font size given); shut-down closes them.
+    void linkWindowsLoading(int fontSize);
+    void linkWindowsUnloading();
 
 private:
     void tmrDxDateTime_Timer();
@@ -155,6 +164,8 @@ private:
     void wireSpotRoad();
     // Routes the links' text and status to the windows and the caption.
     void wireLinks();
+    // Routes the command lines' echoes, failures and banners to the text windows.
+    void wireCommandLines();
     // Interval of tmrMapping, the caption and the map timer of the spot road.
     void ownSpotRoad();
     WindowGeometry currentGeometry() const;
@@ -173,6 +184,7 @@ private:
     Announcements m_announcements{m_database, m_clock, m_errorLog};
     DdeLink m_ddeLink{m_options, [this](const QString& text) { setStatus(text); }};
     Links m_links;
+    CommandLines m_commandLines{m_options, m_links, m_errorLog, m_folder.path()};
     MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
     QString m_status = QString::fromLatin1(initialStatus);
@@ -187,6 +199,9 @@ private:
                      m_spotRoad.queue.tmrProcessSpot()},
                     m_folder.path()};
     SpiderTable m_spiderTable;
+    WwcPopup m_wwcPopup{m_options, [this] { return m_dtmUtcNow; }};
+    ChatMessages m_chatMessages{m_options, m_wwcPopup,
+                                [this](qint16 kind) { m_spotRoad.sounds.Play_WWC(kind); }};
 };
 
 } // namespace zenthra

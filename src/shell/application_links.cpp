@@ -30,13 +30,17 @@ void Application::wireLinks()
     m_spotRoad.processor.setFeeder([this] { return m_links.dxc.feedHeld(); });
     connect(&m_links.dxc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_DXC_WINDOW(text); });
-    // Until the chat and BBS dialogues exist, what those nodes send is shown as it comes.
-    connect(&m_links.wwc, &WwcLink::chunkReceived, this,
+    connect(&m_links.wwc, &WwcLink::lineReceived, &m_chatMessages, &ChatMessages::lineReceived);
+    connect(&m_chatMessages, &ChatMessages::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
     connect(&m_links.wwc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
-    connect(&m_links.bbs, &BbsLink::chunkReceived, this,
-            [this](QString text) { m_textWindows.POPULATE_BBS_WINDOW(text); });
+    connect(&m_links.bbs, &BbsLink::lineReceived, this, [this](const QString& line) {
+        QString shown = shownLine(line);
+        m_textWindows.POPULATE_BBS_WINDOW(shown);
+    });
+    connect(&m_links.bbs, &BbsLink::refused, this,
+            [this](const QString& text) { m_textWindows.txtDataRetrieval[4].replace(text); });
     connect(&m_links.bbs, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_BBS_WINDOW(text); });
 }
@@ -73,6 +77,35 @@ void Application::disconnectDxcLink()
            (m_spotRoad.queue.pendingRows() > 0 || m_links.dxc.feedHeld())) {
         m_spotRoad.processor.tmrProcessSpot_Timer();
     }
+}
+
+} // namespace zenthra
+
+namespace zenthra {
+
+void Application::wireCommandLines()
+{
+    connect(&m_commandLines, &CommandLines::windowText, this, [this](LinkPane pane, QString text) {
+        switch (pane) {
+        case LinkPane::Dxc:
+            m_textWindows.POPULATE_DXC_WINDOW(text);
+            break;
+        case LinkPane::Wwc:
+            m_textWindows.POPULATE_WWC_WINDOW(text);
+            break;
+        case LinkPane::Bbs:
+            m_textWindows.POPULATE_BBS_WINDOW(text);
+            break;
+        }
+    });
+    // The split pane shows the DXC window's text, so one banner serves both.
+    connect(&m_commandLines, &CommandLines::screenCleared, this, [this](LinkPane pane) {
+        if (pane == LinkPane::Dxc) {
+            m_textWindows.TBCluster.replace(CommandLines::banner(CommandLines::dxcLabel));
+        } else if (pane == LinkPane::Wwc) {
+            m_textWindows.txtDataRetrieval[2].replace(CommandLines::banner(CommandLines::wwcLabel));
+        }
+    });
 }
 
 } // namespace zenthra

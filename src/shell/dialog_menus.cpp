@@ -22,7 +22,7 @@ DialogMenus::DialogMenus(Application& app, MainWindow& window, OptionMenus& dial
     : QObject(&window), m_app(app), m_window(window), m_dialogs(dialogs)
 {
     setObjectName(QStringLiteral("dialogMenus"));
-    // "&Help" stays without a handler until the help window exists.
+    // "&Help" belongs to the link menus, with the help window.
     window.setMenuHandler(keys::currentSettings, [this] { mnuFile_Click(1); });
     window.setMenuHandler(keys::fontSize, [this] { FONT_SIZE(); });
     window.setMenuHandler(keys::backupDb, [this] { mnuBackupDb_Click(); });

@@ -3,7 +3,9 @@
 #include "maps/analysis_window.h"
 #include "maps/muf_map_window.h"
 #include "shell/application.h"
+#include "shell/command_menus.h"
 #include "shell/dialog_menus.h"
+#include "shell/link_menus.h"
 #include "shell/map_menus.h"
 #include "shell/mapper_menus.h"
 #include "shell/menu_table.h"
@@ -115,11 +117,15 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     new DialogMenus(m_app, *this, *optionMenus);
     // The map's draw, clear and save items and its pop-up menu.
     new MapMenus(m_app, *this, *optionMenus);
-    new WindowMenus(m_app, *this, *optionMenus);
+    auto* windowMenus = new WindowMenus(m_app, *this, *optionMenus);
     // The average-MUF and single-spot map windows.
     new MapperMenus(m_app, *this, *optionMenus);
     new SpiderMenus(*this, {options, m_app.textWindows(), m_app.links(), m_app.errorLog(),
                             m_app.spiderTable(), m_app.folder(), *optionMenus});
+    // The command lines, the "DXC ?:" box and the ready-made command menus.
+    new CommandMenus(m_app, *this, *optionMenus);
+    // The link menus, the node editors and imports, the separate windows and the help window.
+    new LinkMenus(m_app, *this, *optionMenus, *windowMenus);
     // The "&Update Dx" controls, the call/locator menu items and the spot pointer.
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
     new AnalysisWindow(

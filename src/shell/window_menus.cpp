@@ -56,7 +56,8 @@ WindowMenus::WindowMenus(Application& app, MainWindow& window, OptionMenus& dial
     }
     window.setMenuHandler(keys::mufCopyText, [this] { copySelection(view(0)); });
     window.setMenuHandler(keys::vhfCopyText, [this] { copySelection(view(1)); });
-    window.setMenuHandler(keys::wwcCopyText, [this] { copySelection(view(2)); });
+    window.setMenuHandler(keys::wwcCopyText,
+                          [this] { copySelection(m_popupSource ? m_popupSource : view(2)); });
     window.setMenuHandler(keys::dxcCopyText,
                           [this] { copySelection(m_popupSource ? m_popupSource : view(dxcWindow)); });
 
@@ -229,6 +230,20 @@ void WindowMenus::popupFor(int window, const QPoint& globalPos)
     if (copy) {
         copy->setVisible(false);
     }
+}
+
+void WindowMenus::popupOver(QPlainTextEdit* source, bool wwc, const QPoint& globalPos)
+{
+    QMenu* menu = m_window.menu(wwc ? keys::wwcMenu : keys::dxcMenu);
+    QAction* copy = m_window.menuItem(wwc ? keys::wwcCopyText : keys::dxcCopyText);
+    if (!menu || !copy) {
+        return;
+    }
+    copy->setVisible(true);
+    m_popupSource = source;
+    m_popup(menu, globalPos);
+    m_popupSource = nullptr;
+    copy->setVisible(false);
 }
 
 void WindowMenus::prepareMessage(int window)

@@ -37,6 +37,9 @@ public:
     static void CopyFromRichTextBox(const QString& text);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The DXC (or chat) menu as a pop-up over a pane of another window, its copy item copying
+    // from that pane.
+    void popupOver(QPlainTextEdit* source, bool wwc, const QPoint& globalPos);
 
 private:
     QPlainTextEdit* view(int window) const;

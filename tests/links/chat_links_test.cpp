@@ -28,7 +28,7 @@ TEST(WwcLink, LogsOffWithQuitAndBAndAFailureRaisesTheLinkError)
     current.sngWwcPort = node.port();
     qint16 linkError = 0;
     WwcLink link(current, linkError);
-    QSignalSpy chunks(&link, &WwcLink::chunkReceived);
+    QSignalSpy chunks(&link, &WwcLink::lineReceived);
     link.WWC_CONNECT();
     ASSERT_TRUE(node.accept());
     node.send("*** Welcome\r\n");

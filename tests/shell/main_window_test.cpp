@@ -328,6 +328,9 @@ TEST(MainWindow, ClosingTheWindowSavesAndEndsTheProgram)
 TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
 {
     Program p;
+    // Histories present, so the start logs nothing of its own.
+    p.dir.write("dxc_history.dat", "");
+    p.dir.write("wwc_history.dat", "");
     p.start();
     p.item("mnuFile(2)")->trigger();
     EXPECT_EQ(p.window->windowTitle(), "Zenthra - Settings saved to dat file.");

@@ -3,6 +3,7 @@
 
 #include "core/error_log.h"
 #include "platform/clock.h"
+#include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
 #include "shell/window_commands.h"
 
@@ -49,6 +50,10 @@ TEST(SaveToFile, SavesTheChosenWindowInTheDataFolderAndReplacesAnOlderFile)
     EXPECT_EQ(p.told[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(p.told[0].text, QStringLiteral("File: test.rtf saved in ") + p.dir.path());
     EXPECT_EQ(p.dir.read(QStringLiteral("test.rtf")), rtfDocument(awkward, 9));
+    // Read back, the saved file holds the window's text exactly.
+    const std::optional<RtfText> back = readRtf(p.dir.read(QStringLiteral("test.rtf")));
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->plainText(), awkward);
 }
 
 TEST(SaveToFile, EachMenuItemSavesItsOwnWindow)

@@ -1,0 +1,71 @@
+#pragma once
+// The node list imports: DXC.csv, wwc.csv and bbs.csv in the data folder turned into rows of the
+// node tables. A usable line is "name,host,port" (commas inside the host stay part of it); short
+// lines, comment lines ("#") and lines that begin with a blank are passed over. A node whose name
+// is stored already, in any letter case, is skipped.
+
+#include "links/node_list.h"
+
+#include <QString>
+
+namespace zenthra {
+
+struct NodeLine
+{
+    enum class Verdict
+    {
+        Ignored,      // shorter than 5 characters, a comment, or beginning with a blank
+        Node,         // name, host and port below
+        Unsplittable, // fewer than two commas: the import stops here
+    };
+    Verdict verdict = Verdict::Ignored;
+    QString name; // trimmed, case kept
+    QString host; // between the first and the last comma, trimmed
+    QString port; // after the last comma, trimmed
+};
+
+NodeLine splitNodeLine(const QString& line);
+
+// What every imported node gets beside its name, host and port.
+struct ImportLogin
+{
+    QString username;   // as typed
+    QString password;   // as typed
+    QString connectStr; // chat: wwcConnectString(); BBS: as typed; DX cluster: unused
+};
+
+struct ImportOutcome
+{
+    bool ok = false;
+    int added = 0;
+    int skipped = 0;
+    SqlFailure failure; // when not ok; the rows added before it stay
+};
+
+class NodeImport
+{
+public:
+    static constexpr double errFileNotFound = 53;
+    static constexpr double errBadLine = 5;
+
+    // The file of the list: "DXC.csv", "wwc.csv" or "bbs.csv".
+    static QString fileName(NodeTable table);
+    // The file of that name in the folder in any letter case; the exact name when none is there.
+    static QString findFile(const QString& folder, const QString& name);
+
+    static ImportOutcome run(NodeTable table, Database& database, const QString& path,
+                             const ImportLogin& login);
+
+    // The two-line report: "<n> DX Clusters were successfully added ..." CR LF "<m> DX Clusters  were ...".
+    static QString resultText(NodeTable table, int added, int skipped);
+    static QString helpTitle(NodeTable table);
+    static QString helpText(NodeTable table);
+
+    // The chat channel box: a text that is not a number becomes "14345"; a number is rounded
+    // half to even.
+    static QString channelText(const QString& typed);
+    // "/n " + call + " " + the channel rounded.
+    static QString wwcConnectString(const QString& callsign, const QString& channel);
+};
+
+} // namespace zenthra

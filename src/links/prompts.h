@@ -1,0 +1,51 @@
+#pragma once
+// What the nodes ask at login, and how a prompt is found in received text: anywhere in the
+// upper-cased text, also when the network cut it in two (the unfinished line received before
+// is looked at together with the new piece, but only prompts reaching into the new piece count,
+// as the others have had their answer).
+
+#include <QString>
+#include <QStringView>
+#include <algorithm>
+#include <array>
+
+namespace zenthra::prompts {
+
+inline constexpr std::array login = {u"LOGIN:", u"CALLSIGN:", u"CALL:", u"CALLSIGN :", u"LOGIN :"};
+inline constexpr std::array password = {u"PASS:", u"PASSWORD:", u"PASSWORD :", u"PASS :"};
+
+// Whether `upper` holds `prompt` in a place that reaches past its first `seen` characters.
+inline bool holds(const QString& upper, QStringView prompt, qsizetype seen)
+{
+    return upper.indexOf(prompt, std::max<qsizetype>(0, seen - prompt.size() + 1)) >= 0;
+}
+
+template <typename List> bool holdsAny(const QString& upper, const List& list, qsizetype seen)
+{
+    return std::any_of(list.begin(), list.end(),
+                       [&](const auto* prompt) { return holds(upper, QStringView(prompt), seen); });
+}
+
+// Where the first (or last) of the prompts stands in `upper`, -1 when none does.
+template <typename List> qsizetype position(const QString& upper, const List& list, bool last)
+{
+    qsizetype found = -1;
+    for (const auto* prompt : list) {
+        const qsizetype at =
+            last ? upper.lastIndexOf(QStringView(prompt)) : upper.indexOf(QStringView(prompt));
+        if (at >= 0 && (found < 0 || (last ? at > found : at < found))) {
+            found = at;
+        }
+    }
+    return found;
+}
+
+// True when a password prompt follows the login prompt in the same text: a node that asks for
+// call and password at once gets both, in that order.
+inline bool passwordAfterLogin(const QString& upper)
+{
+    const qsizetype pass = position(upper, password, true);
+    return pass >= 0 && pass > position(upper, login, false);
+}
+
+} // namespace zenthra::prompts

@@ -1,0 +1,208 @@
+#include "core/current_node.h"
+#include "links/chat_links.h"
+#include "support/fake_node.h"
+#include "support/print_qstring.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using zenthra::BbsLink;
+using zenthra::CurrentNode;
+using zenthra::WwcLink;
+using zenthra::test::FakeNode;
+
+namespace {
+
+// What a node sends piece by piece, and what the program sends back in all.
+struct Dialogue
+{
+    const char* name;
+    QList<QByteArray> pieces;
+    QByteArray sent;
+};
+
+void PrintTo(const Dialogue& d, std::ostream* os)
+{
+    *os << d.name;
+}
+
+struct WwcFixture : ::testing::Test
+{
+    FakeNode node;
+    CurrentNode current;
+    qint16 linkError = 0;
+    WwcLink link{current, linkError};
+    QSignalSpy lines{&link, &WwcLink::lineReceived};
+
+    WwcFixture()
+    {
+        current.strWwcHost = "127.0.0.1";
+        current.sngWwcPort = node.port();
+        current.strWwcCallsign = "G4ABC";
+        current.strWwcPassword = "pw7";
+        current.strWwcConnectStr = "/n G4ABC 144";
+    }
+    void connectLink()
+    {
+        link.WWC_CONNECT();
+        ASSERT_TRUE(node.accept());
+        QTest::qWait(50);
+    }
+    void play(const Dialogue& d)
+    {
+        connectLink();
+        for (const QByteArray& piece : d.pieces) {
+            node.send(piece);
+        }
+        EXPECT_EQ(node.received(d.sent), d.sent);
+        EXPECT_EQ(node.receivedWithin(700), d.sent);
+    }
+    QStringList received() const
+    {
+        QStringList out;
+        for (const auto& args : lines) {
+            out << args.at(0).toString();
+        }
+        return out;
+    }
+};
+
+struct WwcLogin : WwcFixture, ::testing::WithParamInterface<Dialogue>
+{
+};
+
+const Dialogue wwcDialogues[] = {
+    {"CallPasswordTwiceThenJoin",
+     {"Welcome to the TEST convers node\r\nlogin: ", "Password: ",
+      "Type /n <your call> <channel> to log on\r\n"},
+     "G4ABC\r\npw7\r\npw7\r\n/n G4ABC 144\r\n"},
+    {"NodeWithoutPassword",
+     {"login: ", "Please login with /n callsign channel\r\n"},
+     "G4ABC\r\n/n G4ABC 144\r\n"},
+    {"PromptCutByTheNetwork", {"Call", "sign : "}, "G4ABC\r\n"},
+    {"CallAndPasswordPromptInOneRead", {"login: \r\npassword: "}, "G4ABC\r\npw7\r\npw7\r\n"},
+    // The welcome ends the automatic login; only a bare prompt line starts it again.
+    {"WelcomeFirstThenPromptInTheText", {"Welcome\r\n", "Your login: "}, ""},
+    {"WelcomeFirstThenBarePrompt", {"Welcome\r\n", "login:\r\n"}, "G4ABC\r\n"},
+    {"NodeMenuGetsConvThenTheJoin",
+     {"Welcome\r\n", "GB7XX:  BBS,CONV,DXC,NODES\r\n"},
+     "CONV\r\n/n G4ABC 144\r\n"},
+    {"ChatSelection", {"Welcome\r\n", "1 = Convers\r\nChat selection ?\r\n"}, "/n G4ABC 144\r\n"},
+    {"UserDetails", {"Welcome\r\n", "Please set /u callsign name\r\n"}, "/U G4ABC 144345\r\n"},
+    {"JoinPromptWinsOverUserDetails",
+     {"Welcome\r\n", "/n <call> [chan]\r\n/u callsign name\r\n"},
+     "/n G4ABC 144\r\n"},
+    {"ChannelOperatorNoticeDrawsNoReply",
+     {"Welcome\r\n",
+      "*** G4ABC made you a channel operator for channel 0\r\nAccess to channel 0 has been removed\r\n"},
+     ""},
+    // Once logged in, other users' text never draws the password or the call out.
+    {"PasswordBaitAfterTheLogin",
+     {"login: ", "Type /n <your call> <channel> to log on\r\n", "<G0BAD>: password: \r\n",
+      "<G0BAD>: login: \r\n"},
+     "G4ABC\r\n/n G4ABC 144\r\n"},
+};
+
+TEST_P(WwcLogin, SendsTheseBytesInOrder)
+{
+    play(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(WwcLink, WwcLogin, ::testing::ValuesIn(wwcDialogues),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WwcFixture, ChannelOperatorNoticeIsStillShownLineByLine)
+{
+    play({"", {"*** G4ABC made you a channel operator for channel 0\r\n<G0XYZ>: hel", "lo\r\n"}, ""});
+    EXPECT_EQ(received(),
+              (QStringList{"*** G4ABC made you a channel operator for channel 0\r\n", "<G0XYZ>: hello\r\n"}));
+}
+
+TEST_F(WwcFixture, PromptWithoutLineEndIsShownAfterAPause)
+{
+    play({"", {"Welcome\r\nlogin: "}, "G4ABC\r\n"});
+    for (int i = 0; i < 20 && lines.count() < 2; ++i) {
+        lines.wait(100);
+    }
+    EXPECT_EQ(received(), (QStringList{"Welcome\r\n", "login: "}));
+}
+
+TEST(ShownLine, OneLineBreakPerLineBellsBreakAndDoubleBlanksHalve)
+{
+    EXPECT_EQ(zenthra::shownLine("<G0XYZ>: hello\r\n"), "<G0XYZ>: hello");
+    EXPECT_EQ(zenthra::shownLine("a\aB\n"), "a\r\nB");
+    EXPECT_EQ(zenthra::shownLine("a     b"), "a   b");
+}
+
+// --- BBS: a node that answers as an FBB BBS does on its telnet port.
+
+struct BbsFixture : ::testing::Test
+{
+    FakeNode node;
+    CurrentNode current;
+    BbsLink link{current};
+    QSignalSpy refusals{&link, &BbsLink::refused};
+
+    BbsFixture()
+    {
+        current.strBbsHost = "127.0.0.1";
+        current.sngBbsPort = node.port();
+        current.strBbsCallsign = "G4ABC";
+        current.strBbsPassword = "fbbpw";
+        current.strBbsConnectStr = "c gb7xyz#bbs";
+    }
+    void play(const Dialogue& d)
+    {
+        link.BBS_CONNECT();
+        ASSERT_TRUE(node.accept());
+        QTest::qWait(50);
+        for (const QByteArray& piece : d.pieces) {
+            node.send(piece);
+        }
+        EXPECT_EQ(node.received(d.sent), d.sent);
+        EXPECT_EQ(node.receivedWithin(700), d.sent);
+    }
+};
+
+const QByteArray fbbGreeting =
+    "[FBB-7.0.11-AB1FHMRX$]\r\nHello G4ABC, welcome to GB7TST BBS\r\nGB7TST BBS>\r\n";
+
+TEST_F(BbsFixture, FbbLoginThenEachCommandOfTheConnectionString)
+{
+    play({"",
+          {"\r\nGB7TST BBS telnet\r\nCallsign : ", "Password : ", fbbGreeting},
+          "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"});
+    EXPECT_EQ(link.intBbsLoginStage, BbsLink::Idle);
+}
+
+TEST_F(BbsFixture, NodeWithoutPasswordGetsTheStringAfterItsGreeting)
+{
+    current.strBbsConnectStr = "";
+    play({"", {"Callsign : ", fbbGreeting, "Callsign : "}, "G4ABC\r\n\r\n"});
+}
+
+TEST_F(BbsFixture, ThePlaceholderCallIsRefused)
+{
+    for (const char* text : {"c gb7xyz#yourcallsign", "yourcallsign"}) {
+        current.strBbsConnectStr = text;
+        FakeNode other;
+        current.sngBbsPort = other.port();
+        link.BBS_CONNECT();
+        ASSERT_TRUE(other.accept());
+        other.send("Callsign : ");
+        EXPECT_TRUE(other.closedByClient());
+        EXPECT_EQ(other.receivedWithin(0), "") << text;
+    }
+    ASSERT_EQ(refusals.count(), 2);
+    EXPECT_EQ(refusals.at(0).at(0).toString(), QString::fromLatin1(BbsLink::refusal));
+}
+
+TEST_F(BbsFixture, ThePlaceholderInCapitalsIsNoPlaceholder)
+{
+    current.strBbsConnectStr = "c YOURCALLSIGN";
+    play({"", {"Callsign : ", fbbGreeting}, "G4ABC\r\nc YOURCALLSIGN\r\n"});
+    EXPECT_EQ(refusals.count(), 0);
+}
+
+} // namespace

@@ -1,0 +1,190 @@
+#include "core/error_log.h"
+#include "core/options_model.h"
+#include "links/command_lines.h"
+#include "links/links.h"
+#include "platform/clock.h"
+#include "support/fake_node.h"
+#include "support/print_qstring.h"
+#include "support/temp_folder.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace zenthra;
+using zenthra::test::FakeNode;
+using zenthra::test::TempFolder;
+
+namespace {
+
+struct CommandFixture : ::testing::Test
+{
+    TempFolder folder;
+    Clock clock;
+    ErrorLog log{folder.path(), clock};
+    OptionsModel options;
+    Links links{options.nodes, [] { return false; }};
+    CommandLines lines{options, links, log, folder.path()};
+    QSignalSpy texts{&lines, &CommandLines::windowText};
+    QSignalSpy cleared{&lines, &CommandLines::screenCleared};
+    FakeNode dxcNode;
+    FakeNode wwcNode;
+
+    CommandFixture()
+    {
+        options.nodes.strDxcHost = "127.0.0.1";
+        options.nodes.sngDxcPort = dxcNode.port();
+        options.nodes.strWwcHost = "127.0.0.1";
+        options.nodes.sngWwcPort = wwcNode.port();
+    }
+    void connectDxc()
+    {
+        links.dxc.DXC_CONNECT();
+        ASSERT_TRUE(dxcNode.accept());
+        QTest::qWait(50);
+    }
+    void connectWwc()
+    {
+        links.wwc.WWC_CONNECT();
+        ASSERT_TRUE(wwcNode.accept());
+        QTest::qWait(50);
+    }
+    // The window texts so far, as "pane:text".
+    QStringList shown() const
+    {
+        QStringList out;
+        for (const auto& args : texts) {
+            out << QString::number(int(args.at(0).value<LinkPane>())) + u':' + args.at(1).toString();
+        }
+        return out;
+    }
+    QString logText() const { return QString::fromUtf8(folder.read(ErrorLog::fileName)); }
+};
+
+TEST_F(CommandFixture, DxcLineIsEchoedSentAndKeptOnce)
+{
+    connectDxc();
+    options.setChecked(keys::dxcEcho, true);
+    QSignalSpy boxText(&lines.txtDxCommand, &CommandLine::textSet);
+    lines.txtDxCommand.enter("sh/dx");
+    lines.txtDxCommand.enter(" SH/DX ");
+    EXPECT_EQ(dxcNode.received("sh/dx\r\n SH/DX \r\n"), "sh/dx\r\n SH/DX \r\n");
+    EXPECT_EQ(shown(), (QStringList{"0:>>>sh/dx<<<", "0:>>> SH/DX <<<"}));
+    EXPECT_EQ(lines.txtDxCommand.history()->entries(), QStringList{" SH/DX "});
+    EXPECT_EQ(lines.txtDxcCommand2.history()->entries(), QStringList{" SH/DX "});
+    ASSERT_EQ(boxText.count(), 2);
+    EXPECT_EQ(boxText.at(1).at(0).toString(), "");
+}
+
+TEST_F(CommandFixture, ClsNeverReachesTheNode)
+{
+    connectDxc();
+    connectWwc();
+    lines.txtDxCommand.enter(" cls ");
+    lines.txtWwcCommand.enter("Cls");
+    lines.setChkWWCtoDXC(true);
+    lines.txtWwcCommand.enter("CLS");
+    lines.txtWwcCommand2.enter("cls");
+    ASSERT_EQ(cleared.count(), 4);
+    EXPECT_EQ(cleared.at(0).at(0).value<LinkPane>(), LinkPane::Dxc);
+    EXPECT_EQ(cleared.at(1).at(0).value<LinkPane>(), LinkPane::Wwc);
+    EXPECT_EQ(cleared.at(2).at(0).value<LinkPane>(), LinkPane::Dxc);
+    // The separate window's box always clears the chat panes.
+    EXPECT_EQ(cleared.at(3).at(0).value<LinkPane>(), LinkPane::Wwc);
+    EXPECT_EQ(dxcNode.receivedWithin(300), "");
+    EXPECT_EQ(wwcNode.receivedWithin(0), "");
+    EXPECT_TRUE(lines.txtDxCommand.history()->entries().isEmpty());
+    EXPECT_EQ(CommandLines::banner(CommandLines::dxcLabel), "ZENTHRA BY THE ZENTHRA DEVELOPERS. DXC WINDOW");
+}
+
+TEST_F(CommandFixture, ChatLineRoutesTheTextAfterTheMarkerToTheDxcNode)
+{
+    connectDxc();
+    connectWwc();
+    options.setChecked(keys::dxcEcho, true);
+    lines.txtWwcCommand.enter("hi >>dxc sh/dx 50");
+    EXPECT_EQ(dxcNode.received("sh/dx 50\r\n"), "sh/dx 50\r\n");
+    EXPECT_EQ(shown(), QStringList{"0:>>>hi >>dxc sh/dx 50<<<"});
+    lines.txtWwcCommand.enter(">>DXC cls");
+    EXPECT_EQ(dxcNode.received("sh/dx 50\r\ncls\r\n"), "sh/dx 50\r\ncls\r\n");
+    lines.txtWwcCommand.enter("hello all");
+    EXPECT_EQ(wwcNode.received("hello all\r\n"), "hello all\r\n");
+    lines.setChkWWCtoDXC(true);
+    lines.txtWwcCommand.enter("sh/wwv");
+    EXPECT_EQ(dxcNode.received("sh/dx 50\r\ncls\r\nsh/wwv\r\n"), "sh/dx 50\r\ncls\r\nsh/wwv\r\n");
+    EXPECT_EQ(wwcNode.receivedWithin(300), "hello all\r\n");
+    EXPECT_EQ(CommandLines::routedText("no marker"), "no marker");
+}
+
+TEST_F(CommandFixture, EmptyChatLineSendsALineEndAndLeavesABlankOnTopOfItsOwnListOnly)
+{
+    connectWwc();
+    lines.txtWwcCommand.enter("hello");
+    lines.txtWwcCommand.enter("");
+    EXPECT_EQ(wwcNode.received("hello\r\n\r\n"), "hello\r\n\r\n");
+    EXPECT_EQ(lines.txtWwcCommand.history()->entries(), (QStringList{"", "hello"}));
+    EXPECT_EQ(lines.txtWwcCommand2.history()->entries(), QStringList{"hello"});
+}
+
+TEST_F(CommandFixture, FailedSendsReportAndLogTheLine)
+{
+    QSignalSpy bbsBox(&lines.txtBbsCommand, &CommandLine::textSet);
+    lines.txtBbsCommand.enter("list");
+    lines.txtDxCommand.enter("sh/dx");
+    lines.txtWwcCommand.enter("hello");
+    QTest::qWait(300);
+    const QString error =
+        "Error: 40006 - Wrong protocol or connection state for the requested transaction or request";
+    EXPECT_EQ(shown(), (QStringList{"2:" + error, "0:" + error, "1:" + error}));
+    // The BBS line keeps what could not be sent.
+    EXPECT_EQ(bbsBox.count(), 0);
+    EXPECT_EQ(links.intLinkError, 1);
+    const QString logged = logText();
+    EXPECT_TRUE(logged.contains("40006 - txtbbsCommand_KeyPress(list)")) << logged.toStdString();
+    EXPECT_TRUE(logged.contains("40006 - txtDxCommand_KeyPress(sh/dx)"));
+    EXPECT_TRUE(logged.contains("40006 - txtWwcCommand_KeyPress(hello)"));
+}
+
+TEST_F(CommandFixture, TwinBoxExitClosesItsWindowAfterTheHistory)
+{
+    connectDxc();
+    QSignalSpy closing(&lines.txtDxcCommand2, &CommandLine::closeRequested);
+    lines.txtDxcCommand2.enter("exit");
+    EXPECT_EQ(closing.count(), 1);
+    EXPECT_EQ(lines.txtDxCommand.history()->entries(), QStringList{"exit"});
+    EXPECT_EQ(dxcNode.receivedWithin(300), "");
+}
+
+TEST_F(CommandFixture, HistoriesSurviveARestartOnce)
+{
+    lines.LOAD_SAVE_HISTORY(0);
+    EXPECT_TRUE(logText().contains("53 - LOAD_SAVE_HISTORY(0)"));
+    lines.txtDxCommand.history()->setEntries({"sh/dx", "  ", "talk g0abc"});
+    lines.LOAD_SAVE_HISTORY(3);
+    EXPECT_EQ(folder.read("dxc_history.dat"), QByteArray("sh/dx\r\ntalk g0abc\r\n"));
+    lines.LOAD_SAVE_HISTORY(2);
+    lines.LOAD_SAVE_HISTORY(2);
+    EXPECT_EQ(lines.txtDxCommand.history()->entries(), (QStringList{"sh/dx", "talk g0abc"}));
+    EXPECT_EQ(lines.txtDxcCommand2.history()->entries(), (QStringList{"sh/dx", "talk g0abc"}));
+}
+
+TEST_F(CommandFixture, QuickCommandsPrefillOrSendAtOnce)
+{
+    connectDxc();
+    connectWwc();
+    QSignalSpy prefill(&lines.txtDxCommand, &CommandLine::textSet);
+    lines.DXC_QUICK_COMMAND(4);
+    ASSERT_EQ(prefill.count(), 1);
+    EXPECT_EQ(prefill.at(0).at(0).toString(), "ANNOUNCE/FULL ");
+    lines.DXC_QUICK_COMMAND(2);
+    EXPECT_EQ(dxcNode.received("SHOW/USERS\r\n"), "SHOW/USERS\r\n");
+
+    lines.setAsk([](const QString&, const QString&, const QString&) { return QString(" "); });
+    options.strWwcAwayText = "gone";
+    lines.mnuWwcComm_Click(2);
+    EXPECT_EQ(options.strWwcAwayText, "");
+    lines.mnuWwcComm_Click(3);
+    EXPECT_EQ(wwcNode.received("/AWAY \r\n"), "/AWAY \r\n");
+}
+
+} // namespace

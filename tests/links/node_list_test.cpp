@@ -1,0 +1,279 @@
+// The node lists and their imports on SQLite and on the test PostgreSQL server.
+
+#include "core/current_node.h"
+#include "links/node_import.h"
+#include "links/node_list.h"
+#include "spots/database_fixture.h"
+#include "support/print_qstring.h"
+
+#include <QDir>
+
+using namespace zenthra;
+using zenthra::test::Backend;
+using zenthra::test::DatabaseFixture;
+
+namespace {
+
+NodeBoxes boxes(const char* name, const char* host, const char* port)
+{
+    return {QString::fromLatin1(name), QString::fromLatin1(host), QString::fromLatin1(port), {}, {}, {}};
+}
+
+class NodeTables : public DatabaseFixture
+{
+protected:
+    void SetUp() override
+    {
+        DatabaseFixture::SetUp();
+        if (!IsSkipped()) {
+            open();
+            ASSERT_TRUE(db->isOpen());
+        }
+    }
+    QList<NodeRecord> rows(NodeTable table)
+    {
+        QList<NodeRecord> out;
+        EXPECT_TRUE(NodeList(table, *db).load(out));
+        return out;
+    }
+    ImportOutcome import(NodeTable table, const QByteArray& file, const ImportLogin& login = {})
+    {
+        dir.write(NodeImport::fileName(table), file);
+        return NodeImport::run(table, *db, NodeImport::findFile(dir.path(), NodeImport::fileName(table)),
+                               login);
+    }
+};
+
+TEST_P(NodeTables, SavesReadsOverwritesAndDeletesNodesAsTyped)
+{
+    NodeList list(NodeTable::Wwc, *db);
+    const NodeBoxes typed{QStringLiteral(" Chat one "),  QStringLiteral(" chat.example.net"),
+                          QStringLiteral("7300 telnet"), QStringLiteral("XX1XX "),
+                          QStringLiteral("se'cr%et"),    QStringLiteral("/n XX1XX 14345")};
+    ASSERT_TRUE(list.save(NodeList::recordOf(0, typed)));
+    ASSERT_TRUE(list.save(NodeList::recordOf(0, boxes("b", "h", "23"))));
+    const QList<NodeRecord> stored = rows(NodeTable::Wwc);
+    ASSERT_EQ(stored.size(), 2);
+    const std::optional<NodeRecord> first = list.read(stored[0].id);
+    ASSERT_TRUE(first);
+    const NodeBoxes back = NodeList::boxesOf(*first);
+    EXPECT_EQ(back.name, typed.name);
+    EXPECT_EQ(back.host, typed.host);
+    EXPECT_EQ(back.port, QStringLiteral("7300"));
+    EXPECT_EQ(back.username, typed.username);
+    EXPECT_EQ(back.password, typed.password);
+    EXPECT_EQ(back.connectStr, typed.connectStr);
+    // The list row never shows the password; the key leads it.
+    EXPECT_EQ(NodeList::listRow(*first),
+              QString::number(first->id) +
+                  QStringLiteral("  Chat one   chat.example.net 7300 XX1XX  ******** "));
+    EXPECT_EQ(NodeList::keyOfRow(NodeList::listRow(*first)), first->id);
+
+    // Overwriting a node adds no row; the empty boxes are stored as "" rather than NULL.
+    NodeRecord changed = NodeList::recordOf(first->id, boxes("new", "h2", "8000"));
+    ASSERT_TRUE(list.save(changed));
+    EXPECT_EQ(rows(NodeTable::Wwc).size(), 2);
+    EXPECT_EQ(
+        column(Store::Spots, QStringLiteral("SELECT count(*) FROM tblTelnetWWC WHERE Username IS NULL OR "
+                                            "Password IS NULL OR ConnectStr IS NULL")),
+        QVariantList{0});
+
+    ASSERT_TRUE(list.remove(first->id));
+    EXPECT_EQ(rows(NodeTable::Wwc).size(), 1);
+    // A node that has gone can be neither read nor saved.
+    SqlFailure why;
+    EXPECT_FALSE(list.read(first->id, &why));
+    EXPECT_EQ(why.number, NodeList::errNoCurrentRecord);
+    why = {};
+    EXPECT_FALSE(list.save(changed, &why));
+    EXPECT_EQ(why.number, NodeList::errNoCurrentRecord);
+    EXPECT_EQ(rows(NodeTable::Wwc).size(), 1);
+}
+
+TEST_P(NodeTables, ARowWithNullColumnsReadsAsEmptyTexts)
+{
+    run(Store::Spots,
+        QStringLiteral("INSERT INTO tblTelnetClx (Friendly_Name, ip_host, Port) VALUES ('n', 'h', 7300)"));
+    const QList<NodeRecord> stored = rows(NodeTable::Dxc);
+    ASSERT_EQ(stored.size(), 1);
+    const std::optional<NodeRecord> node = NodeList(NodeTable::Dxc, *db).read(stored[0].id);
+    ASSERT_TRUE(node);
+    EXPECT_EQ(node->username, QString());
+    EXPECT_EQ(node->password, QString());
+    EXPECT_EQ(NodeList::listRow(*node), QString::number(node->id) + QStringLiteral(" n h 7300   "));
+}
+
+TEST_P(NodeTables, ImportsAListAndSkipsItOnASecondRun)
+{
+    const QByteArray file = "# DX clusters: name,host,port\r\n"
+                            "abc\r\n"
+                            " indented,host,1\r\n"
+                            "GB7AA , gb7aa.example.net , 7300 \r\n"
+                            "Multi,host,with,commas,8000\r\n"
+                            "NoPort,host.example,telnet\r\n"
+                            "o'brien,ob.example,23\r\n"
+                            "100%_node,pct.example,23\r\n"
+                            "10x_node,other.example,23\r\n";
+    const ImportOutcome first =
+        import(NodeTable::Dxc, file, {QStringLiteral("XX1XX"), QStringLiteral("pw"), {}});
+    ASSERT_TRUE(first.ok) << first.failure.text.toStdString();
+    EXPECT_EQ(first.added, 6);
+    EXPECT_EQ(first.skipped, 0);
+    const QList<NodeRecord> stored = rows(NodeTable::Dxc);
+    ASSERT_EQ(stored.size(), 6);
+    EXPECT_EQ(stored[0].name, QStringLiteral("GB7AA"));
+    EXPECT_EQ(stored[0].host, QStringLiteral("gb7aa.example.net"));
+    EXPECT_EQ(stored[0].port, 7300);
+    EXPECT_EQ(stored[0].username, QStringLiteral("XX1XX"));
+    EXPECT_EQ(stored[0].password, QStringLiteral("pw"));
+    EXPECT_EQ(stored[1].host, QStringLiteral("host,with,commas"));
+    EXPECT_EQ(stored[2].port, 0);
+    EXPECT_EQ(stored[3].name, QStringLiteral("O'BRIEN"));
+    // "%" and "_" are plain characters: "10x_node" is not taken for "100%_node".
+    EXPECT_EQ(stored[5].name, QStringLiteral("10X_NODE"));
+
+    const ImportOutcome second = import(NodeTable::Dxc, file);
+    ASSERT_TRUE(second.ok);
+    EXPECT_EQ(second.added, 0);
+    EXPECT_EQ(second.skipped, 6);
+    EXPECT_EQ(NodeImport::resultText(NodeTable::Dxc, second.added, second.skipped),
+              QStringLiteral("0 DX Clusters were successfully added to Zenthra\r\n"
+                             "6 DX Clusters  were skipped as they already exist."));
+    // Names are compared in any letter case.
+    const ImportOutcome lower = import(NodeTable::Dxc, "gb7aa,elsewhere,1\n");
+    EXPECT_EQ(lower.skipped, 1);
+    EXPECT_EQ(rows(NodeTable::Dxc).size(), 6);
+}
+
+TEST_P(NodeTables, ChatAndBbsImportsWriteTheirConnectionStrings)
+{
+    ImportOutcome wwc =
+        import(NodeTable::Wwc, "Chat,chat.example,3600\n",
+               {QString(), QString(), NodeImport::wwcConnectString(QString(), QStringLiteral("2.5"))});
+    ASSERT_TRUE(wwc.ok);
+    EXPECT_EQ(rows(NodeTable::Wwc).value(0).connectStr, QStringLiteral("/n  2"));
+    ImportOutcome bbs = import(NodeTable::Bbs, "Bbs,bbs.example,23\n",
+                               {QStringLiteral("u"), QString(), QStringLiteral("PACKET # c xk4tam-7")});
+    ASSERT_TRUE(bbs.ok);
+    EXPECT_EQ(rows(NodeTable::Bbs).value(0).connectStr, QStringLiteral("PACKET # c xk4tam-7"));
+    EXPECT_EQ(NodeImport::resultText(NodeTable::Bbs, 1, 0),
+              QStringLiteral("1 BBS Clusters were successfully added to Zenthra\r\n"
+                             "0 BBS Clusters  were skipped as they already exist."));
+}
+
+TEST_P(NodeTables, AnUnsplittableLineStopsTheImportKeepingTheRowsBefore)
+{
+    const ImportOutcome out = import(NodeTable::Dxc, "Good,host,23\nOne comma only,23\nLater,host,23\n");
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.failure.number, NodeImport::errBadLine);
+    EXPECT_EQ(out.added, 1);
+    EXPECT_EQ(rows(NodeTable::Dxc).size(), 1);
+}
+
+TEST_P(NodeTables, AFileOfCommentsAndShortLinesAddsNothing)
+{
+    const ImportOutcome out = import(NodeTable::Dxc, "# name,host,port\r\n#\r\nab\r\n\r\n  x,y,1\r\n");
+    ASSERT_TRUE(out.ok);
+    EXPECT_EQ(out.added, 0);
+    EXPECT_EQ(out.skipped, 0);
+}
+
+TEST_P(NodeTables, AMissingFileWritesNothing)
+{
+    const ImportOutcome out =
+        NodeImport::run(NodeTable::Bbs, *db, NodeImport::findFile(dir.path(), QStringLiteral("bbs.csv")), {});
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.failure.number, NodeImport::errFileNotFound);
+    EXPECT_EQ(rows(NodeTable::Bbs).size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         zenthra::test::backendName);
+
+// --- The pure rules.
+
+TEST(NodeLines, SplitAsTheImportReadsThem)
+{
+    using V = NodeLine::Verdict;
+    const struct
+    {
+        const char* line;
+        V verdict;
+        const char* name;
+        const char* host;
+        const char* port;
+    } cases[] = {
+        {"a,bc,", V::Node, "a", "bc", ""}, // five characters are enough
+        {"a,b,", V::Ignored, "", "", ""},  // shorter than five
+        {"#GB7AA,host,7300", V::Ignored, "", "", ""},
+        {" GB7AA,host,7300", V::Ignored, "", "", ""},
+        {"GB7AA , host.example ,  7300  ", V::Node, "GB7AA", "host.example", "7300"},
+        {"n,a,b,c,23", V::Node, "n", "a,b,c", "23"},
+        {"name,,23", V::Node, "name", "", "23"},
+        {"one comma,23", V::Unsplittable, "", "", ""},
+        {"no commas at all", V::Unsplittable, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        const NodeLine got = splitNodeLine(QString::fromLatin1(c.line));
+        EXPECT_EQ(got.verdict, c.verdict) << c.line;
+        EXPECT_EQ(got.name, QLatin1String(c.name)) << c.line;
+        EXPECT_EQ(got.host, QLatin1String(c.host)) << c.line;
+        EXPECT_EQ(got.port, QLatin1String(c.port)) << c.line;
+    }
+}
+
+TEST(NodeLines, TheChannelBoxSettlesOnAWholeNumber)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"14345", "14345"}, {"", "14345"}, {"12a", "14345"}, {"abc", "14345"},
+        {"2.5", "2"},       {"3.5", "4"},  {" 77 ", "77"},
+    };
+    for (const auto& [typed, settled] : cases) {
+        EXPECT_EQ(NodeImport::channelText(QString::fromLatin1(typed)), QLatin1String(settled)) << typed;
+    }
+    EXPECT_EQ(NodeImport::wwcConnectString(QStringLiteral("XX1XX"), QStringLiteral("14345")),
+              QStringLiteral("/n XX1XX 14345"));
+}
+
+TEST(NodeLines, UpdateNeedsANameAHostAndATcpPort)
+{
+    const auto allowed = [](const char* name, const char* host, const char* port) {
+        return NodeList::updateAllowed(boxes(name, host, port));
+    };
+    EXPECT_TRUE(allowed("n", "h", "7300"));
+    EXPECT_TRUE(allowed("n", "h", "7300 telnet"));
+    EXPECT_TRUE(allowed("n", "h", "65535"));
+    EXPECT_FALSE(allowed("   ", "h", "7300"));
+    EXPECT_FALSE(allowed("n", "", "7300"));
+    EXPECT_FALSE(allowed("n", "h", "telnet"));
+    EXPECT_FALSE(allowed("n", "h", "0"));
+    EXPECT_FALSE(allowed("n", "h", "-23"));
+    EXPECT_FALSE(allowed("n", "h", "65536"));
+}
+
+TEST(NodeLines, TheBoxesBecomeTheLinksCurrentNode)
+{
+    CurrentNode node;
+    node.strDxcHost = QStringLiteral("kept");
+    const NodeBoxes boxes{QStringLiteral("n"), QStringLiteral("h"), QStringLiteral("7300x"),
+                          QStringLiteral("c"), QStringLiteral("p"), QStringLiteral("#c x")};
+    NodeList::setCurrentNode(NodeTable::Bbs, boxes, node);
+    EXPECT_EQ(node.strBbsHost, QStringLiteral("h"));
+    EXPECT_EQ(node.sngBbsPort, 7300);
+    EXPECT_EQ(node.strBbsCallsign, QStringLiteral("c"));
+    EXPECT_EQ(node.strBbsPassword, QStringLiteral("p"));
+    EXPECT_EQ(node.strBbsConnectStr, QStringLiteral("#c x"));
+    EXPECT_EQ(node.strDxcHost, QStringLiteral("kept"));
+}
+
+TEST(NodeLines, TheListFileIsFoundInAnyLetterCase)
+{
+    zenthra::test::TempFolder dir;
+    dir.write(QStringLiteral("dxc.CSV"), "x");
+    EXPECT_EQ(NodeImport::findFile(dir.path(), QStringLiteral("DXC.csv")),
+              dir.file(QStringLiteral("dxc.CSV")));
+    EXPECT_EQ(NodeImport::findFile(dir.path(), QStringLiteral("wwc.csv")),
+              dir.file(QStringLiteral("wwc.csv")));
+}
+
+} // namespace

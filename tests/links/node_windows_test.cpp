@@ -1,0 +1,276 @@
+// The node editors, the imports' windows, the separate link windows and the help viewer, headless.
+
+#include "core/current_node.h"
+#include "core/database_settings.h"
+#include "core/error_log.h"
+#include "links/command_lines.h"
+#include "links/node_editor_window.h"
+#include "links/node_import_window.h"
+#include "links/separate_link_window.h"
+#include "platform/clock.h"
+#include "platform/data_folder.h"
+#include "shell/help_window.h"
+#include "shell/text_windows.h"
+#include "support/print_qstring.h"
+#include "support/temp_folder.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <gtest/gtest.h>
+
+using namespace zenthra;
+using zenthra::test::TempFolder;
+
+namespace {
+
+struct Told
+{
+    QMessageBox::Icon icon;
+    QString title;
+    QString text;
+};
+
+// A data folder with the spots database on SQLite and recorded message boxes.
+struct Bench
+{
+    TempFolder dir;
+    Clock clock;
+    ErrorLog log{dir.path(), clock};
+    DataFolder folder{dir.path()};
+    DatabaseSettings settings;
+    Database db{settings, folder, log, [](Database&) {}};
+    CurrentNode node;
+    QStringList dxcWindow;
+    std::vector<Told> told;
+    bool confirmAnswer = true;
+
+    LinkDialogs dialogs()
+    {
+        return {[this](QMessageBox::Icon icon, const QString& title, const QString& text) {
+                    told.push_back({icon, title, text});
+                },
+                [this](const QString&, const QString&) { return confirmAnswer; }};
+    }
+    std::unique_ptr<NodeEditorWindow> editor(NodeTable table)
+    {
+        auto w = std::make_unique<NodeEditorWindow>(table, db, node, log,
+                                                    [this](const QString& t) { dxcWindow.append(t); });
+        w->setDialogs(dialogs());
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        return w;
+    }
+};
+
+void type(NodeEditorWindow& w, std::initializer_list<const char*> boxes)
+{
+    int i = 0;
+    for (const char* text : boxes) {
+        w.txtDXC(i++)->setText(QString::fromLatin1(text));
+    }
+}
+
+void click(QWidget& w, const char* button)
+{
+    auto* b = w.findChild<QPushButton*>(QString::fromLatin1(button));
+    ASSERT_NE(b, nullptr) << button;
+    b->click();
+}
+
+TEST(NodeEditorWindow, SavingAndChoosingANodeMakeItTheCurrentNode)
+{
+    Bench b;
+    b.db.OPEN_DATABASES(QStringLiteral("a"));
+    auto w = b.editor(NodeTable::Dxc);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Telnet DXC's"));
+
+    // A port outside 1..65535 is refused without a word.
+    type(*w, {"Node", "dx.example.net", "70000", "XX1XX", "secret"});
+    click(*w, "cmdControl(1)");
+    EXPECT_EQ(w->lstDXC()->count(), 0);
+    EXPECT_EQ(b.node.strDxcHost, QString());
+
+    type(*w, {"Node", "dx.example.net", "7300 telnet", "XX1XX", "secret"});
+    click(*w, "cmdControl(1)");
+    ASSERT_EQ(w->lstDXC()->count(), 1);
+    EXPECT_FALSE(w->lstDXC()->item(0)->text().contains(QLatin1String("secret")));
+    EXPECT_EQ(b.node.strDxcHost, QStringLiteral("dx.example.net"));
+    EXPECT_EQ(b.node.sngDxcPort, 7300);
+    EXPECT_EQ(w->txtDXC(0)->text(), QString()); // the boxes empty after a save
+
+    b.node = {};
+    w->lstDXC()->setCurrentRow(0);
+    w->lstDXC_Click();
+    EXPECT_EQ(w->txtDXC(1)->text(), QStringLiteral("dx.example.net"));
+    EXPECT_EQ(b.node.strDxcCallsign, QStringLiteral("XX1XX"));
+    EXPECT_EQ(b.node.strDxcPassword, QStringLiteral("secret"));
+    EXPECT_FALSE(w->lblID()->text().isEmpty());
+
+    // Deleting asks first; the current node stays.
+    b.confirmAnswer = false;
+    click(*w, "cmdControl(2)");
+    EXPECT_EQ(w->lstDXC()->count(), 1);
+    b.confirmAnswer = true;
+    click(*w, "cmdControl(2)");
+    EXPECT_EQ(w->lstDXC()->count(), 0);
+    EXPECT_EQ(b.node.strDxcHost, QStringLiteral("dx.example.net"));
+    EXPECT_TRUE(b.told.empty());
+    EXPECT_TRUE(b.dxcWindow.isEmpty());
+}
+
+TEST(NodeEditorWindow, ANodeDeletedElsewhereShowsTheReadFailureBox)
+{
+    Bench b;
+    b.db.OPEN_DATABASES(QStringLiteral("a"));
+    auto w = b.editor(NodeTable::Bbs);
+    type(*w, {"Bbs", "bbs.example", "23", "", "", "PACKET # c x"});
+    click(*w, "cmdControl(1)");
+    EXPECT_EQ(b.node.strBbsConnectStr, QStringLiteral("PACKET # c x"));
+    ASSERT_TRUE(b.db.exec(Store::Spots, QStringLiteral("DELETE FROM tblTelnetBBS")));
+    w->lstDXC()->setCurrentRow(0);
+    w->lstDXC_Click();
+    ASSERT_EQ(b.told.size(), 1u);
+    EXPECT_EQ(b.told[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(b.told[0].title, QStringLiteral("BBS list POPULATE_TEXTBOX Error"));
+    EXPECT_EQ(b.told[0].text,
+              QStringLiteral("3021 Either BOF or EOF is True, or the current record has been deleted."));
+}
+
+TEST(NodeEditorWindow, TheDxcListReportsADatabaseThatDidNotOpen)
+{
+    Bench b; // never opened
+    auto w = b.editor(NodeTable::Dxc);
+    ASSERT_EQ(b.dxcWindow.size(), 3);
+    EXPECT_TRUE(b.dxcWindow[0].endsWith(QLatin1String(" Telnet List Error"))) << b.dxcWindow[0].toStdString();
+    EXPECT_TRUE(b.dxcWindow[1].startsWith(QLatin1String("Fatal database error, If this is the first time")));
+    EXPECT_TRUE(b.dxcWindow[2].startsWith(QLatin1String("Fatal database error, program will crash!")));
+    EXPECT_TRUE(b.dir.lines(QStringLiteral("muf_errors.log"))
+                    .join(u'\n')
+                    .contains(QLatin1String("LOAD_LIST(), FATAL DATABASE ERROR!!!!!")));
+}
+
+TEST(NodeImportWindow, ImportsTheListAndReportsTheCounts)
+{
+    Bench b;
+    b.db.OPEN_DATABASES(QStringLiteral("a"));
+    NodeImportWindow w(NodeTable::Wwc, b.db, b.dir.path());
+    w.setDialogs(b.dialogs());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("ZENTHRA WWC IMPORT"));
+    EXPECT_EQ(w.txtChannel()->text(), QStringLiteral("14345"));
+    QTest::keyClick(w.txtChannel(), Qt::Key_A);
+    EXPECT_EQ(w.txtChannel()->text(), QStringLiteral("14345"));
+
+    click(w, "cmdImport");
+    ASSERT_EQ(b.told.size(), 1u);
+    EXPECT_EQ(b.told[0].title, QStringLiteral("Import Error"));
+    EXPECT_EQ(b.told[0].text, QStringLiteral("Error: 53\r\nFile not found"));
+
+    b.dir.write(QStringLiteral("WWC.CSV"), "# chat nodes\r\nChat,chat.example,3600\r\n");
+    w.txtUsername()->setText(QStringLiteral("XX1XX"));
+    click(w, "cmdImport");
+    ASSERT_EQ(b.told.size(), 2u);
+    EXPECT_EQ(b.told[1].icon, QMessageBox::Information);
+    EXPECT_EQ(b.told[1].title, QStringLiteral("Import result"));
+    EXPECT_EQ(b.told[1].text, QStringLiteral("1 WWC Clusters were successfully added to Zenthra\r\n"
+                                             "0 WWC Clusters  were skipped as they already exist."));
+    QList<NodeRecord> rows;
+    ASSERT_TRUE(NodeList(NodeTable::Wwc, b.db).load(rows));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].connectStr, QStringLiteral("/n XX1XX 14345"));
+
+    auto* help = w.findChild<QLabel*>(QStringLiteral("lblHelp"));
+    ASSERT_NE(help, nullptr);
+    Q_EMIT help->linkActivated(QStringLiteral("help"));
+    ASSERT_EQ(b.told.size(), 3u);
+    EXPECT_EQ(b.told[2].title, QStringLiteral("WWC Import"));
+    EXPECT_EQ(
+        b.told[2].text,
+        QStringLiteral("This is the import routine for WWC into zenthra.\r\n\r\n"
+                       "Make sure the wwc.csv file is in the working folder for zenthra.exe.\r\n"
+                       "Simply type into the text boxes your username (callsign) and password (if required) "
+                       "and select channel number and click import.\r\n"
+                       "You can also add your own DXC/WWC additions/alterations into the csv file. Simply "
+                       "open the csv file in notepad (make sure wordwrap is off) and follow the instructions "
+                       "at the top of the file."));
+}
+
+TEST(SeparateLinkWindow, MirrorsItsPaneAndKeepsItsGeometryAcrossRuns)
+{
+    TempFolder dir;
+    TextWindow model;
+    model.replace(QStringLiteral("first line\r\n"));
+    QRect placed;
+    {
+        SeparateLinkWindow w(SeparateLinkWindow::Kind::Wwc, model, dir.path(), QPoint(-30, 40), 10);
+        EXPECT_EQ(w.objectName(), QStringLiteral("frmNewWwc"));
+        EXPECT_EQ(w.pos(), QPoint(30, 40)); // the main window's place, as absolute values
+        w.showMirror();
+        EXPECT_EQ(w.pane()->toPlainText(), QStringLiteral("first line\n"));
+        model.appendKeepingLast(QStringLiteral("second\r\n"), 1e9, 0);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.pane()->toPlainText(), QStringLiteral("first line\nsecond\n"));
+        w.setGeometry(120, 90, 500, 300);
+        QCoreApplication::processEvents();
+        placed = w.frameGeometry();
+        w.close();
+    }
+    const QStringList lines = dir.lines(QStringLiteral("wwc_view.dat"));
+    ASSERT_EQ(lines.size(), 4);
+    SeparateLinkWindow again(SeparateLinkWindow::Kind::Wwc, model, dir.path(), QPoint(0, 0), 10);
+    again.showMirror();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(again.frameGeometry(), placed);
+
+    // Values that are too small are not applied.
+    dir.write(QStringLiteral("dxc_view.dat"), "0\r\n-5\r\n500\r\nabc\r\n");
+    SeparateLinkWindow dxc(SeparateLinkWindow::Kind::Dxc, model, dir.path(), QPoint(7, 9), 10);
+    EXPECT_EQ(dxc.pos(), QPoint(7, 9));
+    EXPECT_GT(dxc.width(), 500 / 15);
+}
+
+TEST(CommandLines, OnlyALineThatIsExitClosesASeparateWindow)
+{
+    EXPECT_TRUE(CommandLines::isExitLine(QStringLiteral("EXIT")));
+    EXPECT_TRUE(CommandLines::isExitLine(QStringLiteral(" exit ")));
+    EXPECT_FALSE(CommandLines::isExitLine(QStringLiteral("exits")));
+    EXPECT_FALSE(CommandLines::isExitLine(QStringLiteral("sh/dx EXIT")));
+    EXPECT_FALSE(CommandLines::isExitLine(QStringLiteral("NEXT IT")));
+}
+
+TEST(HelpWindow, ShowsEachFileAndTheErrorLineForAMissingOne)
+{
+    TempFolder dir;
+    for (const char* name : {"muf_guide.rtf", "wwc_help.rtf"}) {
+        QFile::copy(QStringLiteral(ZENTHRA_SOURCE_ASSETS) + u'/' + QLatin1String(name),
+                    dir.file(QLatin1String(name)));
+    }
+    HelpWindow w(dir.path(), QStringLiteral("1.2.3"));
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Cluster Help  --- Zenthra V1.2.3 ---"));
+    EXPECT_TRUE(w.txtHelp()->toPlainText().startsWith(QStringLiteral("Zenthra \u2013 user's guide")));
+    EXPECT_EQ(w.txtHelp()->textCursor().position(), 0);
+
+    click(w, "cmdHelp(1)");
+    EXPECT_EQ(w.txtHelp()->toPlainText(), QStringLiteral("Error: 53\tFile not found"));
+    click(w, "cmdHelp(2)");
+    EXPECT_TRUE(w.txtHelp()->toPlainText().startsWith(QStringLiteral("WWC chat help")));
+    // The first line is the title, in bold.
+    QTextCursor title(w.txtHelp()->document());
+    title.movePosition(QTextCursor::Right);
+    EXPECT_EQ(title.charFormat().fontWeight(), QFont::Bold);
+    w.setFontSize(15);
+    EXPECT_EQ(w.txtHelp()->font().pointSize(), 15);
+    EXPECT_TRUE(w.txtHelp()->toPlainText().startsWith(QStringLiteral("WWC chat help")));
+
+    dir.write(QStringLiteral("muf_guide.rtf"), "not rtf");
+    click(w, "cmdHelp(0)");
+    EXPECT_TRUE(w.txtHelp()->toPlainText().startsWith(QStringLiteral("Error: 321\t")));
+}
+
+} // namespace
