@@ -458,10 +458,7 @@ TEST(Dialogs, SqlServerSettingsOpensTheServerWindowOnce)
 TEST(Dialogs, LogAnnounceCreatesTheMissingTableOnEveryClick)
 {
     DialogProgram p;
-    installWorldMap(p.dir);
-    // Histories present, so the start logs nothing of its own.
-    p.dir.write(QStringLiteral("dxc_history.dat"), {});
-    p.dir.write(QStringLiteral("wwc_history.dat"), {});
+    installStartFiles(p.dir);
     p.app->OPEN_ZENTHRA();
     Database& db = p.app->database();
     ASSERT_TRUE(db.isOpen());

@@ -59,10 +59,7 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
     TempFolder dir;
     FakeNode node;
     prepareNodeSettings(dir, node);
-    installWorldMap(dir);
-    // Histories present, so the start logs nothing of its own.
-    dir.write("dxc_history.dat", "");
-    dir.write("wwc_history.dat", "");
+    installStartFiles(dir);
     Application app{DataFolder(dir.path())};
     app.OPEN_ZENTHRA();
     ASSERT_TRUE(node.accept());

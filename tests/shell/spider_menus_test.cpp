@@ -22,8 +22,8 @@ constexpr int show = 12;
 
 struct SpiderProgram : test::DialogProgram
 {
-    // Without the map in the folder start-up logs its absence, and these tests read the log.
-    SpiderProgram() { test::installWorldMap(dir); }
+    // These tests read the error log, which a start-up in an empty folder writes to.
+    SpiderProgram() { test::installStartFiles(dir); }
 
     // The shown command items of each submenu, top to bottom.
     QList<QStringList> menus() const

@@ -9,6 +9,13 @@ void installWorldMap(const TempFolder& folder)
     QFile::copy(QStringLiteral(ZENTHRA_SOURCE_ASSETS "/world.gif"), folder.file(QStringLiteral("world.gif")));
 }
 
+void installStartFiles(const TempFolder& folder)
+{
+    installWorldMap(folder);
+    folder.write(QStringLiteral("dxc_history.dat"), {});
+    folder.write(QStringLiteral("wwc_history.dat"), {});
+}
+
 TempFolder::TempFolder() : m_dir(QDir::tempPath() + QStringLiteral("/zenthra-test-XXXXXX")) {}
 
 QByteArray TempFolder::read(const QString& name) const

@@ -26,6 +26,9 @@ private:
 // Copies the shipped world map into the folder, as the program's start does with its defaults, so
 // that a start-up there finds its map.
 void installWorldMap(const TempFolder& folder);
+// The world map and empty command histories: the folder as a first run leaves it, so that a
+// start-up there logs nothing of its own.
+void installStartFiles(const TempFolder& folder);
 
 // The bytes of a text file of these lines, each ended by CR LF as the program writes them.
 QByteArray fileOf(const QStringList& lines);
