@@ -2,6 +2,7 @@
 // and one band: the query through the database layer's indexes and the report text, on SQLite
 // and on the server named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB (skipped when none is named).
 
+#include "bench_database.h"
 #include "core/database_settings.h"
 #include "core/error_log.h"
 #include "maps/analysis_reports.h"
@@ -43,37 +44,10 @@ const char* serverFill =
     " WHEN 5 THEN 70.2 WHEN 6 THEN 432.1 WHEN 7 THEN 3.5 WHEN 8 THEN 21.2 ELSE 1296.1 END,"
     " CASE x % 3 WHEN 0 THEN 'ES' WHEN 1 THEN 'TROPO' ELSE 'F2' END FROM generate_series(1, 1000000) AS x";
 
-struct Setup
+struct Setup : bench::BenchDatabase
 {
-    QTemporaryDir dir;
-    Clock clock;
-    ErrorLog log{dir.path(), clock};
-    DataFolder folder{dir.path()};
-    DatabaseSettings settings;
-    PropKeywords keywords{log};
-    Database db{settings, folder, log, keywordSeeding(keywords)};
     AnalysisReports reports{db, log};
 };
-
-// Runs statements in a plain session of the server named in the environment.
-void onServer(const QStringList& statements)
-{
-    const QString name = QStringLiteral("bench-admin");
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        admin.setHostName(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST"));
-        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
-        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
-        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
-        if (admin.open()) {
-            QSqlQuery q(admin);
-            for (const QString& s : statements) {
-                q.exec(s);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-}
 
 void reportMany(benchmark::State& state, Setup& s, const QString& kind, const char* fill)
 {
@@ -114,23 +88,15 @@ void BM_AnalysisReport_Sqlite(benchmark::State& state)
 
 void BM_AnalysisReport_Postgres(benchmark::State& state)
 {
-    const QString host = qEnvironmentVariable("ZENTHRA_TEST_PG_HOST");
-    if (host.isEmpty()) {
+    const bench::BenchServer server(QStringLiteral("zanalysis"));
+    if (!server.available()) {
         state.SkipWithError("no server named in ZENTHRA_TEST_PG_HOST");
         return;
     }
     Setup s;
-    s.settings.strDbType = QStringLiteral("s");
-    s.settings.strSqlServer = host + QLatin1Char(':') + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
-    s.settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
-    s.settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
-    const QString schema = QStringLiteral("zanalysis_%1").arg(QCoreApplication::applicationPid());
-    onServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema),
-              QStringLiteral("CREATE SCHEMA ") + schema});
-    s.db.setServerSchema(schema);
+    server.use(s.settings, s.db);
     reportMany(state, s, QStringLiteral("s"), serverFill);
     s.db.CLOSE_DATABASES();
-    onServer({QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Opening the databases when tblAllSpots holds a million rows, on SQLite and on the server
 // named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB (skipped when none is named).
 
+#include "bench_database.h"
 #include "core/database_settings.h"
 #include "core/error_log.h"
 #include "platform/clock.h"
@@ -36,36 +37,7 @@ const char* serverFill =
     " 'DX de G4ABC:     50110.0  EA7XYZ       ES 59 IO91WM<ES>IM67       1234Z', 50.11, 'ES'"
     " FROM generate_series(1, 1000000) AS x";
 
-struct Setup
-{
-    QTemporaryDir dir;
-    Clock clock;
-    ErrorLog log{dir.path(), clock};
-    DataFolder folder{dir.path()};
-    DatabaseSettings settings;
-    PropKeywords keywords{log};
-    Database db{settings, folder, log, keywordSeeding(keywords)};
-};
-
-// Runs statements in a plain session of the server named in the environment.
-void onServer(const QStringList& statements)
-{
-    const QString name = QStringLiteral("bench-admin");
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        admin.setHostName(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST"));
-        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
-        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
-        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
-        if (admin.open()) {
-            QSqlQuery q(admin);
-            for (const QString& s : statements) {
-                q.exec(s);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-}
+using Setup = bench::BenchDatabase;
 
 void openMany(benchmark::State& state, Setup& s, const QString& kind, const char* fill)
 {
@@ -96,24 +68,16 @@ void BM_OpenDatabases_Sqlite(benchmark::State& state)
 
 void BM_OpenDatabases_Postgres(benchmark::State& state)
 {
-    const QString host = qEnvironmentVariable("ZENTHRA_TEST_PG_HOST");
-    if (host.isEmpty()) {
+    const bench::BenchServer server(QStringLiteral("zbench"));
+    if (!server.available()) {
         state.SkipWithError("no server named in ZENTHRA_TEST_PG_HOST");
         return;
     }
     Setup s;
-    s.settings.strDbType = QStringLiteral("s");
-    s.settings.strSqlServer = host + QLatin1Char(':') + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
-    s.settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
-    s.settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
-    const QString schema = QStringLiteral("zbench_%1").arg(QCoreApplication::applicationPid());
-    onServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema),
-              QStringLiteral("CREATE SCHEMA ") + schema});
-    s.db.setServerSchema(schema);
+    server.use(s.settings, s.db);
     s.db.setServerRetryInterval(std::chrono::milliseconds(0));
     openMany(state, s, QStringLiteral("s"), serverFill);
     s.db.CLOSE_DATABASES();
-    onServer({QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
 }
 
 } // namespace

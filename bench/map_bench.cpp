@@ -3,6 +3,7 @@
 // ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB (skipped when none is named). Also loading the world
 // bitmap, and start-up to the main window shown with the bitmap in the data folder.
 
+#include "bench_database.h"
 #include "core/database_settings.h"
 #include "core/error_log.h"
 #include "core/option_keys.h"
@@ -51,39 +52,13 @@ const char* serverFill =
     " 'JN' || (x % 10)::text || ((x / 10) % 10)::text, 80, 'JO01', 'JM23', 1200"
     " FROM generate_series(1, 1000000) AS x";
 
-struct Setup
+struct Setup : bench::BenchDatabase
 {
-    QTemporaryDir dir;
-    Clock clock;
-    ErrorLog log{dir.path(), clock};
-    DataFolder folder{dir.path()};
-    DatabaseSettings settings;
-    PropKeywords keywords{log};
-    Database db{settings, folder, log, keywordSeeding(keywords)};
     OptionsModel options;
     QTimer tmrMapping;
     QTimer tmrProcessSpot;
     QDateTime now = QDateTime::currentDateTimeUtc().addSecs(-1);
 };
-
-void onServer(const QStringList& statements)
-{
-    const QString name = QStringLiteral("bench-admin");
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        admin.setHostName(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST"));
-        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
-        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
-        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
-        if (admin.open()) {
-            QSqlQuery q(admin);
-            for (const QString& s : statements) {
-                q.exec(s);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-}
 
 // The live-spots redraw: today's newest 2,000 paths with lines, end points and mid-points, erasing
 // the old drawing first.
@@ -121,22 +96,14 @@ void BM_LatestPaths_Sqlite(benchmark::State& state)
 
 void BM_LatestPaths_Postgres(benchmark::State& state)
 {
-    const QString host = qEnvironmentVariable("ZENTHRA_TEST_PG_HOST");
-    if (host.isEmpty()) {
+    const bench::BenchServer server(QStringLiteral("zmapbench"));
+    if (!server.available()) {
         state.SkipWithError("no server named in ZENTHRA_TEST_PG_HOST");
         return;
     }
     Setup s;
-    s.settings.strDbType = QStringLiteral("s");
-    s.settings.strSqlServer = host + QLatin1Char(':') + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
-    s.settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
-    s.settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
-    const QString schema = QStringLiteral("zmapbench_%1").arg(QCoreApplication::applicationPid());
-    onServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema),
-              QStringLiteral("CREATE SCHEMA ") + schema});
-    s.db.setServerSchema(schema);
+    server.use(s.settings, s.db);
     drawLatest(state, s, QStringLiteral("s"), serverFill, utcText(s.now));
-    onServer({QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
 }
 
 void BM_LoadWorldBitmap(benchmark::State& state)

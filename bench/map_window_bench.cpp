@@ -2,6 +2,7 @@
 // grouping query to the painted image, on SQLite and on the server named by
 // ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB (skipped when none is named).
 
+#include "bench_database.h"
 #include "core/database_settings.h"
 #include "core/error_log.h"
 #include "maps/avg_map_query.h"
@@ -43,35 +44,7 @@ const char* serverFill =
     " chr(65 + (x / 18) % 18) || (x % 10)::text || ((x / 7) % 10)::text || 'MM', 50 + (x % 130)"
     " FROM generate_series(1, 50000) AS x";
 
-struct Setup
-{
-    QTemporaryDir dir;
-    Clock clock;
-    ErrorLog log{dir.path(), clock};
-    DataFolder folder{dir.path()};
-    DatabaseSettings settings;
-    PropKeywords keywords{log};
-    Database db{settings, folder, log, keywordSeeding(keywords)};
-};
-
-void onServer(const QStringList& statements)
-{
-    const QString name = QStringLiteral("bench-admin");
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        admin.setHostName(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST"));
-        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
-        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
-        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
-        if (admin.open()) {
-            QSqlQuery q(admin);
-            for (const QString& s : statements) {
-                q.exec(s);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-}
+using Setup = bench::BenchDatabase;
 
 void drawDay(benchmark::State& state, Setup& s, const QString& kind, const char* fill)
 {
@@ -107,22 +80,14 @@ void BM_AverageMufMap_Sqlite(benchmark::State& state)
 
 void BM_AverageMufMap_Postgres(benchmark::State& state)
 {
-    const QString host = qEnvironmentVariable("ZENTHRA_TEST_PG_HOST");
-    if (host.isEmpty()) {
+    const bench::BenchServer server(QStringLiteral("zmapwindow"));
+    if (!server.available()) {
         state.SkipWithError("no server named in ZENTHRA_TEST_PG_HOST");
         return;
     }
     Setup s;
-    s.settings.strDbType = QStringLiteral("s");
-    s.settings.strSqlServer = host + QLatin1Char(':') + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
-    s.settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
-    s.settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
-    const QString schema = QStringLiteral("zmapbench_%1").arg(QCoreApplication::applicationPid());
-    onServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema),
-              QStringLiteral("CREATE SCHEMA ") + schema});
-    s.db.setServerSchema(schema);
+    server.use(s.settings, s.db);
     drawDay(state, s, QStringLiteral("s"), serverFill);
-    onServer({QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
 }
 
 } // namespace

@@ -1,0 +1,58 @@
+#include "bench_database.h"
+
+#include "spots/keyword_table.h"
+
+#include <QCoreApplication>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+namespace zenthra::bench {
+
+BenchDatabase::BenchDatabase() : db(settings, folder, log, keywordSeeding(keywords)) {}
+
+BenchServer::BenchServer(const QString& prefix)
+    : m_host(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST")),
+      m_schema(QStringLiteral("%1_%2").arg(prefix).arg(QCoreApplication::applicationPid()))
+{
+    if (available()) {
+        run({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(m_schema),
+             QStringLiteral("CREATE SCHEMA ") + m_schema});
+    }
+}
+
+BenchServer::~BenchServer()
+{
+    if (available()) {
+        run({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(m_schema)});
+    }
+}
+
+void BenchServer::use(DatabaseSettings& settings, Database& db) const
+{
+    settings.strDbType = QStringLiteral("s");
+    settings.strSqlServer = m_host + u':' + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
+    settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
+    settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
+    db.setServerSchema(m_schema);
+}
+
+void BenchServer::run(const QStringList& statements) const
+{
+    const QString name = QStringLiteral("bench-admin");
+    {
+        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        admin.setHostName(m_host);
+        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
+        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
+        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
+        if (admin.open()) {
+            QSqlQuery q(admin);
+            for (const QString& s : statements) {
+                q.exec(s);
+            }
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+} // namespace zenthra::bench
