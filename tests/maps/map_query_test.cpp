@@ -51,34 +51,23 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"Today", "2026-06-14 14:25:10", utc(14, 25, 10), false, "2026-06-14 00:00:00", ""},
         DateCase{"AnotherDayIgnoresLastHour", "2026-06-13", utc(14, 25, 10), true, "2026-06-13 00:00:00",
                  "2026-06-13 23:59:59"},
-        DateCase{"NoDate", "", utc(14, 25, 10), true, "", ""},
         DateCase{"NotADate", "yesterday", utc(14, 25, 10), false, "", ""}),
     [](const ::testing::TestParamInfo<DateCase>& info) { return std::string(info.param.name); });
 
-struct BandCase
+TEST(MapQuery, BandLimitsTheFrequency)
 {
-    float band;
-    const char* clause;
-};
-
-class Band : public ::testing::TestWithParam<BandCase>
-{
-};
-
-TEST_P(Band, LimitsTheFrequency)
-{
-    EXPECT_EQ(bandClause(GetParam().band), QString::fromLatin1(GetParam().clause));
+    for (const auto& [band, clause] :
+         std::initializer_list<std::pair<float, const char*>>{{50, " AND Freq > 49 AND Freq < 55"},
+                                                              {70, " AND Freq > 69 AND Freq < 75"},
+                                                              {144, " AND Freq > 143 AND Freq < 200"},
+                                                              {220, " AND Freq > 199 AND Freq < 255"},
+                                                              {0, " AND Freq > 49 AND Freq < 255"},
+                                                              {432, " AND Freq > 49 AND Freq < 255"}}) {
+        EXPECT_EQ(bandClause(band), QString::fromLatin1(clause)) << band;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Bands, Band,
-                         ::testing::Values(BandCase{50, " AND Freq > 49 AND Freq < 55"},
-                                           BandCase{70, " AND Freq > 69 AND Freq < 75"},
-                                           BandCase{144, " AND Freq > 143 AND Freq < 200"},
-                                           BandCase{220, " AND Freq > 199 AND Freq < 255"},
-                                           BandCase{0, " AND Freq > 49 AND Freq < 255"},
-                                           BandCase{432, " AND Freq > 49 AND Freq < 255"}));
-
-TEST(MapQuery, ZeroBoundsMeanFiftyAndTwoHundredFifty)
+TEST(MapQuery, ZeroMufBoundsMeanFiftyAndTwoHundredFiftyAndTheDistanceLimitUnlessBeyond5000)
 {
     MapQueryRequest request;
     request.count = 7;
@@ -86,19 +75,12 @@ TEST(MapQuery, ZeroBoundsMeanFiftyAndTwoHundredFifty)
     EXPECT_EQ(q.bindings.value(QStringLiteral(":mufMin")).toDouble(), 50.0);
     EXPECT_EQ(q.bindings.value(QStringLiteral(":mufMax")).toDouble(), 250.0);
     EXPECT_EQ(q.bindings.value(QStringLiteral(":rowCount")).toInt(), 7);
+    EXPECT_TRUE(q.sql.contains(QStringLiteral("coalesce(Qrb_To_Midpoint, 0) <= 5000")));
     request.minMuf = 60;
-    request.maxMuf = 150;
-    const MapQuery bounded = buildMapQuery(request);
-    EXPECT_EQ(bounded.bindings.value(QStringLiteral(":mufMin")).toDouble(), 60.0);
-    EXPECT_EQ(bounded.bindings.value(QStringLiteral(":mufMax")).toDouble(), 150.0);
-}
-
-TEST(MapQuery, DistanceLimitUnlessBeyond5000)
-{
-    MapQueryRequest request;
-    EXPECT_TRUE(buildMapQuery(request).sql.contains(QStringLiteral("coalesce(Qrb_To_Midpoint, 0) <= 5000")));
     request.beyond5000 = true;
-    EXPECT_FALSE(buildMapQuery(request).sql.contains(QStringLiteral("5000")));
+    const MapQuery other = buildMapQuery(request);
+    EXPECT_EQ(other.bindings.value(QStringLiteral(":mufMin")).toDouble(), 60.0);
+    EXPECT_FALSE(other.sql.contains(QStringLiteral("5000")));
 }
 
 } // namespace

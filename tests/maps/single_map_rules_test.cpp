@@ -37,27 +37,19 @@ Mark point(const char* at, QRgb colour)
 
 } // namespace
 
-struct ColourCase
+TEST(SingleMapPath, ColourByBand)
 {
-    std::optional<double> freq;
-    std::optional<QRgb> colour;
-};
-
-class PathColour : public ::testing::TestWithParam<ColourCase>
-{
-};
-
-TEST_P(PathColour, ByBand)
-{
-    EXPECT_EQ(pathColour(GetParam().freq), GetParam().colour);
+    for (const auto& [freq, colour] :
+         std::initializer_list<std::pair<std::optional<double>, std::optional<QRgb>>>{{140.01, red},
+                                                                                      {140, grey},
+                                                                                      {69.01, grey},
+                                                                                      {69, white},
+                                                                                      {49.01, white},
+                                                                                      {49, yellow},
+                                                                                      {std::nullopt, {}}}) {
+        EXPECT_EQ(pathColour(freq), colour) << freq.value_or(-1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Bands, PathColour,
-                         ::testing::Values(ColourCase{144.3, red}, ColourCase{140.01, red},
-                                           ColourCase{140, grey}, ColourCase{70.2, grey},
-                                           ColourCase{69, white}, ColourCase{50.1, white},
-                                           ColourCase{49, yellow}, ColourCase{28.5, yellow},
-                                           ColourCase{std::nullopt, std::nullopt}));
 
 TEST(SingleMapMarks, EveryTickInDrawingOrder)
 {
@@ -72,26 +64,11 @@ TEST(SingleMapMarks, EveryTickInDrawingOrder)
 
 TEST(SingleMapMarks, YourPathAddsOnlyToTheTicksBesideIt)
 {
-    EXPECT_TRUE(marksOf(spot(144), {}).empty());
     EXPECT_TRUE(marksOf(spot(144), {false, false, false, true}).empty());
-    EXPECT_EQ(marksOf(spot(144), {false, false, true, true}),
-              (std::vector<Mark>{point("IN82", yellow), point("IN82", yellow)}));
     EXPECT_EQ(marksOf(spot(144), {false, true, false, true}),
               (std::vector<Mark>{point("JO01", black), point("IM58", black), point("IO91", red),
                                  point("IM45", red)}));
-}
-
-TEST(SingleMapMarks, NoFrequencyDrawsNoPathLineButTheHomePath)
-{
+    // No frequency: no path line, but the line home still.
     EXPECT_EQ(marksOf(spot(std::nullopt), {true, false, false, true}),
               (std::vector<Mark>{line("IO91", "IN82", black), line("IN82", "IM45", black)}));
-}
-
-TEST(SingleMapCaption, DayMonthNameAndFullYear)
-{
-    EXPECT_EQ(caption(QDate(2026, 12, 5), QLocale(QLocale::English)),
-              QStringLiteral("Single Spot Mapping - 5 December 2026"));
-    EXPECT_EQ(refreshPrompt(),
-              QStringLiteral(
-                  "Please type the number in seconds (Min 20 Max 60000) for  the refresh rate for the map"));
 }
