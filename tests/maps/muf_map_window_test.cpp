@@ -86,19 +86,6 @@ TEST_F(MufMapWindowTest, DrawWithDateAsksForTheDay)
     EXPECT_EQ(shown("JN24"), mapWhite);
 }
 
-TEST_F(MufMapWindowTest, TheMappingTimerRedrawsLiveSpots)
-{
-    p.app->options().setChecked(keys::mapLiveSpots, true);
-    insert(70.2, "IO90", "JN78", "JN24");
-    QTimer& timer = p.app->tmrMapping();
-    timer.setInterval(0);
-    timer.start();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(shown("JN24"), mapGrey);
-    // The spot queue is idle, so the drawing stopped the timer.
-    EXPECT_FALSE(timer.isActive());
-}
-
 TEST_F(MufMapWindowTest, RightDragOpensTheOptionsMenuAndResizeCentresHome)
 {
     p.window->resize(900, 600);
