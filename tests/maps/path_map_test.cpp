@@ -119,8 +119,6 @@ TEST_P(PathMapTest, ALiveSpotIsDrawnAtTheNextTick)
 {
     options.setChecked(keys::mapLiveSpots, true);
     options.blnStickyMap = true;
-    map->pathMap().tmrMapping_Timer();
-    EXPECT_TRUE(drawnPaths().isEmpty());
     insert(now.addSecs(-1), 144.3, 160, "IO90", "JN78", "JN24");
     map->pathMap().tmrMapping_Timer();
     EXPECT_EQ(drawnPaths(), (QStringList{"IO90-JN78"}));
