@@ -9,43 +9,35 @@ using namespace zenthra;
 
 namespace {
 
-struct RangeRow
+TEST(Range, FollowsTheTypedDateAndTimesElseTheUtcDay)
 {
-    const char* date;
-    const char* start;
-    const char* finish;
-    const char* from; // expected, ISO
-    const char* to;
-};
-
-class Range : public ::testing::TestWithParam<RangeRow>
-{
-};
-
-TEST_P(Range, FollowsTheTypedDateAndTimesElseTheUtcDay)
-{
-    const RangeRow& r = GetParam();
-    const AnalysisRange range = analysisRange(QString::fromLatin1(r.date), QString::fromLatin1(r.start),
-                                              QString::fromLatin1(r.finish), QDate(2024, 6, 3),
-                                              QLocale(QLocale::English, QLocale::UnitedKingdom));
-    EXPECT_EQ(range.start, QDateTime::fromString(QString::fromLatin1(r.from), Qt::ISODate).toUTC());
-    EXPECT_EQ(range.end, QDateTime::fromString(QString::fromLatin1(r.to), Qt::ISODate).toUTC());
-    EXPECT_EQ(range.start.timeSpec(), Qt::UTC);
+    struct Row
+    {
+        const char* date;
+        const char* start;
+        const char* finish;
+        const char* from; // expected, ISO
+        const char* to;
+    };
+    for (const Row& r : {// Nothing typed: the whole UTC day.
+                         Row{"", "", "", "2024-06-03T00:00:00Z", "2024-06-03T23:59:59Z"},
+                         Row{"21/05/24", "14:05", "", "2024-05-21T14:05:00Z", "2024-05-21T23:59:59Z"},
+                         Row{"not a date", "3:22:10", "junk", "2024-06-03T03:22:10Z", "2024-06-03T23:59:59Z"},
+                         // A start after the finish stays as typed (no row matches).
+                         Row{"2024-05-21", "22:00", "21:00", "2024-05-21T22:00:00Z", "2024-05-21T21:00:00Z"},
+                         Row{"21 May 2024", "", "25:00", "2024-05-21T00:00:00Z", "2024-05-21T23:59:59Z"},
+                         // Two-digit years: 00-29 this century, 30-99 the last.
+                         Row{"01/01/29", "", "", "2029-01-01T00:00:00Z", "2029-01-01T23:59:59Z"},
+                         Row{"01/01/30", "", "", "1930-01-01T00:00:00Z", "1930-01-01T23:59:59Z"}}) {
+        const AnalysisRange range = analysisRange(QString::fromLatin1(r.date), QString::fromLatin1(r.start),
+                                                  QString::fromLatin1(r.finish), QDate(2024, 6, 3),
+                                                  QLocale(QLocale::English, QLocale::UnitedKingdom));
+        EXPECT_EQ(range.start, QDateTime::fromString(QString::fromLatin1(r.from), Qt::ISODate).toUTC())
+            << r.date;
+        EXPECT_EQ(range.end, QDateTime::fromString(QString::fromLatin1(r.to), Qt::ISODate).toUTC()) << r.date;
+        EXPECT_EQ(range.start.timeSpec(), Qt::UTC);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Analysis, Range,
-    ::testing::Values(
-        // Nothing typed: the whole UTC day.
-        RangeRow{"", "", "", "2024-06-03T00:00:00Z", "2024-06-03T23:59:59Z"},
-        RangeRow{"21/05/24", "14:05", "", "2024-05-21T14:05:00Z", "2024-05-21T23:59:59Z"},
-        RangeRow{"not a date", "3:22:10", "junk", "2024-06-03T03:22:10Z", "2024-06-03T23:59:59Z"},
-        // A start after the finish stays as typed (no row matches).
-        RangeRow{"2024-05-21", "22:00", "21:00", "2024-05-21T22:00:00Z", "2024-05-21T21:00:00Z"},
-        RangeRow{"21 May 2024", "", "25:00", "2024-05-21T00:00:00Z", "2024-05-21T23:59:59Z"},
-        // Two-digit years: 00-29 this century, 30-99 the last.
-        RangeRow{"01/01/29", "", "", "2029-01-01T00:00:00Z", "2029-01-01T23:59:59Z"},
-        RangeRow{"01/01/30", "", "", "1930-01-01T00:00:00Z", "1930-01-01T23:59:59Z"}));
 
 TEST(AnalysisDate, FollowsTheLocaleOrder)
 {

@@ -6,33 +6,23 @@
 namespace zenthra {
 namespace {
 
-struct CentreCase
+TEST(SquareCentre, MatchesTheGridFigures)
 {
-    const char* loc;
-    GridSquare square;
-    QPointF centre;
-};
-
-class SquareCentre : public ::testing::TestWithParam<CentreCase>
-{
-};
-
-TEST_P(SquareCentre, MatchesTheGridFigures)
-{
-    const CentreCase& c = GetParam();
-    const QString loc = QString::fromLatin1(c.loc);
-    ASSERT_TRUE(gridSquare(loc).has_value());
-    EXPECT_EQ(*gridSquare(loc), c.square);
-    EXPECT_EQ(*locatorCentre(loc), c.centre);
+    struct Row
+    {
+        const char* loc;
+        GridSquare square;
+        QPointF centre;
+    };
+    // A subsquare draws at the centre of its square.
+    for (const Row& r : {Row{"IO90", {89, 39}, {1432, 316}}, Row{"AA00", {0, 179}, {8, 1436}},
+                         Row{"RR99", {179, 0}, {2872, 4}}, Row{"JN45", {94, 44}, {1512, 356}},
+                         Row{"JN45AB", {94, 44}, {1512, 356}}}) {
+        const QString loc = QString::fromLatin1(r.loc);
+        EXPECT_EQ(gridSquare(loc), r.square) << r.loc;
+        EXPECT_EQ(locatorCentre(loc), r.centre) << r.loc;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Figures, SquareCentre,
-                         ::testing::Values(CentreCase{"IO90", {89, 39}, {1432, 316}},
-                                           CentreCase{"AA00", {0, 179}, {8, 1436}},
-                                           CentreCase{"RR99", {179, 0}, {2872, 4}},
-                                           // A subsquare draws at the centre of its square.
-                                           CentreCase{"JN45AB", {94, 44}, {1512, 356}},
-                                           CentreCase{"JN45", {94, 44}, {1512, 356}}));
 
 class NotASquare : public ::testing::TestWithParam<const char*>
 {

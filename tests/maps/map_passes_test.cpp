@@ -96,54 +96,38 @@ TEST(Passes, ABadLocatorSkipsItsLineAndTheDrawingGoesOn)
     EXPECT_EQ(canvas.persistentImage().pixel(locatorCentre(u"JN78")->toPoint()), mapWhite);
 }
 
-QDateTime utc(int h, int m, int s)
+TEST(MapQuery, DateClauseAsksForTheRightRange)
 {
-    return QDateTime(QDate(2026, 6, 14), QTime(h, m, s), Qt::UTC);
-}
-
-struct DateCase
-{
-    const char* name;
-    const char* dateText;
-    QDateTime now;
-    bool lastHour;
-    const char* from; // "" when no date clause
-    const char* to;   // "" when open-ended
-};
-
-class DateClause : public ::testing::TestWithParam<DateCase>
-{
-};
-
-TEST_P(DateClause, AsksForTheRightRange)
-{
-    const DateCase& c = GetParam();
-    for (SqlDialect dialect : {SqlDialect::Sqlite, SqlDialect::Postgres}) {
-        MapQueryRequest request;
-        request.dialect = dialect;
-        request.count = 100;
-        request.dateText = QString::fromLatin1(c.dateText);
-        request.utcNow = c.now;
-        request.lastHour = c.lastHour;
-        const MapQuery q = buildMapQuery(request);
-        EXPECT_EQ(q.bindings.value(QStringLiteral(":fromDate")).toString(), QString::fromLatin1(c.from));
-        EXPECT_EQ(q.bindings.value(QStringLiteral(":toDate")).toString(), QString::fromLatin1(c.to));
-        EXPECT_EQ(q.sql.contains(QStringLiteral(":fromDate")), *c.from != 0);
-        EXPECT_EQ(q.sql.contains(QStringLiteral(":toDate")), *c.to != 0);
+    struct Row
+    {
+        const char* dateText;
+        QTime now;
+        bool lastHour;
+        const char* from; // "" when no date clause
+        const char* to;   // "" when open-ended
+    };
+    for (const Row& r :
+         {Row{"2026-06-14 00:30:00", QTime(0, 30), true, "2026-06-14 00:00:00", ""},
+          Row{"2026-06-14 14:25:10", QTime(14, 25, 10), true, "2026-06-14 13:25:10", ""},
+          Row{"2026-06-14 14:25:10", QTime(14, 25, 10), false, "2026-06-14 00:00:00", ""},
+          // Another day ignores the last hour.
+          Row{"2026-06-13", QTime(14, 25, 10), true, "2026-06-13 00:00:00", "2026-06-13 23:59:59"},
+          Row{"yesterday", QTime(14, 25, 10), false, "", ""}}) {
+        for (SqlDialect dialect : {SqlDialect::Sqlite, SqlDialect::Postgres}) {
+            MapQueryRequest request;
+            request.dialect = dialect;
+            request.count = 100;
+            request.dateText = QString::fromLatin1(r.dateText);
+            request.utcNow = QDateTime(QDate(2026, 6, 14), r.now, Qt::UTC);
+            request.lastHour = r.lastHour;
+            const MapQuery q = buildMapQuery(request);
+            EXPECT_EQ(q.bindings.value(QStringLiteral(":fromDate")).toString(), QString::fromLatin1(r.from));
+            EXPECT_EQ(q.bindings.value(QStringLiteral(":toDate")).toString(), QString::fromLatin1(r.to));
+            EXPECT_EQ(q.sql.contains(QStringLiteral(":fromDate")), *r.from != 0) << r.dateText;
+            EXPECT_EQ(q.sql.contains(QStringLiteral(":toDate")), *r.to != 0) << r.dateText;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DateClause,
-    ::testing::Values(
-        DateCase{"TodayLastHourAtHalfPastMidnight", "2026-06-14 00:30:00", utc(0, 30, 0), true,
-                 "2026-06-14 00:00:00", ""},
-        DateCase{"TodayLastHour", "2026-06-14 14:25:10", utc(14, 25, 10), true, "2026-06-14 13:25:10", ""},
-        DateCase{"Today", "2026-06-14 14:25:10", utc(14, 25, 10), false, "2026-06-14 00:00:00", ""},
-        DateCase{"AnotherDayIgnoresLastHour", "2026-06-13", utc(14, 25, 10), true, "2026-06-13 00:00:00",
-                 "2026-06-13 23:59:59"},
-        DateCase{"NotADate", "yesterday", utc(14, 25, 10), false, "", ""}),
-    [](const ::testing::TestParamInfo<DateCase>& info) { return std::string(info.param.name); });
 
 TEST(MapQuery, BandLimitsTheFrequency)
 {
