@@ -15,19 +15,21 @@ namespace {
 
 const QDateTime noon(QDate(2026, 12, 5), QTime(12, 0), Qt::UTC);
 
-QRgb pixelOf(const MapCanvas& canvas, const char* loc)
+QRgb pixelOf(const MapCanvas& canvas, QPoint at)
 {
-    const QPointF c = *locatorCentre(QString::fromLatin1(loc));
-    return canvas.persistentImage().pixel(c.toPoint()) | 0xFF000000;
+    return canvas.persistentImage().pixel(at) | 0xFF000000;
 }
 
-QStringList itemsOf(const QListWidget* list)
+QRgb pixelOf(const MapCanvas& canvas, const char* loc)
 {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i) {
-        items << list->item(i)->text();
-    }
-    return items;
+    return pixelOf(canvas, locatorCentre(QString::fromLatin1(loc))->toPoint());
+}
+
+// The middle of the line between two squares' centres.
+QPoint between(const char* from, const char* to)
+{
+    return ((*locatorCentre(QString::fromLatin1(from)) + *locatorCentre(QString::fromLatin1(to))) / 2)
+        .toPoint();
 }
 
 } // namespace
@@ -74,7 +76,8 @@ TEST_F(MapWindows, AverageWindowDrawsTheUtcDayRefreshesAndSaves)
     AvgMapWindow* w = menus().frmMapping();
     ASSERT_NE(w, nullptr);
     const QListWidget* list = w->findChild<QListWidget*>(QStringLiteral("lstMufAverage"));
-    EXPECT_EQ(itemsOf(list).mid(4), QStringList{QStringLiteral("JN45 80  1  ")});
+    ASSERT_EQ(list->count(), 5);
+    EXPECT_EQ(list->item(4)->text(), QStringLiteral("JN45 80  1  "));
     EXPECT_EQ(pixelOf(w->canvas(), "JN45"), qRgb(120, 0, 0));
 
     p.answer("30");
@@ -116,23 +119,21 @@ TEST_F(MapWindows, SingleWindowDrawsThePickedSpotByItsExactText)
 
     // Nothing ticked: a pick draws nothing.
     list->setCurrentRow(1);
-    const QPoint onLine = ((*locatorCentre(u"JN40") + *locatorCentre(u"JN60")) / 2).toPoint();
-    const QRgb sea = MapCanvas().persistentImage().pixel(onLine) | 0xFF000000;
-    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, sea);
+    const QPoint onLine = between("JN40", "JN60");
+    const QRgb sea = pixelOf(MapCanvas(), onLine);
+    EXPECT_EQ(pixelOf(w->canvas(), onLine), sea);
 
     trigger(w, "mnuMap(1)");
     trigger(w, "mnuMap(3)");
     list->setCurrentRow(-1);
     list->setCurrentRow(1);
-    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, qRgb(255, 255, 255));
+    EXPECT_EQ(pixelOf(w->canvas(), onLine), qRgb(255, 255, 255));
     EXPECT_EQ(pixelOf(w->canvas(), "JN60"), qRgb(255, 255, 0));
     // The text that "_" as a pattern would also match is not drawn.
-    const QPoint otherLine = ((*locatorCentre(u"JN41") + *locatorCentre(u"JN61")) / 2).toPoint();
-    EXPECT_EQ(w->canvas().persistentImage().pixel(otherLine) | 0xFF000000,
-              MapCanvas().persistentImage().pixel(otherLine) | 0xFF000000);
+    EXPECT_EQ(pixelOf(w->canvas(), between("JN41", "JN61")), pixelOf(MapCanvas(), between("JN41", "JN61")));
 
     trigger(w, "mnuClearMap");
-    EXPECT_EQ(w->canvas().persistentImage().pixel(onLine) | 0xFF000000, sea);
+    EXPECT_EQ(pixelOf(w->canvas(), onLine), sea);
 }
 
 TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)

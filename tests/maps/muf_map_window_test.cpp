@@ -17,8 +17,7 @@ class MufMapWindowTest : public ::testing::Test
 protected:
     MufMapWindowTest()
     {
-        QFile::copy(QStringLiteral(ZENTHRA_SOURCE_ASSETS "/world.gif"),
-                    p.dir.file(QStringLiteral("world.gif")));
+        installWorldMap(p.dir);
         p.app->openDatabases();
         p.app->frameMap();
         OptionsModel& options = p.app->options();

@@ -147,7 +147,7 @@ TEST_P(PathMapTest, FrameMapLogsAMissingBitmap)
     EXPECT_FALSE(map->canvas().hasBitmap());
     ASSERT_EQ(logLines().size(), 1);
     EXPECT_TRUE(logLines()[0].endsWith(QStringLiteral("53 - FRAME_MAP()")));
-    QFile::copy(QStringLiteral(ZENTHRA_SOURCE_ASSETS "/world.gif"), dir.file(QStringLiteral("world.gif")));
+    installWorldMap(dir);
     map->FRAME_MAP();
     EXPECT_TRUE(map->canvas().hasBitmap());
     EXPECT_EQ(map->canvas().size(), QSize(2880, 1440));
