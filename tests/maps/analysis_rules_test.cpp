@@ -49,16 +49,17 @@ TEST(AnalysisDate, FollowsTheLocaleOrder)
 TEST(Counts, ReportIsTheLeadingNumberOrFiveBelowOne)
 {
     // SQL would read a negative limit as no limit; 9e99 is beyond the 16-bit range.
-    for (const auto& [text, count] : std::initializer_list<std::pair<const char*, int>>{
-             {"", 5}, {"0", 5}, {"-1", 5}, {"9e99", 5}, {"150", 150}, {"12ab", 12}, {"2.5", 2}, {"3.5", 4}}) {
+    using Row = std::pair<const char*, int>;
+    for (const auto& [text, count] : {Row{"", 5}, Row{"0", 5}, Row{"-1", 5}, Row{"9e99", 5}, Row{"150", 150},
+                                      Row{"12ab", 12}, Row{"2.5", 2}, Row{"3.5", 4}}) {
         EXPECT_EQ(analysisCount(QString::fromLatin1(text)), count) << text;
     }
 }
 
 TEST(Counts, AnnouncementsAreFiveUnlessBetweenFiveAnd9999)
 {
-    for (const auto& [text, count] : std::initializer_list<std::pair<const char*, int>>{
-             {"3", 5}, {"10000", 5}, {"9999", 9999}, {"40x", 40}}) {
+    using Row = std::pair<const char*, int>;
+    for (const auto& [text, count] : {Row{"3", 5}, Row{"10000", 5}, Row{"9999", 9999}, Row{"40x", 40}}) {
         EXPECT_EQ(announceCount(QString::fromLatin1(text)), count) << text;
     }
 }
@@ -85,11 +86,10 @@ TEST(Bands, ConditionsForBothTables)
 
 TEST(Remark, FollowsTheElevationAsPrinted)
 {
+    using Row = std::pair<float, const char*>;
     for (const auto& [elevation, remark] :
-         std::initializer_list<std::pair<float, const char*>>{{-8.6f, " (WAY BELOW HORIZON!!!!!)"},
-                                                              {-8.4f, " (Below Horizon....)"},
-                                                              {-0.6f, " (Below Horizon.. TR/CHORDIAL?)"},
-                                                              {-0.4f, ""}}) {
+         {Row{-8.6f, " (WAY BELOW HORIZON!!!!!)"}, Row{-8.4f, " (Below Horizon....)"},
+          Row{-0.6f, " (Below Horizon.. TR/CHORDIAL?)"}, Row{-0.4f, ""}}) {
         EXPECT_EQ(elevationRemark(elevation), QString::fromLatin1(remark)) << elevation;
     }
 }

@@ -28,13 +28,9 @@ public:
 
 TEST(BandColour, FollowsTheFrequency)
 {
-    for (const auto& [freq, colour] :
-         std::initializer_list<std::pair<std::optional<double>, std::optional<QRgb>>>{{140.01, mapRed},
-                                                                                      {140, mapGrey},
-                                                                                      {69, mapWhite},
-                                                                                      {50.1, mapWhite},
-                                                                                      {49, {}},
-                                                                                      {std::nullopt, {}}}) {
+    using Row = std::pair<std::optional<double>, std::optional<QRgb>>;
+    for (const auto& [freq, colour] : {Row{140.01, mapRed}, Row{140, mapGrey}, Row{69, mapWhite},
+                                       Row{50.1, mapWhite}, Row{49, {}}, Row{std::nullopt, {}}}) {
         EXPECT_EQ(bandColour(freq), colour) << freq.value_or(-1);
     }
 }
@@ -131,13 +127,11 @@ TEST(MapQuery, DateClauseAsksForTheRightRange)
 
 TEST(MapQuery, BandLimitsTheFrequency)
 {
+    using Row = std::pair<float, const char*>;
     for (const auto& [band, clause] :
-         std::initializer_list<std::pair<float, const char*>>{{50, " AND Freq > 49 AND Freq < 55"},
-                                                              {70, " AND Freq > 69 AND Freq < 75"},
-                                                              {144, " AND Freq > 143 AND Freq < 200"},
-                                                              {220, " AND Freq > 199 AND Freq < 255"},
-                                                              {0, " AND Freq > 49 AND Freq < 255"},
-                                                              {432, " AND Freq > 49 AND Freq < 255"}}) {
+         {Row{50, " AND Freq > 49 AND Freq < 55"}, Row{70, " AND Freq > 69 AND Freq < 75"},
+          Row{144, " AND Freq > 143 AND Freq < 200"}, Row{220, " AND Freq > 199 AND Freq < 255"},
+          Row{0, " AND Freq > 49 AND Freq < 255"}, Row{432, " AND Freq > 49 AND Freq < 255"}}) {
         EXPECT_EQ(bandClause(band), QString::fromLatin1(clause)) << band;
     }
 }

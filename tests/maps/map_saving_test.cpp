@@ -13,21 +13,16 @@
 namespace zenthra {
 namespace {
 
-struct Told
-{
-    Prompter::Icon icon;
-    QString title;
-    QString text;
-};
-
 class RecordingPrompter : public Prompter
 {
 public:
     std::optional<QString> ask(const QString&, const QString&, const QString&) const override { return {}; }
-    void tell(Icon icon, const QString& title, const QString& text) const override
+    void tell(Icon icon, const QString&, const QString& text) const override { told.push_back({icon, text}); }
+    struct Told
     {
-        told.push_back({icon, title, text});
-    }
+        Icon icon;
+        QString text;
+    };
     mutable std::vector<Told> told;
 };
 

@@ -14,13 +14,9 @@ namespace zenthra::avgmap {
 TEST(AvgMapScale, FourStepsOfRedPerMegahertzAboveFifty)
 {
     // The last row is a single-precision 80.2 read back from the database.
-    for (const auto& [muf, red] : std::initializer_list<std::pair<double, int>>{{80.2, 120},
-                                                                                {49.9, 0},
-                                                                                {113.75, 255},
-                                                                                {50.24, 0},
-                                                                                {50.25, 1},
-                                                                                {200, 255},
-                                                                                {double(80.2f), 120}}) {
+    using Row = std::pair<double, int>;
+    for (const auto& [muf, red] : {Row{80.2, 120}, Row{49.9, 0}, Row{113.75, 255}, Row{50.24, 0},
+                                   Row{50.25, 1}, Row{200, 255}, Row{double(80.2f), 120}}) {
         EXPECT_EQ(redOf(muf), red) << muf;
         EXPECT_EQ(dotColour(muf), qRgb(red, 0, 0)) << muf;
     }
@@ -189,14 +185,9 @@ Mark point(const char* at, QRgb colour)
 
 TEST(SingleMapPath, ColourByBand)
 {
-    for (const auto& [freq, colour] :
-         std::initializer_list<std::pair<std::optional<double>, std::optional<QRgb>>>{{140.01, red},
-                                                                                      {140, grey},
-                                                                                      {69.01, grey},
-                                                                                      {69, white},
-                                                                                      {49.01, white},
-                                                                                      {49, yellow},
-                                                                                      {std::nullopt, {}}}) {
+    using Row = std::pair<std::optional<double>, std::optional<QRgb>>;
+    for (const auto& [freq, colour] : {Row{140.01, red}, Row{140, grey}, Row{69.01, grey}, Row{69, white},
+                                       Row{49.01, white}, Row{49, yellow}, Row{std::nullopt, {}}}) {
         EXPECT_EQ(pathColour(freq), colour) << freq.value_or(-1);
     }
 }
