@@ -64,29 +64,22 @@ TEST_P(MapWindowQuery, AveragesPerSquareOfOneUtcDayHighestFirst)
     EXPECT_TRUE(squares.empty());
 }
 
-TEST_P(MapWindowQuery, ListsTheDaysSpotTextsNewestFirst)
+TEST_P(MapWindowQuery, ListsTheDaysSpotTextsAndMatchesOneExactlyAsAValue)
 {
-    spot(at(5, 9), QStringLiteral("older"), 80, 1500, QStringLiteral("JN45"));
-    spot(at(5, 18), QStringLiteral("newer"), 80, 1500, QStringLiteral("JN45"));
-    spot(at(5, 10), QStringLiteral("older"), 80, 1500, QStringLiteral("JN45"));
+    const QString underscore = QStringLiteral("DX de G4ABC: 50110.0 EA8_X JO01 ES");
+    const QString plain = QStringLiteral("DX de G4ABC: 50110.0 EA8XX JO01 ES");
+    const QString apostrophe = QStringLiteral("DX de G4ABC: 50110.0 EA8XX it's open");
+    const QString percent = QStringLiteral("DX de G4ABC: 50110.0 EA8%X JO01 ES");
+    spot(at(5, 10), underscore, 80, 1500, QStringLiteral("IN82AA"), 50.11);
+    spot(at(5, 11), plain, 80, 1500, QStringLiteral("IN82"));
+    spot(at(5, 12), apostrophe, 80, 1500, QStringLiteral("IN82AA"), QVariant(QMetaType::fromType<double>()));
+    spot(at(5, 13), underscore, 90, 1500, QStringLiteral("IN83AA"), 144.3);
+    spot(at(5, 14), percent, 80, 1500, QStringLiteral("IN82"));
     spot(at(6, 1), QStringLiteral("next day"), 80, 1500, QStringLiteral("JN45"));
 
     QStringList texts;
     ASSERT_TRUE(querySpotTexts(*db, QDate(2026, 12, 5), texts));
-    EXPECT_EQ(texts,
-              (QStringList{QStringLiteral("newer"), QStringLiteral("older"), QStringLiteral("older")}));
-}
-
-TEST_P(MapWindowQuery, SpotTextIsMatchedExactlyAsAValue)
-{
-    const QString underscore = QStringLiteral("DX de G4ABC: 50110.0 EA8_X JO01 ES");
-    const QString apostrophe = QStringLiteral("DX de G4ABC: 50110.0 EA8XX it's open");
-    spot(at(5, 10), underscore, 80, 1500, QStringLiteral("IN82AA"), 50.11);
-    spot(at(5, 11), QStringLiteral("DX de G4ABC: 50110.0 EA8XX JO01 ES"), 80, 1500, QStringLiteral("IN82"));
-    spot(at(5, 12), apostrophe, 80, 1500, QStringLiteral("IN82AA"), QVariant(QMetaType::fromType<double>()));
-    spot(at(5, 13), underscore, 90, 1500, QStringLiteral("IN83AA"), 144.3);
-    spot(at(5, 14), QStringLiteral("DX de G4ABC: 50110.0 EA8%X JO01 ES"), 80, 1500, QStringLiteral("IN82"));
-
+    EXPECT_EQ(texts, (QStringList{percent, underscore, apostrophe, plain, underscore}));
     std::vector<singlemap::SpotRow> rows;
     SqlFailure why;
     ASSERT_TRUE(querySpotRows(*db, QDate(2026, 12, 5), underscore, rows, &why)) << why.text.toStdString();
