@@ -24,27 +24,20 @@ TEST(SquareCentre, MatchesTheGridFigures)
     }
 }
 
-class NotASquare : public ::testing::TestWithParam<const char*>
+TEST(NotASquare, LeavesTheCoordinatesAsTheyWere)
 {
-};
-
-TEST_P(NotASquare, LeavesTheCoordinatesAsTheyWere)
-{
-    const QString loc = QString::fromLatin1(GetParam());
-    EXPECT_FALSE(locatorCentre(loc).has_value());
-
-    LocatorGrid grid;
-    grid.POPULATE_LOC_ARRAYS();
-    ASSERT_TRUE(grid.GET_XY(QStringLiteral("IO90"), QStringLiteral("RR99")));
-    EXPECT_FALSE(grid.GET_XY(loc, QStringLiteral("AA00")));
-    EXPECT_EQ(grid.sngX1, 89);
-    EXPECT_EQ(grid.sngY1, 39);
-    // The other locator of the call is still converted.
-    EXPECT_EQ(grid.sngX2, 0);
-    EXPECT_EQ(grid.sngY2, 179);
+    for (const char* bad : {"", "IO9", "io90", "AS00", "IOX0"}) {
+        const QString loc = QString::fromLatin1(bad);
+        EXPECT_FALSE(locatorCentre(loc).has_value()) << bad;
+        LocatorGrid grid;
+        grid.POPULATE_LOC_ARRAYS();
+        ASSERT_TRUE(grid.GET_XY(QStringLiteral("IO90"), QStringLiteral("RR99")));
+        EXPECT_FALSE(grid.GET_XY(loc, QStringLiteral("AA00"))) << bad;
+        EXPECT_EQ(QPointF(grid.sngX1, grid.sngY1), QPointF(89, 39)) << bad;
+        // The other locator of the call is still converted.
+        EXPECT_EQ(QPointF(grid.sngX2, grid.sngY2), QPointF(0, 179)) << bad;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Refused, NotASquare, ::testing::Values("", "IO9", "io90", "AS00", "IOX0"));
 
 TEST(StartupPosition, PlacesTheSquareAndClampsAtTheEdges)
 {
