@@ -1,3 +1,5 @@
+// The map query's date range, band and bounds, and the drawing passes over its rows.
+
 #include "maps/map_passes.h"
 #include "maps/map_query.h"
 
