@@ -173,6 +173,11 @@ TEST(NodeImportWindow, ImportsTheListAndReportsTheCounts)
     ASSERT_TRUE(NodeList(NodeTable::Wwc, b.db).load(rows));
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].connectStr, QStringLiteral("/n XX1XX 14345"));
+
+    Q_EMIT w.findChild<QLabel*>(QStringLiteral("lblHelp"))->linkActivated(QStringLiteral("help"));
+    ASSERT_EQ(b.told.size(), 3u);
+    EXPECT_EQ(b.told[2].title, QStringLiteral("WWC Import"));
+    EXPECT_TRUE(b.told[2].text.startsWith(QLatin1String("This is the import routine for WWC into zenthra.")));
 }
 
 TEST(SeparateLinkWindow, MirrorsItsPaneAndKeepsItsGeometryAcrossRuns)

@@ -4,6 +4,7 @@
 #include "spots/database_fixture.h"
 #include "support/print_qstring.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace zenthra;
@@ -54,6 +55,9 @@ TEST_P(SpiderTableTest, AGoodFileReplacesTheTableAndABadOneChangesNothing)
     QFile::remove(dir.file("spider_menu.txt"));
     const auto missing = table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt"));
     EXPECT_EQ(missing.description, "File not found: spider_menu.txt");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("spider_menu.txt"));
+    EXPECT_EQ(table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt")).errorNumber,
+              SpiderTable::errFileAccess);
     EXPECT_FALSE(bad.ok || missing.ok);
     EXPECT_EQ(stored().size(), 4);
     EXPECT_EQ(table->groups(), groups);
@@ -92,6 +96,10 @@ TEST_P(SpiderTableTest, GroupsMatchTheirTypeWholeInAnyCaseAndNeverTwice)
     EXPECT_EQ(table->groups(), QList<QStringList>(4));
     EXPECT_TRUE(table->placeholderVisible(2));
     EXPECT_FALSE(table->placeholderVisible(0));
+    // A table that cannot be read leaves the menus empty.
+    run(Store::Spots, "DROP TABLE tblSpider");
+    table->LOAD_MENU_ITEMS();
+    EXPECT_EQ(table->groups(), QList<QStringList>(4));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SpiderTableTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),

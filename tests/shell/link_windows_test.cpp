@@ -1,4 +1,4 @@
-// The command lines, the chat login and the chat pop-up, used through the main window
+// The command lines, the chat login, the chat pop-up and the BBS lines, used through the main window
 // as a user does, against nodes on loopback.
 
 #include "links/wwc_popup_window.h"
@@ -66,6 +66,7 @@ TEST(LinkWindows, TypingChattingPrivateMessagesAndHistoriesAfterARestart)
     TempFolder dir;
     FakeNode dxc;
     ConversServer wwc;
+    FakeNode bbs;
     wwc.passwordPrompt = {"Password: "};
     zenthra::test::prepareSettings(dir, {{11, "127.0.0.1"},
                                          {12, QString::number(dxc.port())},
@@ -105,6 +106,18 @@ TEST(LinkWindows, TypingChattingPrivateMessagesAndHistoriesAfterARestart)
         p.window->findChild<QCheckBox*>("chkWWCtoDXC")->setChecked(true);
         p.type(p.combo("txtWwcCommand")->lineEdit(), "cls");
         EXPECT_EQ(panes.TBCluster.text(), "ZENTHRA BY THE ZENTHRA DEVELOPERS. DXC WINDOW");
+
+        // The BBS: its lines are shown and its command line sends.
+        p.app->options().nodes.strBbsHost = "127.0.0.1";
+        p.app->options().nodes.sngBbsPort = bbs.port();
+        p.app->links().bbs.BBS_CONNECT();
+        ASSERT_TRUE(bbs.accept());
+        bbs.send("GB7TST BBS>\r\n");
+        EXPECT_TRUE(p.shows(panes.txtDataRetrieval[4], "GB7TST BBS>"));
+        auto* bbsLine = p.window->findChild<QLineEdit*>("txtBbsCommand");
+        p.type(bbsLine, "list");
+        EXPECT_EQ(bbs.received("list\r\n"), "list\r\n");
+        EXPECT_EQ(bbsLine->text(), "");
     }
     EXPECT_EQ(dir.read("dxc_history.dat"), "sh/dx\r\n");
     EXPECT_EQ(dir.read("wwc_history.dat"), "/msg g0xyz yes\r\n");
