@@ -19,7 +19,6 @@ const QDateTime noon = QDateTime(QDate(2026, 6, 1), QTime(12, 34, 56), Qt::UTC);
 // A chat line and what the chat rules make of it for the user G4ABC.
 struct Rule
 {
-    const char* name;
     QString line;
     bool showAll; // "Show all messages to your call?"
     QList<qint16> sounds;
@@ -27,50 +26,35 @@ struct Rule
     QString shown;
 };
 
-void PrintTo(const Rule& r, std::ostream* os)
+TEST(ChatMessages, SoundPopUpAndWindowOfEachKindOfLine)
 {
-    *os << r.name;
+    const Rule rules[] = {
+        {"<*G0XYZ*>: hi  there\r\n", false, {0}, true, "<*G0XYZ*>: hi there"},
+        // A private message naming the call pops up once.
+        {"<*G0XYZ*>: hi G4ABC\r\n", true, {0, 1}, true, "<*G0XYZ*>: hi G4ABC"},
+        {"<G0XYZ>: g4abc qrv?\r\n", true, {1}, true, "<G0XYZ>: g4abc qrv?"},
+        {"<G0XYZ>: g4abc qrv?\r\n", false, {1}, false, "<G0XYZ>: g4abc qrv?"},
+        // Half a private mark is neither kind.
+        {"<*G0ABC> hi\r\n", true, {1}, false, "<*G0ABC> hi"},
+        {"<G0XYZ>: 50 MHz open\r\n", true, {}, false, "<G0XYZ>: 50 MHz open"},
+    };
+    for (const Rule& r : rules) {
+        OptionsModel options;
+        options.sngWindowBuffer = 10000;
+        options.nodes.strWwcCallsign = "G4ABC";
+        options.setChecked(keys::wwcPopupMessage, true);
+        options.setChecked(keys::wwcShowAllMessages, r.showAll);
+        WwcPopup popup(options, [] { return noon; });
+        QList<qint16> sounds;
+        ChatMessages chat(options, popup, [&sounds](qint16 kind) { sounds << kind; });
+        QSignalSpy shown(&chat, &ChatMessages::windowText);
+        chat.lineReceived(r.line);
+        EXPECT_EQ(sounds, r.sounds) << r.line.toStdString();
+        EXPECT_EQ(popup.text(), r.popped ? "\r\n12:34 - " + r.shown : QString()) << r.line.toStdString();
+        ASSERT_EQ(shown.count(), 1);
+        EXPECT_EQ(shown.at(0).at(0).toString(), r.shown);
+    }
 }
-
-struct ChatRules : ::testing::TestWithParam<Rule>
-{
-};
-
-TEST_P(ChatRules, SoundPopUpAndWindow)
-{
-    const Rule& r = GetParam();
-    OptionsModel options;
-    options.sngWindowBuffer = 10000;
-    options.nodes.strWwcCallsign = "G4ABC";
-    options.setChecked(keys::wwcPopupMessage, true);
-    options.setChecked(keys::wwcShowAllMessages, r.showAll);
-    WwcPopup popup(options, [] { return noon; });
-    QList<qint16> sounds;
-    ChatMessages chat(options, popup, [&sounds](qint16 kind) { sounds << kind; });
-    QSignalSpy shown(&chat, &ChatMessages::windowText);
-    chat.lineReceived(r.line);
-    EXPECT_EQ(sounds, r.sounds);
-    EXPECT_EQ(popup.text(), r.popped ? "\r\n12:34 - " + r.shown : QString());
-    ASSERT_EQ(shown.count(), 1);
-    EXPECT_EQ(shown.at(0).at(0).toString(), r.shown);
-}
-
-const Rule rules[] = {
-    {"PrivateMessage", "<*G0XYZ*>: hi  there\r\n", false, {0}, true, "<*G0XYZ*>: hi there"},
-    {"PrivateMessageNamingTheCallPopsUpOnce",
-     "<*G0XYZ*>: hi G4ABC\r\n",
-     true,
-     {0, 1},
-     true,
-     "<*G0XYZ*>: hi G4ABC"},
-    {"MentionWithShowAll", "<G0XYZ>: g4abc qrv?\r\n", true, {1}, true, "<G0XYZ>: g4abc qrv?"},
-    {"MentionWithoutShowAll", "<G0XYZ>: g4abc qrv?\r\n", false, {1}, false, "<G0XYZ>: g4abc qrv?"},
-    {"HalfAPrivateMarkIsNeitherKind", "<*G0ABC> hi\r\n", true, {1}, false, "<*G0ABC> hi"},
-    {"OtherTextNothing", "<G0XYZ>: 50 MHz open\r\n", true, {}, false, "<G0XYZ>: 50 MHz open"},
-};
-
-INSTANTIATE_TEST_SUITE_P(ChatMessages, ChatRules, ::testing::ValuesIn(rules),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChatMessages, AMentionIsTheCallsLastLettersAndShortCallsHaveNone)
 {
