@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -28,12 +27,6 @@ namespace {
 LinkMenus& linkMenus(DialogProgram& p)
 {
     return *p.window->findChild<LinkMenus*>();
-}
-
-// Lets the paced steps of the links run for a while.
-void turn(int ms)
-{
-    QTest::qWait(ms);
 }
 
 TEST(LinkMenus, PickANodeInTheEditorThenConnectAndDisconnectEachLink)
@@ -67,7 +60,7 @@ TEST(LinkMenus, PickANodeInTheEditorThenConnectAndDisconnectEachLink)
     p.click(QStringLiteral("mnuWwc(4)"));
     EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 3);
     ASSERT_TRUE(chat.accept());
-    turn(400);
+    QTest::qWait(400); // the links' paced steps
     p.click(QStringLiteral("mnuDxc(7)"));
     EXPECT_EQ(p.app->status(), QStringLiteral("Zenthra calcs from DXC. DXC STATUS: Connected"));
     p.click(QStringLiteral("mnuBBS(4)"));
@@ -130,7 +123,7 @@ TEST(LinkMenus, TheSeparateWindowMirrorsTheDxcWindowAndClosesOnExit)
     QLineEdit* box = w->commandBox()->lineEdit();
     box->setText(QStringLiteral("sh/dx exit"));
     QTest::keyClick(box, Qt::Key_Return);
-    turn(50);
+    QTest::qWait(50);
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(p.app->textWindows().TBCluster.text().contains(QLatin1String("Error: 40006")));
     QPointer<SeparateLinkWindow> watched(w);
