@@ -92,10 +92,6 @@ const Dialogue wwcDialogues[] = {
      "CONV\r\n/n G4ABC 144\r\n"},
     {"ChatSelection", {"Welcome\r\n", "1 = Convers\r\nChat selection ?\r\n"}, "/n G4ABC 144\r\n"},
     {"UserDetails", {"Welcome\r\n", "Please set /u callsign name\r\n"}, "/U G4ABC 144345\r\n"},
-    {"ChannelOperatorNoticeDrawsNoReply",
-     {"Welcome\r\n",
-      "*** G4ABC made you a channel operator for channel 0\r\nAccess to channel 0 has been removed\r\n"},
-     ""},
     // Once logged in, other users' text never draws the password or the call out.
     {"PasswordBaitAfterTheLogin",
      {"login: ", "Type /n <your call> <channel> to log on\r\n", "<G0BAD>: password: \r\n",
@@ -111,11 +107,18 @@ TEST_P(WwcLogin, SendsTheseBytesInOrder)
 INSTANTIATE_TEST_SUITE_P(WwcLink, WwcLogin, ::testing::ValuesIn(wwcDialogues),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(LinkFixture, ChannelOperatorNoticeIsStillShownLineByLine)
+TEST_F(LinkFixture, ChannelOperatorNoticeDrawsNoReplyAndIsStillShownLineByLine)
 {
-    play({"", {"*** G4ABC made you a channel operator for channel 0\r\n<G0XYZ>: hel", "lo\r\n"}, ""});
+    // The join prompt in the same chunk draws no reply either.
+    play({"",
+          {"Welcome\r\n",
+           "*** G4ABC made you a channel operator for channel 0\r\nAccess to channel 0 has been removed\r\n"
+           "<G0XYZ>: hel",
+           "lo\r\n"},
+          ""});
     EXPECT_EQ(received(),
-              (QStringList{"*** G4ABC made you a channel operator for channel 0\r\n", "<G0XYZ>: hello\r\n"}));
+              (QStringList{"Welcome\r\n", "*** G4ABC made you a channel operator for channel 0\r\n",
+                           "Access to channel 0 has been removed\r\n", "<G0XYZ>: hello\r\n"}));
 }
 
 TEST_F(LinkFixture, PromptWithoutLineEndIsShownAfterAPause)

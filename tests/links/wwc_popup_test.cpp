@@ -72,7 +72,7 @@ struct PopupFixture : ::testing::Test
     PopupFixture() { options.sngWindowBuffer = 10000; }
 };
 
-TEST_F(PopupFixture, CollectsTimedMessagesAndShowsOnTheFirst)
+TEST_F(PopupFixture, CollectsTimedMessagesShowsOnTheFirstAndKeepsTheNewest)
 {
     QString first = "<*G0XYZ*>:  two\r\nlines ";
     popup.WWC_POPUP(first);
@@ -87,16 +87,11 @@ TEST_F(PopupFixture, CollectsTimedMessagesAndShowsOnTheFirst)
     popup.WWC_POPUP(second);
     EXPECT_EQ(shows.count(), 2);
     EXPECT_EQ(topmost.count(), 1);
-}
-
-TEST_F(PopupFixture, BufferKeepsTheNewestCharacters)
-{
+    // The buffer keeps the newest characters.
     options.sngWindowBuffer = 30;
-    QString a = "aaaaaaaaaaaaaaaaaaaa";
-    QString b = "bbbbbbbbbb";
-    popup.WWC_POPUP(a);
-    popup.WWC_POPUP(b);
-    EXPECT_EQ(popup.text(), "aaaaaaaaaa\r\n12:34 - bbbbbbbbbb");
+    QString third = "bbbbbbbbbb";
+    popup.WWC_POPUP(third);
+    EXPECT_EQ(popup.text(), "34 - again\r\n12:34 - bbbbbbbbbb");
 }
 
 TEST(WwcPopup, ReplyCommandFromASelectedCall)
