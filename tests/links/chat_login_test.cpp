@@ -27,31 +27,33 @@ void PrintTo(const Dialogue& d, std::ostream* os)
     *os << d.name;
 }
 
-struct WwcFixture : ::testing::Test
+// A chat link and a BBS link with the same login, both pointed at one node on loopback.
+struct LinkFixture : ::testing::Test
 {
     FakeNode node;
     CurrentNode current;
     qint16 linkError = 0;
     WwcLink link{current, linkError};
+    BbsLink bbs{current};
     QSignalSpy lines{&link, &WwcLink::lineReceived};
+    QSignalSpy refusals{&bbs, &BbsLink::refused};
 
-    WwcFixture()
+    LinkFixture()
     {
-        current.strWwcHost = "127.0.0.1";
-        current.sngWwcPort = node.port();
-        current.strWwcCallsign = "G4ABC";
+        current.strWwcHost = current.strBbsHost = "127.0.0.1";
+        current.sngWwcPort = current.sngBbsPort = node.port();
+        current.strWwcCallsign = current.strBbsCallsign = "G4ABC";
         current.strWwcPassword = "pw7";
         current.strWwcConnectStr = "/n G4ABC 144";
+        current.strBbsPassword = "fbbpw";
+        current.strBbsConnectStr = "c gb7xyz#bbs";
     }
-    void connectLink()
+    // The node sends its pieces one by one; the program must have sent exactly `d.sent`, and no more.
+    void play(const Dialogue& d, bool chat = true)
     {
-        link.WWC_CONNECT();
+        chat ? link.WWC_CONNECT() : bbs.BBS_CONNECT();
         ASSERT_TRUE(node.accept());
         QTest::qWait(50);
-    }
-    void play(const Dialogue& d)
-    {
-        connectLink();
         for (const QByteArray& piece : d.pieces) {
             node.send(piece);
         }
@@ -68,7 +70,7 @@ struct WwcFixture : ::testing::Test
     }
 };
 
-struct WwcLogin : WwcFixture, ::testing::WithParamInterface<Dialogue>
+struct WwcLogin : LinkFixture, ::testing::WithParamInterface<Dialogue>
 {
 };
 
@@ -90,13 +92,6 @@ const Dialogue wwcDialogues[] = {
      "CONV\r\n/n G4ABC 144\r\n"},
     {"ChatSelection", {"Welcome\r\n", "1 = Convers\r\nChat selection ?\r\n"}, "/n G4ABC 144\r\n"},
     {"UserDetails", {"Welcome\r\n", "Please set /u callsign name\r\n"}, "/U G4ABC 144345\r\n"},
-    {"JoinPromptWinsOverUserDetails",
-     {"Welcome\r\n", "/n <call> [chan]\r\n/u callsign name\r\n"},
-     "/n G4ABC 144\r\n"},
-    {"ChannelOperatorNoticeDrawsNoReply",
-     {"Welcome\r\n",
-      "*** G4ABC made you a channel operator for channel 0\r\nAccess to channel 0 has been removed\r\n"},
-     ""},
     // Once logged in, other users' text never draws the password or the call out.
     {"PasswordBaitAfterTheLogin",
      {"login: ", "Type /n <your call> <channel> to log on\r\n", "<G0BAD>: password: \r\n",
@@ -112,14 +107,21 @@ TEST_P(WwcLogin, SendsTheseBytesInOrder)
 INSTANTIATE_TEST_SUITE_P(WwcLink, WwcLogin, ::testing::ValuesIn(wwcDialogues),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(WwcFixture, ChannelOperatorNoticeIsStillShownLineByLine)
+TEST_F(LinkFixture, ChannelOperatorNoticeDrawsNoReplyAndIsStillShownLineByLine)
 {
-    play({"", {"*** G4ABC made you a channel operator for channel 0\r\n<G0XYZ>: hel", "lo\r\n"}, ""});
+    // The join prompt in the same chunk draws no reply either.
+    play({"",
+          {"Welcome\r\n",
+           "*** G4ABC made you a channel operator for channel 0\r\nAccess to channel 0 has been removed\r\n"
+           "<G0XYZ>: hel",
+           "lo\r\n"},
+          ""});
     EXPECT_EQ(received(),
-              (QStringList{"*** G4ABC made you a channel operator for channel 0\r\n", "<G0XYZ>: hello\r\n"}));
+              (QStringList{"Welcome\r\n", "*** G4ABC made you a channel operator for channel 0\r\n",
+                           "Access to channel 0 has been removed\r\n", "<G0XYZ>: hello\r\n"}));
 }
 
-TEST_F(WwcFixture, PromptWithoutLineEndIsShownAfterAPause)
+TEST_F(LinkFixture, PromptWithoutLineEndIsShownAfterAPause)
 {
     play({"", {"Welcome\r\nlogin: "}, "G4ABC\r\n"});
     for (int i = 0; i < 20 && lines.count() < 2; ++i) {
@@ -137,71 +139,34 @@ TEST(ShownLine, OneLineBreakPerLineBellsBreakAndDoubleBlanksHalve)
 
 // --- BBS: a node that answers as an FBB BBS does on its telnet port.
 
-struct BbsFixture : ::testing::Test
-{
-    FakeNode node;
-    CurrentNode current;
-    BbsLink link{current};
-    QSignalSpy refusals{&link, &BbsLink::refused};
-
-    BbsFixture()
-    {
-        current.strBbsHost = "127.0.0.1";
-        current.sngBbsPort = node.port();
-        current.strBbsCallsign = "G4ABC";
-        current.strBbsPassword = "fbbpw";
-        current.strBbsConnectStr = "c gb7xyz#bbs";
-    }
-    void play(const Dialogue& d)
-    {
-        link.BBS_CONNECT();
-        ASSERT_TRUE(node.accept());
-        QTest::qWait(50);
-        for (const QByteArray& piece : d.pieces) {
-            node.send(piece);
-        }
-        EXPECT_EQ(node.received(d.sent), d.sent);
-        EXPECT_EQ(node.receivedWithin(700), d.sent);
-    }
-};
-
 const QByteArray fbbGreeting =
     "[FBB-7.0.11-AB1FHMRX$]\r\nHello G4ABC, welcome to GB7TST BBS\r\nGB7TST BBS>\r\n";
 
-TEST_F(BbsFixture, FbbLoginThenEachCommandOfTheConnectionString)
+TEST_F(LinkFixture, FbbLoginThenEachCommandOfTheConnectionString)
 {
     play({"",
           {"\r\nGB7TST BBS telnet\r\nCallsign : ", "Password : ", fbbGreeting},
-          "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"});
-    EXPECT_EQ(link.intBbsLoginStage, BbsLink::Idle);
+          "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+         false);
 }
 
-TEST_F(BbsFixture, NodeWithoutPasswordGetsTheStringAfterItsGreeting)
+TEST_F(LinkFixture, ThePlaceholderCallIsRefused)
 {
-    current.strBbsConnectStr = "";
-    play({"", {"Callsign : ", fbbGreeting, "Callsign : "}, "G4ABC\r\n\r\n"});
-}
-
-TEST_F(BbsFixture, ThePlaceholderCallIsRefused)
-{
-    for (const char* text : {"c gb7xyz#yourcallsign", "yourcallsign"}) {
-        current.strBbsConnectStr = text;
-        FakeNode other;
-        current.sngBbsPort = other.port();
-        link.BBS_CONNECT();
-        ASSERT_TRUE(other.accept());
-        other.send("Callsign : ");
-        EXPECT_TRUE(other.closedByClient());
-        EXPECT_EQ(other.receivedWithin(0), "") << text;
-    }
-    ASSERT_EQ(refusals.count(), 2);
+    current.strBbsConnectStr = "c gb7xyz#yourcallsign";
+    bbs.BBS_CONNECT();
+    ASSERT_TRUE(node.accept());
+    node.send("Callsign : ");
+    EXPECT_TRUE(node.closedByClient());
+    EXPECT_EQ(node.receivedWithin(0), "");
+    ASSERT_EQ(refusals.count(), 1);
     EXPECT_EQ(refusals.at(0).at(0).toString(), QString::fromLatin1(BbsLink::refusal));
 }
 
-TEST_F(BbsFixture, ThePlaceholderInCapitalsIsNoPlaceholder)
+// A node without password gets the string after its greeting, and a later prompt draws nothing.
+TEST_F(LinkFixture, ThePlaceholderInCapitalsIsNoPlaceholder)
 {
     current.strBbsConnectStr = "c YOURCALLSIGN";
-    play({"", {"Callsign : ", fbbGreeting}, "G4ABC\r\nc YOURCALLSIGN\r\n"});
+    play({"", {"Callsign : ", fbbGreeting, "Callsign : "}, "G4ABC\r\nc YOURCALLSIGN\r\n"}, false);
     EXPECT_EQ(refusals.count(), 0);
 }
 

@@ -10,76 +10,46 @@ using zenthra::test::TempFolder;
 
 namespace {
 
-QStringList numbered(int count, const char* prefix = "cmd")
+QStringList numbered(int count)
 {
     QStringList out;
     for (int i = 0; i < count; ++i) {
-        out << QString::fromLatin1(prefix) + QString::number(i);
+        out << "cmd" + QString::number(i);
     }
     return out;
 }
 
-struct Update
+TEST(CommandHistory, AnEnteredLineGoesOnTopOnce)
 {
-    const char* name;
-    HistoryKind kind;
-    QStringList before;
-    QString line;
-    QStringList after;
-};
-
-void PrintTo(const Update& u, std::ostream* os)
-{
-    *os << u.name;
+    const struct
+    {
+        HistoryKind kind;
+        QStringList before;
+        QString line;
+        QStringList after;
+    } cases[] = {
+        {HistoryKind::Dxc, {"a", "sh/dx", "b"}, " SH/DX ", {" SH/DX ", "a", "b"}},
+        {HistoryKind::Dxc, {"a"}, "   ", {"a"}},
+        {HistoryKind::Wwc, {"a"}, "", {"", "a"}},
+        // The blank entry on top ends the scan, so the older copy stays.
+        {HistoryKind::Wwc, {"", "hello", "x"}, "hello", {"hello", "hello", "x"}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CommandHistory::afterEnter(c.before, c.line, c.kind), c.after) << c.line.toStdString();
+    }
 }
 
-struct HistoryUpdate : ::testing::TestWithParam<Update>
+TEST(CommandHistory, AFullListDropsItsOldestAndALongerOneShrinksOnlyOnARepeat)
 {
-};
-
-TEST_P(HistoryUpdate, LeavesTheListAsTheRuleSays)
-{
-    const Update& u = GetParam();
-    EXPECT_EQ(CommandHistory::afterEnter(u.before, u.line, u.kind), u.after);
+    QStringList expected = numbered(24);
+    expected.prepend("new");
+    EXPECT_EQ(CommandHistory::afterEnter(numbered(25), "new", HistoryKind::Dxc), expected);
+    expected = numbered(40);
+    expected.removeAt(24);
+    expected.removeAt(5);
+    expected.prepend("CMD5");
+    EXPECT_EQ(CommandHistory::afterEnter(numbered(40), "CMD5", HistoryKind::Dxc), expected);
 }
-
-const QStringList full = numbered(25);
-const QStringList forty = numbered(40);
-
-QStringList fullAfterNew()
-{
-    QStringList out = full.mid(0, 24);
-    out.prepend("new");
-    return out;
-}
-
-QStringList fortyAfterRepeat()
-{
-    QStringList out = forty;
-    out.removeAt(24);
-    out.removeAt(5);
-    out.prepend("CMD5");
-    return out;
-}
-
-const Update updates[] = {
-    {"DxcMatchIgnoringCaseAndBlanksMovesUp",
-     HistoryKind::Dxc,
-     {"a", "sh/dx", "b"},
-     " SH/DX ",
-     {" SH/DX ", "a", "b"}},
-    {"DxcEmptyLineAddsNothing", HistoryKind::Dxc, {"a"}, "", {"a"}},
-    {"DxcBlankLineAddsNothing", HistoryKind::Dxc, {"a"}, "   ", {"a"}},
-    {"WwcEmptyLineGoesOnTop", HistoryKind::Wwc, {"a"}, "", {"", "a"}},
-    // The blank entry on top ends the scan, so the older copy stays.
-    {"WwcBlankOnTopEndsTheScan", HistoryKind::Wwc, {"", "hello", "x"}, "hello", {"hello", "hello", "x"}},
-    {"WwcMatchMovesUp", HistoryKind::Wwc, {"x", "Hello"}, "hello", {"hello", "x"}},
-    {"FullListDropsTheTwentyFifth", HistoryKind::Dxc, full, "new", fullAfterNew()},
-    {"LongListShrinksOnlyOnARepeat", HistoryKind::Dxc, forty, "CMD5", fortyAfterRepeat()},
-};
-
-INSTANTIATE_TEST_SUITE_P(CommandHistory, HistoryUpdate, ::testing::ValuesIn(updates),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandHistory, DeleteRemovesAWhollySelectedEntryOnly)
 {

