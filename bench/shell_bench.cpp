@@ -1,4 +1,4 @@
-// Appending spot lines to the DXC window (model alone, and model with its text widget), and
+// Appending spot lines to the DXC window (model alone, and model with its text widget shown), and
 // start-up to the main window shown on an empty data folder.
 
 #include "core/options_model.h"
@@ -32,6 +32,9 @@ struct DxcWindow
             view.reset(zenthra::makeTextView(QStringLiteral("TBCluster")));
             view->resize(800, 500);
             zenthra::bindTextView(windows.TBCluster, view.get());
+            // Shown, as in the program: a hidden widget skips its layout and painting.
+            view->show();
+            QCoreApplication::processEvents();
         }
     }
     void append()
