@@ -279,20 +279,9 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     setCrossHair(false);
 }
 
-void writeEachTickInOneTransaction(SpotProcessor& processor, Database& db, ErrorLog& log)
+void writeEachTickInOneTransaction(SpotProcessor& processor, SpotWriters& writers)
 {
-    auto open = std::make_shared<bool>(false);
-    processor.setTickBrackets(
-        [&db, open] {
-            *open = db.isOpen() && db.dialect() == SqlDialect::Sqlite &&
-                    db.connection(Store::Spots).transaction();
-        },
-        [&db, &log, open] {
-            if (*open && !db.connection(Store::Spots).commit()) {
-                log.WRITE_ERROR_LOG(Database::errCommandFailed, QStringLiteral("tmrProcessSpot_Timer()"));
-            }
-            *open = false;
-        });
+    processor.setTickBrackets([&writers] { writers.beginBatch(); }, [&writers] { writers.endBatch(); });
 }
 
 } // namespace zenthra

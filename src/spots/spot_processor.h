@@ -95,10 +95,7 @@ private:
     QString m_lastReport;
 };
 
-// On SQLite the rows of one processing tick are written in one transaction: each commit of its
-// own would cost more than the spot's whole calculation. A failed statement leaves an SQLite
-// transaction usable, so one bad row never costs the others. On the server every row commits on
-// its own, as there a failed statement would void the whole transaction.
-void writeEachTickInOneTransaction(SpotProcessor& processor, Database& db, ErrorLog& log);
+// The rows of one processing tick share the writers' batch (one transaction on SQLite).
+void writeEachTickInOneTransaction(SpotProcessor& processor, SpotWriters& writers);
 
 } // namespace zenthra
