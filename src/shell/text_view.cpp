@@ -1,9 +1,11 @@
 #include "shell/text_view.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace zenthra {
 
@@ -50,7 +52,9 @@ namespace {
 
 // Gathers the model's changes and applies them to the view once per turn of the event loop.
 // Laying out text costs the widget a fixed tens of microseconds per change, so a burst of
-// lines from one received chunk becomes one insert and one cut.
+// lines from one received chunk becomes one insert and one cut. Painting costs it hundreds, so
+// the view is painted at most once per frame: a change after a quiet spell is painted in its own
+// turn, the changes that follow within the frame together at its end.
 class ViewUpdater : public QObject
 {
 public:
@@ -59,6 +63,9 @@ public:
         : QObject(view), m_model(model), m_view(view), m_active(std::move(active)),
           m_caretFor(std::move(caretFor))
     {
+        m_frame.setSingleShot(true);
+        connect(&m_frame, &QTimer::timeout, this, &ViewUpdater::paintFrame);
+        m_sincePaint.start();
         connect(&model, &TextWindow::appended, this, [this](const QString& tail) {
             if (isActive()) {
                 m_tail += tail;
@@ -90,6 +97,7 @@ public:
     void flush()
     {
         m_scheduled = false;
+        holdPaint();
         QTextDocument* doc = m_view->document();
         const qsizetype shown = doc->characterCount() - 1;
         if (m_replace || m_cut > shown) {
@@ -116,6 +124,31 @@ public:
 
 private:
     bool isActive() const { return !m_active || m_active(); }
+
+    // Within a frame of the last paint the view ignores updates until the frame ends; after a
+    // quiet spell it paints at once.
+    void holdPaint()
+    {
+        QWidget* port = m_view;
+        if (!port->updatesEnabled()) {
+            return;
+        }
+        const qint64 since = m_sincePaint.elapsed();
+        if (since >= frameMs) {
+            m_sincePaint.restart();
+            return;
+        }
+        port->setUpdatesEnabled(false);
+        m_frame.start(int(frameMs - since));
+    }
+    void paintFrame()
+    {
+        // Enabling updates again repaints the whole view.
+        m_view->setUpdatesEnabled(true);
+        m_sincePaint.restart();
+    }
+
+    static constexpr qint64 frameMs = 20;
     void schedule()
     {
         if (!m_scheduled) {
@@ -133,6 +166,8 @@ private:
     bool m_replace = false;
     bool m_scheduled = false;
     Caret m_caret = Caret::Keep;
+    QTimer m_frame;
+    QElapsedTimer m_sincePaint;
 };
 
 } // namespace
