@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 #include <chrono>
@@ -77,6 +78,7 @@ Q_SIGNALS:
 
 private:
     void setCrossHair(bool on);
+    bool rowsPending() const;
     void fail(double number, const QString& workLine);
 
     SpotQueue& m_queue;
@@ -89,6 +91,7 @@ private:
     MufCalcs m_calcs;
     std::chrono::milliseconds m_tickBudget{50};
     std::function<bool()> m_feed;
+    QTimer m_followUp;
     std::function<void()> m_tickBegin;
     std::function<void()> m_tickEnd;
     bool m_crossHair = false;
