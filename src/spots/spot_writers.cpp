@@ -10,6 +10,7 @@
 #include <QSqlError>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,16 +32,65 @@ const QString spotInsertSql =
 // A number column takes only a text that is a number as a whole, within single precision. The
 // single is stored as the value of its printed form (7 significant digits): the binary
 // neighbour 50.1520004272461 of 50.152 would make queries and reports miss the figure shown.
+// The value of a plain decimal ("-12.5", "50.11"): digits with an optional sign and at most one
+// point between digits. Anything else is left to the locale's reading.
+std::optional<double> plainDecimal(QStringView text)
+{
+    constexpr qsizetype longest = 40;
+    if (text.isEmpty() || text.size() > longest) {
+        return std::nullopt;
+    }
+    char ascii[longest];
+    bool point = false;
+    bool digit = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c == u'.' && !point && digit && i + 1 < text.size()) {
+            point = true;
+        } else if (c == u'-' && i == 0) {
+        } else {
+            return std::nullopt;
+        }
+        ascii[i] = char(c);
+    }
+    if (!digit) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii, ascii + text.size(), value);
+    if (error != std::errc() || end != ascii + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A number column takes only a text that is a number as a whole, within single precision. The
+// single is stored as the value of its printed form (7 significant digits): the binary
+// neighbour 50.1520004272461 of 50.152 would make queries and reports miss the figure shown.
 std::optional<double> single(const QString& text)
 {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+    const QStringView trimmed = QStringView(text).trimmed();
+    std::optional<double> read = plainDecimal(trimmed);
+    if (!read) {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(trimmed, &ok);
+        if (!ok) {
+            return std::nullopt;
+        }
+        read = value;
+    }
+    const double value = *read;
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
         return std::nullopt;
     }
     char printed[32];
-    std::snprintf(printed, sizeof printed, "%.6e", static_cast<double>(static_cast<float>(value)));
-    return std::strtod(printed, nullptr);
+    const auto out = std::to_chars(printed, printed + sizeof printed, static_cast<float>(value),
+                                   std::chars_format::scientific, 6);
+    double stored = 0;
+    std::from_chars(printed, out.ptr, stored);
+    return stored;
 }
 
 std::optional<QVariant> date(const QString& text)
