@@ -217,7 +217,17 @@ double val(QStringView text)
             number += exponent;
         }
     }
-    const double result = std::strtod(number.c_str(), nullptr);
+    // from_chars reads what strtod reads, faster, but takes no plus sign and leaves the value
+    // alone out of range, where strtod's own result stands.
+    const char* begin = number.c_str();
+    const char* end = begin + number.size();
+    if (*begin == '+') {
+        ++begin;
+    }
+    double result = 0;
+    if (std::from_chars(begin, end, result).ec != std::errc()) {
+        result = std::strtod(number.c_str(), nullptr);
+    }
     return std::isfinite(result) ? result : 0.0;
 }
 
