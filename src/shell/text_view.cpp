@@ -50,11 +50,11 @@ void resetTextView(const TextWindow& model, QPlainTextEdit* view)
 
 namespace {
 
-// Gathers the model's changes and applies them to the view once per turn of the event loop.
-// Laying out text costs the widget a fixed tens of microseconds per change, so a burst of
-// lines from one received chunk becomes one insert and one cut. Painting costs it hundreds, so
-// the view is painted at most once per frame: a change after a quiet spell is painted in its own
-// turn, the changes that follow within the frame together at its end.
+// Gathers the model's changes and applies them to the view at most once per frame. Laying out
+// and painting cost the widget a fixed hundreds of microseconds per change, whatever its size,
+// so the lines of one frame become one insert, one cut and one paint. A change after a quiet
+// spell is shown at the end of its own turn of the event loop; the changes that follow within
+// the frame together at the frame's end.
 class ViewUpdater : public QObject
 {
 public:
@@ -64,8 +64,8 @@ public:
           m_caretFor(std::move(caretFor))
     {
         m_frame.setSingleShot(true);
-        connect(&m_frame, &QTimer::timeout, this, &ViewUpdater::paintFrame);
-        m_sincePaint.start();
+        connect(&m_frame, &QTimer::timeout, this, &ViewUpdater::flush);
+        m_sinceFlush.start();
         connect(&model, &TextWindow::appended, this, [this](const QString& tail) {
             if (isActive()) {
                 m_tail += tail;
@@ -97,7 +97,8 @@ public:
     void flush()
     {
         m_scheduled = false;
-        holdPaint();
+        m_frame.stop();
+        m_sinceFlush.restart();
         QTextDocument* doc = m_view->document();
         const qsizetype shown = doc->characterCount() - 1;
         if (m_replace || m_cut > shown) {
@@ -125,35 +126,18 @@ public:
 private:
     bool isActive() const { return !m_active || m_active(); }
 
-    // Within a frame of the last paint the view ignores updates until the frame ends; after a
-    // quiet spell it paints at once.
-    void holdPaint()
-    {
-        QWidget* port = m_view;
-        if (!port->updatesEnabled()) {
-            return;
-        }
-        const qint64 since = m_sincePaint.elapsed();
-        if (since >= frameMs) {
-            m_sincePaint.restart();
-            return;
-        }
-        port->setUpdatesEnabled(false);
-        m_frame.start(int(frameMs - since));
-    }
-    void paintFrame()
-    {
-        // Enabling updates again repaints the whole view.
-        m_view->setUpdatesEnabled(true);
-        m_sincePaint.restart();
-    }
-
     static constexpr qint64 frameMs = 20;
     void schedule()
     {
-        if (!m_scheduled) {
-            m_scheduled = true;
+        if (m_scheduled) {
+            return;
+        }
+        m_scheduled = true;
+        const qint64 since = m_sinceFlush.elapsed();
+        if (since >= frameMs) {
             QMetaObject::invokeMethod(this, &ViewUpdater::flush, Qt::QueuedConnection);
+        } else {
+            m_frame.start(int(frameMs - since));
         }
     }
 
@@ -167,7 +151,7 @@ private:
     bool m_scheduled = false;
     Caret m_caret = Caret::Keep;
     QTimer m_frame;
-    QElapsedTimer m_sincePaint;
+    QElapsedTimer m_sinceFlush;
 };
 
 } // namespace
