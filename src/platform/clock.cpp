@@ -23,10 +23,10 @@ int digitsAt(QStringView text, qsizetype at, qsizetype count)
     return value;
 }
 
-void putDigits(char16_t* out, int value, int count)
+void putDigits(QChar* out, int value, int count)
 {
     for (int i = count - 1; i >= 0; --i) {
-        out[i] = char16_t(u'0' + value % 10);
+        out[i] = QChar(char16_t(u'0' + value % 10));
         value /= 10;
     }
 }
@@ -59,7 +59,7 @@ QString utcText(const QDateTime& utc)
         return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
     QString text(19, Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    QChar* out = text.data();
     putDigits(out, d.year(), 4);
     out[4] = u'-';
     putDigits(out + 5, d.month(), 2);
