@@ -360,12 +360,14 @@ SpotWriters::Outcome SpotWriters::insert(const Row& row)
 
 void SpotWriters::stored(Row& row)
 {
-    m_failures.succeeded(routineOf(row.muf));
     if (row.muf) {
         Q_EMIT mufRowStored();
     }
     if (m_inBatch) {
+        // A run of failures ends when the row is committed, not when it went into the batch.
         m_uncommitted.push_back(std::move(row));
+    } else {
+        m_failures.succeeded(routineOf(row.muf));
     }
 }
 
@@ -453,7 +455,18 @@ bool SpotWriters::commitBatch()
     QSqlQuery commit(c);
     if (commit.exec(QStringLiteral("COMMIT"))) {
         m_inBatch = false;
+        bool muf = false;
+        bool spot = false;
+        for (const Row& row : m_uncommitted) {
+            (row.muf ? muf : spot) = true;
+        }
         m_uncommitted.clear();
+        if (muf) {
+            m_failures.succeeded(routineOf(true));
+        }
+        if (spot) {
+            m_failures.succeeded(routineOf(false));
+        }
         return true;
     }
     const QSqlError error = commit.lastError();

@@ -19,6 +19,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -171,6 +172,29 @@ TEST_F(FullDisk, SpotsWaitInMemoryAndAreStoredWhenThereIsRoomAgain)
     ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
     EXPECT_TRUE(lines[0].contains(QStringLiteral("-2147217900 - WRITE_SPOT_TO_DB(")));
     EXPECT_TRUE(lines[0].contains(QStringLiteral(", DL003ZZ, ")));
+}
+
+// A retry each second while the disk stays full: counted, not logged each time.
+TEST_F(FullDisk, RetriesWhileTheDiskStaysFullAreCounted)
+{
+    SpotWriters& writers = road->writers;
+    spot(0);
+    fillTheDisk();
+    for (int i = 1; i <= 5; ++i) {
+        spot(i);
+    }
+    QSignalSpy told(&writers, &SpotWriters::storingChanged);
+    QTest::qWait(2500);
+    EXPECT_GE(told.size(), 2);
+    freeTheDisk();
+    QTRY_VERIFY_WITH_TIMEOUT(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
+    EXPECT_EQ(storedCalls(), callsFrom(0, 5));
+    // The failure once, then how often the retries met it again.
+    const QStringList lines = dir.lines(QStringLiteral("muf_errors.log"));
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("-2147217900 - WRITE_SPOT_TO_DB(")));
+    EXPECT_TRUE(lines[1].contains(QRegularExpression(
+        QStringLiteral("-2147217900 - WRITE_SPOT_TO_DB\\(\\): the same failure \\d+ more times$"))));
 }
 
 TEST_F(FullDisk, AFullBacklogLetsTheOldestGoAndSaysHowMany)
