@@ -1,4 +1,4 @@
-// Appending spot lines to the DXC window (model alone, and model with its text widget), and
+// Appending spot lines to the DXC window (model alone, and model with its text widget shown), and
 // start-up to the main window shown on an empty data folder.
 
 #include "core/options_model.h"
@@ -8,6 +8,7 @@
 #include "shell/text_windows.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -32,6 +33,9 @@ struct DxcWindow
             view.reset(zenthra::makeTextView(QStringLiteral("TBCluster")));
             view->resize(800, 500);
             zenthra::bindTextView(windows.TBCluster, view.get());
+            // Shown, as in the program: a hidden widget skips its layout and painting.
+            view->show();
+            QCoreApplication::processEvents();
         }
     }
     void append()
@@ -85,6 +89,30 @@ BENCHMARK(BM_DxcAppendWidget)
     ->Args({1000, 10})
     ->Iterations(100000)
     ->Unit(benchmark::kMicrosecond);
+
+// One line after a quiet spell, taken in and painted at the end of its own turn of the event loop
+// (the widget shows the lines of a stream once per frame, so the rows above measure a stream of
+// lone lines, one per turn). state.range(0): appends made before timing starts.
+void BM_DxcLoneLineAfterQuiet(benchmark::State& state)
+{
+    DxcWindow w(true);
+    for (int64_t i = 0; i < state.range(0); ++i) {
+        w.append();
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        QElapsedTimer quiet;
+        quiet.start();
+        while (quiet.elapsed() < 25) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        state.ResumeTiming();
+        w.append();
+        QCoreApplication::processEvents();
+    }
+    state.counters["view_chars"] = static_cast<double>(w.view->document()->characterCount() - 1);
+}
+BENCHMARK(BM_DxcLoneLineAfterQuiet)->Arg(0)->Arg(1000)->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 void BM_OpenZenthraToWindowShown(benchmark::State& state)
 {

@@ -1,7 +1,8 @@
 // The spot road end to end: 100,000 cluster lines (mixed modes, about half sporadic-E with both
-// stations in a call/locator table of 100,000) queued, processed and written, against the cost
-// of the two bare prepared INSERTs per spot measured in the same run. SQLite always; the server
-// named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB when one is.
+// stations in a call/locator table of 100,000) queued and processed by the program's own tick
+// (its default budget and its transaction per tick), against the physical limit of storing a
+// spot measured in the same run: the two prepared INSERTs per spot, all inside one transaction.
+// SQLite always; the server named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB when one is.
 
 #include "core/database_settings.h"
 #include "core/error_log.h"
@@ -91,7 +92,6 @@ struct Road
         options.classifier.sngMaxEsQrb6m = 2500;
         options.classifier.sngMinEsQrb4m = 700;
         options.classifier.sngMinEsQrb2m = 1000;
-        spots.processor.setTickBudget(std::chrono::milliseconds(1000));
         QObject::connect(&spots.processor, &SpotProcessor::mufReport,
                          [this](QString text) { windows.POPULATE_MUF_WINDOW(text); });
         QObject::connect(&spots.processor, &SpotProcessor::vhfReport,
@@ -170,19 +170,25 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
     double endToEnd = 0;
     double bare = 0;
     for (auto _ : state) {
-        // The whole road, in bursts the queue can hold.
+        // The whole road, the queue topped up to full before each tick as the link's
+        // back-pressure does (a tick may leave rows behind when its budget is spent).
         QElapsedTimer t;
         t.start();
         for (int i = 0; i < lines;) {
-            for (int n = 0; n < spotQueueRows && i < lines; ++n, ++i) {
+            const int room = spotQueueRows - road.spots.queue.pendingRows();
+            for (int n = 0; n < room && i < lines; ++n, ++i) {
                 QueuedSpot spot{input[i], {}, QStringLiteral("IO91WM"), 110, 150, true, true, {}, {}};
                 road.spots.queue.QUEUE_DXC_SPOT(spot);
             }
             road.spots.processor.tmrProcessSpot_Timer();
         }
+        // Until the last spot is through.
+        while (road.spots.queue.pendingRows() > 0) {
+            road.spots.processor.tmrProcessSpot_Timer();
+        }
         endToEnd = double(t.nsecsElapsed()) / 1e9;
 
-        // The two bare prepared inserts per spot, nothing else.
+        // The physical limit: the two prepared inserts per spot inside one transaction, nothing else.
         QSqlQuery muf = road.db.prepare(
             Store::Spots,
             QStringLiteral("INSERT INTO tblSPOT (DxDateTime, DxCall1, DxLoc1, DxCall2, DxLoc2, freq, qtf1,"
@@ -194,7 +200,9 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
             QStringLiteral("INSERT INTO tblAllSpots (Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2,"
                            " Spot_Loc2, Spot_Detail, Spot_Freq, Spot_Mode) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
         const QVariant when = Database::dateValue(QDateTime(QDate(2024, 6, 14), QTime(12, 34), Qt::UTC));
+        QSqlDatabase spotsDb = road.db.connection(Store::Spots);
         t.restart();
+        spotsDb.transaction();
         for (int i = 0; i < lines; ++i) {
             const QVariantList m = {when,
                                     QStringLiteral("G4ABC"),
@@ -233,6 +241,7 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
             }
             all.exec();
         }
+        spotsDb.commit();
         bare = double(t.nsecsElapsed()) / 1e9;
     }
     QFile errors(road.log.path());
@@ -243,17 +252,22 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
     QSqlQuery c;
     road.db.exec(Store::Spots, QStringLiteral("SELECT count(*) FROM tblSPOT"), {}, &c);
     const qint64 mufRows = c.next() ? c.value(0).toLongLong() : -1;
+    QSqlQuery a;
+    road.db.exec(Store::Spots, QStringLiteral("SELECT count(*) FROM tblAllSpots"), {}, &a);
+    const qint64 allRows = a.next() ? a.value(0).toLongLong() : -1;
     state.counters["spots_per_s"] = lines / endToEnd;
     state.counters["us_per_spot"] = endToEnd * 1e6 / lines;
-    state.counters["bare_inserts_us_per_spot"] = bare * 1e6 / lines;
-    state.counters["ratio_to_bare"] = endToEnd / bare;
+    state.counters["limit_us_per_spot"] = bare * 1e6 / lines;
+    state.counters["ratio_to_limit"] = endToEnd / bare;
     state.counters["muf_rows"] = double(mufRows - lines);
+    state.counters["lost"] = double(2 * lines - allRows);
     std::printf(
-        "%s: %d spots in %.2f s = %.0f spots/s (%.1f us/spot); two bare inserts %.1f us/spot; ratio %.2f;"
-        " tblSPOT rows from the road %lld\n",
+        "%s: %d spots in %.2f s = %.0f spots/s (%.1f us/spot); limit (two prepared inserts in one"
+        " transaction) %.1f us/spot; ratio %.2f (goal <= 3); tblSPOT rows from the road %lld; spots lost "
+        "%lld\n",
         qPrintable(kind == QLatin1String("s") ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite")),
         lines, endToEnd, lines / endToEnd, endToEnd * 1e6 / lines, bare * 1e6 / lines, endToEnd / bare,
-        mufRows - lines);
+        mufRows - lines, 2 * lines - allRows);
 }
 
 void BM_SpotRoad_Sqlite(benchmark::State& state)

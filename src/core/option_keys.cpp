@@ -1,5 +1,7 @@
 #include "core/option_keys.h"
 
+#include <array>
+
 namespace zenthra::keys {
 
 namespace {
@@ -15,6 +17,17 @@ QString item(QLatin1StringView name, int index, int count)
 
 QString bellByMode(int index)
 {
+    // Asked for every spot processed: built once.
+    static const std::array<QString, 9> names = [] {
+        std::array<QString, 9> all;
+        for (int i = 0; i < 9; ++i) {
+            all[size_t(i)] = item(QLatin1StringView("mnuBellByMode"), i, 9);
+        }
+        return all;
+    }();
+    if (index >= 0 && index < 9) {
+        return names[size_t(index)];
+    }
     return item(QLatin1StringView("mnuBellByMode"), index, 9);
 }
 

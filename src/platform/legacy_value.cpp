@@ -1,8 +1,10 @@
 #include "legacy_value.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -15,12 +17,19 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
+// printf's "%.*e" of a finite value, without printf's cost (every spot formats a dozen figures).
+void scientific(char (&buf)[64], double value, int decimals)
+{
+    const auto out = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, decimals);
+    *out.ptr = '\0';
+}
+
 // Digits of |value| rounded to `significant` digits, as a plain decimal string without
 // exponent and without trailing zeros ("28.45", "1200", "0.0001").
 std::string decimalForm(double value, int significant)
 {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", significant - 1, std::fabs(value));
+    scientific(buf, std::fabs(value), significant - 1);
     // buf: d.ddddde[+-]xx
     std::string text(buf);
     const auto ePos = text.find('e');
@@ -64,8 +73,9 @@ QString numberTextDigits(double value, int significant)
         return QStringLiteral("0");
     }
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", significant - 1, value);
-    const double rounded = std::strtod(buf, nullptr);
+    scientific(buf, value, significant - 1);
+    double rounded = 0;
+    std::from_chars(buf, buf + std::strlen(buf), rounded);
     const double magnitude = std::fabs(rounded);
     if (magnitude >= std::pow(10.0, significant) || magnitude < 1e-4) {
         // Exponent form: mantissa without trailing zeros, "E+15", "E-05".
@@ -207,7 +217,17 @@ double val(QStringView text)
             number += exponent;
         }
     }
-    const double result = std::strtod(number.c_str(), nullptr);
+    // from_chars reads what strtod reads, faster, but takes no plus sign and leaves the value
+    // alone out of range, where strtod's own result stands.
+    const char* begin = number.c_str();
+    const char* end = begin + number.size();
+    if (*begin == '+') {
+        ++begin;
+    }
+    double result = 0;
+    if (std::from_chars(begin, end, result).ec != std::errc()) {
+        result = std::strtod(number.c_str(), nullptr);
+    }
     return std::isfinite(result) ? result : 0.0;
 }
 

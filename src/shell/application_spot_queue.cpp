@@ -1,8 +1,10 @@
 // The application's ownership of the spot road behind the line filter: the map timer that the
 // sporadic-E writer switches on, and the caption lines of the processor and the call/locator
-// import.
+// import, and the caption line while spots cannot be stored.
 
 #include "shell/application.h"
+
+#include <memory>
 
 namespace zenthra {
 
@@ -16,7 +18,34 @@ void Application::ownSpotRoad()
             m_tmrMapping.start();
         }
     });
-    connect(&m_spotRoad.processor, &SpotProcessor::captionChanged, this, &Application::setStatus);
+    // While spots wait in memory the caption says so; the processor's lines are kept for after.
+    struct Held
+    {
+        QString notStoring;
+        QString before;
+    };
+    auto held = std::make_shared<Held>();
+    connect(&m_spotRoad.processor, &SpotProcessor::captionChanged, this, [this, held](const QString& text) {
+        if (held->notStoring.isEmpty()) {
+            setStatus(text);
+        } else {
+            held->before = text;
+        }
+    });
+    connect(&m_spotRoad.writers, &SpotWriters::storingChanged, this, [this, held](const QString& text) {
+        if (!text.isEmpty()) {
+            if (held->notStoring.isEmpty()) {
+                held->before = status();
+            }
+            held->notStoring = text;
+            setStatus(text);
+        } else if (!held->notStoring.isEmpty()) {
+            if (status() == held->notStoring) {
+                setStatus(held->before);
+            }
+            held->notStoring.clear();
+        }
+    });
     connect(&m_spotRoad.calls, &CallLocator::statusChanged, this, &Application::setStatus);
 }
 

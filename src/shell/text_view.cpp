@@ -1,9 +1,11 @@
 #include "shell/text_view.h"
 
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace zenthra {
 
@@ -48,9 +50,11 @@ void resetTextView(const TextWindow& model, QPlainTextEdit* view)
 
 namespace {
 
-// Gathers the model's changes and applies them to the view once per turn of the event loop.
-// Laying out text costs the widget a fixed tens of microseconds per change, so a burst of
-// lines from one received chunk becomes one insert and one cut.
+// Gathers the model's changes and applies them to the view at most once per frame. Laying out
+// and painting cost the widget a fixed hundreds of microseconds per change, whatever its size,
+// so the lines of one frame become one insert, one cut and one paint. A change after a quiet
+// spell is shown at the end of its own turn of the event loop; the changes that follow within
+// the frame together at the frame's end.
 class ViewUpdater : public QObject
 {
 public:
@@ -59,6 +63,9 @@ public:
         : QObject(view), m_model(model), m_view(view), m_active(std::move(active)),
           m_caretFor(std::move(caretFor))
     {
+        m_frame.setSingleShot(true);
+        connect(&m_frame, &QTimer::timeout, this, &ViewUpdater::flush);
+        m_sinceFlush.start();
         connect(&model, &TextWindow::appended, this, [this](const QString& tail) {
             if (isActive()) {
                 m_tail += tail;
@@ -90,6 +97,8 @@ public:
     void flush()
     {
         m_scheduled = false;
+        m_frame.stop();
+        m_sinceFlush.restart();
         QTextDocument* doc = m_view->document();
         const qsizetype shown = doc->characterCount() - 1;
         if (m_replace || m_cut > shown) {
@@ -116,11 +125,19 @@ public:
 
 private:
     bool isActive() const { return !m_active || m_active(); }
+
+    static constexpr qint64 frameMs = 20;
     void schedule()
     {
-        if (!m_scheduled) {
-            m_scheduled = true;
+        if (m_scheduled) {
+            return;
+        }
+        m_scheduled = true;
+        const qint64 since = m_sinceFlush.elapsed();
+        if (since >= frameMs) {
             QMetaObject::invokeMethod(this, &ViewUpdater::flush, Qt::QueuedConnection);
+        } else {
+            m_frame.start(int(frameMs - since));
         }
     }
 
@@ -133,6 +150,8 @@ private:
     bool m_replace = false;
     bool m_scheduled = false;
     Caret m_caret = Caret::Keep;
+    QTimer m_frame;
+    QElapsedTimer m_sinceFlush;
 };
 
 } // namespace

@@ -12,15 +12,13 @@ namespace zenthra {
 namespace {
 const QString crlf = QStringLiteral("\r\n");
 
-QString withoutCr(QStringView text)
+QString withoutCr(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        if (c != u'\r') {
-            out.append(c);
-        }
+    if (!text.contains(u'\r')) {
+        return text;
     }
+    QString out = text;
+    out.remove(u'\r');
     return out;
 }
 } // namespace
@@ -39,7 +37,7 @@ void TextWindow::appendKeepingLast(const QString& tail, double limit, qsizetype 
     }
     m_buffer.append(tail);
     m_buffer.append(trailer);
-    Q_EMIT appended(withoutCr(QStringView(tail)) + withoutCr(QStringView(trailer)));
+    Q_EMIT appended(trailer.isEmpty() ? withoutCr(tail) : withoutCr(tail) + withoutCr(trailer));
     if (cut > 0) {
         const QStringView head = QStringView(m_buffer).mid(m_start, cut);
         const qsizetype viewCount = cut - head.count(u'\r');
@@ -54,7 +52,7 @@ void TextWindow::replace(const QString& text)
 {
     m_buffer = text;
     m_start = 0;
-    Q_EMIT replaced(withoutCr(QStringView(m_buffer)));
+    Q_EMIT replaced(withoutCr(m_buffer));
     Q_EMIT changed();
 }
 

@@ -53,6 +53,9 @@ SpotProcessor::SpotProcessor(SpotQueue& queue, CallLocator& calls, SpotWriters& 
       m_options(options), m_keywords(keywords), m_log(log), m_calcs(log)
 {
     connect(&m_queue.tmrProcessSpot(), &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
+    m_followUp.setSingleShot(true);
+    m_followUp.setInterval(0);
+    connect(&m_followUp, &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
 }
 
 void SpotProcessor::setCrossHair(bool on)
@@ -70,20 +73,35 @@ void SpotProcessor::tmrProcessSpot_Timer()
     if (m_tickBegin) {
         m_tickBegin();
     }
+    bool spentOut = false;
     for (;;) {
         PROCESS_DXC_SPOTS(0);
-        if (m_queue.blnProcessBusy || spent.elapsed() >= qint64(m_tickBudget.count())) {
+        if (m_queue.blnProcessBusy) {
+            break;
+        }
+        spentOut = spent.elapsed() >= qint64(m_tickBudget.count());
+        if (spentOut) {
             break;
         }
         // After a dropped spot row 0 is empty and row 1 holds the next; the next pass compacts.
-        const bool pending = m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty();
-        if (!pending && !(m_feed && m_feed())) {
+        if (!rowsPending() && !(m_feed && m_feed())) {
             break;
         }
     }
     if (m_tickEnd) {
         m_tickEnd();
     }
+    // A flood outlasts the budget: the next tick follows as soon as the event loop has had its
+    // turn, rather than after the timer's interval, so the road keeps up while the window stays
+    // responsive.
+    if (spentOut && rowsPending()) {
+        m_followUp.start();
+    }
+}
+
+bool SpotProcessor::rowsPending() const
+{
+    return m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty();
 }
 
 void SpotProcessor::fail(double number, const QString& workLine)
@@ -279,20 +297,9 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     setCrossHair(false);
 }
 
-void writeEachTickInOneTransaction(SpotProcessor& processor, Database& db, ErrorLog& log)
+void writeEachTickInOneTransaction(SpotProcessor& processor, SpotWriters& writers)
 {
-    auto open = std::make_shared<bool>(false);
-    processor.setTickBrackets(
-        [&db, open] {
-            *open = db.isOpen() && db.dialect() == SqlDialect::Sqlite &&
-                    db.connection(Store::Spots).transaction();
-        },
-        [&db, &log, open] {
-            if (*open && !db.connection(Store::Spots).commit()) {
-                log.WRITE_ERROR_LOG(Database::errCommandFailed, QStringLiteral("tmrProcessSpot_Timer()"));
-            }
-            *open = false;
-        });
+    processor.setTickBrackets([&writers] { writers.beginBatch(); }, [&writers] { writers.endBatch(); });
 }
 
 } // namespace zenthra

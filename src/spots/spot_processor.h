@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 
 #include <chrono>
@@ -77,6 +78,7 @@ Q_SIGNALS:
 
 private:
     void setCrossHair(bool on);
+    bool rowsPending() const;
     void fail(double number, const QString& workLine);
 
     SpotQueue& m_queue;
@@ -89,16 +91,14 @@ private:
     MufCalcs m_calcs;
     std::chrono::milliseconds m_tickBudget{50};
     std::function<bool()> m_feed;
+    QTimer m_followUp;
     std::function<void()> m_tickBegin;
     std::function<void()> m_tickEnd;
     bool m_crossHair = false;
     QString m_lastReport;
 };
 
-// On SQLite the rows of one processing tick are written in one transaction: each commit of its
-// own would cost more than the spot's whole calculation. A failed statement leaves an SQLite
-// transaction usable, so one bad row never costs the others. On the server every row commits on
-// its own, as there a failed statement would void the whole transaction.
-void writeEachTickInOneTransaction(SpotProcessor& processor, Database& db, ErrorLog& log);
+// The rows of one processing tick share the writers' batch (one transaction on SQLite).
+void writeEachTickInOneTransaction(SpotProcessor& processor, SpotWriters& writers);
 
 } // namespace zenthra

@@ -25,6 +25,9 @@ SpotQueue::SpotQueue(OptionsModel& options, ErrorLog& log, std::function<QDateTi
 {
     // No interval until the queue arms it.
     m_tmrProcessSpot.setInterval(0);
+    for (int r = 0; r < spotQueueRows; ++r) {
+        m_order[r] = quint8(r);
+    }
     m_steady.start();
     m_monotonic = [this] { return m_steady.elapsed(); };
 }
@@ -66,7 +69,8 @@ void SpotQueue::CLEAN_DXC_SPOTS(QString& line, const QString& time, const QStrin
 
     if (!s.isEmpty()) {
         bool stored = false;
-        for (Row& r : m_rows) {
+        for (int n = 0; n < spotQueueRows; ++n) {
+            Row& r = at(n);
             if (!r.record[colSpotInfo].isEmpty()) {
                 continue;
             }
@@ -127,39 +131,42 @@ void SpotQueue::START_PROCESS_TIMER(bool enable)
 
 void SpotQueue::CLEAR_ARRAY_RECORD()
 {
-    for (QString& column : m_rows[0].record) {
+    for (QString& column : at(0).record) {
         column.clear();
     }
-    m_rows[0].settings = {};
+    at(0).settings = {};
 }
 
 void SpotQueue::SORT_ARRAY()
 {
     blnRowsPending = false;
     for (int r = 0; r < spotQueueRows - 1; ++r) {
-        if (m_rows[r].record[colSpotInfo].isEmpty()) {
+        if (at(r).record[colSpotInfo].isEmpty()) {
             // Row r is free: row r+1 moves up into it and leaves an empty row behind. Moving an
             // empty row onto a free one changes nothing, so the tail of the table costs no copies.
-            Row& next = m_rows[r + 1];
+            Row& next = at(r + 1);
             const bool nextEmpty = std::all_of(next.record.begin(), next.record.end(),
                                                [](const QString& c) { return c.isEmpty(); });
             if (!nextEmpty) {
-                std::swap(m_rows[r], next);
-                for (QString& column : next.record) {
+                std::swap(m_order[r], m_order[r + 1]);
+                Row& left = at(r + 1);
+                for (QString& column : left.record) {
                     column.clear();
                 }
-                next.settings = {};
+                left.settings = {};
             } else {
-                for (QString& column : m_rows[r].record) {
-                    column.clear();
+                for (QString& column : at(r).record) {
+                    if (!column.isEmpty()) {
+                        column.clear();
+                    }
                 }
             }
         }
-        if (!m_rows[r].record[colSpotInfo].isEmpty()) {
+        if (!at(r).record[colSpotInfo].isEmpty()) {
             blnRowsPending = true;
         }
     }
-    if (!m_rows[spotQueueRows - 1].record[colSpotInfo].isEmpty()) {
+    if (!at(spotQueueRows - 1).record[colSpotInfo].isEmpty()) {
         blnRowsPending = true;
     }
     if (!blnRowsPending) {

@@ -107,13 +107,13 @@ public:
     // Compacts the queue upwards; disarms the timer when no row is left.
     void SORT_ARRAY();
 
-    DxcSpotRecord& row(int r) { return m_rows[r].record; }
-    const DxcSpotRecord& row(int r) const { return m_rows[r].record; }
-    SpotCalcSettings& settings(int r) { return m_rows[r].settings; }
-    const SpotCalcSettings& settings(int r) const { return m_rows[r].settings; }
+    DxcSpotRecord& row(int r) { return at(r).record; }
+    const DxcSpotRecord& row(int r) const { return at(r).record; }
+    SpotCalcSettings& settings(int r) { return at(r).settings; }
+    const SpotCalcSettings& settings(int r) const { return at(r).settings; }
     // Rows whose column 20 is filled.
     int pendingRows() const;
-    bool headPending() const { return !m_rows[0].record[colSpotInfo].isEmpty(); }
+    bool headPending() const { return !at(0).record[colSpotInfo].isEmpty(); }
 
     QTimer& tmrProcessSpot() { return m_tmrProcessSpot; }
 
@@ -135,6 +135,10 @@ private:
         DxcSpotRecord record;
         SpotCalcSettings settings;
     };
+    // Rows stay where they are; moving the queue up moves their places in m_order, not their
+    // 21 texts.
+    Row& at(int r) { return m_rows[m_order[r]]; }
+    const Row& at(int r) const { return m_rows[m_order[r]]; }
     void noteDropped(const QString& line);
     void flushDroppedCount(const QString& line);
 
@@ -143,6 +147,7 @@ private:
     MufCalcs m_calcs;
     std::function<QDateTime()> m_utcNow;
     std::array<Row, spotQueueRows> m_rows;
+    std::array<quint8, spotQueueRows> m_order;
     // The settings of the latest queue call, given to the row it stores.
     SpotCalcSettings m_pending;
     QTimer m_tmrProcessSpot;

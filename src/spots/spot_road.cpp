@@ -9,7 +9,7 @@ SpotRoad::SpotRoad(const SpotRoadServices& s)
       processor(queue, calls, writers, sounds, s.options, s.keywords, s.log)
 {
     filter.sinks().queueSpot = [this](QueuedSpot& spot) { queue.QUEUE_DXC_SPOT(spot); };
-    writeEachTickInOneTransaction(processor, s.database, s.log);
+    writeEachTickInOneTransaction(processor, writers);
 }
 
 } // namespace zenthra

@@ -10,6 +10,7 @@
 #include <QSqlError>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,16 +32,65 @@ const QString spotInsertSql =
 // A number column takes only a text that is a number as a whole, within single precision. The
 // single is stored as the value of its printed form (7 significant digits): the binary
 // neighbour 50.1520004272461 of 50.152 would make queries and reports miss the figure shown.
+// The value of a plain decimal ("-12.5", "50.11"): digits with an optional sign and at most one
+// point between digits. Anything else is left to the locale's reading.
+std::optional<double> plainDecimal(QStringView text)
+{
+    constexpr qsizetype longest = 40;
+    if (text.isEmpty() || text.size() > longest) {
+        return std::nullopt;
+    }
+    char ascii[longest];
+    bool point = false;
+    bool digit = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c == u'.' && !point && digit && i + 1 < text.size()) {
+            point = true;
+        } else if (c == u'-' && i == 0) {
+        } else {
+            return std::nullopt;
+        }
+        ascii[i] = char(c);
+    }
+    if (!digit) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii, ascii + text.size(), value);
+    if (error != std::errc() || end != ascii + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A number column takes only a text that is a number as a whole, within single precision. The
+// single is stored as the value of its printed form (7 significant digits): the binary
+// neighbour 50.1520004272461 of 50.152 would make queries and reports miss the figure shown.
 std::optional<double> single(const QString& text)
 {
-    bool ok = false;
-    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
+    const QStringView trimmed = QStringView(text).trimmed();
+    std::optional<double> read = plainDecimal(trimmed);
+    if (!read) {
+        bool ok = false;
+        const double value = QLocale::c().toDouble(trimmed, &ok);
+        if (!ok) {
+            return std::nullopt;
+        }
+        read = value;
+    }
+    const double value = *read;
+    if (!std::isfinite(value) || std::fabs(value) > std::numeric_limits<float>::max()) {
         return std::nullopt;
     }
     char printed[32];
-    std::snprintf(printed, sizeof printed, "%.6e", static_cast<double>(static_cast<float>(value)));
-    return std::strtod(printed, nullptr);
+    const auto out = std::to_chars(printed, printed + sizeof printed, static_cast<float>(value),
+                                   std::chars_format::scientific, 6);
+    double stored = 0;
+    std::from_chars(printed, out.ptr, stored);
+    return stored;
 }
 
 std::optional<QVariant> date(const QString& text)
@@ -90,6 +140,45 @@ QString routineOf(bool muf)
     return muf ? QStringLiteral("WRITE_MUF_TO_DB") : QStringLiteral("WRITE_SPOT_TO_DB");
 }
 
+// The database could not write at all: a full disk, a file that became unwritable or unreadable,
+// or one locked by another program. The row itself is sound and is to be tried again later.
+bool storageFailure(const QSqlError& error, SqlDialect dialect)
+{
+    const QString code = error.nativeErrorCode();
+    if (dialect == SqlDialect::Postgres) {
+        // Class 53, insufficient resources: disk full, out of memory, too many connections.
+        return code.startsWith(QLatin1String("53"));
+    }
+    enum : int
+    {
+        sqliteBusy = 5,
+        sqliteLocked = 6,
+        sqliteReadOnly = 8,
+        sqliteIoErr = 10,
+        sqliteFull = 13,
+        sqliteCantOpen = 14,
+    };
+    switch (code.toInt() & 0xff) {
+    case sqliteBusy:
+    case sqliteLocked:
+    case sqliteReadOnly:
+    case sqliteIoErr:
+    case sqliteFull:
+    case sqliteCantOpen:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString reasonOf(const QSqlError& error)
+{
+    const QString words = error.databaseText().simplified();
+    return words.isEmpty() ? error.text().simplified() : words;
+}
+
+constexpr const char* notStoringLine = "Spots are not being stored (%1): %2 waiting in memory";
+
 } // namespace
 
 SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* parent)
@@ -97,6 +186,8 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
 {
     // A closed connection leaves the prepared statements without a driver: drop them.
     connect(&m_db, &Database::databasesClosed, this, [this] {
+        // A transaction still open when the connection went is rolled back with it.
+        abandonBatch();
         m_mufInsert = QSqlQuery();
         m_spotInsert = QSqlQuery();
         m_mufConnection.clear();
@@ -246,55 +337,80 @@ QString SpotWriters::Row::text() const
     return routineOf(muf) + u'(' + args.join(QStringLiteral(", ")) + u')';
 }
 
-double SpotWriters::insert(const Row& row)
+SpotWriters::Outcome SpotWriters::insert(const Row& row)
 {
     QSqlQuery& query = row.muf ? m_mufInsert : m_spotInsert;
-    double number = 0;
-    QString why;
+    Outcome outcome;
     if (!prepared(query, row.muf ? m_mufConnection : m_spotConnection, row.muf ? mufInsertSql : spotInsertSql,
-                  &number, &why)) {
-        return number;
+                  &outcome.number, &outcome.why)) {
+        return outcome;
     }
     for (int i = 0; i < row.values.size(); ++i) {
         query.bindValue(i, row.values[i]);
     }
     if (!query.exec()) {
-        number = Database::failureOf(query.lastError()).number;
+        const QSqlError error = query.lastError();
+        outcome.number = Database::failureOf(error).number;
+        outcome.storageFailure = storageFailure(error, m_db.dialect());
+        outcome.why = reasonOf(error);
     }
     query.finish();
-    return number;
+    return outcome;
 }
 
-void SpotWriters::stored(const Row& row)
+void SpotWriters::stored(Row& row)
 {
-    m_failures.succeeded(routineOf(row.muf));
     if (row.muf) {
         Q_EMIT mufRowStored();
+    }
+    if (m_inBatch) {
+        // A run of failures ends when the row is committed, not when it went into the batch.
+        m_uncommitted.push_back(std::move(row));
+    } else {
+        m_failures.succeeded(routineOf(row.muf));
     }
 }
 
 bool SpotWriters::store(Row row)
 {
     if (!m_backlog.empty()) {
-        // Rows go in the order they came: this one waits behind the rows kept back.
+        // Rows go in the order they came: this one waits behind the rows kept back. While the
+        // disk refuses rows, only the retry timer tries again.
         keepBack(std::move(row));
-        writeBacklog();
+        if (!m_diskStalled) {
+            writeBacklog();
+        }
         return m_backlog.empty();
     }
-    const double number = insert(row);
-    if (number == 0) {
+    const Outcome outcome = insert(row);
+    if (outcome.number == 0) {
         stored(row);
         return true;
     }
+    if (outcome.storageFailure) {
+        stall(row, outcome);
+        keepBack(std::move(row));
+        tellNotStoring(outcome.why);
+        return false;
+    }
     const bool server = m_db.dialect() == SqlDialect::Postgres;
-    if (!server || number != Database::errProviderFailure) {
-        m_log.WRITE_ERROR_LOG(number, row.text());
+    if (!server || outcome.number != Database::errProviderFailure) {
+        m_log.WRITE_ERROR_LOG(outcome.number, row.text());
         return false;
     }
     // The backlog tries it again, logs the failure and reopens the connection when it is time.
     keepBack(std::move(row));
     writeBacklog();
     return m_backlog.empty();
+}
+
+void SpotWriters::stall(const Row& row, const Outcome& outcome)
+{
+    m_failures.failed(routineOf(row.muf), outcome.number, row.text());
+    // The rows the open transaction held are not stored either: they go first.
+    abandonBatch();
+    m_diskStalled = true;
+    retryLater(diskRetryInterval);
 }
 
 void SpotWriters::keepBack(Row row)
@@ -310,36 +426,161 @@ void SpotWriters::keepBack(Row row)
     m_backlog.push_back(std::move(row));
 }
 
+void SpotWriters::trimBacklog()
+{
+    while (!m_backlog.empty() && qsizetype(m_backlog.size()) > std::max<qsizetype>(m_backlogLimit, 0)) {
+        m_backlog.pop_front();
+        ++m_dropped;
+    }
+}
+
+void SpotWriters::beginBatch()
+{
+    if (!m_inBatch && m_db.isOpen() && m_db.dialect() == SqlDialect::Sqlite) {
+        m_inBatch = m_db.connection(Store::Spots).transaction();
+    }
+}
+
+void SpotWriters::endBatch()
+{
+    if (m_inBatch) {
+        commitBatch();
+    }
+}
+
+bool SpotWriters::commitBatch()
+{
+    QSqlDatabase c = m_db.connection(Store::Spots);
+    // Run as a statement of its own, so a failure carries the database's error code.
+    QSqlQuery commit(c);
+    if (commit.exec(QStringLiteral("COMMIT"))) {
+        m_inBatch = false;
+        bool muf = false;
+        bool spot = false;
+        for (const Row& row : m_uncommitted) {
+            (row.muf ? muf : spot) = true;
+        }
+        m_uncommitted.clear();
+        if (muf) {
+            m_failures.succeeded(routineOf(true));
+        }
+        if (spot) {
+            m_failures.succeeded(routineOf(false));
+        }
+        return true;
+    }
+    const QSqlError error = commit.lastError();
+    commit.finish();
+    Outcome outcome{Database::errCommandFailed, storageFailure(error, m_db.dialect()), reasonOf(error)};
+    if (!outcome.storageFailure) {
+        // Not a matter of room: the rows that went in are lost, as a refused row is.
+        m_log.WRITE_ERROR_LOG(Database::errCommandFailed, QStringLiteral("tmrProcessSpot_Timer()"));
+        c.rollback();
+        m_inBatch = false;
+        m_uncommitted.clear();
+        return false;
+    }
+    if (m_uncommitted.empty()) {
+        abandonBatch();
+        return false;
+    }
+    const Row first = m_uncommitted.front();
+    stall(first, outcome);
+    trimBacklog();
+    tellNotStoring(outcome.why);
+    return false;
+}
+
+void SpotWriters::abandonBatch()
+{
+    if (!m_inBatch) {
+        return;
+    }
+    m_inBatch = false;
+    if (m_db.isOpen()) {
+        m_db.connection(Store::Spots).rollback();
+    }
+    for (auto it = m_uncommitted.rbegin(); it != m_uncommitted.rend(); ++it) {
+        m_backlog.push_front(std::move(*it));
+    }
+    m_uncommitted.clear();
+}
+
 void SpotWriters::writeBacklog()
 {
     QElapsedTimer slice;
     slice.start();
+    // A slice of its own shares one transaction too; within a tick it joins the tick's.
+    const bool ownBatch = !m_inBatch;
+    if (ownBatch) {
+        beginBatch();
+    }
+    const auto finish = [this, ownBatch] { return !ownBatch || !m_inBatch || commitBatch(); };
     while (!m_backlog.empty()) {
-        const Row& row = m_backlog.front();
-        const double number = insert(row);
-        if (number == Database::errProviderFailure) {
-            m_failures.failed(routineOf(row.muf), number, row.text());
-            if (!m_db.recoverLostServer({number, {}})) {
+        Row row = std::move(m_backlog.front());
+        m_backlog.pop_front();
+        const Outcome outcome = insert(row);
+        if (outcome.storageFailure) {
+            m_backlog.push_front(std::move(row));
+            const Row& front = m_backlog.front();
+            stall(front, outcome);
+            trimBacklog();
+            tellNotStoring(outcome.why);
+            return;
+        }
+        if (outcome.number == Database::errProviderFailure) {
+            m_failures.failed(routineOf(row.muf), outcome.number, row.text());
+            m_backlog.push_front(std::move(row));
+            if (!m_db.recoverLostServer({outcome.number, {}})) {
+                tellNotStoring(outcome.why);
                 retryLater(std::max(m_db.serverRetryInterval(), shortestRetry));
                 return;
             }
             continue;
         }
-        if (number == 0) {
+        if (outcome.number == 0) {
             stored(row);
         } else {
-            m_log.WRITE_ERROR_LOG(number, row.text());
+            m_log.WRITE_ERROR_LOG(outcome.number, row.text());
         }
-        m_backlog.pop_front();
         if (!m_backlog.empty() && slice.elapsed() >= backlogSlice.count()) {
-            retryLater(std::chrono::milliseconds(0));
+            if (finish()) {
+                retryLater(std::chrono::milliseconds(0));
+            }
             return;
         }
+    }
+    if (!finish()) {
+        return;
     }
     if (m_dropped > 0) {
         m_log.WRITE_ERROR_LOG(errOutOfMemory,
                               QStringLiteral("spot backlog full: %1 oldest rows dropped").arg(m_dropped));
         m_dropped = 0;
+    }
+    storingAgain();
+}
+
+QString SpotWriters::notStoring() const
+{
+    if (m_notStoringWhy.isNull()) {
+        return {};
+    }
+    return QString::fromLatin1(notStoringLine).arg(m_notStoringWhy).arg(m_backlog.size());
+}
+
+void SpotWriters::tellNotStoring(const QString& why)
+{
+    m_notStoringWhy = why.isNull() ? QStringLiteral("") : why;
+    Q_EMIT storingChanged(notStoring());
+}
+
+void SpotWriters::storingAgain()
+{
+    m_diskStalled = false;
+    if (!m_notStoringWhy.isNull() && m_backlog.empty()) {
+        m_notStoringWhy = QString();
+        Q_EMIT storingChanged({});
     }
 }
 

@@ -6,7 +6,10 @@
 //
 // In server mode a row that fails because the connection is lost waits in a bounded backlog in
 // memory, the connection is reopened once per retry interval, and the backlog is written in
-// order as soon as the server answers again. Such failures are logged once per run, with a count.
+// order as soon as the server answers again. A row that fails because the disk is full or the
+// file cannot be written waits in the same backlog, with the rows of its transaction that were
+// not committed, and the writers try again once per disk retry interval. Such failures are
+// logged once per run, with a count; while rows wait, notStoring() says why.
 
 #include "spots/failure_runs.h"
 
@@ -16,7 +19,9 @@
 #include <QTimer>
 #include <QVariantList>
 
+#include <chrono>
 #include <deque>
+#include <vector>
 
 namespace zenthra {
 
@@ -31,6 +36,7 @@ public:
     static constexpr double errTypeMismatch = 13;
     static constexpr double errOutOfMemory = 7;
     static constexpr qsizetype defaultBacklogLimit = 10000;
+    static constexpr std::chrono::milliseconds diskRetryInterval{1000};
 
     // `dbBusy` is the flag shared with the call/locator look-up: while it is set the writers do
     // nothing at all.
@@ -53,13 +59,27 @@ public:
     // The cut of a spot line to what the tables hold.
     static void cutSpotInfo(QString& text);
 
-    // How many rows may wait for the server; when full, the oldest go.
+    // How many rows may wait for the server or the disk; when full, the oldest go.
     void setBacklogLimit(qsizetype rows) { m_backlogLimit = rows; }
     qsizetype backlogRows() const { return qsizetype(m_backlog.size()); }
+
+    // On SQLite the rows between the two share one transaction: each commit of its own would cost
+    // more than the spot's whole calculation. A failed statement leaves an SQLite transaction
+    // usable, so one bad row never costs the others; a commit that fails keeps its rows back. On
+    // the server every row commits on its own, as there a failed statement voids the transaction.
+    void beginBatch();
+    void endBatch();
+
+    // Empty while rows are stored; else the caption line that says they are not, why, and how
+    // many rows wait.
+    QString notStoring() const;
 
 Q_SIGNALS:
     // After each stored tblSPOT row: the recent-spot map has something new to draw.
     void mufRowStored();
+    // Rows wait in memory (`text` says why and how many; repeated at each failed retry), or,
+    // with an empty `text`, every waiting row is stored again.
+    void storingChanged(const QString& text);
 
 private:
     // A converted row and the texts its log line shows; the line itself is only put together
@@ -71,11 +91,26 @@ private:
         QStringList args;
         QString text() const;
     };
+    // How an insert or a commit went: the error log's number, and whether the database could
+    // not write at all (full disk, unwritable file), so the row is to wait rather than be lost.
+    struct Outcome
+    {
+        double number = 0;
+        bool storageFailure = false;
+        QString why;
+    };
     bool store(Row row);
-    double insert(const Row& row);
-    void stored(const Row& row);
+    Outcome insert(const Row& row);
+    void stored(Row& row);
     void keepBack(Row row);
     void writeBacklog();
+    bool commitBatch();
+    // The open transaction is given up: its rows go back to the head of the backlog.
+    void abandonBatch();
+    void stall(const Row& row, const Outcome& outcome);
+    void storingAgain();
+    void tellNotStoring(const QString& why);
+    void trimBacklog();
     void retryLater(std::chrono::milliseconds delay);
     bool prepared(QSqlQuery& query, QString& connection, const QString& sql, double* number, QString* why);
 
@@ -91,6 +126,13 @@ private:
     qsizetype m_backlogLimit = defaultBacklogLimit;
     qint64 m_dropped = 0;
     QTimer m_backlogTimer;
+    bool m_inBatch = false;
+    // Rows inserted in the open transaction, kept until it commits.
+    std::vector<Row> m_uncommitted;
+    // Set while the disk refuses rows: new rows wait behind the backlog instead of being tried.
+    bool m_diskStalled = false;
+    // Null while rows are stored.
+    QString m_notStoringWhy;
 };
 
 } // namespace zenthra

@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -101,8 +102,8 @@ struct DialogProgram
         EXPECT_EQ(window->menuItem(name)->isChecked(), model) << name.toStdString();
         return model;
     }
-    // Lets the text views catch up with their models.
-    static void settle() { QCoreApplication::processEvents(); }
+    // Lets the text views catch up with their models: they show changes within a frame (20 ms).
+    static void settle() { QTest::qWait(30); }
 };
 
 } // namespace zenthra::test

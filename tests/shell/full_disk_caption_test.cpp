@@ -1,0 +1,97 @@
+// The program on a data folder that fills up: the main window's caption says that spots are not
+// being stored and why, and gives the caption back once they are stored again.
+
+#include "shell/application.h"
+#include "shell/main_window.h"
+#include "support/temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+using namespace zenthra;
+using zenthra::test::TempFolder;
+
+namespace {
+
+// A small tmpfs mounted for the test's life.
+struct SmallDisk
+{
+    explicit SmallDisk(const QString& path) : path(path)
+    {
+        QDir().mkpath(path);
+        mounted = ::mount("tmpfs", qPrintable(path), "tmpfs", 0, "size=4m") == 0;
+        error = errno;
+    }
+    ~SmallDisk()
+    {
+        if (mounted) {
+            ::umount2(qPrintable(path), MNT_DETACH);
+        }
+    }
+    void fill() const
+    {
+        QFile filler(path + QStringLiteral("/filler"));
+        filler.open(QIODevice::WriteOnly);
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    void free() const { QFile::remove(path + QStringLiteral("/filler")); }
+
+    QString path;
+    bool mounted = false;
+    int error = 0;
+};
+
+TEST(FullDiskCaption, SaysSpotsAreNotStoredAndGivesTheCaptionBack)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "mounting a tmpfs needs root (the CI runs as root)";
+    }
+    TempFolder dir;
+    SmallDisk disk(dir.file(QStringLiteral("data")));
+    ASSERT_TRUE(disk.mounted) << std::strerror(disk.error);
+    {
+        Application app{DataFolder(disk.path)};
+        MainWindow window(app);
+        app.setView(&window);
+        app.OPEN_ZENTHRA();
+        ASSERT_TRUE(app.database().exec(Store::Spots, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
+        app.setStatus(QStringLiteral("Zenthra"));
+        disk.fill();
+
+        for (int i = 0; i < 5; ++i) {
+            QueuedSpot spot{
+                QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59              1234Z").arg(i),
+                {},
+                QStringLiteral("IO91WM"),
+                110,
+                150,
+                true,
+                true,
+                {},
+                {}};
+            app.spotQueue().QUEUE_DXC_SPOT(spot);
+        }
+        app.spotProcessor().tmrProcessSpot_Timer();
+        EXPECT_EQ(
+            window.windowTitle(),
+            QStringLiteral("Spots are not being stored (database or disk is full): 5 waiting in memory"));
+
+        disk.free();
+        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
+        EXPECT_EQ(app.spotWriters().backlogRows(), 0);
+        app.CLOSE_ZENTHRA(Application::restartCode);
+    }
+}
+
+} // namespace
