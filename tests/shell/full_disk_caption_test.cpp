@@ -3,6 +3,7 @@
 
 #include "shell/application.h"
 #include "shell/main_window.h"
+#include "support/eventually.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -88,7 +89,7 @@ TEST(FullDiskCaption, SaysSpotsAreNotStoredAndGivesTheCaptionBack)
             QStringLiteral("Spots are not being stored (database or disk is full): 5 waiting in memory"));
 
         disk.free();
-        QTRY_COMPARE_WITH_TIMEOUT(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
+        EXPECT_EVENTUALLY_EQ(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
         EXPECT_EQ(app.spotWriters().backlogRows(), 0);
         app.CLOSE_ZENTHRA(Application::restartCode);
     }

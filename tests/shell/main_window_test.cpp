@@ -1,6 +1,7 @@
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/menu_table.h"
+#include "support/eventually.h"
 #include "support/file_size_limit.h"
 #include "support/settings_lines.h"
 #include "support/temp_folder.h"
@@ -247,7 +248,7 @@ TEST(MainWindow, AppendsShowInTheViewWithoutCr)
     expected = w.TBCluster.text();
     expected.remove(u'\r');
     // The view shows the changes that follow within a frame at the frame's end.
-    QTRY_COMPARE(p.child<QPlainTextEdit>("TBCluster")->toPlainText(), expected);
+    EXPECT_EVENTUALLY_EQ(p.child<QPlainTextEdit>("TBCluster")->toPlainText(), expected, 5000);
     QString report = QStringLiteral("report\r\nline two\r\n");
     w.POPULATE_ANALYSIS_WINDOW(report);
     QCoreApplication::processEvents();
@@ -271,7 +272,7 @@ TEST(MainWindow, SplitViewMirrorsTheDxcWindowAndSurvivesRestartsWithoutShrinking
     EXPECT_EQ(pane->toPlainText(), "\nfirst line ");
     line = QStringLiteral("second");
     p.app->textWindows().POPULATE_DXC_WINDOW(line);
-    QTRY_COMPARE(pane->toPlainText(), QStringLiteral("\nfirst line \nsecond "));
+    EXPECT_EVENTUALLY_EQ(pane->toPlainText(), QStringLiteral("\nfirst line \nsecond "), 5000);
     QCoreApplication::processEvents();
     const int chatHeight = chat->height();
     for (int i = 0; i < 3; ++i) {

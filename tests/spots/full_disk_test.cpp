@@ -2,6 +2,7 @@
 // writers' bounded backlog, the writers say why they are not storing, and once there is room
 // again every row that fitted in the backlog is stored, in order, without anyone asking.
 
+#include "support/eventually.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
@@ -164,7 +165,7 @@ TEST_F(FullDisk, SpotsWaitInMemoryAndAreStoredWhenThereIsRoomAgain)
 
     // Nobody calls the writers now: their own retry stores the rows once there is room.
     freeTheDisk();
-    QTRY_VERIFY_WITH_TIMEOUT(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
+    EXPECT_EVENTUALLY(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
     EXPECT_EQ(storedCalls(), callsFrom(0, 199));
     EXPECT_EQ(told.last().at(0).toString(), QString());
     const QStringList lines = dir.lines(QStringLiteral("muf_errors.log"));
@@ -187,7 +188,7 @@ TEST_F(FullDisk, RetriesWhileTheDiskStaysFullAreCounted)
     QTest::qWait(2500);
     EXPECT_GE(told.size(), 2);
     freeTheDisk();
-    QTRY_VERIFY_WITH_TIMEOUT(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
+    EXPECT_EVENTUALLY(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
     EXPECT_EQ(storedCalls(), callsFrom(0, 5));
     // The failure once, then how often the retries met it again.
     const QStringList lines = dir.lines(QStringLiteral("muf_errors.log"));
@@ -208,7 +209,7 @@ TEST_F(FullDisk, AFullBacklogLetsTheOldestGoAndSaysHowMany)
     }
     EXPECT_EQ(writers.backlogRows(), 10);
     freeTheDisk();
-    QTRY_VERIFY_WITH_TIMEOUT(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
+    EXPECT_EVENTUALLY(writers.backlogRows() == 0 && writers.notStoring().isEmpty(), 10000);
     EXPECT_EQ(storedCalls(), QStringList{"DL000ZZ"} + callsFrom(21, 30));
     EXPECT_EQ(dir.lines(QStringLiteral("muf_errors.log"))
                   .filter(QStringLiteral("spot backlog full: 20 oldest rows dropped"))

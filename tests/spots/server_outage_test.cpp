@@ -3,6 +3,7 @@
 
 #include "spots/server_cut_proxy.h"
 #include "spots/spot_road_fixture.h"
+#include "support/eventually.h"
 #include "support/postgres.h"
 
 #include <QTest>
@@ -74,7 +75,7 @@ TEST_P(ServerOutage, EverySpotIsStoredOnceInOrder)
         }
         spot(i);
     }
-    QTRY_VERIFY_WITH_TIMEOUT(db->isOpen() && writers->backlogRows() == 0, 20000);
+    EXPECT_EVENTUALLY(db->isOpen() && writers->backlogRows() == 0, 20000);
     EXPECT_EQ(storedCalls(), callsFrom(0, 59));
     const QStringList lines = logLines();
     const std::string all = lines.join('\n').toStdString();
@@ -107,7 +108,7 @@ TEST_P(ServerOutage, AFullBacklogLetsTheOldestGoAndSaysHowMany)
     }
     ASSERT_TRUE(proxy->restore());
     spot(9);
-    QTRY_VERIFY_WITH_TIMEOUT(db->isOpen() && writers->backlogRows() == 0, 20000);
+    EXPECT_EVENTUALLY(db->isOpen() && writers->backlogRows() == 0, 20000);
     EXPECT_EQ(storedCalls(), QStringList{"DL000ZZ"} + callsFrom(5, 9));
     EXPECT_EQ(logLines().filter(QStringLiteral("spot backlog full: 4 oldest rows dropped")).size(), 1)
         << logLines().join('\n').toStdString();

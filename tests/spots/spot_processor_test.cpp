@@ -1,6 +1,7 @@
 #include "spots/spot_road_fixture.h"
 
 #include "spots/line_filter.h"
+#include "support/eventually.h"
 
 #include <QSignalSpy>
 #include <QSqlRecord>
@@ -398,7 +399,7 @@ TEST_P(Processor, TheQueueTimerDrivesTheProcessor)
     for (int i = 0; i < 3; ++i) {
         queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES %1").arg(i));
     }
-    QTRY_COMPARE_WITH_TIMEOUT(count("tblAllSpots"), 3, 20000);
+    EXPECT_EVENTUALLY_EQ(count("tblAllSpots"), 3, 20000);
     EXPECT_FALSE(queue->tmrProcessSpot().isActive());
 }
 
