@@ -4,6 +4,7 @@
 // spot measured in the same run: the two prepared INSERTs per spot, all inside one transaction.
 // SQLite always; the server named by ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB when one is.
 
+#include "bench_database.h"
 #include "core/database_settings.h"
 #include "core/error_log.h"
 #include "core/options_model.h"
@@ -275,43 +276,15 @@ void BM_SpotRoad_Sqlite(benchmark::State& state)
     runRoad(state, QStringLiteral("a"), lineCount(), {});
 }
 
-void onServer(const QStringList& statements)
-{
-    const QString name = QStringLiteral("spot-road-bench-admin");
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        admin.setHostName(qEnvironmentVariable("ZENTHRA_TEST_PG_HOST"));
-        admin.setPort(qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT"));
-        admin.setDatabaseName(qEnvironmentVariable("ZENTHRA_TEST_PG_DB"));
-        admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
-        if (admin.open()) {
-            QSqlQuery q(admin);
-            for (const QString& s : statements) {
-                q.exec(s);
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-}
-
 void BM_SpotRoad_Postgres(benchmark::State& state)
 {
-    const QString host = qEnvironmentVariable("ZENTHRA_TEST_PG_HOST");
-    if (host.isEmpty()) {
+    const bench::BenchServer server(QStringLiteral("zroad"));
+    if (!server.available()) {
         state.SkipWithError("no server named in ZENTHRA_TEST_PG_HOST");
         return;
     }
-    const QString schema = QStringLiteral("zroad_%1").arg(QCoreApplication::applicationPid());
-    onServer({QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema),
-              QStringLiteral("CREATE SCHEMA ") + schema});
-    runRoad(state, QStringLiteral("s"), lineCount(), [&](Database& db, DatabaseSettings& settings) {
-        settings.strDbType = QStringLiteral("s");
-        settings.strSqlServer = host + u':' + qEnvironmentVariable("ZENTHRA_TEST_PG_PORT");
-        settings.strSqlDatabase = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
-        settings.strSqlUser = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
-        db.setServerSchema(schema);
-    });
-    onServer({QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
+    runRoad(state, QStringLiteral("s"), lineCount(),
+            [&](Database& db, DatabaseSettings& settings) { server.use(settings, db); });
 }
 
 } // namespace
