@@ -1,10 +1,10 @@
 #include "shell/command_menus.h"
 
-#include "links/wwc_popup_window.h"
 #include "shell/application.h"
 #include "shell/command_box.h"
 #include "shell/main_window.h"
 #include "shell/option_menus.h"
+#include "shell/wwc_popup_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>

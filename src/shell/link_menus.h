@@ -4,7 +4,7 @@
 // reconnect period; File > "&Help" with the help window. Plain check marks flip through the
 // options model; this object owns the windows the menus open.
 
-#include "links/separate_link_window.h"
+#include "shell/separate_link_window.h"
 #include "spots/node_queries.h"
 
 #include <QObject>

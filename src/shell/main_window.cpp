@@ -1,7 +1,7 @@
 #include "shell/main_window.h"
 
-#include "maps/analysis_window.h"
 #include "maps/muf_map_window.h"
+#include "shell/analysis_window.h"
 #include "shell/application.h"
 #include "shell/command_menus.h"
 #include "shell/dialog_menus.h"

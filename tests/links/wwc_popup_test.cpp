@@ -1,6 +1,6 @@
 #include "core/options_model.h"
 #include "links/wwc_popup.h"
-#include "links/wwc_popup_window.h"
+#include "shell/wwc_popup_window.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
 

@@ -2,9 +2,9 @@
 // links connecting to nodes on loopback.
 
 #include "links/node_editor_window.h"
-#include "links/separate_link_window.h"
 #include "shell/help_window.h"
 #include "shell/link_menus.h"
+#include "shell/separate_link_window.h"
 #include "support/fake_node.h"
 
 #include "shell/dialog_program.h"

@@ -1,9 +1,9 @@
 // The command lines, the chat login, the chat pop-up and the BBS lines, used through the main window
 // as a user does, against nodes on loopback.
 
-#include "links/wwc_popup_window.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
+#include "shell/wwc_popup_window.h"
 #include "support/convers_server.h"
 #include "support/fake_node.h"
 #include "support/print_qstring.h"

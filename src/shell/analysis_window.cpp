@@ -1,4 +1,4 @@
-#include "maps/analysis_window.h"
+#include "shell/analysis_window.h"
 
 #include "core/options_model.h"
 #include "shell/text_windows.h"

@@ -1,4 +1,4 @@
-#include "links/wwc_popup_window.h"
+#include "shell/wwc_popup_window.h"
 
 #include "core/options_model.h"
 #include "links/wwc_popup.h"

@@ -1,4 +1,4 @@
-#include "links/separate_link_window.h"
+#include "shell/separate_link_window.h"
 
 #include "shell/text_view.h"
 
