@@ -25,6 +25,13 @@ void TelnetLink::sendLine(const QString& text)
 
 bool TelnetLink::startConnect(const QString& host, float port)
 {
+    // A first start has no node yet; say where one is chosen rather than blame the empty port.
+    if (host.trimmed().isEmpty()) {
+        Q_EMIT statusChanged(QStringLiteral("Zenthra calcs from DXC. ") + m_name +
+                             QStringLiteral(" STATUS: no node chosen, pick one in ") + m_name +
+                             QStringLiteral(" > Edit Available ") + m_name + QStringLiteral("'s"));
+        return false;
+    }
     const auto whole = legacy::toInt32(port);
     if (!whole || m_socket.connectTo(host, *whole) != 0) {
         Q_EMIT statusChanged(QStringLiteral("Zenthra calcs from DXC. ") + m_name +

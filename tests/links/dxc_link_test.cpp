@@ -194,7 +194,7 @@ TEST_F(DxcFixture, DisconnectSaysGoodbyeAndCloses)
     EXPECT_EQ(link.intDxcLoginStage, DxcLink::Idle);
 }
 
-TEST_F(DxcFixture, PortOutsideTheTcpRangeIsRefusedWithAClearStatus)
+TEST_F(DxcFixture, NoNodeOrAPortOutsideTheTcpRangeIsRefusedWithAClearStatus)
 {
     linkError = 0;
     current.sngDxcPort = 70000;
@@ -204,4 +204,10 @@ TEST_F(DxcFixture, PortOutsideTheTcpRangeIsRefusedWithAClearStatus)
               "Zenthra calcs from DXC. DXC STATUS: port 70000 is not a TCP port (1-65535), check the node");
     EXPECT_EQ(link.WinsockDXC.state(), 0);
     EXPECT_EQ(linkError, 0);
+
+    current.strDxcHost.clear();
+    link.DXC_CONNECT();
+    QTest::qWait(600);
+    EXPECT_EQ(captions.last().at(0).toString(),
+              "Zenthra calcs from DXC. DXC STATUS: no node chosen, pick one in DXC > Edit Available DXC's");
 }
