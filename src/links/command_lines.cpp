@@ -2,6 +2,7 @@
 
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "core/prompter.h"
 #include "links.h"
 #include "platform/legacy_value.h"
 
@@ -379,10 +380,10 @@ void CommandLines::DXC_QUICK_COMMAND(int index)
 
 void CommandLines::askText(const QString& title, const QString& prompt, QString& stored)
 {
-    if (!m_ask) {
+    if (!m_prompter) {
         return;
     }
-    const std::optional<QString> answer = m_ask(title, prompt, stored);
+    const std::optional<QString> answer = m_prompter->ask(title, prompt, stored);
     // Cancel and an emptied answer keep the text; blanks clear it.
     if (answer && !answer->isEmpty()) {
         stored = legacy::trim(*answer);

@@ -11,13 +11,13 @@
 #include <QString>
 #include <functional>
 #include <memory>
-#include <optional>
 
 namespace zenthra {
 
 class ErrorLog;
 class Links;
 class OptionsModel;
+class Prompter;
 class TelnetLink;
 class CommandLines;
 
@@ -89,10 +89,6 @@ public:
     static constexpr const char* wwcLabel = ". WWC WINDOW";
     static constexpr const char* wwcTwinLabel = ". WWC(2) WINDOW";
 
-    // Asks for a text: title, prompt, preset; nothing when cancelled.
-    using Ask = std::function<std::optional<QString>(const QString& title, const QString& prompt,
-                                                     const QString& preset)>;
-
     CommandLines(OptionsModel& options, Links& links, ErrorLog& errorLog, QString folder,
                  QObject* parent = nullptr);
     ~CommandLines() override;
@@ -128,8 +124,8 @@ public:
     void DXC_QUICK_COMMAND(int index);
     void mnuWwcComm_Click(int index);
     void mnuBbsComm_Click(int index);
-    // The input box of "Set Away Text" and "Set Personal Text".
-    void setAsk(Ask ask) { m_ask = std::move(ask); }
+    // The input box of "Set Away Text" and "Set Personal Text"; it must outlive this object.
+    void setPrompter(const Prompter* prompter) { m_prompter = prompter; }
 
 Q_SIGNALS:
     // A line for a link's window (echo, failed send).
@@ -161,7 +157,7 @@ private:
     ErrorLog& m_errorLog;
     QString m_folder;
     bool m_wwcToDxc = false;
-    Ask m_ask;
+    const Prompter* m_prompter = nullptr;
 };
 
 } // namespace zenthra

@@ -106,7 +106,7 @@ bool ChatMessages::mentions(const QString& shown, const QString& callsign)
     if (callsign.size() <= 3) {
         return false;
     }
-    return shown.toUpper().contains(callsign.toUpper().right(3));
+    return shown.contains(QStringView(callsign).right(3), Qt::CaseInsensitive);
 }
 
 void ChatMessages::lineReceived(const QString& line)

@@ -35,9 +35,7 @@ CommandMenus::CommandMenus(Application& app, MainWindow& window, OptionMenus& di
     }
     connect(&lines, &CommandLines::tabRequested, this,
             [&window](int tab) { window.tabSporadic()->setCurrentIndex(tab); });
-    lines.setAsk([&dialogs](const QString& title, const QString& prompt, const QString& preset) {
-        return dialogs.ask(title, prompt, preset);
-    });
+    lines.setPrompter(&dialogs);
 
     for (int i = 0; i < 6; ++i) {
         window.setMenuHandler(indexed("mnuDxcComm", i), [&lines, i] { lines.DXC_QUICK_COMMAND(i); });

@@ -79,11 +79,6 @@ LinkMenus::LinkMenus(Application& app, MainWindow& window, OptionMenus& dialogs,
     window.setMenuHandler(keys::wwcAlwaysOnTop, [this] { mnuWwcAlwaysOnTop_Click(); });
     window.setMenuHandler(QStringLiteral("mnuFile(0)"), [this] { mnuFile_Help(); });
 
-    connect(&m_app.links().bbs, &BbsLink::focusCommandLine, this, [this] {
-        if (auto* line = m_window.findChild<QLineEdit*>(QStringLiteral("txtBbsCommand"))) {
-            line->setFocus();
-        }
-    });
     connect(&m_app, &Application::linkWindowsLoading, this, &LinkMenus::loadLinkWindows);
     connect(&m_app, &Application::linkWindowsUnloading, this, &LinkMenus::unloadLinkWindows);
 }

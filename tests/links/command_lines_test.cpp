@@ -1,5 +1,6 @@
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "core/prompter.h"
 #include "links/command_lines.h"
 #include "links/links.h"
 #include "platform/clock.h"
@@ -16,6 +17,17 @@ using zenthra::test::FakeNode;
 using zenthra::test::TempFolder;
 
 namespace {
+
+// Answers every input box with a single blank.
+class BlankAnswer : public Prompter
+{
+public:
+    std::optional<QString> ask(const QString&, const QString&, const QString&) const override
+    {
+        return QString(" ");
+    }
+    void tell(Icon, const QString&, const QString&) const override {}
+};
 
 struct CommandFixture : ::testing::Test
 {
@@ -166,7 +178,8 @@ TEST_F(CommandFixture, QuickCommandsPrefillOrSendAtOnce)
     lines.DXC_QUICK_COMMAND(2);
     EXPECT_EQ(dxcNode.received("SHOW/USERS\r\n"), "SHOW/USERS\r\n");
 
-    lines.setAsk([](const QString&, const QString&, const QString&) { return QString(" "); });
+    const BlankAnswer blank;
+    lines.setPrompter(&blank);
     options.strWwcAwayText = "gone";
     lines.mnuWwcComm_Click(2);
     EXPECT_EQ(options.strWwcAwayText, "");
