@@ -27,10 +27,14 @@ OptionsModel::OptionsModel(QObject* parent) : QObject(parent) {}
 
 bool OptionsModel::checked(const QString& item) const
 {
-    if (!known(item)) {
-        return false;
+    // Asked for every spot and line: a mark in the table passed known() when it was set, so only
+    // an absent one is looked up a second time.
+    const auto it = m_checks.constFind(item);
+    if (it != m_checks.cend()) {
+        return *it;
     }
-    return m_checks.value(item, false);
+    known(item);
+    return false;
 }
 
 void OptionsModel::setChecked(const QString& item, bool on)

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -17,11 +16,13 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
-// printf's "%.*e" of a finite value, without printf's cost (every spot formats a dozen figures).
-void scientific(char (&buf)[64], double value, int decimals)
+// printf's "%.*e" of a finite value, without printf's cost (every spot formats a dozen figures);
+// returns the end of the text, where the terminating zero stands.
+const char* scientific(char (&buf)[64], double value, int decimals)
 {
     const auto out = std::to_chars(buf, buf + sizeof buf - 1, value, std::chars_format::scientific, decimals);
     *out.ptr = '\0';
+    return out.ptr;
 }
 
 // Digits of |value| rounded to `significant` digits, as a plain decimal string without
@@ -73,9 +74,9 @@ QString numberTextDigits(double value, int significant)
         return QStringLiteral("0");
     }
     char buf[64];
-    scientific(buf, value, significant - 1);
+    const char* end = scientific(buf, value, significant - 1);
     double rounded = 0;
-    std::from_chars(buf, buf + std::strlen(buf), rounded);
+    std::from_chars(buf, end, rounded);
     const double magnitude = std::fabs(rounded);
     if (magnitude >= std::pow(10.0, significant) || magnitude < 1e-4) {
         // Exponent form: mantissa without trailing zeros, "E+15", "E-05".

@@ -29,9 +29,6 @@ const QString spotInsertSql =
     QStringLiteral("INSERT INTO tblAllSpots (Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2,"
                    " Spot_Detail, Spot_Freq, Spot_Mode) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
 
-// A number column takes only a text that is a number as a whole, within single precision. The
-// single is stored as the value of its printed form (7 significant digits): the binary
-// neighbour 50.1520004272461 of 50.152 would make queries and reports miss the figure shown.
 // The value of a plain decimal ("-12.5", "50.11"): digits with an optional sign and at most one
 // point between digits. Anything else is left to the locale's reading.
 std::optional<double> plainDecimal(QStringView text)
