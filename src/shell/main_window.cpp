@@ -1,6 +1,7 @@
 #include "shell/main_window.h"
 
 #include "maps/muf_map_window.h"
+#include "platform/twips.h"
 #include "shell/analysis_window.h"
 #include "shell/application.h"
 #include "shell/command_menus.h"
@@ -37,8 +38,6 @@
 namespace zenthra {
 
 namespace {
-
-constexpr float twipsPerInch = 1440;
 
 QString indexed(const char* name, int index)
 {
@@ -479,14 +478,12 @@ void MainWindow::TAB_EVENTS(int tab)
 
 int MainWindow::toPixels(float twips, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<int>(std::lround(twips * dpi / twipsPerInch));
+    return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 float MainWindow::toTwips(int pixels, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<float>(std::round(double(pixels) * twipsPerInch / dpi));
+    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 WindowGeometry MainWindow::geometryTwips() const

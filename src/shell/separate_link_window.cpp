@@ -1,5 +1,6 @@
 #include "shell/separate_link_window.h"
 
+#include "platform/twips.h"
 #include "shell/text_view.h"
 
 #include <QCloseEvent>
@@ -12,7 +13,6 @@
 namespace zenthra {
 
 namespace {
-constexpr float twipsPerInch = 1440;
 }
 
 QString SeparateLinkWindow::geometryFile(Kind kind)
@@ -77,14 +77,12 @@ void SeparateLinkWindow::showMirror()
 
 int SeparateLinkWindow::toPixels(float twips, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<int>(std::lround(twips * dpi / twipsPerInch));
+    return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 float SeparateLinkWindow::toTwips(int pixels, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<float>(std::round(double(pixels) * twipsPerInch / dpi));
+    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 void SeparateLinkWindow::LOAD_VIEW(QPoint origin)

@@ -2,6 +2,7 @@
 
 #include "core/options_model.h"
 #include "links/wwc_popup.h"
+#include "platform/twips.h"
 #include "shell/topmost.h"
 
 #include <QCloseEvent>
@@ -15,7 +16,6 @@
 namespace zenthra {
 
 namespace {
-constexpr float twipsPerInch = 1440;
 } // namespace
 
 WwcPopupWindow::WwcPopupWindow(WwcPopup& popup, const OptionsModel& options, QString geometryPath,
@@ -47,14 +47,12 @@ WwcPopupWindow::~WwcPopupWindow()
 
 int WwcPopupWindow::toPixels(float twips, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<int>(std::lround(twips * dpi / twipsPerInch));
+    return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 float WwcPopupWindow::toTwips(int pixels, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<float>(std::round(double(pixels) * twipsPerInch / dpi));
+    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 void WwcPopupWindow::LOAD_POPUP_VIEW()
