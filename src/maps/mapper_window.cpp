@@ -102,7 +102,7 @@ QString MapperWindow::settingsPath() const
     return m_services.folder.file(m_design.settingsFile);
 }
 
-MapperGeometry MapperWindow::geometryTwips() const
+ViewGeometry MapperWindow::geometryTwips() const
 {
     const QRect outer = frameGeometry();
     return {toTwips(outer.y(), false), toTwips(outer.x(), true), toTwips(outer.width(), true),

@@ -82,7 +82,7 @@ public:
     void tmrAvgMuf_Timer();
 
     // The window's outer geometry, twips.
-    MapperGeometry geometryTwips() const;
+    ViewGeometry geometryTwips() const;
 
 protected:
     // The automatic refresh (the current UTC day), and showing a typed day.
