@@ -1,5 +1,7 @@
 #include "maps/avg_map_query.h"
 
+#include "maps/locator_grid.h"
+
 #include <QSqlQuery>
 
 namespace zenthra {
@@ -29,7 +31,7 @@ AvgMapPicture avgMapPicture(QDate day, const std::vector<avgmap::AvgSquare>& squ
     picture.list = avgmap::listHeader(day, locale);
     picture.dots.reserve(squares.size());
     for (const avgmap::AvgSquare& s : squares) {
-        if (!avgmap::isGridSquare(s.square)) {
+        if (!gridSquare(s.square)) {
             picture.skipped << s.square;
             continue;
         }

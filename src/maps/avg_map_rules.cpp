@@ -37,16 +37,6 @@ QStringList listHeader(QDate day, const QLocale& locale)
             QString(), QStringLiteral("LOC MUF No"), QString(22, u'-')};
 }
 
-bool isGridSquare(QStringView square)
-{
-    if (square.size() < 4) {
-        return false;
-    }
-    const auto field = [](QChar c) { return c >= u'A' && c <= u'R'; };
-    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
-    return field(square[0]) && field(square[1]) && digit(square[2]) && digit(square[3]);
-}
-
 QDate dayToShow(std::optional<QDate> chosen, const QDateTime& utcNow)
 {
     if (chosen && chosen->isValid()) {

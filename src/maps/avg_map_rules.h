@@ -52,9 +52,6 @@ QString listLine(const AvgSquare& square);
 // titles and a rule.
 QStringList listHeader(QDate day, const QLocale& locale = QLocale::system());
 
-// Whether a text is a locator square the map can place: two field letters A-R and two digits.
-bool isGridSquare(QStringView square);
-
 // The day a drawing shows: the given date, else the UTC day of `utcNow`.
 QDate dayToShow(std::optional<QDate> chosen, const QDateTime& utcNow);
 

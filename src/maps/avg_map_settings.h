@@ -4,21 +4,14 @@
 // Lines carry no keys; each is read for its leading number (the ticks as flags), and a missing
 // or unreadable line sets nothing.
 
+#include "links/view_geometry.h"
+
 #include <QString>
 
 #include <array>
 #include <optional>
 
 namespace zenthra {
-
-// The window's outer geometry, twips.
-struct MapperGeometry
-{
-    float top = 0;
-    float left = 0;
-    float width = 0;
-    float height = 0;
-};
 
 struct MapperSettings
 {
@@ -49,7 +42,7 @@ MapperSettings readMapperSettings(const QString& path);
 
 // Writes the file whole (atomically). `ticks` are written only when given. False when the file
 // could not be written; the old one then stays.
-bool writeMapperSettings(const QString& path, const MapperGeometry& geometry, qint16 refreshRate,
+bool writeMapperSettings(const QString& path, const ViewGeometry& geometry, qint16 refreshRate,
                          const std::optional<std::array<bool, 4>>& ticks = std::nullopt);
 
 } // namespace zenthra

@@ -50,28 +50,17 @@ void AvgMapWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&file"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-        QAction* action = menu->addAction(QString::fromLatin1(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    item(file, "mnuRefreshRate", "Set Refresh Time", [this] { mnuRefreshRate_Click(); });
+    addMenuItem(file, "mnuRefreshRate", "Set Refresh Time", [this] { mnuRefreshRate_Click(); });
     file->addSeparator();
-    item(file, "mnuSetDate", "Show by Date", [this] { mnuSetDate_Click(); });
+    addMenuItem(file, "mnuSetDate", "Show by Date", [this] { mnuSetDate_Click(); });
     file->addSeparator();
-    item(file, "mnuSaveFull", "Save Full Bitmap", [this] { MAPPER_SAVE_MAP(true); });
-    item(file, "mnuSaveSmall", "Save Small Bitmap", [this] { MAPPER_SAVE_MAP(false); });
+    addMenuItem(file, "mnuSaveFull", "Save Full Bitmap", [this] { MAPPER_SAVE_MAP(true); });
+    addMenuItem(file, "mnuSaveSmall", "Save Small Bitmap", [this] { MAPPER_SAVE_MAP(false); });
     file->addSeparator();
-    item(file, "mnuHideListBox", "Hide/Show listbox", [this] { mnuHideListBox_Click(); });
+    addMenuItem(file, "mnuHideListBox", "Hide/Show listbox", [this] { mnuHideListBox_Click(); });
     file->addSeparator();
-    item(file, "mnuDrawAverage", "Draw Average MUF", [this] { AVERAGE_DRAW(QString()); });
-    QAction* clear = menuBar()->addAction(QStringLiteral("&Clear Map"));
-    clear->setObjectName(QStringLiteral("mnuClearMap"));
-    connect(clear, &QAction::triggered, this, [this] { MAPPER_CLEAR_MAP(); });
-    QAction* exit = menuBar()->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    addMenuItem(file, "mnuDrawAverage", "Draw Average MUF", [this] { AVERAGE_DRAW(QString()); });
+    addClearAndExit();
 }
 
 void AvgMapWindow::AVERAGE_DRAW(const QString& dateText)

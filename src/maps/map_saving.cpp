@@ -3,6 +3,7 @@
 #include "core/error_log.h"
 #include "core/prompter.h"
 #include "platform/clock.h"
+#include "platform/legacy_value.h"
 #include "platform/text_file.h"
 
 #include <QBuffer>
@@ -37,11 +38,6 @@ public:
 private:
     bool m_set = false;
 };
-
-QString flag(bool value)
-{
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
 
 } // namespace
 
@@ -108,7 +104,7 @@ QString MapSaver::save(bool full)
     }
     m_saving = false;
     if (number != 0) {
-        m_log.WRITE_ERROR_LOG(number, m_routine + u'(' + flag(full) + u')');
+        m_log.WRITE_ERROR_LOG(number, m_routine + u'(' + legacy::flagText(full) + u')');
         m_prompter.tell(Prompter::Icon::Critical, QStringLiteral("Error occured!"),
                         QString::number(number) + QStringLiteral(" - ") + why +
                             QStringLiteral("\rThe file was not saved"));

@@ -12,6 +12,8 @@
 
 #include <QCloseEvent>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -102,11 +104,30 @@ QString MapperWindow::settingsPath() const
     return m_services.folder.file(m_design.settingsFile);
 }
 
-MapperGeometry MapperWindow::geometryTwips() const
+ViewGeometry MapperWindow::geometryTwips() const
 {
     const QRect outer = frameGeometry();
     return {toTwips(outer.y(), false), toTwips(outer.x(), true), toTwips(outer.width(), true),
             toTwips(outer.height(), false)};
+}
+
+QAction* MapperWindow::addMenuItem(QMenu* menu, const char* name, const char* caption,
+                                   std::function<void()> handler)
+{
+    QAction* action = menu->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, std::move(handler));
+    return action;
+}
+
+void MapperWindow::addClearAndExit()
+{
+    QAction* clear = menuBar()->addAction(QStringLiteral("&Clear Map"));
+    clear->setObjectName(QStringLiteral("mnuClearMap"));
+    connect(clear, &QAction::triggered, this, [this] { MAPPER_CLEAR_MAP(); });
+    QAction* exit = menuBar()->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
 }
 
 void MapperWindow::applySettings(const MapperSettings& settings)

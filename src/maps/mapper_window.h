@@ -12,10 +12,13 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QAction;
 class QListWidget;
+class QMenu;
 class QScrollArea;
 
 namespace zenthra {
@@ -82,7 +85,7 @@ public:
     void tmrAvgMuf_Timer();
 
     // The window's outer geometry, twips.
-    MapperGeometry geometryTwips() const;
+    ViewGeometry geometryTwips() const;
 
 protected:
     // The automatic refresh (the current UTC day), and showing a typed day.
@@ -100,6 +103,11 @@ protected:
     void loadMap();
     void settleRate();
     QString settingsPath() const;
+
+    // A named menu item whose click calls `handler`.
+    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, std::function<void()> handler);
+    // "&Clear Map" and "E&xit", which close both windows' menu bars.
+    void addClearAndExit();
 
     const MapperServices m_services;
 

@@ -1,7 +1,6 @@
 #include "maps/muf_map.h"
 
 #include "core/error_log.h"
-#include "core/option_keys.h"
 #include "core/options_model.h"
 #include "propagation/muf_calcs.h"
 
@@ -56,12 +55,7 @@ void MufMap::SHOW_HIDE_MAP(bool show)
         return;
     }
     m_canvas.grid().POPULATE_LOC_ARRAYS();
-    const OptionsModel& options = m_services.options;
-    if (options.checked(keys::mapOnlyToday) || options.checked(keys::mapLiveSpots)) {
-        m_pathMap.MAPPER_DB_CONNECT(options.intMapSpotCount, m_pathMap.todayText(), true);
-    } else {
-        m_pathMap.MAPPER_DB_CONNECT(options.intMapSpotCount, QString(), false);
-    }
+    m_pathMap.draw();
 }
 
 } // namespace zenthra

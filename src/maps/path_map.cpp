@@ -5,6 +5,7 @@
 #include "core/options_model.h"
 #include "maps/map_canvas.h"
 #include "platform/clock.h"
+#include "platform/legacy_value.h"
 #include "spots/database.h"
 
 #include <QSqlError>
@@ -13,11 +14,6 @@
 namespace zenthra {
 
 namespace {
-
-QString flag(bool value)
-{
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
 
 QString text(const QVariant& value)
 {
@@ -126,9 +122,10 @@ void PathMap::MAPPER_DRAW_DB_SPOTS(int count, const QString& dateText, bool clea
     double number = 0;
     QString why;
     if (!fetch(buildMapQuery(request), rows, &number, &why)) {
-        m_s.log.WRITE_ERROR_LOG(number, QStringLiteral("MAPPER_DRAW_DB_SPOTS(%1, %2, %3,%4)")
-                                            .arg(count)
-                                            .arg(dateText, flag(clear), flag(lastHour)));
+        m_s.log.WRITE_ERROR_LOG(number,
+                                QStringLiteral("MAPPER_DRAW_DB_SPOTS(%1, %2, %3,%4)")
+                                    .arg(count)
+                                    .arg(dateText, legacy::flagText(clear), legacy::flagText(lastHour)));
         m_rows.clear();
         finish();
         return;

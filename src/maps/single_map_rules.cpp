@@ -1,14 +1,15 @@
 #include "maps/single_map_rules.h"
 
+#include "maps/map_passes.h"
+
 namespace zenthra::singlemap {
 
 namespace {
 
-constexpr QRgb red = 0xFFFF0000;
-constexpr QRgb grey = 0xFF808080;
-constexpr QRgb white = 0xFFFFFFFF;
-constexpr QRgb yellow = 0xFFFFFF00;
-constexpr QRgb black = 0xFF000000;
+// The colours of the latest-spots map, so both maps mark alike.
+constexpr QRgb red = mapRed;
+constexpr QRgb yellow = mapYellow;
+constexpr QRgb black = mapBlack;
 
 } // namespace
 
@@ -29,16 +30,8 @@ std::optional<QRgb> pathColour(std::optional<double> freq)
     if (!freq) {
         return std::nullopt;
     }
-    if (*freq > 140) {
-        return red;
-    }
-    if (*freq > 69) {
-        return grey;
-    }
-    if (*freq > 49) {
-        return white;
-    }
-    return yellow;
+    // The latest-spots map's band colours, with yellow for what that map leaves undrawn.
+    return bandColour(freq).value_or(yellow);
 }
 
 std::vector<Mark> marksOf(const SpotRow& row, const Ticks& ticks)

@@ -16,7 +16,6 @@ namespace zenthra::singlemap {
 inline constexpr const char* baseCaption = "Single Spot Mapping";
 inline constexpr const char* settingsFileName = "sng_mapper.dat";
 inline constexpr const char* savePrefix = "map_sng";
-inline constexpr const char* datePrompt = "Please type the date for the map";
 // The largest rate the prompt takes (the prompt itself names 60000).
 inline constexpr int maxRefreshRate = 32767;
 inline constexpr int pointRadius = 2;

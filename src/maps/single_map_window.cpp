@@ -67,24 +67,18 @@ SingleMapWindow::~SingleMapWindow()
 
 void SingleMapWindow::buildMenus()
 {
-    const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-        QAction* action = menu->addAction(QString::fromLatin1(caption));
-        action->setObjectName(QString::fromLatin1(name));
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    item(file, "mnuRefreshRate", "Set Refresh Rate", [this] { mnuRefreshRate_Click(); });
+    addMenuItem(file, "mnuRefreshRate", "Set Refresh Rate", [this] { mnuRefreshRate_Click(); });
     file->addSeparator();
-    item(file, "mnuSetDate", "Set Spot Date", [this] { mnuSetDate_Click(); });
+    addMenuItem(file, "mnuSetDate", "Set Spot Date", [this] { mnuSetDate_Click(); });
     file->addSeparator();
-    item(file, "mnuSaveFull", "Save Full Bmp", [this] { MAPPER_SAVE_MAP(true); });
-    item(file, "mnuSaveSmall", "Save Small Bmp", [this] { MAPPER_SAVE_MAP(false); });
+    addMenuItem(file, "mnuSaveFull", "Save Full Bmp", [this] { MAPPER_SAVE_MAP(true); });
+    addMenuItem(file, "mnuSaveSmall", "Save Small Bmp", [this] { MAPPER_SAVE_MAP(false); });
     file->addSeparator();
-    item(file, "mnuHideListBox", "Show/Hide Listbox", [this] { mnuHideListBox_Click(); });
+    addMenuItem(file, "mnuHideListBox", "Show/Hide Listbox", [this] { mnuHideListBox_Click(); });
     file->addSeparator();
-    item(file, "mnuRefreshList", "Refresh List", [this] { LOAD_SPOT_LIST(QString()); });
+    addMenuItem(file, "mnuRefreshList", "Refresh List", [this] { LOAD_SPOT_LIST(QString()); });
 
     QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("mnuoptions"));
@@ -97,12 +91,7 @@ void SingleMapWindow::buildMenus()
         m_mnuMap[index] = tick;
     }
 
-    QAction* clear = menuBar()->addAction(QStringLiteral("&Clear Map"));
-    clear->setObjectName(QStringLiteral("mnuClearMap"));
-    connect(clear, &QAction::triggered, this, [this] { MAPPER_CLEAR_MAP(); });
-    QAction* exit = menuBar()->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("mnuExit"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
+    addClearAndExit();
 }
 
 void SingleMapWindow::mnuMap_Click(int index)

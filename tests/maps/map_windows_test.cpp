@@ -147,8 +147,8 @@ TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
     single->move(60, 210);
     single->mnuMap_Click(2);
     single->mnuMap_Click(4);
-    const MapperGeometry avgPlace = avg->geometryTwips();
-    const MapperGeometry singlePlace = single->geometryTwips();
+    const ViewGeometry avgPlace = avg->geometryTwips();
+    const ViewGeometry singlePlace = single->geometryTwips();
 
     p.app->CLOSE_ZENTHRA(0);
     EXPECT_EQ(p.dir.lines(QStringLiteral("avg_mapper.dat")).value(4), QStringLiteral("45"));
