@@ -8,6 +8,7 @@
 
 namespace zenthra {
 
+// A window's outer place and size in twips; the map windows keep theirs in the same record.
 struct ViewGeometry
 {
     float top = 0;

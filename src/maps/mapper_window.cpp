@@ -8,6 +8,7 @@
 #include "maps/map_scroll.h"
 #include "maps/muf_map_window.h"
 #include "platform/data_folder.h"
+#include "platform/twips.h"
 #include "propagation/muf_calcs.h"
 
 #include <QCloseEvent>
@@ -24,7 +25,6 @@ namespace zenthra {
 
 namespace {
 
-constexpr double twipsPerInch = 1440;
 // The error number of a file that is not there.
 constexpr double fileNotFound = 53;
 
@@ -89,14 +89,12 @@ MapperWindow::~MapperWindow() = default;
 
 int MapperWindow::toPixels(double twips, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<int>(std::lround(twips * dpi / twipsPerInch));
+    return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 float MapperWindow::toTwips(int pixels, bool horizontal) const
 {
-    const int dpi = horizontal ? logicalDpiX() : logicalDpiY();
-    return static_cast<float>(std::round(double(pixels) * twipsPerInch / dpi));
+    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
 QString MapperWindow::settingsPath() const

@@ -2,6 +2,7 @@
 
 #include "maps/map_scroll.h"
 #include "maps/muf_map.h"
+#include "platform/twips.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -14,8 +15,6 @@
 namespace zenthra {
 
 namespace {
-
-constexpr float twipsPerInch = 1440;
 
 } // namespace
 
@@ -90,7 +89,7 @@ MufMapTab::MufMapTab(MufMap& map, QWidget* parent) : QWidget(parent), m_map(map)
 float MufMapTab::twipsPerPixel() const
 {
     const int dpi = logicalDpiX();
-    return dpi > 0 ? twipsPerInch / static_cast<float>(dpi) : 15.0F;
+    return dpi > 0 ? static_cast<float>(twipsPerInch / dpi) : 15.0F;
 }
 
 void MufMapTab::RESIZE_SCROLLERS()
