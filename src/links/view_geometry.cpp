@@ -34,7 +34,7 @@ StoredView readViewGeometry(const QString& path)
     return out;
 }
 
-bool writeViewGeometry(const QString& path, const ViewGeometry& g)
+bool writeViewGeometry(const QString& path, const TwipsRect& g)
 {
     return textfile::writeLines(path, {legacy::numberText(g.top), legacy::numberText(g.left),
                                        legacy::numberText(g.width), legacy::numberText(g.height)});

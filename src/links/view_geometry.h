@@ -3,19 +3,12 @@
 // twips, Top, Left, Width, Height. A value that is not a number reads as 0; a Top or Left of 0
 // or less and a Width or Height of 500 or less are not applied.
 
+#include "platform/twips.h"
+
 #include <QString>
 #include <optional>
 
 namespace zenthra {
-
-// A window's outer place and size in twips; the map windows keep theirs in the same record.
-struct ViewGeometry
-{
-    float top = 0;
-    float left = 0;
-    float width = 0;
-    float height = 0;
-};
 
 // The values of the file that apply; each one nothing when it does not (or the file is missing).
 struct StoredView
@@ -28,6 +21,6 @@ struct StoredView
 
 StoredView readViewGeometry(const QString& path);
 // Replaces the file whole; false when it cannot be written.
-bool writeViewGeometry(const QString& path, const ViewGeometry& g);
+bool writeViewGeometry(const QString& path, const TwipsRect& g);
 
 } // namespace zenthra

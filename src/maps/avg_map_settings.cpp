@@ -80,7 +80,7 @@ MapperSettings readMapperSettings(const QString& path)
     return s;
 }
 
-bool writeMapperSettings(const QString& path, const ViewGeometry& geometry, qint16 refreshRate,
+bool writeMapperSettings(const QString& path, const TwipsRect& geometry, qint16 refreshRate,
                          const std::optional<std::array<bool, 4>>& ticks)
 {
     QStringList lines{twipsText(geometry.top), twipsText(geometry.left), twipsText(geometry.width),

@@ -4,7 +4,7 @@
 // Lines carry no keys; each is read for its leading number (the ticks as flags), and a missing
 // or unreadable line sets nothing.
 
-#include "links/view_geometry.h"
+#include "platform/twips.h"
 
 #include <QString>
 
@@ -42,7 +42,7 @@ MapperSettings readMapperSettings(const QString& path);
 
 // Writes the file whole (atomically). `ticks` are written only when given. False when the file
 // could not be written; the old one then stays.
-bool writeMapperSettings(const QString& path, const ViewGeometry& geometry, qint16 refreshRate,
+bool writeMapperSettings(const QString& path, const TwipsRect& geometry, qint16 refreshRate,
                          const std::optional<std::array<bool, 4>>& ticks = std::nullopt);
 
 } // namespace zenthra

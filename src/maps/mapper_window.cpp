@@ -9,6 +9,7 @@
 #include "maps/muf_map_window.h"
 #include "platform/data_folder.h"
 #include "platform/twips.h"
+#include "platform/window_place.h"
 #include "propagation/muf_calcs.h"
 
 #include <QCloseEvent>
@@ -92,21 +93,14 @@ int MapperWindow::toPixels(double twips, bool horizontal) const
     return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
-float MapperWindow::toTwips(int pixels, bool horizontal) const
-{
-    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
-}
-
 QString MapperWindow::settingsPath() const
 {
     return m_services.folder.file(m_design.settingsFile);
 }
 
-ViewGeometry MapperWindow::geometryTwips() const
+TwipsRect MapperWindow::geometryTwips() const
 {
-    const QRect outer = frameGeometry();
-    return {toTwips(outer.y(), false), toTwips(outer.x(), true), toTwips(outer.width(), true),
-            toTwips(outer.height(), false)};
+    return pixelsToTwips(frameGeometry(), {logicalDpiX(), logicalDpiY()});
 }
 
 QAction* MapperWindow::addMenuItem(QMenu* menu, const char* name, const char* caption,
@@ -132,21 +126,18 @@ void MapperWindow::applySettings(const MapperSettings& settings)
 {
     // The frame's share of the outer size, so a stored outer size gives the same window back.
     const QSize margins = frameGeometry().size() - size();
-    QPoint position = frameGeometry().topLeft();
-    if (const auto top = settings.topToApply()) {
-        position.setY(toPixels(*top, false));
-    }
-    if (const auto left = settings.leftToApply()) {
-        position.setX(toPixels(*left, true));
-    }
-    move(position);
-    QSize outer = frameGeometry().size();
-    if (const auto width = settings.widthToApply()) {
-        outer.setWidth(toPixels(*width, true));
-    }
-    if (const auto height = settings.heightToApply()) {
-        outer.setHeight(toPixels(*height, false));
-    }
+    const Dpi dpi{logicalDpiX(), logicalDpiY()};
+    TwipsRect wanted = pixelsToTwips(frameGeometry(), dpi);
+    // Where the window stands before the file places it is its place when the file's lies off
+    // every screen.
+    const TwipsPoint unplaced{.top = wanted.top, .left = wanted.left};
+    wanted.top = settings.topToApply().value_or(wanted.top);
+    wanted.left = settings.leftToApply().value_or(wanted.left);
+    wanted.width = settings.widthToApply().value_or(wanted.width);
+    wanted.height = settings.heightToApply().value_or(wanted.height);
+    const QRect placed = placeOnScreens(wanted, unplaced, dpi);
+    move(placed.topLeft());
+    const QSize outer = placed.size();
     resize((outer - margins).expandedTo(QSize(1, 1)));
     // The frame is known only once the window shows: the outer size is taken again then.
     if (settings.widthToApply() || settings.heightToApply()) {

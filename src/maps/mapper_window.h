@@ -85,7 +85,7 @@ public:
     void tmrAvgMuf_Timer();
 
     // The window's outer geometry, twips.
-    ViewGeometry geometryTwips() const;
+    TwipsRect geometryTwips() const;
 
 protected:
     // The automatic refresh (the current UTC day), and showing a typed day.
@@ -117,7 +117,6 @@ protected:
 
 private:
     int toPixels(double twips, bool horizontal) const;
-    float toTwips(int pixels, bool horizontal) const;
 
     const Design m_design;
     MapCanvas m_canvas;

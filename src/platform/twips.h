@@ -2,6 +2,7 @@
 // Stored window places and sizes are in twips, 1440 an inch; the screen's logical DPI (one for
 // each direction) turns them into pixels and back.
 
+#include <QRect>
 #include <cmath>
 
 namespace zenthra {
@@ -16,6 +17,39 @@ inline int twipsToPixels(double twips, int dpi)
 inline float pixelsToTwips(int pixels, int dpi)
 {
     return static_cast<float>(std::round(double(pixels) * twipsPerInch / dpi));
+}
+
+// A window's outer place and size in twips. The geometry files keep the four figures in orders
+// of their own, so every reader and writer names them (TwipsRect{.top = ..., .left = ...}).
+struct TwipsRect
+{
+    float top = 0;
+    float left = 0;
+    float width = 0;
+    float height = 0;
+
+    bool operator==(const TwipsRect&) const = default;
+};
+
+// A screen's logical dots per inch across and down.
+struct Dpi
+{
+    int x = 96;
+    int y = 96;
+};
+
+inline QRect twipsToPixels(const TwipsRect& r, Dpi dpi)
+{
+    return {twipsToPixels(r.left, dpi.x), twipsToPixels(r.top, dpi.y), twipsToPixels(r.width, dpi.x),
+            twipsToPixels(r.height, dpi.y)};
+}
+
+inline TwipsRect pixelsToTwips(const QRect& r, Dpi dpi)
+{
+    return {.top = pixelsToTwips(r.y(), dpi.y),
+            .left = pixelsToTwips(r.x(), dpi.x),
+            .width = pixelsToTwips(r.width(), dpi.x),
+            .height = pixelsToTwips(r.height(), dpi.y)};
 }
 
 } // namespace zenthra

@@ -56,12 +56,12 @@ void Application::tmrDxDateTime_Timer()
     Q_EMIT utcTimeChanged(m_dtmUtcNow.toString(QStringLiteral("HH:mm:ss")) + u'z');
 }
 
-WindowGeometry Application::currentGeometry() const
+TwipsRect Application::currentGeometry() const
 {
     return m_view ? m_view->geometryTwips() : m_geometry;
 }
 
-void Application::applyGeometry(const WindowGeometry& g)
+void Application::applyGeometry(const TwipsRect& g)
 {
     if (!m_view) {
         m_geometry = g;
@@ -82,10 +82,15 @@ void Application::OPEN_ZENTHRA()
     openDatabases();
     frameMap();
 
-    WindowGeometry geometry = currentGeometry();
+    TwipsRect geometry = currentGeometry();
     settings.readGeometryLines(geometry);
+    const bool offScreen = geometry.top < offScreenLimit || geometry.left < offScreenLimit;
+    if (m_view) {
+        // A stored size or place past the screens would give a window too large to paint.
+        geometry = m_view->fitToScreens(geometry, {.top = 0, .left = 0});
+    }
     applyGeometry(geometry);
-    if (geometry.top < offScreenLimit || geometry.left < offScreenLimit) {
+    if (offScreen) {
         RESTORE_SCREEN();
     }
 
@@ -147,7 +152,7 @@ void Application::RESTORE_SCREEN()
     if (m_view) {
         m_view->setNormalState();
     }
-    applyGeometry({restoredHeight, restoredWidth, 0, 0});
+    applyGeometry({.top = 0, .left = 0, .width = restoredWidth, .height = restoredHeight});
 }
 
 QString Application::SAVE_SETTINGS()

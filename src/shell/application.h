@@ -168,8 +168,8 @@ private:
     void wireCommandLines();
     // Interval of tmrMapping, the caption and the map timer of the spot road.
     void ownSpotRoad();
-    WindowGeometry currentGeometry() const;
-    void applyGeometry(const WindowGeometry& g);
+    TwipsRect currentGeometry() const;
+    void applyGeometry(const TwipsRect& g);
 
     DataFolder m_folder;
     Clock m_clock;
@@ -188,7 +188,7 @@ private:
     MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
     QString m_status = QString::fromLatin1(initialStatus);
-    WindowGeometry m_geometry; // used while no window is attached
+    TwipsRect m_geometry; // used while no window is attached
     bool m_ended = false;
     EffectSoundPlayer m_soundPlayer;
     SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,

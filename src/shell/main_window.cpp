@@ -2,6 +2,7 @@
 
 #include "maps/muf_map_window.h"
 #include "platform/twips.h"
+#include "platform/window_place.h"
 #include "shell/analysis_window.h"
 #include "shell/application.h"
 #include "shell/command_menus.h"
@@ -486,11 +487,15 @@ float MainWindow::toTwips(int pixels, bool horizontal) const
     return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
-WindowGeometry MainWindow::geometryTwips() const
+TwipsRect MainWindow::geometryTwips() const
 {
-    const QRect outer = m_outerPending ? m_outer : frameGeometry();
-    return {toTwips(outer.height(), false), toTwips(outer.width(), true), toTwips(outer.y(), false),
-            toTwips(outer.x(), true)};
+    return pixelsToTwips(m_outerPending ? m_outer : frameGeometry(), {logicalDpiX(), logicalDpiY()});
+}
+
+TwipsRect MainWindow::fitToScreens(const TwipsRect& wanted, const TwipsPoint& defaultPlace) const
+{
+    const Dpi dpi{logicalDpiX(), logicalDpiY()};
+    return zenthra::fitToScreens(wanted, availableScreens(dpi), defaultPlace);
 }
 
 void MainWindow::setOuterGeometry(const QRect& outer)

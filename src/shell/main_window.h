@@ -43,11 +43,12 @@ public:
     void TAB_EVENTS(int tab);
 
     // ShellView
-    WindowGeometry geometryTwips() const override;
+    TwipsRect geometryTwips() const override;
     void setHeightTwips(float twips) override;
     void setWidthTwips(float twips) override;
     void setTopTwips(float twips) override;
     void setLeftTwips(float twips) override;
+    TwipsRect fitToScreens(const TwipsRect& wanted, const TwipsPoint& defaultPlace) const override;
 
     void setNormalState() override;
     void showAndSettle() override;

@@ -1,6 +1,7 @@
 #include "shell/separate_link_window.h"
 
 #include "platform/twips.h"
+#include "platform/window_place.h"
 #include "shell/text_view.h"
 
 #include <QCloseEvent>
@@ -75,45 +76,28 @@ void SeparateLinkWindow::showMirror()
     m_command->setFocus();
 }
 
-int SeparateLinkWindow::toPixels(float twips, bool horizontal) const
-{
-    return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
-}
-
-float SeparateLinkWindow::toTwips(int pixels, bool horizontal) const
-{
-    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
-}
-
 void SeparateLinkWindow::LOAD_VIEW(QPoint origin)
 {
-    QPoint at(std::abs(origin.x()), std::abs(origin.y()));
-    QSize size = this->size();
-    const StoredView stored = readViewGeometry(m_path);
-    if (stored.top) {
-        at.setY(toPixels(*stored.top, false));
-    }
-    if (stored.left) {
-        at.setX(toPixels(*stored.left, true));
-    }
+    const Dpi dpi{logicalDpiX(), logicalDpiY()};
+    const QPoint at(std::abs(origin.x()), std::abs(origin.y()));
     // The file holds the outer size; the frame is not known before the window is shown, and a
     // hidden window's outer size is its inner size.
-    if (stored.width) {
-        size.setWidth(toPixels(*stored.width, true));
-    }
-    if (stored.height) {
-        size.setHeight(toPixels(*stored.height, false));
-    }
-    resize(size);
-    move(at);
+    TwipsRect wanted = pixelsToTwips(QRect(at, size()), dpi);
+    const TwipsPoint unplaced{.top = wanted.top, .left = wanted.left};
+    const StoredView stored = readViewGeometry(m_path);
+    wanted.top = stored.top.value_or(wanted.top);
+    wanted.left = stored.left.value_or(wanted.left);
+    wanted.width = stored.width.value_or(wanted.width);
+    wanted.height = stored.height.value_or(wanted.height);
+    const QRect placed = placeOnScreens(wanted, unplaced, dpi);
+    resize(placed.size());
+    move(placed.topLeft());
     m_sizePending = stored.width || stored.height;
 }
 
-ViewGeometry SeparateLinkWindow::geometryTwips() const
+TwipsRect SeparateLinkWindow::geometryTwips() const
 {
-    const QRect outer = frameGeometry();
-    return {toTwips(outer.y(), false), toTwips(outer.x(), true), toTwips(outer.width(), true),
-            toTwips(outer.height(), false)};
+    return pixelsToTwips(frameGeometry(), {logicalDpiX(), logicalDpiY()});
 }
 
 void SeparateLinkWindow::SAVE_VIEW()

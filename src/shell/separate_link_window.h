@@ -41,7 +41,7 @@ public:
     void setFontSize(int points);
 
     // Twips of the outer frame.
-    ViewGeometry geometryTwips() const;
+    TwipsRect geometryTwips() const;
     void SAVE_VIEW();
 
 Q_SIGNALS:
@@ -56,8 +56,6 @@ protected:
 
 private:
     void LOAD_VIEW(QPoint origin);
-    int toPixels(float twips, bool horizontal) const;
-    float toTwips(int pixels, bool horizontal) const;
 
     Kind m_kind;
     TextWindow& m_model;

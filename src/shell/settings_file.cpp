@@ -366,7 +366,7 @@ void SettingsReader::readDatabaseLines(OptionsModel& options) const
     }
 }
 
-void SettingsReader::readGeometryLines(WindowGeometry& geometry) const
+void SettingsReader::readGeometryLines(TwipsRect& geometry) const
 {
     float* targets[] = {&geometry.height, &geometry.width, &geometry.top, &geometry.left};
     for (int n = 6; n <= 9; ++n) {
@@ -389,7 +389,7 @@ void SettingsReader::readOptionLines(OptionsModel& options) const
     }
 }
 
-QStringList settingsLines(const OptionsModel& options, const WindowGeometry& geometry)
+QStringList settingsLines(const OptionsModel& options, const TwipsRect& geometry)
 {
     QStringList out;
     out.reserve(SettingsReader::lineCount);

@@ -3,6 +3,8 @@
 // per line, 123 lines in a fixed order, no keys. Loading applies the lines in three stretches
 // because start-up opens the databases after line 5 and places the window after line 9.
 
+#include "platform/twips.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -10,15 +12,6 @@
 namespace zenthra {
 
 class OptionsModel;
-
-// The main window's outer geometry in twips, in the order the file keeps it.
-struct WindowGeometry
-{
-    float height = 0;
-    float width = 0;
-    float top = 0;
-    float left = 0;
-};
 
 class SettingsReader
 {
@@ -32,8 +25,9 @@ public:
     // Lines 1-5; then the database kind becomes "a" unless it is exactly "s".
     void readDatabaseLines(OptionsModel& options) const;
 
-    // Lines 6-9. A line that cannot be converted leaves that value of `geometry` as it was.
-    void readGeometryLines(WindowGeometry& geometry) const;
+    // Lines 6-9: the main window's outer height, width, top and left in twips, in that order. A
+    // line that cannot be converted leaves that value of `geometry` as it was.
+    void readGeometryLines(TwipsRect& geometry) const;
 
     // Lines 10-123 with the steps that follow some of them (check marks set from the flags
     // beside them, the DX Spider menu shown) and the floors of the options.
@@ -49,7 +43,7 @@ private:
 
 // The 123 lines as SAVE_SETTINGS writes them; no floor or check is applied. Line breaks inside
 // a text value are removed, so a value can never shift the lines after it.
-QStringList settingsLines(const OptionsModel& options, const WindowGeometry& geometry);
+QStringList settingsLines(const OptionsModel& options, const TwipsRect& geometry);
 
 // Writes the lines atomically, readable by the owner only (the file holds passwords in clear).
 // On failure the previous file stays whole and `errorNumber` gets the error number to log.

@@ -2,7 +2,7 @@
 // What start-up, shut-down and the settings file need of the main window. The window
 // implements it; the application object drives it without knowing any widget.
 
-#include "shell/settings_file.h"
+#include "platform/window_place.h"
 
 #include <QString>
 
@@ -14,11 +14,14 @@ public:
     virtual ~ShellView() = default;
 
     // Outer geometry (frame included), in twips.
-    virtual WindowGeometry geometryTwips() const = 0;
+    virtual TwipsRect geometryTwips() const = 0;
     virtual void setHeightTwips(float twips) = 0;
     virtual void setWidthTwips(float twips) = 0;
     virtual void setTopTwips(float twips) = 0;
     virtual void setLeftTwips(float twips) = 0;
+    // A stored outer geometry fitted to the screens the window is shown on (the rule of
+    // platform/window_place.h), `defaultPlace` for one that lies on no screen.
+    virtual TwipsRect fitToScreens(const TwipsRect& wanted, const TwipsPoint& defaultPlace) const = 0;
     // Neither minimised nor maximised.
     virtual void setNormalState() = 0;
 

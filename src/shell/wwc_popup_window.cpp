@@ -3,6 +3,7 @@
 #include "core/options_model.h"
 #include "links/wwc_popup.h"
 #include "platform/twips.h"
+#include "platform/window_place.h"
 #include "shell/topmost.h"
 
 #include <QCloseEvent>
@@ -57,24 +58,20 @@ float WwcPopupWindow::toTwips(int pixels, bool horizontal) const
 
 void WwcPopupWindow::LOAD_POPUP_VIEW()
 {
+    const Dpi dpi{logicalDpiX(), logicalDpiY()};
     const PopupGeometry g = WwcPopup::readGeometry(m_geometryPath);
-    QRect outer = frameGeometry();
-    if (g.top) {
-        outer.moveTop(toPixels(*g.top, false));
-    }
-    if (g.left) {
-        outer.moveLeft(toPixels(*g.left, true));
-    }
-    if (g.height) {
-        outer.setHeight(toPixels(*g.height, false));
-    }
-    if (g.width) {
-        outer.setWidth(toPixels(*g.width, true));
-    }
+    TwipsRect wanted = pixelsToTwips(frameGeometry(), dpi);
+    const TwipsPoint unplaced{.top = wanted.top, .left = wanted.left};
+    wanted.top = g.top.value_or(wanted.top);
+    wanted.left = g.left.value_or(wanted.left);
+    wanted.height = g.height.value_or(wanted.height);
+    wanted.width = g.width.value_or(wanted.width);
+    const QRect outer = placeOnScreens(wanted, unplaced, dpi);
     const int frameWidth = frameGeometry().width() - width();
     const int frameHeight = frameGeometry().height() - height();
     resize(std::max(1, outer.width() - frameWidth), std::max(1, outer.height() - frameHeight));
     move(outer.topLeft());
+    m_pendingOuter = outer;
 }
 
 void WwcPopupWindow::SAVE_POPUP_VIEW()
@@ -97,6 +94,14 @@ void WwcPopupWindow::showPopup()
         m_txtPopup->setFont(font);
     }
     show();
+    if (m_pendingOuter) {
+        // A hidden window has no frame yet: the outer size is taken again now that it has one.
+        const QRect outer = *m_pendingOuter;
+        m_pendingOuter.reset();
+        const QSize inner = outer.size() - (frameGeometry().size() - size());
+        resize(inner.expandedTo(QSize(1, 1)));
+        move(outer.topLeft());
+    }
 }
 
 void WwcPopupWindow::unload()

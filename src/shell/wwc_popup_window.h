@@ -2,7 +2,10 @@
 // frmWwcPopup: the small window that shows the chat pop-up's messages. It keeps its place in
 // wwc_popup.dat, comes back empty after a close, and a call picked in it prepares a reply.
 
+#include <QRect>
 #include <QWidget>
+
+#include <optional>
 
 class QPlainTextEdit;
 
@@ -49,6 +52,8 @@ private:
     QString m_geometryPath;
     QPlainTextEdit* m_txtPopup;
     bool m_placed = false;
+    // The outer geometry the file gave, applied again once the window shows and its frame is known.
+    std::optional<QRect> m_pendingOuter;
 };
 
 } // namespace zenthra

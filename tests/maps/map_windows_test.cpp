@@ -147,8 +147,8 @@ TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
     single->move(60, 210);
     single->mnuMap_Click(2);
     single->mnuMap_Click(4);
-    const ViewGeometry avgPlace = avg->geometryTwips();
-    const ViewGeometry singlePlace = single->geometryTwips();
+    const TwipsRect avgPlace = avg->geometryTwips();
+    const TwipsRect singlePlace = single->geometryTwips();
 
     p.app->CLOSE_ZENTHRA(0);
     EXPECT_EQ(p.dir.lines(QStringLiteral("avg_mapper.dat")).value(4), QStringLiteral("45"));
@@ -163,4 +163,38 @@ TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
     EXPECT_EQ(menus().frmMapping()->geometryTwips().top, avgPlace.top);
     EXPECT_EQ(menus().frmMapSingle()->geometryTwips().left, singlePlace.left);
     EXPECT_TRUE(menus().frmMapSingle()->ticks().yourPath);
+}
+
+TEST_F(MapWindows, StoredSizesPastTheScreenAndPlacesOffItAreFittedToTheScreen)
+{
+    // The test screen is 800 x 800 pixels. Top, left, width, height in twips, then the refresh rate.
+    const struct
+    {
+        const char* file;
+        QRect expected;
+    } cases[] = {
+        {"0\r\n0\r\n999999999\r\n999999999\r\n120\r\n", QRect(0, 0, 800, 800)},
+        {"1500\r\n99999999\r\n6000\r\n4500\r\n120\r\n", QRect(0, 0, 400, 300)},
+        {"11250\r\n10500\r\n6000\r\n4500\r\n120\r\n", QRect(400, 500, 400, 300)},
+        {"1500\r\n3000\r\n6000\r\n4500\r\n120\r\n", QRect(200, 100, 400, 300)},
+    };
+    // The main window, whose place the average window starts from, stands at (0, 0).
+    p.window->move(0, 0);
+    for (const auto& c : cases) {
+        p.dir.write(QStringLiteral("avg_mapper.dat"), c.file);
+        p.dir.write(QStringLiteral("sng_mapper.dat"),
+                    QByteArray(c.file) + "False\r\nFalse\r\nFalse\r\nFalse\r\n");
+        p.click(QString::fromLatin1(MapperMenus::averageItem));
+        p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+        QWidget* avg = menus().frmMapping();
+        QWidget* single = menus().frmMapSingle();
+        ASSERT_NE(avg, nullptr);
+        ASSERT_NE(single, nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(avg->frameGeometry(), c.expected) << c.file;
+        EXPECT_EQ(single->frameGeometry(), c.expected) << c.file;
+        avg->close();
+        single->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

@@ -142,8 +142,9 @@ TEST(MainWindow, ClickingACheckItemFlipsTheOptionAndItsFlag)
 TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
 {
     Program p;
-    p.prepare({{6, "9000"},
-               {7, "15000"},
+    // 500 x 600 pixels at 100, 200: within the test screen of 800 x 600, so it comes back as stored.
+    p.prepare({{6, "7500"},
+               {7, "9000"},
                {8, "1500"},
                {9, "3000"},
                {10, "jo01ab"},
@@ -154,9 +155,9 @@ TEST(MainWindow, RestoresCheckMarksLocatorAndGeometryFromTheFile)
                {73, "True"},
                {120, "True"}});
     p.start();
-    const zenthra::WindowGeometry g = p.window->geometryTwips();
-    EXPECT_EQ(g.height, 9000);
-    EXPECT_EQ(g.width, 15000);
+    const zenthra::TwipsRect g = p.window->geometryTwips();
+    EXPECT_EQ(g.height, 7500);
+    EXPECT_EQ(g.width, 9000);
     EXPECT_EQ(g.top, 1500);
     EXPECT_EQ(g.left, 3000);
     EXPECT_EQ(p.child<QLineEdit>("txtHomeLoc")->text(), "JO01AB");
@@ -178,13 +179,14 @@ TEST(MainWindow, OnlyATopFarOffTheScreenRestoresTheWindow)
     const struct
     {
         const char* top;
-        zenthra::WindowGeometry expected;
-    } cases[] = {{"-48000", {8055, 10110, 0, 0}}, {"-200", {9000, 15000, -200, 150}}};
+        zenthra::TwipsRect expected;
+    } cases[] = {{"-48000", {.top = 0, .left = 0, .width = 10110, .height = 8055}},
+                 {"-200", {.top = -200, .left = 150, .width = 10500, .height = 9000}}};
     for (const auto& c : cases) {
         Program p;
-        p.prepare({{6, "9000"}, {7, "15000"}, {8, c.top}, {9, "150"}});
+        p.prepare({{6, "9000"}, {7, "10500"}, {8, c.top}, {9, "150"}});
         p.start();
-        const zenthra::WindowGeometry g = p.window->geometryTwips();
+        const zenthra::TwipsRect g = p.window->geometryTwips();
         EXPECT_EQ(g.height, c.expected.height) << c.top;
         EXPECT_EQ(g.width, c.expected.width) << c.top;
         EXPECT_EQ(g.left, c.expected.left) << c.top;
@@ -306,7 +308,8 @@ TEST(MainWindow, ClosingTheWindowSavesAndEndsTheProgram)
     Program p;
     p.start();
     QSignalSpy ended(p.app.get(), &Application::endProgram);
-    p.window->resize(900, 700);
+    // Within the test screen of 800 x 600, so the geometry comes back as saved.
+    p.window->resize(700, 500);
     p.window->move(40, 30);
     p.app->options().setChecked(QStringLiteral("mnuFilterHF(3)"), true);
     p.window->close();

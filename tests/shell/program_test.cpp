@@ -33,3 +33,31 @@ TEST(Program, StartsAndEndsCleanlyLeavingTheSettingsFile)
     EXPECT_EQ(lines[31], "8");
     EXPECT_EQ(lines[89], "10000");
 }
+
+// The real program with a settings file whose window is 999999999 twips square and whose Top lies
+// far below every screen: it comes up at its default place at most as large as the screen (800 x
+// 800 pixels offscreen), instead of a window too large to paint, and still ends when asked.
+TEST(Program, StartsWithASaneWindowFromAHostileSettingsFile)
+{
+    TempFolder dir;
+    ASSERT_TRUE(QDir().mkpath(dir.file("data")));
+    dir.write("data/zenthra.dat", "a\r\n\r\n\r\n\r\n\r\n999999999\r\n999999999\r\n99999999\r\n999999999\r\n");
+    const QString folder = dir.file("data");
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(QStringLiteral(ZENTHRA_BINARY), {QStringLiteral("--folder"), folder});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // The databases are opened during start-up, when termination requests already wait for the loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(dir.file("data/spots.sqlite")); }, 30000));
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    // Height, width, top, left of the window as it was at the end, in twips.
+    const QStringList lines = dir.lines("data/zenthra.dat");
+    ASSERT_EQ(lines.size(), 123);
+    EXPECT_EQ(lines.mid(5, 4), (QStringList{"12000", "12000", "0", "0"}));
+}

@@ -10,7 +10,7 @@
 
 using zenthra::OptionsModel;
 using zenthra::SettingsReader;
-using zenthra::WindowGeometry;
+using zenthra::TwipsRect;
 using zenthra::test::fileOf;
 using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
@@ -18,7 +18,7 @@ using zenthra::test::TempFolder;
 namespace {
 
 // Reads a whole file into the model the way start-up does.
-void load(const QString& path, OptionsModel& options, WindowGeometry& geometry)
+void load(const QString& path, OptionsModel& options, TwipsRect& geometry)
 {
     const SettingsReader reader(path);
     reader.readDatabaseLines(options);
@@ -46,7 +46,7 @@ void loadInto(OptionsModel& o, const std::map<int, QString>& changed, int count 
         lines[n - 1] = value;
     }
     dir.write("zenthra.dat", fileOf(lines));
-    WindowGeometry g;
+    TwipsRect g;
     load(dir.file("zenthra.dat"), o, g);
 }
 
@@ -56,7 +56,7 @@ TEST(SettingsFile, MissingFileGivesTheFloorsAndLeavesTheRestEmpty)
 {
     TempFolder dir;
     OptionsModel o;
-    WindowGeometry g{100, 200, 300, 400};
+    TwipsRect g{.top = 300, .left = 400, .width = 200, .height = 100};
     load(dir.file("zenthra.dat"), o, g);
     EXPECT_EQ(o.database.strDbType, "a");
     EXPECT_EQ(o.intFontSize, 8);

@@ -9,14 +9,14 @@
 #include <vector>
 
 using zenthra::OptionsModel;
-using zenthra::WindowGeometry;
+using zenthra::TwipsRect;
 using zenthra::test::sharedTestData;
 using zenthra::test::TempFolder;
 
 namespace {
 
 // What one line of zenthra.dat holds, read from the loaded options as the line shows it.
-using Read = std::function<QString(const OptionsModel&, const WindowGeometry&)>;
+using Read = std::function<QString(const OptionsModel&, const TwipsRect&)>;
 
 QString num(double v)
 {
@@ -30,7 +30,7 @@ QString yes(bool on)
 
 Read mark(const QString& item)
 {
-    return [item](const OptionsModel& o, const WindowGeometry&) { return yes(o.checked(item)); };
+    return [item](const OptionsModel& o, const TwipsRect&) { return yes(o.checked(item)); };
 }
 
 // The file's lines in order, kept apart from the program's own table so that a line read from
@@ -45,7 +45,7 @@ std::vector<Read> fileLayout()
     };
     const auto item = [&t](const char* name) { t.push_back(mark(QString::fromLatin1(name))); };
     using O = const OptionsModel&;
-    using G = const WindowGeometry&;
+    using G = const TwipsRect&;
     t.push_back([](O o, G) { return o.database.strDbType; });              // 1
     t.push_back([](O o, G) { return o.database.strSqlServer; });           // 2
     t.push_back([](O o, G) { return o.database.strSqlDatabase; });         // 3
@@ -143,7 +143,7 @@ TEST(SettingsFile, StoredFileReadsEachValueFromItsOwnLineAndIsWrittenBackByteFor
     ASSERT_EQ(lines.last(), QString());
 
     OptionsModel o;
-    WindowGeometry g;
+    TwipsRect g;
     const zenthra::SettingsReader reader(stored.fileName());
     reader.readDatabaseLines(o);
     reader.readGeometryLines(g);
