@@ -18,7 +18,7 @@ void ErrorLog::WRITE_ERROR_LOG(double errNumber, const QString& text)
     const QDateTime local = m_clock.localNow();
     const QString line = local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u'\t' +
                          legacy::numberText(errNumber) + QStringLiteral(" - ") + text;
-    textfile::appendLine(path(), line);
+    textfile::appendLine(path(), line, textfile::ownerOnly);
     intErrorLogged = 1;
 }
 

@@ -85,7 +85,7 @@ std::optional<QStringList> CommandHistory::readFile(const QString& path)
 
 bool CommandHistory::writeFile(const QString& path, const QStringList& entries)
 {
-    return textfile::writeLines(path, withoutBlanks(entries));
+    return textfile::writeLines(path, withoutBlanks(entries), textfile::ownerOnly);
 }
 
 } // namespace zenthra

@@ -29,7 +29,17 @@ DataFolder::DataFolder(QString path) : m_path(std::move(path)) {}
 
 bool DataFolder::ensureExists() const
 {
-    return QDir().mkpath(m_path);
+    const QFileInfo here(m_path);
+    if (here.isDir()) {
+        return true;
+    }
+    const QString above = here.absolutePath();
+    if (above != here.absoluteFilePath() && !DataFolder(above).ensureExists()) {
+        return false;
+    }
+    // Created with its mode rather than changed afterwards, so it is never open to others at all.
+    return QDir().mkdir(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner) ||
+           QFileInfo(m_path).isDir();
 }
 
 QStringList DataFolder::installDefaults(const QString& assetsFolder) const

@@ -15,7 +15,9 @@ public:
 
     explicit DataFolder(QString path);
 
-    // Creates the folder when missing; false when it cannot be created.
+    // Creates the folder when missing, and each missing folder above it, for the owner alone
+    // (0700, whatever the umask): the databases hold node passwords. A folder already there keeps
+    // its mode. False when it cannot be created.
     bool ensureExists() const;
 
     // Copies each shipped default that is missing here from `assetsFolder`; files already

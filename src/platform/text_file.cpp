@@ -1,6 +1,7 @@
 #include "text_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <cerrno>
@@ -99,20 +100,31 @@ QByteArray linesBytes(const QStringList& lines)
     return bytes;
 }
 
-bool writeLines(const QString& path, const QStringList& lines)
+bool writeLines(const QString& path, const QStringList& lines,
+                std::optional<QFileDevice::Permissions> permissions)
 {
-    return replaceFile(path, linesBytes(lines)) == ReplaceResult::replaced;
+    return replaceFile(path, linesBytes(lines), nullptr, permissions) == ReplaceResult::replaced;
 }
 
-bool appendLine(const QString& path, const QString& line)
+bool appendLine(const QString& path, const QString& line, std::optional<QFileDevice::Permissions> permissions)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
+    if (!(permissions ? file.open(mode, *permissions) : file.open(mode))) {
         return false;
     }
     const QByteArray bytes = line.toUtf8() + "\r\n";
     const bool written = file.write(bytes) == bytes.size();
     return file.flush() && written;
+}
+
+bool createFile(const QString& path, QFileDevice::Permissions permissions)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissions)) {
+        return true;
+    }
+    return QFileInfo::exists(path);
 }
 
 } // namespace zenthra::textfile

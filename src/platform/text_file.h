@@ -9,6 +9,10 @@
 
 namespace zenthra::textfile {
 
+// Readable and writable by the owner alone, whatever the umask: every file that holds passwords
+// or node data (settings, databases, their backup, the error log, the command histories).
+inline constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
 // Decodes bytes as UTF-8 when they are valid UTF-8, else as Latin-1.
 QString decode(const QByteArray& bytes);
 // The bytes as UTF-8, or nothing when they are not valid UTF-8.
@@ -36,9 +40,16 @@ ReplaceResult replaceFile(const QString& path, const QByteArray& bytes, QString*
 QByteArray linesBytes(const QStringList& lines);
 
 // Rewrites a file whole as replaceFile() does. Each line ends in CR LF.
-bool writeLines(const QString& path, const QStringList& lines);
+bool writeLines(const QString& path, const QStringList& lines,
+                std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
-// Appends one line with CR LF, creating the file when missing.
-bool appendLine(const QString& path, const QString& line);
+// Appends one line with CR LF, creating the file when missing (with `permissions` when given;
+// a file already there keeps its own).
+bool appendLine(const QString& path, const QString& line,
+                std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+
+// Creates an empty file with `permissions` unless something is there already (a database file
+// that a library then fills). True when a file is there afterwards.
+bool createFile(const QString& path, QFileDevice::Permissions permissions);
 
 } // namespace zenthra::textfile

@@ -4,6 +4,7 @@
 #include "core/error_log.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
+#include "platform/text_file.h"
 #include "spots/database.h"
 
 #include <QFile>
@@ -70,8 +71,10 @@ QString BACKUP_DATABASE(const DatabaseSettings& settings, const DataFolder& fold
     if (!QFileInfo::exists(source)) {
         why = {errFileNotFound, QStringLiteral("File not found: ") + QLatin1String(Database::spotsFileName)};
     } else {
-        // VACUUM INTO wants a target that does not exist; a leftover from a broken run goes.
+        // VACUUM INTO wants a target that does not exist or is empty; a leftover from a broken run
+        // goes. The empty one made here is for the owner alone, as the database it copies.
         QFile::remove(partial);
+        textfile::createFile(partial, textfile::ownerOnly);
         ok = vacuumInto(source, partial, why);
         if (ok) {
             std::error_code error;

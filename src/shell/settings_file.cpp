@@ -423,8 +423,7 @@ bool writeSettingsFile(const QString& path, const QStringList& lines, int* error
         }
         return false;
     };
-    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    switch (textfile::replaceFile(path, textfile::linesBytes(lines), nullptr, ownerOnly)) {
+    switch (textfile::replaceFile(path, textfile::linesBytes(lines), nullptr, textfile::ownerOnly)) {
     case textfile::ReplaceResult::replaced:
         break;
     case textfile::ReplaceResult::cannotCreate: {
@@ -434,7 +433,7 @@ bool writeSettingsFile(const QString& path, const QStringList& lines, int* error
     case textfile::ReplaceResult::cannotWrite:
         return fail(errPathFileAccess);
     }
-    QFile::setPermissions(path, ownerOnly);
+    QFile::setPermissions(path, textfile::ownerOnly);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
+#include "platform/text_file.h"
 #include "spots/log.h"
 
 #include <QFileInfo>
@@ -90,6 +91,9 @@ bool Database::run(QSqlDatabase db, const QString& sql, SqlFailure* why)
 
 bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* why)
 {
+    // The node tables hold passwords: the file is made for its owner alone before SQLite fills it,
+    // and SQLite gives its journal files the database's mode.
+    textfile::createFile(file, textfile::ownerOnly);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(file);
     SqlFailure f;

@@ -6,6 +6,7 @@
 #include "shell/settings_display.h"
 #include "spots/database.h"
 #include "spots/sql_server_window.h"
+#include "support/file_mode.h"
 #include "support/temp_folder.h"
 
 #include "shell/dialog_program.h"
@@ -366,6 +367,22 @@ TEST(Backup, CopyTakenWhileSpotsAreWrittenHoldsEveryRowCommittedBeforeIt)
     EXPECT_EQ(check.value(0).toString(), QStringLiteral("ok"));
     EXPECT_FALSE(QFile::exists(f.backup() + QStringLiteral(".partial")));
     EXPECT_TRUE(f.dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
+}
+
+// The copy holds the node tables' passwords: under a umask of 022 it is the owner's alone, even
+// when the database it copies (from an older installation) is open to others.
+TEST(Backup, TheCopyIsTheOwnersAloneWhateverTheUmask)
+{
+    const zenthra::test::ScopedUmask umask(022);
+    SpotsFile f;
+    {
+        Connection c(f.path());
+        c.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY)"));
+    }
+    ASSERT_EQ(zenthra::test::modeOf(f.path()), 0644);
+    EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
+              QStringLiteral("Copy called spots_backup.sqlite made in ") + f.dir.path());
+    EXPECT_EQ(zenthra::test::modeOf(f.backup()), 0600);
 }
 
 TEST(Backup, MissingDatabaseIsReportedAndLoggedAndTheOldCopyStays)

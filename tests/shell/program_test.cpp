@@ -1,3 +1,4 @@
+#include "support/file_mode.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -60,4 +61,47 @@ TEST(Program, StartsWithASaneWindowFromAHostileSettingsFile)
     const QStringList lines = dir.lines("data/zenthra.dat");
     ASSERT_EQ(lines.size(), 123);
     EXPECT_EQ(lines.mid(5, 4), (QStringList{"12000", "12000", "0", "0"}));
+}
+
+// Under a umask of 022, as root too (the mode bits are checked, not who may read): the folder the
+// program creates is the owner's alone, and every file it makes that holds node data or passwords
+// is, also in a folder that was already there open to others (which keeps its mode).
+TEST(Program, FilesWithNodeDataAreTheOwnersAloneAlsoInAnExistingFolder)
+{
+    const zenthra::test::ScopedUmask umask(022);
+    const struct
+    {
+        const char* folder;
+        bool existing;
+        int folderMode;
+    } cases[] = {{"new/data", false, 0700}, {"shared", true, 0755}};
+    for (const auto& c : cases) {
+        TempFolder dir;
+        const QString folder = dir.file(QString::fromLatin1(c.folder));
+        if (c.existing) {
+            ASSERT_TRUE(QDir().mkdir(folder, QFile::Permissions(0x7755)));
+        }
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(ZENTHRA_BINARY), {QStringLiteral("--folder"), folder});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(folder + "/spots.sqlite"); }, 30000));
+        program.terminate();
+        ASSERT_TRUE(program.waitForFinished(30000));
+        ASSERT_EQ(program.exitCode(), 0) << c.folder;
+
+        EXPECT_EQ(zenthra::test::modeOf(folder), c.folderMode) << c.folder;
+        if (!c.existing) {
+            EXPECT_EQ(zenthra::test::modeOf(dir.file("new")), 0700);
+        }
+        // The first start logs the two missing histories, so the error log is there too.
+        for (const char* name : {"zenthra.dat", "spots.sqlite", "call_loc.sqlite", "muf_errors.log",
+                                 "dxc_history.dat", "wwc_history.dat"}) {
+            EXPECT_EQ(zenthra::test::modeOf(folder + u'/' + QLatin1String(name)), 0600)
+                << c.folder << " " << name;
+        }
+    }
 }
