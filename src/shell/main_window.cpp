@@ -200,33 +200,35 @@ QWidget* MainWindow::buildTabs()
     auto* container = new QFrame;
     container->setObjectName(QStringLiteral("fmeAnalysisContainer"));
     auto* grid = new QGridLayout(container);
-    const char* fieldLabels[] = {"No of Records? (5 to 9999)", "Date", "Time Start", "Time Finish",
-                                 "Search Callsign"};
-    // txtAnalysis index shown beside each label above.
-    const int fieldFor[] = {3, 0, 1, 2, 4};
-    const QString dateTip = QStringLiteral("Use dd/mm/yy format in uk or mm/dd/yy format in eu etc");
+    // The five boxes in label order, each with its txtAnalysis index, longest text, tooltip and
+    // design text.
+    const struct
+    {
+        const char* label;
+        int index;
+        int maxLength;
+        const char* tip;
+        const char* text;
+    } fields[] = {
+        {"No of Records? (5 to 9999)", 3, 4, nullptr, "150"},
+        {"Date", 0, 20, "Use dd/mm/yy format in uk or mm/dd/yy format in eu etc", nullptr},
+        {"Time Start", 1, 8, "Time format = hh:mm ie 03:22", nullptr},
+        {"Time Finish", 2, 8, "Time format = hh:mm ie 22:54", nullptr},
+        {"Search Callsign", 4, 20, nullptr, nullptr},
+    };
     for (int i = 0; i < 5; ++i) {
-        grid->addWidget(label(indexed("lblNoOfRecs", i), QString::fromLatin1(fieldLabels[i])), 0, i);
+        const auto& f = fields[i];
+        grid->addWidget(label(indexed("lblNoOfRecs", i), QString::fromLatin1(f.label)), 0, i);
         auto* field = new QLineEdit;
-        field->setObjectName(indexed("txtAnalysis", fieldFor[i]));
-        grid->addWidget(field, 1, i);
-        switch (fieldFor[i]) {
-        case 0:
-        case 4:
-            field->setToolTip(dateTip);
-            break;
-        case 1:
-            field->setToolTip(QStringLiteral("Time format = hh:mm ie 03:22"));
-            break;
-        case 2:
-            field->setToolTip(QStringLiteral("Time format = hh:mm ie 22:54"));
-            break;
-        case 3:
-            field->setText(QStringLiteral("150"));
-            break;
-        default:
-            break;
+        field->setObjectName(indexed("txtAnalysis", f.index));
+        field->setMaxLength(f.maxLength);
+        if (f.tip) {
+            field->setToolTip(QString::fromLatin1(f.tip));
         }
+        if (f.text) {
+            field->setText(QString::fromLatin1(f.text));
+        }
+        grid->addWidget(field, 1, i);
     }
     for (int i = 0; i < 2; ++i) {
         auto* box = new QComboBox;

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 using namespace zenthra;
 using zenthra::test::DialogProgram;
@@ -55,6 +56,34 @@ TEST(AnalysisTab, ListsFilledOnEntryAndReportsWrittenToTheWindow)
                              "[0907z] WWV de W0MU <18>: SFI=150\r\n"));
     // The boxes keep what the user typed.
     EXPECT_EQ(w.findChild<QLineEdit*>(QStringLiteral("txtAnalysis(3)"))->text(), QStringLiteral("150"));
+}
+
+// The boxes' longest texts and tooltips as the tab was designed: typing more is refused, and only
+// the date box carries the date-format tip.
+TEST(AnalysisTab, BoxesTakeTheirDesignedLengthsAndTooltips)
+{
+    DialogProgram p;
+    const struct
+    {
+        int index;
+        qsizetype longest;
+        const char* tip;
+    } boxes[] = {
+        {0, 20, "Use dd/mm/yy format in uk or mm/dd/yy format in eu etc"},
+        {1, 8, "Time format = hh:mm ie 03:22"},
+        {2, 8, "Time format = hh:mm ie 22:54"},
+        {3, 4, ""},
+        {4, 20, ""},
+    };
+    for (const auto& b : boxes) {
+        auto* box = p.window->findChild<QLineEdit*>(QStringLiteral("txtAnalysis(%1)").arg(b.index));
+        ASSERT_NE(box, nullptr) << b.index;
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        EXPECT_EQ(box->text(), QStringLiteral("1234567890ABCDEFGHIJKLMNOPQRSTUVWXYZ").left(b.longest))
+            << b.index;
+        EXPECT_EQ(box->toolTip(), QString::fromLatin1(b.tip)) << b.index;
+    }
 }
 
 } // namespace
