@@ -177,6 +177,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     }
     if (ok) {
         m_open = true;
+        m_lostReason.clear();
         ok = UPGRADE_DB_SCHEMA(&why);
     }
     if (!ok) {
@@ -362,10 +363,30 @@ QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* w
     }
     QSqlQuery q(connection(store));
     q.setForwardOnly(true);
-    if (!q.prepare(statement) && why) {
-        *why = failureOf(q.lastError());
+    if (!q.prepare(statement)) {
+        const SqlFailure f = failureIn(store, q.lastError());
+        if (why) {
+            *why = f;
+        }
     }
     return q;
+}
+
+SqlFailure Database::failureIn(Store store, const QSqlError& error)
+{
+    SqlFailure f = failureOf(error);
+    if (connection(store).isOpen()) {
+        return f;
+    }
+    // The driver closes a connection the server dropped, and a statement on it afterwards fails
+    // without a word: it says why the connection went, until the layer is opened again.
+    if (!f.text.isEmpty()) {
+        m_lostReason = f.text;
+    }
+    f.number = errProviderFailure;
+    f.text = m_lostReason.isEmpty() ? QStringLiteral("connection to the database closed")
+                                    : QStringLiteral("connection to the database lost: ") + m_lostReason;
+    return f;
 }
 
 bool Database::exec(Store store, const QString& statement, const QVariantList& values, QSqlQuery* result,
@@ -391,8 +412,9 @@ bool Database::exec(Store store, const QString& statement, const QVariantList& v
         ok = ok && q.exec();
     }
     if (!ok) {
+        const SqlFailure f = failureIn(store, q.lastError());
         if (why) {
-            *why = failureOf(q.lastError());
+            *why = f;
         }
         return false;
     }

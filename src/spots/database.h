@@ -125,6 +125,9 @@ private:
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
     bool widenServerSingles(SqlFailure* why);
     bool reopenDue() const;
+    // failureOf() for a statement on `store`; one on a connection the driver has closed carries
+    // the reason it was lost.
+    SqlFailure failureIn(Store store, const QSqlError& error);
     QString connectionName(Store store) const;
 
     DatabaseSettings& m_settings;
@@ -138,6 +141,7 @@ private:
     QString m_callLocName; // equal to m_spotsName with the server
     quint64 m_generation = 0;
     QString m_serverSchema;
+    QString m_lostReason; // why the server's connection was lost, until the layer opens again
     std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
     QElapsedTimer m_lastServerAttempt;
 };
