@@ -69,16 +69,26 @@ ReplaceResult replaceFile(const QString& path, const QByteArray& bytes, QString*
         }
         return result;
     };
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered, so every write reaches the file here and reports its own failure.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return fail(ReplaceResult::cannotCreate, file.errorString());
     }
     if (permissions) {
         file.setPermissions(*permissions);
     }
-    // QSaveFile buffers what is written, and its commit() renames the temporary even when the
-    // flush inside it fails (a full disk), putting a truncated file in the old one's place. So
-    // the write, the flush and the sync to disk are checked here, before commit() may rename.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
+    // QSaveFile's commit() renames the temporary even when a write before it failed (a full
+    // disk), putting a truncated file in the old one's place. So every write and the sync to disk
+    // are checked here, before commit() may rename. A disk that fills part way takes part of a
+    // write without a word; writing the rest then fails with the system's reason ("No space left
+    // on device").
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0) {
+            return fail(ReplaceResult::cannotWrite, file.errorString());
+        }
+        done += n;
+    }
+    if (!file.flush()) {
         return fail(ReplaceResult::cannotWrite, file.errorString());
     }
     if (::fsync(file.handle()) != 0) {
