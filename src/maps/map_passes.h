@@ -46,8 +46,10 @@ inline constexpr QRgb mapBlack = fromBgr(0);
 std::optional<QRgb> bandColour(std::optional<double> freq);
 
 // Draws the rows on the surface. With "Lines?" ticked and `clear`, the old marks are erased
-// first. A row whose locator is not a square of the grid loses that line or point only.
-void drawMapPasses(const std::vector<MapSpotRow>& rows, const MapPassOptions& options, bool clear,
-                   MapSurface& surface);
+// first. A row whose locator is not a square of the grid loses that line or point only. Returns
+// how many lines and points were not drawn because a locator they needed holds no value (NULL
+// in the table), which the caller reports as a failed drawing.
+int drawMapPasses(const std::vector<MapSpotRow>& rows, const MapPassOptions& options, bool clear,
+                  MapSurface& surface);
 
 } // namespace zenthra

@@ -15,6 +15,9 @@ namespace zenthra {
 
 namespace {
 
+// The error number of a value that is missing (NULL) where one is needed.
+constexpr double errInvalidUseOfNull = 94;
+
 QString text(const QVariant& value)
 {
     return value.isNull() ? QString() : value.toString().trimmed();
@@ -118,14 +121,14 @@ void PathMap::MAPPER_DRAW_DB_SPOTS(int count, const QString& dateText, bool clea
     request.utcNow = m_s.dtmUtcNow();
     request.lastHour = lastHour;
 
+    const QString call = QStringLiteral("MAPPER_DRAW_DB_SPOTS(%1, %2, %3,%4)")
+                             .arg(count)
+                             .arg(dateText, legacy::flagText(clear), legacy::flagText(lastHour));
     std::vector<MapSpotRow> rows;
     double number = 0;
     QString why;
     if (!fetch(buildMapQuery(request), rows, &number, &why)) {
-        m_s.log.WRITE_ERROR_LOG(number,
-                                QStringLiteral("MAPPER_DRAW_DB_SPOTS(%1, %2, %3,%4)")
-                                    .arg(count)
-                                    .arg(dateText, legacy::flagText(clear), legacy::flagText(lastHour)));
+        m_s.log.WRITE_ERROR_LOG(number, call);
         m_rows.clear();
         finish();
         return;
@@ -133,7 +136,11 @@ void PathMap::MAPPER_DRAW_DB_SPOTS(int count, const QString& dateText, bool clea
     m_rows = std::move(rows);
     const MapPassOptions passes{m_s.options.checked(keys::mapLines), m_s.options.checked(keys::mapPoint),
                                 m_s.options.checked(keys::mapCentre), m_s.options.checked(keys::mapYourPath)};
-    drawMapPasses(m_rows, passes, clear, m_canvas);
+    // A mark without its locator is skipped and the rest drawn; the drawing still counts as failed,
+    // once however many marks it lost.
+    if (drawMapPasses(m_rows, passes, clear, m_canvas) > 0) {
+        m_s.log.WRITE_ERROR_LOG(errInvalidUseOfNull, call);
+    }
     finish();
 }
 

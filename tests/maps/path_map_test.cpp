@@ -115,6 +115,33 @@ TEST_P(PathMapTest, TimerFollowsTheProcessingTimerAfterADrawingOrAnError)
         << lines[0].toStdString();
 }
 
+// A row whose mid-point locator is NULL loses its path lines, the other rows are drawn, and each
+// drawing that lost a mark logs one line, however many it lost.
+TEST_P(PathMapTest, ANullLocatorIsSkippedAndLoggedOncePerDrawing)
+{
+    insert(now.addSecs(-60), 50.1, 80, "JN45", "IM58", "JN12");
+    for (const int seconds : {-30, -20}) {
+        run(Store::Spots,
+            QStringLiteral(
+                "INSERT INTO tblSPOT (DxDateTime, DxLoc1, DxLoc2, freq, MUF, CentreLoc, TryFrom, TryTo,"
+                " Qrb_To_Midpoint) VALUES (?, 'IO90', 'JN78', 50.2, 80, NULL, 'JO01', 'JM23', 1200)"),
+            {Database::dateValue(now.addSecs(seconds))});
+    }
+    options.blnStickyMap = true;
+    map->pathMap().MAPPER_DB_CONNECT(100, QString(), false);
+    map->pathMap().MAPPER_DB_CONNECT(100, QString(), false);
+    EXPECT_EQ(drawnPaths(), (QStringList{"IO90-JN78", "IO90-JN78", "JN45-IM58"}));
+    const QImage drawn = map->canvas().persistentImage();
+    EXPECT_EQ(drawn.pixel(locatorCentre(u"JN12")->toPoint()) | 0xFF000000, mapWhite);
+    EXPECT_NE(drawn.pixel(locatorCentre(u"IO90")->toPoint()) | 0xFF000000, mapWhite);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 2);
+    for (const QString& line : lines) {
+        EXPECT_TRUE(line.endsWith(QStringLiteral("\t94 - MAPPER_DRAW_DB_SPOTS(100, , False,False)")))
+            << line.toStdString();
+    }
+}
+
 TEST_P(PathMapTest, ALiveSpotIsDrawnAtTheNextTick)
 {
     options.setChecked(keys::mapLiveSpots, true);
