@@ -175,8 +175,6 @@ TEST_F(MapWindows, StoredSizesPastTheScreenAndPlacesOffItAreFittedToTheScreen)
     } cases[] = {
         {"0\r\n0\r\n999999999\r\n999999999\r\n120\r\n", QRect(0, 0, 800, 800)},
         {"1500\r\n99999999\r\n6000\r\n4500\r\n120\r\n", QRect(0, 0, 400, 300)},
-        {"11250\r\n10500\r\n6000\r\n4500\r\n120\r\n", QRect(400, 500, 400, 300)},
-        {"1500\r\n3000\r\n6000\r\n4500\r\n120\r\n", QRect(200, 100, 400, 300)},
     };
     // The main window, whose place the average window starts from, stands at (0, 0).
     p.window->move(0, 0);
