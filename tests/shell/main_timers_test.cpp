@@ -233,7 +233,8 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
                     .contains("RESTART DATABASE CONNNECTION (NO DATABASE CONNECTION!)"));
     // The restart's start-up created the table again, and spots are stored again.
     EXPECT_TRUE(app->database().exec(zenthra::Store::Spots, "SELECT * FROM tblSPOT"));
-    app->incomingDxcLine("DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\r\n");
+    QString line = "DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\r\n";
+    app->lineFilter().FILTER_DXC_BY_FREQ(line);
     QSqlQuery count;
     for (int i = 0; i < 50; ++i) {
         QTest::qWait(50);

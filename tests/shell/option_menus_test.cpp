@@ -412,7 +412,7 @@ TEST(OptionMenus, DebugButtonRunsItsSpotEndToEnd)
     ASSERT_EQ(app.ddeLink().arrDdeQueue().size(), 1u);
     EXPECT_EQ(app.mainTimers().intReconnectTicks, 99); // the next heartbeat tick made due
 
-    app.ddeSendQueue();
+    app.ddeLink().tmrTarnLog_Timer();
     const QByteArray expected = "Zenthra\tSpot\t" + line.toUtf8() + "\r\n";
     for (int i = 0; i < 250 && (received.size() < expected.size() ||
                                 app.textWindows().txtDataRetrieval[0].text().isEmpty());
