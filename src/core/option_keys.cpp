@@ -31,6 +31,36 @@ QString bellByMode(int index)
     return item(QLatin1StringView("mnuBellByMode"), index, 9);
 }
 
+QString dxc(int index)
+{
+    return item(QLatin1StringView("mnuDxc"), index, 9);
+}
+
+QString dxcCommand(int index)
+{
+    return item(QLatin1StringView("mnuDxcComm"), index, 6);
+}
+
+QString wwc(int index)
+{
+    return item(QLatin1StringView("mnuWwc"), index, 9);
+}
+
+QString wwcCommand(int index)
+{
+    return item(QLatin1StringView("mnuWwcComm"), index, 7);
+}
+
+QString bbs(int index)
+{
+    return item(QLatin1StringView("mnuBBS"), index, 6);
+}
+
+QString bbsCommand(int index)
+{
+    return item(QLatin1StringView("mnuBbsComm"), index, 6);
+}
+
 QString windowSaved(int index)
 {
     return item(QLatin1StringView("mnuWindowSaved"), index, 5);

@@ -11,20 +11,35 @@ namespace zenthra::keys {
 
 // "DXC" menu
 inline const QString dxcMenu = QStringLiteral("mnuDxc0");
-inline const QString autoClx = QStringLiteral("mnuDxc(2)");                // Auto CLX?
-inline const QString noAutoScroll = QStringLiteral("mnuDxc(6)");           // Disable window auto Scroll
-inline const QString dxcLimitChar = QStringLiteral("mnuDxcLimitChar");     // Limit spot info to 27 char?
-inline const QString dxcEcho = QStringLiteral("mnuDxcEcho");               // Echo DXC input?
+// The control array at the top: Edit Available DXC's, Import DXCs from dxc.csv, Auto CLX?, Set auto
+// DXC reconnect timer, Connect, Disconnect, Disable window auto Scroll, DXC Status, Send command (0-8).
+QString dxc(int index);
+inline const QString autoClx = QStringLiteral("mnuDxc(2)");                  // Auto CLX?
+inline const QString noAutoScroll = QStringLiteral("mnuDxc(6)");             // Disable window auto Scroll
+inline const QString dxcLimitChar = QStringLiteral("mnuDxcLimitChar");       // Limit spot info to 27 char?
+inline const QString dxcEcho = QStringLiteral("mnuDxcEcho");                 // Echo DXC input?
+inline const QString dxcClearHistory = QStringLiteral("mnuDxcClearHistory"); // Clear DXC History
+// Show DXC in seperate window?
+inline const QString dxcSeparateWindow = QStringLiteral("mnuDxcSeperateWindow");
 inline const QString dxcAlwaysOnTop = QStringLiteral("mnuDxcAlwaysOnTop"); // Always on top?
 inline const QString dxSpiderView = QStringLiteral("mnuDxSpiderView");     // View DX Spider menu?
 inline const QString dxcCopyText = QStringLiteral("mnuDxcCopyTxt");        // Copy Selected Text
+// "DXC Commands": Talk, Show DX, Users, WWV, Announce, Show Announce (0-5).
+QString dxcCommand(int index);
 
 // "WWC" menu
 inline const QString wwcMenu = QStringLiteral("mnuWwc0");
-inline const QString wwcReconnectWithDxc = QStringLiteral("mnuWwc(2)");    // Reconnect WWC with DXC?
-inline const QString wwcStartWithProgram = QStringLiteral("mnuWwc(3)");    // Start WWC with program?
-inline const QString wwcSeeDxcWindow = QStringLiteral("mnuWwc(7)");        // See DXC window in WWC?
-inline const QString wwcEcho = QStringLiteral("mnuWwcEcho");               // Echo WWC Input?
+// The control array at the top: Edit Available WWC's, Import WWC from wwc.csv, Reconnect WWC with
+// DXC?, Start WWC with program?, Connect, Disconnect, WWC Status, See DXC window in WWC?, Send
+// Command (0-8).
+QString wwc(int index);
+inline const QString wwcReconnectWithDxc = QStringLiteral("mnuWwc(2)");      // Reconnect WWC with DXC?
+inline const QString wwcStartWithProgram = QStringLiteral("mnuWwc(3)");      // Start WWC with program?
+inline const QString wwcSeeDxcWindow = QStringLiteral("mnuWwc(7)");          // See DXC window in WWC?
+inline const QString wwcEcho = QStringLiteral("mnuWwcEcho");                 // Echo WWC Input?
+inline const QString wwcClearHistory = QStringLiteral("mnuClearWwcHistory"); // Clear WWC history
+// Show WWC in seperate window?
+inline const QString wwcSeparateWindow = QStringLiteral("mnuWWcSeperateWindow");
 inline const QString wwcAlwaysOnTop = QStringLiteral("mnuWwcAlwaysOnTop"); // always on top?
 inline const QString wwcPlaySound = QStringLiteral("mnuWwcPlaySound"); // Play sound on incoming private msg
 // Play sound on rxing last 3 letters of your call
@@ -37,14 +52,23 @@ inline const QString wwcPopupTopWin = QStringLiteral("mnuWwcPopupTopWin"); // Fo
 // Enable dbl left click/highlight to send /msg
 inline const QString wwcMsgText = QStringLiteral("mnuWwcMsgTxt");
 inline const QString wwcCopyText = QStringLiteral("mnuWwcCopyTxt"); // Copy Selected Text
+// "WWC Commands": Users, message, Set Away Text, Away, Not Away, Set Personal Text, Send Personal
+// Text (0-6).
+QString wwcCommand(int index);
 
 // "BBS" menu
 inline const QString bbsMenu = QStringLiteral("mnuBBS0");
+// The control array at the top: Edit Available BBS's, Import BBS from bbs.csv, Connect, Disconnect,
+// BBS Status, Send Command (0-5).
+QString bbs(int index);
+// "BBS Commands": BBS Users, Show Nodes, Show Links, Find User, Connect cmd, Destinations (0-5).
+QString bbsCommand(int index);
 inline const QString bbsEcho = QStringLiteral("mnuBBSEcho"); // Echo BBS Input?
 // Enable dbl left click/highlight to send /msg
 inline const QString bbsMsgText = QStringLiteral("mnuBbsMsgTxt");
 
 // "File" menu
+inline const QString help = QStringLiteral("mnuFile(0)");            // &Help
 inline const QString currentSettings = QStringLiteral("mnuFile(1)"); // Current Settings
 inline const QString saveSettings = QStringLiteral("mnuFile(2)");    // Save Settings
 inline const QString restoreScreen = QStringLiteral("mnuFile(3)");   // Restore Screen
@@ -118,6 +142,8 @@ QString mapMufFreq(int index);
 // bitmap (0-4; 5 is stickyMap).
 inline const QString mapOptions = QStringLiteral("mnuMapOptions");
 QString mapDraw(int index);
+inline const QString mapSingleSpot = QStringLiteral("mnuMapSingleSpot");   // Load Single Spot Map
+inline const QString mapLoadAverage = QStringLiteral("mnuMapLoadAverage"); // Load Average MUF Map
 
 // "DXC Filters" menu
 inline const QString useFilters = QStringLiteral("mnuDxcFilters(0)");  // Use Filters?

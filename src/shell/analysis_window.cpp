@@ -13,48 +13,28 @@
 
 namespace zenthra {
 
-namespace {
-
-QString indexed(const char* name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
-} // namespace
-
 AnalysisWindow::AnalysisWindow(AnalysisReports& reports, TextWindows& windows, const OptionsModel& options,
-                               std::function<QDateTime()> utcNow, QWidget& tab)
-    : QObject(&tab), m_reports(reports), m_windows(windows), m_options(options), m_utcNow(std::move(utcNow)),
-      m_tab(tab)
+                               std::function<QDateTime()> utcNow, const AnalysisControls& controls,
+                               QObject* parent)
+    : QObject(parent), m_reports(reports), m_windows(windows), m_options(options),
+      m_utcNow(std::move(utcNow)), m_controls(controls)
 {
     // The designed defaults: newest first, by MUF.
-    for (const char* group : {"optSortMode", "optSortMuf"}) {
-        if (auto* first = m_tab.findChild<QAbstractButton*>(indexed(group, 0));
-            first && !ticked(group, 1) && !ticked(group, 2)) {
-            first->setChecked(true);
-        }
+    if (!m_controls.optSortMode[1]->isChecked()) {
+        m_controls.optSortMode[0]->setChecked(true);
     }
-    const auto onClick = [this](const char* name, auto handler) {
-        if (auto* b = m_tab.findChild<QPushButton*>(QLatin1String(name))) {
-            connect(b, &QPushButton::clicked, this, handler);
-        }
-    };
-    onClick("cmdAnalysis", [this] { cmdAnalysis_Click(); });
-    onClick("cmdAnnounce", [this] { announce(false); });
-    onClick("cmdAnnWWv", [this] { announce(true); });
+    if (!m_controls.optSortMuf[1]->isChecked() && !m_controls.optSortMuf[2]->isChecked()) {
+        m_controls.optSortMuf[0]->setChecked(true);
+    }
+    connect(m_controls.cmdAnalysis, &QPushButton::clicked, this, [this] { cmdAnalysis_Click(); });
+    connect(m_controls.cmdAnnounce, &QPushButton::clicked, this, [this] { announce(false); });
+    connect(m_controls.cmdAnnWWv, &QPushButton::clicked, this, [this] { announce(true); });
     connect(&m_reports, &AnalysisReports::analysisOptions, this, &AnalysisWindow::fillLists);
 }
 
 QString AnalysisWindow::field(int index) const
 {
-    const auto* edit = m_tab.findChild<QLineEdit*>(indexed("txtAnalysis", index));
-    return edit ? edit->text() : QString();
-}
-
-bool AnalysisWindow::ticked(const char* name, int index) const
-{
-    const auto* b = m_tab.findChild<QAbstractButton*>(indexed(name, index));
-    return b && b->isChecked();
+    return m_controls.txtAnalysis[size_t(index)]->text();
 }
 
 AnalysisRequest AnalysisWindow::request() const
@@ -65,16 +45,13 @@ AnalysisRequest AnalysisWindow::request() const
     r.end = range.end;
     r.count = analysisCount(field(3));
     r.call = field(4).trimmed();
-    const auto* mode = m_tab.findChild<QComboBox*>(indexed("cboAnalysisMode", 0));
-    const auto* band = m_tab.findChild<QComboBox*>(indexed("cboAnalysisMode", 1));
-    r.mode = mode ? mode->currentText() : QString();
-    r.band = band ? band->currentText() : QString();
-    r.descending = !ticked("optSortMode", 1);
-    r.sortBy = ticked("optSortMuf", 1)   ? SortColumn::Fot
-               : ticked("optSortMuf", 2) ? SortColumn::Time
-                                         : SortColumn::Muf;
-    const auto* allDates = m_tab.findChild<QCheckBox*>(QStringLiteral("chkAllDates"));
-    r.allDates = allDates && allDates->isChecked();
+    r.mode = m_controls.cboAnalysisMode[0]->currentText();
+    r.band = m_controls.cboAnalysisMode[1]->currentText();
+    r.descending = !m_controls.optSortMode[1]->isChecked();
+    r.sortBy = m_controls.optSortMuf[1]->isChecked()   ? SortColumn::Fot
+               : m_controls.optSortMuf[2]->isChecked() ? SortColumn::Time
+                                                       : SortColumn::Muf;
+    r.allDates = m_controls.chkAllDates->isChecked();
     r.homeLocator = m_options.homeLocator();
     return r;
 }
@@ -101,13 +78,11 @@ void AnalysisWindow::show(QString report)
 
 void AnalysisWindow::fillLists(const AnalysisOptions& options)
 {
-    auto* mode = m_tab.findChild<QComboBox*>(indexed("cboAnalysisMode", 0));
-    auto* band = m_tab.findChild<QComboBox*>(indexed("cboAnalysisMode", 1));
-    if (mode) {
-        mode->clear();
-        mode->addItems(options.modes);
-    }
-    if (band && options.bandsFilled) {
+    QComboBox* mode = m_controls.cboAnalysisMode[0];
+    QComboBox* band = m_controls.cboAnalysisMode[1];
+    mode->clear();
+    mode->addItems(options.modes);
+    if (options.bandsFilled) {
         band->clear();
         band->addItems(options.bands);
     }

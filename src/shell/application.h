@@ -55,7 +55,6 @@ public:
 
     // The main window; start-up places and shows it. Without one, geometry is kept here.
     void setView(ShellView* view) { m_view = view; }
-    ShellView* view() const { return m_view; }
 
     // Start-up: settings, databases, map, geometry, options, window shown, menus, links,
     // fonts, histories. Never fails and never reports; each step handles its own failures.
@@ -86,7 +85,6 @@ public:
     ErrorLog& errorLog() { return m_errorLog; }
     Clock& clock() { return m_clock; }
     const DataFolder& folder() const { return m_folder; }
-    QString settingsPath() const;
 
     // The UTC date-time that the clock timer refreshes twice a second.
     const QDateTime& dtmUtcNow() const { return m_dtmUtcNow; }
@@ -108,45 +106,25 @@ public:
     SpiderTable& spiderTable() { return m_spiderTable; }
     // The spot road behind the line filter: queue, processor, the two table writers, the
     // call/locator database and the alarm sounds.
-    SpotRoad& spotRoad() { return m_spotRoad; }
     SpotQueue& spotQueue() { return m_spotRoad.queue; }
     SpotProcessor& spotProcessor() { return m_spotRoad.processor; }
     SpotWriters& spotWriters() { return m_spotRoad.writers; }
     CallLocator& callLocator() { return m_spotRoad.calls; }
     AlarmSounds& alarmSounds() { return m_spotRoad.sounds; }
-    // Redraws the recent-spot map; the sporadic-E writer switches it on after each stored row.
-    QTimer& tmrMapping() { return m_tmrMapping; }
     // The analysis tab's reports.
     AnalysisReports& analysisReports() { return m_analysisReports; }
     // The main window's map: the world picture and the path map of the latest spots.
     MufMap& mufMap() { return m_mufMap; }
 
-    // --- Steps of the neighbouring subsystems. Each is one clearly named call that the
-    // --- subsystem's own work fills in; until then it does nothing.
-    void openDatabases();
-    void closeDatabases();
-    void frameMap();
+    // The steps the menus and windows ask for; each hands the work to the subsystem that does it.
     // "Clea&r" on the map tab: the map picture cleared and re-centred on the home locator.
     void clearMap();
-    // Rebuilds the DX Spider menus from scratch (a restart must not add the items twice).
-    void loadSpiderMenus();
     void connectDxcLink();
     void connectWwcLink();
-    void disconnectDxcLink();
-    // A line received from the DX-cluster node, on its way to the line filter and the window.
-    void incomingDxcLine(QString line);
-    // Creates the separate DXC and WWC windows and the WWC pop-up hidden with the font size.
-    void loadLinkWindows(int fontSize);
-    void unloadLinkWindows();
-    // Loads the WWC, then the DXC history, replacing what the lists held (never adding twice).
-    void loadHistories();
-    // Saves the WWC, then the DXC history.
-    void saveHistories();
     void showHideMap(bool show);
     void populateAnalysisOptions();
     void sqlRecovery();
     void showWwcPopup();
-    void ddeSendQueue();
 
 Q_SIGNALS:
     // The clock label's text, "hh:mm:ssz".
@@ -158,6 +136,24 @@ Q_SIGNALS:
     void linkWindowsUnloading();
 
 private:
+    // Steps of start-up and shut-down, each handing the work to its subsystem.
+    QString settingsPath() const;
+    void openDatabases();
+    void closeDatabases();
+    void frameMap();
+    // Rebuilds the DX Spider menus from scratch (a restart must not add the items twice).
+    void loadSpiderMenus();
+    void disconnectDxcLink();
+    // A line received from the DX-cluster node, on its way to the line filter and the window.
+    void incomingDxcLine(QString line);
+    // Creates the separate DXC and WWC windows and the WWC pop-up hidden with the font size.
+    void loadLinkWindows(int fontSize);
+    void unloadLinkWindows();
+    // Loads the WWC, then the DXC history, replacing what the lists held (never adding twice).
+    void loadHistories();
+    // Saves the WWC, then the DXC history.
+    void saveHistories();
+    void ddeSendQueue();
     void tmrDxDateTime_Timer();
     // Connects the line filter to the announcements, the DXC window, the logging-program queue
     // and the caption.

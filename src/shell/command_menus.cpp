@@ -1,5 +1,6 @@
 #include "shell/command_menus.h"
 
+#include "core/option_keys.h"
 #include "shell/application.h"
 #include "shell/command_box.h"
 #include "shell/main_window.h"
@@ -15,37 +16,31 @@ namespace zenthra {
 
 namespace {
 
-QString indexed(const char* name, int index)
-{
-    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
-}
-
 } // namespace
 
 CommandMenus::CommandMenus(Application& app, MainWindow& window, OptionMenus& dialogs) : QObject(&window)
 {
     setObjectName(QStringLiteral("commandMenus"));
     CommandLines& lines = app.commandLines();
-    bindCommandBox(lines.txtDxCommand, window.findChild<QComboBox*>(QStringLiteral("txtDxCommand")));
-    bindCommandBox(lines.txtWwcCommand, window.findChild<QComboBox*>(QStringLiteral("txtWwcCommand")));
-    bindCommandBox(lines.txtBbsCommand, window.findChild<QLineEdit*>(QStringLiteral("txtBbsCommand")));
-    if (auto* toDxc = window.findChild<QCheckBox*>(QStringLiteral("chkWWCtoDXC"))) {
-        lines.setChkWWCtoDXC(toDxc->isChecked());
-        connect(toDxc, &QCheckBox::toggled, this, [&lines](bool on) { lines.setChkWWCtoDXC(on); });
-    }
+    bindCommandBox(lines.txtDxCommand, window.txtDxCommand());
+    bindCommandBox(lines.txtWwcCommand, window.txtWwcCommand());
+    bindCommandBox(lines.txtBbsCommand, window.txtBbsCommand());
+    QCheckBox* toDxc = window.chkWWCtoDXC();
+    lines.setChkWWCtoDXC(toDxc->isChecked());
+    connect(toDxc, &QCheckBox::toggled, this, [&lines](bool on) { lines.setChkWWCtoDXC(on); });
     connect(&lines, &CommandLines::tabRequested, this,
             [&window](int tab) { window.tabSporadic()->setCurrentIndex(tab); });
     lines.setPrompter(&dialogs);
 
     for (int i = 0; i < 6; ++i) {
-        window.setMenuHandler(indexed("mnuDxcComm", i), [&lines, i] { lines.DXC_QUICK_COMMAND(i); });
-        window.setMenuHandler(indexed("mnuBbsComm", i), [&lines, i] { lines.mnuBbsComm_Click(i); });
+        window.setMenuHandler(keys::dxcCommand(i), [&lines, i] { lines.DXC_QUICK_COMMAND(i); });
+        window.setMenuHandler(keys::bbsCommand(i), [&lines, i] { lines.mnuBbsComm_Click(i); });
     }
     for (int i = 0; i < 7; ++i) {
-        window.setMenuHandler(indexed("mnuWwcComm", i), [&lines, i] { lines.mnuWwcComm_Click(i); });
+        window.setMenuHandler(keys::wwcCommand(i), [&lines, i] { lines.mnuWwcComm_Click(i); });
     }
-    window.setMenuHandler(QStringLiteral("mnuDxcClearHistory"), [&lines] { lines.clearDxcHistory(); });
-    window.setMenuHandler(QStringLiteral("mnuClearWwcHistory"), [&lines] { lines.clearWwcHistory(); });
+    window.setMenuHandler(keys::dxcClearHistory, [&lines] { lines.clearDxcHistory(); });
+    window.setMenuHandler(keys::wwcClearHistory, [&lines] { lines.clearWwcHistory(); });
 
     connect(&app.links().bbs, &BbsLink::focusCommandLine, this,
             [&lines] { Q_EMIT lines.txtBbsCommand.focusRequested(); });

@@ -60,8 +60,7 @@ void DialogMenus::SHOW_SYSTEM_SETTINGS()
 
 void DialogMenus::FONT_SIZE()
 {
-    auto* dxc = m_window.findChild<QPlainTextEdit*>(QStringLiteral("TBCluster"));
-    const int remembered = dxc ? dxc->font().pointSize() : m_app.options().intFontSize;
+    const int remembered = m_window.TBCluster()->font().pointSize();
     const std::optional<QString> answer =
         m_dialogs.ask(QString::fromLatin1(optiondialogs::fontSizeTitle),
                       QString::fromLatin1(optiondialogs::fontSizePrompt), {});

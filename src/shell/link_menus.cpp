@@ -26,11 +26,6 @@ constexpr int dxcTab = 0;
 constexpr int wwcTab = 3;
 constexpr int bbsTab = 6;
 
-QString indexed(const char* name, int index)
-{
-    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
-}
-
 int slot(NodeTable table)
 {
     return static_cast<int>(table);
@@ -63,21 +58,21 @@ LinkMenus::LinkMenus(Application& app, MainWindow& window, OptionMenus& dialogs,
 {
     setObjectName(QStringLiteral("linkMenus"));
     for (int index : {0, 1, 3, 4, 5, 7, 8}) {
-        window.setMenuHandler(indexed("mnuDxc", index), [this, index] { mnuDxc_Click(index); });
+        window.setMenuHandler(keys::dxc(index), [this, index] { mnuDxc_Click(index); });
     }
     for (int index : {0, 1, 4, 5, 6, 8}) {
-        window.setMenuHandler(indexed("mnuWwc", index), [this, index] { mnuWwc_Click(index); });
+        window.setMenuHandler(keys::wwc(index), [this, index] { mnuWwc_Click(index); });
     }
     for (int index = 0; index <= 5; ++index) {
-        window.setMenuHandler(indexed("mnuBBS", index), [this, index] { mnuBBS_Click(index); });
+        window.setMenuHandler(keys::bbs(index), [this, index] { mnuBBS_Click(index); });
     }
-    window.setMenuHandler(QStringLiteral("mnuDxcSeperateWindow"),
+    window.setMenuHandler(keys::dxcSeparateWindow,
                           [this] { showSeparateWindow(SeparateLinkWindow::Kind::Dxc); });
-    window.setMenuHandler(QStringLiteral("mnuWWcSeperateWindow"),
+    window.setMenuHandler(keys::wwcSeparateWindow,
                           [this] { showSeparateWindow(SeparateLinkWindow::Kind::Wwc); });
     window.setMenuHandler(keys::dxcAlwaysOnTop, [this] { mnuDxcAlwaysOnTop_Click(); });
     window.setMenuHandler(keys::wwcAlwaysOnTop, [this] { mnuWwcAlwaysOnTop_Click(); });
-    window.setMenuHandler(QStringLiteral("mnuFile(0)"), [this] { mnuFile_Help(); });
+    window.setMenuHandler(keys::help, [this] { mnuFile_Help(); });
 
     connect(&m_app, &Application::linkWindowsLoading, this, &LinkMenus::loadLinkWindows);
     connect(&m_app, &Application::linkWindowsUnloading, this, &LinkMenus::unloadLinkWindows);
@@ -89,12 +84,10 @@ QPoint LinkMenus::origin() const
     return {std::abs(at.x()), std::abs(at.y())};
 }
 
-void LinkMenus::focusCommand(int tab, const char* commandLine)
+void LinkMenus::focusCommand(int tab, QWidget* commandLine)
 {
     m_window.tabSporadic()->setCurrentIndex(tab);
-    if (auto* line = m_window.findChild<QWidget*>(QString::fromLatin1(commandLine))) {
-        line->setFocus();
-    }
+    commandLine->setFocus();
 }
 
 void LinkMenus::mnuDxc_Click(int index)
@@ -111,7 +104,7 @@ void LinkMenus::mnuDxc_Click(int index)
         setReconnectPeriod();
         break;
     case 4:
-        focusCommand(dxcTab, "txtDxCommand");
+        focusCommand(dxcTab, m_window.txtDxCommand());
         m_app.connectDxcLink();
         break;
     case 5:
@@ -121,7 +114,7 @@ void LinkMenus::mnuDxc_Click(int index)
         m_app.setStatus(dxc.status());
         break;
     case 8:
-        focusCommand(dxcTab, "txtDxCommand");
+        focusCommand(dxcTab, m_window.txtDxCommand());
         break;
     default:
         break;
@@ -139,7 +132,7 @@ void LinkMenus::mnuWwc_Click(int index)
         showImport(NodeTable::Wwc);
         break;
     case 4:
-        focusCommand(wwcTab, "txtWwcCommand");
+        focusCommand(wwcTab, m_window.txtWwcCommand());
         m_app.connectWwcLink();
         break;
     case 5:
@@ -149,7 +142,7 @@ void LinkMenus::mnuWwc_Click(int index)
         m_app.setStatus(wwc.status());
         break;
     case 8:
-        focusCommand(wwcTab, "txtWwcCommand");
+        focusCommand(wwcTab, m_window.txtWwcCommand());
         break;
     default:
         break;
@@ -177,7 +170,7 @@ void LinkMenus::mnuBBS_Click(int index)
         m_app.setStatus(bbs.status());
         break;
     case 5:
-        focusCommand(bbsTab, "txtBbsCommand");
+        focusCommand(bbsTab, m_window.txtBbsCommand());
         break;
     default:
         break;
@@ -312,9 +305,7 @@ void LinkMenus::mnuFile_Help()
         m_help = new HelpWindow(m_app.folder().path(), programVersion(), &m_window);
         m_help->move(origin());
     }
-    if (auto* dxc = m_window.findChild<QPlainTextEdit*>(QStringLiteral("TBCluster"))) {
-        m_help->setFontSize(dxc->font().pointSize());
-    }
+    m_help->setFontSize(m_window.TBCluster()->font().pointSize());
     m_help->show();
     m_help->raise();
 }

@@ -61,7 +61,7 @@ private:
     void setReconnectPeriod();
     void alwaysOnTop(const QString& item, SeparateLinkWindow::Kind kind);
     QPoint origin() const;
-    void focusCommand(int tab, const char* commandLine);
+    void focusCommand(int tab, QWidget* commandLine);
 
     Application& m_app;
     MainWindow& m_window;

@@ -8,6 +8,7 @@
 #include "shell/command_menus.h"
 #include "shell/dialog_menus.h"
 #include "shell/link_menus.h"
+#include "shell/log.h"
 #include "shell/map_menus.h"
 #include "shell/mapper_menus.h"
 #include "shell/menu_table.h"
@@ -130,7 +131,7 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     connectSpotRoadWindow(*this, m_app, {m_txtdbCall, m_txtdbLoc, m_upDateDb});
     new AnalysisWindow(
         m_app.analysisReports(), m_app.textWindows(), m_app.options(), [this] { return m_app.dtmUtcNow(); },
-        *this);
+        m_analysisControls, this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -185,11 +186,11 @@ QWidget* MainWindow::buildTabs()
     wwcLayout->addWidget(m_cmdWwcPageSplitter, 1);
     auto* wwcLine = new QHBoxLayout;
     m_txtWwcCommand = commandCombo(QStringLiteral("txtWwcCommand"));
-    auto* toDxc = new QCheckBox(QStringLiteral("DXC ?:"));
-    toDxc->setObjectName(QStringLiteral("chkWWCtoDXC"));
+    m_chkWWCtoDXC = new QCheckBox(QStringLiteral("DXC ?:"));
+    m_chkWWCtoDXC->setObjectName(QStringLiteral("chkWWCtoDXC"));
     wwcLine->addWidget(commandLabel(0, QStringLiteral("WWC COMMANDS:")));
     wwcLine->addWidget(m_txtWwcCommand, 1);
-    wwcLine->addWidget(toDxc);
+    wwcLine->addWidget(m_chkWWCtoDXC);
     wwcLayout->addLayout(wwcLine);
     m_tabSporadic->addTab(wwc, QStringLiteral("WWC"));
 
@@ -221,6 +222,7 @@ QWidget* MainWindow::buildTabs()
         grid->addWidget(label(indexed("lblNoOfRecs", i), QString::fromLatin1(f.label)), 0, i);
         auto* field = new QLineEdit;
         field->setObjectName(indexed("txtAnalysis", f.index));
+        m_analysisControls.txtAnalysis[size_t(f.index)] = field;
         field->setMaxLength(f.maxLength);
         if (f.tip) {
             field->setToolTip(QString::fromLatin1(f.tip));
@@ -233,12 +235,14 @@ QWidget* MainWindow::buildTabs()
     for (int i = 0; i < 2; ++i) {
         auto* box = new QComboBox;
         box->setObjectName(indexed("cboAnalysisMode", i));
+        m_analysisControls.cboAnalysisMode[size_t(i)] = box;
         grid->addWidget(box, 2, i);
     }
     auto* descending = new QRadioButton(QStringLiteral("Descending"));
     descending->setObjectName(indexed("optSortMode", 0));
     auto* ascending = new QRadioButton(QStringLiteral("Ascending"));
     ascending->setObjectName(indexed("optSortMode", 1));
+    m_analysisControls.optSortMode = {descending, ascending};
     auto* sortModes = new QWidget;
     auto* sortModeLayout = new QHBoxLayout(sortModes);
     sortModeLayout->setContentsMargins(0, 0, 0, 0);
@@ -252,18 +256,24 @@ QWidget* MainWindow::buildTabs()
     for (int i = 0; i < 3; ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(sortCaptions[i]));
         option->setObjectName(indexed("optSortMuf", i));
+        m_analysisControls.optSortMuf[size_t(i)] = option;
         sortByLayout->addWidget(option);
     }
     auto* allDates = new QCheckBox(QStringLiteral("All Dates"));
     allDates->setObjectName(QStringLiteral("chkAllDates"));
+    m_analysisControls.chkAllDates = allDates;
     sortByLayout->addWidget(allDates);
     grid->addWidget(sortBy, 3, 0, 1, 5);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(button(QStringLiteral("cmdAnalysis"), QStringLiteral("Get Data"),
-                              QStringLiteral("Get the raw data")));
-    buttons->addWidget(button(QStringLiteral("cmdAnnounce"), QStringLiteral("Announcements")));
-    buttons->addWidget(button(QStringLiteral("cmdAnnWWv"), QStringLiteral("wwv / wcy")));
-    buttons->addWidget(button(QStringLiteral("cmdSaveAnalysis"), QStringLiteral("Save as file")));
+    m_analysisControls.cmdAnalysis =
+        button(QStringLiteral("cmdAnalysis"), QStringLiteral("Get Data"), QStringLiteral("Get the raw data"));
+    m_analysisControls.cmdAnnounce = button(QStringLiteral("cmdAnnounce"), QStringLiteral("Announcements"));
+    m_analysisControls.cmdAnnWWv = button(QStringLiteral("cmdAnnWWv"), QStringLiteral("wwv / wcy"));
+    buttons->addWidget(m_analysisControls.cmdAnalysis);
+    buttons->addWidget(m_analysisControls.cmdAnnounce);
+    buttons->addWidget(m_analysisControls.cmdAnnWWv);
+    m_cmdSaveAnalysis = button(QStringLiteral("cmdSaveAnalysis"), QStringLiteral("Save as file"));
+    buttons->addWidget(m_cmdSaveAnalysis);
     grid->addLayout(buttons, 4, 0, 1, 5);
     analysisLayout->addWidget(container);
     m_tabSporadic->addTab(analysis, QStringLiteral("ANALYSIS"));
@@ -329,7 +339,8 @@ QWidget* MainWindow::buildPanel()
     dbLayout->addWidget(m_txtdbLoc);
     m_upDateDb = button(QStringLiteral("upDateDb"), QStringLiteral("&Update Dx"));
     dbLayout->addWidget(m_upDateDb);
-    dbLayout->addWidget(button(QStringLiteral("Command1"), QStringLiteral("DEBUG")));
+    m_Command1 = button(QStringLiteral("Command1"), QStringLiteral("DEBUG"));
+    dbLayout->addWidget(m_Command1);
     row->addWidget(main);
     row->addStretch(1);
 
@@ -340,7 +351,8 @@ QWidget* MainWindow::buildPanel()
                                QStringLiteral("Disconnect from the cluster and exit the program"));
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
     exitLayout->addWidget(exit);
-    exitLayout->addWidget(button(QStringLiteral("cmdClearWindows"), QStringLiteral("Clea&r")));
+    m_cmdClearWindows = button(QStringLiteral("cmdClearWindows"), QStringLiteral("Clea&r"));
+    exitLayout->addWidget(m_cmdClearWindows);
     row->addWidget(exitFrame);
     dbRow->addWidget(database);
     dbRow->addStretch(1);
@@ -415,8 +427,20 @@ QMenu* MainWindow::menu(const QString& name) const
     return m_menus.value(name);
 }
 
+QPlainTextEdit* MainWindow::txtDataRetrieval(int index) const
+{
+    Q_ASSERT_X(index >= 0 && index < 6, "MainWindow", "no such text window");
+    return m_txtDataRetrieval[index];
+}
+
 void MainWindow::setMenuHandler(const QString& name, std::function<void()> handler)
 {
+    // A misspelt or stale name would leave the item doing nothing without a word.
+    if (const MenuEntry* entry = findMenuEntry(name); !entry || entry->kind != MenuKind::Item) {
+        qCCritical(lcShell, "\"%s\" is no item of the menus", qUtf8Printable(name));
+        Q_ASSERT_X(false, "MainWindow", "a handler for a name that is no menu item");
+        return;
+    }
     m_handlers.insert(name, std::move(handler));
 }
 

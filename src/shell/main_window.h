@@ -3,6 +3,7 @@
 // lines, the home locator and clock panel, and the menu bar built from the menu table, whose
 // check marks show the options model.
 
+#include "shell/analysis_window.h"
 #include "shell/shell_view.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <functional>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -35,10 +37,26 @@ public:
     QMenu* menu(const QString& name) const;
     // Sets what a click on the item does, in place of flipping its check mark; the subsystem
     // that owns the item's action registers it. The item's check mark is then whatever the
-    // options model holds after the handler ran.
+    // options model holds after the handler ran. A name that is no item of the menu table is a
+    // programming error: refused, logged, and a debug build stops.
     void setMenuHandler(const QString& name, std::function<void()> handler);
+    bool hasMenuHandler(const QString& name) const { return m_handlers.contains(name); }
 
     QTabWidget* tabSporadic() const { return m_tabSporadic; }
+    // The text views, command lines and buttons the menus and the spot road hang their work on.
+    QPlainTextEdit* TBCluster() const { return m_TBCluster; }
+    // 0 MUF SPOTS, 1 VHF+ SPOTS, 2 WWC, 3 ANALYSIS, 4 BBS, 5 the DXC pane above the WWC window.
+    QPlainTextEdit* txtDataRetrieval(int index) const;
+    QComboBox* txtDxCommand() const { return m_txtDxCommand; }
+    QComboBox* txtWwcCommand() const { return m_txtWwcCommand; }
+    QLineEdit* txtBbsCommand() const { return m_txtBbsCommand; }
+    QCheckBox* chkWWCtoDXC() const { return m_chkWWCtoDXC; }
+    QLineEdit* txtHomeLoc() const { return m_txtHomeLoc; }
+    QPushButton* cmdSaveAnalysis() const { return m_cmdSaveAnalysis; }
+    const AnalysisControls& analysisControls() const { return m_analysisControls; }
+    QPushButton* cmdClearWindows() const { return m_cmdClearWindows; }
+    // The "DEBUG" button.
+    QPushButton* Command1() const { return m_Command1; }
     // What entering a tab does (the map shown only on its own tab, focus to the command line).
     void TAB_EVENTS(int tab);
 
@@ -81,11 +99,16 @@ private:
     QSplitter* m_cmdWwcPageSplitter = nullptr;
     QComboBox* m_txtDxCommand = nullptr;
     QComboBox* m_txtWwcCommand = nullptr;
+    QCheckBox* m_chkWWCtoDXC = nullptr;
     QLineEdit* m_txtBbsCommand = nullptr;
     QLineEdit* m_txtHomeLoc = nullptr;
     QLineEdit* m_txtdbCall = nullptr;
     QLineEdit* m_txtdbLoc = nullptr;
     QPushButton* m_upDateDb = nullptr;
+    QPushButton* m_cmdSaveAnalysis = nullptr;
+    AnalysisControls m_analysisControls;
+    QPushButton* m_cmdClearWindows = nullptr;
+    QPushButton* m_Command1 = nullptr;
     QLabel* m_lblUtcTime = nullptr;
     bool m_splitOn = false;
     // The outer geometry set while the window was hidden, in pixels.

@@ -1,5 +1,6 @@
 #include "shell/mapper_menus.h"
 
+#include "core/option_keys.h"
 #include "maps/avg_map_window.h"
 #include "maps/single_map_window.h"
 #include "shell/application.h"
@@ -31,8 +32,8 @@ MapperMenus::MapperMenus(Application& app, MainWindow& window, Prompter& prompte
     : QObject(&window), m_app(app), m_window(window), m_prompter(prompter)
 {
     setObjectName(QStringLiteral("mapperMenus"));
-    window.setMenuHandler(QString::fromLatin1(singleSpotItem), [this] { mnuMapSingleSpot_Click(); });
-    window.setMenuHandler(QString::fromLatin1(averageItem), [this] { mnuMapLoadAverage_Click(); });
+    window.setMenuHandler(keys::mapSingleSpot, [this] { mnuMapSingleSpot_Click(); });
+    window.setMenuHandler(keys::mapLoadAverage, [this] { mnuMapLoadAverage_Click(); });
     // The end of the program closes the map windows rather than dropping them with the main window.
     connect(&app, &Application::endProgram, this, &MapperMenus::closeMapWindows);
 }

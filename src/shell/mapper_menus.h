@@ -18,9 +18,6 @@ class MapperMenus : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr const char* singleSpotItem = "mnuMapSingleSpot";
-    static constexpr const char* averageItem = "mnuMapLoadAverage";
-
     MapperMenus(Application& app, MainWindow& window, Prompter& prompter);
 
     void mnuMapSingleSpot_Click();

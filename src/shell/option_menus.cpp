@@ -96,10 +96,8 @@ OptionMenus::OptionMenus(Application& app, MainWindow& window)
     window.setMenuHandler(keys::ddeSetup, [this] { mnuDDE_Click(0); });
     // "Edit spot filter" and "Hand MUF Calc" open their windows through DialogMenus.
 
-    if (auto* debug = window.findChild<QPushButton*>(QStringLiteral("Command1"))) {
-        connect(debug, &QPushButton::clicked, this, &OptionMenus::Command1_Click);
-    }
-    QPointer<QLineEdit> homeLoc = window.findChild<QLineEdit*>(QStringLiteral("txtHomeLoc"));
+    connect(window.Command1(), &QPushButton::clicked, this, &OptionMenus::Command1_Click);
+    QPointer<QLineEdit> homeLoc = window.txtHomeLoc();
     m_app.lineFilter().sinks().focusHomeLocator = [homeLoc] {
         if (homeLoc) {
             homeLoc->setFocus();

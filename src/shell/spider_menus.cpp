@@ -100,15 +100,7 @@ void SpiderMenus::DXSPIDER_COMMANDS(const QString& cmd)
     }
 
     const QString line = cmd + u' ';
-    QLineEdit* edit = nullptr;
-    if (bbs) {
-        edit = m_window.findChild<QLineEdit*>(QStringLiteral("txtBbsCommand"));
-    } else if (auto* box = m_window.findChild<QComboBox*>(QStringLiteral("txtDxCommand"))) {
-        edit = box->lineEdit();
-    }
-    if (!edit) {
-        return;
-    }
+    QLineEdit* edit = bbs ? m_window.txtBbsCommand() : m_window.txtDxCommand()->lineEdit();
     edit->setText(line);
     edit->setFocus();
     edit->setCursorPosition(static_cast<int>(line.size()));

@@ -24,11 +24,6 @@ namespace {
 constexpr int dxcWindow = windowcommands::dxcWindowCode;
 constexpr int upperPane = 5;
 
-QString indexed(const char* name, int index)
-{
-    return QString::fromLatin1(name) + u'(' + QString::number(index) + u')';
-}
-
 // The selection with its line breaks as CR LF, as the window's text holds them.
 QString selectionOf(const QPlainTextEdit* view)
 {
@@ -45,12 +40,8 @@ WindowMenus::WindowMenus(Application& app, MainWindow& window, OptionMenus& dial
     setObjectName(QStringLiteral("windowMenus"));
     m_popup = [](QMenu* menu, const QPoint& globalPos) { menu->exec(globalPos); };
 
-    if (auto* clear = window.findChild<QPushButton*>(QStringLiteral("cmdClearWindows"))) {
-        connect(clear, &QPushButton::clicked, this, &WindowMenus::cmdClearWindows_Click);
-    }
-    if (auto* saveAnalysis = window.findChild<QPushButton*>(QStringLiteral("cmdSaveAnalysis"))) {
-        connect(saveAnalysis, &QPushButton::clicked, this, [this] { SAVE_TO_FILE(3); });
-    }
+    connect(window.cmdClearWindows(), &QPushButton::clicked, this, &WindowMenus::cmdClearWindows_Click);
+    connect(window.cmdSaveAnalysis(), &QPushButton::clicked, this, [this] { SAVE_TO_FILE(3); });
     for (int index = 0; index <= 4; ++index) {
         window.setMenuHandler(keys::windowSaved(index), [this, index] { mnuWindowSaved_Click(index); });
     }
@@ -74,9 +65,7 @@ WindowMenus::WindowMenus(Application& app, MainWindow& window, OptionMenus& dial
 
 QPlainTextEdit* WindowMenus::view(int window) const
 {
-    const QString name =
-        window == dxcWindow ? QStringLiteral("TBCluster") : indexed("txtDataRetrieval", window);
-    return m_window.findChild<QPlainTextEdit*>(name);
+    return window == dxcWindow ? m_window.TBCluster() : m_window.txtDataRetrieval(window);
 }
 
 void WindowMenus::cmdClearWindows_Click()
@@ -265,20 +254,14 @@ void WindowMenus::prepareMessage(int window)
     }
     QLineEdit* line = nullptr;
     if (wwc) {
-        if (auto* combo = m_window.findChild<QComboBox*>(QStringLiteral("txtWwcCommand"))) {
-            line = combo->lineEdit();
-            combo->setFocus();
-        }
+        line = m_window.txtWwcCommand()->lineEdit();
+        m_window.txtWwcCommand()->setFocus();
     } else {
-        line = m_window.findChild<QLineEdit*>(QStringLiteral("txtBbsCommand"));
-        if (line) {
-            line->setFocus();
-        }
+        line = m_window.txtBbsCommand();
+        line->setFocus();
     }
-    if (line) {
-        line->setText(*command);
-        line->setCursorPosition(static_cast<int>(line->text().size()));
-    }
+    line->setText(*command);
+    line->setCursorPosition(static_cast<int>(line->text().size()));
 }
 
 } // namespace zenthra

@@ -223,12 +223,9 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
         if (mufInRange(num(r[colMuf])) && settings.blnLogMufToDb) {
             const Point home = at(r[colTryFrom]);
             const Point centre = at(r[colCentreLoc]);
-            QString toMidpoint = text(m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon));
-            m_writers.WRITE_MUF_TO_DB(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2],
-                                      r[colDxLoc2], r[colFreq], r[colQtf1], r[colElev1], r[colQrb1],
-                                      r[colSpotInfo], r[colCentreLoc], r[colCritFreq], r[colMuf],
-                                      r[colTryFrom], r[colTryTo], r[colQtf2], r[colElev2], r[colQrb2],
-                                      r[colFot], toMidpoint);
+            const QString toMidpoint =
+                text(m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon));
+            m_writers.WRITE_MUF_TO_DB(r, toMidpoint);
         }
     }
 

@@ -10,6 +10,7 @@
 #include <QSqlError>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -25,6 +26,27 @@ const QString mufInsertSql = QStringLiteral(
     "INSERT INTO tblSPOT (DxDateTime, DxCall1, DxLoc1, DxCall2, DxLoc2, freq, qtf1, Elev1, QRB1, SpotInfo,"
     " CentreLoc, critfreq, MUF, TryFrom, TryTo, Qtf2, Elev2, QRB2, FOT, Qrb_To_Midpoint)"
     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+// tblSPOT's columns in the insert's order, each filled from its column of the queued spot; the
+// insert's last column, the distance to the midpoint, is not kept in the queue.
+struct MufColumn
+{
+    SpotColumn from;
+    enum Kind
+    {
+        Date,
+        Text,
+        Number,
+    } kind;
+};
+constexpr std::array<MufColumn, 19> mufColumns{{
+    {colDxDateTime, MufColumn::Date}, {colDxCall1, MufColumn::Text},   {colDxLoc1, MufColumn::Text},
+    {colDxCall2, MufColumn::Text},    {colDxLoc2, MufColumn::Text},    {colFreq, MufColumn::Number},
+    {colQtf1, MufColumn::Number},     {colElev1, MufColumn::Number},   {colQrb1, MufColumn::Number},
+    {colSpotInfo, MufColumn::Text},   {colCentreLoc, MufColumn::Text}, {colCritFreq, MufColumn::Number},
+    {colMuf, MufColumn::Number},      {colTryFrom, MufColumn::Text},   {colTryTo, MufColumn::Text},
+    {colQtf2, MufColumn::Number},     {colElev2, MufColumn::Number},   {colQrb2, MufColumn::Number},
+    {colFot, MufColumn::Number},
+}};
 const QString spotInsertSql =
     QStringLiteral("INSERT INTO tblAllSpots (Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2,"
                    " Spot_Detail, Spot_Freq, Spot_Mode) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
@@ -248,44 +270,35 @@ bool SpotWriters::prepared(QSqlQuery& query, QString& connection, const QString&
     return true;
 }
 
-bool SpotWriters::WRITE_MUF_TO_DB(QString& dxDateTime, QString& dxCall1, QString& dxLoc1, QString& dxCall2,
-                                  QString& dxLoc2, QString& freq, QString& qtf1, QString& elev1,
-                                  QString& qrb1, QString& spotInfo, QString& centreLoc, QString& critFreq,
-                                  QString& muf, QString& tryFrom, QString& tryTo, QString& qtf2,
-                                  QString& elev2, QString& qrb2, QString& fot, QString& qrbToMidpoint)
+bool SpotWriters::WRITE_MUF_TO_DB(DxcSpotRecord& spot, const QString& qrbToMidpoint)
 {
     if (m_dbBusy) {
         return false;
     }
     m_dbBusy = true;
     Binder b;
-    b.dateTime(dxDateTime);
-    b.text(dxCall1);
-    b.text(dxLoc1);
-    b.text(dxCall2);
-    b.text(dxLoc2);
-    b.number(freq);
-    b.number(qtf1);
-    b.number(elev1);
-    b.number(qrb1);
-    if (b.ok()) {
-        cutSpotInfo(spotInfo);
+    QStringList args;
+    args.reserve(qsizetype(mufColumns.size()));
+    for (const MufColumn& c : mufColumns) {
+        QString& value = spot[c.from];
+        switch (c.kind) {
+        case MufColumn::Date:
+            b.dateTime(value);
+            break;
+        case MufColumn::Text:
+            if (c.from == colSpotInfo && b.ok()) {
+                cutSpotInfo(value);
+            }
+            b.text(value);
+            break;
+        case MufColumn::Number:
+            b.number(value);
+            break;
+        }
+        args.append(value);
     }
-    b.text(spotInfo);
-    b.text(centreLoc);
-    b.number(critFreq);
-    b.number(muf);
-    b.text(tryFrom);
-    b.text(tryTo);
-    b.number(qtf2);
-    b.number(elev2);
-    b.number(qrb2);
-    b.number(fot);
     b.number(qrbToMidpoint);
-    Row row{true,
-            std::move(b.values()),
-            {dxDateTime, dxCall1, dxLoc1, dxCall2, dxLoc2, freq, qtf1, elev1, qrb1, spotInfo, centreLoc,
-             critFreq, muf, tryFrom, tryTo, qtf2, elev2, qrb2, fot}};
+    Row row{true, std::move(b.values()), std::move(args)};
     bool ok = false;
     if (!b.ok()) {
         m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text());

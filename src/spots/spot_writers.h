@@ -12,6 +12,7 @@
 // logged once per run, with a count; while rows wait, notStoring() says why.
 
 #include "spots/failure_runs.h"
+#include "spots/spot_queue.h"
 
 #include <QObject>
 #include <QSqlQuery>
@@ -44,13 +45,11 @@ public:
     // Rows still waiting for the server are lost with the program: logged with their count.
     ~SpotWriters() override;
 
-    // One tblSPOT row, the arguments in the table's column order. spotInfo is cut in place to
-    // 120 characters (trailing blanks removed) when longer. True when the row was stored.
-    bool WRITE_MUF_TO_DB(QString& dxDateTime, QString& dxCall1, QString& dxLoc1, QString& dxCall2,
-                         QString& dxLoc2, QString& freq, QString& qtf1, QString& elev1, QString& qrb1,
-                         QString& spotInfo, QString& centreLoc, QString& critFreq, QString& muf,
-                         QString& tryFrom, QString& tryTo, QString& qtf2, QString& elev2, QString& qrb2,
-                         QString& fot, QString& qrbToMidpoint);
+    // One tblSPOT row from a processed sporadic-E spot and the one figure the queue does not
+    // keep; each column is taken from its named queue column, never by position. The spot's
+    // line is cut in place to 120 characters (trailing blanks removed) when longer. True when
+    // the row was stored.
+    bool WRITE_MUF_TO_DB(DxcSpotRecord& spot, const QString& qrbToMidpoint);
     // One tblAllSpots row. Note the order: the frequency comes before the detail text.
     // With the server, a row kept back for a lost connection returns false and is stored later.
     bool WRITE_SPOT_TO_DB(QString& spotDate, QString& spotCall1, QString& spotLoc1, QString& spotCall2,

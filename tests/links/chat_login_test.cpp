@@ -3,7 +3,9 @@
 #include "support/fake_node.h"
 #include "support/print_qstring.h"
 
+#include "support/eventually.h"
 #include <QSignalSpy>
+
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -53,7 +55,8 @@ struct LinkFixture : ::testing::Test
     {
         chat ? link.WWC_CONNECT() : bbs.BBS_CONNECT();
         ASSERT_TRUE(node.accept());
-        QTest::qWait(50);
+        const zenthra::TelnetSocket& socket = chat ? link.socket() : bbs.socket();
+        EXPECT_EVENTUALLY_EQ(socket.state(), int(zenthra::TelnetSocket::Connected), 5000);
         for (const QByteArray& piece : d.pieces) {
             node.send(piece);
         }

@@ -4,6 +4,7 @@
 #include "links/command_lines.h"
 #include "links/links.h"
 #include "platform/clock.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
@@ -53,14 +54,14 @@ struct CommandFixture : ::testing::Test
     {
         links.dxc.DXC_CONNECT();
         ASSERT_TRUE(dxcNode.accept());
-        QTest::qWait(50);
+        EXPECT_EVENTUALLY_EQ(links.dxc.socket().state(), int(zenthra::TelnetSocket::Connected), 5000);
     }
     void connectBoth()
     {
         connectDxc();
         links.wwc.WWC_CONNECT();
         ASSERT_TRUE(wwcNode.accept());
-        QTest::qWait(50);
+        EXPECT_EVENTUALLY_EQ(links.wwc.socket().state(), int(zenthra::TelnetSocket::Connected), 5000);
     }
     // The window texts so far, as "pane:text".
     QStringList shown() const
@@ -135,10 +136,9 @@ TEST_F(CommandFixture, FailedSendsReportAndLogTheLine)
     lines.txtBbsCommand.enter("list");
     lines.txtDxCommand.enter("sh/dx");
     lines.txtWwcCommand.enter("hello");
-    QTest::qWait(300);
     const QString error =
         "Error: 40006 - Wrong protocol or connection state for the requested transaction or request";
-    EXPECT_EQ(shown(), (QStringList{"2:" + error, "0:" + error, "1:" + error}));
+    EXPECT_EVENTUALLY_EQ(shown(), (QStringList{"2:" + error, "0:" + error, "1:" + error}), 5000);
     // The BBS line keeps what could not be sent.
     EXPECT_EQ(bbsBox.count(), 0);
     EXPECT_EQ(links.intLinkError, 1);

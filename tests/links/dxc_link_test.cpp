@@ -2,7 +2,9 @@
 #include "links/dxc_link.h"
 #include "support/fake_node.h"
 
+#include "support/eventually.h"
 #include <QSignalSpy>
+
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -48,7 +50,7 @@ struct DxcFixture : ::testing::Test
     {
         link.DXC_CONNECT();
         ASSERT_TRUE(node.accept());
-        QTest::qWait(50);
+        EXPECT_EVENTUALLY_EQ(link.WinsockDXC.state(), int(zenthra::TelnetSocket::Connected), 5000);
         EXPECT_EQ(linkError, 0);
     }
     // The program sends `login.sent` and nothing more.
@@ -199,7 +201,8 @@ TEST_F(DxcFixture, NoNodeOrAPortOutsideTheTcpRangeIsRefusedWithAClearStatus)
     linkError = 0;
     current.sngDxcPort = 70000;
     link.DXC_CONNECT();
-    QTest::qWait(600);
+    // The connect follows the goodbye to a node that may still be there.
+    EXPECT_EVENTUALLY(!link.sequence().busy(), 5000);
     EXPECT_EQ(captions.last().at(0).toString(),
               "Zenthra calcs from DXC. DXC STATUS: port 70000 is not a TCP port (1-65535), check the node");
     EXPECT_EQ(link.WinsockDXC.state(), 0);
@@ -207,7 +210,7 @@ TEST_F(DxcFixture, NoNodeOrAPortOutsideTheTcpRangeIsRefusedWithAClearStatus)
 
     current.strDxcHost.clear();
     link.DXC_CONNECT();
-    QTest::qWait(600);
+    EXPECT_EVENTUALLY(!link.sequence().busy(), 5000);
     EXPECT_EQ(captions.last().at(0).toString(),
               "Zenthra calcs from DXC. DXC STATUS: no node chosen, pick one in DXC > Edit Available DXC's");
 }

@@ -2,6 +2,7 @@
 
 #include "core/current_node.h"
 #include "links/dxc_link.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 
 #include <QElapsedTimer>
@@ -37,11 +38,7 @@ struct Stream
     }
     void waitFor(qsizetype count, int ms = 10000)
     {
-        QElapsedTimer t;
-        t.start();
-        while (lines.size() < count && t.elapsed() < ms) {
-            QTest::qWait(10);
-        }
+        (void)QTest::qWaitFor([&] { return lines.size() >= count; }, ms);
     }
 };
 
@@ -113,15 +110,14 @@ TEST(DxcStream, AnEndlessLineComesInPiecesAndTheEventLoopKeepsTurning)
         s.node.sendQuickly(tenMb.mid(at, 1024 * 1024));
     }
     s.node.send("\r\n");
-    qsizetype total = 0;
-    QElapsedTimer t;
-    for (t.start(); total != tenMb.size() + 2 && t.elapsed() < 20000; QTest::qWait(20)) {
-        total = 0;
+    const auto total = [&] {
+        qsizetype sum = 0;
         for (const QString& l : s.lines) {
-            total += l.size();
+            sum += l.size();
         }
-    }
-    EXPECT_EQ(total, tenMb.size() + 2);
+        return sum;
+    };
+    EXPECT_EVENTUALLY_EQ(total(), tenMb.size() + 2, 20000);
     for (qsizetype i = 0; i + 1 < s.lines.size(); ++i) {
         EXPECT_LE(s.lines[i].size(), zenthra::LineAssembler::maxLine);
     }

@@ -17,7 +17,7 @@ namespace {
 TEST(AnalysisTab, ListsFilledOnEntryAndReportsWrittenToTheWindow)
 {
     DialogProgram p;
-    p.app->openDatabases();
+    p.app->database().OPEN_DATABASES(p.app->options().database.strDbType);
     Database& db = p.app->database();
     ASSERT_TRUE(db.isOpen());
     const QDateTime when(QDate(2024, 6, 3), QTime(9, 7), Qt::UTC);

@@ -72,7 +72,7 @@ TEST_F(MapWindows, AverageWindowDrawsTheUtcDayRefreshesAndSaves)
     spot(noon.addSecs(-3600), QStringLiteral("a"), 80.2, "JO01", "JN45AA", "IM58");
     spot(noon.addDays(-1), QStringLiteral("yesterday"), 120, "JO01", "KM72", "IM58");
 
-    p.click(QString::fromLatin1(MapperMenus::averageItem));
+    p.click(keys::mapLoadAverage);
     AvgMapWindow* w = menus().frmMapping();
     ASSERT_NE(w, nullptr);
     const QListWidget* list = w->findChild<QListWidget*>(QStringLiteral("lstMufAverage"));
@@ -110,7 +110,7 @@ TEST_F(MapWindows, SingleWindowDrawsThePickedSpotByItsExactText)
     spot(noon.addSecs(-300), QStringLiteral("DX de G4ABC: 50110.0 EA8XX it's open"), 80, "JN41", "JN61",
          "JN81", 144.3);
 
-    p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+    p.click(keys::mapSingleSpot);
     SingleMapWindow* w = menus().frmMapSingle();
     ASSERT_NE(w, nullptr);
     QListWidget* list = w->findChild<QListWidget*>(QStringLiteral("lstMufSingle"));
@@ -138,8 +138,8 @@ TEST_F(MapWindows, SingleWindowDrawsThePickedSpotByItsExactText)
 
 TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
 {
-    p.click(QString::fromLatin1(MapperMenus::averageItem));
-    p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+    p.click(keys::mapLoadAverage);
+    p.click(keys::mapSingleSpot);
     AvgMapWindow* avg = menus().frmMapping();
     SingleMapWindow* single = menus().frmMapSingle();
     avg->move(150, 90);
@@ -157,8 +157,8 @@ TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(menus().frmMapping(), nullptr);
 
-    p.click(QString::fromLatin1(MapperMenus::averageItem));
-    p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+    p.click(keys::mapLoadAverage);
+    p.click(keys::mapSingleSpot);
     EXPECT_EQ(menus().frmMapping()->intRefreshRate, 45);
     EXPECT_EQ(menus().frmMapping()->geometryTwips().top, avgPlace.top);
     EXPECT_EQ(menus().frmMapSingle()->geometryTwips().left, singlePlace.left);

@@ -18,8 +18,8 @@ protected:
     MufMapWindowTest()
     {
         installWorldMap(p.dir);
-        p.app->openDatabases();
-        p.app->frameMap();
+        p.app->database().OPEN_DATABASES(p.app->options().database.strDbType);
+        p.app->mufMap().FRAME_MAP();
         OptionsModel& options = p.app->options();
         options.intMapSpotCount = 50;
         options.blnStickyMap = true;

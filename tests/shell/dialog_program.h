@@ -7,12 +7,14 @@
 #include "shell/main_window.h"
 #include "shell/option_menus.h"
 #include "shell/window_menus.h"
+#include "support/eventually.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -102,8 +104,22 @@ struct DialogProgram
         EXPECT_EQ(window->menuItem(name)->isChecked(), model) << name.toStdString();
         return model;
     }
-    // Lets the text views catch up with their models: they show changes within a frame (20 ms).
-    static void settle() { QTest::qWait(30); }
+    // Waits until the text views show their models (each catches up at the end of the turn of the
+    // event loop that changed its model).
+    void settle() const { EXPECT_EVENTUALLY(viewsShowTheirModels(), 2000); }
+    bool viewsShowTheirModels() const
+    {
+        TextWindows& w = app->textWindows();
+        const auto shows = [](const QPlainTextEdit* view, const TextWindow& model) {
+            return view->toPlainText() == model.text().remove(u'\r');
+        };
+        bool all = shows(window->TBCluster(), w.TBCluster);
+        for (int i = 0; i < 5; ++i) {
+            all = all && shows(window->txtDataRetrieval(i), w.txtDataRetrieval[i]);
+        }
+        // The upper pane of the WWC tab mirrors the DXC window while the split view is on.
+        return all && (!window->splitView() || shows(window->txtDataRetrieval(5), w.TBCluster));
+    }
 };
 
 } // namespace zenthra::test

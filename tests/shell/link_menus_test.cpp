@@ -5,6 +5,7 @@
 #include "shell/help_window.h"
 #include "shell/link_menus.h"
 #include "shell/separate_link_window.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 
 #include "shell/dialog_program.h"
@@ -60,7 +61,12 @@ TEST(LinkMenus, PickANodeInTheEditorThenConnectAndDisconnectEachLink)
     p.click(QStringLiteral("mnuWwc(4)"));
     EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 3);
     ASSERT_TRUE(chat.accept());
-    QTest::qWait(400); // the links' paced steps
+    // The links connect after their paced steps.
+    const Links& links = p.app->links();
+    EXPECT_EVENTUALLY(links.dxc.socket().state() == TelnetSocket::Connected &&
+                          links.wwc.socket().state() == TelnetSocket::Connected &&
+                          links.bbs.socket().state() == TelnetSocket::Connected,
+                      5000);
     p.click(QStringLiteral("mnuDxc(7)"));
     EXPECT_EQ(p.app->status(), QStringLiteral("Zenthra calcs from DXC. DXC STATUS: Connected"));
     p.click(QStringLiteral("mnuBBS(4)"));
@@ -123,14 +129,13 @@ TEST(LinkMenus, TheSeparateWindowMirrorsTheDxcWindowAndClosesOnExit)
     QLineEdit* box = w->commandBox()->lineEdit();
     box->setText(QStringLiteral("sh/dx exit"));
     QTest::keyClick(box, Qt::Key_Return);
-    QTest::qWait(50);
+    QTest::qWait(50); // the window stays open
     EXPECT_TRUE(w->isVisible());
     EXPECT_TRUE(p.app->textWindows().TBCluster.text().contains(QLatin1String("Error: 40006")));
     QPointer<SeparateLinkWindow> watched(w);
     box->setText(QStringLiteral("Exit"));
     QTest::keyClick(box, Qt::Key_Return);
-    DialogProgram::settle();
-    EXPECT_TRUE(watched.isNull());
+    EXPECT_EVENTUALLY(watched.isNull(), 2000);
     EXPECT_EQ(p.dir.lines(QStringLiteral("dxc_view.dat")).size(), 4);
     auto* main = p.window->findChild<QComboBox*>(QStringLiteral("txtDxCommand"));
     ASSERT_NE(main, nullptr);

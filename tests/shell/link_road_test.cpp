@@ -2,6 +2,7 @@
 // filter, the spot queue and the processor into the spot table.
 
 #include "shell/application.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 #include "support/settings_lines.h"
 #include "support/temp_folder.h"
@@ -76,12 +77,7 @@ TEST(LinkRoad, TenThousandSpotsInRandomSplitsAreEachStoredOnce)
         node.sendQuickly(all.mid(at, n));
         at += n;
     }
-    QElapsedTimer t;
-    t.start();
-    while (storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots") < count && t.elapsed() < 60000) {
-        QTest::qWait(50);
-    }
-    EXPECT_EQ(storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots"), count);
+    EXPECT_EVENTUALLY_EQ(storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots"), count, 60000);
     EXPECT_EQ(storedSpots(app, "SELECT COUNT(DISTINCT Spot_Call2) FROM tblAllSpots"), count);
     EXPECT_EQ(app.spotQueue().droppedSinceLastLog(), 0);
     {
@@ -119,14 +115,13 @@ TEST(LinkRoad, LinesReceivedBeforeShutDownAreStoredBeforeTheDatabasesClose)
     node.sendQuickly(all);
     // Every line read: stored, queued or held back by the link.
     const qsizetype lineLength = spotLine(0).size();
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 10000 && storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots") +
-                                          app.spotQueue().pendingRows() +
-                                          app.links().dxc.heldText() / lineLength <
-                                      count) {
-        QTest::qWait(5);
-    }
+    (void)QTest::qWaitFor(
+        [&] {
+            return storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots") + app.spotQueue().pendingRows() +
+                       app.links().dxc.heldText() / lineLength >=
+                   count;
+        },
+        10000);
     // From here on only the shut-down works on them, as when spots take longer than the goodbye.
     app.spotQueue().tmrProcessSpot().stop();
     app.CLOSE_ZENTHRA(Application::restartCode);

@@ -5,6 +5,7 @@
 #include "shell/main_window.h"
 #include "shell/wwc_popup_window.h"
 #include "support/convers_server.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 #include "support/print_qstring.h"
 #include "support/settings_lines.h"
@@ -54,10 +55,7 @@ struct Program
     }
     bool shows(const TextWindow& pane, const QString& text) const
     {
-        for (int i = 0; i < 100 && !pane.text().contains(text); ++i) {
-            QTest::qWait(20);
-        }
-        return pane.text().contains(text);
+        return QTest::qWaitFor([&] { return pane.text().contains(text); }, 2000);
     }
 };
 

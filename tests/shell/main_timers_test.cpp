@@ -5,6 +5,7 @@
 #include "shell/application.h"
 #include "shell/main_timers.h"
 #include "shell/main_window.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 #include "support/postgres.h"
 #include "support/settings_lines.h"
@@ -123,8 +124,7 @@ TEST_F(TimersFixture, DroppedLinkComesBackAndLogsInAgain)
     node.send("login: ");
     EXPECT_EQ(node.received("G0ABC\r\n"), "G0ABC\r\n");
     node.hangUp();
-    QTest::qWait(100);
-    EXPECT_EQ(links().dxc.WinsockDXC.state(), 0);
+    EXPECT_EVENTUALLY_EQ(links().dxc.WinsockDXC.state(), 0, 5000);
     timers().tmrReconnect_Timer();
     ASSERT_TRUE(node.accept());
     node.send("login: ");
@@ -154,7 +154,7 @@ TEST_F(TimersFixture, ChatLinkGetsAPrivateMessageToTheOwnCall)
     settings[24] = "True"; // "Start WWC with program?"
     start(settings);
     ASSERT_TRUE(chat.accept());
-    QTest::qWait(300);
+    EXPECT_EVENTUALLY_EQ(links().wwc.WinsockWWC.state(), int(zenthra::TelnetSocket::Connected), 5000);
     timers().tmrReconnect_Timer();
     EXPECT_EQ(chat.received("/msg G0ABC\r\n"), "/msg G0ABC\r\n");
 }
@@ -227,22 +227,23 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
     }
     EXPECT_NE(timers().sngDbState, 0);
     EXPECT_TRUE(app->database().isOpen());
-    QTest::qWait(50); // the window shows appended text at the next turn of the event loop
-    EXPECT_TRUE(window->findChild<QPlainTextEdit*>("TBCluster")
-                    ->toPlainText()
-                    .contains("RESTART DATABASE CONNNECTION (NO DATABASE CONNECTION!)"));
+    // The window shows appended text at the end of the turn of the event loop.
+    EXPECT_EVENTUALLY(window->findChild<QPlainTextEdit*>("TBCluster")
+                          ->toPlainText()
+                          .contains("RESTART DATABASE CONNNECTION (NO DATABASE CONNECTION!)"),
+                      2000);
     // The restart's start-up created the table again, and spots are stored again.
     EXPECT_TRUE(app->database().exec(zenthra::Store::Spots, "SELECT * FROM tblSPOT"));
-    app->incomingDxcLine("DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\r\n");
-    QSqlQuery count;
-    for (int i = 0; i < 50; ++i) {
-        QTest::qWait(50);
-        if (app->database().exec(zenthra::Store::Spots, "SELECT COUNT(*) FROM tblAllSpots", {}, &count) &&
-            count.next() && count.value(0).toInt() == 1) {
-            break;
-        }
-    }
-    EXPECT_EQ(count.value(0).toInt(), 1);
+    QString line = "DX de G0ABC:     50313.0  CT7ZZZ       FT8 Es IN50 JN59               2110Z\r\n";
+    app->lineFilter().FILTER_DXC_BY_FREQ(line);
+    const auto stored = [this] {
+        QSqlQuery count;
+        return app->database().exec(zenthra::Store::Spots, "SELECT COUNT(*) FROM tblAllSpots", {}, &count) &&
+                       count.next()
+                   ? count.value(0).toInt()
+                   : -1;
+    };
+    EXPECT_EVENTUALLY_EQ(stored(), 1, 2500);
     app->CLOSE_ZENTHRA(Application::restartCode);
     window.reset();
     app.reset();

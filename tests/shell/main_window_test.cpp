@@ -120,6 +120,54 @@ TEST(MainWindow, BuildsEveryMenuEntryOfTheTable)
     EXPECT_EQ(p.window->menu(QStringLiteral("mnuSpiderSHOWSYSOP0"))->actions().size(), 1);
 }
 
+// A command item without a handler would do nothing when clicked, without a word.
+TEST(MainWindow, EveryCommandItemOfTheTableHasAHandler)
+{
+    Program p;
+    p.create();
+    int commands = 0;
+    for (const zenthra::MenuEntry& e : zenthra::menuTable()) {
+        if (e.kind == zenthra::MenuKind::Item && e.check == zenthra::CheckBehaviour::None) {
+            ++commands;
+            EXPECT_TRUE(p.window->hasMenuHandler(e.name)) << e.name.toStdString();
+        }
+    }
+    EXPECT_EQ(commands, 98);
+}
+
+TEST(MainWindowDeathTest, AHandlerForANameThatIsNoMenuItemIsAProgrammingError)
+{
+    Program p;
+    p.create();
+    // A misspelt item, a menu and a separator: none of them runs a handler.
+    const QString names[] = {QStringLiteral("mnuDxc(22)"), QStringLiteral("mnuDxcComm0"),
+                             QStringLiteral("dxc0")};
+#ifdef QT_NO_DEBUG
+    // Release builds compile the assertion out: the error is logged and the handler refused.
+    static QStringList criticals;
+    criticals.clear();
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtCriticalMsg) {
+                criticals.append(text);
+            }
+        });
+    for (const QString& name : names) {
+        p.window->setMenuHandler(name, [] {});
+    }
+    qInstallMessageHandler(previous);
+    ASSERT_EQ(criticals.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(criticals[i], u'"' + names[i] + QStringLiteral("\" is no item of the menus"));
+        EXPECT_FALSE(p.window->hasMenuHandler(names[i]));
+    }
+#else
+    for (const QString& name : names) {
+        EXPECT_DEATH(p.window->setMenuHandler(name, [] {}), "a handler for a name that is no menu item");
+    }
+#endif
+}
+
 TEST(MainWindow, ClickingACheckItemFlipsTheOptionAndItsFlag)
 {
     Program p;

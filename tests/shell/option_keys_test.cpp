@@ -46,15 +46,21 @@ TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
           keys::esSpotFilter, keys::handMuf, keys::ddeSetup}) {
         expectEntry(command, MenuKind::Item, true);
     }
+    for (const QString& command :
+         {keys::help, keys::dxcClearHistory, keys::dxcSeparateWindow, keys::wwcClearHistory,
+          keys::wwcSeparateWindow, keys::mapSingleSpot, keys::mapLoadAverage}) {
+        expectEntry(command, MenuKind::Item, true);
+    }
     const struct
     {
         QString (*item)(int);
         int count;
-    } families[] = {{keys::bellByMode, 9},  {keys::windowSaved, 5},  {keys::esOptions, 7},
-                    {keys::esDoubleHop, 5}, {keys::esQrb, 6},        {keys::mapMufFreq, 4},
-                    {keys::filterHF, 10},   {keys::filterVHF, 4},    {keys::filterUHF, 6},
-                    {keys::filterHFAll, 2}, {keys::filterVHFAll, 2}, {keys::filterUHFAll, 2},
-                    {keys::tab, 7}};
+    } families[] = {
+        {keys::bellByMode, 9}, {keys::windowSaved, 5}, {keys::esOptions, 7},    {keys::esDoubleHop, 5},
+        {keys::esQrb, 6},      {keys::mapMufFreq, 4},  {keys::filterHF, 10},    {keys::filterVHF, 4},
+        {keys::filterUHF, 6},  {keys::filterHFAll, 2}, {keys::filterVHFAll, 2}, {keys::filterUHFAll, 2},
+        {keys::tab, 7},        {keys::dxc, 9},         {keys::dxcCommand, 6},   {keys::wwc, 9},
+        {keys::wwcCommand, 7}, {keys::bbs, 6},         {keys::bbsCommand, 6}};
     for (const auto& f : families) {
         for (int i = 0; i < f.count; ++i) {
             expectEntry(f.item(i), MenuKind::Item, false);

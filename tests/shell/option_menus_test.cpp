@@ -2,6 +2,7 @@
 #include "shell/dde_window.h"
 #include "shell/main_window.h"
 #include "shell/option_menus.h"
+#include "support/eventually.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
@@ -412,13 +413,10 @@ TEST(OptionMenus, DebugButtonRunsItsSpotEndToEnd)
     ASSERT_EQ(app.ddeLink().arrDdeQueue().size(), 1u);
     EXPECT_EQ(app.mainTimers().intReconnectTicks, 99); // the next heartbeat tick made due
 
-    app.ddeSendQueue();
+    app.ddeLink().tmrTarnLog_Timer();
     const QByteArray expected = "Zenthra\tSpot\t" + line.toUtf8() + "\r\n";
-    for (int i = 0; i < 250 && (received.size() < expected.size() ||
-                                app.textWindows().txtDataRetrieval[0].text().isEmpty());
-         ++i) {
-        QTest::qWait(20);
-    }
+    EXPECT_EVENTUALLY(
+        received.size() >= expected.size() && !app.textWindows().txtDataRetrieval[0].text().isEmpty(), 5000);
     EXPECT_EQ(received, expected);
     EXPECT_TRUE(app.ddeLink().arrDdeQueue().empty());
     EXPECT_TRUE(app.status().startsWith(QStringLiteral("MUF @ "))) << app.status().toStdString();

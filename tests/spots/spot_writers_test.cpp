@@ -20,10 +20,21 @@ protected:
         a[9] = spotInfo;
         return a;
     }
+    // The arguments in tblSPOT's column order, put into the queued columns they come from; the
+    // line as the writer cut it is copied back.
     bool writeMuf(QStringList& a)
     {
-        return writers->WRITE_MUF_TO_DB(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
-                                        a[11], a[12], a[13], a[14], a[15], a[16], a[17], a[18], a[19]);
+        DxcSpotRecord r;
+        const SpotColumn order[] = {colDxDateTime, colDxCall1,  colDxLoc1, colDxCall2, colDxLoc2,
+                                    colFreq,       colQtf1,     colElev1,  colQrb1,    colSpotInfo,
+                                    colCentreLoc,  colCritFreq, colMuf,    colTryFrom, colTryTo,
+                                    colQtf2,       colElev2,    colQrb2,   colFot};
+        for (int i = 0; i < 19; ++i) {
+            r[order[i]] = a[i];
+        }
+        const bool ok = writers->WRITE_MUF_TO_DB(r, a[19]);
+        a[9] = r[colSpotInfo];
+        return ok;
     }
     bool writeSpot(QStringList& a)
     {

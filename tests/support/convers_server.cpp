@@ -1,6 +1,5 @@
 #include "support/convers_server.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 
 namespace zenthra::test {
@@ -12,11 +11,7 @@ ConversServer::ConversServer()
 
 bool ConversServer::accept()
 {
-    QElapsedTimer t;
-    t.start();
-    while (!m_server.hasPendingConnections() && t.elapsed() < 5000) {
-        QTest::qWait(10);
-    }
+    (void)QTest::qWaitFor([this] { return m_server.hasPendingConnections(); }, 5000);
     m_peer = m_server.nextPendingConnection();
     if (m_peer == nullptr) {
         return false;
@@ -83,11 +78,7 @@ void ConversServer::handleLine(const QByteArray& line)
 
 QByteArray ConversServer::received(const QByteArray& expected)
 {
-    QElapsedTimer t;
-    t.start();
-    while (m_got != expected && t.elapsed() < 5000) {
-        QTest::qWait(10);
-    }
+    (void)QTest::qWaitFor([&] { return m_got == expected; }, 5000);
     return m_got;
 }
 

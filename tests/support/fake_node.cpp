@@ -1,7 +1,6 @@
 #include "support/fake_node.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTest>
 
 namespace zenthra::test {
@@ -13,11 +12,7 @@ FakeNode::FakeNode()
 
 bool FakeNode::accept()
 {
-    QElapsedTimer t;
-    t.start();
-    while (!m_server.hasPendingConnections() && t.elapsed() < 5000) {
-        QTest::qWait(10);
-    }
+    (void)QTest::qWaitFor([this] { return m_server.hasPendingConnections(); }, 5000);
     m_peer = m_server.nextPendingConnection();
     return m_peer != nullptr;
 }
@@ -55,13 +50,12 @@ void FakeNode::drain()
 
 QByteArray FakeNode::received(const QByteArray& expected)
 {
-    QElapsedTimer t;
-    t.start();
-    drain();
-    while (m_got != expected && t.elapsed() < 5000) {
-        QTest::qWait(10);
-        drain();
-    }
+    (void)QTest::qWaitFor(
+        [&] {
+            drain();
+            return m_got == expected;
+        },
+        5000);
     return m_got;
 }
 
@@ -74,11 +68,8 @@ QByteArray FakeNode::receivedWithin(int ms)
 
 bool FakeNode::closedByClient()
 {
-    QElapsedTimer t;
-    t.start();
-    while (m_peer != nullptr && m_peer->state() == QAbstractSocket::ConnectedState && t.elapsed() < 5000) {
-        QTest::qWait(10);
-    }
+    (void)QTest::qWaitFor(
+        [this] { return m_peer == nullptr || m_peer->state() != QAbstractSocket::ConnectedState; }, 5000);
     return m_peer != nullptr && m_peer->state() != QAbstractSocket::ConnectedState;
 }
 

@@ -1,0 +1,3 @@
+// The links store their node lists through the database layer.
+#include "links/dxc_link.h"
+#include "spots/database.h"

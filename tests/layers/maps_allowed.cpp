@@ -1,0 +1,3 @@
+// The maps read the stored spots.
+#include "maps/map_canvas.h"
+#include "spots/database.h"

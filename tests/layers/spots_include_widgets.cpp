@@ -1,0 +1,2 @@
+// Logic holds no widgets.
+#include <QtWidgets/QWidget>
