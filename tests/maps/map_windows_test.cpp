@@ -182,8 +182,8 @@ TEST_F(MapWindows, StoredSizesPastTheScreenAndPlacesOffItAreFittedToTheScreen)
         p.dir.write(QStringLiteral("avg_mapper.dat"), c.file);
         p.dir.write(QStringLiteral("sng_mapper.dat"),
                     QByteArray(c.file) + "False\r\nFalse\r\nFalse\r\nFalse\r\n");
-        p.click(QString::fromLatin1(MapperMenus::averageItem));
-        p.click(QString::fromLatin1(MapperMenus::singleSpotItem));
+        p.click(keys::mapLoadAverage);
+        p.click(keys::mapSingleSpot);
         QWidget* avg = menus().frmMapping();
         QWidget* single = menus().frmMapSingle();
         ASSERT_NE(avg, nullptr);
