@@ -17,7 +17,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -256,20 +255,6 @@ TEST(NodeImportWindow, ALongListIsImportedBetweenEventsAndClosingTheWindowKeepsT
     EXPECT_EQ(stored(), done);
     EXPECT_EQ(b.told.size(), 0u);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-
-    // A second run skips the rows done and adds the rest; the log file is emptied at the end.
-    NodeImportWindow again(NodeTable::Dxc, b.db, b.dir.path());
-    again.setDialogs(b.dialogs());
-    click(again, "cmdImport");
-    EXPECT_EVENTUALLY_EQ(b.told.size(), 1u, 60000);
-    ASSERT_EQ(b.told.size(), 1u);
-    EXPECT_EQ(b.told[0].text, QStringLiteral("%1 DX Clusters were successfully added to Zenthra\r\n"
-                                             "%2 DX Clusters  were skipped as they already exist.")
-                                  .arg(20000 - done)
-                                  .arg(done));
-    EXPECT_EQ(stored(), 20000);
-    EXPECT_TRUE(again.findChild<QPushButton*>(QStringLiteral("cmdImport"))->isEnabled());
-    EXPECT_EQ(QFileInfo(b.dir.file(QStringLiteral("spots.sqlite-wal"))).size(), 0);
 }
 
 TEST(SeparateLinkWindow, MirrorsItsPaneAndKeepsItsGeometryAcrossRuns)
