@@ -5,7 +5,9 @@
 #include "platform/text_file.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 
 namespace zenthra {
@@ -57,48 +59,143 @@ QString NodeImport::findFile(const QString& folder, const QString& name)
     return dir.filePath(name);
 }
 
+NodeImportRun::NodeImportRun(NodeTable table, Database& database, ImportLogin login)
+    : m_table(table), m_database(database), m_list(table, database), m_login(std::move(login))
+{
+}
+
+bool NodeImportRun::begin(const QString& path)
+{
+    m_fileName = QFileInfo(path).fileName();
+    std::optional<QStringList> lines = textfile::readLines(path);
+    if (!lines) {
+        // A file that is there but cannot be read (no permission, a folder of that name) is not
+        // a missing one.
+        m_outcome.failure = QFileInfo::exists(path)
+                                ? SqlFailure{NodeImport::errFileAccess,
+                                             QStringLiteral("Path/File access error: ") + m_fileName}
+                                : SqlFailure{NodeImport::errFileNotFound, QStringLiteral("File not found")};
+        return false;
+    }
+    m_lines = std::move(*lines);
+    QSqlQuery q;
+    if (!m_database.exec(Store::Spots, nodeSql(NodeStatement::Names, m_table, m_database.dialect()), {}, &q,
+                         &m_outcome.failure)) {
+        return false;
+    }
+    while (q.next()) {
+        m_names.insert(q.value(0).toString().toUpper());
+    }
+    return true;
+}
+
+bool NodeImportRun::step(std::chrono::milliseconds budget)
+{
+    if (m_next >= m_lines.size()) {
+        return end(true);
+    }
+    // Prepared for each slice, so that no statement outlives a slice in which the databases may
+    // have been closed or reopened.
+    SqlFailure why;
+    QSqlQuery insert =
+        m_database.prepare(Store::Spots, nodeSql(NodeStatement::Insert, m_table, m_database.dialect()), &why);
+    if (!why.text.isEmpty()) {
+        m_outcome.failure = why;
+        return end(false);
+    }
+    QElapsedTimer slice;
+    slice.start();
+    while (m_next < m_lines.size()) {
+        if (!importLine(m_next++, insert)) {
+            return end(false);
+        }
+        if (slice.elapsed() >= budget.count()) {
+            return m_next < m_lines.size() || end(true);
+        }
+    }
+    return end(true);
+}
+
+bool NodeImportRun::importLine(qsizetype index, QSqlQuery& insert)
+{
+    const NodeLine node = splitNodeLine(m_lines[index]);
+    if (node.verdict == NodeLine::Verdict::Ignored) {
+        return true;
+    }
+    if (node.verdict == NodeLine::Verdict::Unsplittable) {
+        m_outcome.failure = {NodeImport::errBadLine, QStringLiteral("Invalid procedure call or argument")};
+        return false;
+    }
+    const QString name = node.name.toUpper();
+    if (m_names.contains(name)) {
+        ++m_outcome.skipped;
+        return true;
+    }
+    const NodeRecord record{
+        0, name, node.host, legacy::val(node.port), m_login.username, m_login.password, m_login.connectStr};
+    const QString overlong = NodeImport::overlongField(record);
+    if (!overlong.isEmpty()) {
+        m_outcome.failure = {NodeImport::errBadLine,
+                             QStringLiteral("Line %1 of %2: the %3 is longer than %4 characters. The lines "
+                                            "before it were imported.")
+                                 .arg(index + 1)
+                                 .arg(m_fileName, overlong)
+                                 .arg(NodeImport::longestField)};
+        return false;
+    }
+    for (const QVariant& v : m_list.values(record)) {
+        insert.addBindValue(v);
+    }
+    if (!insert.exec()) {
+        m_outcome.failure = Database::failureOf(insert.lastError());
+        return false;
+    }
+    m_names.insert(name);
+    ++m_outcome.added;
+    return true;
+}
+
+bool NodeImportRun::end(bool ok)
+{
+    m_outcome.ok = ok;
+    m_next = m_lines.size();
+    m_database.compactLog(Store::Spots);
+    return false;
+}
+
 ImportOutcome NodeImport::run(NodeTable table, Database& database, const QString& path,
                               const ImportLogin& login)
 {
-    ImportOutcome out;
-    const std::optional<QStringList> lines = textfile::readLines(path);
-    if (!lines) {
-        out.failure = {errFileNotFound, QStringLiteral("File not found")};
-        return out;
+    NodeImportRun run(table, database, login);
+    if (run.begin(path)) {
+        while (run.step(std::chrono::milliseconds::max())) {
+        }
     }
-    NodeList list(table, database);
-    const QString count = nodeSql(NodeStatement::CountByName, table, database.dialect());
-    for (const QString& line : *lines) {
-        const NodeLine node = splitNodeLine(line);
-        if (node.verdict == NodeLine::Verdict::Ignored) {
-            continue;
-        }
-        if (node.verdict == NodeLine::Verdict::Unsplittable) {
-            out.failure = {errBadLine, QStringLiteral("Invalid procedure call or argument")};
-            return out;
-        }
-        QSqlQuery q;
-        if (!database.exec(Store::Spots, count, {node.name}, &q, &out.failure)) {
-            return out;
-        }
-        if (q.next() && q.value(0).toLongLong() > 0) {
-            ++out.skipped;
-            continue;
-        }
-        const NodeRecord record{0,
-                                node.name.toUpper(),
-                                node.host,
-                                legacy::val(node.port),
-                                login.username,
-                                login.password,
-                                login.connectStr};
-        if (!list.save(record, &out.failure)) {
-            return out;
-        }
-        ++out.added;
+    return run.outcome();
+}
+
+QString NodeImport::overlongField(const NodeRecord& row)
+{
+    // Counted in characters, as the server counts its varchar, not in UTF-16 units.
+    const auto tooLong = [](const QString& text) {
+        return text.size() > longestField && text.toUcs4().size() > longestField;
+    };
+    if (tooLong(row.name)) {
+        return QStringLiteral("name");
     }
-    out.ok = true;
-    return out;
+    if (tooLong(row.host)) {
+        return QStringLiteral("host");
+    }
+    if (tooLong(row.username)) {
+        return QStringLiteral("user name");
+    }
+    if (tooLong(row.password)) {
+        return QStringLiteral("password");
+    }
+    if (tooLong(row.connectStr)) {
+        return QStringLiteral("connection string");
+    }
+    return {};
 }
 
 namespace {

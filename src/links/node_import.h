@@ -2,11 +2,17 @@
 // The node list imports: DXC.csv, wwc.csv and bbs.csv in the data folder turned into rows of the
 // node tables. A usable line is "name,host,port" (commas inside the host stay part of it); short
 // lines, comment lines ("#") and lines that begin with a blank are passed over. A node whose name
-// is stored already, in any letter case, is skipped.
+// is stored already, in any letter case, is skipped: names are compared upper-cased as the import
+// stores them (Qt's full case mapping, so "zürich" meets "ZÜRICH" and "straße" meets "STRASSE" on
+// either database), against the names read once at the start.
 
 #include "links/node_list.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
+
+#include <chrono>
 
 namespace zenthra {
 
@@ -42,19 +48,55 @@ struct ImportOutcome
     SqlFailure failure; // when not ok; the rows added before it stay
 };
 
+// One run of an import, taken a slice at a time so that a window stays alive through a long
+// list. Each row is saved as its own statement: a run cut short keeps the rows done.
+class NodeImportRun
+{
+public:
+    NodeImportRun(NodeTable table, Database& database, ImportLogin login);
+
+    // Reads the file and the stored names; false (with the failure in outcome()) when either fails.
+    bool begin(const QString& path);
+    // Imports lines until the file ends, a line stops the run or `budget` has passed; true while
+    // lines are left. When the run ends, the write-ahead log of the file database is emptied.
+    bool step(std::chrono::milliseconds budget);
+    const ImportOutcome& outcome() const { return m_outcome; }
+
+private:
+    bool importLine(qsizetype index, QSqlQuery& insert);
+    bool end(bool ok);
+
+    NodeTable m_table;
+    Database& m_database;
+    NodeList m_list;
+    ImportLogin m_login;
+    QString m_fileName;
+    QStringList m_lines;
+    qsizetype m_next = 0;
+    QSet<QString> m_names; // upper-cased
+    ImportOutcome m_outcome;
+};
+
 class NodeImport
 {
 public:
     static constexpr double errFileNotFound = 53;
+    static constexpr double errFileAccess = 75;
     static constexpr double errBadLine = 5;
+    // The width of every text column of the node tables (varchar(255)), in characters.
+    static constexpr qsizetype longestField = 255;
 
     // The file of the list: "DXC.csv", "wwc.csv" or "bbs.csv".
     static QString fileName(NodeTable table);
     // The file of that name in the folder in any letter case; the exact name when none is there.
     static QString findFile(const QString& folder, const QString& name);
 
+    // The whole import at once.
     static ImportOutcome run(NodeTable table, Database& database, const QString& path,
                              const ImportLogin& login);
+    // Which field of the row is longer than a column holds ("name", "host", "user name",
+    // "password", "connection string"); "" when all fit.
+    static QString overlongField(const NodeRecord& row);
 
     // The two-line report: "<n> DX Clusters were successfully added ..." CR LF "<m> DX Clusters  were ...".
     static QString resultText(NodeTable table, int added, int skipped);

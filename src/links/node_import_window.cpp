@@ -8,11 +8,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zenthra {
 
 namespace {
+
+// Long enough for thousands of rows, short enough that the window answers between slices.
+constexpr std::chrono::milliseconds importSliceTime{40};
 
 struct Variant
 {
@@ -97,6 +101,7 @@ NodeImportWindow::NodeImportWindow(NodeTable table, Database& database, QString 
     auto* import = new QPushButton(QStringLiteral("&IMPORT"));
     import->setObjectName(QStringLiteral("cmdImport"));
     connect(import, &QPushButton::clicked, this, &NodeImportWindow::cmdImport_Click);
+    m_cmdImport = import;
     auto* exit = new QPushButton(QStringLiteral("E&xit"));
     exit->setObjectName(QStringLiteral("cmdExit"));
     connect(exit, &QPushButton::clicked, this, &QWidget::close);
@@ -105,8 +110,18 @@ NodeImportWindow::NodeImportWindow(NodeTable table, Database& database, QString 
     layout->addLayout(row);
 }
 
+NodeImportWindow::~NodeImportWindow()
+{
+    if (m_run) {
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
 void NodeImportWindow::cmdImport_Click()
 {
+    if (m_run) {
+        return;
+    }
     ImportLogin login{m_txtUsername->text(), m_txtPassword->text(), {}};
     if (m_table == NodeTable::Wwc) {
         login.connectStr = NodeImport::wwcConnectString(login.username, m_txtChannel->text());
@@ -114,9 +129,33 @@ void NodeImportWindow::cmdImport_Click()
         login.connectStr = m_txtChannel->text();
     }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString path = NodeImport::findFile(m_folder, NodeImport::fileName(m_table));
-    const ImportOutcome outcome = NodeImport::run(m_table, m_database, path, login);
+    m_run = std::make_unique<NodeImportRun>(m_table, m_database, std::move(login));
+    m_cmdImport->setEnabled(false);
+    if (!m_run->begin(NodeImport::findFile(m_folder, NodeImport::fileName(m_table)))) {
+        importEnded();
+        return;
+    }
+    QTimer::singleShot(0, this, &NodeImportWindow::importSlice);
+}
+
+void NodeImportWindow::importSlice()
+{
+    if (!m_run) {
+        return;
+    }
+    if (m_run->step(importSliceTime)) {
+        QTimer::singleShot(0, this, &NodeImportWindow::importSlice);
+        return;
+    }
+    importEnded();
+}
+
+void NodeImportWindow::importEnded()
+{
+    const ImportOutcome outcome = m_run->outcome();
+    m_run.reset();
     QGuiApplication::restoreOverrideCursor();
+    m_cmdImport->setEnabled(true);
     if (!outcome.ok) {
         m_dialogs.tell(QMessageBox::Critical, QStringLiteral("Import Error"),
                        QStringLiteral("Error: ") + legacy::numberText(outcome.failure.number) +

@@ -75,9 +75,10 @@ public:
     // Copies the boxes into the link's current node (the connection string for chat and BBS).
     static void setCurrentNode(NodeTable table, const NodeBoxes& boxes, CurrentNode& node);
 
-private:
+    // The values the insert statement binds, in its order ("" rather than NULL for a missing text).
     QVariantList values(const NodeRecord& node) const;
 
+private:
     NodeTable m_table;
     Database& m_database;
 };

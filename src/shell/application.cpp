@@ -6,6 +6,7 @@
 #include "spots/keyword_table.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 namespace zenthra {
 
@@ -28,6 +29,13 @@ Application::Application(DataFolder folder, QObject* parent)
     wireSpotRoad();
     ownSpotRoad();
     m_mainTimers.start();
+
+    connect(&m_spotRoad.calls, &CallLocator::miniUpdateRunningChanged, this, [this](bool running) {
+        if (!running && m_deferredClose) {
+            // Queued, so that the import has returned to the event loop first.
+            QTimer::singleShot(0, this, &Application::runDeferredClose);
+        }
+    });
 
     m_tmrTarnLog.setInterval(2500);
     connect(&m_tmrTarnLog, &QTimer::timeout, this, &Application::ddeSendQueue);
@@ -123,8 +131,40 @@ void Application::OPEN_ZENTHRA()
     loadHistories();
 }
 
+bool Application::deferWhileImporting(int code)
+{
+    if (!m_spotRoad.calls.miniUpdateRunning()) {
+        return false;
+    }
+    // An end of the program outweighs a restart.
+    if (!m_deferredClose || code != restartCode) {
+        m_deferredClose = code;
+    }
+    m_spotRoad.calls.stopMiniUpdate();
+    return true;
+}
+
+void Application::runDeferredClose()
+{
+    if (!m_deferredClose || m_ended) {
+        m_deferredClose.reset();
+        return;
+    }
+    const int code = *m_deferredClose;
+    m_deferredClose.reset();
+    if (code == restartCode) {
+        restart();
+    } else {
+        CLOSE_ZENTHRA(code);
+    }
+}
+
 void Application::CLOSE_ZENTHRA(int code)
 {
+    if (deferWhileImporting(code)) {
+        return;
+    }
+    m_deferredClose.reset();
     // Each step handles and logs its own failure, so every later step still runs and the
     // settings are always saved.
     unloadLinkWindows();
@@ -143,6 +183,9 @@ void Application::CLOSE_ZENTHRA(int code)
 
 void Application::restart()
 {
+    if (deferWhileImporting(restartCode)) {
+        return;
+    }
     CLOSE_ZENTHRA(restartCode);
     OPEN_ZENTHRA();
 }

@@ -33,6 +33,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
+
 namespace zenthra {
 
 class ShellView;
@@ -64,6 +66,9 @@ public:
     void CLOSE_ZENTHRA(int code);
     // The restart of the database watchdog: CLOSE_ZENTHRA(99), then OPEN_ZENTHRA.
     void restart();
+    // Both wait while the call/locator import runs: it pumps events between its rows, so they
+    // can be asked for from inside it, and closing the databases under it would fail every row
+    // left. The import is stopped and the close or restart runs once it has returned.
     // Puts the main window at 0, 0 with 10110 x 8055 twips, normal state.
     void RESTORE_SCREEN();
     // Writes zenthra.dat atomically and both command histories; returns the status text.
@@ -149,6 +154,9 @@ private:
     // Creates the separate DXC and WWC windows and the WWC pop-up hidden with the font size.
     void loadLinkWindows(int fontSize);
     void unloadLinkWindows();
+    // True when a close with `code` has to wait for the call/locator import (which is told to stop).
+    bool deferWhileImporting(int code);
+    void runDeferredClose();
     // Loads the WWC, then the DXC history, replacing what the lists held (never adding twice).
     void loadHistories();
     // Saves the WWC, then the DXC history.
@@ -186,6 +194,8 @@ private:
     QString m_status = QString::fromLatin1(initialStatus);
     TwipsRect m_geometry; // used while no window is attached
     bool m_ended = false;
+    // A close (code) or restart waiting for the call/locator import to return.
+    std::optional<int> m_deferredClose;
     EffectSoundPlayer m_soundPlayer;
     SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,
                          m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};

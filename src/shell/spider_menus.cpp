@@ -133,9 +133,13 @@ void SpiderMenus::rebuild()
         while (items.size() > commands.size()) {
             delete items.takeLast();
         }
+        const bool placeholderShown = m_services.table.placeholderVisible(static_cast<int>(g));
         if (QAction* placeholder = m_window.menuItem(arrays[g] + QStringLiteral("(0)"))) {
-            placeholder->setVisible(m_services.table.placeholderVisible(static_cast<int>(g)));
+            placeholder->setVisible(placeholderShown);
         }
+        // A submenu opened with nothing to show gets no size, and Qt never puts it on the screen
+        // again, not even once it has commands. So a submenu without a shown item cannot be opened.
+        menu->menuAction()->setEnabled(!commands.isEmpty() || placeholderShown);
     }
 }
 

@@ -182,9 +182,11 @@ QString CallLocator::dxDatabase(QString& call, const QString& loc, const QDateTi
 QString CallLocator::DX_DATABASE_MINI_UPDATE()
 {
     m_miniRunning = true;
+    m_miniStop = false;
     Q_EMIT miniUpdateRunningChanged(true);
     const auto finish = [this](double number, const QString& result) {
         m_miniRunning = false;
+        m_miniStop = false;
         Q_EMIT miniUpdateRunningChanged(false);
         if (number != 0) {
             m_log.WRITE_ERROR_LOG(number, QStringLiteral("DX_DATABASE_MINI_UPDATE()"));
@@ -240,8 +242,12 @@ QString CallLocator::DX_DATABASE_MINI_UPDATE()
                 if (status.startsWith(QLatin1String("Zenthra - ADDED"))) {
                     ++counter;
                 }
-                // The caption shows each row's outcome while the import runs.
+                // The caption shows each row's outcome while the import runs. What runs meanwhile
+                // may ask the import to stop (a shut-down waits for it).
                 QCoreApplication::processEvents();
+                if (m_miniStop) {
+                    break;
+                }
             }
         }
         mini.close();

@@ -45,6 +45,9 @@ public:
     QString Search_Call_loc_DB(const QString& call, const QString& loc, const QString& homeLocator);
 
     bool miniUpdateRunning() const { return m_miniRunning; }
+    // Asks a running import to stop after the row it is at (the rows done stay); the import then
+    // returns its usual count. Nothing when no import runs.
+    void stopMiniUpdate() { m_miniStop = m_miniRunning; }
 
 Q_SIGNALS:
     // The import runs: its menu item and the "&Update Dx" button are disabled meanwhile.
@@ -64,6 +67,7 @@ private:
     QString m_lookupConnection;
     FailureRuns m_failures;
     bool m_miniRunning = false;
+    bool m_miniStop = false;
     quint64 m_miniImports = 0; // names each import's own connection
 };
 

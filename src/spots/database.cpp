@@ -249,6 +249,15 @@ bool Database::tableExists(Store store, const QString& table)
     return exec(store, sql(Statement::TableExists), {table}, &q) && q.next() && q.value(0).toInt() > 0;
 }
 
+void Database::compactLog(Store store)
+{
+    if (!m_open || m_dialect != SqlDialect::Sqlite) {
+        return;
+    }
+    QSqlQuery q(connection(store));
+    (void)q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+}
+
 bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
 {
     if (!m_open) {

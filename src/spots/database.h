@@ -100,6 +100,10 @@ public:
     // The connection itself, for transactions (transaction(), commit(), rollback()).
     QSqlDatabase connection(Store store) const;
     bool tableExists(Store store, const QString& table);
+    // After many rows written one by one: folds the SQLite write-ahead log back into the file and
+    // empties it, so it does not keep the size the bulk write gave it. Nothing with the server;
+    // a failure (a reader still holds the log) only leaves the log as it is.
+    void compactLog(Store store);
 
     // Dates as the two dialects store them (UTC, whole seconds) and back.
     static QVariant dateValue(const QDateTime& utc);

@@ -35,8 +35,7 @@ bool nodeHasConnectString(NodeTable table)
 
 QString nodeSql(NodeStatement statement, NodeTable table, SqlDialect dialect)
 {
-    // Both dialects take the same text: the tables have no column whose type differs in use, and
-    // the name test upper-cases both sides, so "a" and "A" meet on either server.
+    // Both dialects take the same text: the tables have no column whose type differs in use.
     Q_UNUSED(dialect);
     const QString name = nodeTableName(table);
     const QString key = nodeKeyColumn(table);
@@ -57,8 +56,8 @@ QString nodeSql(NodeStatement statement, NodeTable table, SqlDialect dialect)
             .arg(name, connect ? QStringLiteral(", ConnectStr = ?") : QString(), key);
     case NodeStatement::Delete:
         return QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(name, key);
-    case NodeStatement::CountByName:
-        return QStringLiteral("SELECT count(*) FROM %1 WHERE upper(Friendly_Name) = upper(?)").arg(name);
+    case NodeStatement::Names:
+        return QStringLiteral("SELECT Friendly_Name FROM %1").arg(name);
     }
     return {};
 }

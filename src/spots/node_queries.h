@@ -19,12 +19,12 @@ enum class NodeTable
 
 enum class NodeStatement
 {
-    SelectAll,   // every node, by key
-    SelectOne,   // binds the key
-    Insert,      // binds name, host, port, login call, password[, connection string]
-    Update,      // the same, then the key
-    Delete,      // binds the key
-    CountByName, // binds a name; nodes of that name in any letter case
+    SelectAll, // every node, by key
+    SelectOne, // binds the key
+    Insert,    // binds name, host, port, login call, password[, connection string]
+    Update,    // the same, then the key
+    Delete,    // binds the key
+    Names,     // every stored name, for the imports' duplicate test
 };
 
 QString nodeTableName(NodeTable table);

@@ -16,7 +16,7 @@ namespace {
 
 NodeBoxes boxes(const char* name, const char* host, const char* port)
 {
-    return {QString::fromLatin1(name), QString::fromLatin1(host), QString::fromLatin1(port), {}, {}, {}};
+    return {QString::fromUtf8(name), QString::fromUtf8(host), QString::fromUtf8(port), {}, {}, {}};
 }
 
 class NodeTables : public DatabaseFixture
@@ -154,6 +154,117 @@ TEST_P(NodeTables, AnUnsplittableLineStopsTheImportKeepingTheRowsBefore)
     EXPECT_EQ(out.failure.number, NodeImport::errBadLine);
     EXPECT_EQ(out.added, 1);
     EXPECT_EQ(rows(NodeTable::Dxc).size(), 1);
+}
+
+TEST_P(NodeTables, NamesMeetInEveryLetterCaseAsTheImportUpperCasesThem)
+{
+    // Upper-cased by the database, "zürich" would stay "züRICH" on SQLite and "straße" "STRAßE" on
+    // the server, so these would be added again at every run.
+    const QByteArray file = "Zürich,z1.example,23\n"
+                            "zürich,z2.example,23\n"
+                            "straße,s1.example,23\n"
+                            "STRASSE,s2.example,23\n"
+                            "Łódź,l.example,23\n";
+    const ImportOutcome first = import(NodeTable::Dxc, file);
+    ASSERT_TRUE(first.ok) << first.failure.text.toStdString();
+    EXPECT_EQ(first.added, 3);
+    EXPECT_EQ(first.skipped, 2);
+    QStringList names;
+    for (const NodeRecord& r : rows(NodeTable::Dxc)) {
+        names.append(r.name);
+    }
+    EXPECT_EQ(names,
+              QStringList({QStringLiteral("ZÜRICH"), QStringLiteral("STRASSE"), QStringLiteral("ŁÓDŹ")}));
+
+    const ImportOutcome second = import(NodeTable::Dxc, file);
+    ASSERT_TRUE(second.ok);
+    EXPECT_EQ(second.added, 0);
+    EXPECT_EQ(second.skipped, 5);
+    // A name typed in the editor in any case counts as stored too.
+    ASSERT_TRUE(NodeList(NodeTable::Wwc, *db).save(NodeList::recordOf(0, boxes("grüße", "h", "1"))));
+    const ImportOutcome chat = import(NodeTable::Wwc, "GRÜSSE,h2,2\n");
+    EXPECT_EQ(chat.added, 0);
+    EXPECT_EQ(chat.skipped, 1);
+    EXPECT_EQ(rows(NodeTable::Dxc).size(), 3);
+    EXPECT_EQ(rows(NodeTable::Wwc).size(), 1);
+}
+
+// A field longer than its varchar(255) column stops the import at that line on both databases,
+// rather than being stored whole by one and refused with the driver's words by the other.
+struct LongField
+{
+    const char* what;
+    NodeTable table;
+    QString name;
+    QString host;
+    QString username;
+    QString connectStr;
+    QString refused; // "" when the row fits
+};
+
+TEST_P(NodeTables, AFieldLongerThanItsColumnStopsTheImportNamingTheLine)
+{
+    const QString fits = QString(255, u'h');
+    // 255 characters of two UTF-16 units each still fit: the server counts characters.
+    QString clefs;
+    for (int i = 0; i < 255; ++i) {
+        clefs += QStringLiteral("\U0001D11E");
+    }
+    const QString tooLong = fits + u'h';
+    const LongField cases[] = {
+        {"host of 255", NodeTable::Dxc, QStringLiteral("n"), fits, {}, {}, {}},
+        {"host of 255 clefs", NodeTable::Dxc, QStringLiteral("n"), clefs, {}, {}, {}},
+        {"host of 256", NodeTable::Dxc, QStringLiteral("n"), tooLong, {}, {}, QStringLiteral("host")},
+        // "ß" upper-cases to "SS": the stored name is what must fit.
+        {"name growing to 256",
+         NodeTable::Dxc,
+         QString(128, u'ß'),
+         QStringLiteral("h"),
+         {},
+         {},
+         QStringLiteral("name")},
+        {"BBS user name",
+         NodeTable::Bbs,
+         QStringLiteral("n"),
+         QStringLiteral("h"),
+         tooLong,
+         {},
+         QStringLiteral("user name")},
+        {"BBS connection string",
+         NodeTable::Bbs,
+         QStringLiteral("n"),
+         QStringLiteral("h"),
+         {},
+         tooLong,
+         QStringLiteral("connection string")},
+    };
+    for (const LongField& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("DELETE FROM ") + nodeTableName(c.table)));
+        const QString file = QStringLiteral("First,first.example,23\r\n# a comment\r\n") + c.name + u',' +
+                             c.host + QStringLiteral(",23\r\nLast,last.example,23\r\n");
+        const ImportOutcome out = import(c.table, file.toUtf8(), {c.username, {}, c.connectStr});
+        if (c.refused.isEmpty()) {
+            ASSERT_TRUE(out.ok) << out.failure.text.toStdString();
+            EXPECT_EQ(out.added, 3);
+            EXPECT_EQ(rows(c.table).value(1).host, c.host);
+        } else if (c.username.isEmpty() && c.connectStr.isEmpty()) {
+            EXPECT_FALSE(out.ok);
+            EXPECT_EQ(out.failure.number, NodeImport::errBadLine);
+            EXPECT_EQ(out.failure.text, QStringLiteral("Line 3 of DXC.csv: the ") + c.refused +
+                                            QStringLiteral(" is longer than 255 characters. The lines "
+                                                           "before it were imported."));
+            EXPECT_EQ(out.added, 1);
+            EXPECT_EQ(rows(c.table).size(), 1);
+        } else {
+            // The login goes into every row: the first node line is refused.
+            EXPECT_FALSE(out.ok);
+            EXPECT_EQ(out.failure.text, QStringLiteral("Line 1 of bbs.csv: the ") + c.refused +
+                                            QStringLiteral(" is longer than 255 characters. The lines "
+                                                           "before it were imported."));
+            EXPECT_EQ(rows(c.table).size(), 0);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),

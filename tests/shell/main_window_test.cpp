@@ -1,6 +1,7 @@
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "shell/menu_table.h"
+#include "spots/call_locator.h"
 #include "support/eventually.h"
 #include "support/file_size_limit.h"
 #include "support/settings_lines.h"
@@ -15,8 +16,11 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using zenthra::Application;
@@ -405,6 +409,74 @@ TEST(MainWindow, FailedSaveReportsLogsAndKeepsThePreviousFile)
     QSignalSpy ended(p.app.get(), &Application::endProgram);
     p.app->CLOSE_ZENTHRA(0);
     EXPECT_EQ(ended.count(), 1);
+}
+
+// The call/locator import pumps events between its rows, so a close or a restart can be asked
+// for from inside it. It must not close the databases under the import: the import stops after
+// its row, and the close or restart follows once it has returned.
+struct AskedDuringImport
+{
+    const char* what;
+    std::function<void(Program&)> ask;
+    bool ends;
+};
+
+TEST(MainWindow, ACloseOrRestartDuringTheCallLocatorImportWaitsForTheImportToStop)
+{
+    const AskedDuringImport cases[] = {
+        {"the window closed (also what a termination request does)", [](Program& p) { p.window->close(); },
+         true},
+        {"the server watchdog's restart", [](Program& p) { p.app->restart(); }, false},
+    };
+    constexpr int miniRows = 300;
+    for (const AskedDuringImport& c : cases) {
+        SCOPED_TRACE(c.what);
+        Program p;
+        p.start();
+        {
+            QSqlDatabase mini =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mini-src"));
+            mini.setDatabaseName(p.dir.file(QStringLiteral("mini.sqlite")));
+            ASSERT_TRUE(mini.open());
+            QSqlQuery q(mini);
+            ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE tblDxStation (DxCallsign varchar(50), "
+                                              "DxLocatorID varchar(20), DxDate datetime)")));
+            ASSERT_TRUE(
+                q.exec(QStringLiteral("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n "
+                                      "WHERE x < %1) INSERT INTO tblDxStation SELECT 'G' || x || 'ABC', "
+                                      "'IO91WM', '2024-05-01 12:00:00' FROM n")
+                           .arg(miniRows)));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("mini-src"));
+
+        zenthra::CallLocator& calls = p.app->callLocator();
+        QSignalSpy ended(p.app.get(), &Application::endProgram);
+        QSignalSpy closed(&p.app->database(), &zenthra::Database::databasesClosed);
+        bool importRunningAtClose = false;
+        QObject::connect(&p.app->database(), &zenthra::Database::databasesClosed,
+                         [&] { importRunningAtClose = importRunningAtClose || calls.miniUpdateRunning(); });
+        QTimer::singleShot(0, [&] { c.ask(p); });
+        p.item("mnuMiniUpdateDxDatabase")->trigger();
+        const QString status = p.app->status();
+
+        EXPECT_FALSE(calls.miniUpdateRunning());
+        EXPECT_EVENTUALLY_EQ(closed.count(), 1, 5000);
+        EXPECT_FALSE(importRunningAtClose);
+        EXPECT_EQ(ended.count(), c.ends ? 1 : 0);
+        EXPECT_EQ(p.app->ended(), c.ends);
+        EXPECT_EQ(p.app->database().isOpen(), !c.ends);
+        // The import stopped early and no row failed for want of a database.
+        EXPECT_TRUE(status.startsWith(QStringLiteral("Zenthra - ")) &&
+                    status.endsWith(QStringLiteral(" CALL / LOC ADDED OR UPDATED")))
+            << status.toStdString();
+        const int added = status.mid(10, status.indexOf(u' ', 10) - 10).toInt();
+        EXPECT_GE(added, 1);
+        EXPECT_LT(added, miniRows);
+        EXPECT_FALSE(p.dir.lines("muf_errors.log").join(u'\n').contains(QStringLiteral("DX_DATABASE")));
+        EXPECT_EQ(p.dir.lines("zenthra.dat").size(), 123);
+        QTest::qWait(50);
+        EXPECT_EQ(closed.count(), 1);
+    }
 }
 
 TEST(MainWindow, TabMenuSelectsTheTab)

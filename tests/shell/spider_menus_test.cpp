@@ -7,11 +7,14 @@
 #include "shell/spider_menus.h"
 #include "support/fake_node.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QWindow>
 
 using namespace zenthra;
 using zenthra::test::FakeNode;
@@ -51,6 +54,28 @@ struct SpiderProgram : test::DialogProgram
         }
         ADD_FAILURE() << caption.toStdString();
     }
+    // Opens "DX Spider" from the menu bar and then the submenu of `header` with the keyboard, as
+    // a user does; true when the submenu is on the screen with its commands. Closes both again.
+    bool openSubmenu(const QString& header) const
+    {
+        QMenu* spider = window->menu("mnuSpider");
+        QMenu* sub = window->menu(header);
+        window->menuBar()->setActiveAction(spider->menuAction());
+        if (!QTest::qWaitFor([&] { return spider->isVisible(); }, 2000)) {
+            return false;
+        }
+        spider->setActiveAction(sub->menuAction());
+        QTest::keyClick(spider, Qt::Key_Right);
+        const bool shown = QTest::qWaitFor(
+            [&] { return sub->isVisible() && sub->windowHandle() && sub->windowHandle()->isExposed(); },
+            1000);
+        const bool hasItems = sub->height() > 0;
+        while (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+        }
+        window->menuBar()->setActiveAction(nullptr);
+        return shown && hasItems;
+    }
     QComboBox* dxcLine() const { return window->findChild<QComboBox*>("txtDxCommand"); }
     QLineEdit* bbsLine() const { return window->findChild<QLineEdit*>("txtBbsCommand"); }
     int tab() const { return window->tabSporadic()->currentIndex(); }
@@ -89,6 +114,31 @@ TEST(SpiderMenus, TheShippedFileFillsTheSeventeenSubmenusAndNeitherARestartNorAF
         "Error: 5\r\nLine 2 of spider_menu.txt: no comma between type and command. Nothing was imported.");
     p.app->restart();
     EXPECT_EQ(p.menus(), expected);
+}
+
+TEST(SpiderMenus, ASubmenuOpenedWhileEmptyOpensOnceTheImportHasFilledIt)
+{
+    SpiderProgram p;
+    p.app->OPEN_ZENTHRA();
+    p.click("mnuDxSpiderView");
+    ASSERT_TRUE(p.window->menuItem("mnuSpider")->isVisible());
+    // A fresh folder: no commands, every submenu empty and not to be opened.
+    EXPECT_FALSE(p.window->menuItem("mnuSpiderKILL0")->isEnabled());
+    EXPECT_FALSE(p.openSubmenu("mnuSpiderKILL0"));
+
+    p.import({"mnuSpiderKILL, KILL/FULL", "mnuSpiderKILL, KILL", "mnuSpiderSHOW, SHOW/DX"});
+    ASSERT_EQ(p.told.size(), 1u);
+    EXPECT_EQ(p.told[0].text, "3 DX Spider commands were successfully imported to Zenthra");
+    EXPECT_TRUE(p.window->menuItem("mnuSpiderKILL0")->isEnabled());
+    EXPECT_TRUE(p.openSubmenu("mnuSpiderKILL0"));
+    EXPECT_EQ(p.menus()[7], QStringList({"KILL", "KILL/FULL"}));
+    EXPECT_TRUE(p.openSubmenu("mnuSpiderSHOW0"));
+    // The groups the file leaves empty stay closed, as after a start-up with these commands.
+    EXPECT_FALSE(p.window->menuItem("mnuSpiderACCEPT0")->isEnabled());
+    p.app->restart();
+    EXPECT_TRUE(p.window->menuItem("mnuSpiderKILL0")->isEnabled());
+    EXPECT_FALSE(p.window->menuItem("mnuSpiderACCEPT0")->isEnabled());
+    EXPECT_TRUE(p.openSubmenu("mnuSpiderKILL0"));
 }
 
 TEST(SpiderMenus, ACommandFillsTheChosenCommandLineOrInHelpModeAsksTheNode)
