@@ -140,9 +140,11 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
             reply(m_node.strWwcPassword, 0);
             reply(m_node.strWwcPassword, stepPause);
             answerJoin = false;
-        } else if ((intWwcLoginStage == AwaitLogin && prompts::mayBegin(upper, prompts::login)) ||
+        } else if ((intWwcLoginStage == AwaitLogin && !chunk.contains(u'\n')) ||
                    (intWwcLoginStage == CallSent && prompts::mayBegin(upper, prompts::password))) {
-            // The prompt may have been cut in two by the network: the stage waits for the rest.
+            // The greeting before the login prompt, or the password prompt, may have been cut by
+            // the network: the stage waits for the rest. After the call only the first part of
+            // a password prompt is worth waiting for; anything else means the node asks none.
         } else {
             // Anything else ends the login: a later prompt is other users' text.
             intWwcLoginStage = Idle;

@@ -1,8 +1,9 @@
 #pragma once
-// What the nodes ask at login, and how a prompt is found in received text: anywhere in the
-// upper-cased text, also when the network cut it in two (the unfinished line received before
-// is looked at together with the new piece, but only prompts reaching into the new piece count,
-// as the others have had their answer).
+// What the nodes ask at login, and how a prompt is found in received text: in the upper-cased
+// text, also when the network cut it in two (the unfinished line received before is looked at
+// together with the new piece, but only prompts reaching into the new piece count, as the others
+// have had their answer). A node asks with the prompt at the end of what it sent; the links
+// answer only such text (endsIn), so the same words in a line of talk draw nothing out.
 
 #include <QString>
 #include <QStringView>

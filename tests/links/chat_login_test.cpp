@@ -85,6 +85,7 @@ const Dialogue wwcDialogues[] = {
      {"login: ", "Please login with /n callsign channel\r\n"},
      "G4ABC\r\n/n G4ABC 144\r\n"},
     {"PromptCutByTheNetwork", {"Call", "sign : "}, "G4ABC\r\n"},
+    {"GreetingCutByTheNetwork", {"Welcome to the TEST con", "vers node\r\nlogin: "}, "G4ABC\r\n"},
     {"CallAndPasswordPromptInOneRead", {"login: \r\npassword: "}, "G4ABC\r\npw7\r\npw7\r\n"},
     // The welcome ends the automatic login; only a bare prompt line starts it again.
     {"WelcomeFirstThenPromptInTheText", {"Welcome\r\n", "Your login: "}, ""},
