@@ -8,6 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libhamlib-dev
     postgresql-15 postgresql-client-15
     python3-pil
+    # the packet BBS that the BBS link is tested against (shared/peers/fbb)
+    fbb
 )
 
 missing=()

@@ -114,28 +114,39 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
     // would join once more. Its lines are still shown below.
     if (!prompts::holds(upper, QStringView(operatorNotice), seen)) {
         bool answerJoin = !chunk.isEmpty();
+        // A line of nothing but the login prompt starts the login again and is answered at once.
+        bool barePrompt = false;
         if (intWwcLoginStage == Idle && legacy::trim(chunk.toUpper()) == QLatin1String("LOGIN:\r\n")) {
             intWwcLoginStage = AwaitLogin;
+            barePrompt = true;
         }
-        if (intWwcLoginStage == AwaitLogin && prompts::holdsAny(upper, prompts::login, seen)) {
+        // Only what ends in a prompt asks for the call or the password; the same words inside
+        // a line are other users' text and never draw either out.
+        const bool asksPassword = prompts::endsIn(upper, prompts::password, seen);
+        const bool asksCall = barePrompt || prompts::endsIn(upper, prompts::login, seen) ||
+                              (asksPassword && prompts::holdsAny(upper, prompts::login, seen));
+        if (intWwcLoginStage == AwaitLogin && asksCall) {
             intWwcLoginStage = CallSent;
             reply(m_node.strWwcCallsign, stepPause);
             answerJoin = false;
             // A node that asks for call and password at once gets both.
-            if (prompts::holdsAny(upper, prompts::password, seen) && prompts::passwordAfterLogin(upper)) {
+            if (asksPassword && prompts::passwordAfterLogin(upper)) {
                 intWwcLoginStage = Idle;
                 reply(m_node.strWwcPassword, 0);
                 reply(m_node.strWwcPassword, stepPause);
             }
-        } else if (intWwcLoginStage == CallSent && prompts::holdsAny(upper, prompts::password, seen)) {
+        } else if (intWwcLoginStage == CallSent && asksPassword) {
             intWwcLoginStage = Idle;
             reply(m_node.strWwcPassword, 0);
             reply(m_node.strWwcPassword, stepPause);
             answerJoin = false;
-        } else if (chunk.contains(u'\n')) {
-            // Only the line right after connecting (or after the call) can be part of the
-            // login; a password prompt later is other users' text and is never answered. A
-            // piece that ends no line may be the first half of the prompt: the stage waits.
+        } else if ((intWwcLoginStage == AwaitLogin && !chunk.contains(u'\n')) ||
+                   (intWwcLoginStage == CallSent && prompts::mayBegin(upper, prompts::password))) {
+            // The greeting before the login prompt, or the password prompt, may have been cut by
+            // the network: the stage waits for the rest. After the call only the first part of
+            // a password prompt is worth waiting for; anything else means the node asks none.
+        } else {
+            // Anything else ends the login: a later prompt is other users' text.
             intWwcLoginStage = Idle;
         }
         if (prompts::holds(upper, u",CONV,", seen)) {
@@ -226,19 +237,25 @@ void BbsLink::INCOMING_BBS(const QString& chunk)
     }
     qsizetype seen = 0;
     const QString upper = promptView(partialLine(), chunk, seen);
-    const bool passwordPrompt = prompts::holdsAny(upper, prompts::password, seen);
-    if (intBbsLoginStage == AwaitLogin && prompts::holdsAny(upper, prompts::login, seen)) {
+    // As on the chat link, only what ends in a prompt is the node asking.
+    const bool asksPassword = prompts::endsIn(upper, prompts::password, seen);
+    const bool asksCall = prompts::endsIn(upper, prompts::login, seen) ||
+                          (asksPassword && prompts::holdsAny(upper, prompts::login, seen));
+    if (intBbsLoginStage == AwaitLogin && asksCall) {
         intBbsLoginStage = CallSent;
         deliver(chunk);
         sequence().pause(stepPause);
         sequence().run([this] { sendLine(m_node.strBbsCallsign); });
         sequence().pause(stepPause);
-        if (passwordPrompt && prompts::passwordAfterLogin(upper)) {
+        if (asksPassword && prompts::passwordAfterLogin(upper)) {
             answerPassword();
         }
-    } else if (intBbsLoginStage == CallSent && passwordPrompt) {
+    } else if (intBbsLoginStage == CallSent && asksPassword) {
         deliver(chunk);
         answerPassword();
+    } else if (intBbsLoginStage == CallSent && prompts::mayBegin(upper, prompts::password)) {
+        // A password prompt cut in two by the network: the connection string waits for the rest.
+        deliver(chunk);
     } else {
         if (intBbsLoginStage == CallSent) {
             intBbsLoginStage = Idle;

@@ -21,6 +21,13 @@ bool isCls(const QString& line)
     return legacy::trim(line).toUpper() == QLatin1String("CLS");
 }
 
+// What a failed send logs for the boxes that name the key: Enter has been consumed by then, so
+// the key code is 0, and the typed line (a password, perhaps) stays out of the log.
+QString keyPressLabel(const char* box)
+{
+    return QString::fromLatin1(box) + QStringLiteral("_KeyPress(0)");
+}
+
 QString echoed(const QString& line)
 {
     return QStringLiteral(">>>") + line + QStringLiteral("<<<");
@@ -86,6 +93,11 @@ bool CommandLines::isExitLine(const QString& line)
 QString CommandLines::banner(const char* label)
 {
     return QStringLiteral("ZENTHRA BY THE ZENTHRA DEVELOPERS") + QString::fromLatin1(label);
+}
+
+QString CommandLines::mirroredText(const QString& text, const char* mainLabel, const char* ownLabel)
+{
+    return text == banner(mainLabel) ? banner(ownLabel) : text;
 }
 
 QString CommandLines::sendErrorText(int number)
@@ -185,9 +197,8 @@ void CommandLines::enterDxc(CommandLine& box, const QString& line)
             m_links.intLinkError = 1;
         }
         Q_EMIT windowText(LinkPane::Dxc, sendErrorText(error));
-        m_errorLog.WRITE_ERROR_LOG(error, (twin ? QStringLiteral("txtDxcCommand2_KeyPress(")
-                                                : QStringLiteral("txtDxCommand_KeyPress(")) +
-                                              line + u')');
+        m_errorLog.WRITE_ERROR_LOG(error, twin ? keyPressLabel("txtDxcCommand2")
+                                               : QStringLiteral("txtDxCommand_KeyPress(") + line + u')');
     });
 }
 
@@ -224,9 +235,8 @@ void CommandLines::enterWwc(CommandLine& box, const QString& line)
             return;
         }
         Q_EMIT windowText(LinkPane::Wwc, sendErrorText(error));
-        m_errorLog.WRITE_ERROR_LOG(error, (twin ? QStringLiteral("txtWwcCommand2_KeyPress(")
-                                                : QStringLiteral("txtWwcCommand_KeyPress(")) +
-                                              line + u')');
+        m_errorLog.WRITE_ERROR_LOG(error, twin ? keyPressLabel("txtWwcCommand2")
+                                               : QStringLiteral("txtWwcCommand_KeyPress(") + line + u')');
     });
 }
 
@@ -260,7 +270,7 @@ void CommandLines::enterBbs(const QString& line)
         }
         // The line stays in the box to be sent again.
         Q_EMIT windowText(LinkPane::Bbs, sendErrorText(error));
-        m_errorLog.WRITE_ERROR_LOG(error, QStringLiteral("txtbbsCommand_KeyPress(") + line + u')');
+        m_errorLog.WRITE_ERROR_LOG(error, keyPressLabel("txtbbsCommand"));
     });
 }
 

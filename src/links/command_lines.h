@@ -105,6 +105,9 @@ public:
 
     // The screen banner of a pane, "ZENTHRA BY ..." and the pane's label.
     static QString banner(const char* label);
+    // What a pane that mirrors another shows when the other's whole text becomes `text`: its
+    // own banner in place of the other's (each pane names itself after "CLS"), else the text.
+    static QString mirroredText(const QString& text, const char* mainLabel, const char* ownLabel);
     // What a line sent on a closed link reports: "Error: " + number + " - " + description.
     static QString sendErrorText(int number);
     // A separate window's box closes its window on "EXIT" alone (any case, blanks around).

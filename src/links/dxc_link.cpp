@@ -69,13 +69,17 @@ void DxcLink::handleChunk(const QString& chunk)
     // only at prompts that reach into the new chunk, as the others have had their answer.
     const qsizetype seen = m_lines.partial().size();
     const QString upper = (m_lines.partial() + chunk).toUpper();
-    const bool passwordPrompt = prompts::holdsAny(upper, prompts::password, seen);
+    // Only what ends in a prompt asks for the call or the password: the same words inside a
+    // line are other users' text (talk right after a packet node's greeting included).
+    const bool passwordPrompt = prompts::endsIn(upper, prompts::password, seen);
+    const bool loginPrompt = prompts::endsIn(upper, prompts::login, seen) ||
+                             (passwordPrompt && prompts::holdsAny(upper, prompts::login, seen));
     const bool auto_ = m_autoClx && m_autoClx();
     if (intDxcLoginStage != Idle && prompts::holds(upper, clusterPrompt(), seen)) {
         // The node's own prompt ends the login, however many steps it skipped (a node may send
         // its whole greeting and the prompt in one piece).
         intDxcLoginStage = Idle;
-    } else if (auto_ && intDxcLoginStage == AwaitLogin && prompts::holdsAny(upper, prompts::login, seen)) {
+    } else if (auto_ && intDxcLoginStage == AwaitLogin && loginPrompt) {
         intDxcLoginStage = CallSent;
         sequence().pause(callPause);
         sequence().run([this] { sendLine(m_node.strDxcCallsign); });

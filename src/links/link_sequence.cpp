@@ -35,6 +35,7 @@ void LinkSequence::drain()
         if (step.pauseMs > 0) {
             m_timer.start(step.pauseMs);
             m_running = false;
+            Q_EMIT pauseStarted(step.pauseMs);
             return;
         }
         if (step.fn) {

@@ -26,6 +26,8 @@ public:
 Q_SIGNALS:
     // The last waiting step has run.
     void idle();
+    // A pause of `ms` milliseconds has begun.
+    void pauseStarted(int ms);
 
 private:
     struct Step

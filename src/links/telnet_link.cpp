@@ -44,9 +44,8 @@ bool TelnetLink::startConnect(const QString& host, float port)
 
 void TelnetLink::incoming(const QString& chunk)
 {
-    if (m_sequence.busy() || !m_deferred.empty()) {
-        m_deferred.push_back(chunk);
-        m_deferredChars += chunk.size();
+    if (m_sequence.busy() || !m_nextRead.isEmpty()) {
+        m_nextRead += chunk;
     } else {
         handleChunk(chunk);
     }
@@ -55,15 +54,14 @@ void TelnetLink::incoming(const QString& chunk)
 
 void TelnetLink::runDeferred()
 {
-    // A handled chunk runs steps whose end calls this again; the loop below goes on instead.
+    // A handled read runs steps whose end calls this again; the loop below goes on instead.
     if (m_runningDeferred) {
         return;
     }
     m_runningDeferred = true;
-    while (!m_deferred.empty() && !m_sequence.busy()) {
-        const QString chunk = std::move(m_deferred.front());
-        m_deferred.pop_front();
-        m_deferredChars -= chunk.size();
+    while (!m_nextRead.isEmpty() && !m_sequence.busy()) {
+        QString chunk;
+        chunk.swap(m_nextRead);
         handleChunk(chunk);
     }
     m_runningDeferred = false;

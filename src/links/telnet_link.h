@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QString>
-#include <deque>
 
 namespace zenthra {
 
@@ -32,7 +31,7 @@ public:
     // Received text (characters) that the link holds and has not handed on yet. Once it
     // reaches holdLimit the socket is no longer read, in every state, so a burst waits with the
     // network (which slows the node down) instead of in memory.
-    qsizetype heldText() const { return m_deferredChars + ownHeldText(); }
+    qsizetype heldText() const { return m_nextRead.size() + ownHeldText(); }
     static constexpr qsizetype holdLimit = 64 * 1024;
 
     qint16 loginStage = 0;
@@ -50,7 +49,9 @@ protected:
     // Starts connecting to host and port (rounded); a port outside 1..65535 is refused with
     // a status text saying so. Returns whether a connection attempt was started.
     bool startConnect(const QString& host, float port);
-    // Received chunks: handled in arrival order, each after the dialogue steps queued before it.
+    // Received text, one read at a time, in arrival order and after the dialogue steps queued
+    // before it. What arrives while a step or pause is pending is the next read, whatever the
+    // number of network pieces it came in: a burst costs one pause, not one per piece.
     virtual void handleChunk(const QString& chunk) = 0;
     // Called before the socket is closed by a failure: a link hands over what it holds.
     virtual void beforeClose() {}
@@ -70,8 +71,7 @@ private:
     qint16* m_linkError;
     TelnetSocket m_socket;
     LinkSequence m_sequence;
-    std::deque<QString> m_deferred;
-    qsizetype m_deferredChars = 0;
+    QString m_nextRead;
     bool m_runningDeferred = false;
 };
 

@@ -125,7 +125,9 @@ void ChatMessages::lineReceived(const QString& line)
             m_popup.WWC_POPUP(shown);
         }
     }
-    Q_EMIT windowText(shown);
+    // An empty received line stays an empty line in the window (the appender keeps text of
+    // line ends alone as one).
+    Q_EMIT windowText(shown.isEmpty() ? QStringLiteral("\r\n") : shown);
 }
 
 } // namespace zenthra

@@ -35,10 +35,7 @@ void Application::wireLinks()
             [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
     connect(&m_links.wwc, &TelnetLink::windowText, this,
             [this](QString text) { m_textWindows.POPULATE_WWC_WINDOW(text); });
-    connect(&m_links.bbs, &BbsLink::lineReceived, this, [this](const QString& line) {
-        QString shown = shownLine(line);
-        m_textWindows.POPULATE_BBS_WINDOW(shown);
-    });
+    connect(&m_links.bbs, &BbsLink::lineReceived, &m_textWindows, &TextWindows::bbsLineReceived);
     connect(&m_links.bbs, &BbsLink::refused, this,
             [this](const QString& text) { m_textWindows.txtDataRetrieval[4].replace(text); });
     connect(&m_links.bbs, &TelnetLink::windowText, this,

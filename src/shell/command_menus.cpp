@@ -50,6 +50,8 @@ CommandMenus::CommandMenus(Application& app, MainWindow& window, OptionMenus& di
                                      app.folder().file(QLatin1String(WwcPopup::geometryFile)), &window);
     connect(popup, &WwcPopupWindow::replyChosen, this, [&window, &lines](const QString& command) {
         window.tabSporadic()->setCurrentIndex(3);
+        // The keys go where the reply is typed: the pop-up had them since the click.
+        window.activateWindow();
         lines.txtWwcCommand.prefill(command);
     });
     connect(&app.wwcPopup(), &WwcPopup::focusReturned, this, [&window, &lines] {

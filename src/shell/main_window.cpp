@@ -1,5 +1,6 @@
 #include "shell/main_window.h"
 
+#include "links/command_lines.h"
 #include "maps/muf_map_window.h"
 #include "platform/twips.h"
 #include "platform/window_place.h"
@@ -155,7 +156,10 @@ QWidget* MainWindow::buildTabs()
     m_txtDataRetrieval[5] = makeTextView(indexed("txtDataRetrieval", 5));
     bindTextView(
         windows.TBCluster, m_txtDataRetrieval[5], [this] { return m_splitOn; },
-        [this](Caret) { return m_app.options().blnNoAutoScroll ? Caret::Keep : Caret::LastLineStart; });
+        [this](Caret) { return m_app.options().blnNoAutoScroll ? Caret::Keep : Caret::LastLineStart; },
+        [](const QString& text) {
+            return CommandLines::mirroredText(text, CommandLines::dxcLabel, CommandLines::dxcSplitLabel);
+        });
 
     // 0 DXC
     auto* dxc = new QWidget;
@@ -609,11 +613,12 @@ void MainWindow::setSplitView(bool on)
     if (on && !m_splitOn) {
         m_splitOn = true;
         resetTextView(m_app.textWindows().TBCluster, pane);
-        moveViewCaret(pane, Caret::LastLineStart);
         pane->show();
         // The panes take their share of the tab from its current size, never from an earlier split.
         const int total = std::max(3, m_cmdWwcPageSplitter->height());
         m_cmdWwcPageSplitter->setSizes({total / 3, total - total / 3});
+        // The newest line is in view when the pane is seen, also when turned on from another tab.
+        moveViewCaretWhenShown(pane, Caret::LastLineStart);
     } else if (!on && m_splitOn) {
         m_splitOn = false;
         pane->hide();

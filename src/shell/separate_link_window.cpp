@@ -1,5 +1,6 @@
 #include "shell/separate_link_window.h"
 
+#include "links/command_lines.h"
 #include "platform/twips.h"
 #include "platform/window_place.h"
 #include "shell/text_view.h"
@@ -34,7 +35,11 @@ SeparateLinkWindow::SeparateLinkWindow(Kind kind, TextWindow& model, const QStri
     m_pane = makeTextView(dxc ? QStringLiteral("TBCluster") : QStringLiteral("txtWWC"));
     // The newest line stays in view on every change, whatever the main window's scroll option.
     bindTextView(
-        m_model, m_pane, [this] { return isVisible(); }, [](Caret) { return Caret::LastLineStart; });
+        m_model, m_pane, [this] { return isVisible(); }, [](Caret) { return Caret::LastLineStart; },
+        [dxc](const QString& text) {
+            return dxc ? CommandLines::mirroredText(text, CommandLines::dxcLabel, CommandLines::dxcTwinLabel)
+                       : CommandLines::mirroredText(text, CommandLines::wwcLabel, CommandLines::wwcTwinLabel);
+        });
     m_pane->setContextMenuPolicy(Qt::PreventContextMenu);
     m_pane->viewport()->installEventFilter(this);
     layout->addWidget(m_pane, 1);

@@ -1,6 +1,7 @@
 #include "shell/text_view.h"
 
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -41,6 +42,54 @@ void moveViewCaret(QPlainTextEdit* view, Caret caret)
     }
 }
 
+namespace {
+
+// Moves a view's caret once, when the view is next shown and laid out.
+class CaretOnShow : public QObject
+{
+public:
+    static constexpr const char* name = "caretOnShow";
+
+    CaretOnShow(QPlainTextEdit* view, Caret caret) : QObject(view), m_view(view), m_caret(caret)
+    {
+        setObjectName(QLatin1String(name));
+        view->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_view && event->type() == QEvent::Show) {
+            m_view->removeEventFilter(this);
+            // The splitter and tab layouts settle the size within this turn of the event loop.
+            QTimer::singleShot(0, m_view, [view = m_view, caret = m_caret] { moveViewCaret(view, caret); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPlainTextEdit* m_view;
+    Caret m_caret;
+};
+
+} // namespace
+
+void moveViewCaretWhenShown(QPlainTextEdit* view, Caret caret)
+{
+    moveViewCaret(view, caret);
+    // An earlier request still waiting gives way to this one.
+    for (QObject* pending :
+         view->findChildren<QObject*>(QLatin1String(CaretOnShow::name), Qt::FindDirectChildrenOnly)) {
+        view->removeEventFilter(pending);
+        delete pending;
+    }
+    if (view->isVisible()) {
+        QTimer::singleShot(0, view, [view, caret] { moveViewCaret(view, caret); });
+    } else {
+        new CaretOnShow(view, caret);
+    }
+}
+
 void resetTextView(const TextWindow& model, QPlainTextEdit* view)
 {
     QString text = model.text();
@@ -59,9 +108,9 @@ class ViewUpdater : public QObject
 {
 public:
     ViewUpdater(TextWindow& model, QPlainTextEdit* view, std::function<bool()> active,
-                std::function<Caret(Caret)> caretFor)
+                std::function<Caret(Caret)> caretFor, std::function<QString(const QString&)> replacedText)
         : QObject(view), m_model(model), m_view(view), m_active(std::move(active)),
-          m_caretFor(std::move(caretFor))
+          m_caretFor(std::move(caretFor)), m_replacedText(std::move(replacedText))
     {
         m_frame.setSingleShot(true);
         connect(&m_frame, &QTimer::timeout, this, &ViewUpdater::flush);
@@ -101,7 +150,14 @@ public:
         m_sinceFlush.restart();
         QTextDocument* doc = m_view->document();
         const qsizetype shown = doc->characterCount() - 1;
-        if (m_replace || m_cut > shown) {
+        if (m_replace && m_replacedText) {
+            QString text = m_replacedText(m_model.text());
+            text.remove(u'\r');
+            m_view->setPlainText(text);
+            // The view differs from the model until the model changes again.
+            m_differs = true;
+        } else if (m_replace || m_cut > shown || m_differs) {
+            m_differs = false;
             // A cut that reaches into the new text: take the model's text whole.
             resetTextView(m_model, m_view);
         } else {
@@ -145,9 +201,11 @@ private:
     QPlainTextEdit* m_view;
     std::function<bool()> m_active;
     std::function<Caret(Caret)> m_caretFor;
+    std::function<QString(const QString&)> m_replacedText;
     QString m_tail;
     qsizetype m_cut = 0;
     bool m_replace = false;
+    bool m_differs = false;
     bool m_scheduled = false;
     Caret m_caret = Caret::Keep;
     QTimer m_frame;
@@ -157,9 +215,9 @@ private:
 } // namespace
 
 void bindTextView(TextWindow& model, QPlainTextEdit* view, std::function<bool()> active,
-                  std::function<Caret(Caret)> caretFor)
+                  std::function<Caret(Caret)> caretFor, std::function<QString(const QString&)> replacedText)
 {
-    new ViewUpdater(model, view, std::move(active), std::move(caretFor));
+    new ViewUpdater(model, view, std::move(active), std::move(caretFor), std::move(replacedText));
 }
 
 } // namespace zenthra

@@ -1,6 +1,7 @@
 #include "shell/text_windows.h"
 
 #include "core/options_model.h"
+#include "links/chat_links.h"
 #include "platform/bounded_number.h"
 #include "platform/legacy_value.h"
 
@@ -168,6 +169,17 @@ void TextWindows::POPULATE_BBS_WINDOW(QString& text)
         return;
     }
     txtDataRetrieval[4].appendKeepingLast(crlf + s, limit(), keep(), QStringLiteral(" "));
+    txtDataRetrieval[4].moveCaret(Caret::End);
+}
+
+void TextWindows::bbsLineReceived(const QString& line)
+{
+    QString shown = shownLine(line);
+    if (!shown.isEmpty()) {
+        POPULATE_BBS_WINDOW(shown);
+        return;
+    }
+    txtDataRetrieval[4].appendKeepingLast(crlf, limit(), keep(), QStringLiteral(" "));
     txtDataRetrieval[4].moveCaret(Caret::End);
 }
 

@@ -72,6 +72,10 @@ public:
     void POPULATE_VHF_WINDOW(QString& text);
     void POPULATE_WWC_WINDOW(QString& text);
     void POPULATE_BBS_WINDOW(QString& text);
+    // A line received on the BBS link, as the window shows it. An empty line stays an empty
+    // line: the appender drops text of line ends alone, and a message's paragraphs would run
+    // together.
+    void bbsLineReceived(const QString& line);
     void POPULATE_ANALYSIS_WINDOW(QString& text);
 
     // 1 when the DX-cluster filter has just passed an HF spot that the band filter hides but

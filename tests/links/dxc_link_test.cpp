@@ -58,7 +58,7 @@ struct DxcFixture : ::testing::Test
     {
         connectLink();
         for (const QByteArray& piece : login.pieces) {
-            node.send(piece);
+            EXPECT_TRUE(node.sendAwaited(piece, link));
         }
         EXPECT_EQ(node.received(login.sent), login.sent);
         EXPECT_EQ(node.receivedWithin(800), login.sent);
@@ -166,6 +166,28 @@ TEST_P(PasswordBait, IsNotAnsweredAfterTheLogin)
 }
 
 INSTANTIATE_TEST_SUITE_P(DxcLink, PasswordBait, ::testing::ValuesIn(baits),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A node asks with the prompt at the end of what it sent. Another user's line that holds
+// "password:" is talk, also while the login stages are still open after a packet node's greeting.
+const QByteArray talk = "<g4xyz>: m0abc, what is the club password: ?\n";
+
+const Login packetNodeTalk[] = {
+    {"AfterTheGreeting", {"login: ", "Welcome M0ABC. node> ", talk}, "M0ABC\r\n", DxcLink::AwaitPrompt},
+    {"RightAfterTheCall", {"login: ", talk}, "M0ABC\r\n", DxcLink::AwaitMenu},
+};
+
+struct PacketNodeTalk : DxcLogin
+{
+    PacketNodeTalk() { current.strDxcCallsign = "M0ABC"; }
+};
+
+TEST_P(PacketNodeTalk, NeverDrawsThePasswordOut)
+{
+    logIn(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(DxcLink, PacketNodeTalk, ::testing::ValuesIn(packetNodeTalk),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

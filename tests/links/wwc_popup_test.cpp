@@ -37,6 +37,8 @@ TEST(ChatMessages, SoundPopUpAndWindowOfEachKindOfLine)
         // Half a private mark is neither kind.
         {"<*G0ABC> hi\r\n", true, {1}, false, "<*G0ABC> hi"},
         {"<G0XYZ>: 50 MHz open\r\n", true, {}, false, "<G0XYZ>: 50 MHz open"},
+        // An empty line stays a line: its line end reaches the window, which keeps it.
+        {"\r\n", true, {}, false, "\r\n"},
     };
     for (const Rule& r : rules) {
         OptionsModel options;

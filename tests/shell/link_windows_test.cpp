@@ -1,8 +1,10 @@
 // The command lines, the chat login, the chat pop-up and the BBS lines, used through the main window
 // as a user does, against nodes on loopback.
 
+#include "links/command_lines.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
+#include "shell/separate_link_window.h"
 #include "shell/wwc_popup_window.h"
 #include "support/convers_server.h"
 #include "support/eventually.h"
@@ -11,12 +13,16 @@
 #include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <gtest/gtest.h>
 
 using namespace zenthra;
@@ -123,6 +129,93 @@ TEST(LinkWindows, TypingChattingPrivateMessagesAndHistoriesAfterARestart)
     ASSERT_EQ(again.combo("txtDxCommand")->count(), 1);
     EXPECT_EQ(again.combo("txtDxCommand")->itemText(0), "sh/dx");
     EXPECT_EQ(again.combo("txtWwcCommand")->itemText(0), "/msg g0xyz yes");
+}
+
+// A call picked in the pop-up prepares the reply on the chat line, and the keys go there: the
+// main window is activated, its chat line has the focus.
+TEST(LinkWindows, ACallPickedInThePopupTakesTheKeysToTheChatLine)
+{
+    TempFolder dir;
+    Program p(dir);
+    QString message = QStringLiteral("<*g4xyz*>: are you QRV on 6m?");
+    p.app->wwcPopup().WWC_POPUP(message);
+    auto* popup = p.window->findChild<WwcPopupWindow*>();
+    ASSERT_NE(popup, nullptr);
+    ASSERT_TRUE(popup->isVisible());
+    popup->activateWindow();
+    EXPECT_EVENTUALLY(QApplication::activeWindow() == popup, 2000);
+    QTextCursor cursor = popup->txtPopup()->document()->find(QStringLiteral("g4xyz"));
+    popup->txtPopup()->setTextCursor(cursor);
+    QTest::mouseRelease(popup->txtPopup()->viewport(), Qt::LeftButton);
+    QLineEdit* line = p.combo("txtWwcCommand")->lineEdit();
+    EXPECT_EQ(line->text(), "/MSG g4xyz ");
+    EXPECT_EQ(p.window->tabSporadic()->currentIndex(), 3);
+    EXPECT_EVENTUALLY(QApplication::activeWindow() == p.window.get(), 2000);
+    // The box takes the focus for its edit line.
+    EXPECT_EQ(QApplication::focusWidget(), p.combo("txtWwcCommand"));
+}
+
+// "CLS" leaves each pane of the link with its own banner: the split pane and the separate windows
+// name themselves.
+TEST(LinkWindows, ClsGivesEveryPaneItsOwnBanner)
+{
+    TempFolder dir;
+    Program p(dir);
+    p.window->menuItem(QStringLiteral("mnuWwc(7)"))->trigger();
+    p.window->menuItem(QStringLiteral("mnuDxcSeperateWindow"))->trigger();
+    p.window->menuItem(QStringLiteral("mnuWWcSeperateWindow"))->trigger();
+    SeparateLinkWindow* twins[2] = {};
+    for (auto* w : p.window->findChildren<SeparateLinkWindow*>()) {
+        twins[w->kind() == SeparateLinkWindow::Kind::Dxc ? 0 : 1] = w;
+    }
+    ASSERT_TRUE(twins[0] && twins[1]);
+    // Keys go to the box, as a user's do (the box hands them to its edit line).
+    for (const auto& [box, typed] : {std::pair{"txtDxCommand", "cls"}, {"txtWwcCommand", " CLS "}}) {
+        p.combo(box)->lineEdit()->setText(QString::fromLatin1(typed));
+        QTest::keyClick(p.combo(box), Qt::Key_Return);
+    }
+    const struct
+    {
+        QPlainTextEdit* pane;
+        const char* label;
+    } panes[] = {
+        {p.window->findChild<QPlainTextEdit*>("TBCluster"), CommandLines::dxcLabel},
+        {p.window->findChild<QPlainTextEdit*>("txtDataRetrieval(5)"), CommandLines::dxcSplitLabel},
+        {twins[0]->pane(), CommandLines::dxcTwinLabel},
+        {p.window->findChild<QPlainTextEdit*>("txtDataRetrieval(2)"), CommandLines::wwcLabel},
+        {twins[1]->pane(), CommandLines::wwcTwinLabel},
+    };
+    for (const auto& pane : panes) {
+        EXPECT_EVENTUALLY_EQ(pane.pane->toPlainText(), CommandLines::banner(pane.label), 2000);
+    }
+    // The next DXC text is mirrored whole again, the main window's banner with it.
+    QString line = QStringLiteral("DX de G0ABC: 50313.0 CT7ZZZ");
+    p.app->textWindows().POPULATE_DXC_WINDOW(line);
+    const QString shown =
+        CommandLines::banner(CommandLines::dxcLabel) + QStringLiteral("\nDX de G0ABC: 50313.0 CT7ZZZ ");
+    EXPECT_EVENTUALLY_EQ(panes[1].pane->toPlainText(), shown, 2000);
+    EXPECT_EVENTUALLY_EQ(panes[2].pane->toPlainText(), shown, 2000);
+}
+
+// Turning on "See DXC window in WWC?" shows the DXC text at its newest line, not at the top.
+TEST(LinkWindows, TheSplitPaneOpensAtTheNewestLine)
+{
+    TempFolder dir;
+    Program p(dir);
+    for (int i = 0; i < 300; ++i) {
+        QString line = QStringLiteral("DX de G0ABC: 50313.0 CT7ZZZ line %1").arg(i);
+        p.app->textWindows().POPULATE_DXC_WINDOW(line);
+    }
+    // Turned on from the DXC tab, seen when the WWC tab is chosen.
+    p.window->menuItem(QStringLiteral("mnuWwc(7)"))->trigger();
+    QTest::qWait(50);
+    p.window->tabSporadic()->setCurrentIndex(3);
+    auto* pane = p.window->findChild<QPlainTextEdit*>("txtDataRetrieval(5)");
+    QTest::qWait(100);
+    EXPECT_EQ(pane->textCursor().position(), pane->document()->lastBlock().position());
+    EXPECT_GT(pane->verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(pane->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(pane->viewport()->rect().contains(pane->cursorRect()));
 }
 
 } // namespace

@@ -170,6 +170,17 @@ TEST(WwcAndBbsAppenders, StripLineEndsAndEmptyTheCallersText)
     }
 }
 
+// Received BBS lines: an empty one stays an empty line, so a message's paragraphs keep their gap.
+TEST(BbsLines, KeepEveryEmptyLine)
+{
+    Windows w;
+    for (const char* line : {"First paragraph line.\r\n", "\r\n", "\r\n", "Second  paragraph\aline.\r\n"}) {
+        w.windows.bbsLineReceived(QString::fromLatin1(line));
+    }
+    EXPECT_EQ(w.windows.txtDataRetrieval[4].text(),
+              QStringLiteral("\r\nFirst paragraph line. \r\n \r\n \r\nSecond paragraph\r\nline. "));
+}
+
 TEST(AnalysisAppender, ReplacesTheWindowWithHeaderAndReportUncut)
 {
     Windows w(5000);

@@ -1,6 +1,9 @@
 #include "support/fake_node.h"
 
+#include "links/telnet_link.h"
+
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace zenthra::test {
@@ -27,6 +30,14 @@ void FakeNode::send(const QByteArray& bytes)
     m_peer->write(bytes);
     m_peer->flush();
     QTest::qWait(30);
+}
+
+bool FakeNode::sendAwaited(const QByteArray& bytes, TelnetLink& link)
+{
+    QSignalSpy reads(&link.socket(), &TelnetSocket::dataArrival);
+    m_peer->write(bytes);
+    m_peer->flush();
+    return QTest::qWaitFor([&] { return !reads.isEmpty() && !link.busy(); }, 5000);
 }
 
 void FakeNode::sendQuickly(const QByteArray& bytes)
