@@ -8,8 +8,9 @@
 // Two cases. Light: no call/locator rows, so no path is calculated, and sporadic-E not logged;
 // each spot costs its parsing, classification and one tblAllSpots row. Realistic, the path users
 // run: the call/locator table knows the spotters and nine DX calls in ten, "Calc es?" and "Log es
-// to db?" are ticked, so sporadic-E spots are calculated, reported in the MUF window and stored in
-// tblSPOT as well.
+// to db?" are ticked, and most lines are heard over a sporadic-E path, as in the openings that
+// bring floods, so most spots are calculated, reported in the MUF window and stored in tblSPOT as
+// well.
 
 #include "bench_database.h"
 #include "shell/application.h"
@@ -61,14 +62,18 @@ bool dxCallKnown(int n)
     return (n / 10) % 10 != 9;
 }
 
-// Spot line `i`: spotters G0ABC-G9ABC, 6 m, one line in five marked sporadic-E.
-QByteArray spotLine(int i)
+// Spot line `i` of a case: spotters G0ABC-G9ABC, 6 m. The light case marks one line in five
+// sporadic-E; the realistic one streams as nodes do in an opening, when floods come: four lines
+// in five are heard over a sporadic-E path (marked so, or plain CW and SSB over 1,300-2,200 km).
+QByteArray spotLine(int i, Case what)
 {
-    static const char* modes[] = {"FT8 Es", "tropo", "MS", "AU", "CW"};
+    static const char* light[] = {"FT8 Es", "tropo", "MS", "AU", "CW"};
+    static const char* opening[] = {"FT8 Es", "CW 559", "es 579", "SSB 59", "tropo"};
+    const char* comment = (what == Case::Realistic ? opening : light)[i % 5];
     char line[128];
     const int n = std::snprintf(
         line, sizeof line, "DX de G%dABC:     50%d.0  CT%06d       %s IN50 JN59              2110Z\a\a\r\n",
-        i % spotterCount, 100 + i % 800, i % dxCallCount, modes[i % 5]);
+        i % spotterCount, 100 + i % 800, i % dxCallCount, comment);
     return QByteArray(line, n);
 }
 
@@ -129,7 +134,7 @@ bool fillCallTable(bench::BenchDatabase& base)
 class StreamingNode
 {
 public:
-    explicit StreamingNode(std::chrono::seconds duration) : m_duration(duration)
+    StreamingNode(std::chrono::seconds duration, Case what) : m_duration(duration), m_case(what)
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in addr{};
@@ -169,7 +174,7 @@ private:
         for (int line = 0; open && !m_done && std::chrono::steady_clock::now() < end;) {
             chunk.clear();
             for (int k = 0; k < chunkLines; ++k) {
-                chunk += spotLine(line++);
+                chunk += spotLine(line++, m_case);
             }
             for (qsizetype at = 0; open && at < chunk.size();) {
                 const ssize_t n = ::send(peer, chunk.constData() + at, static_cast<size_t>(chunk.size() - at),
@@ -189,6 +194,7 @@ private:
     }
 
     std::chrono::seconds m_duration;
+    Case m_case;
     int m_listener = -1;
     quint16 m_port = 0;
     std::thread m_thread;
@@ -255,7 +261,7 @@ void NodeToSpotTable(benchmark::State& state, Case what)
             state.SkipWithError("could not fill the call/locator table");
             return;
         }
-        StreamingNode node(streamTime());
+        StreamingNode node(streamTime(), what);
         writeSettings(base.dir.path(), node.port(), what);
 
         const double cpuBefore = cpuSeconds();
