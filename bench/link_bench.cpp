@@ -232,7 +232,7 @@ qint64 scalar(Application& app, const QString& sql)
     return q.value(0).toLongLong();
 }
 
-// The settings file: home locator, the node, automatic connection, "Log VHF to db?" and
+// The settings file: home locator, the node, "Auto CLX?", "Log VHF spots to db?" and
 // "Calc es?" ticked; the realistic case ticks "Log es to db?" too.
 void writeSettings(const QString& folder, quint16 port, Case what)
 {
