@@ -8,7 +8,7 @@
 // Two cases. Light: no call/locator rows, so no path is calculated, and sporadic-E not logged;
 // each spot costs its parsing, classification and one tblAllSpots row. Realistic, the path users
 // run: the call/locator table knows the spotters and nine DX calls in ten, "Calc es?" and "Log es
-// to db?" are ticked, and most lines are heard over a sporadic-E path, as in the openings that
+// to DB?" are ticked, and most lines are heard over a sporadic-E path, as in the openings that
 // bring floods, so most spots are calculated, reported in the MUF window and stored in tblSPOT as
 // well.
 
@@ -233,7 +233,7 @@ qint64 scalar(Application& app, const QString& sql)
 }
 
 // The settings file: home locator, the node, "Auto CLX?", "Log VHF spots to db?" and
-// "Calc es?" ticked; the realistic case ticks "Log es to db?" too.
+// "Calc es?" ticked; the realistic case ticks "Log es to DB?" too.
 void writeSettings(const QString& folder, quint16 port, Case what)
 {
     QStringList settings(123);
