@@ -36,6 +36,13 @@ void BenchServer::use(DatabaseSettings& settings, Database& db) const
     db.setServerSchema(m_schema);
 }
 
+QString BenchServer::connectionInfo() const
+{
+    return QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
+        .arg(m_host, qEnvironmentVariable("ZENTHRA_TEST_PG_PORT"), qEnvironmentVariable("ZENTHRA_TEST_PG_DB"),
+             qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
+}
+
 void BenchServer::run(const QStringList& statements) const
 {
     const QString name = QStringLiteral("bench-admin");
@@ -47,6 +54,8 @@ void BenchServer::run(const QStringList& statements) const
         admin.setUserName(qEnvironmentVariable("ZENTHRA_TEST_PG_USER"));
         if (admin.open()) {
             QSqlQuery q(admin);
+            // The server's notes on dropping a schema's tables would bury the figures.
+            q.exec(QStringLiteral("SET client_min_messages TO warning"));
             for (const QString& s : statements) {
                 q.exec(s);
             }

@@ -42,6 +42,8 @@ public:
     const QString& schema() const { return m_schema; }
     // Points the settings and the database layer at the server and this schema (kind "s").
     void use(DatabaseSettings& settings, Database& db) const;
+    // The server as libpq names it: "host=... port=... dbname=... user=...".
+    QString connectionInfo() const;
     // Runs statements in a plain session of the server, outside the database layer.
     void run(const QStringList& statements) const;
 

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config clang-format
     qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite libqt6sql6-psql
-    libgtest-dev libgmock-dev libbenchmark-dev libhamlib-dev
+    libgtest-dev libgmock-dev libbenchmark-dev libhamlib-dev libsqlite3-dev libpq-dev
     postgresql-15 postgresql-client-15
     python3-pil
     # the packet BBS that the BBS link is tested against (shared/peers/fbb)
