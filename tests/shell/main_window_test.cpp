@@ -2,6 +2,7 @@
 #include "shell/main_window.h"
 #include "shell/menu_table.h"
 #include "spots/call_locator.h"
+#include "support/critical_messages.h"
 #include "support/eventually.h"
 #include "support/file_size_limit.h"
 #include "support/settings_lines.h"
@@ -148,18 +149,14 @@ TEST(MainWindowDeathTest, AHandlerForANameThatIsNoMenuItemIsAProgrammingError)
                              QStringLiteral("dxc0")};
 #ifdef QT_NO_DEBUG
     // Release builds compile the assertion out: the error is logged and the handler refused.
-    static QStringList criticals;
-    criticals.clear();
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg) {
-                criticals.append(text);
-            }
-        });
-    for (const QString& name : names) {
-        p.window->setMenuHandler(name, [] {});
+    QStringList criticals;
+    {
+        const zenthra::test::CriticalMessages logged;
+        for (const QString& name : names) {
+            p.window->setMenuHandler(name, [] {});
+        }
+        criticals = logged.list();
     }
-    qInstallMessageHandler(previous);
     ASSERT_EQ(criticals.size(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(criticals[i], u'"' + names[i] + QStringLiteral("\" is no item of the menus"));

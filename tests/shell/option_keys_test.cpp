@@ -1,6 +1,7 @@
 #include "core/options_model.h"
 #include "shell/menu_table.h"
 #include "shell/settings_file.h"
+#include "support/critical_messages.h"
 #include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
@@ -73,18 +74,14 @@ TEST(OptionKeysDeathTest, AKeyThatNamesNoCheckMarkIsAProgrammingError)
     const QString misspelt = QStringLiteral("mnuDxc(22)");
 #ifdef QT_NO_DEBUG
     // Release builds compile the assertion out: the error is logged instead.
-    static QStringList criticals;
-    criticals.clear();
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg) {
-                criticals.append(text);
-            }
-        });
-    OptionsModel o;
-    EXPECT_FALSE(o.checked(misspelt));
-    o.setChecked(keys::filterHF(0), true);
-    qInstallMessageHandler(previous);
+    QStringList criticals;
+    {
+        const zenthra::test::CriticalMessages logged;
+        OptionsModel o;
+        EXPECT_FALSE(o.checked(misspelt));
+        o.setChecked(keys::filterHF(0), true);
+        criticals = logged.list();
+    }
     ASSERT_EQ(criticals.size(), 1);
     EXPECT_EQ(criticals[0], QStringLiteral("\"mnuDxc(22)\" is no check mark of the menus"));
 #else

@@ -9,25 +9,41 @@
 
 using zenthra::test::TempFolder;
 
-// The real program: started on a fresh data folder and asked to end as a desktop session or a
-// service manager does (SIGTERM); it closes its window, saves its settings and exits with 0.
-TEST(Program, StartsAndEndsCleanlyLeavingTheSettingsFile)
+namespace {
+
+// Starts the real program on `folder` (offscreen), waits until `readyFile` in it exists, asks it
+// to end as a desktop session or a service manager does (SIGTERM) and returns its exit code, or
+// -1 when it did not start, get ready or end in time.
+int runAndTerminate(const QString& folder, const QString& readyFile)
 {
-    TempFolder dir;
-    const QString folder = dir.file("data");
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(QStringLiteral(ZENTHRA_BINARY), {QStringLiteral("--folder"), folder});
-    ASSERT_TRUE(program.waitForStarted(10000));
-    // The program creates its folder once it is ready to be asked to end.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(folder).isDir(); }, 30000));
+    if (!program.waitForStarted(10000)) {
+        return -1;
+    }
+    const QString ready = readyFile.isEmpty() ? folder : folder + u'/' + readyFile;
+    const bool wasReady = QTest::qWaitFor([&] { return QFileInfo::exists(ready); }, 30000);
     program.terminate();
-    ASSERT_TRUE(program.waitForFinished(30000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
+    if (!program.waitForFinished(30000) || program.exitStatus() != QProcess::NormalExit || !wasReady) {
+        return -1;
+    }
+    return program.exitCode();
+}
+
+} // namespace
+
+// The real program: started on a fresh data folder and asked to end as a desktop session or a
+// service manager does (SIGTERM); it closes its window, saves its settings and exits with 0.
+TEST(Program, StartsAndEndsCleanlyLeavingTheSettingsFile)
+{
+    TempFolder dir;
+    const QString folder = dir.file("data");
+    // The program creates its folder once it is ready to be asked to end.
+    ASSERT_EQ(runAndTerminate(folder, QString()), 0);
     const QStringList lines = dir.lines("data/zenthra.dat");
     ASSERT_EQ(lines.size(), 123);
     EXPECT_EQ(lines[0], "a");
@@ -44,19 +60,8 @@ TEST(Program, StartsWithASaneWindowFromAHostileSettingsFile)
     ASSERT_TRUE(QDir().mkpath(dir.file("data")));
     dir.write("data/zenthra.dat", "a\r\n\r\n\r\n\r\n\r\n999999999\r\n999999999\r\n99999999\r\n999999999\r\n");
     const QString folder = dir.file("data");
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    program.start(QStringLiteral(ZENTHRA_BINARY), {QStringLiteral("--folder"), folder});
-    ASSERT_TRUE(program.waitForStarted(10000));
     // The databases are opened during start-up, when termination requests already wait for the loop.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(dir.file("data/spots.sqlite")); }, 30000));
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(30000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
+    ASSERT_EQ(runAndTerminate(folder, QStringLiteral("spots.sqlite")), 0);
     // Height, width, top, left of the window as it was at the end, in twips.
     const QStringList lines = dir.lines("data/zenthra.dat");
     ASSERT_EQ(lines.size(), 123);
@@ -81,17 +86,7 @@ TEST(Program, FilesWithNodeDataAreTheOwnersAloneAlsoInAnExistingFolder)
         if (c.existing) {
             ASSERT_TRUE(QDir().mkdir(folder, QFile::Permissions(0x7755)));
         }
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(QStringLiteral(ZENTHRA_BINARY), {QStringLiteral("--folder"), folder});
-        ASSERT_TRUE(program.waitForStarted(10000));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(folder + "/spots.sqlite"); }, 30000));
-        program.terminate();
-        ASSERT_TRUE(program.waitForFinished(30000));
-        ASSERT_EQ(program.exitCode(), 0) << c.folder;
+        ASSERT_EQ(runAndTerminate(folder, QStringLiteral("spots.sqlite")), 0) << c.folder;
 
         EXPECT_EQ(zenthra::test::modeOf(folder), c.folderMode) << c.folder;
         if (!c.existing) {
