@@ -15,12 +15,11 @@
 #include "bench_database.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
+#include "widgets_bench_main.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QSqlQuery>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -355,13 +354,5 @@ BENCHMARK_CAPTURE(NodeToSpotTable, realistic, Case::Realistic)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }
