@@ -2,7 +2,6 @@
 // links connecting to nodes on loopback.
 
 #include "links/node_editor_window.h"
-#include "links/node_import_window.h"
 #include "shell/help_window.h"
 #include "shell/link_menus.h"
 #include "shell/separate_link_window.h"
@@ -13,14 +12,12 @@
 
 #include <QComboBox>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
-#include <QTimer>
 
 using namespace zenthra;
 using zenthra::test::DialogProgram;
@@ -191,37 +188,6 @@ TEST(LinkMenus, HelpShowsEachFileAtTheDxcWindowsSizeAndTheErrorLineForAMissingOn
     p.dir.write(QStringLiteral("muf_guide.rtf"), "not rtf");
     choose("cmdHelp(0)");
     EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Error: 321\t")));
-}
-
-TEST(LinkMenus, ALongNodeListImportsBetweenEventsAndLeavesNoWriteAheadLog)
-{
-    DialogProgram p;
-    p.app->OPEN_ZENTHRA();
-    QByteArray list;
-    for (int i = 0; i < 30000; ++i) {
-        list += "Node" + QByteArray::number(i) + ",node" + QByteArray::number(i) + ".example.net,7300\r\n";
-    }
-    p.dir.write("DXC.csv", list);
-    linkMenus(p).mnuDxc_Click(1);
-    NodeImportWindow* import = linkMenus(p).importWindow(NodeTable::Dxc);
-    ASSERT_NE(import, nullptr);
-    std::vector<QString> results;
-    LinkDialogs dialogs;
-    dialogs.tell = [&](QMessageBox::Icon, const QString&, const QString& text) { results.push_back(text); };
-    dialogs.confirm = [](const QString&, const QString&) { return true; };
-    import->setDialogs(dialogs);
-    // The main window's events run while the list is read: a timer set at the click fires before
-    // the import ends.
-    bool runningWhenTimerFired = false;
-    QTimer::singleShot(0, [&] { runningWhenTimerFired = import->importRunning(); });
-    QMetaObject::invokeMethod(import->findChild<QPushButton*>("cmdImport"), "click");
-    EXPECT_EVENTUALLY_EQ(results.size(), 1u, 60000);
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_TRUE(runningWhenTimerFired);
-    EXPECT_EQ(results[0], QStringLiteral("30000 DX Clusters were successfully added to Zenthra\r\n"
-                                         "0 DX Clusters  were skipped as they already exist."));
-    // With the whole program's connections open, the log is folded back into the file and emptied.
-    EXPECT_EQ(QFileInfo(p.dir.file("spots.sqlite-wal")).size(), 0);
 }
 
 } // namespace
