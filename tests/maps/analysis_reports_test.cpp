@@ -217,9 +217,8 @@ TEST_P(Reports, AnUnknownBandOrAFailingDatabaseGivesTheErrorTextAndALogLine)
     EXPECT_EQ(logLines().size(), 3);
 }
 
-// The server's connection lost under the report (its session ended on the server, as a restart or
-// a dropped link ends it): every failing report names the reason, the second and later ones too,
-// and still once the server would take the connection again.
+// The session ended on the server, as a restart or a dropped link ends it: the later reports,
+// which fail at once on the closed connection, keep the reason too.
 TEST_P(Reports, ALostServerConnectionKeepsItsReasonInEveryErrorText)
 {
     if (!server()) {
@@ -230,24 +229,20 @@ TEST_P(Reports, ALostServerConnectionKeepsItsReasonInEveryErrorText)
     const int backend = pid.value(0).toInt();
     pid = QSqlQuery();
     {
-        QSqlDatabase admin = zenthra::test::openPostgres(QStringLiteral("analysis_admin"));
-        ASSERT_TRUE(admin.isOpen());
-        QSqlQuery end(admin);
+        QSqlQuery end(zenthra::test::openPostgres(QStringLiteral("analysis_admin")));
         ASSERT_TRUE(end.exec(QStringLiteral("SELECT pg_terminate_backend(%1)").arg(backend)));
     }
     QSqlDatabase::removeDatabase(QStringLiteral("analysis_admin"));
-    const QString call =
-        QStringLiteral("\r\nGET_ANALYSIS_DATA(03 Jun 2024 00:00:00,03 Jun 2024 23:59:59,150,ALL,"
-                       " Spot_Freq >0 , DESC , MUF  DESC )\r\n");
     const QString first = report(day3());
     EXPECT_TRUE(first.startsWith(QLatin1String("ERROR: -2147467259   connection to the database lost: FATAL: "
                                                "terminating connection due to administrator command")))
         << first.toStdString();
-    EXPECT_TRUE(first.endsWith(call)) << first.toStdString();
-    // The driver has closed the connection: the later reports fail at once, for the same reason.
+    EXPECT_TRUE(
+        first.endsWith(QLatin1String("\r\nGET_ANALYSIS_DATA(03 Jun 2024 00:00:00,03 Jun 2024 23:59:59,150,"
+                                     "ALL, Spot_Freq >0 , DESC , MUF  DESC )\r\n")))
+        << first.toStdString();
     EXPECT_EQ(report(day3()), first);
-    EXPECT_EQ(report(day3()), first);
-    EXPECT_EQ(logLines().size(), 3);
+    EXPECT_EQ(logLines().size(), 2);
 }
 
 TEST_P(Reports, AnnouncementsOfOneDayNewestFirst)

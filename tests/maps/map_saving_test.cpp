@@ -124,8 +124,8 @@ TEST_F(MapSavingTest, AFailedWriteOrNoPictureIsLoggedAndTold)
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("481 - SAVE_MAP(False)")));
 }
 
-// A data folder on a disk that fills up part way through the bitmap: the box gives the reason the
-// system gave, and no file is left behind.
+// The bitmap of 400 x 400 pixels (about 480 KB) fills a 64 KB disk part way; the log line is as
+// for any failed write (tested above).
 TEST_F(MapSavingTest, FullDiskGivesTheSystemsReason)
 {
     if (::geteuid() != 0) {
@@ -133,23 +133,14 @@ TEST_F(MapSavingTest, FullDiskGivesTheSystemsReason)
     }
     test::TempFolder data;
     ASSERT_EQ(::mount("tmpfs", qPrintable(data.path()), "tmpfs", 0, "size=64k"), 0) << std::strerror(errno);
-    MapSaver::Hooks hooks;
-    // 400 x 400 pixels are about 480 KB as a bitmap, more than the disk holds.
-    hooks.fullImage = [] {
-        QImage image(400, 400, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        return image;
-    };
-    MapSaver s = saver(data.path(), std::move(hooks));
-    EXPECT_EQ(s.save(true), QString());
+    QImage image(400, 400, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    EXPECT_EQ(saver(data.path(), {{}, [&] { return image; }, {}}).save(true), QString());
     const QStringList left = QDir(data.path()).entryList(QDir::Files);
     ::umount2(qPrintable(data.path()), MNT_DETACH);
+    EXPECT_EQ(left, QStringList{});
     ASSERT_EQ(prompter.told.size(), 1U);
     EXPECT_EQ(prompter.told[0].text, QStringLiteral("75 - No space left on device\rThe file was not saved"));
-    EXPECT_EQ(left, QStringList{});
-    const QStringList lines = folder.lines(QLatin1String(ErrorLog::fileName));
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("\t75 - SAVE_MAP(True)"))) << lines[0].toStdString();
 }
 
 } // namespace

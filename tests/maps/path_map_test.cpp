@@ -115,8 +115,7 @@ TEST_P(PathMapTest, TimerFollowsTheProcessingTimerAfterADrawingOrAnError)
         << lines[0].toStdString();
 }
 
-// A row whose mid-point locator is NULL loses its path lines, the other rows are drawn, and each
-// drawing that lost a mark logs one line, however many it lost.
+// Two rows with a NULL mid-point locator, drawn twice: the other row is drawn, one log line a drawing.
 TEST_P(PathMapTest, ANullLocatorIsSkippedAndLoggedOncePerDrawing)
 {
     insert(now.addSecs(-60), 50.1, 80, "JN45", "IM58", "JN12");
@@ -131,9 +130,6 @@ TEST_P(PathMapTest, ANullLocatorIsSkippedAndLoggedOncePerDrawing)
     map->pathMap().MAPPER_DB_CONNECT(100, QString(), false);
     map->pathMap().MAPPER_DB_CONNECT(100, QString(), false);
     EXPECT_EQ(drawnPaths(), (QStringList{"IO90-JN78", "IO90-JN78", "JN45-IM58"}));
-    const QImage drawn = map->canvas().persistentImage();
-    EXPECT_EQ(drawn.pixel(locatorCentre(u"JN12")->toPoint()) | 0xFF000000, mapWhite);
-    EXPECT_NE(drawn.pixel(locatorCentre(u"IO90")->toPoint()) | 0xFF000000, mapWhite);
     const QStringList lines = logLines();
     ASSERT_EQ(lines.size(), 2);
     for (const QString& line : lines) {

@@ -1,7 +1,6 @@
 #include "platform/rtf_writer.h"
 #include "platform/text_file.h"
 #include "support/file_size_limit.h"
-#include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -61,22 +60,5 @@ TEST(TextFile, FailedRewriteKeepsTheOldFile)
         }
         EXPECT_EQ(dir.read("keep.dat"), QByteArray("old\r\n")) << w.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.dat"}) << w.name;
-    }
-}
-
-// A disk that takes part of the new contents and then no more: the reason is the system's, not
-// an unknown error, for a small file and for one larger than any write buffer.
-TEST(TextFile, FailedRewriteGivesTheSystemsReason)
-{
-    for (const qsizetype size : {800, 200000}) {
-        TempFolder dir;
-        QString why;
-        {
-            const FileSizeLimit fullDisk(100);
-            ASSERT_TRUE(fullDisk.active());
-            EXPECT_EQ(textfile::replaceFile(dir.file("map.bmp"), QByteArray(size, 'x'), &why),
-                      textfile::ReplaceResult::cannotWrite);
-        }
-        EXPECT_EQ(why, QStringLiteral("File too large")) << size;
     }
 }

@@ -369,8 +369,7 @@ TEST(Backup, CopyTakenWhileSpotsAreWrittenHoldsEveryRowCommittedBeforeIt)
     EXPECT_TRUE(f.dir.lines(QStringLiteral("muf_errors.log")).isEmpty());
 }
 
-// The copy holds the node tables' passwords: under a umask of 022 it is the owner's alone, even
-// when the database it copies (from an older installation) is open to others.
+// The copy holds node passwords: owner-only even when the database it copies is open to others.
 TEST(Backup, TheCopyIsTheOwnersAloneWhateverTheUmask)
 {
     const zenthra::test::ScopedUmask umask(022);

@@ -51,9 +51,8 @@ TEST(Program, StartsAndEndsCleanlyLeavingTheSettingsFile)
     EXPECT_EQ(lines[89], "10000");
 }
 
-// The real program with a settings file whose window is 999999999 twips square and whose Top lies
-// far below every screen: it comes up at its default place at most as large as the screen (800 x
-// 800 pixels offscreen), instead of a window too large to paint, and still ends when asked.
+// A window 999999999 twips square with its Top far below every screen comes up at its default
+// place at most as large as the screen (800 x 800 pixels offscreen), and still ends when asked.
 TEST(Program, StartsWithASaneWindowFromAHostileSettingsFile)
 {
     TempFolder dir;
@@ -68,35 +67,18 @@ TEST(Program, StartsWithASaneWindowFromAHostileSettingsFile)
     EXPECT_EQ(lines.mid(5, 4), (QStringList{"12000", "12000", "0", "0"}));
 }
 
-// Under a umask of 022, as root too (the mode bits are checked, not who may read): the folder the
-// program creates is the owner's alone, and every file it makes that holds node data or passwords
-// is, also in a folder that was already there open to others (which keeps its mode).
-TEST(Program, FilesWithNodeDataAreTheOwnersAloneAlsoInAnExistingFolder)
+// Mode bits, not who may read, so this holds as root too.
+TEST(Program, TheNewFolderAndFilesWithNodeDataAreTheOwnersAloneUnderUmask022)
 {
     const zenthra::test::ScopedUmask umask(022);
-    const struct
-    {
-        const char* folder;
-        bool existing;
-        int folderMode;
-    } cases[] = {{"new/data", false, 0700}, {"shared", true, 0755}};
-    for (const auto& c : cases) {
-        TempFolder dir;
-        const QString folder = dir.file(QString::fromLatin1(c.folder));
-        if (c.existing) {
-            ASSERT_TRUE(QDir().mkdir(folder, QFile::Permissions(0x7755)));
-        }
-        ASSERT_EQ(runAndTerminate(folder, QStringLiteral("spots.sqlite")), 0) << c.folder;
-
-        EXPECT_EQ(zenthra::test::modeOf(folder), c.folderMode) << c.folder;
-        if (!c.existing) {
-            EXPECT_EQ(zenthra::test::modeOf(dir.file("new")), 0700);
-        }
-        // The first start logs the two missing histories, so the error log is there too.
-        for (const char* name : {"zenthra.dat", "spots.sqlite", "call_loc.sqlite", "muf_errors.log",
-                                 "dxc_history.dat", "wwc_history.dat"}) {
-            EXPECT_EQ(zenthra::test::modeOf(folder + u'/' + QLatin1String(name)), 0600)
-                << c.folder << " " << name;
-        }
+    TempFolder dir;
+    const QString folder = dir.file("new/data");
+    ASSERT_EQ(runAndTerminate(folder, QStringLiteral("spots.sqlite")), 0);
+    EXPECT_EQ(zenthra::test::modeOf(dir.file("new")), 0700);
+    EXPECT_EQ(zenthra::test::modeOf(folder), 0700);
+    // The first start logs the two missing histories, so the error log is there too.
+    for (const char* name : {"zenthra.dat", "spots.sqlite", "call_loc.sqlite", "muf_errors.log",
+                             "dxc_history.dat", "wwc_history.dat"}) {
+        EXPECT_EQ(zenthra::test::modeOf(folder + u'/' + QLatin1String(name)), 0600) << name;
     }
 }

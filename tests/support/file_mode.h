@@ -1,6 +1,5 @@
 #pragma once
-// File modes for the tests of what the program creates: the mode bits themselves (root reads any
-// file, so "can another user read it" proves nothing under the CI's root), and a umask for one test.
+// Mode bits rather than "can another user read it", which root always can.
 
 #include <QFile>
 #include <QString>
@@ -9,19 +8,16 @@
 
 namespace zenthra::test {
 
-// The mode bits of a file or folder (set-id and sticky bits included), or -1 when it is not there.
+// The mode bits of a file or folder, or -1 when it is not there.
 inline int modeOf(const QString& path)
 {
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return -1;
-    }
-    return static_cast<int>(st.st_mode & 07777);
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? static_cast<int>(st.st_mode & 07777) : -1;
 }
 
-// Sets the process's umask while it lives (children started meanwhile inherit it).
+// The process's umask while it lives (children started meanwhile inherit it).
 class ScopedUmask
 {
 public:
