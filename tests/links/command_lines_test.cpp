@@ -145,33 +145,15 @@ TEST_F(CommandFixture, FailedSendsReportAndLogTheLine)
     EXPECT_TRUE(logText().contains("40006 - txtbbsCommand_KeyPress(0)")) << logText().toStdString();
 }
 
-// The main DXC and WWC lines log the line; the BBS line and the separate windows' boxes log the
-// key code (0 once Enter is consumed), so a typed password never lands in the log.
-TEST_F(CommandFixture, FailedSendsLogTheLineOrTheKeyCodeAsEachBoxDoes)
+// The separate windows' boxes log the key code (0 once Enter is consumed), not the typed line:
+// a password stays out of the log.
+TEST_F(CommandFixture, FailedSendsInTheSeparateBoxesLogTheKeyCode)
 {
-    struct Box
-    {
-        CommandLine& line;
-        const char* typed;
-        const char* logged;
-    };
-    const Box boxes[] = {
-        {lines.txtDxCommand, "sh/dx 50", "40006 - txtDxCommand_KeyPress(sh/dx 50)"},
-        {lines.txtWwcCommand, "hello all", "40006 - txtWwcCommand_KeyPress(hello all)"},
-        {lines.txtBbsCommand, "PASS bbs-Secret-1", "40006 - txtbbsCommand_KeyPress(0)"},
-        {lines.txtDxcCommand2, "set/password dxc-Secret-2", "40006 - txtDxcCommand2_KeyPress(0)"},
-        {lines.txtWwcCommand2, "/pass wwc-Secret-3", "40006 - txtWwcCommand2_KeyPress(0)"},
-    };
-    for (const Box& box : boxes) {
-        box.line.enter(QString::fromLatin1(box.typed));
-    }
-    EXPECT_EVENTUALLY_EQ(logText().count(QStringLiteral("\r\n")), qsizetype(std::size(boxes)), 5000);
-    const QStringList logged = logText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(logged.size(), qsizetype(std::size(boxes))) << logText().toStdString();
-    for (const Box& box : boxes) {
-        EXPECT_EQ(logged.filter(QString::fromLatin1(box.logged)).size(), 1) << box.logged;
-    }
-    EXPECT_FALSE(logText().contains(QStringLiteral("Secret"))) << logText().toStdString();
+    lines.txtDxcCommand2.enter("set/password dxc-Secret-2");
+    lines.txtWwcCommand2.enter("/pass wwc-Secret-3");
+    EXPECT_EVENTUALLY_EQ(logText().count(QStringLiteral("\r\n")), 2, 5000);
+    EXPECT_TRUE(logText().contains("40006 - txtDxcCommand2_KeyPress(0)")) << logText().toStdString();
+    EXPECT_TRUE(logText().contains("40006 - txtWwcCommand2_KeyPress(0)")) << logText().toStdString();
 }
 
 TEST_F(CommandFixture, TwinBoxExitClosesItsWindowAfterTheHistory)

@@ -1,10 +1,9 @@
 #include "core/current_node.h"
 #include "links/dxc_link.h"
+#include "support/eventually.h"
 #include "support/fake_node.h"
 
-#include "support/eventually.h"
 #include <QSignalSpy>
-
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -78,6 +77,9 @@ struct DxcLogin : DxcFixture, ::testing::WithParamInterface<Login>
 {
 };
 
+// Another user's line: "password:" inside a line is talk, never a node's prompt.
+const QByteArray talk = "<g4xyz>: g0abc, what is the club password: ?\n";
+
 const Login logins[] = {
     {"PacketNodeWithCallPasswordAndMenu",
      {"Welcome to the packet node\r\nCallsign : ", "Password : ",
@@ -93,6 +95,12 @@ const Login logins[] = {
      "G0ABC\r\ns3cret\r\n",
      DxcLink::AwaitPrompt},
     {"CallAndPasswordPromptInOneRead", {"login: \r\npassword: "}, "G0ABC\r\ns3cret\r\n", DxcLink::AwaitMenu},
+    // The login stages are still open after a packet node's greeting.
+    {"TalkAfterAPacketNodeGreeting",
+     {"login: ", "Welcome G0ABC. node> ", talk},
+     "G0ABC\r\n",
+     DxcLink::AwaitPrompt},
+    {"TalkRightAfterTheCall", {"login: ", talk}, "G0ABC\r\n", DxcLink::AwaitMenu},
 };
 
 TEST_P(DxcLogin, AnswersEachPromptOnce)
@@ -166,28 +174,6 @@ TEST_P(PasswordBait, IsNotAnsweredAfterTheLogin)
 }
 
 INSTANTIATE_TEST_SUITE_P(DxcLink, PasswordBait, ::testing::ValuesIn(baits),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A node asks with the prompt at the end of what it sent. Another user's line that holds
-// "password:" is talk, also while the login stages are still open after a packet node's greeting.
-const QByteArray talk = "<g4xyz>: m0abc, what is the club password: ?\n";
-
-const Login packetNodeTalk[] = {
-    {"AfterTheGreeting", {"login: ", "Welcome M0ABC. node> ", talk}, "M0ABC\r\n", DxcLink::AwaitPrompt},
-    {"RightAfterTheCall", {"login: ", talk}, "M0ABC\r\n", DxcLink::AwaitMenu},
-};
-
-struct PacketNodeTalk : DxcLogin
-{
-    PacketNodeTalk() { current.strDxcCallsign = "M0ABC"; }
-};
-
-TEST_P(PacketNodeTalk, NeverDrawsThePasswordOut)
-{
-    logIn(GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(DxcLink, PacketNodeTalk, ::testing::ValuesIn(packetNodeTalk),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -22,10 +22,8 @@ public:
     bool connected() const;
     // Sends one piece and lets it reach the program before the next.
     void send(const QByteArray& bytes);
-    // Sends one piece as a node in a dialogue does: it goes on only once the program has read
-    // the piece and done all it does about it (replies sent, pauses over), so each piece is a
-    // read of its own.
-    // False when the program did not read it within 5 s.
+    // Sends one piece and waits until the link has read it and done all it does about it, as a
+    // node in a dialogue does; false after 5 s.
     bool sendAwaited(const QByteArray& bytes, TelnetLink& link);
     // Sends one piece without waiting: the program reads it as soon as the event loop turns.
     void sendQuickly(const QByteArray& bytes);
