@@ -5,6 +5,7 @@
 // - a burst of 300 one-line pieces in 0.6 s and then a channel-join prompt: how long the prompt
 //   waits for its answer.
 
+#include "loopback_listener.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "widgets_bench_main.h"
@@ -15,8 +16,6 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -37,15 +36,7 @@ class ScriptedNode
 public:
     explicit ScriptedNode(std::function<void(int peer)> script) : m_script(std::move(script))
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
-        ::listen(m_listener, 1);
+        m_listener = listenOnLoopback(m_port);
         m_thread = std::thread([this] {
             const int peer = ::accept(m_listener, nullptr, nullptr);
             const int one = 1;

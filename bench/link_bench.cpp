@@ -13,6 +13,7 @@
 // well.
 
 #include "bench_database.h"
+#include "loopback_listener.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "widgets_bench_main.h"
@@ -24,8 +25,6 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -135,15 +134,7 @@ class StreamingNode
 public:
     StreamingNode(std::chrono::seconds duration, Case what) : m_duration(duration), m_case(what)
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
-        ::listen(m_listener, 1);
+        m_listener = listenOnLoopback(m_port);
         m_thread = std::thread([this] { serve(); });
     }
     ~StreamingNode()
