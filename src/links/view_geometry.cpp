@@ -9,9 +9,9 @@ namespace {
 constexpr float smallestSide = 500;
 }
 
-StoredView readViewGeometry(const QString& path)
+StoredTwipsRect readViewGeometry(const QString& path)
 {
-    StoredView out;
+    StoredTwipsRect out;
     const std::optional<QStringList> lines = textfile::readLines(path);
     if (!lines) {
         return out;

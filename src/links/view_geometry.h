@@ -6,20 +6,11 @@
 #include "platform/twips.h"
 
 #include <QString>
-#include <optional>
 
 namespace zenthra {
 
 // The values of the file that apply; each one nothing when it does not (or the file is missing).
-struct StoredView
-{
-    std::optional<float> top;
-    std::optional<float> left;
-    std::optional<float> width;
-    std::optional<float> height;
-};
-
-StoredView readViewGeometry(const QString& path);
+StoredTwipsRect readViewGeometry(const QString& path);
 // Replaces the file whole; false when it cannot be written.
 bool writeViewGeometry(const QString& path, const TwipsRect& g);
 

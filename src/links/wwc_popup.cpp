@@ -42,9 +42,9 @@ void WwcPopup::clear()
     Q_EMIT textChanged(m_text, true);
 }
 
-PopupGeometry WwcPopup::readGeometry(const QString& path)
+StoredTwipsRect WwcPopup::readGeometry(const QString& path)
 {
-    PopupGeometry g;
+    StoredTwipsRect g;
     const std::optional<QStringList> lines = textfile::readLines(path);
     if (!lines) {
         return g;
@@ -71,10 +71,10 @@ PopupGeometry WwcPopup::readGeometry(const QString& path)
     return g;
 }
 
-bool WwcPopup::writeGeometry(const QString& path, float top, float left, float height, float width)
+bool WwcPopup::writeGeometry(const QString& path, const TwipsRect& g)
 {
-    return textfile::writeLines(path, {legacy::numberText(top), legacy::numberText(left),
-                                       legacy::numberText(height), legacy::numberText(width)});
+    return textfile::writeLines(path, {legacy::numberText(g.top), legacy::numberText(g.left),
+                                       legacy::numberText(g.height), legacy::numberText(g.width)});
 }
 
 std::optional<QString> WwcPopup::replyCommand(const QString& selection)

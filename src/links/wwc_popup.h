@@ -3,6 +3,8 @@
 // call) collected with their UTC time so none is missed in a busy chat window, its geometry file,
 // and the "/MSG " reply a call picked in it prepares. The window itself only shows this.
 
+#include "platform/twips.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -14,14 +16,6 @@ namespace zenthra {
 class OptionsModel;
 
 // Where the pop-up stands, in twips; a value is applied only when present.
-struct PopupGeometry
-{
-    std::optional<float> top;
-    std::optional<float> left;
-    std::optional<float> height;
-    std::optional<float> width;
-};
-
 class WwcPopup : public QObject
 {
     Q_OBJECT
@@ -46,9 +40,9 @@ public:
 
     // The geometry file's values that apply: Top above 0, Left above -100, Height and Width
     // above 200. A missing or unreadable file gives none.
-    static PopupGeometry readGeometry(const QString& path);
+    static StoredTwipsRect readGeometry(const QString& path);
     // Top, Left, Height, Width, one a line; false when the file could not be written.
-    static bool writeGeometry(const QString& path, float top, float left, float height, float width);
+    static bool writeGeometry(const QString& path, const TwipsRect& g);
     // The reply a selection in the pop-up prepares on the chat line, or nothing when the
     // selection is empty, spans lines or is too long for a call.
     static std::optional<QString> replyCommand(const QString& selection);

@@ -4,6 +4,7 @@
 
 #include <QRect>
 #include <cmath>
+#include <optional>
 
 namespace zenthra {
 
@@ -29,6 +30,24 @@ struct TwipsRect
     float height = 0;
 
     bool operator==(const TwipsRect&) const = default;
+};
+
+// The figures a geometry file gives; each one nothing where the file has none that applies.
+struct StoredTwipsRect
+{
+    std::optional<float> top;
+    std::optional<float> left;
+    std::optional<float> width;
+    std::optional<float> height;
+
+    // `fallback` with the stored figures put in.
+    TwipsRect over(const TwipsRect& fallback) const
+    {
+        return {.top = top.value_or(fallback.top),
+                .left = left.value_or(fallback.left),
+                .width = width.value_or(fallback.width),
+                .height = height.value_or(fallback.height)};
+    }
 };
 
 // A screen's logical dots per inch across and down.

@@ -87,14 +87,10 @@ void SeparateLinkWindow::LOAD_VIEW(QPoint origin)
     const QPoint at(std::abs(origin.x()), std::abs(origin.y()));
     // The file holds the outer size; the frame is not known before the window is shown, and a
     // hidden window's outer size is its inner size.
-    TwipsRect wanted = pixelsToTwips(QRect(at, size()), dpi);
-    const TwipsPoint unplaced{.top = wanted.top, .left = wanted.left};
-    const StoredView stored = readViewGeometry(m_path);
-    wanted.top = stored.top.value_or(wanted.top);
-    wanted.left = stored.left.value_or(wanted.left);
-    wanted.width = stored.width.value_or(wanted.width);
-    wanted.height = stored.height.value_or(wanted.height);
-    const QRect placed = placeOnScreens(wanted, unplaced, dpi);
+    const TwipsRect current = pixelsToTwips(QRect(at, size()), dpi);
+    const TwipsPoint unplaced{.top = current.top, .left = current.left};
+    const StoredTwipsRect stored = readViewGeometry(m_path);
+    const QRect placed = placeOnScreens(stored.over(current), unplaced, dpi);
     resize(placed.size());
     move(placed.topLeft());
     m_sizePending = stored.width || stored.height;

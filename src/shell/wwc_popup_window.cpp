@@ -51,22 +51,12 @@ int WwcPopupWindow::toPixels(float twips, bool horizontal) const
     return twipsToPixels(twips, horizontal ? logicalDpiX() : logicalDpiY());
 }
 
-float WwcPopupWindow::toTwips(int pixels, bool horizontal) const
-{
-    return pixelsToTwips(pixels, horizontal ? logicalDpiX() : logicalDpiY());
-}
-
 void WwcPopupWindow::LOAD_POPUP_VIEW()
 {
     const Dpi dpi{logicalDpiX(), logicalDpiY()};
-    const PopupGeometry g = WwcPopup::readGeometry(m_geometryPath);
-    TwipsRect wanted = pixelsToTwips(frameGeometry(), dpi);
-    const TwipsPoint unplaced{.top = wanted.top, .left = wanted.left};
-    wanted.top = g.top.value_or(wanted.top);
-    wanted.left = g.left.value_or(wanted.left);
-    wanted.height = g.height.value_or(wanted.height);
-    wanted.width = g.width.value_or(wanted.width);
-    const QRect outer = placeOnScreens(wanted, unplaced, dpi);
+    const TwipsRect current = pixelsToTwips(frameGeometry(), dpi);
+    const TwipsPoint unplaced{.top = current.top, .left = current.left};
+    const QRect outer = placeOnScreens(WwcPopup::readGeometry(m_geometryPath).over(current), unplaced, dpi);
     const int frameWidth = frameGeometry().width() - width();
     const int frameHeight = frameGeometry().height() - height();
     resize(std::max(1, outer.width() - frameWidth), std::max(1, outer.height() - frameHeight));
@@ -77,9 +67,7 @@ void WwcPopupWindow::LOAD_POPUP_VIEW()
 void WwcPopupWindow::SAVE_POPUP_VIEW()
 {
     // A failed write keeps the old file, and the window closes all the same.
-    const QRect outer = frameGeometry();
-    WwcPopup::writeGeometry(m_geometryPath, toTwips(outer.y(), false), toTwips(outer.x(), true),
-                            toTwips(outer.height(), false), toTwips(outer.width(), true));
+    WwcPopup::writeGeometry(m_geometryPath, pixelsToTwips(frameGeometry(), {logicalDpiX(), logicalDpiY()}));
 }
 
 void WwcPopupWindow::showPopup()

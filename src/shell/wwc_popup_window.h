@@ -45,7 +45,6 @@ private:
     void LOAD_POPUP_VIEW();
     void showText(const QString& text, bool lastLineStart);
     int toPixels(float twips, bool horizontal) const;
-    float toTwips(int pixels, bool horizontal) const;
 
     WwcPopup& m_popup;
     const OptionsModel& m_options;

@@ -111,7 +111,7 @@ TEST(WwcPopup, GeometryFileRules)
     const QString path = dir.file(WwcPopup::geometryFile);
     EXPECT_FALSE(WwcPopup::readGeometry(path).top.has_value());
     dir.write(WwcPopup::geometryFile, "0\r\n-99\r\n200\r\n201\r\n");
-    PopupGeometry g = WwcPopup::readGeometry(path);
+    StoredTwipsRect g = WwcPopup::readGeometry(path);
     EXPECT_FALSE(g.top || g.height);
     EXPECT_EQ(g.left, -99.0f);
     EXPECT_EQ(g.width, 201.0f);
@@ -119,7 +119,7 @@ TEST(WwcPopup, GeometryFileRules)
     g = WwcPopup::readGeometry(path);
     EXPECT_EQ(g.top, 1.0f);
     EXPECT_FALSE(g.left || g.width);
-    ASSERT_TRUE(WwcPopup::writeGeometry(path, 1500, 3000, 2400.5f, 6000));
+    ASSERT_TRUE(WwcPopup::writeGeometry(path, {.top = 1500, .left = 3000, .width = 6000, .height = 2400.5f}));
     EXPECT_EQ(dir.read(WwcPopup::geometryFile), "1500\r\n3000\r\n2400.5\r\n6000\r\n");
 }
 
