@@ -95,15 +95,6 @@ TEST(TextFile, EachLineEndsAtCrLfLfOrALoneCrAndIsDecodedOnItsOwn)
     }
 }
 
-TEST(TextFile, AHugeFileGivesItsFirstLines)
-{
-    TempFolder dir;
-    QByteArray bytes = "first\r\nsecond\r\nthird\r\n";
-    bytes += QByteArray("0\n").repeated(4 * 1024 * 1024);
-    dir.write("big.dat", bytes);
-    EXPECT_EQ(textfile::readLines(dir.file("big.dat"), 3), (QStringList{"first", "second", "third"}));
-}
-
 TEST(TextFile, OnlyARegularFileIsRead)
 {
     TempFolder dir;
