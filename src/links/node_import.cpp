@@ -50,7 +50,8 @@ QString NodeImport::findFile(const QString& folder, const QString& name)
     if (QFileInfo::exists(dir.filePath(name))) {
         return dir.filePath(name);
     }
-    const QStringList entries = dir.entryList(QDir::Files);
+    // FIFOs and devices included, so that the reader refuses one as it refuses the exact name.
+    const QStringList entries = dir.entryList(QDir::Files | QDir::System);
     for (const QString& entry : entries) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0) {
             return dir.filePath(entry);

@@ -7,12 +7,13 @@ namespace zenthra {
 
 namespace {
 constexpr float smallestSide = 500;
-}
+constexpr qsizetype lineCount = 4;
+} // namespace
 
 StoredTwipsRect readViewGeometry(const QString& path)
 {
     StoredTwipsRect out;
-    const std::optional<QStringList> lines = textfile::readLines(path);
+    const std::optional<QStringList> lines = textfile::readLines(path, lineCount);
     if (!lines) {
         return out;
     }

@@ -45,7 +45,7 @@ void WwcPopup::clear()
 StoredTwipsRect WwcPopup::readGeometry(const QString& path)
 {
     StoredTwipsRect g;
-    const std::optional<QStringList> lines = textfile::readLines(path);
+    const std::optional<QStringList> lines = textfile::readLines(path, geometryLineCount);
     if (!lines) {
         return g;
     }

@@ -21,6 +21,8 @@ class WwcPopup : public QObject
     Q_OBJECT
 public:
     static constexpr const char* geometryFile = "wwc_popup.dat";
+    // Top, left, height and width; nothing after them is read.
+    static constexpr qsizetype geometryLineCount = 4;
     // A selection this long or longer is no call sign.
     static constexpr qsizetype callLimit = 13;
     // A message shorter than this leaves the caret at the start of the last line; a longer one

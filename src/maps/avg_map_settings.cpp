@@ -11,6 +11,9 @@ namespace zenthra {
 
 namespace {
 
+// The geometry, the refresh rate and the four ticks; nothing after them is read.
+constexpr qsizetype lineCount = 9;
+
 std::optional<float> number(const QStringList& lines, int index)
 {
     if (index >= lines.size()) {
@@ -59,7 +62,7 @@ std::optional<float> MapperSettings::heightToApply() const
 MapperSettings readMapperSettings(const QString& path)
 {
     MapperSettings s;
-    const std::optional<QStringList> lines = textfile::readLines(path);
+    const std::optional<QStringList> lines = textfile::readLines(path, lineCount);
     if (!lines) {
         return s;
     }

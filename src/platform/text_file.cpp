@@ -4,9 +4,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace zenthra::textfile {
 
@@ -25,35 +29,170 @@ QString decode(const QByteArray& bytes)
     return decodeUtf8(bytes).value_or(QString::fromLatin1(bytes));
 }
 
-std::optional<QStringList> readLines(const QString& path)
+namespace {
+
+// Reading a regular file a chunk at a time: enough for the few lines a state file holds, small
+// enough that a reader stopping early never holds much of a huge file.
+constexpr qint64 chunkSize = 64 * 1024;
+
+struct LineEnd
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    qsizetype end;  // where the line's text ends
+    qsizetype next; // where the next line begins
+};
+
+// The first line end in bytes[from..]: CR LF, LF or a lone CR. A CR that is the last byte ends a
+// line only at the end of the input, since an LF may still follow it. `resume` says where a scan
+// after more bytes arrive needs to start.
+std::optional<LineEnd> findLineEnd(const QByteArray& bytes, qsizetype from, bool atEnd, qsizetype* resume)
+{
+    const char* data = bytes.constData();
+    const qsizetype n = bytes.size();
+    for (qsizetype i = from; i < n; ++i) {
+        if (data[i] == '\n') {
+            return LineEnd{i, i + 1};
+        }
+        if (data[i] == '\r') {
+            if (i + 1 < n) {
+                return LineEnd{i, data[i + 1] == '\n' ? i + 2 : i + 1};
+            }
+            if (atEnd) {
+                return LineEnd{i, i + 1};
+            }
+            *resume = i;
+            return std::nullopt;
+        }
+    }
+    *resume = n;
+    return std::nullopt;
+}
+
+mode_t unixMode(QFileDevice::Permissions p)
+{
+    const std::pair<QFileDevice::Permission, mode_t> bits[] = {
+        {QFileDevice::ReadOwner, S_IRUSR},  {QFileDevice::WriteOwner, S_IWUSR},
+        {QFileDevice::ExeOwner, S_IXUSR},   {QFileDevice::ReadGroup, S_IRGRP},
+        {QFileDevice::WriteGroup, S_IWGRP}, {QFileDevice::ExeGroup, S_IXGRP},
+        {QFileDevice::ReadOther, S_IROTH},  {QFileDevice::WriteOther, S_IWOTH},
+        {QFileDevice::ExeOther, S_IXOTH},
+    };
+    mode_t mode = 0;
+    for (const auto& [permission, bit] : bits) {
+        if (p.testFlag(permission)) {
+            mode |= bit;
+        }
+    }
+    return mode;
+}
+
+// Opens a file for `file` only when it is a regular one. The open itself does not block, so that
+// a FIFO without a partner cannot hold it, and the check is made on the very descriptor used.
+// False with errno set when nothing (or nothing usable) was opened.
+bool openRegular(QFile& file, const QString& path, int flags, QIODevice::OpenMode mode, mode_t created = 0666)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, created);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return false;
+    }
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QStringList splitLines(const QByteArray& bytes, qsizetype maxLines)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    qsizetype resume = 0;
+    while (lines.size() < maxLines && start < bytes.size()) {
+        const std::optional<LineEnd> end = findLineEnd(bytes, start, true, &resume);
+        const qsizetype stop = end ? end->end : bytes.size();
+        lines.append(decode(bytes.sliced(start, stop - start)));
+        start = end ? end->next : bytes.size();
+    }
+    return lines;
+}
+
+LineReader::LineReader(const QString& path)
+{
+    if (openRegular(m_file, path, O_RDONLY, QIODevice::ReadOnly)) {
+        m_status = Status::open;
+    } else {
+        m_status = errno == ENOENT || errno == ENOTDIR ? Status::missing : Status::unreadable;
+    }
+}
+
+bool LineReader::fill()
+{
+    m_buffer.remove(0, m_start);
+    m_scan -= m_start;
+    m_start = 0;
+    const qsizetype had = m_buffer.size();
+    m_buffer.resize(had + chunkSize);
+    const qint64 n = m_file.read(m_buffer.data() + had, chunkSize);
+    m_buffer.resize(had + std::max<qint64>(n, 0));
+    if (n < 0) {
+        m_failed = true;
+        return false;
+    }
+    m_atEnd = n == 0;
+    return true;
+}
+
+std::optional<QString> LineReader::next()
+{
+    if (m_status != Status::open || m_failed) {
         return std::nullopt;
     }
-    const QString text = decode(file.readAll());
-    if (file.error() != QFileDevice::NoError) {
+    for (;;) {
+        if (const std::optional<LineEnd> end = findLineEnd(m_buffer, m_scan, m_atEnd, &m_scan)) {
+            QString line = decode(m_buffer.sliced(m_start, end->end - m_start));
+            m_start = end->next;
+            m_scan = m_start;
+            return line;
+        }
+        if (m_atEnd) {
+            if (m_start >= m_buffer.size()) {
+                return std::nullopt;
+            }
+            QString last = decode(m_buffer.sliced(m_start));
+            m_start = m_scan = m_buffer.size();
+            return last;
+        }
+        if (!fill()) {
+            return std::nullopt;
+        }
+    }
+}
+
+std::optional<QStringList> readLines(const QString& path, qsizetype maxLines)
+{
+    LineReader reader(path);
+    if (reader.status() != LineReader::Status::open) {
         return std::nullopt;
     }
     QStringList lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (text[i] == u'\n') {
-            qsizetype end = i;
-            if (end > start && text[end - 1] == u'\r') {
-                --end;
-            }
-            lines.append(text.mid(start, end - start));
-            start = i + 1;
+    while (lines.size() < maxLines) {
+        std::optional<QString> line = reader.next();
+        if (!line) {
+            break;
         }
+        lines.append(std::move(*line));
     }
-    if (start < n) {
-        QString last = text.mid(start);
-        if (last.endsWith(u'\r')) {
-            last.chop(1);
-        }
-        lines.append(last);
+    if (reader.failed()) {
+        return std::nullopt;
     }
     return lines;
 }
@@ -118,9 +257,11 @@ bool writeLines(const QString& path, const QStringList& lines,
 
 bool appendLine(const QString& path, const QString& line, std::optional<QFileDevice::Permissions> permissions)
 {
-    QFile file(path);
-    const QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Append;
-    if (!(permissions ? file.open(mode, *permissions) : file.open(mode))) {
+    // The error log is written at start-up: something other than a file under its name must not
+    // hold the start.
+    QFile file;
+    if (!openRegular(file, path, O_WRONLY | O_APPEND | O_CREAT, QIODevice::WriteOnly | QIODevice::Append,
+                     permissions ? unixMode(*permissions) : 0666)) {
         return false;
     }
     const QByteArray bytes = line.toUtf8() + "\r\n";

@@ -1,10 +1,13 @@
 #pragma once
-// The program's own small text files: written UTF-8 with CR LF line ends, read with either
-// line end, UTF-8 when the bytes are valid UTF-8, else Latin-1 (files from older installations).
+// The program's own small text files: written UTF-8 with CR LF line ends, read with CR LF, LF or
+// a lone CR as line end, each line UTF-8 when its bytes are valid UTF-8, else Latin-1 (files from
+// older installations, or a list edited by hand with one line in another code page).
 
+#include <QFile>
 #include <QFileDevice>
 #include <QString>
 #include <QStringList>
+#include <limits>
 #include <optional>
 
 namespace zenthra::textfile {
@@ -18,9 +21,47 @@ QString decode(const QByteArray& bytes);
 // The bytes as UTF-8, or nothing when they are not valid UTF-8.
 std::optional<QString> decodeUtf8(const QByteArray& bytes);
 
-// All lines of a file, without their line ends; nothing when the file cannot be read.
+inline constexpr qsizetype allLines = std::numeric_limits<qsizetype>::max();
+
+// The lines of the bytes, without their line ends, each decoded on its own; at most `maxLines`.
 // A final line end does not add an empty last line.
-std::optional<QStringList> readLines(const QString& path);
+QStringList splitLines(const QByteArray& bytes, qsizetype maxLines = allLines);
+
+// Reads a text file a line at a time, so that a reader that uses the first few lines of a huge
+// file never holds the rest. Only a regular file is opened: a FIFO, a device or a folder placed
+// under a file's name would block the open or the reads for good.
+class LineReader
+{
+public:
+    enum class Status
+    {
+        open,
+        missing,    // nothing of that name
+        unreadable, // there but not a regular file, or no permission
+    };
+
+    explicit LineReader(const QString& path);
+    Status status() const { return m_status; }
+    // The next line without its line end; nothing at the end of the file or when a read fails.
+    std::optional<QString> next();
+    // A read failed after the file was opened.
+    bool failed() const { return m_failed; }
+
+private:
+    bool fill();
+
+    QFile m_file;
+    Status m_status = Status::missing;
+    QByteArray m_buffer;
+    qsizetype m_start = 0; // where the next line begins in m_buffer
+    qsizetype m_scan = 0;  // how far m_buffer has been searched for its line end
+    bool m_atEnd = false;
+    bool m_failed = false;
+};
+
+// The first `maxLines` lines of a file (all by default), as LineReader reads them; nothing when
+// the file is missing, is not a regular file or cannot be read.
+std::optional<QStringList> readLines(const QString& path, qsizetype maxLines = allLines);
 
 enum class ReplaceResult
 {

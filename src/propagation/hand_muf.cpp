@@ -52,7 +52,7 @@ HandMuf::HandMuf(ErrorLog& log, QString baseTitle)
 
 void HandMuf::load(const QString& path, const QString& homeLocator)
 {
-    if (const auto lines = textfile::readLines(path)) {
+    if (const auto lines = textfile::readLines(path, lineCount)) {
         const auto number = [&](int index) -> std::optional<double> {
             if (index < lines->size() && legacy::isNumeric(lines->at(index))) {
                 return legacy::val(lines->at(index));

@@ -18,6 +18,8 @@ class HandMuf
 {
 public:
     static constexpr const char* fileName = "handmuf.dat";
+    // Layer height, heights above sea level, the double-hop tick and its distance.
+    static constexpr qsizetype lineCount = 4;
     static constexpr const char* errorsTitle = "Errors Occurred..";
     static constexpr const char* hopFirstCaption = "show 1st hop";
     static constexpr const char* hopSecondCaption = "show 2nd hop";

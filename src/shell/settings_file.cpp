@@ -341,7 +341,7 @@ QString oneLine(QString value)
 
 SettingsReader::SettingsReader(const QString& path)
 {
-    if (auto lines = textfile::readLines(path)) {
+    if (auto lines = textfile::readLines(path, lineCount)) {
         m_lines = std::move(*lines);
     }
 }

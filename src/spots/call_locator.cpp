@@ -219,7 +219,10 @@ QString CallLocator::DX_DATABASE_MINI_UPDATE()
                 number = Database::failureOf(rows.lastError()).number;
                 result = fatal;
             }
+            int row = 0;
+            int tooLong = 0;
             while (number == 0 && rows.next()) {
+                ++row;
                 if (rows.value(0).isNull() || rows.value(1).isNull() || rows.value(2).isNull()) {
                     number = 94; // invalid use of Null
                     result = fatal;
@@ -230,6 +233,21 @@ QString CallLocator::DX_DATABASE_MINI_UPDATE()
                 const QDateTime date = Database::readDate(rows.value(2));
                 QString check = loc.trimmed().toUpper();
                 if (m_calcs.CHECK_LOCATOR_SYNTAX(check).isEmpty()) {
+                    continue;
+                }
+                // Counted in characters, as the server counts its varchar, on the call as stored.
+                if (const QString stored = call.trimmed().toUpper();
+                    stored.size() > longestCall && stored.toUcs4().size() > longestCall) {
+                    ++tooLong;
+                    Q_EMIT statusChanged(QStringLiteral("Zenthra - Row %1 of %2: the call is longer than %3 "
+                                                        "characters and was skipped.")
+                                             .arg(row)
+                                             .arg(QLatin1String(miniFileName))
+                                             .arg(longestCall));
+                    QCoreApplication::processEvents();
+                    if (m_miniStop) {
+                        break;
+                    }
                     continue;
                 }
                 if (!date.isValid()) {
@@ -248,6 +266,13 @@ QString CallLocator::DX_DATABASE_MINI_UPDATE()
                 if (m_miniStop) {
                     break;
                 }
+            }
+            if (tooLong > 0) {
+                m_log.WRITE_ERROR_LOG(
+                    errTooLong, QStringLiteral("DX_DATABASE_MINI_UPDATE(): rows skipped with a call longer "
+                                               "than %1 characters: %2")
+                                    .arg(longestCall)
+                                    .arg(tooLong));
             }
         }
         mini.close();

@@ -25,6 +25,9 @@ public:
     static constexpr const char* miniFileName = "mini.sqlite";
     static constexpr double errValidation = 7777;
     static constexpr int searchLimit = 100;
+    // The width of tblDxStation.DxCallsign (varchar(50)), in characters.
+    static constexpr qsizetype longestCall = 50;
+    static constexpr double errTooLong = 5;
 
     // `dbBusy` is the flag shared with the spot writers.
     CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, bool& dbBusy,
@@ -38,7 +41,9 @@ public:
     // Adds the pair unless a row of that call at least as new exists, after deleting the call's
     // older rows; returns the status text. `call` is trimmed and upper-cased in place.
     QString DX_DATABASE(QString& call, const QString& loc, const QDateTime& entryDate);
-    // Imports every row of tblDxStation in mini.sqlite (data folder) through DX_DATABASE.
+    // Imports every row of tblDxStation in mini.sqlite (data folder) through DX_DATABASE. A row
+    // whose call is longer than its column is skipped on either database (the server would refuse
+    // it, SQLite store it whole): its caption names the row, and one error-log line counts them.
     QString DX_DATABASE_MINI_UPDATE();
     // The search report: up to 100 rows whose call and locator contain the two texts, by call,
     // with the bearing and distance from `homeLocator` when both locators are valid.

@@ -3,7 +3,9 @@
 #include "core/current_node.h"
 #include "links/node_import.h"
 #include "links/node_list.h"
+#include "platform/text_file.h"
 #include "spots/database_fixture.h"
+#include "support/fifo_guard.h"
 #include "support/print_qstring.h"
 
 #include <QDir>
@@ -207,6 +209,37 @@ TEST_P(NodeTables, AListThatIsThereButCannotBeReadIsAnAccessErrorNotAMissingFile
     EXPECT_EQ(out.failure.text, QStringLiteral("Path/File access error: DXC.csv"));
 }
 
+TEST_P(NodeTables, AListNamedByAFifoIsAnAccessErrorAtOnce)
+{
+    // Found in any letter case, as a file of that name would be.
+    const zenthra::test::FifoGuard fifo(dir.file(QStringLiteral("dxc.csv")));
+    ASSERT_TRUE(fifo.made());
+    const ImportOutcome out = NodeImport::run(
+        NodeTable::Dxc, *db, NodeImport::findFile(dir.path(), NodeImport::fileName(NodeTable::Dxc)), {});
+    EXPECT_FALSE(fifo.fired()) << "the import blocked on the FIFO";
+    EXPECT_FALSE(out.ok);
+    EXPECT_EQ(out.failure.number, 75);
+    EXPECT_EQ(out.failure.text, QStringLiteral("Path/File access error: dxc.csv"));
+}
+
+TEST_P(NodeTables, AStrayLatin1LineLeavesTheUtf8NodesTheirNames)
+{
+    ASSERT_TRUE(import(NodeTable::Dxc, "Z\xc3\xbcrich,z.example,23\r\n").ok);
+    // Lone CRs end the lines; one line holds a Latin-1 byte.
+    const ImportOutcome again = import(
+        NodeTable::Dxc, "Z\xc3\xbcrich,z.example,23\rB\xe4r,b.example,24\rGen\xc3\xa8ve,g.example,25\r");
+    ASSERT_TRUE(again.ok) << again.failure.text.toStdString();
+    EXPECT_EQ(again.added, 2);
+    EXPECT_EQ(again.skipped, 1);
+    QStringList stored;
+    for (const NodeRecord& r : rows(NodeTable::Dxc)) {
+        stored << r.name + u'|' + r.host + u'|' + QString::number(r.port);
+    }
+    EXPECT_EQ(stored, QStringList({QString::fromUtf8("Z\xc3\x9cRICH|z.example|23"),
+                                   QString::fromUtf8("B\xc3\x84R|b.example|24"),
+                                   QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
 
@@ -229,13 +262,19 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         {"GB7AA , host.example ,  7300  ", V::Node, "GB7AA", "host.example", "7300"},
         {"n,a,b,c,23", V::Node, "n", "a,b,c", "23"},
         {"one comma,23", V::Unsplittable, "", "", ""},
+        // The first line of a file as the import reads it: any line end ends it, and it is
+        // UTF-8 when its own bytes are, whatever the lines after it hold.
+        {"GB7AA,host,7300\rGB7BB,other,7301\r", V::Node, "GB7AA", "host", "7300"},
+        {"GB7AA,host,7300\r\nGB7BB,other,7301", V::Node, "GB7AA", "host", "7300"},
+        {"Z\xc3\xbcrich,z.example,23\nB\xe4r,b.example,23", V::Node, "Z\xc3\xbcrich", "z.example", "23"},
+        {"B\xe4r,b.example,23\nZ\xc3\xbcrich,z.example,23", V::Node, "B\xc3\xa4r", "b.example", "23"},
     };
     for (const auto& c : cases) {
-        const NodeLine got = splitNodeLine(QString::fromLatin1(c.line));
+        const NodeLine got = splitNodeLine(textfile::splitLines(c.line).value(0));
         EXPECT_EQ(got.verdict, c.verdict) << c.line;
-        EXPECT_EQ(got.name, QLatin1String(c.name)) << c.line;
-        EXPECT_EQ(got.host, QLatin1String(c.host)) << c.line;
-        EXPECT_EQ(got.port, QLatin1String(c.port)) << c.line;
+        EXPECT_EQ(got.name, QString::fromUtf8(c.name)) << c.line;
+        EXPECT_EQ(got.host, QString::fromUtf8(c.host)) << c.line;
+        EXPECT_EQ(got.port, QString::fromUtf8(c.port)) << c.line;
     }
 }
 

@@ -1,6 +1,8 @@
 #include "platform/rtf_writer.h"
 #include "platform/text_file.h"
+#include "support/fifo_guard.h"
 #include "support/file_size_limit.h"
+#include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -61,4 +63,51 @@ TEST(TextFile, FailedRewriteKeepsTheOldFile)
         EXPECT_EQ(dir.read("keep.dat"), QByteArray("old\r\n")) << w.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.dat"}) << w.name;
     }
+}
+
+TEST(TextFile, EachLineEndsAtCrLfLfOrALoneCrAndIsDecodedOnItsOwn)
+{
+    const QString zurich = QString::fromUtf8("Z\xc3\xbcrich");
+    const struct
+    {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"one\r\ntwo\nthree\rfour", {"one", "two", "three", "four"}},
+        {"a\r\rb\n\nc\r\n", {"a", "", "b", "", "c"}},
+        {"last ends in CR\r", {"last ends in CR"}},
+        {"\r\n", {""}},
+        {"", {}},
+        // A stray Latin-1 byte makes only its own line Latin-1.
+        {"Z\xc3\xbcrich\r\nG\xfcnter\r\nZ\xc3\xbcrich", {zurich, QString::fromUtf8("G\xc3\xbcnter"), zurich}},
+        {"B\xe4r and Z\xc3\xbcrich", {QString::fromLatin1("B\xe4r and Z\xc3\xbcrich")}},
+        // A CR LF split over two reads of the file is one line end.
+        {QByteArray(64 * 1024 - 1, 'x') + "\r\ny", {QString(64 * 1024 - 1, u'x'), "y"}},
+        {QByteArray(64 * 1024 - 1, 'x') + "\ry", {QString(64 * 1024 - 1, u'x'), "y"}},
+    };
+    for (const auto& c : cases) {
+        const std::string shown = c.bytes.left(40).toStdString();
+        EXPECT_EQ(textfile::splitLines(c.bytes), c.lines) << shown;
+        TempFolder dir;
+        dir.write("t.dat", c.bytes);
+        EXPECT_EQ(textfile::readLines(dir.file("t.dat")), c.lines) << shown;
+        EXPECT_EQ(textfile::readLines(dir.file("t.dat"), 2), c.lines.mid(0, 2)) << shown;
+    }
+}
+
+TEST(TextFile, OnlyARegularFileIsRead)
+{
+    TempFolder dir;
+    const zenthra::test::FifoGuard fifo(dir.file("DXC.csv"));
+    ASSERT_TRUE(fifo.made());
+    EXPECT_FALSE(textfile::readLines(dir.file("DXC.csv")).has_value());
+    EXPECT_EQ(textfile::LineReader(dir.file("DXC.csv")).status(), textfile::LineReader::Status::unreadable);
+    // The error log is appended to at start-up.
+    EXPECT_FALSE(textfile::appendLine(dir.file("DXC.csv"), "line"));
+    EXPECT_FALSE(fifo.fired()) << "the reader or the writer blocked on the FIFO";
+
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.dat"));
+    EXPECT_EQ(textfile::LineReader(dir.file("folder.dat")).status(),
+              textfile::LineReader::Status::unreadable);
+    EXPECT_EQ(textfile::LineReader(dir.file("missing.dat")).status(), textfile::LineReader::Status::missing);
 }

@@ -1,5 +1,6 @@
 #include "core/options_model.h"
 #include "shell/settings_file.h"
+#include "support/fifo_guard.h"
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
@@ -171,4 +172,26 @@ TEST(SettingsFileWrite, FailureLeavesThePreviousFileWhole)
     EXPECT_EQ(number, 75);
     EXPECT_EQ(dir.read("zenthra.dat"), previous);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"zenthra.dat"});
+}
+
+TEST(SettingsFile, AHugeFileReadsItsFirstLinesOnly)
+{
+    TempFolder dir;
+    dir.write("zenthra.dat", fileOf(distinctLines()) + QByteArray("0\n").repeated(4 * 1024 * 1024));
+    const SettingsReader reader(dir.file("zenthra.dat"));
+    EXPECT_EQ(reader.linesPresent(), 123);
+    OptionsModel o;
+    TwipsRect g;
+    load(dir.file("zenthra.dat"), o, g);
+    EXPECT_EQ(zenthra::settingsLines(o, g), distinctLines());
+}
+
+TEST(SettingsFile, AFifoReadsAsNoFileWithoutWaiting)
+{
+    TempFolder dir;
+    const zenthra::test::FifoGuard fifo(dir.file("zenthra.dat"));
+    ASSERT_TRUE(fifo.made());
+    const SettingsReader reader(dir.file("zenthra.dat"));
+    EXPECT_FALSE(fifo.fired()) << "start-up blocked on the FIFO";
+    EXPECT_EQ(reader.linesPresent(), 0);
 }

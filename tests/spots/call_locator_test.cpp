@@ -156,6 +156,35 @@ TEST_P(CallLoc, MiniImportFailures)
     EXPECT_TRUE(logLines().last().endsWith("DX_DATABASE_MINI_UPDATE()"));
 }
 
+// One rule on both databases: the server would refuse the call in its own words, SQLite store it.
+TEST_P(CallLoc, MiniImportSkipsCallsLongerThanTheirColumn)
+{
+    const QString fifty(50, u'K');
+    mini({{QStringLiteral("G4ABC"), QStringLiteral("IO91WM"), QStringLiteral("2024-05-01 12:00:00")},
+          {QString(10 * 1024 * 1024, u'K'), QStringLiteral("IO91WM"), QStringLiteral("2024-05-01 12:00:00")},
+          {QStringLiteral(" ") + fifty + QStringLiteral(" "), QStringLiteral("JO01AA"),
+           QStringLiteral("2024-05-01 12:00:00")},
+          // Stored upper-cased: "ß" becomes "SS", 52 characters.
+          {QString(26, u'ß'), QStringLiteral("JO01AA"), QStringLiteral("2024-05-01 12:00:00")},
+          // Characters, not UTF-16 units, are counted.
+          {QStringLiteral("\U0001D11E").repeated(50), QStringLiteral("JO02AA"),
+           QStringLiteral("2024-05-01 12:00:00")}});
+    QSignalSpy status(calls, &CallLocator::statusChanged);
+    EXPECT_EQ(calls->DX_DATABASE_MINI_UPDATE(), "Zenthra - 3 CALL / LOC ADDED OR UPDATED");
+    ASSERT_EQ(status.count(), 5);
+    EXPECT_EQ(status[1][0].toString(),
+              "Zenthra - Row 2 of mini.sqlite: the call is longer than 50 characters and was skipped.");
+    EXPECT_EQ(status[3][0].toString(),
+              "Zenthra - Row 4 of mini.sqlite: the call is longer than 50 characters and was skipped.");
+    EXPECT_EQ(count(QStringLiteral("tblDxStation"), Store::CallLoc), 3);
+    EXPECT_EQ(calls->GET_LOCATOR(fifty), "JO01AA");
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(
+        "\t5 - DX_DATABASE_MINI_UPDATE(): rows skipped with a call longer than 50 characters: 2"))
+        << lines[0].toStdString();
+}
+
 TEST_P(CallLoc, SearchReport)
 {
     EXPECT_EQ(calls->Search_Call_loc_DB({}, {}, QStringLiteral("IO91WM")), "Sorry No data returned for  ");

@@ -1,0 +1,197 @@
+// Reading the stored state files at start-up when each has grown to 100 MB of short lines ("0"
+// and a line feed, 52 million times): the time each reader takes and the peak memory of a
+// process that reads that one file (measured in a child process of its own, so that one reader's
+// peak does not hide another's). The goal is under 600 MB for any such file. The figures are
+// printed in a summary after the usual table.
+
+#include "core/error_log.h"
+#include "core/options_model.h"
+#include "links/view_geometry.h"
+#include "links/wwc_popup.h"
+#include "maps/avg_map_settings.h"
+#include "platform/clock.h"
+#include "propagation/hand_muf.h"
+#include "shell/settings_file.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zenthra;
+
+namespace {
+
+constexpr qint64 fileBytes = 100LL * 1024 * 1024;
+
+struct Reader
+{
+    const char* file;
+    std::function<void(const QString&)> read;
+};
+
+const Reader readers[] = {
+    {"zenthra.dat",
+     [](const QString& path) {
+         OptionsModel options;
+         TwipsRect geometry;
+         const SettingsReader reader(path);
+         reader.readDatabaseLines(options);
+         reader.readGeometryLines(geometry);
+         reader.readOptionLines(options);
+         benchmark::DoNotOptimize(reader.linesPresent());
+     }},
+    {"dxc_view.dat", [](const QString& path) { benchmark::DoNotOptimize(readViewGeometry(path).top); }},
+    {"wwc_view.dat", [](const QString& path) { benchmark::DoNotOptimize(readViewGeometry(path).top); }},
+    {"avg_mapper.dat", [](const QString& path) { benchmark::DoNotOptimize(readMapperSettings(path).top); }},
+    {"sng_mapper.dat", [](const QString& path) { benchmark::DoNotOptimize(readMapperSettings(path).ticks); }},
+    {"wwc_popup.dat",
+     [](const QString& path) { benchmark::DoNotOptimize(WwcPopup::readGeometry(path).top); }},
+    {"handmuf.dat",
+     [](const QString& path) {
+         const Clock clock;
+         ErrorLog log(QFileInfo(path).absolutePath(), clock);
+         HandMuf muf(log, QStringLiteral("Hand MUF"));
+         muf.load(path, QStringLiteral("IO91WM"));
+         benchmark::DoNotOptimize(muf.intHandLayerHeight);
+     }},
+};
+
+// One 100 MB file of short lines, linked under every state file's name.
+class Folder
+{
+public:
+    Folder()
+    {
+        const QString first = m_dir.filePath(QString::fromLatin1(readers[0].file));
+        QFile file(first);
+        const QByteArray chunk = QByteArray("0\n").repeated(1024 * 1024);
+        if (!file.open(QIODevice::WriteOnly)) {
+            return;
+        }
+        for (qint64 done = 0; done < fileBytes; done += chunk.size()) {
+            if (file.write(chunk) != chunk.size()) {
+                return;
+            }
+        }
+        file.close();
+        for (const Reader& r : readers) {
+            const QString path = m_dir.filePath(QString::fromLatin1(r.file));
+            if (path != first &&
+                ::link(QFile::encodeName(first).constData(), QFile::encodeName(path).constData()) != 0) {
+                return;
+            }
+        }
+        m_ok = true;
+    }
+    bool ok() const { return m_ok; }
+    QString path(const Reader& r) const { return m_dir.filePath(QString::fromLatin1(r.file)); }
+
+private:
+    QTemporaryDir m_dir;
+    bool m_ok = false;
+};
+
+const Folder& folder()
+{
+    static const Folder f;
+    return f;
+}
+
+// The peak resident memory, in MB, of a child process that runs `work`; -1 when it fails.
+double childPeakMb(const std::function<void()>& work)
+{
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        work();
+        ::_exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+        return -1;
+    }
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+std::map<std::string, double>& peaks()
+{
+    static std::map<std::string, double> p;
+    return p;
+}
+
+void BM_ReadStateFile(benchmark::State& state)
+{
+    const Reader& r = readers[state.range(0)];
+    state.SetLabel(r.file);
+    if (!folder().ok()) {
+        state.SkipWithError("cannot write the 100 MB files");
+        return;
+    }
+    const QString path = folder().path(r);
+    for (auto _ : state) {
+        r.read(path);
+    }
+    const double peak = childPeakMb([&] { r.read(path); });
+    peaks()[r.file] = peak;
+    state.counters["peak_MB"] = peak;
+}
+
+void BM_ReadAllStateFiles(benchmark::State& state)
+{
+    if (!folder().ok()) {
+        state.SkipWithError("cannot write the 100 MB files");
+        return;
+    }
+    for (auto _ : state) {
+        for (const Reader& r : readers) {
+            r.read(folder().path(r));
+        }
+    }
+    const double peak = childPeakMb([] {
+        for (const Reader& r : readers) {
+            r.read(folder().path(r));
+        }
+    });
+    peaks()["all at once"] = peak;
+    state.counters["peak_MB"] = peak;
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadStateFile)
+    ->DenseRange(0, std::size(readers) - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_ReadAllStateFiles)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    const double baseline = childPeakMb([] {});
+    std::printf("\nPeak memory reading a 100 MB state file of short lines (goal: under 600 MB):\n");
+    std::printf("  %-16s %8.1f MB\n", "nothing read", baseline);
+    for (const auto& [file, peak] : peaks()) {
+        std::printf("  %-16s %8.1f MB\n", file.c_str(), peak);
+    }
+    // The child processes share the benchmark's libraries without counting them; the whole
+    // benchmark process, libraries and every read included:
+    rusage self{};
+    ::getrusage(RUSAGE_SELF, &self);
+    std::printf("  %-16s %8.1f MB\n", "this process", static_cast<double>(self.ru_maxrss) / 1024.0);
+    return 0;
+}
