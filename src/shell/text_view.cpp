@@ -141,6 +141,27 @@ public:
                 schedule();
             }
         });
+        view->installEventFilter(this);
+    }
+
+    // A view out of sight keeps the scroll position it had for its old size: the caret it was
+    // given may lie below the viewport once the view is shown (a tab chosen, a separate window
+    // opened) or made smaller (the DXC copy pane turned on beside the chat). The caret is
+    // brought back into view once the layouts have settled the new size.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_view && (event->type() == QEvent::Show || event->type() == QEvent::Resize) &&
+            !m_caretCheckPending) {
+            m_caretCheckPending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_caretCheckPending = false;
+                    m_view->ensureCursorVisible();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
     }
 
     void flush()
@@ -207,6 +228,7 @@ private:
     bool m_replace = false;
     bool m_differs = false;
     bool m_scheduled = false;
+    bool m_caretCheckPending = false;
     Caret m_caret = Caret::Keep;
     QTimer m_frame;
     QElapsedTimer m_sinceFlush;
