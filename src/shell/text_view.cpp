@@ -42,54 +42,6 @@ void moveViewCaret(QPlainTextEdit* view, Caret caret)
     }
 }
 
-namespace {
-
-// Moves a view's caret once, when the view is next shown and laid out.
-class CaretOnShow : public QObject
-{
-public:
-    static constexpr const char* name = "caretOnShow";
-
-    CaretOnShow(QPlainTextEdit* view, Caret caret) : QObject(view), m_view(view), m_caret(caret)
-    {
-        setObjectName(QLatin1String(name));
-        view->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_view && event->type() == QEvent::Show) {
-            m_view->removeEventFilter(this);
-            // The splitter and tab layouts settle the size within this turn of the event loop.
-            QTimer::singleShot(0, m_view, [view = m_view, caret = m_caret] { moveViewCaret(view, caret); });
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    QPlainTextEdit* m_view;
-    Caret m_caret;
-};
-
-} // namespace
-
-void moveViewCaretWhenShown(QPlainTextEdit* view, Caret caret)
-{
-    moveViewCaret(view, caret);
-    // An earlier request still waiting gives way to this one.
-    for (QObject* pending :
-         view->findChildren<QObject*>(QLatin1String(CaretOnShow::name), Qt::FindDirectChildrenOnly)) {
-        view->removeEventFilter(pending);
-        delete pending;
-    }
-    if (view->isVisible()) {
-        QTimer::singleShot(0, view, [view, caret] { moveViewCaret(view, caret); });
-    } else {
-        new CaretOnShow(view, caret);
-    }
-}
-
 void resetTextView(const TextWindow& model, QPlainTextEdit* view)
 {
     QString text = model.text();
