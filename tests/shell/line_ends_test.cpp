@@ -19,8 +19,8 @@ namespace {
 struct Windows
 {
     OptionsModel options;
-    TextWindows windows{options, [] { return QDateTime(QDate(2024, 6, 3), QTime(12, 0), Qt::UTC); }};
-    WwcPopup popup{options, [] { return QDateTime(QDate(2024, 6, 3), QTime(12, 0), Qt::UTC); }};
+    TextWindows windows{options, [] { return QDateTime(); }};
+    WwcPopup popup{options, [] { return QDateTime(); }};
     ChatMessages chat{options, popup, [](qint16) {}};
 
     Windows()
@@ -31,22 +31,10 @@ struct Windows
     }
 };
 
-// What a view shows of a window's text, and what a file saved from it reads back as.
-QString shown(const TextWindow& window)
-{
-    return window.text().remove(u'\r');
-}
-
-QString saved(const TextWindow& window)
-{
-    const std::optional<RtfText> back = readRtf(rtfDocument(window.text(), 10));
-    return back ? back->plainText() : QStringLiteral("(unreadable)");
-}
-
 } // namespace
 
 // Lines as the chat and BBS links hand them on (split after each LF, an unfinished tail after a
-// pause), and the window's text as shown; the window starts empty.
+// pause) -> the window's text as a view shows it and as a saved file reads back (LF for CR LF).
 TEST(LineEnds, EveryLineEndIsOneBreakOnScreenAndInTheSavedFile)
 {
     const struct
@@ -55,18 +43,15 @@ TEST(LineEnds, EveryLineEndIsOneBreakOnScreenAndInTheSavedFile)
         const char* shown;
     } cases[] = {
         {{"A2\rB2\r\n"}, "\nA2\nB2 "},
-        {{"A6\rB6\rC6\r"}, "\nA6\nB6\nC6 "},
         {{"PKT one\rPKT two\rPKT three\r"}, "\nPKT one\nPKT two\nPKT three "},
         {{"*** conversd\rWelcome G4ABC\r\rType /help\r"}, "\n*** conversd\nWelcome G4ABC\n\nType /help "},
-        // An LF CR pair split by the link after its LF.
+        // An LF CR pair split by the link after its LF; a CR LF pair split by a pause.
         {{"A3\n", "\rB3"}, "\nA3 \nB3 "},
         {{"x\n", "\r\n", "\ry\n", "\r"}, "\nx \n \ny "},
-        // A CR LF pair split by a pause in the node's sending.
         {{"C6\r", "\n", "D6\r\n"}, "\nC6 \nD6 "},
-        // As before: CR LF one break, an empty line kept, a line's own doubled CR no blank line.
+        // As before: an empty line kept, CR LF and a line's own doubled CR one break, BEL a break.
         {{"first\r\n", "\r\n", "second\r\n"}, "\nfirst \n \nsecond "},
-        {{"one\r\n", "two\r\n"}, "\none \ntwo "},
-        {{"A\r\r\n", "B\r\r\n"}, "\nA \nB "},
+        {{"A\r\r\n", "B\r\n"}, "\nA \nB "},
         {{"a\aB\n"}, "\na\nB "},
     };
     for (const auto& c : cases) {
@@ -79,16 +64,19 @@ TEST(LineEnds, EveryLineEndIsOneBreakOnScreenAndInTheSavedFile)
                     w.chat.lineReceived(QString::fromLatin1(line));
                 }
             }
-            const TextWindow& window = w.windows.txtDataRetrieval[bbs ? 4 : 2];
+            const QString text = w.windows.txtDataRetrieval[bbs ? 4 : 2].text();
             const QString expected = QString::fromLatin1(c.shown);
-            EXPECT_EQ(shown(window), expected) << (bbs ? "BBS " : "WWC ") << c.lines.front();
-            EXPECT_EQ(saved(window), QString(expected).replace(u'\n', QStringLiteral("\r\n")))
-                << (bbs ? "BBS " : "WWC ") << c.lines.front();
+            EXPECT_EQ(QString(text).remove(u'\r'), expected) << bbs << c.lines.front();
+            EXPECT_EQ(readRtf(rtfDocument(text, 10))
+                          ->plainText()
+                          .replace(QStringLiteral("\r\n"), QStringLiteral("\n")),
+                      expected)
+                << bbs << c.lines.front();
         }
     }
 }
 
-TEST(LineEnds, ALineOfNothingButTheAwaitedHalfShowsNothing)
+TEST(LineEnds, TheHalfOfAPairAwaitedFromTheLineBeforeIsDropped)
 {
     const struct
     {
@@ -97,13 +85,8 @@ TEST(LineEnds, ALineOfNothingButTheAwaitedHalfShowsNothing)
         std::optional<QString> shown;
         char16_t openAfter;
     } cases[] = {
-        {"\r", u'\r', std::nullopt, 0},
-        {"\n", u'\n', std::nullopt, 0},
-        {"\r", 0, QString(), u'\n'},
-        {"\rB3\n", u'\r', QStringLiteral("B3"), u'\r'},
-        {"\rB3\r\n", u'\n', QStringLiteral("\r\nB3"), 0},
-        {"A\n\r\n", 0, QStringLiteral("A"), u'\r'},
-        {"a  b\r", 0, QStringLiteral("a b"), u'\n'},
+        {"\r", u'\r', std::nullopt, 0},   {"\r", 0, QString(), u'\n'}, {"\rB3\n", u'\r', "B3", u'\r'},
+        {"\rB3\r\n", u'\n', "\r\nB3", 0}, {"A\n\r\n", 0, "A", u'\r'},
     };
     for (const auto& c : cases) {
         char16_t open = c.openBefore;
@@ -114,24 +97,15 @@ TEST(LineEnds, ALineOfNothingButTheAwaitedHalfShowsNothing)
 
 TEST(LineEnds, AppendersHoldOnlyCrLfLineEnds)
 {
-    const struct
-    {
-        const char* given;
-        const char* held;
-    } cases[] = {
-        {"plain", "plain"},       {"a\r\nb", "a\r\nb"},
-        {"a\rb", "a\r\nb"},       {"a\nb", "a\r\nb"},
-        {"a\n\rb", "a\r\nb"},     {"a\r\rb", "a\r\n\r\nb"},
-        {"a\n\nb", "a\r\n\r\nb"}, {"a\r\n\rb", "a\r\n\r\nb"},
-        {"a\r", "a\r\n"},         {"", ""},
+    const std::pair<const char*, const char*> cases[] = {
+        {"a\r\nb", "a\r\nb"}, {"a\rb", "a\r\nb"},       {"a\nb", "a\r\nb"},         {"a\n\rb", "a\r\nb"},
+        {"a\r", "a\r\n"},     {"a\r\rb", "a\r\n\r\nb"}, {"a\r\n\rb", "a\r\n\r\nb"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(withCrLfLineEnds(QString::fromLatin1(c.given)), QString::fromLatin1(c.held)) << c.given;
+    for (const auto& [given, held] : cases) {
+        EXPECT_EQ(withCrLfLineEnds(QString::fromLatin1(given)), QString::fromLatin1(held)) << given;
     }
-    // The DXC window takes the lines of a node that ends them with CR alone.
     Windows w;
-    QString text = QStringLiteral("DX de G4ABC: 50110.0 EA3XYZ\rDX de G4ABC: 50125.0 CT1ZZZ");
-    w.windows.POPULATE_DXC_WINDOW(text);
-    EXPECT_EQ(w.windows.TBCluster.text(),
-              QStringLiteral("\r\nDX de G4ABC: 50110.0 EA3XYZ\r\nDX de G4ABC: 50125.0 CT1ZZZ "));
+    QString dxc = QStringLiteral("DX de G4ABC: 50110.0 EA3XYZ\rDX de G4ABC: 50125.0 CT1ZZZ");
+    w.windows.POPULATE_DXC_WINDOW(dxc);
+    EXPECT_EQ(w.windows.TBCluster.text(), "\r\nDX de G4ABC: 50110.0 EA3XYZ\r\nDX de G4ABC: 50125.0 CT1ZZZ ");
 }
