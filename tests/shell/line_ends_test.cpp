@@ -45,7 +45,8 @@ TEST(LineEnds, EveryLineEndIsOneBreakOnScreenAndInTheSavedFile)
         {{"A2\rB2\r\n"}, "\nA2\nB2 "},
         {{"PKT one\rPKT two\rPKT three\r"}, "\nPKT one\nPKT two\nPKT three "},
         {{"*** conversd\rWelcome G4ABC\r\rType /help\r"}, "\n*** conversd\nWelcome G4ABC\n\nType /help "},
-        // An LF CR pair split by the link after its LF; a CR LF pair split by a pause.
+        // An LF CR pair split by the link after its LF; a CR LF pair split by a pause; a line of
+        // nothing but the awaited half shows nothing.
         {{"A3\n", "\rB3"}, "\nA3 \nB3 "},
         {{"x\n", "\r\n", "\ry\n", "\r"}, "\nx \n \ny "},
         {{"C6\r", "\n", "D6\r\n"}, "\nC6 \nD6 "},
@@ -73,25 +74,6 @@ TEST(LineEnds, EveryLineEndIsOneBreakOnScreenAndInTheSavedFile)
                       expected)
                 << bbs << c.lines.front();
         }
-    }
-}
-
-TEST(LineEnds, TheHalfOfAPairAwaitedFromTheLineBeforeIsDropped)
-{
-    const struct
-    {
-        const char* line;
-        char16_t openBefore;
-        std::optional<QString> shown;
-        char16_t openAfter;
-    } cases[] = {
-        {"\r", u'\r', std::nullopt, 0},   {"\r", 0, QString(), u'\n'}, {"\rB3\n", u'\r', "B3", u'\r'},
-        {"\rB3\r\n", u'\n', "\r\nB3", 0}, {"A\n\r\n", 0, "A", u'\r'},
-    };
-    for (const auto& c : cases) {
-        char16_t open = c.openBefore;
-        EXPECT_EQ(shownLine(QString::fromLatin1(c.line), open), c.shown) << c.line;
-        EXPECT_EQ(open, c.openAfter) << c.line;
     }
 }
 
