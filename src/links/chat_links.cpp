@@ -37,15 +37,56 @@ QString promptView(const QString& partial, const QString& chunk, qsizetype& seen
 
 } // namespace
 
-QString shownLine(const QString& line)
+std::optional<QString> shownLine(const QString& line, char16_t& open)
 {
-    QString shown = line;
-    while (shown.endsWith(u'\n') || shown.endsWith(u'\r')) {
-        shown.chop(1);
+    const auto isLineEnd = [](QChar c) { return c == u'\r' || c == u'\n'; };
+    qsizetype start = 0;
+    if (open != 0 && !line.isEmpty() && line.front() == open) {
+        start = 1;
     }
-    shown.replace(QChar(7), QStringLiteral("\r\n"));
+    open = 0;
+    if (start > 0 && start == line.size()) {
+        return std::nullopt;
+    }
+    qsizetype end = line.size();
+    while (end > start && isLineEnd(line[end - 1])) {
+        --end;
+    }
+    // Nodes end lines with CR LF, LF CR, CR or LF; each pair counts once, taken from the left.
+    QString shown;
+    shown.reserve(end - start + 8);
+    for (qsizetype i = start; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (!isLineEnd(c)) {
+            if (c == QChar(7)) {
+                shown += QStringLiteral("\r\n");
+            } else {
+                shown += c;
+            }
+            continue;
+        }
+        const bool pair = i + 1 < line.size() && isLineEnd(line[i + 1]) && line[i + 1] != c;
+        if (i >= end) {
+            // The line's own end: a lone CR or LF here may be the first half of a pair whose
+            // second half starts the next line.
+            if (!pair && i + 1 == line.size()) {
+                open = c == u'\r' ? u'\n' : u'\r';
+            }
+        } else {
+            shown += QStringLiteral("\r\n");
+        }
+        if (pair) {
+            ++i;
+        }
+    }
     shown.replace(QStringLiteral("  "), QStringLiteral(" "));
     return shown;
+}
+
+QString shownLine(const QString& line)
+{
+    char16_t open = 0;
+    return shownLine(line, open).value_or(QString());
 }
 
 // --- WWC

@@ -111,7 +111,11 @@ bool ChatMessages::mentions(const QString& shown, const QString& callsign)
 
 void ChatMessages::lineReceived(const QString& line)
 {
-    QString shown = shownLine(line);
+    const std::optional<QString> whole = shownLine(line, m_openLineEnd);
+    if (!whole) {
+        return;
+    }
+    QString shown = *whole;
     if (isPrivate(shown)) {
         m_playWwc(0);
         if (m_options.checked(keys::wwcPopupMessage)) {

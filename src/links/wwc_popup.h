@@ -90,6 +90,8 @@ private:
     const OptionsModel& m_options;
     WwcPopup& m_popup;
     std::function<void(qint16)> m_playWwc;
+    // The half of a two-character line end still awaited from the node (see shownLine).
+    char16_t m_openLineEnd = 0;
 };
 
 } // namespace zenthra

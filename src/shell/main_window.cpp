@@ -617,8 +617,8 @@ void MainWindow::setSplitView(bool on)
         // The panes take their share of the tab from its current size, never from an earlier split.
         const int total = std::max(3, m_cmdWwcPageSplitter->height());
         m_cmdWwcPageSplitter->setSizes({total / 3, total - total / 3});
-        // The newest line is in view when the pane is seen, also when turned on from another tab.
-        moveViewCaretWhenShown(pane, Caret::LastLineStart);
+        // The view brings its caret into view when it is seen, also when turned on from another tab.
+        moveViewCaret(pane, Caret::LastLineStart);
     } else if (!on && m_splitOn) {
         m_splitOn = false;
         pane->hide();

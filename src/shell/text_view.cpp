@@ -42,54 +42,6 @@ void moveViewCaret(QPlainTextEdit* view, Caret caret)
     }
 }
 
-namespace {
-
-// Moves a view's caret once, when the view is next shown and laid out.
-class CaretOnShow : public QObject
-{
-public:
-    static constexpr const char* name = "caretOnShow";
-
-    CaretOnShow(QPlainTextEdit* view, Caret caret) : QObject(view), m_view(view), m_caret(caret)
-    {
-        setObjectName(QLatin1String(name));
-        view->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched == m_view && event->type() == QEvent::Show) {
-            m_view->removeEventFilter(this);
-            // The splitter and tab layouts settle the size within this turn of the event loop.
-            QTimer::singleShot(0, m_view, [view = m_view, caret = m_caret] { moveViewCaret(view, caret); });
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    QPlainTextEdit* m_view;
-    Caret m_caret;
-};
-
-} // namespace
-
-void moveViewCaretWhenShown(QPlainTextEdit* view, Caret caret)
-{
-    moveViewCaret(view, caret);
-    // An earlier request still waiting gives way to this one.
-    for (QObject* pending :
-         view->findChildren<QObject*>(QLatin1String(CaretOnShow::name), Qt::FindDirectChildrenOnly)) {
-        view->removeEventFilter(pending);
-        delete pending;
-    }
-    if (view->isVisible()) {
-        QTimer::singleShot(0, view, [view, caret] { moveViewCaret(view, caret); });
-    } else {
-        new CaretOnShow(view, caret);
-    }
-}
-
 void resetTextView(const TextWindow& model, QPlainTextEdit* view)
 {
     QString text = model.text();
@@ -141,6 +93,27 @@ public:
                 schedule();
             }
         });
+        view->installEventFilter(this);
+    }
+
+    // A view out of sight keeps the scroll position it had for its old size: the caret it was
+    // given may lie below the viewport once the view is shown (a tab chosen, a separate window
+    // opened) or made smaller (the DXC copy pane turned on beside the chat). The caret is
+    // brought back into view once the layouts have settled the new size.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_view && (event->type() == QEvent::Show || event->type() == QEvent::Resize) &&
+            !m_caretCheckPending) {
+            m_caretCheckPending = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    m_caretCheckPending = false;
+                    m_view->ensureCursorVisible();
+                },
+                Qt::QueuedConnection);
+        }
+        return false;
     }
 
     void flush()
@@ -207,6 +180,7 @@ private:
     bool m_replace = false;
     bool m_differs = false;
     bool m_scheduled = false;
+    bool m_caretCheckPending = false;
     Caret m_caret = Caret::Keep;
     QTimer m_frame;
     QElapsedTimer m_sinceFlush;

@@ -17,7 +17,8 @@ QPlainTextEdit* makeTextView(const QString& objectName);
 // the event loop together at the end of that turn. While `active` returns false the view
 // is left alone (a mirror that is hidden); `caretFor` maps the appender's caret request to the
 // caret this view takes. `replacedText` maps a whole new text of the model to what this view
-// shows instead (a mirror's own "CLS" banner).
+// shows instead (a mirror's own "CLS" banner). Whenever the view is shown or resized, its caret
+// is brought into view.
 void bindTextView(TextWindow& model, QPlainTextEdit* view, std::function<bool()> active = {},
                   std::function<Caret(Caret)> caretFor = {},
                   std::function<QString(const QString&)> replacedText = {});
@@ -26,9 +27,5 @@ void bindTextView(TextWindow& model, QPlainTextEdit* view, std::function<bool()>
 void resetTextView(const TextWindow& model, QPlainTextEdit* view);
 
 void moveViewCaret(QPlainTextEdit* view, Caret caret);
-
-// Moves the caret now and once more when the view is next shown: a view on a hidden tab has no
-// size yet, so the caret it was given would scroll nothing into view.
-void moveViewCaretWhenShown(QPlainTextEdit* view, Caret caret);
 
 } // namespace zenthra

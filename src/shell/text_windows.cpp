@@ -24,6 +24,41 @@ QString withoutCr(const QString& text)
 }
 } // namespace
 
+QString withCrLfLineEnds(const QString& text)
+{
+    const auto isLineEnd = [](QChar c) { return c == u'\r' || c == u'\n'; };
+    const qsizetype n = text.size();
+    // Most texts already hold CR LF alone: they are handed on as they are.
+    qsizetype first = 0;
+    while (first < n) {
+        if (text[first] == u'\r' && first + 1 < n && text[first + 1] == u'\n') {
+            first += 2;
+        } else if (isLineEnd(text[first])) {
+            break;
+        } else {
+            ++first;
+        }
+    }
+    if (first == n) {
+        return text;
+    }
+    QString out = text.left(first);
+    out.reserve(n + 16);
+    for (qsizetype i = first; i < n; ++i) {
+        const QChar c = text[i];
+        if (!isLineEnd(c)) {
+            out += c;
+            continue;
+        }
+        // Each pair of different line-end characters is one line end, taken from the left.
+        if (i + 1 < n && isLineEnd(text[i + 1]) && text[i + 1] != c) {
+            ++i;
+        }
+        out += crlf;
+    }
+    return out;
+}
+
 TextWindow::TextWindow(QObject* parent) : QObject(parent) {}
 
 void TextWindow::appendKeepingLast(const QString& tail, double limit, qsizetype keep, const QString& trailer)
@@ -100,7 +135,7 @@ void TextWindows::POPULATE_DXC_WINDOW(QString& text)
         intHiddenHfSpot = 0;
         return;
     }
-    TBCluster.appendKeepingLast(crlf + s, limit(), keep(), QStringLiteral(" "));
+    TBCluster.appendKeepingLast(crlf + withCrLfLineEnds(s), limit(), keep(), QStringLiteral(" "));
     TBCluster.moveCaret(m_options.blnNoAutoScroll ? Caret::Keep : Caret::End);
 }
 
@@ -139,7 +174,7 @@ void TextWindows::POPULATE_WWC_WINDOW(QString& text)
     if (s.endsWith(u'\n')) {
         s.chop(1);
     }
-    txtDataRetrieval[2].appendKeepingLast(crlf + s, limit(), keep(), QStringLiteral(" "));
+    txtDataRetrieval[2].appendKeepingLast(crlf + withCrLfLineEnds(s), limit(), keep(), QStringLiteral(" "));
     txtDataRetrieval[2].moveCaret(Caret::End);
 }
 
@@ -168,13 +203,17 @@ void TextWindows::POPULATE_BBS_WINDOW(QString& text)
     if (s.isEmpty()) {
         return;
     }
-    txtDataRetrieval[4].appendKeepingLast(crlf + s, limit(), keep(), QStringLiteral(" "));
+    txtDataRetrieval[4].appendKeepingLast(crlf + withCrLfLineEnds(s), limit(), keep(), QStringLiteral(" "));
     txtDataRetrieval[4].moveCaret(Caret::End);
 }
 
 void TextWindows::bbsLineReceived(const QString& line)
 {
-    QString shown = shownLine(line);
+    const std::optional<QString> whole = shownLine(line, m_bbsOpenLineEnd);
+    if (!whole) {
+        return;
+    }
+    QString shown = *whole;
     if (!shown.isEmpty()) {
         POPULATE_BBS_WINDOW(shown);
         return;

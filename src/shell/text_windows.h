@@ -23,6 +23,11 @@ enum class Caret
     Top,           // before the first character
 };
 
+// `text` with every line end in it (CR LF, LF CR, a lone CR or a lone LF) written as one CR LF.
+// The views show a window's text without its CRs and a saved window counts CR, LF and CR LF each
+// as a line end, so only CR LF line ends look the same on screen and in the file.
+QString withCrLfLineEnds(const QString& text);
+
 class TextWindow : public QObject
 {
     Q_OBJECT
@@ -97,6 +102,8 @@ private:
 
     OptionsModel& m_options;
     std::function<QDateTime()> m_utcNow;
+    // The half of a two-character line end still awaited from the BBS node (see shownLine).
+    char16_t m_bbsOpenLineEnd = 0;
 };
 
 } // namespace zenthra

@@ -143,15 +143,16 @@ TEST(WwcAndBbsAppenders, StripLineEndsAndEmptyTheCallersText)
         QString given;
         QString windowAfter; // starting from an empty window
     } cases[] = {
-        // The chat window strips trailing line ends only, CR LF before a lone LF.
-        {false, QStringLiteral("hello\r\n\r\n"), QStringLiteral("\r\nhello\r ")},
+        // The chat window strips trailing line ends only, CR LF before a lone LF; the CR left
+        // over is a line end like any other.
+        {false, QStringLiteral("hello\r\n\r\n"), QStringLiteral("\r\nhello\r\n ")},
         {false, QString(), QString()},
         {false, QStringLiteral("\r\n"), QStringLiteral("\r\n ")},
         {false, QStringLiteral("<G4ABC>: hi"), QStringLiteral("\r\n<G4ABC>: hi ")},
         // The BBS window strips them at both ends.
         {true, QStringLiteral("\r\nx\r\n"), QStringLiteral("\r\nx ")},
         {true, QStringLiteral("\r\n"), QString()},
-        {true, QStringLiteral("\n\r\nmsg\n\r"), QStringLiteral("\r\n\nmsg ")},
+        {true, QStringLiteral("\n\r\nmsg\n\r"), QStringLiteral("\r\n\r\nmsg ")},
     };
     for (const auto& c : cases) {
         Windows w;
