@@ -2,6 +2,7 @@
 #include "links/dxc_link.h"
 #include "support/eventually.h"
 #include "support/fake_node.h"
+#include "support/print_qstring.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -115,7 +116,8 @@ TEST_F(DxcFixture, WithoutAutoLoginNothingIsSent)
 {
     autoClx = false;
     logIn({"", {"login: ", "Password: "}, "", DxcLink::CallSent});
-    EXPECT_EQ(received(), (QStringList{"login: Password: "}));
+    // The node waited for an answer after each prompt, so each was shown on its own.
+    EXPECT_EQ(received(), (QStringList{"login: ", "Password: "}));
 }
 
 // A DX Spider node: "login: " without a line end, then its greeting and prompt in one piece, then spots.
