@@ -104,6 +104,8 @@ void WwcLink::WWC_CONNECT()
         flushPartial();
         WinsockWWC.close();
         intWwcLoginStage = AwaitLogin;
+        m_joinDue.reset();
+        forgetPrompts();
     });
     sequence().pause(stepPause);
     sequence().run([this] {
@@ -147,48 +149,71 @@ void WwcLink::reply(const QString& text, int pauseAfter)
     }
 }
 
+std::optional<QString> WwcLink::joinReply(const QString& upper, qsizetype seen) const
+{
+    if (prompts::holdsAny(upper, joinPrompts, seen)) {
+        return m_node.strWwcConnectStr;
+    }
+    if (prompts::holds(upper, u"/U CALLSIGN NAME", seen)) {
+        return QStringLiteral("/U ") + m_node.strWwcCallsign + QLatin1String(userDetails);
+    }
+    return std::nullopt;
+}
+
+bool WwcLink::asksForStage(prompts::Ask ask) const
+{
+    switch (intWwcLoginStage) {
+    case AwaitLogin:
+        return ask == prompts::Ask::Call || ask == prompts::Ask::CallAndPassword;
+    case CallSent:
+        return ask == prompts::Ask::Password || ask == prompts::Ask::CallAndPassword;
+    default:
+        return false;
+    }
+}
+
 void WwcLink::INCOMING_WWC(const QString& chunk)
 {
     qsizetype seen = 0;
     const QString upper = promptView(partialLine(), chunk, seen);
+    promptText().add(chunk);
     // The channel operator notice comes with the node's channel texts; answering them again
     // would join once more. Its lines are still shown below.
     if (!prompts::holds(upper, QStringView(operatorNotice), seen)) {
         bool answerJoin = !chunk.isEmpty();
-        // A line of nothing but the login prompt starts the login again and is answered at once.
-        bool barePrompt = false;
+        // A line of nothing but the login prompt starts the login again.
         if (intWwcLoginStage == Idle && legacy::trim(chunk.toUpper()) == QLatin1String("LOGIN:\r\n")) {
             intWwcLoginStage = AwaitLogin;
-            barePrompt = true;
         }
-        // Only what ends in a prompt asks for the call or the password; the same words inside
-        // a line are other users' text and never draw either out.
-        const bool asksPassword = prompts::endsIn(upper, prompts::password, seen);
-        const bool asksCall = barePrompt || prompts::endsIn(upper, prompts::login, seen) ||
-                              (asksPassword && prompts::holdsAny(upper, prompts::login, seen));
-        if (intWwcLoginStage == AwaitLogin && asksCall) {
-            intWwcLoginStage = CallSent;
-            reply(m_node.strWwcCallsign, stepPause);
-            answerJoin = false;
-            // A node that asks for call and password at once gets both.
-            if (asksPassword && prompts::passwordAfterLogin(upper)) {
-                intWwcLoginStage = Idle;
-                reply(m_node.strWwcPassword, 0);
-                reply(m_node.strWwcPassword, stepPause);
+        if (intWwcLoginStage != Idle) {
+            if (asksForStage(promptText().asks())) {
+                // The node may be asking: it is when it now waits for the answer. A chunk used
+                // for the login gets no join reply, so that reply waits for the verdict too.
+                awaitQuiet();
+                answerJoin = false;
+                if (!m_joinDue && !chunk.isEmpty()) {
+                    m_joinDue = joinReply(upper, seen);
+                }
+            } else {
+                if (awaitingQuiet()) {
+                    // Text went on after the prompt words: they were talk.
+                    stopAwaitingQuiet();
+                    if (m_joinDue) {
+                        reply(*m_joinDue, 0);
+                    }
+                }
+                m_joinDue.reset();
+                // The greeting before the login prompt, or the password prompt, may have been
+                // cut by the network: the stage waits for the rest. After the call only the
+                // first part of a password prompt is worth waiting for; anything else means the
+                // node asks none, and anything else before the call ends the automatic login.
+                const bool cut = (intWwcLoginStage == AwaitLogin && !chunk.contains(u'\n')) ||
+                                 (intWwcLoginStage == CallSent &&
+                                  prompts::mayBegin(promptText().upper(), prompts::password));
+                if (!cut) {
+                    intWwcLoginStage = Idle;
+                }
             }
-        } else if (intWwcLoginStage == CallSent && asksPassword) {
-            intWwcLoginStage = Idle;
-            reply(m_node.strWwcPassword, 0);
-            reply(m_node.strWwcPassword, stepPause);
-            answerJoin = false;
-        } else if ((intWwcLoginStage == AwaitLogin && !chunk.contains(u'\n')) ||
-                   (intWwcLoginStage == CallSent && prompts::mayBegin(upper, prompts::password))) {
-            // The greeting before the login prompt, or the password prompt, may have been cut by
-            // the network: the stage waits for the rest. After the call only the first part of
-            // a password prompt is worth waiting for; anything else means the node asks none.
-        } else {
-            // Anything else ends the login: a later prompt is other users' text.
-            intWwcLoginStage = Idle;
         }
         if (prompts::holds(upper, u",CONV,", seen)) {
             reply(QStringLiteral("CONV"), stepPause);
@@ -197,10 +222,8 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
             reply(m_node.strWwcConnectStr, stepPause);
         }
         if (answerJoin) {
-            if (prompts::holdsAny(upper, joinPrompts, seen)) {
-                reply(m_node.strWwcConnectStr, 0);
-            } else if (prompts::holds(upper, u"/U CALLSIGN NAME", seen)) {
-                reply(QStringLiteral("/U ") + m_node.strWwcCallsign + QLatin1String(userDetails), 0);
+            if (const auto join = joinReply(upper, seen)) {
+                reply(*join, 0);
             }
         }
     }
@@ -211,6 +234,26 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
             WinsockWWC.close();
         }
     });
+}
+
+void WwcLink::nodeQuiet()
+{
+    const prompts::Ask ask = promptText().asks();
+    if (!asksForStage(ask)) {
+        return;
+    }
+    promptText().clear();
+    m_joinDue.reset();
+    if (intWwcLoginStage == AwaitLogin) {
+        intWwcLoginStage = CallSent;
+        reply(m_node.strWwcCallsign, stepPause);
+        if (ask != prompts::Ask::CallAndPassword) {
+            return;
+        }
+    }
+    intWwcLoginStage = Idle;
+    reply(m_node.strWwcPassword, 0);
+    reply(m_node.strWwcPassword, stepPause);
 }
 
 // --- BBS
@@ -227,6 +270,7 @@ void BbsLink::BBS_CONNECT()
     sequence().run([this] {
         WinsockBBS.close();
         intBbsLoginStage = AwaitLogin;
+        forgetPrompts();
         if (!startConnect(m_node.strBbsHost, m_node.sngBbsPort)) {
             intBbsLoginStage = Idle;
             return;
@@ -276,36 +320,47 @@ void BbsLink::INCOMING_BBS(const QString& chunk)
         WinsockBBS.close();
         return;
     }
-    qsizetype seen = 0;
-    const QString upper = promptView(partialLine(), chunk, seen);
-    // As on the chat link, only what ends in a prompt is the node asking.
-    const bool asksPassword = prompts::endsIn(upper, prompts::password, seen);
-    const bool asksCall = prompts::endsIn(upper, prompts::login, seen) ||
-                          (asksPassword && prompts::holdsAny(upper, prompts::login, seen));
-    if (intBbsLoginStage == AwaitLogin && asksCall) {
+    promptText().add(chunk);
+    deliver(chunk);
+    if (intBbsLoginStage == AwaitLogin) {
+        const prompts::Ask ask = promptText().asks();
+        if (ask == prompts::Ask::Call || ask == prompts::Ask::CallAndPassword) {
+            awaitQuiet();
+        } else {
+            stopAwaitingQuiet();
+        }
+    } else if (intBbsLoginStage == CallSent) {
+        // After the call nothing is decided until the node waits: a password prompt then gets
+        // the password, anything else the connection string, never in the password's place.
+        awaitQuiet();
+    }
+}
+
+void BbsLink::nodeQuiet()
+{
+    const prompts::Ask ask = promptText().asks();
+    if (intBbsLoginStage == AwaitLogin &&
+        (ask == prompts::Ask::Call || ask == prompts::Ask::CallAndPassword)) {
+        promptText().clear();
         intBbsLoginStage = CallSent;
-        deliver(chunk);
         sequence().pause(stepPause);
         sequence().run([this] { sendLine(m_node.strBbsCallsign); });
         sequence().pause(stepPause);
-        if (asksPassword && prompts::passwordAfterLogin(upper)) {
+        if (ask == prompts::Ask::CallAndPassword) {
             answerPassword();
         }
-    } else if (intBbsLoginStage == CallSent && asksPassword) {
-        deliver(chunk);
-        answerPassword();
-    } else if (intBbsLoginStage == CallSent && prompts::mayBegin(upper, prompts::password)) {
-        // A password prompt cut in two by the network: the connection string waits for the rest.
-        deliver(chunk);
-    } else {
-        if (intBbsLoginStage == CallSent) {
+    } else if (intBbsLoginStage == CallSent) {
+        if (ask == prompts::Ask::Password || ask == prompts::Ask::CallAndPassword) {
+            promptText().clear();
+            answerPassword();
+        } else if (!prompts::mayBegin(promptText().upper(), prompts::password)) {
+            // A password prompt cut by the network waits for its rest; anything else was no prompt.
             intBbsLoginStage = Idle;
             // Each "#"-separated node command goes out as a line of its own.
             QString commands = m_node.strBbsConnectStr;
             commands.replace(u'#', QStringLiteral("\r\n"));
             sendLine(commands);
         }
-        deliver(chunk);
     }
 }
 

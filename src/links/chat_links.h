@@ -63,10 +63,19 @@ protected:
     void handleChunk(const QString& chunk) override;
     void handleLine(const QString& line) override { Q_EMIT lineReceived(line); }
 
+    void nodeQuiet() override;
+
 private:
     void reply(const QString& text, int pauseAfter);
+    // The one reply a channel-join prompt or the user-details request in the text draws.
+    std::optional<QString> joinReply(const QString& upper, qsizetype seen) const;
+    // Whether the node's text asks what the login stage waits for.
+    bool asksForStage(prompts::Ask ask) const;
 
     const CurrentNode& m_node;
+    // The channel-join reply due for text that waits to see whether it was a prompt: it goes
+    // out if the text was talk, and not if it asked for the login.
+    std::optional<QString> m_joinDue;
 };
 
 class BbsLink : public LineLink
@@ -110,6 +119,8 @@ Q_SIGNALS:
 protected:
     void handleChunk(const QString& chunk) override;
     void handleLine(const QString& line) override { Q_EMIT lineReceived(line); }
+
+    void nodeQuiet() override;
 
 private:
     void answerPassword();

@@ -33,6 +33,8 @@ void DxcLink::DXC_CONNECT()
     DXC_DISCONNECT();
     sequence().run([this] {
         intDxcLoginStage = AwaitLogin;
+        m_menuSeen = false;
+        forgetPrompts();
         blnDxcClosing = false;
         WinsockDXC.close();
         if (!startConnect(m_node.strDxcHost, m_node.sngDxcPort)) {
@@ -65,38 +67,29 @@ void DxcLink::DXC_DISCONNECT()
 
 void DxcLink::handleChunk(const QString& chunk)
 {
-    // A prompt cut by the network is seen whole: look at the unfinished line as well, but
-    // only at prompts that reach into the new chunk, as the others have had their answer.
+    // The node's own texts are seen whole when the network cut them: look at the unfinished line
+    // as well, but only at texts that reach into the new chunk, as the others have been seen.
     const qsizetype seen = m_lines.partial().size();
     const QString upper = (m_lines.partial() + chunk).toUpper();
-    // Only what ends in a prompt asks for the call or the password: the same words inside a
-    // line are other users' text (talk right after a packet node's greeting included).
-    const bool passwordPrompt = prompts::endsIn(upper, prompts::password, seen);
-    const bool loginPrompt = prompts::endsIn(upper, prompts::login, seen) ||
-                             (passwordPrompt && prompts::holdsAny(upper, prompts::login, seen));
-    const bool auto_ = m_autoClx && m_autoClx();
+    promptText().add(chunk);
     if (intDxcLoginStage != Idle && prompts::holds(upper, clusterPrompt(), seen)) {
         // The node's own prompt ends the login, however many steps it skipped (a node may send
         // its whole greeting and the prompt in one piece).
         intDxcLoginStage = Idle;
-    } else if (auto_ && intDxcLoginStage == AwaitLogin && loginPrompt) {
-        intDxcLoginStage = CallSent;
-        sequence().pause(callPause);
-        sequence().run([this] { sendLine(m_node.strDxcCallsign); });
-        // A node that asks for call and password at once gets both, in that order.
-        if (passwordPrompt && prompts::passwordAfterLogin(upper)) {
-            intDxcLoginStage = AwaitMenu;
-            sequence().pause(replyPause);
-            sequence().run([this] { sendLine(m_node.strDxcPassword); });
-        }
-    } else {
+        m_menuSeen = false;
+        stopAwaitingQuiet();
+    } else if (intDxcLoginStage != Idle) {
         // Only a login under way is answered: after it, "password:" is text of other users
         // (talk, announcements) that must never draw the password out.
-        if (passwordPrompt && intDxcLoginStage != Idle) {
-            intDxcLoginStage = CallSent;
-        }
-        if (auto_) {
-            advanceLogin(upper, seen, passwordPrompt);
+        m_menuSeen = m_menuSeen || prompts::holds(upper, u"DXC,", seen);
+        if (promptText().asks() != prompts::Ask::Nothing) {
+            // The node may be asking: it is when it now waits for the answer.
+            awaitQuiet();
+        } else {
+            // Text that went on after prompt words was talk: what waited and this text are one
+            // chunk with no prompt for the login stages.
+            stopAwaitingQuiet();
+            loginStep(prompts::Ask::Nothing);
         }
     }
     if (chunk.isEmpty()) {
@@ -109,12 +102,49 @@ void DxcLink::handleChunk(const QString& chunk)
     });
 }
 
+void DxcLink::nodeQuiet()
+{
+    if (intDxcLoginStage == Idle) {
+        return;
+    }
+    const prompts::Ask ask = promptText().asks();
+    promptText().clear();
+    loginStep(ask);
+}
+
+void DxcLink::loginStep(prompts::Ask ask)
+{
+    const bool passwordPrompt = ask == prompts::Ask::Password || ask == prompts::Ask::CallAndPassword;
+    const bool loginPrompt = ask == prompts::Ask::Call || ask == prompts::Ask::CallAndPassword;
+    const bool auto_ = m_autoClx && m_autoClx();
+    if (auto_ && intDxcLoginStage == AwaitLogin && loginPrompt) {
+        m_menuSeen = false;
+        intDxcLoginStage = CallSent;
+        sequence().pause(callPause);
+        sequence().run([this] { sendLine(m_node.strDxcCallsign); });
+        // A node that asks for call and password at once gets both, in that order.
+        if (ask == prompts::Ask::CallAndPassword) {
+            intDxcLoginStage = AwaitMenu;
+            sequence().pause(replyPause);
+            sequence().run([this] { sendLine(m_node.strDxcPassword); });
+        }
+        return;
+    }
+    if (passwordPrompt) {
+        intDxcLoginStage = CallSent;
+    }
+    if (auto_) {
+        advanceLogin(passwordPrompt);
+    }
+    m_menuSeen = false;
+}
+
 QString DxcLink::clusterPrompt() const
 {
     return m_node.strDxcCallsign.toUpper() + QStringLiteral(" DE");
 }
 
-void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt)
+void DxcLink::advanceLogin(bool passwordPrompt)
 {
     switch (intDxcLoginStage) {
     case CallSent:
@@ -126,7 +156,7 @@ void DxcLink::advanceLogin(const QString& upper, qsizetype seen, bool passwordPr
         break;
     case AwaitMenu:
         intDxcLoginStage = AwaitPrompt;
-        if (prompts::holds(upper, u"DXC,", seen)) {
+        if (m_menuSeen) {
             sequence().pause(replyPause);
             sequence().run([this] {
                 sendLine(QStringLiteral("DXC"));

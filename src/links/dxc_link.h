@@ -67,7 +67,10 @@ protected:
     bool holdingBack() const override { return !m_held.empty(); }
 
 private:
-    void advanceLogin(const QString& upper, qsizetype seen, bool passwordPrompt);
+    void nodeQuiet() override;
+    // The login step for what arrived since the last one, with what the node asked in it.
+    void loginStep(prompts::Ask ask);
+    void advanceLogin(bool passwordPrompt);
     // What the node shows once it is ready for commands ("G0ABC de GB7XX ... >"), upper case.
     QString clusterPrompt() const;
     void deliver(const QString& chunk);
@@ -87,6 +90,8 @@ private:
     // Received chunks waiting in the sequence behind a dialogue step.
     qsizetype m_queuedText = 0;
     QTimer m_heldTimer;
+    // The text waiting for its login step held the node menu.
+    bool m_menuSeen = false;
 };
 
 } // namespace zenthra

@@ -2,8 +2,9 @@
 // What the nodes ask at login, and how a prompt is found in received text: in the upper-cased
 // text, also when the network cut it in two (the unfinished line received before is looked at
 // together with the new piece, but only prompts reaching into the new piece count, as the others
-// have had their answer). A node asks with the prompt at the end of what it sent; the links
-// answer only such text (endsIn), so the same words in a line of talk draw nothing out.
+// have had their answer). A node asks for the call or the password with the prompt at the end of
+// what it sent, or on a line of its own, and then waits (asks); the same words inside a line of
+// talk draw nothing out.
 
 #include <QString>
 #include <QStringView>
@@ -27,41 +28,6 @@ template <typename List> bool holdsAny(const QString& upper, const List& list, q
                        [&](const auto* prompt) { return holds(upper, QStringView(prompt), seen); });
 }
 
-// Where the first (or last) of the prompts stands in `upper`, -1 when none does.
-template <typename List> qsizetype position(const QString& upper, const List& list, bool last)
-{
-    qsizetype found = -1;
-    for (const auto* prompt : list) {
-        const qsizetype at =
-            last ? upper.lastIndexOf(QStringView(prompt)) : upper.indexOf(QStringView(prompt));
-        if (at >= 0 && (found < 0 || (last ? at > found : at < found))) {
-            found = at;
-        }
-    }
-    return found;
-}
-
-// The text without the blanks at its end.
-inline QStringView withoutTrailingBlanks(const QString& upper)
-{
-    QStringView text(upper);
-    while (!text.isEmpty() && (text.back() == u' ' || text.back() == u'\t')) {
-        text.chop(1);
-    }
-    return text;
-}
-
-// Whether `upper` ends (blanks aside) in one of the prompts, which reaches past its first `seen`
-// characters. Nodes ask with the prompt as the last thing they send, with no line end after it;
-// a prompt's words inside a line ("what is the club password: ?") are someone's talk.
-template <typename List> bool endsIn(const QString& upper, const List& list, qsizetype seen)
-{
-    const QStringView text = withoutTrailingBlanks(upper);
-    return text.size() > seen && std::any_of(list.begin(), list.end(), [&](const auto* prompt) {
-               return text.endsWith(QStringView(prompt));
-           });
-}
-
 // Whether the unfinished end of `upper` may be the first part of one of the prompts, cut by the
 // network: then the rest is worth waiting for.
 template <typename List> bool mayBegin(const QString& upper, const List& list)
@@ -78,12 +44,38 @@ template <typename List> bool mayBegin(const QString& upper, const List& list)
     });
 }
 
-// True when a password prompt follows the login prompt in the same text: a node that asks for
-// call and password at once gets both, in that order.
-inline bool passwordAfterLogin(const QString& upper)
+// What the end of a node's text asks for, upper-cased (`Nothing` when it asks nothing).
+enum class Ask
 {
-    const qsizetype pass = position(upper, password, true);
-    return pass >= 0 && pass > position(upper, login, false);
-}
+    Nothing,
+    Call,
+    Password,
+    // The call prompt on the line before the password prompt: both are due, in that order.
+    CallAndPassword
+};
+
+// What `upper`, the end of what a node has sent, asks for: a prompt counts when it ends the text
+// (blanks after it aside) or when the last line holds nothing but the prompt ("PASSWORD :\r",
+// "\r\rCALLSIGN :\r", "LOGIN:\r\n"). A line that merely ends in the words is someone's talk. Whether
+// the node then waits for the answer is for the link to see.
+Ask asks(QStringView upper);
+
+// The end of what a node has sent, upper-cased, kept for the prompt rules: a prompt cut by the
+// network is seen whole, whatever was passed on of it in between.
+class PromptText
+{
+public:
+    // More than the longest line a prompt can stand on, and the line before it.
+    static constexpr qsizetype keep = 512;
+
+    void add(const QString& received);
+    // Forgets what was looked at: a prompt that had its answer is not answered again.
+    void clear() { m_upper.clear(); }
+    const QString& upper() const { return m_upper; }
+    Ask asks() const { return prompts::asks(m_upper); }
+
+private:
+    QString m_upper;
+};
 
 } // namespace zenthra::prompts

@@ -11,6 +11,8 @@ TelnetLink::TelnetLink(QString name, qint16* linkError, QObject* parent)
     connect(&m_socket, &TelnetSocket::dataArrival, this, &TelnetLink::incoming);
     connect(&m_socket, &TelnetSocket::errorOccurred, this, &TelnetLink::onSocketError);
     connect(&m_sequence, &LinkSequence::idle, this, &TelnetLink::runDeferred);
+    m_quietTimer.setSingleShot(true);
+    connect(&m_quietTimer, &QTimer::timeout, this, &TelnetLink::checkQuiet);
 }
 
 QString TelnetLink::status() const
@@ -44,6 +46,7 @@ bool TelnetLink::startConnect(const QString& host, float port)
 
 void TelnetLink::incoming(const QString& chunk)
 {
+    m_lastArrival.start();
     if (m_sequence.busy() || !m_nextRead.isEmpty()) {
         m_nextRead += chunk;
     } else {
@@ -74,6 +77,35 @@ void TelnetLink::updateReading()
     if (wanted != m_socket.reading()) {
         m_socket.setReading(wanted);
     }
+}
+
+void TelnetLink::awaitQuiet()
+{
+    if (!m_quietTimer.isActive()) {
+        m_quietTimer.start(promptQuiet);
+    }
+}
+
+void TelnetLink::checkQuiet()
+{
+    // How long ago the node sent its last text, which restarts the count.
+    const qint64 since = m_lastArrival.isValid() ? m_lastArrival.elapsed() : promptQuiet;
+    if (since < promptQuiet) {
+        m_quietTimer.start(int(promptQuiet - since));
+        return;
+    }
+    // Text that came in but waits behind a step is not looked at yet: it decides first.
+    if (m_sequence.busy() || !m_nextRead.isEmpty()) {
+        m_quietTimer.start(quietRecheck);
+        return;
+    }
+    nodeQuiet();
+}
+
+void TelnetLink::forgetPrompts()
+{
+    m_quietTimer.stop();
+    m_promptText.clear();
 }
 
 void TelnetLink::onSocketError(int number, const QString& description)

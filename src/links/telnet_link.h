@@ -4,9 +4,12 @@
 
 #include "link_sequence.h"
 #include "platform/telnet_socket.h"
+#include "prompts.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 namespace zenthra {
 
@@ -33,6 +36,16 @@ public:
     // network (which slows the node down) instead of in memory.
     qsizetype heldText() const { return m_nextRead.size() + ownHeldText(); }
     static constexpr qsizetype holdLimit = 64 * 1024;
+    // A login prompt is the node asking and then waiting: it counts once the node has sent
+    // nothing more for this long. Text that goes on sooner (the rest of someone's line, cut by
+    // the network or by the node's own writes) was talk. It is well past the gaps inside one
+    // line of text (a first resend of a lost segment comes after at most a second) and far below
+    // the minute or more a node waits for a login.
+    static constexpr int promptQuiet = 1200;
+    // True while a prompt waits to see whether the node stays quiet.
+    bool awaitingQuiet() const { return m_quietTimer.isActive(); }
+    // How soon a quiet node is looked at again when the link is still busy with what it sent.
+    static constexpr int quietRecheck = 20;
 
     qint16 loginStage = 0;
     bool closing = false;
@@ -61,11 +74,21 @@ protected:
     virtual bool holdingBack() const { return false; }
     // Reads on while the link holds little, and stops once it holds enough or holds back.
     void updateReading();
+    // What the node has sent lately, for the login prompt rules.
+    prompts::PromptText& promptText() { return m_promptText; }
+    // nodeQuiet() runs once the node has sent nothing for promptQuiet and the link has handled
+    // all it received. Calling it again while waiting keeps the one wait.
+    void awaitQuiet();
+    void stopAwaitingQuiet() { m_quietTimer.stop(); }
+    virtual void nodeQuiet() {}
+    // A new connection: nothing is asked yet.
+    void forgetPrompts();
 
 private:
     void incoming(const QString& chunk);
     void runDeferred();
     void onSocketError(int number, const QString& description);
+    void checkQuiet();
 
     QString m_name;
     qint16* m_linkError;
@@ -73,6 +96,9 @@ private:
     LinkSequence m_sequence;
     QString m_nextRead;
     bool m_runningDeferred = false;
+    prompts::PromptText m_promptText;
+    QElapsedTimer m_lastArrival;
+    QTimer m_quietTimer;
 };
 
 } // namespace zenthra

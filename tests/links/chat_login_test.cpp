@@ -12,6 +12,7 @@ using zenthra::BbsLink;
 using zenthra::CurrentNode;
 using zenthra::WwcLink;
 using zenthra::test::FakeNode;
+using zenthra::test::Piece;
 
 namespace {
 
@@ -19,7 +20,7 @@ namespace {
 struct Dialogue
 {
     const char* name;
-    QList<QByteArray> pieces;
+    QList<Piece> pieces;
     QByteArray sent;
 };
 
@@ -56,8 +57,8 @@ struct LinkFixture : ::testing::Test
         ASSERT_TRUE(node.accept());
         const zenthra::TelnetSocket& socket = chat ? link.socket() : bbs.socket();
         EXPECT_EVENTUALLY_EQ(socket.state(), int(zenthra::TelnetSocket::Connected), 5000);
-        for (const QByteArray& piece : d.pieces) {
-            EXPECT_TRUE(chat ? node.sendAwaited(piece, link) : node.sendAwaited(piece, bbs));
+        for (const Piece& piece : d.pieces) {
+            EXPECT_TRUE(chat ? node.play(piece, link) : node.play(piece, bbs));
         }
         EXPECT_EQ(node.received(d.sent), d.sent);
         EXPECT_EQ(node.receivedWithin(700), d.sent);
@@ -103,6 +104,28 @@ const Dialogue wwcDialogues[] = {
      "CONV\r\n/n G4ABC 144\r\n"},
     {"ChatSelection", {"Welcome\r\n", "1 = Convers\r\nChat selection ?\r\n"}, "/n G4ABC 144\r\n"},
     {"UserDetails", {"Welcome\r\n", "Please set /u callsign name\r\n"}, "/U G4ABC 144345\r\n"},
+    // Prompts on a line of their own, ended by CR or CR LF.
+    {"LoginPromptLineFirst", {"login:\r\n", "Password:\r\n"}, "G4ABC\r\npw7\r\npw7\r\n"},
+    {"PasswordPromptEndedByCr", {"login: ", "Password :\r"}, "G4ABC\r\npw7\r\npw7\r\n"},
+    // A prompt the network cut in two, with a pause between the parts.
+    {"PasswordPromptCutWithAPause",
+     {"login: ", {"Pass", 900}, "word: ", "Type /n <your call> <channel> to log on\r\n"},
+     "G4ABC\r\npw7\r\npw7\r\n/n G4ABC 144\r\n"},
+    {"PasswordPromptCutWithALongPause", {"login: ", {"Pass", 2500}, "word: "}, "G4ABC\r\npw7\r\npw7\r\n"},
+    // The greeting right after the call and talk cut right after "password:", which the receive
+    // pause joins into one read.
+    {"TalkCutAfterThePromptWords",
+     {{"login: ", 0},
+      {"Welcome G4ABC\r\n", 20, "G4ABC\r\n"},
+      {"<g4xyz>: g4abc, what is the club password:", 300},
+      " ?\n"},
+     "G4ABC\r\n"},
+    // Talk after the node's join prompt: the join is answered once the talk goes on.
+    {"JoinPromptThenTalkCutAfterThePromptWords",
+     {"login: ",
+      {"Type /n <your call> <channel> to log on\r\n<g4xyz>: what is the password:", 300},
+      " ?\r\n"},
+     "G4ABC\r\n/n G4ABC 144\r\n"},
     // Once logged in, other users' text never draws the password or the call out.
     {"PasswordBaitAfterTheLogin",
      {"login: ", "Type /n <your call> <channel> to log on\r\n", "<G0BAD>: password: \r\n",
@@ -210,6 +233,21 @@ const Dialogue bbsDialogues[] = {
      {"Callsign : ", "Pass", "word : ", fbbGreeting},
      "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
     {"TalkRightAfterTheCall", {"login: ", talk}, "G4ABC\r\nc gb7xyz\r\nbbs\r\n"},
+    // A packet node's relay port and mail-style prompts: each on a line of its own.
+    {"RelayPortPrompts",
+     {"\r\rCallsign :\r", "Password :\r", fbbGreeting},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+    {"LoginPromptLine", {"login:\r\n", fbbGreeting}, "G4ABC\r\nc gb7xyz\r\nbbs\r\n"},
+    {"PasswordPromptCutWithAPause",
+     {"Callsign : ", {"Pass", 700}, "word : ", fbbGreeting},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+    {"PasswordPromptCutWithALongPause",
+     {"Callsign : ", {"Pass", 2500}, "word : ", fbbGreeting},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+    // Talk cut right after "password:" draws the connection string, not the password.
+    {"TalkCutAfterThePromptWords",
+     {"login: ", {"G4ABC de G4XYZ: what is the club password:", 300}, " ?\r\n"},
+     "G4ABC\r\nc gb7xyz\r\nbbs\r\n"},
 };
 
 TEST_P(BbsLogin, SendsTheseBytesInOrder)

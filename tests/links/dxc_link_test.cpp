@@ -2,6 +2,7 @@
 #include "links/dxc_link.h"
 #include "support/eventually.h"
 #include "support/fake_node.h"
+#include "support/print_qstring.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +11,7 @@
 using zenthra::CurrentNode;
 using zenthra::DxcLink;
 using zenthra::test::FakeNode;
+using zenthra::test::Piece;
 
 namespace {
 
@@ -18,7 +20,7 @@ namespace {
 struct Login
 {
     const char* name;
-    QList<QByteArray> pieces;
+    QList<Piece> pieces;
     QByteArray sent;
     DxcLink::LoginStage stage = DxcLink::Idle;
 };
@@ -56,8 +58,8 @@ struct DxcFixture : ::testing::Test
     void logIn(const Login& login)
     {
         connectLink();
-        for (const QByteArray& piece : login.pieces) {
-            EXPECT_TRUE(node.sendAwaited(piece, link));
+        for (const Piece& piece : login.pieces) {
+            EXPECT_TRUE(node.play(piece, link));
         }
         EXPECT_EQ(node.received(login.sent), login.sent);
         EXPECT_EQ(node.receivedWithin(800), login.sent);
@@ -79,6 +81,8 @@ struct DxcLogin : DxcFixture, ::testing::WithParamInterface<Login>
 
 // Another user's line: "password:" inside a line is talk, never a node's prompt.
 const QByteArray talk = "<g4xyz>: g0abc, what is the club password: ?\n";
+const QByteArray greeting = "Hello G0ABC, this is GB7TST in London\r\n";
+const QByteArray cutTalk = "To ALL de G4XYZ: g0abc, what is the club password:";
 
 const Login logins[] = {
     {"PacketNodeWithCallPasswordAndMenu",
@@ -101,6 +105,33 @@ const Login logins[] = {
      "G0ABC\r\n",
      DxcLink::AwaitPrompt},
     {"TalkRightAfterTheCall", {"login: ", talk}, "G0ABC\r\n", DxcLink::AwaitMenu},
+    // Prompts on a line of their own, ended by CR or CR LF, as mail-style and packet nodes send them.
+    {"PasswordPromptEndedByCr", {"login: ", "Password:\r"}, "G0ABC\r\ns3cret\r\n", DxcLink::AwaitMenu},
+    {"PasswordPromptLine", {"login: ", "Password:\r\n"}, "G0ABC\r\ns3cret\r\n", DxcLink::AwaitMenu},
+    {"LoginPromptLine", {"login:\r\n"}, "G0ABC\r\n", DxcLink::CallSent},
+    {"PacketNodeRelayPrompt", {"\r\rCallsign :\r"}, "G0ABC\r\n", DxcLink::CallSent},
+    // A prompt the network cut in two, with a pause between the parts.
+    {"PasswordPromptCutWithAPause",
+     {"login: ", {"Pass", 700}, "word: "},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
+    {"PasswordPromptCutWithALongPause",
+     {"login: ", {"Pass", 2500}, "word: "},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
+    // Talk cut right after "password:" while the login stages are still open.
+    {"TalkCutAfterThePromptWords",
+     {"login: ", greeting, {cutTalk, 300}, " ?\r\n"},
+     "G0ABC\r\n",
+     DxcLink::AwaitPrompt},
+    {"TalkCutAfterThePromptWordsASecondAfterTheGreeting",
+     {"login: ", {greeting, 1000}, {cutTalk, 300}, " ?\r\n"},
+     "G0ABC\r\n",
+     DxcLink::AwaitPrompt},
+    {"TalkCutAfterThePromptWordsFiveSecondsAfterTheGreeting",
+     {"login: ", {greeting, 5000}, {cutTalk, 300}, " ?\r\n"},
+     "G0ABC\r\n",
+     DxcLink::AwaitPrompt},
 };
 
 TEST_P(DxcLogin, AnswersEachPromptOnce)
@@ -115,7 +146,8 @@ TEST_F(DxcFixture, WithoutAutoLoginNothingIsSent)
 {
     autoClx = false;
     logIn({"", {"login: ", "Password: "}, "", DxcLink::CallSent});
-    EXPECT_EQ(received(), (QStringList{"login: Password: "}));
+    // The node waited for an answer after each prompt, so each was shown on its own.
+    EXPECT_EQ(received(), (QStringList{"login: ", "Password: "}));
 }
 
 // A DX Spider node: "login: " without a line end, then its greeting and prompt in one piece, then spots.
@@ -129,11 +161,9 @@ const QByteArray spots[] = {
     "DX de SM5ABC:    50120.0  OH6DEF       AU   JO89<AU>KP32              1835Z\a\a\r\n",
 };
 
-Login spider(const char* name, const QList<QByteArray>& replies, const QByteArray& sent = "M0ZZZ\r\n")
+Login spider(const char* name, const QList<Piece>& replies, const QByteArray& sent = "M0ZZZ\r\n")
 {
-    return {name,
-            QList<QByteArray>{"login: "} + replies + QList<QByteArray>(std::begin(spots), std::end(spots)),
-            sent};
+    return {name, QList<Piece>{"login: "} + replies + QList<Piece>(std::begin(spots), std::end(spots)), sent};
 }
 
 const Login spiderLogins[] = {

@@ -37,7 +37,31 @@ bool FakeNode::sendAwaited(const QByteArray& bytes, TelnetLink& link)
     QSignalSpy reads(&link.socket(), &TelnetSocket::dataArrival);
     m_peer->write(bytes);
     m_peer->flush();
-    return QTest::qWaitFor([&] { return !reads.isEmpty() && !link.busy(); }, 5000);
+    return QTest::qWaitFor([&] { return !reads.isEmpty() && !link.busy() && !link.awaitingQuiet(); }, 5000);
+}
+
+void FakeNode::sendThenWait(const QByteArray& bytes, int ms)
+{
+    m_peer->write(bytes);
+    m_peer->flush();
+    QTest::qWait(ms);
+}
+
+bool FakeNode::play(const Piece& piece, TelnetLink& link)
+{
+    if (!piece.afterSent.isEmpty() && !QTest::qWaitFor(
+                                          [&] {
+                                              drain();
+                                              return m_got.endsWith(piece.afterSent);
+                                          },
+                                          5000)) {
+        return false;
+    }
+    if (piece.thenMs < 0) {
+        return sendAwaited(piece.bytes, link);
+    }
+    sendThenWait(piece.bytes, piece.thenMs);
+    return true;
 }
 
 void FakeNode::sendQuickly(const QByteArray& bytes)

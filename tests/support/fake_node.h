@@ -12,6 +12,23 @@ class TelnetLink;
 
 namespace zenthra::test {
 
+// One piece of a node's text. By default the node then waits until the program has done all it
+// does about it, as a node in a dialogue does; with `thenMs` the next piece follows that many
+// milliseconds later whatever the program does (the rest of a line of talk, or of a prompt the
+// network cut in two). With `afterSent` the piece goes out as soon as what the program has sent
+// ends in those bytes, as a node answers.
+struct Piece
+{
+    Piece(const char* text) : bytes(text) {}
+    Piece(QByteArray text, int then = -1, QByteArray after = {})
+        : bytes(std::move(text)), thenMs(then), afterSent(std::move(after))
+    {
+    }
+    QByteArray bytes;
+    int thenMs = -1;
+    QByteArray afterSent;
+};
+
 class FakeNode
 {
 public:
@@ -22,9 +39,14 @@ public:
     bool connected() const;
     // Sends one piece and lets it reach the program before the next.
     void send(const QByteArray& bytes);
-    // Sends one piece and waits until the link has read it and done all it does about it, as a
-    // node in a dialogue does; false after 5 s.
+    // Sends one piece and waits until the link has read it and done all it does about it (a
+    // prompt's answer comes once the node has been quiet for a moment), as a node in a dialogue
+    // does; false after 5 s.
     bool sendAwaited(const QByteArray& bytes, TelnetLink& link);
+    // Sends one piece and sends nothing more for `ms` milliseconds, whatever the program does.
+    void sendThenWait(const QByteArray& bytes, int ms);
+    // Sends the piece as it says; false when the program never finished with an awaited one.
+    bool play(const Piece& piece, TelnetLink& link);
     // Sends one piece without waiting: the program reads it as soon as the event loop turns.
     void sendQuickly(const QByteArray& bytes);
     void hangUp();
