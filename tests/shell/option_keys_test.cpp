@@ -25,6 +25,53 @@ TEST(OptionKeys, TheModelKnowsExactlyTheMenusCheckMarks)
     EXPECT_EQ(keys.size(), 81);
 }
 
+// The items a handler must be bound to: every command, and the check marks whose click does
+// more than flip the mark. An item bound under a misspelt name stays on the list.
+TEST(OptionKeys, TheItemsWithoutTheirHandlerAreListedInMenuOrder)
+{
+    const QStringList handledChecks{keys::dxcAlwaysOnTop, keys::dxSpiderView,  keys::wwcSeeDxcWindow,
+                                    keys::wwcAlwaysOnTop, keys::logHfToDb,     keys::logHiddenHfToDb,
+                                    keys::announceToDb,   keys::calcDoubleHop, keys::esQrb(0),
+                                    keys::esBeyond5000};
+    QStringList needing;
+    int commands = 0;
+    for (const MenuEntry& e : menuTable()) {
+        if (needsHandler(e)) {
+            needing.append(e.name);
+            commands += e.check == CheckBehaviour::None ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(commands, 98);
+    EXPECT_EQ(needing.size(), 98 + handledChecks.size());
+    for (const QString& mark : handledChecks) {
+        EXPECT_TRUE(needing.contains(mark)) << mark.toStdString();
+    }
+    EXPECT_EQ(unboundMenuItems([&](const QString& name) { return needing.contains(name); })
+                  .join(u' ')
+                  .toStdString(),
+              "");
+
+    const struct
+    {
+        QStringList missing;
+        const char* unbound; // the names, in menu order
+    } cases[] = {
+        {{}, ""},
+        {{QStringLiteral("mnuWwcAlwaysOnTop")}, "mnuWwcAlwaysOnTop"},
+        // A plain check mark needs no handler of its own: the options model flips it.
+        {{keys::filterHF(3), keys::wwcEcho}, ""},
+        {{keys::esQrb(5), keys::exitProgram, keys::esQrb(4), keys::filterHF(3)},
+         "mnuFile(4) mnuEsQrb(4) mnuEsQrb(5)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unboundMenuItems([&](const QString& name) { return !c.missing.contains(name); })
+                      .join(u' ')
+                      .toStdString(),
+                  c.unbound)
+            << c.missing.join(u',').toStdString();
+    }
+}
+
 // The commands and menus the windows reach by name, and every index of each indexed family.
 TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
 {
