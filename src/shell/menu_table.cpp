@@ -36,8 +36,8 @@ public:
         m_out.append(
             {name, parent, QStringLiteral("-"), {}, MenuKind::Separator, CheckBehaviour::None, false, false});
     }
-    // A control array: items name(0), name(1), ...; `checks` lists the indices with a check mark,
-    // `handledChecks` those of them whose click runs its own handler.
+    // A control array: items name(0), name(1), ...; `checks` lists the indices with a plain check
+    // mark, `handledChecks` those with a check mark whose click runs its own handler.
     void array(const QString& name, const QString& parent, const QStringList& captions,
                std::initializer_list<int> checks = {}, std::initializer_list<int> handledChecks = {})
     {
