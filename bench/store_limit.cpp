@@ -143,10 +143,67 @@ bool pgRun(PGconn* c, const QByteArray& sql, QString* why)
     return ok;
 }
 
+constexpr size_t mufTable = 0;
+constexpr size_t allTable = 1;
+
+bool fits(const QStringList& lines, const RoadShape& shape, QString* why)
+{
+    qsizetype committed = 0;
+    for (const int n : shape.linesPerCommit) {
+        committed += n;
+    }
+    if (qsizetype(shape.mufRow.size()) == lines.size() &&
+        (shape.linesPerCommit.empty() || committed == lines.size())) {
+        return true;
+    }
+    failed(why, QStringLiteral("the road's shape (%1 lines, %2 committed) does not fit %3 lines")
+                    .arg(shape.mufRow.size())
+                    .arg(committed)
+                    .arg(lines.size()));
+    return false;
+}
+
+// Stores the lines as the road did: each of its transactions' lines between a begin and a commit
+// (or every row on its own), and per line its tblSPOT row where the road wrote one, then its
+// tblAllSpots row. `insert(table, line)` writes one row; every step returns false when it fails.
+template <typename Begin, typename Insert, typename Commit>
+bool storeAsTheRoad(const RoadShape& shape, Begin begin, Insert insert, Commit commit)
+{
+    const auto store = [&](size_t line) {
+        return (!shape.mufRow[line] || insert(mufTable, line)) && insert(allTable, line);
+    };
+    if (shape.linesPerCommit.empty()) {
+        for (size_t line = 0; line < shape.mufRow.size(); ++line) {
+            if (!store(line)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    size_t line = 0;
+    for (const int n : shape.linesPerCommit) {
+        if (!begin()) {
+            return false;
+        }
+        for (const size_t end = line + size_t(n); line < end; ++line) {
+            if (!store(line)) {
+                return false;
+            }
+        }
+        if (!commit()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-double storeThroughSqlite(const QString& file, const QStringList& lines, QString* why)
+double storeThroughSqlite(const QString& file, const QStringList& lines, const RoadShape& shape, QString* why)
 {
+    if (!fits(lines, shape, why)) {
+        return -1;
+    }
     sqlite3* opened = nullptr;
     const int rc = sqlite3_open_v2(file.toUtf8().constData(), &opened, SQLITE_OPEN_READWRITE, nullptr);
     const std::unique_ptr<sqlite3, SqliteClose> db(opened);
@@ -169,47 +226,48 @@ double storeThroughSqlite(const QString& file, const QStringList& lines, QString
     }
     const QByteArray when = spotDate().toString().toUtf8();
     const std::vector<QByteArray> texts = utf8Lines(lines);
+    const auto insert = [&](size_t t, size_t line) {
+        sqlite3_stmt* s = inserts[t].get();
+        const QByteArray& spotLine = texts[line];
+        const std::span<const Column> columns = tables[t].columns;
+        for (int i = 0; i < int(columns.size()); ++i) {
+            const Column& c = columns[size_t(i)];
+            switch (c.kind) {
+            case Kind::Date:
+                sqlite3_bind_text(s, i + 1, when.constData(), int(when.size()), SQLITE_STATIC);
+                break;
+            case Kind::Text:
+                sqlite3_bind_text(s, i + 1, c.text, -1, SQLITE_STATIC);
+                break;
+            case Kind::Number:
+                sqlite3_bind_double(s, i + 1, c.number);
+                break;
+            case Kind::Line:
+                sqlite3_bind_text(s, i + 1, spotLine.constData(), int(spotLine.size()), SQLITE_STATIC);
+                break;
+            }
+        }
+        const bool ok = sqlite3_step(s) == SQLITE_DONE;
+        sqlite3_reset(s);
+        return ok;
+    };
 
     QElapsedTimer clock;
     clock.start();
-    if (run("BEGIN") != SQLITE_OK) {
-        return error();
-    }
-    for (const QByteArray& spotLine : texts) {
-        for (size_t t = 0; t < std::size(tables); ++t) {
-            sqlite3_stmt* s = inserts[t].get();
-            const std::span<const Column> columns = tables[t].columns;
-            for (int i = 0; i < int(columns.size()); ++i) {
-                const Column& c = columns[size_t(i)];
-                switch (c.kind) {
-                case Kind::Date:
-                    sqlite3_bind_text(s, i + 1, when.constData(), int(when.size()), SQLITE_STATIC);
-                    break;
-                case Kind::Text:
-                    sqlite3_bind_text(s, i + 1, c.text, -1, SQLITE_STATIC);
-                    break;
-                case Kind::Number:
-                    sqlite3_bind_double(s, i + 1, c.number);
-                    break;
-                case Kind::Line:
-                    sqlite3_bind_text(s, i + 1, spotLine.constData(), int(spotLine.size()), SQLITE_STATIC);
-                    break;
-                }
-            }
-            if (sqlite3_step(s) != SQLITE_DONE) {
-                return error();
-            }
-            sqlite3_reset(s);
-        }
-    }
-    if (run("COMMIT") != SQLITE_OK) {
+    if (!storeAsTheRoad(
+            shape, [&] { return run("BEGIN") == SQLITE_OK; }, insert,
+            [&] { return run("COMMIT") == SQLITE_OK; })) {
         return error();
     }
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
-double storeThroughLibpq(const BenchServer& server, const QStringList& lines, QString* why)
+double storeThroughLibpq(const BenchServer& server, const QStringList& lines, const RoadShape& shape,
+                         QString* why)
 {
+    if (!fits(lines, shape, why)) {
+        return -1;
+    }
     const std::unique_ptr<PGconn, PgFinish> c(PQconnectdb(server.connectionInfo().toUtf8().constData()));
     if (PQstatus(c.get()) != CONNECTION_OK) {
         return failed(why, QString::fromUtf8(PQerrorMessage(c.get())).simplified());
@@ -219,10 +277,8 @@ double storeThroughLibpq(const BenchServer& server, const QStringList& lines, QS
     }
     // Each statement's values as text, the form the server parses for every parameter type.
     std::vector<std::vector<QByteArray>> values;
-    std::vector<QByteArray> names;
     const QByteArray when = spotDate().toString().toUtf8();
     for (const Table& t : tables) {
-        names.push_back(QByteArray(t.name));
         PGresult* r =
             PQprepare(c.get(), t.name, insertSql(t, true).constData(), int(t.columns.size()), nullptr);
         const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
@@ -250,37 +306,37 @@ double storeThroughLibpq(const BenchServer& server, const QStringList& lines, QS
     }
     const std::vector<QByteArray> texts = utf8Lines(lines);
     std::vector<std::vector<const char*>> params(std::size(tables));
+    const auto insert = [&](size_t t, size_t line) {
+        std::vector<const char*>& p = params[t];
+        p.clear();
+        for (size_t i = 0; i < tables[t].columns.size(); ++i) {
+            p.push_back(tables[t].columns[i].kind == Kind::Line ? texts[line].constData()
+                                                                : values[t][i].constData());
+        }
+        PGresult* r = PQexecPrepared(c.get(), tables[t].name, int(p.size()), p.data(), nullptr, nullptr, 0);
+        const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+        PQclear(r);
+        if (!ok) {
+            failed(why, QString::fromUtf8(PQerrorMessage(c.get())).simplified());
+        }
+        return ok;
+    };
 
     QElapsedTimer clock;
     clock.start();
-    if (!pgRun(c.get(), "BEGIN", why)) {
-        return -1;
-    }
-    for (const QByteArray& spotLine : texts) {
-        for (size_t t = 0; t < std::size(tables); ++t) {
-            std::vector<const char*>& p = params[t];
-            p.clear();
-            for (size_t i = 0; i < tables[t].columns.size(); ++i) {
-                p.push_back(tables[t].columns[i].kind == Kind::Line ? spotLine.constData()
-                                                                    : values[t][i].constData());
-            }
-            PGresult* r =
-                PQexecPrepared(c.get(), tables[t].name, int(p.size()), p.data(), nullptr, nullptr, 0);
-            const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-            PQclear(r);
-            if (!ok) {
-                return failed(why, QString::fromUtf8(PQerrorMessage(c.get())).simplified());
-            }
-        }
-    }
-    if (!pgRun(c.get(), "COMMIT", why)) {
+    if (!storeAsTheRoad(
+            shape, [&] { return pgRun(c.get(), "BEGIN", why); }, insert,
+            [&] { return pgRun(c.get(), "COMMIT", why); })) {
         return -1;
     }
     return double(clock.nsecsElapsed()) / 1e9;
 }
 
-double storeThroughQt(Database& db, const QStringList& lines, QString* why)
+double storeThroughQt(Database& db, const QStringList& lines, const RoadShape& shape, QString* why)
 {
+    if (!fits(lines, shape, why)) {
+        return -1;
+    }
     std::vector<QSqlQuery> inserts;
     std::vector<QVariantList> values;
     for (const Table& t : tables) {
@@ -308,27 +364,32 @@ double storeThroughQt(Database& db, const QStringList& lines, QString* why)
         }
     }
     QSqlDatabase connection = db.connection(Store::Spots);
+    const auto insert = [&](size_t t, size_t line) {
+        QSqlQuery& q = inserts[t];
+        for (int i = 0; i < values[t].size(); ++i) {
+            q.bindValue(i, tables[t].columns[size_t(i)].kind == Kind::Line ? QVariant(lines[qsizetype(line)])
+                                                                           : values[t][i]);
+        }
+        if (!q.exec()) {
+            failed(why, q.lastError().text());
+            return false;
+        }
+        q.finish();
+        return true;
+    };
+    const auto settled = [&](bool ok) {
+        if (!ok) {
+            failed(why, connection.lastError().text());
+        }
+        return ok;
+    };
 
     QElapsedTimer clock;
     clock.start();
-    if (!connection.transaction()) {
-        return failed(why, connection.lastError().text());
-    }
-    for (const QString& spotLine : lines) {
-        for (size_t t = 0; t < std::size(tables); ++t) {
-            QSqlQuery& q = inserts[t];
-            for (int i = 0; i < values[t].size(); ++i) {
-                q.bindValue(i, tables[t].columns[size_t(i)].kind == Kind::Line ? QVariant(spotLine)
-                                                                               : values[t][i]);
-            }
-            if (!q.exec()) {
-                return failed(why, q.lastError().text());
-            }
-            q.finish();
-        }
-    }
-    if (!connection.commit()) {
-        return failed(why, connection.lastError().text());
+    if (!storeAsTheRoad(
+            shape, [&] { return settled(connection.transaction()); }, insert,
+            [&] { return settled(connection.commit()); })) {
+        return -1;
     }
     return double(clock.nsecsElapsed()) / 1e9;
 }

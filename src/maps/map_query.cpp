@@ -1,20 +1,13 @@
 #include "maps/map_query.h"
 
+#include "maps/analysis_rules.h"
 #include "spots/database.h"
 
 namespace zenthra {
 
-std::optional<QDate> mapDate(QStringView text)
+std::optional<QDate> mapDate(QStringView text, const QLocale& locale)
 {
-    const QString trimmed = text.trimmed().toString();
-    for (const QString& format : {QStringLiteral("yyyy-MM-dd"), QStringLiteral("M/d/yyyy")}) {
-        const QString day = trimmed.section(u' ', 0, 0).section(u'T', 0, 0);
-        const QDate date = QDate::fromString(day, format);
-        if (date.isValid()) {
-            return date;
-        }
-    }
-    return std::nullopt;
+    return analysisDate(text.toString(), locale);
 }
 
 QString bandClause(float band)

@@ -6,6 +6,7 @@
 #include "spots/query_catalogue.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QVariantMap>
 #include <optional>
@@ -34,8 +35,9 @@ struct MapQuery
     QDateTime to;
 };
 
-// The day of a date text: "yyyy-MM-dd" with or without a time, or M/d/yyyy; nothing otherwise.
-std::optional<QDate> mapDate(QStringView text);
+// The day of a date text as the user writes one, read as the analysis tab reads its date box (the
+// locale's forms first), or ISO with or without a time; nothing otherwise.
+std::optional<QDate> mapDate(QStringView text, const QLocale& locale = QLocale());
 // The band limits in MHz, as a clause that begins with AND.
 QString bandClause(float band);
 MapQuery buildMapQuery(const MapQueryRequest& request);

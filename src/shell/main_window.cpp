@@ -133,9 +133,20 @@ MainWindow::MainWindow(Application& app, QWidget* parent) : QMainWindow(parent),
     new AnalysisWindow(
         m_app.analysisReports(), m_app.textWindows(), m_app.options(), [this] { return m_app.dtmUtcNow(); },
         m_analysisControls, this);
+
+    // Every subsystem has bound its items by now. A binding under a misspelt name is refused
+    // above, and its item is left here.
+    for (const QString& name : unboundMenuItems()) {
+        qCCritical(lcShell, "the menu item \"%s\" is bound to no handler", qUtf8Printable(name));
+    }
 }
 
 MainWindow::~MainWindow() = default;
+
+QStringList MainWindow::unboundMenuItems() const
+{
+    return zenthra::unboundMenuItems([this](const QString& name) { return hasMenuHandler(name); });
+}
 
 QWidget* MainWindow::buildTabs()
 {

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QStringList>
 #include <functional>
 
 class QAction;
@@ -41,6 +42,9 @@ public:
     // programming error: refused, logged, and a debug build stops.
     void setMenuHandler(const QString& name, std::function<void()> handler);
     bool hasMenuHandler(const QString& name) const { return m_handlers.contains(name); }
+    // The items whose click would do nothing, or only flip a check mark that needs more, because
+    // no subsystem bound their handler. Empty once the window is built; start-up logs any.
+    QStringList unboundMenuItems() const;
 
     QTabWidget* tabSporadic() const { return m_tabSporadic; }
     // The text views, command lines and buttons the menus and the spot road hang their work on.

@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace zenthra {
 
 namespace {
@@ -13,29 +15,40 @@ public:
 
     void menu(const QString& name, const QString& parent, const QString& caption, bool hidden = false)
     {
-        m_out.append({name, parent, caption, {}, MenuKind::Menu, CheckBehaviour::None, hidden});
+        m_out.append({name, parent, caption, {}, MenuKind::Menu, CheckBehaviour::None, hidden, false});
     }
     void command(const QString& name, const QString& parent, const QString& caption,
                  const QString& shortcut = {}, bool hidden = false)
     {
-        m_out.append({name, parent, caption, shortcut, MenuKind::Item, CheckBehaviour::None, hidden});
+        m_out.append({name, parent, caption, shortcut, MenuKind::Item, CheckBehaviour::None, hidden, false});
     }
     void check(const QString& name, const QString& parent, const QString& caption)
     {
-        m_out.append({name, parent, caption, {}, MenuKind::Item, CheckBehaviour::Toggle, false});
+        m_out.append({name, parent, caption, {}, MenuKind::Item, CheckBehaviour::Toggle, false, false});
+    }
+    // A check mark whose click runs its own handler.
+    void handledCheck(const QString& name, const QString& parent, const QString& caption)
+    {
+        m_out.append({name, parent, caption, {}, MenuKind::Item, CheckBehaviour::Toggle, false, true});
     }
     void separator(const QString& name, const QString& parent)
     {
         m_out.append(
-            {name, parent, QStringLiteral("-"), {}, MenuKind::Separator, CheckBehaviour::None, false});
+            {name, parent, QStringLiteral("-"), {}, MenuKind::Separator, CheckBehaviour::None, false, false});
     }
-    // A control array: items name(0), name(1), ...; `checks` lists the indices with a check mark.
+    // A control array: items name(0), name(1), ...; `checks` lists the indices with a plain check
+    // mark, `handledChecks` those with a check mark whose click runs its own handler.
     void array(const QString& name, const QString& parent, const QStringList& captions,
-               std::initializer_list<int> checks = {})
+               std::initializer_list<int> checks = {}, std::initializer_list<int> handledChecks = {})
     {
+        const auto among = [](std::initializer_list<int> list, int i) {
+            return std::find(list.begin(), list.end(), i) != list.end();
+        };
         for (int i = 0; i < captions.size(); ++i) {
             const QString item = name + u'(' + QString::number(i) + u')';
-            if (std::find(checks.begin(), checks.end(), i) != checks.end()) {
+            if (among(handledChecks, i)) {
+                handledCheck(item, parent, captions[i]);
+            } else if (among(checks, i)) {
                 check(item, parent, captions[i]);
             } else {
                 command(item, parent, captions[i]);
@@ -80,9 +93,9 @@ QList<MenuEntry> buildTable()
     b.command(QStringLiteral("mnuDxcClearHistory"), dxc, QStringLiteral("Clear DXC History"));
     b.separator(QStringLiteral("dxc0"), dxc);
     b.command(QStringLiteral("mnuDxcSeperateWindow"), dxc, QStringLiteral("Show DXC in seperate window?"));
-    b.check(QStringLiteral("mnuDxcAlwaysOnTop"), dxc, QStringLiteral("Always on top?"));
+    b.handledCheck(QStringLiteral("mnuDxcAlwaysOnTop"), dxc, QStringLiteral("Always on top?"));
     b.separator(QStringLiteral("dxc01"), dxc);
-    b.check(QStringLiteral("mnuDxSpiderView"), dxc, QStringLiteral("View DX Spider menu?"));
+    b.handledCheck(QStringLiteral("mnuDxSpiderView"), dxc, QStringLiteral("View DX Spider menu?"));
     b.separator(QStringLiteral("dxc1"), dxc);
     b.menu(QStringLiteral("mnuDxcComm0"), dxc, QStringLiteral("DXC Commands"));
     b.array(QStringLiteral("mnuDxcComm"), QStringLiteral("mnuDxcComm0"),
@@ -95,12 +108,12 @@ QList<MenuEntry> buildTable()
             S{"Edit Available WWC's", "Import WWC from wwc.csv", "Reconnect WWC with DXC?",
               "Start WWC with program?", "Connect", "Disconnect", "WWC Status", "See DXC window in WWC?",
               "Send Command"},
-            {2, 3, 7});
+            {2, 3}, {7});
     b.check(QStringLiteral("mnuWwcEcho"), wwc, QStringLiteral("Echo WWC Input?"));
     b.command(QStringLiteral("mnuClearWwcHistory"), wwc, QStringLiteral("Clear WWC history"));
     b.separator(QStringLiteral("wwc0"), wwc);
     b.command(QStringLiteral("mnuWWcSeperateWindow"), wwc, QStringLiteral("Show WWC in seperate window?"));
-    b.check(QStringLiteral("mnuWwcAlwaysOnTop"), wwc, QStringLiteral("always on top?"));
+    b.handledCheck(QStringLiteral("mnuWwcAlwaysOnTop"), wwc, QStringLiteral("always on top?"));
     b.separator(QStringLiteral("wwc1"), wwc);
     const QString msgOptions = QStringLiteral("mnuWwcPlaySoundOptions");
     b.menu(msgOptions, wwc, QStringLiteral("Message options"));
@@ -140,10 +153,10 @@ QList<MenuEntry> buildTable()
     b.check(QStringLiteral("chkCalcVHF"), options, QStringLiteral("Calc VHF?"));
     b.check(QStringLiteral("chkLogAll"), options, QStringLiteral("Log VHF spots to db?"));
     b.separator(QStringLiteral("opt0"), options);
-    b.check(QStringLiteral("chkCalcHF"), options, QStringLiteral("Log HF spots to db?"));
-    b.check(QStringLiteral("chkCalcHF_Hidden"), options, QStringLiteral("Log Hidden HF spots to db?"));
+    b.handledCheck(QStringLiteral("chkCalcHF"), options, QStringLiteral("Log HF spots to db?"));
+    b.handledCheck(QStringLiteral("chkCalcHF_Hidden"), options, QStringLiteral("Log Hidden HF spots to db?"));
     b.separator(QStringLiteral("opt0_1"), options);
-    b.check(QStringLiteral("mnuAnnToDb"), options, QStringLiteral("Log announce to Db"));
+    b.handledCheck(QStringLiteral("mnuAnnToDb"), options, QStringLiteral("Log announce to Db"));
     b.separator(QStringLiteral("opt0_2"), options);
     b.command(QStringLiteral("mnuFontSize"), options, QStringLiteral("Font Size?"));
     b.separator(QStringLiteral("opt1"), options);
@@ -180,13 +193,13 @@ QList<MenuEntry> buildTable()
     b.array(QStringLiteral("mnuEsDoubleHop"), QStringLiteral("mnuEsDoubleHop0"),
             S{"Calc Double Hop?", "Set Double hop Minimum QRB", "Calc 50mhz double hop?",
               "Calc 70mhz double hop?", "Calc 144mhz double hop?"},
-            {0, 2, 3, 4});
+            {2, 3, 4}, {0});
     b.separator(QStringLiteral("es_space5"), es);
     b.menu(QStringLiteral("mnuEsQrb0"), es, QStringLiteral("Min - Max QRBs"));
     b.array(QStringLiteral("mnuEsQrb"), QStringLiteral("mnuEsQrb0"),
             S{"Count all 2m spots 045><065 and 260><340 as ES?", "6m minimum QRB", "4m minimum QRB",
               "2m minimum QRB", "Max 6m ES QRB", "Show ES Contacts > 5000km from you?"},
-            {0, 5});
+            {}, {0, 5});
     b.separator(QStringLiteral("es_space6"), es);
     const QString esMisc = QStringLiteral("mnuEsMisc");
     b.menu(esMisc, es, QStringLiteral("Miscellaneous"));
@@ -297,6 +310,22 @@ const QList<MenuEntry>& menuTable()
 {
     static const QList<MenuEntry> table = buildTable();
     return table;
+}
+
+bool needsHandler(const MenuEntry& entry)
+{
+    return entry.kind == MenuKind::Item && (entry.check == CheckBehaviour::None || entry.checkHandled);
+}
+
+QStringList unboundMenuItems(const std::function<bool(const QString&)>& hasHandler)
+{
+    QStringList unbound;
+    for (const MenuEntry& entry : menuTable()) {
+        if (needsHandler(entry) && !hasHandler(entry.name)) {
+            unbound.append(entry.name);
+        }
+    }
+    return unbound;
 }
 
 const MenuEntry* findMenuEntry(const QString& name)

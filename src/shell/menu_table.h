@@ -6,6 +6,9 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace zenthra {
 
@@ -31,12 +34,22 @@ struct MenuEntry
     MenuKind kind = MenuKind::Item;
     CheckBehaviour check = CheckBehaviour::None;
     bool hiddenInDesign = false;
+    // A check mark whose click runs its own handler (which flips the mark and acts on it), rather
+    // than the plain flip in the options model.
+    bool checkHandled = false;
 };
 
 // All entries, parents before their children, each menu's items in their order.
 const QList<MenuEntry>& menuTable();
 // The entry of that name, or nullptr.
 const MenuEntry* findMenuEntry(const QString& name);
+
+// Whether the window must bind a handler to the entry: every command item, and each check mark
+// whose click does more than flip it.
+bool needsHandler(const MenuEntry& entry);
+// The items that need a handler and have none, in menu order. A handler bound under a misspelt
+// name leaves its item here, in every build.
+QStringList unboundMenuItems(const std::function<bool(const QString&)>& hasHandler);
 
 // The names of the seventeen DX Spider command submenus' item arrays, in menu order
 // ("mnuSpiderACCEPT" ... "mnuSpiderUSER_DEFINED"); each submenu is the array's name with "0".

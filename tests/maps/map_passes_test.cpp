@@ -153,6 +153,66 @@ TEST(MapQuery, DateClauseAsksForTheRightRange)
     }
 }
 
+// The user's locale for one test, then the one before it again.
+class DefaultLocale
+{
+public:
+    explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(m_before); }
+    DefaultLocale(const DefaultLocale&) = delete;
+    DefaultLocale& operator=(const DefaultLocale&) = delete;
+
+private:
+    QLocale m_before;
+};
+
+// "Draw (With Date)" reads a date as the user writes one, and the ISO form of its default answer.
+TEST(MapQuery, TheDayIsReadInTheUsersLocale)
+{
+    const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    struct Row
+    {
+        QLocale locale;
+        const char* text;
+        QDate day; // invalid when the text is no date
+    };
+    const Row rows[] = {
+        {gb, "12/06/2026", QDate(2026, 6, 12)},
+        {gb, "14/06/2026", QDate(2026, 6, 14)},
+        {gb, "14/06/26", QDate(2026, 6, 14)},
+        {gb, "14 Jun 2026", QDate(2026, 6, 14)},
+        {gb, " 2026-06-13 ", QDate(2026, 6, 13)},
+        {gb, "31/02/2026", QDate()},
+        {gb, "yesterday", QDate()},
+        {gb, "", QDate()},
+        {us, "12/06/2026", QDate(2026, 12, 6)},
+        {us, "6/14/2026", QDate(2026, 6, 14)},
+        {us, "6/14/26", QDate(2026, 6, 14)},
+        {us, "14 Jun 2026", QDate(2026, 6, 14)},
+        {us, "2026-06-13", QDate(2026, 6, 13)},
+        {us, "13/32/2026", QDate()},
+    };
+    for (const Row& r : rows) {
+        const DefaultLocale user(r.locale);
+        const std::string label = r.locale.name().toStdString() + " \"" + r.text + '"';
+        const std::optional<QDate> day = mapDate(QString::fromLatin1(r.text));
+        EXPECT_EQ(day.value_or(QDate()).toString(Qt::ISODate), r.day.toString(Qt::ISODate)) << label;
+        MapQueryRequest request;
+        request.count = 100;
+        request.dateText = QString::fromLatin1(r.text);
+        request.utcNow = QDateTime(QDate(2026, 6, 20), QTime(9, 0), Qt::UTC);
+        const MapQuery q = buildMapQuery(request);
+        const QString iso = r.day.toString(Qt::ISODate);
+        EXPECT_EQ(q.bindings.value(QStringLiteral(":fromDate")).toString(),
+                  r.day.isValid() ? iso + QStringLiteral(" 00:00:00") : QString())
+            << label;
+        EXPECT_EQ(q.bindings.value(QStringLiteral(":toDate")).toString(),
+                  r.day.isValid() ? iso + QStringLiteral(" 23:59:59") : QString())
+            << label;
+    }
+}
+
 TEST(MapQuery, BandLimitsTheFrequency)
 {
     using Row = std::pair<float, const char*>;

@@ -96,6 +96,13 @@ TEST_P(PathMapTest, TodayAndTheLastHourFollowTheUtcClock)
     EXPECT_TRUE(map->pathMap().drawWithDate(QStringLiteral("2026-06-13")));
     EXPECT_EQ(drawnPaths(), (QStringList{"IO83-KN04", "IN83-KN14"}));
     EXPECT_FALSE(map->pathMap().drawWithDate(QString()));
+    // A user in Britain writes the day before the month.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const bool drawn = map->pathMap().drawWithDate(QStringLiteral("12/06/2026"));
+    QLocale::setDefault(before);
+    EXPECT_TRUE(drawn);
+    EXPECT_EQ(drawnPaths(), (QStringList{"IM83-KN24"}));
 }
 
 TEST_P(PathMapTest, TimerFollowsTheProcessingTimerAfterADrawingOrAnError)

@@ -125,16 +125,27 @@ TEST(MainWindow, BuildsEveryMenuEntryOfTheTable)
     EXPECT_EQ(p.window->menu(QStringLiteral("mnuSpiderSHOWSYSOP0"))->actions().size(), 1);
 }
 
-// A command item without a handler would do nothing when clicked, without a word.
+// A command item without a handler would do nothing when clicked, without a word; a check mark
+// without its handler would only tick. Release builds compile the assertion out, so this test is
+// what stops a misspelt binding.
 TEST(MainWindow, EveryCommandItemOfTheTableHasAHandler)
 {
     Program p;
-    p.create();
+    {
+        const zenthra::test::CriticalMessages logged;
+        p.create();
+        EXPECT_EQ(p.window->unboundMenuItems().join(u' ').toStdString(), "");
+        EXPECT_EQ(logged.list().join(u'\n').toStdString(), "");
+    }
     int commands = 0;
     for (const zenthra::MenuEntry& e : zenthra::menuTable()) {
         if (e.kind == zenthra::MenuKind::Item && e.check == zenthra::CheckBehaviour::None) {
             ++commands;
             EXPECT_TRUE(p.window->hasMenuHandler(e.name)) << e.name.toStdString();
+        }
+        // The table knows which check marks have a handler of their own, so that losing one shows.
+        if (e.check == zenthra::CheckBehaviour::Toggle) {
+            EXPECT_EQ(p.window->hasMenuHandler(e.name), e.checkHandled) << e.name.toStdString();
         }
     }
     EXPECT_EQ(commands, 98);

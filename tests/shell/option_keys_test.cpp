@@ -25,6 +25,41 @@ TEST(OptionKeys, TheModelKnowsExactlyTheMenusCheckMarks)
     EXPECT_EQ(keys.size(), 81);
 }
 
+// The items a handler must be bound to: every command, and the check marks whose click does
+// more than flip the mark. An item bound under a misspelt name stays on the list.
+TEST(OptionKeys, TheItemsWithoutTheirHandlerAreListedInMenuOrder)
+{
+    QStringList handledChecks;
+    for (const MenuEntry& e : menuTable()) {
+        if (e.check == CheckBehaviour::Toggle && needsHandler(e)) {
+            handledChecks.append(e.name);
+        }
+    }
+    EXPECT_EQ(handledChecks.join(u' ').toStdString(),
+              "mnuDxcAlwaysOnTop mnuDxSpiderView mnuWwc(7) mnuWwcAlwaysOnTop chkCalcHF chkCalcHF_Hidden "
+              "mnuAnnToDb mnuEsDoubleHop(0) mnuEsQrb(0) mnuEsQrb(5)");
+
+    const struct
+    {
+        QStringList missing;
+        const char* unbound; // the names, in menu order
+    } cases[] = {
+        {{}, ""},
+        {{QStringLiteral("mnuWwcAlwaysOnTop")}, "mnuWwcAlwaysOnTop"},
+        // A plain check mark needs no handler of its own: the options model flips it.
+        {{keys::filterHF(3), keys::wwcEcho}, ""},
+        {{keys::esQrb(5), keys::exitProgram, keys::esQrb(4), keys::filterHF(3)},
+         "mnuFile(4) mnuEsQrb(4) mnuEsQrb(5)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(unboundMenuItems([&](const QString& name) { return !c.missing.contains(name); })
+                      .join(u' ')
+                      .toStdString(),
+                  c.unbound)
+            << c.missing.join(u',').toStdString();
+    }
+}
+
 // The commands and menus the windows reach by name, and every index of each indexed family.
 TEST(OptionKeys, EveryCommandAndMenuKeyNamesAnEntryOfItsKind)
 {

@@ -115,6 +115,65 @@ TEST_P(Writers, FiguresAreStoredAsThePrintedSingle)
     }
 }
 
+// Each column of a sporadic-E row lands under its own name: the report prints bearing and
+// elevation from qtf1/Elev1 and Qtf2/Elev2, which a swap in the insert would exchange silently.
+TEST_P(Writers, EveryColumnOfTheSporadicERowIsStoredUnderItsName)
+{
+    struct Column
+    {
+        const char* name;
+        SpotColumn from; // `midpoint`: the writer's argument beside the queued spot
+        const char* value;
+    };
+    constexpr SpotColumn midpoint = SpotColumn(-1);
+    const Column row[] = {
+        {"DxDateTime", colDxDateTime, "2024-06-14 11:06:00"},
+        {"DxCall1", colDxCall1, "G4ABC"},
+        {"DxLoc1", colDxLoc1, "IO91WM"},
+        {"DxCall2", colDxCall2, "EA7XYZ"},
+        {"DxLoc2", colDxLoc2, "IM67AA"},
+        {"freq", colFreq, "50.125"},
+        {"qtf1", colQtf1, "204.5"},
+        {"Elev1", colElev1, "3.25"},
+        {"QRB1", colQrb1, "1725.5"},
+        {"SpotInfo", colSpotInfo, "G4ABC: 50125.0 EA7XYZ ES"},
+        {"CentreLoc", colCentreLoc, "IN74RI"},
+        {"critfreq", colCritFreq, "9.625"},
+        {"MUF", colMuf, "52.75"},
+        {"TryFrom", colTryFrom, "JO01AA"},
+        {"TryTo", colTryTo, "JM23BB"},
+        {"Qtf2", colQtf2, "24.75"},
+        {"Elev2", colElev2, "4.5"},
+        {"QRB2", colQrb2, "1800.25"},
+        {"FOT", colFot, "44.875"},
+        {"Qrb_To_Midpoint", midpoint, "861.5"},
+    };
+    ASSERT_EQ(columns(QStringLiteral("tblSPOT")).size(), qsizetype(std::size(row)));
+    DxcSpotRecord r;
+    QString qrbToMidpoint;
+    for (const Column& c : row) {
+        (c.from == midpoint ? qrbToMidpoint : r[c.from]) = QString::fromLatin1(c.value);
+    }
+    ASSERT_TRUE(writers->WRITE_MUF_TO_DB(r, qrbToMidpoint));
+
+    for (const Column& c : row) {
+        const QVariantList stored =
+            column(Store::Spots, QStringLiteral("SELECT %1 FROM tblSPOT").arg(QLatin1String(c.name)));
+        ASSERT_EQ(stored.size(), 1) << c.name;
+        const QString expected = QString::fromLatin1(c.value);
+        bool number = false;
+        const double figure = expected.toDouble(&number);
+        if (c.from == colDxDateTime) {
+            EXPECT_EQ(Database::readDate(stored[0]), QDateTime(QDate(2024, 6, 14), QTime(11, 6), Qt::UTC));
+        } else if (number) {
+            EXPECT_EQ(stored[0].toDouble(), figure) << c.name;
+        } else {
+            EXPECT_EQ(stored[0].toString(), expected) << c.name;
+        }
+    }
+    EXPECT_TRUE(logLines().isEmpty());
+}
+
 TEST_P(Writers, BusyDatabaseIsLeftAlone)
 {
     queue->blnDbBusy = true;
