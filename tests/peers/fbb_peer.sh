@@ -15,7 +15,8 @@
 # The mailbox is GB7BBS.
 set -euo pipefail
 
-fbblib=/usr/lib/x86_64-linux-gnu/fbb
+# The package's helper programs (/usr/lib/<multiarch>/fbb); the test sessions run none of them.
+fbblib="$(dpkg -L fbb | sed -n 's|^\(/usr/lib/.*/fbb\)/tool$|\1|p')"
 here="$(cd "$(dirname "$0")" && pwd)"
 daemon=""
 
