@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libhamlib-dev libsqlite3-dev libpq-dev
     postgresql-15 postgresql-client-15
     python3-pil
-    # the packet BBS that the BBS link is tested against (shared/peers/fbb)
+    # the packet BBS that the BBS link is tested against (tests/peers/fbb_peer.sh)
     fbb
 )
 

@@ -1,5 +1,5 @@
-// The BBS link against the real packet BBS of the peers folder beside the repository, on the port
-// and state folder FBB_PORT and FBB_E2E name, else on a free port and a fresh folder.
+// The BBS link against a real packet BBS on loopback (tests/peers/fbb_peer.sh), on a free port
+// and in a fresh state folder of its own.
 
 #include "core/current_node.h"
 #include "core/options_model.h"
@@ -13,48 +13,66 @@
 #include <QTcpServer>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 using namespace zenthra;
 
 namespace {
 
-const QString peerScript = QStringLiteral(ZENTHRA_PEERS "/fbb/run-fbb.sh");
+const QString peerScript = QStringLiteral(ZENTHRA_FBB_PEER);
 
 struct BbsPeer : ::testing::Test
 {
     test::TempFolder state;
-    quint16 port = quint16(qEnvironmentVariableIntValue("FBB_PORT"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    quint16 port = 0;
+    QProcess bbs;
 
     BbsPeer()
     {
-        if (port == 0) {
-            QTcpServer probe;
-            probe.listen(QHostAddress::LocalHost);
-            port = probe.serverPort();
-        }
-        env.insert(QStringLiteral("FBB_PORT"), QString::number(port));
-        if (!env.contains(QStringLiteral("FBB_E2E"))) {
-            env.insert(QStringLiteral("FBB_E2E"), state.file(QStringLiteral("fbb")));
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port = probe.serverPort();
+    }
+    ~BbsPeer() override
+    {
+        bbs.terminate();
+        if (!bbs.waitForFinished(20000)) {
+            bbs.kill();
+            bbs.waitForFinished();
         }
     }
-    ~BbsPeer() override { run(QStringLiteral("stop")); }
-    // Runs the peer script with one command; its output when it failed.
-    QString run(const QString& command)
+    // The runner with these arguments; it ends when this test program does, however that ends.
+    void start(QProcess& runner, const QStringList& arguments)
     {
-        QProcess script;
-        script.setProcessEnvironment(env);
-        script.setProcessChannelMode(QProcess::MergedChannels);
-        script.start(QStringLiteral("/bin/bash"), {peerScript, command});
-        const bool ok = script.waitForFinished(100000) && script.exitCode() == 0;
-        return ok ? QString() : command + QStringLiteral(": ") + QString::fromLocal8Bit(script.readAll());
+        runner.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        runner.setProcessChannelMode(QProcess::MergedChannels);
+        runner.start(QStringLiteral("/bin/bash"), QStringList{peerScript} + arguments);
+    }
+    // Writes the BBS with its users and message and starts it; what went wrong, else nothing.
+    QString startBbs()
+    {
+        const QString folder = state.file(QStringLiteral("fbb"));
+        QProcess prepare;
+        start(prepare, {QStringLiteral("prepare"), folder, QString::number(port)});
+        if (!prepare.waitForFinished(90000) || prepare.exitStatus() != QProcess::NormalExit ||
+            prepare.exitCode() != 0) {
+            return QStringLiteral("prepare: ") + QString::fromLocal8Bit(prepare.readAll());
+        }
+        start(bbs, {QStringLiteral("serve"), folder});
+        QByteArray said;
+        while (!said.contains('\n') && bbs.waitForReadyRead(30000)) {
+            said += bbs.readAll();
+        }
+        const QByteArray ready = "listening on 127.0.0.1:" + QByteArray::number(port) + '\n';
+        return said == ready ? QString() : QStringLiteral("serve: ") + QString::fromLocal8Bit(said);
     }
 };
 
 // A message read with "R 101" keeps its blank lines: after its header and after its body.
 TEST_F(BbsPeer, AMessageReadKeepsItsBlankLines)
 {
-    ASSERT_EQ(run(QStringLiteral("setup")), QString());
-    ASSERT_EQ(run(QStringLiteral("start")), QString());
+    ASSERT_EQ(startBbs(), QString());
     CurrentNode node;
     node.strBbsHost = QStringLiteral("127.0.0.1");
     node.sngBbsPort = port;

@@ -15,7 +15,6 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/mount.h>
-#include <unistd.h>
 
 namespace zenthra {
 namespace {
@@ -125,14 +124,14 @@ TEST_F(MapSavingTest, AFailedWriteOrNoPictureIsLoggedAndTold)
 }
 
 // The bitmap of 400 x 400 pixels (about 480 KB) fills a 64 KB disk part way; the log line is as
-// for any failed write (tested above).
+// for any failed write (tested above). Mounting the small disk needs the right to mount, which a
+// user, and root in many containers, lacks.
 TEST_F(MapSavingTest, FullDiskGivesTheSystemsReason)
 {
-    if (::geteuid() != 0) {
-        GTEST_SKIP() << "mounting a tmpfs needs root (the CI runs as root)";
-    }
     test::TempFolder data;
-    ASSERT_EQ(::mount("tmpfs", qPrintable(data.path()), "tmpfs", 0, "size=64k"), 0) << std::strerror(errno);
+    if (::mount("tmpfs", qPrintable(data.path()), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "no 64 KB tmpfs could be mounted to fill: " << std::strerror(errno);
+    }
     QImage image(400, 400, QImage::Format_RGB32);
     image.fill(Qt::white);
     EXPECT_EQ(saver(data.path(), {{}, [&] { return image; }, {}}).save(true), QString());
