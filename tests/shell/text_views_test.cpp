@@ -27,22 +27,16 @@ QString savedText(DialogProgram& p, int item, const char* name)
 // The text of the last line wholly inside the view's viewport.
 QString lastVisibleLine(QPlainTextEdit* view)
 {
-    struct Probe : QPlainTextEdit
-    {
-        using QPlainTextEdit::blockBoundingGeometry;
-        using QPlainTextEdit::contentOffset;
-        using QPlainTextEdit::firstVisibleBlock;
-    };
-    auto* probe = static_cast<Probe*>(view);
-    QString last;
-    for (QTextBlock block = probe->firstVisibleBlock(); block.isValid(); block = block.next()) {
-        if (probe->blockBoundingGeometry(block).translated(probe->contentOffset()).bottom() >
-            view->viewport()->height()) {
+    const int height = view->viewport()->height();
+    QTextBlock block = view->cursorForPosition(QPoint(0, height - 1)).block();
+    for (; block.isValid(); block = block.previous()) {
+        QTextCursor end(block);
+        end.movePosition(QTextCursor::EndOfBlock);
+        if (view->cursorRect(end).bottom() < height) {
             break;
         }
-        last = block.text();
     }
-    return last;
+    return block.text();
 }
 
 } // namespace
