@@ -83,12 +83,6 @@ std::optional<QString> shownLine(const QString& line, char16_t& open)
     return shown;
 }
 
-QString shownLine(const QString& line)
-{
-    char16_t open = 0;
-    return shownLine(line, open).value_or(QString());
-}
-
 // --- WWC
 
 WwcLink::WwcLink(const CurrentNode& node, qint16& intLinkError, QObject* parent)
@@ -176,7 +170,6 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
 {
     qsizetype seen = 0;
     const QString upper = promptView(partialLine(), chunk, seen);
-    promptText().add(chunk);
     // The channel operator notice comes with the node's channel texts; answering them again
     // would join once more. Its lines are still shown below.
     if (!prompts::holds(upper, QStringView(operatorNotice), seen)) {
@@ -186,6 +179,7 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
             intWwcLoginStage = AwaitLogin;
         }
         if (intWwcLoginStage != Idle) {
+            promptText().add(chunk);
             if (asksForStage(promptText().asks())) {
                 // The node may be asking: it is when it now waits for the answer. A chunk used
                 // for the login gets no join reply, so that reply waits for the verdict too.
@@ -320,7 +314,9 @@ void BbsLink::INCOMING_BBS(const QString& chunk)
         WinsockBBS.close();
         return;
     }
-    promptText().add(chunk);
+    if (intBbsLoginStage != Idle) {
+        promptText().add(chunk);
+    }
     deliver(chunk);
     if (intBbsLoginStage == AwaitLogin) {
         const prompts::Ask ask = promptText().asks();

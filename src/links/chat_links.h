@@ -13,12 +13,10 @@ struct CurrentNode;
 // A received line as the chat and BBS windows show it: without its line end, every line end
 // inside it (CR LF, LF CR, a lone CR or a lone LF: packet nodes end lines with CR alone) and every
 // BEL (which some nodes send to ring) written as one CR LF, and each pair of blanks made one (one
-// pass, so four blanks become two).
-QString shownLine(const QString& line);
-// The same for one line of a link's run of lines. The link splits at LF, so the CR of an LF CR
-// pair starts the next line, and a pause in the node's sending may split a CR LF pair the same
-// way: `open` carries the half still awaited from one line to the next (0 at first), and a line
-// that is nothing but that half shows nothing.
+// pass, so four blanks become two). The link splits at LF, so the CR of an LF CR pair starts the
+// next line, and a pause in the node's sending may split a CR LF pair the same way: `open`
+// carries the half still awaited from one line of a link's run to the next (0 at first), and a
+// line that is nothing but that half shows nothing.
 std::optional<QString> shownLine(const QString& line, char16_t& open);
 
 class WwcLink : public LineLink

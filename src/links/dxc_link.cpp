@@ -67,20 +67,35 @@ void DxcLink::DXC_DISCONNECT()
 
 void DxcLink::handleChunk(const QString& chunk)
 {
+    // Only a login under way is answered: after it, "password:" is text of other users (talk,
+    // announcements) that must never draw the password out, and the spots pass untouched.
+    if (intDxcLoginStage != Idle) {
+        loginText(chunk);
+    }
+    if (chunk.isEmpty()) {
+        return;
+    }
+    m_queuedText += chunk.size();
+    sequence().run([this, chunk] {
+        m_queuedText -= chunk.size();
+        deliver(chunk);
+    });
+}
+
+void DxcLink::loginText(const QString& chunk)
+{
     // The node's own texts are seen whole when the network cut them: look at the unfinished line
     // as well, but only at texts that reach into the new chunk, as the others have been seen.
     const qsizetype seen = m_lines.partial().size();
     const QString upper = (m_lines.partial() + chunk).toUpper();
     promptText().add(chunk);
-    if (intDxcLoginStage != Idle && prompts::holds(upper, clusterPrompt(), seen)) {
+    if (prompts::holds(upper, clusterPrompt(), seen)) {
         // The node's own prompt ends the login, however many steps it skipped (a node may send
         // its whole greeting and the prompt in one piece).
         intDxcLoginStage = Idle;
         m_menuSeen = false;
         stopAwaitingQuiet();
-    } else if (intDxcLoginStage != Idle) {
-        // Only a login under way is answered: after it, "password:" is text of other users
-        // (talk, announcements) that must never draw the password out.
+    } else {
         m_menuSeen = m_menuSeen || prompts::holds(upper, u"DXC,", seen);
         if (promptText().asks() != prompts::Ask::Nothing) {
             // The node may be asking: it is when it now waits for the answer.
@@ -92,14 +107,6 @@ void DxcLink::handleChunk(const QString& chunk)
             loginStep(prompts::Ask::Nothing);
         }
     }
-    if (chunk.isEmpty()) {
-        return;
-    }
-    m_queuedText += chunk.size();
-    sequence().run([this, chunk] {
-        m_queuedText -= chunk.size();
-        deliver(chunk);
-    });
 }
 
 void DxcLink::nodeQuiet()

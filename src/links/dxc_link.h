@@ -68,6 +68,8 @@ protected:
 
 private:
     void nodeQuiet() override;
+    // Looks at received text for the login under way.
+    void loginText(const QString& chunk);
     // The login step for what arrived since the last one, with what the node asked in it.
     void loginStep(prompts::Ask ask);
     void advanceLogin(bool passwordPrompt);

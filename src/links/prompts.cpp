@@ -66,8 +66,9 @@ Ask asks(QStringView upper)
 
 void PromptText::add(const QString& received)
 {
-    m_upper += received.toUpper();
-    if (m_upper.size() > keep) {
+    // Only what is kept is upper-cased: a long piece costs no more than a short one.
+    m_upper += QStringView(received).right(keep).toString().toUpper();
+    if (m_upper.size() > keep || received.size() > keep) {
         m_upper.remove(0, m_upper.size() - keep);
         m_upper[0] = cutMark;
     }

@@ -186,9 +186,13 @@ TEST_F(LinkFixture, PromptWithoutLineEndIsShownAfterAPause)
 
 TEST(ShownLine, OneLineBreakPerLineBellsBreakAndDoubleBlanksHalve)
 {
-    EXPECT_EQ(zenthra::shownLine("<G0XYZ>: hello\r\n"), "<G0XYZ>: hello");
-    EXPECT_EQ(zenthra::shownLine("a\aB\n"), "a\r\nB");
-    EXPECT_EQ(zenthra::shownLine("a     b"), "a   b");
+    const auto shown = [](const char* line) {
+        char16_t open = 0;
+        return zenthra::shownLine(QString::fromLatin1(line), open).value_or(QString());
+    };
+    EXPECT_EQ(shown("<G0XYZ>: hello\r\n"), "<G0XYZ>: hello");
+    EXPECT_EQ(shown("a\aB\n"), "a\r\nB");
+    EXPECT_EQ(shown("a     b"), "a   b");
 }
 
 // --- BBS: a node that answers as an FBB BBS does on its telnet port.
