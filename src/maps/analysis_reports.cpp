@@ -1,6 +1,7 @@
 #include "maps/analysis_reports.h"
 
 #include "core/error_log.h"
+#include "maps/map_query.h"
 #include "platform/legacy_value.h"
 #include "spots/database.h"
 #include "spots/query_catalogue.h"
@@ -150,7 +151,7 @@ std::optional<QString> AnalysisReports::GET_ANALYSIS_DATA(const AnalysisRequest&
 QString AnalysisReports::GET_ANNOUNCE_DATA(const QString& date, const QString& count, bool bulletinsOnly,
                                            const QDateTime& utcNow, const QLocale& locale)
 {
-    const std::optional<QDate> typed = analysisDate(date, locale);
+    const std::optional<QDate> typed = mapDate(date, locale);
     const QDate day = typed.value_or(utcNow.date());
     const QString dateText = typed ? date : analysisDateTimeText(utcNow);
     const int rowCount = announceCount(count);

@@ -1,5 +1,6 @@
 #include "maps/analysis_rules.h"
 
+#include "maps/map_query.h"
 #include "platform/legacy_value.h"
 #include "propagation/muf_calcs.h"
 
@@ -16,16 +17,6 @@ const QLocale& english()
 {
     static const QLocale c = QLocale::c();
     return c;
-}
-
-QDate twoDigitYear(QDate date, const QString& format)
-{
-    // Qt reads "yy" as 19yy; the users' two-digit years mean 1930 to 2029.
-    if (date.isValid() && format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy")) &&
-        date.year() < 1930) {
-        return date.addYears(100);
-    }
-    return date;
 }
 
 struct Band
@@ -72,39 +63,6 @@ QString whole(double value)
 
 } // namespace
 
-std::optional<QDate> analysisDate(const QString& text, const QLocale& locale)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty()) {
-        return std::nullopt;
-    }
-    if (const QDate iso = QDate::fromString(t, Qt::ISODate); iso.isValid()) {
-        return iso;
-    }
-    QStringList formats;
-    for (const QLocale::FormatType type : {QLocale::ShortFormat, QLocale::LongFormat}) {
-        const QString own = locale.dateFormat(type);
-        formats << own;
-        if (own.contains(QLatin1String("yyyy"))) {
-            formats << QString(own).replace(QLatin1String("yyyy"), QLatin1String("yy"));
-        } else {
-            formats << QString(own).replace(QLatin1String("yy"), QLatin1String("yyyy"));
-        }
-    }
-    for (const QString& format : formats) {
-        if (const QDate d = twoDigitYear(locale.toDate(t, format), format); d.isValid()) {
-            return d;
-        }
-    }
-    for (const char* format : {"d MMM yyyy", "d MMMM yyyy", "d MMM yy", "d/M/yyyy", "d/M/yy"}) {
-        const QString f = QString::fromLatin1(format);
-        if (const QDate d = twoDigitYear(english().toDate(t, f), f); d.isValid()) {
-            return d;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<QTime> analysisTime(const QString& text)
 {
     const QString t = text.trimmed();
@@ -119,7 +77,7 @@ std::optional<QTime> analysisTime(const QString& text)
 AnalysisRange analysisRange(const QString& date, const QString& start, const QString& finish,
                             const QDate& utcToday, const QLocale& locale)
 {
-    const QDate day = analysisDate(date, locale).value_or(utcToday);
+    const QDate day = mapDate(date, locale).value_or(utcToday);
     const QTime from = analysisTime(start).value_or(QTime(0, 0, 0));
     const QTime to = analysisTime(finish).value_or(QTime(23, 59, 59));
     return {QDateTime(day, from, Qt::UTC), QDateTime(day, to, Qt::UTC)};

@@ -18,9 +18,6 @@ class MufCalcs;
 
 // --- Range and count of the spot report.
 
-// A typed date: ISO (2024-06-03), the locale's short and long forms, "3 Jun 2024", else day first
-// with slashes (03/06/24). Two-digit years 00 to 29 are this century, 30 to 99 the last.
-std::optional<QDate> analysisDate(const QString& text, const QLocale& locale);
 // A typed time: "3:22", "03:22" or "03:22:10".
 std::optional<QTime> analysisTime(const QString& text);
 
@@ -30,7 +27,7 @@ struct AnalysisRange
     QDateTime end;   // UTC, on the start's day
 };
 
-// The report's range: the typed date, else the UTC day of `utcToday`; from the start time, else
+// The report's range: the typed date (mapDate), else the UTC day of `utcToday`; from the start time, else
 // 00:00:00; to the finish time, else 23:59:59.
 AnalysisRange analysisRange(const QString& date, const QString& start, const QString& finish,
                             const QDate& utcToday, const QLocale& locale);

@@ -1,5 +1,6 @@
 #include "maps/avg_map_rules.h"
 
+#include "maps/map_query.h"
 #include "platform/legacy_value.h"
 
 #include <algorithm>
@@ -45,21 +46,9 @@ QDate dayToShow(std::optional<QDate> chosen, const QDateTime& utcNow)
     return utcNow.toUTC().date();
 }
 
-std::optional<QDate> dateOfAnswer(const QString& text, const QLocale& locale)
+std::optional<QDate> dayOfAnswer(const std::optional<QString>& answer, const QLocale& locale)
 {
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty()) {
-        return std::nullopt;
-    }
-    for (const QDate& d :
-         {locale.toDate(trimmed, QLocale::ShortFormat), locale.toDate(trimmed, QLocale::LongFormat),
-          QDate::fromString(trimmed, Qt::ISODate)}) {
-        if (d.isValid()) {
-            // A two-digit year of the short form means this century, not the last one.
-            return d.year() < 1950 && !trimmed.contains(QString::number(d.year())) ? d.addYears(100) : d;
-        }
-    }
-    return std::nullopt;
+    return answer ? mapDate(*answer, locale) : std::nullopt;
 }
 
 QString refreshPrompt()

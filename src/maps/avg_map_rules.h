@@ -55,8 +55,9 @@ QStringList listHeader(QDate day, const QLocale& locale = QLocale::system());
 // The day a drawing shows: the given date, else the UTC day of `utcNow`.
 QDate dayToShow(std::optional<QDate> chosen, const QDateTime& utcNow);
 
-// A typed date: the locale's short or long form, or ISO yyyy-MM-dd. Nothing for anything else.
-std::optional<QDate> dateOfAnswer(const QString& text, const QLocale& locale = QLocale::system());
+// The day an answer to either window's date prompt shows, read by mapDate as "Draw (With Date)"
+// reads it. Nothing when the prompt is cancelled or the answer is no date.
+std::optional<QDate> dayOfAnswer(const std::optional<QString>& answer, const QLocale& locale = QLocale());
 
 // The refresh-rate prompt of the average-MUF window.
 QString refreshPrompt();

@@ -2,6 +2,7 @@
 
 #include "core/error_log.h"
 #include "core/utc_clock.h"
+#include "maps/map_query.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -65,7 +66,7 @@ void AvgMapWindow::buildMenus()
 
 void AvgMapWindow::AVERAGE_DRAW(const QString& dateText)
 {
-    const QDate day = avgmap::dayToShow(avgmap::dateOfAnswer(dateText), GET_UTC_NOW(m_services.clock));
+    const QDate day = avgmap::dayToShow(mapDate(dateText), GET_UTC_NOW(m_services.clock));
     SqlFailure why;
     if (!drawAverageMap(m_services.db, canvas(), day, m_picture, &why)) {
         m_services.log.WRITE_ERROR_LOG(why.number, QStringLiteral("AVERAGE_DRAW()"));

@@ -21,7 +21,7 @@ public:
     AvgMapWindow(const MapperServices& services, QWidget* mainWindow);
     ~AvgMapWindow() override;
 
-    // Erases the map and draws the averages of the typed day (any form dateOfAnswer reads), or of
+    // Erases the map and draws the averages of the typed day (any form mapDate reads), or of
     // the current UTC day when the text is not a date.
     void AVERAGE_DRAW(const QString& dateText);
     // The last drawing's picture (list lines, dots, squares left out).

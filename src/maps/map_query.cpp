@@ -1,13 +1,58 @@
 #include "maps/map_query.h"
 
-#include "maps/analysis_rules.h"
 #include "spots/database.h"
+
+#include <QStringList>
 
 namespace zenthra {
 
+namespace {
+
+QDate twoDigitYear(QDate date, const QString& format)
+{
+    // Qt reads "yy" as 19yy; the users' two-digit years mean 1930 to 2029.
+    if (date.isValid() && format.contains(QLatin1String("yy")) && !format.contains(QLatin1String("yyyy")) &&
+        date.year() < 1930) {
+        return date.addYears(100);
+    }
+    return date;
+}
+
+} // namespace
+
 std::optional<QDate> mapDate(QStringView text, const QLocale& locale)
 {
-    return analysisDate(text.toString(), locale);
+    const QString t = text.trimmed().toString();
+    if (t.isEmpty()) {
+        return std::nullopt;
+    }
+    if (const QDate iso = QDate::fromString(t, Qt::ISODate); iso.isValid()) {
+        return iso;
+    }
+    QStringList formats;
+    for (const QLocale::FormatType type : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        const QString own = locale.dateFormat(type);
+        formats << own;
+        if (own.contains(QLatin1String("yyyy"))) {
+            formats << QString(own).replace(QLatin1String("yyyy"), QLatin1String("yy"));
+        } else {
+            formats << QString(own).replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        }
+    }
+    for (const QString& format : formats) {
+        if (const QDate d = twoDigitYear(locale.toDate(t, format), format); d.isValid()) {
+            return d;
+        }
+    }
+    // English month names and day-first slashes whatever the user's locale.
+    const QLocale english = QLocale::c();
+    for (const char* format : {"d MMM yyyy", "d MMMM yyyy", "d MMM yy", "d/M/yyyy", "d/M/yy"}) {
+        const QString f = QString::fromLatin1(format);
+        if (const QDate d = twoDigitYear(english.toDate(t, f), f); d.isValid()) {
+            return d;
+        }
+    }
+    return std::nullopt;
 }
 
 QString bandClause(float band)

@@ -35,8 +35,10 @@ struct MapQuery
     QDateTime to;
 };
 
-// The day of a date text as the user writes one, read as the analysis tab reads its date box (the
-// locale's forms first), or ISO with or without a time; nothing otherwise.
+// The one reading of a typed date, for "Draw (With Date)", the analysis tab and both map windows'
+// date prompts: ISO (2024-06-03), the locale's short and long forms with two- or four-digit years,
+// "3 Jun 2024", else day first with slashes (03/06/24). Two-digit years 00 to 29 are this century,
+// 30 to 99 the last. Nothing for anything else.
 std::optional<QDate> mapDate(QStringView text, const QLocale& locale = QLocale());
 // The band limits in MHz, as a clause that begins with AND.
 QString bandClause(float band);

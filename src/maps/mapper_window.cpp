@@ -205,12 +205,8 @@ void MapperWindow::mnuRefreshRate_Click()
 
 void MapperWindow::mnuSetDate_Click()
 {
-    const std::optional<QString> answer =
-        m_services.prompter.ask(QString(), QString::fromLatin1(avgmap::datePrompt), QString());
-    if (!answer) {
-        return;
-    }
-    if (const std::optional<QDate> day = avgmap::dateOfAnswer(*answer)) {
+    if (const std::optional<QDate> day = avgmap::dayOfAnswer(
+            m_services.prompter.ask(QString(), QString::fromLatin1(avgmap::datePrompt), QString()))) {
         showDay(day->toString(Qt::ISODate));
     }
 }

@@ -3,6 +3,7 @@
 #include "core/error_log.h"
 #include "core/utc_clock.h"
 #include "maps/avg_map_rules.h"
+#include "maps/map_query.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -115,7 +116,7 @@ std::optional<std::array<bool, 4>> SingleMapWindow::ticksToSave() const
 
 void SingleMapWindow::LOAD_SPOT_LIST(const QString& dateText)
 {
-    const QDate day = avgmap::dayToShow(avgmap::dateOfAnswer(dateText), GET_UTC_NOW(m_services.clock));
+    const QDate day = avgmap::dayToShow(mapDate(dateText), GET_UTC_NOW(m_services.clock));
     m_spotDay = day;
     QStringList texts;
     SqlFailure why;

@@ -1,6 +1,7 @@
 // The analysis reports' rules without a database: range, counts, band conditions and remarks.
 
 #include "maps/analysis_rules.h"
+#include "maps/map_query.h"
 #include "support/print_qstring.h"
 
 #include <gtest/gtest.h>
@@ -41,9 +42,9 @@ TEST(Range, FollowsTheTypedDateAndTimesElseTheUtcDay)
 
 TEST(AnalysisDate, FollowsTheLocaleOrder)
 {
-    EXPECT_EQ(analysisDate(QStringLiteral("06/03/24"), QLocale(QLocale::English, QLocale::UnitedStates)),
+    EXPECT_EQ(mapDate(QStringLiteral("06/03/24"), QLocale(QLocale::English, QLocale::UnitedStates)),
               QDate(2024, 6, 3));
-    EXPECT_EQ(analysisDate(QStringLiteral("31/02/24"), QLocale::c()), std::nullopt);
+    EXPECT_EQ(mapDate(QStringLiteral("31/02/24"), QLocale::c()), std::nullopt);
 }
 
 TEST(Counts, ReportIsTheLeadingNumberOrFiveBelowOne)

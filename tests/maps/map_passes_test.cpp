@@ -1,5 +1,6 @@
 // The map query's date range, band and bounds, and the drawing passes over its rows.
 
+#include "maps/avg_map_rules.h"
 #include "maps/map_passes.h"
 #include "maps/map_query.h"
 
@@ -166,7 +167,8 @@ private:
     QLocale m_before;
 };
 
-// "Draw (With Date)" reads a date as the user writes one, and the ISO form of its default answer.
+// "Draw (With Date)" and the map windows' date prompts read a date as the user writes one, and the
+// ISO form of Draw's default answer.
 TEST(MapQuery, TheDayIsReadInTheUsersLocale)
 {
     const QLocale gb(QLocale::English, QLocale::UnitedKingdom);
@@ -182,6 +184,8 @@ TEST(MapQuery, TheDayIsReadInTheUsersLocale)
         {gb, "14/06/2026", QDate(2026, 6, 14)},
         {gb, "14/06/26", QDate(2026, 6, 14)},
         {gb, "14 Jun 2026", QDate(2026, 6, 14)},
+        {gb, "12/06/26", QDate(2026, 6, 12)},
+        {gb, "1/2/30", QDate(1930, 2, 1)},
         {gb, " 2026-06-13 ", QDate(2026, 6, 13)},
         {gb, "31/02/2026", QDate()},
         {gb, "yesterday", QDate()},
@@ -192,12 +196,16 @@ TEST(MapQuery, TheDayIsReadInTheUsersLocale)
         {us, "14 Jun 2026", QDate(2026, 6, 14)},
         {us, "2026-06-13", QDate(2026, 6, 13)},
         {us, "13/32/2026", QDate()},
+        {us, "1/2/30", QDate(1930, 1, 2)},
     };
     for (const Row& r : rows) {
         const DefaultLocale user(r.locale);
         const std::string label = r.locale.name().toStdString() + " \"" + r.text + '"';
         const std::optional<QDate> day = mapDate(QString::fromLatin1(r.text));
         EXPECT_EQ(day.value_or(QDate()).toString(Qt::ISODate), r.day.toString(Qt::ISODate)) << label;
+        EXPECT_EQ(avgmap::dayOfAnswer(QString::fromLatin1(r.text)).value_or(QDate()).toString(Qt::ISODate),
+                  r.day.toString(Qt::ISODate))
+            << label;
         MapQueryRequest request;
         request.count = 100;
         request.dateText = QString::fromLatin1(r.text);

@@ -57,8 +57,8 @@ TEST(AvgMapDay, TodayIsTheUtcDay)
 TEST(AvgMapDay, TypedDates)
 {
     const QLocale english(QLocale::English, QLocale::UnitedKingdom);
-    EXPECT_EQ(dateOfAnswer(QStringLiteral(" 05/12/2026 "), english), QDate(2026, 12, 5));
-    EXPECT_EQ(dateOfAnswer(QStringLiteral("31/02/2026"), english), std::nullopt);
+    EXPECT_EQ(dayOfAnswer(QStringLiteral(" 05/12/2026 "), english), QDate(2026, 12, 5));
+    EXPECT_EQ(dayOfAnswer(QStringLiteral("31/02/2026"), english), std::nullopt);
 }
 
 TEST(RefreshAnswer, AverageWindowTakesTwentyToSixThousand)

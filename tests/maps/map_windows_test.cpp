@@ -136,6 +136,19 @@ TEST_F(MapWindows, SingleWindowDrawsThePickedSpotByItsExactText)
     EXPECT_EQ(pixelOf(w->canvas(), onLine), sea);
 }
 
+TEST_F(MapWindows, SetSpotDateReadsTheUsersShortDate)
+{
+    p.click(keys::mapSingleSpot);
+    SingleMapWindow* w = menus().frmMapSingle();
+    ASSERT_NE(w, nullptr);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    p.answer("6/14/2026");
+    trigger(w, "mnuSetDate");
+    QLocale::setDefault(before);
+    EXPECT_EQ(w->spotDay(), QDate(2026, 6, 14));
+}
+
 TEST_F(MapWindows, ShutDownWritesBothSettingsFilesAndTheWindowsComeBackAsLeft)
 {
     p.click(keys::mapLoadAverage);
