@@ -110,7 +110,7 @@ void BM_LoadWorldBitmap(benchmark::State& state)
 {
     for (auto _ : state) {
         MapCanvas canvas;
-        if (!canvas.loadBitmap(worldMap)) {
+        if (canvas.loadBitmap(worldMap) != MapCanvas::BitmapLoad::loaded) {
             state.SkipWithError("no world bitmap");
             break;
         }

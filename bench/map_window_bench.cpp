@@ -58,7 +58,7 @@ void drawDay(benchmark::State& state, Setup& s, const QString& kind, const char*
     // coast lines and colours, not over a plain picture.
     MapCanvas canvas;
     canvas.setSticky(true);
-    if (!canvas.loadBitmap(worldMap)) {
+    if (canvas.loadBitmap(worldMap) != MapCanvas::BitmapLoad::loaded) {
         state.SkipWithError("could not load world.gif");
         return;
     }

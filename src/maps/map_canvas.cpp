@@ -1,5 +1,7 @@
 #include "maps/map_canvas.h"
 
+#include "platform/regular_file.h"
+
 #include <QPainter>
 
 namespace zenthra {
@@ -22,14 +24,18 @@ MapCanvas::MapCanvas(QObject* parent) : QObject(parent), m_world(blankWorld()), 
     m_grid.POPULATE_LOC_ARRAYS();
 }
 
-bool MapCanvas::loadBitmap(const QString& path)
+MapCanvas::BitmapLoad MapCanvas::loadBitmap(const QString& path)
 {
+    const FileBytes file = readRegular(path, maxBitmapBytes);
+    if (file.check == FileCheck::missing || file.check == FileCheck::notRegular) {
+        return BitmapLoad::missing;
+    }
     QImage image;
-    if (!image.load(path)) {
-        return false;
+    if (file.check != FileCheck::regular || !image.loadFromData(file.bytes)) {
+        return BitmapLoad::invalid;
     }
     setBitmap(image);
-    return true;
+    return BitmapLoad::loaded;
 }
 
 void MapCanvas::setBitmap(const QImage& world)

@@ -43,9 +43,18 @@ public:
 
     explicit MapCanvas(QObject* parent = nullptr);
 
-    // Loads the world bitmap; the picture takes the bitmap's own size. A missing or unreadable
-    // file leaves the picture as it was and returns false.
-    bool loadBitmap(const QString& path);
+    // The largest world bitmap read: the shipped one is a few hundred kB.
+    static constexpr qint64 maxBitmapBytes = 64 * 1024 * 1024;
+    enum class BitmapLoad
+    {
+        loaded,
+        missing, // nothing of that name, or not a regular file (a FIFO, a device)
+        invalid, // a regular file that is no picture, is too large or cannot be read
+    };
+
+    // Loads the world bitmap; the picture takes the bitmap's own size. A file that is missing or
+    // cannot be shown leaves the picture as it was.
+    BitmapLoad loadBitmap(const QString& path);
     // Uses an image already loaded as the world bitmap (map windows share the loaded file).
     void setBitmap(const QImage& world);
     bool hasBitmap() const { return m_hasBitmap; }

@@ -150,7 +150,8 @@ void MapperWindow::applySettings(const MapperSettings& settings)
 
 void MapperWindow::loadMap()
 {
-    if (!m_canvas.loadBitmap(m_services.folder.file(QStringLiteral("world.gif")))) {
+    if (m_canvas.loadBitmap(m_services.folder.file(QStringLiteral("world.gif"))) !=
+        MapCanvas::BitmapLoad::loaded) {
         m_services.log.WRITE_ERROR_LOG(fileNotFound, m_design.loadMapLog);
     }
     MAPPER_CLEAR_MAP();

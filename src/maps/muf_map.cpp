@@ -5,7 +5,6 @@
 #include "propagation/muf_calcs.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace zenthra {
 
@@ -18,8 +17,9 @@ MufMap::MufMap(PathMap::Services services, QString folder, QObject* parent)
 void MufMap::FRAME_MAP()
 {
     const QString path = QDir(m_folder).filePath(QLatin1String(worldFileName));
-    if (!m_canvas.loadBitmap(path)) {
-        m_services.log.WRITE_ERROR_LOG(QFileInfo::exists(path) ? errInvalidPicture : errFileNotFound,
+    if (const MapCanvas::BitmapLoad load = m_canvas.loadBitmap(path); load != MapCanvas::BitmapLoad::loaded) {
+        m_services.log.WRITE_ERROR_LOG(load == MapCanvas::BitmapLoad::missing ? errFileNotFound
+                                                                              : errInvalidPicture,
                                        QStringLiteral("FRAME_MAP()"));
         return;
     }

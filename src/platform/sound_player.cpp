@@ -1,8 +1,9 @@
 #include "platform/sound_player.h"
 
+#include "platform/regular_file.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QSoundEffect>
 #include <QTimer>
 #include <QUrl>
@@ -39,7 +40,8 @@ EffectSoundPlayer::~EffectSoundPlayer()
 
 bool EffectSoundPlayer::play(const QString& path)
 {
-    if (!QFileInfo(path).isFile()) {
+    // Qt Multimedia opens the file itself, blocking on a FIFO.
+    if (checkRegular(path) != FileCheck::regular) {
         return false;
     }
     for (QSoundEffect* other : std::as_const(m_effects)) {

@@ -1,5 +1,7 @@
 #include "text_file.h"
 
+#include "platform/regular_file.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -83,30 +85,6 @@ mode_t unixMode(QFileDevice::Permissions p)
         }
     }
     return mode;
-}
-
-// Opens a file for `file` only when it is a regular one. The open itself does not block, so that
-// a FIFO without a partner cannot hold it, and the check is made on the very descriptor used.
-// False with errno set when nothing (or nothing usable) was opened.
-bool openRegular(QFile& file, const QString& path, int flags, QIODevice::OpenMode mode, mode_t created = 0666)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, created);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        errno = EINVAL;
-        return false;
-    }
-    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
-        !file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        errno = EIO;
-        return false;
-    }
-    return true;
 }
 
 } // namespace

@@ -4,11 +4,11 @@
 #include "core/error_log.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
+#include "platform/regular_file.h"
 #include "platform/text_file.h"
 #include "spots/database.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
@@ -68,7 +68,9 @@ QString BACKUP_DATABASE(const DatabaseSettings& settings, const DataFolder& fold
     const QString partial = target + QStringLiteral(".partial");
     SqlFailure why;
     bool ok = false;
-    if (!QFileInfo::exists(source)) {
+    // SQLite opens the source itself and would block on a FIFO: anything but a file is none.
+    if (const FileCheck check = checkRegular(source);
+        check == FileCheck::missing || check == FileCheck::notRegular) {
         why = {errFileNotFound, QStringLiteral("File not found: ") + QLatin1String(Database::spotsFileName)};
     } else {
         // VACUUM INTO wants a target that does not exist or is empty; a leftover from a broken run

@@ -1,8 +1,8 @@
 #include "shell/help_window.h"
 
+#include "platform/regular_file.h"
 #include "platform/rtf_reader.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -96,13 +96,20 @@ void HelpWindow::showFile(const QString& name)
     const auto error = [this](double number, const QString& description) {
         m_txtHelp->setPlainText(QStringLiteral("Error: ") + QString::number(number) + u'\t' + description);
     };
-    QFile file(m_folder + u'/' + name);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileBytes file = readRegular(m_folder + u'/' + name, maxFileBytes);
+    switch (file.check) {
+    case FileCheck::regular:
+        break;
+    case FileCheck::tooLarge:
+        error(errTooLarge,
+              name + QStringLiteral(" is larger than %1 MB and is not shown").arg(maxFileBytes >> 20));
+        return;
+    default:
         error(errFileNotFound, QStringLiteral("File not found"));
         return;
     }
     QString why;
-    const std::optional<RtfText> text = readRtf(file.readAll(), &why);
+    const std::optional<RtfText> text = readRtf(file.bytes, &why);
     if (!text) {
         error(errBadFile, QStringLiteral("Invalid file format"));
         return;

@@ -15,6 +15,10 @@ class HelpWindow : public QWidget
 public:
     static constexpr double errFileNotFound = 53;
     static constexpr double errBadFile = 321; // the file is no RTF document
+    static constexpr double errTooLarge = 7;  // out of memory: the file is larger than is shown
+    // The largest help file shown; the shipped ones are a few kB, and a text box holding far more
+    // freezes the program while it lays the text out.
+    static constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
 
     // The file each button shows, by button index (0 manual, 1 DX cluster, 2 chat).
     static QString helpFile(int index);

@@ -3,10 +3,10 @@
 #include "core/error_log.h"
 #include "platform/data_folder.h"
 #include "platform/legacy_value.h"
+#include "platform/regular_file.h"
 #include "spots/database.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -195,7 +195,7 @@ QString CallLocator::DX_DATABASE_MINI_UPDATE()
     };
     const QString fatal = QStringLiteral("Zenthra - A FATAL ERROR HAPPENED");
     const QString file = m_folder.file(QLatin1String(miniFileName));
-    if (!QFileInfo(file).isFile()) {
+    if (checkRegular(file) != FileCheck::regular) {
         return finish(Database::errProviderFailure,
                       QStringLiteral("Zenthra Error, make sure %1 is in your zenthra working folder!")
                           .arg(QLatin1String(miniFileName)));

@@ -4,6 +4,7 @@
 #include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
+#include "platform/regular_file.h"
 #include "platform/text_file.h"
 #include "spots/log.h"
 
@@ -91,6 +92,13 @@ bool Database::run(QSqlDatabase db, const QString& sql, SqlFailure* why)
 
 bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* why)
 {
+    // SQLite opens the file itself and would block on a FIFO; a missing file it makes.
+    if (checkRegular(file) == FileCheck::notRegular) {
+        if (why) {
+            *why = {errProviderFailure, QFileInfo(file).fileName() + QStringLiteral(": not a regular file")};
+        }
+        return false;
+    }
     // The node tables hold passwords: the file is made for its owner alone before SQLite fills it,
     // and SQLite gives its journal files the database's mode.
     textfile::createFile(file, textfile::ownerOnly);

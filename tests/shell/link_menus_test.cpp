@@ -7,6 +7,8 @@
 #include "shell/separate_link_window.h"
 #include "support/eventually.h"
 #include "support/fake_node.h"
+#include "support/fifo_guard.h"
+#include "support/temp_folder.h"
 
 #include "shell/dialog_program.h"
 
@@ -188,6 +190,28 @@ TEST(LinkMenus, HelpShowsEachFileAtTheDxcWindowsSizeAndTheErrorLineForAMissingOn
     p.dir.write(QStringLiteral("muf_guide.rtf"), "not rtf");
     choose("cmdHelp(0)");
     EXPECT_TRUE(text->toPlainText().startsWith(QStringLiteral("Error: 321\t")));
+}
+
+// A help file that is no regular file, or too large to show, is refused at once with its line.
+TEST(LinkMenus, HelpRefusesAFifoADeviceAndAFileOverTheCap)
+{
+    const zenthra::test::TempFolder dir;
+    const QString path = dir.file(HelpWindow::helpFile(0));
+    const auto shown = [&dir] {
+        return HelpWindow(dir.path(), QStringLiteral("1")).txtHelp()->toPlainText();
+    };
+    {
+        const zenthra::test::FifoGuard fifo(path);
+        EXPECT_EQ(shown(), QStringLiteral("Error: 53\tFile not found"));
+        EXPECT_FALSE(fifo.fired());
+    }
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+    EXPECT_EQ(shown(), QStringLiteral("Error: 53\tFile not found"));
+    QFile::remove(path);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(HelpWindow::maxFileBytes + 1));
+    EXPECT_EQ(shown(), QStringLiteral("Error: 7\tmuf_guide.rtf is larger than 16 MB and is not shown"));
 }
 
 } // namespace

@@ -1,0 +1,89 @@
+#include "platform/regular_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zenthra {
+
+namespace {
+
+// Read a chunk at a time, so that the bytes held never run far past the limit.
+constexpr qint64 chunkSize = 64 * 1024;
+
+FileCheck failureOf(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileCheck::missing;
+    case EINVAL:
+        return FileCheck::notRegular;
+    default:
+        return FileCheck::readFailed;
+    }
+}
+
+} // namespace
+
+bool openRegular(QFile& file, const QString& path, int flags, QIODevice::OpenMode mode, mode_t created)
+{
+    // The open itself does not block, so that a FIFO without a partner cannot hold it.
+    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, created);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return false;
+    }
+    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0 ||
+        !file.open(fd, mode, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        errno = EIO;
+        return false;
+    }
+    return true;
+}
+
+FileBytes readRegular(const QString& path, qint64 maxBytes)
+{
+    QFile file;
+    if (!openRegular(file, path, O_RDONLY, QIODevice::ReadOnly)) {
+        return {failureOf(errno), {}};
+    }
+    if (file.size() > maxBytes) {
+        return {FileCheck::tooLarge, {}};
+    }
+    // A file that grows while it is read is held to the limit too: one byte past it tells.
+    QByteArray bytes;
+    bytes.reserve(file.size());
+    for (;;) {
+        const qsizetype had = bytes.size();
+        const qint64 room = std::min(chunkSize, maxBytes + 1 - had);
+        bytes.resize(had + room);
+        const qint64 n = file.read(bytes.data() + had, room);
+        if (n < 0) {
+            return {FileCheck::readFailed, {}};
+        }
+        bytes.resize(had + n);
+        if (bytes.size() > maxBytes) {
+            return {FileCheck::tooLarge, {}};
+        }
+        if (n == 0) {
+            return {FileCheck::regular, bytes};
+        }
+    }
+}
+
+FileCheck checkRegular(const QString& path)
+{
+    QFile file;
+    return openRegular(file, path, O_RDONLY, QIODevice::ReadOnly) ? FileCheck::regular : failureOf(errno);
+}
+
+} // namespace zenthra
