@@ -9,6 +9,7 @@
 #include "support/print_qstring.h"
 
 #include <QDir>
+#include <QStringEncoder>
 
 using namespace zenthra;
 using zenthra::test::Backend;
@@ -240,6 +241,31 @@ TEST_P(NodeTables, AStrayLatin1LineLeavesTheUtf8NodesTheirNames)
                                    QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
 }
 
+TEST_P(NodeTables, AUtf16ListIsReadAsTextAndANulStopsTheImportNamingTheLine)
+{
+    const QString list =
+        QStringLiteral("# name,host,port\r\nalpha,alpha.example,7300\r\nbravo,bravo.example,7301\r\n");
+    const ImportOutcome out = import(
+        NodeTable::Dxc, QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom).encode(list));
+    ASSERT_TRUE(out.ok) << out.failure.text.toStdString();
+    const auto stored = [this] {
+        QStringList out;
+        for (const NodeRecord& r : rows(NodeTable::Dxc)) {
+            out << r.name + u'|' + r.host + u'|' + QString::number(r.port);
+        }
+        return out;
+    };
+    const QStringList both{QStringLiteral("ALPHA|alpha.example|7300"),
+                           QStringLiteral("BRAVO|bravo.example|7301")};
+    EXPECT_EQ(stored(), both);
+    const ImportOutcome nul =
+        import(NodeTable::Dxc, QByteArrayLiteral("c,c.example,1\r\nd,d\0.example,2\r\n"));
+    EXPECT_EQ(nul.failure.text,
+              QStringLiteral("Line 2 of DXC.csv: the host holds a control character. The lines "
+                             "before it were imported."));
+    EXPECT_EQ(stored(), both + QStringList{QStringLiteral("C|c.example|1")});
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
 
@@ -255,6 +281,7 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         const char* name;
         const char* host;
         const char* port;
+        const char* faulty = "";
     } cases[] = {
         {"a,bc,", V::Node, "a", "bc", ""}, // five characters are enough
         {"a,b,", V::Ignored, "", "", ""},  // shorter than five
@@ -268,6 +295,9 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         {"GB7AA,host,7300\r\nGB7BB,other,7301", V::Node, "GB7AA", "host", "7300"},
         {"Z\xc3\xbcrich,z.example,23\nB\xe4r,b.example,23", V::Node, "Z\xc3\xbcrich", "z.example", "23"},
         {"B\xe4r,b.example,23\nZ\xc3\xbcrich,z.example,23", V::Node, "B\xc3\xa4r", "b.example", "23"},
+        // A control character is no part of a name, host or port.
+        {"GB\tAA,host,7300", V::Faulty, "GB\tAA", "host", "7300", "name"},
+        {"GB7AA,host,73\x7f", V::Faulty, "GB7AA", "host", "73\x7f", "port"},
     };
     for (const auto& c : cases) {
         const NodeLine got = splitNodeLine(textfile::splitLines(c.line).value(0));
@@ -275,6 +305,7 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         EXPECT_EQ(got.name, QString::fromUtf8(c.name)) << c.line;
         EXPECT_EQ(got.host, QString::fromUtf8(c.host)) << c.line;
         EXPECT_EQ(got.port, QString::fromUtf8(c.port)) << c.line;
+        EXPECT_EQ(got.faulty, QString::fromUtf8(c.faulty)) << c.line;
     }
 }
 
