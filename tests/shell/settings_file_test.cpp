@@ -1,11 +1,17 @@
+#include "core/error_log.h"
 #include "core/options_model.h"
+#include "links/view_geometry.h"
+#include "platform/clock.h"
+#include "propagation/hand_muf.h"
 #include "shell/settings_file.h"
+#include "support/child_peak.h"
 #include "support/fifo_guard.h"
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -194,4 +200,32 @@ TEST(SettingsFile, AFifoReadsAsNoFileWithoutWaiting)
     const SettingsReader reader(dir.file("zenthra.dat"));
     EXPECT_FALSE(fifo.fired()) << "start-up blocked on the FIFO";
     EXPECT_EQ(reader.linesPresent(), 0);
+}
+
+TEST(StateFiles, AHugeFileCostsEachReaderOnlyItsOwnLines)
+{
+    // The four lines each reader uses, then 8 MB of lines that, held, would take some 200 MB.
+    const QByteArray bytes = "120\r\n300\r\n1\r\n3000\r\n" + QByteArray("0\n").repeated(4 * 1024 * 1024);
+    TempFolder dir;
+    const zenthra::Clock clock;
+    zenthra::ErrorLog log(dir.path(), clock);
+    const std::pair<const char*, std::function<bool(const QString&)>> readers[] = {
+        {"dxc_view.dat",
+         [](const QString& path) {
+             const zenthra::StoredTwipsRect g = zenthra::readViewGeometry(path);
+             return g.top == 120.0f && g.left == 300.0f;
+         }},
+        {"handmuf.dat",
+         [&log](const QString& path) {
+             zenthra::HandMuf muf(log, QString());
+             muf.load(path, QString());
+             return muf.intHandLayerHeight == 120 && muf.intHandMasl == 300;
+         }},
+    };
+    for (const auto& [file, read] : readers) {
+        dir.write(file, bytes);
+        const std::optional<double> added = zenthra::test::addedPeakMb([&] { return read(dir.file(file)); });
+        ASSERT_TRUE(added) << file << " was not read as written";
+        EXPECT_LT(*added, 32) << file << ": MB above a process that reads nothing";
+    }
 }
