@@ -39,6 +39,15 @@ protected:
         EXPECT_TRUE(NodeList(table, *db).load(out));
         return out;
     }
+    // Each stored row as "NAME|host|port".
+    QStringList nodes(NodeTable table)
+    {
+        QStringList out;
+        for (const NodeRecord& r : rows(table)) {
+            out << r.name + u'|' + r.host + u'|' + QString::number(r.port);
+        }
+        return out;
+    }
     ImportOutcome import(NodeTable table, const QByteArray& file, const ImportLogin& login = {})
     {
         dir.write(NodeImport::fileName(table), file);
@@ -232,13 +241,9 @@ TEST_P(NodeTables, AStrayLatin1LineLeavesTheUtf8NodesTheirNames)
     ASSERT_TRUE(again.ok) << again.failure.text.toStdString();
     EXPECT_EQ(again.added, 2);
     EXPECT_EQ(again.skipped, 1);
-    QStringList stored;
-    for (const NodeRecord& r : rows(NodeTable::Dxc)) {
-        stored << r.name + u'|' + r.host + u'|' + QString::number(r.port);
-    }
-    EXPECT_EQ(stored, QStringList({QString::fromUtf8("Z\xc3\x9cRICH|z.example|23"),
-                                   QString::fromUtf8("B\xc3\x84R|b.example|24"),
-                                   QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
+    EXPECT_EQ(nodes(NodeTable::Dxc), QStringList({QString::fromUtf8("Z\xc3\x9cRICH|z.example|23"),
+                                                  QString::fromUtf8("B\xc3\x84R|b.example|24"),
+                                                  QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
 }
 
 TEST_P(NodeTables, AUtf16ListIsReadAsTextAndANulStopsTheImportNamingTheLine)
@@ -248,22 +253,15 @@ TEST_P(NodeTables, AUtf16ListIsReadAsTextAndANulStopsTheImportNamingTheLine)
     const ImportOutcome out = import(
         NodeTable::Dxc, QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom).encode(list));
     ASSERT_TRUE(out.ok) << out.failure.text.toStdString();
-    const auto stored = [this] {
-        QStringList out;
-        for (const NodeRecord& r : rows(NodeTable::Dxc)) {
-            out << r.name + u'|' + r.host + u'|' + QString::number(r.port);
-        }
-        return out;
-    };
     const QStringList both{QStringLiteral("ALPHA|alpha.example|7300"),
                            QStringLiteral("BRAVO|bravo.example|7301")};
-    EXPECT_EQ(stored(), both);
+    EXPECT_EQ(nodes(NodeTable::Dxc), both);
     const ImportOutcome nul =
         import(NodeTable::Dxc, QByteArrayLiteral("c,c.example,1\r\nd,d\0.example,2\r\n"));
     EXPECT_EQ(nul.failure.text,
               QStringLiteral("Line 2 of DXC.csv: the host holds a control character. The lines "
                              "before it were imported."));
-    EXPECT_EQ(stored(), both + QStringList{QStringLiteral("C|c.example|1")});
+    EXPECT_EQ(nodes(NodeTable::Dxc), both + QStringList{QStringLiteral("C|c.example|1")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
