@@ -217,7 +217,7 @@ std::optional<QString> LineReader::next(qsizetype maxLineBytes)
     if (m_status != Status::open || m_failed) {
         return std::nullopt;
     }
-    // Once the line has run past its limit, its kept part stays and what follows is dropped as
+    // Once the line has run past its limit, its kept head stays and what follows is dropped as
     // it is read, until the line end.
     std::optional<qsizetype> cut;
     const auto take = [&](qsizetype end, qsizetype next) {

@@ -3,7 +3,7 @@
 // a lone CR as line end, each line UTF-8 when its bytes are valid UTF-8, else Latin-1 (files from
 // older installations, or a list edited by hand with one line in another code page). A file that
 // begins with a UTF-16 byte-order mark (a list saved as "Unicode" by a Windows editor) is read as
-// UTF-16 of that byte order; a UTF-8 byte-order mark is not part of the first line.
+// UTF-16 of that byte order; a UTF-8 byte-order mark never ends up in the first line's text.
 
 #include <QFile>
 #include <QFileDevice>

@@ -293,7 +293,7 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         {"GB7AA,host,7300\r\nGB7BB,other,7301", V::Node, "GB7AA", "host", "7300"},
         {"Z\xc3\xbcrich,z.example,23\nB\xe4r,b.example,23", V::Node, "Z\xc3\xbcrich", "z.example", "23"},
         {"B\xe4r,b.example,23\nZ\xc3\xbcrich,z.example,23", V::Node, "B\xc3\xa4r", "b.example", "23"},
-        // A control character is no part of a name, host or port.
+        // A control character never belongs in a name, host or port.
         {"GB\tAA,host,7300", V::Faulty, "GB\tAA", "host", "7300", "name"},
         {"GB7AA,host,73\x7f", V::Faulty, "GB7AA", "host", "73\x7f", "port"},
     };

@@ -90,7 +90,7 @@ TEST(TextFile, EachLineEndsAtCrLfLfOrALoneCrAndIsDecodedOnItsOwn)
         // A CR LF split over two reads of the file is one line end.
         {QByteArray(64 * 1024 - 1, 'x') + "\r\ny", {QString(64 * 1024 - 1, u'x'), "y"}},
         {QByteArray(64 * 1024 - 1, 'x') + "\ry", {QString(64 * 1024 - 1, u'x'), "y"}},
-        // A byte-order mark says how the file is written and is no part of its text.
+        // A byte-order mark says how the file is written and is not in its text.
         {utf16(QStringConverter::Utf16LE, "# name\r\n" + zurich + "\r\n"), {"# name", zurich}},
         {utf16(QStringConverter::Utf16BE, "one\ntwo\rthree"), {"one", "two", "three"}},
         {"\xef\xbb\xbf"

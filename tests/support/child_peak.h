@@ -1,6 +1,6 @@
 #pragma once
-// The peak memory of a piece of work, measured in a child process of its own, so that neither
-// what the calling process held before nor another piece of work's peak hides it.
+// The peak memory of some work, measured in a child process of its own, so that neither what
+// the calling process held before nor the peak of other work hides it.
 
 #include <cstdio>
 #include <functional>
