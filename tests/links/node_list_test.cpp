@@ -296,6 +296,8 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         // A control character never belongs in a name, host or port.
         {"GB\tAA,host,7300", V::Faulty, "GB\tAA", "host", "7300", "name"},
         {"GB7AA,host,73\x7f", V::Faulty, "GB7AA", "host", "73\x7f", "port"},
+        // A Windows code page quote, read as Latin-1, is no control character to its author.
+        {"O\x92NEIL,host,7300", V::Node, "O\xc2\x92NEIL", "host", "7300"},
     };
     for (const auto& c : cases) {
         const NodeLine got = splitNodeLine(textfile::splitLines(c.line).value(0));
