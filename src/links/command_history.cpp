@@ -76,7 +76,8 @@ QStringList CommandHistory::withoutBlanks(const QStringList& entries)
 
 std::optional<QStringList> CommandHistory::readFile(const QString& path)
 {
-    const std::optional<QStringList> lines = textfile::readLines(path);
+    const std::optional<QStringList> lines =
+        textfile::readLines(path, textfile::allLines, textfile::listLineBytes);
     if (!lines) {
         return std::nullopt;
     }

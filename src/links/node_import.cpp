@@ -10,6 +10,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <algorithm>
+
 namespace zenthra {
 
 NodeLine splitNodeLine(const QString& line)
@@ -28,6 +30,21 @@ NodeLine splitNodeLine(const QString& line)
     out.name = legacy::trim(line.left(first));
     out.host = legacy::trim(line.mid(first + 1, last - first - 1));
     out.port = legacy::trim(line.mid(last + 1));
+    // C0 controls and DEL only: a byte 0x80-0x9F of a list saved in a Windows code page reads as
+    // a C1 code point under the Latin-1 fallback, and is a printable character to its author.
+    const auto control = [](const QString& field) {
+        return std::any_of(field.begin(), field.end(),
+                           [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    };
+    const std::pair<const QString*, const char*> fields[] = {
+        {&out.name, "name"}, {&out.host, "host"}, {&out.port, "port"}};
+    for (const auto& [field, what] : fields) {
+        if (control(*field)) {
+            out.verdict = NodeLine::Verdict::Faulty;
+            out.faulty = QString::fromLatin1(what);
+            break;
+        }
+    }
     return out;
 }
 
@@ -68,7 +85,7 @@ NodeImportRun::NodeImportRun(NodeTable table, Database& database, ImportLogin lo
 bool NodeImportRun::begin(const QString& path)
 {
     m_fileName = QFileInfo(path).fileName();
-    std::optional<QStringList> lines = textfile::readLines(path);
+    std::optional<QStringList> lines = textfile::readLines(path, textfile::allLines, textfile::listLineBytes);
     if (!lines) {
         // A file that is there but cannot be read (no permission, a folder of that name) is not
         // a missing one.
@@ -127,6 +144,17 @@ bool NodeImportRun::importLine(qsizetype index, QSqlQuery& insert)
         m_outcome.failure = {NodeImport::errBadLine, QStringLiteral("Invalid procedure call or argument")};
         return false;
     }
+    // The rows before a faulty line stay: each was saved as its own statement.
+    const auto refuse = [&](const QString& fault) {
+        m_outcome.failure = {NodeImport::errBadLine,
+                             QStringLiteral("Line %1 of %2: the %3. The lines before it were imported.")
+                                 .arg(index + 1)
+                                 .arg(m_fileName, fault)};
+        return false;
+    };
+    if (node.verdict == NodeLine::Verdict::Faulty) {
+        return refuse(node.faulty + QStringLiteral(" holds a control character"));
+    }
     const QString name = node.name.toUpper();
     if (m_names.contains(name)) {
         ++m_outcome.skipped;
@@ -136,13 +164,8 @@ bool NodeImportRun::importLine(qsizetype index, QSqlQuery& insert)
         0, name, node.host, legacy::val(node.port), m_login.username, m_login.password, m_login.connectStr};
     const QString overlong = NodeImport::overlongField(record);
     if (!overlong.isEmpty()) {
-        m_outcome.failure = {NodeImport::errBadLine,
-                             QStringLiteral("Line %1 of %2: the %3 is longer than %4 characters. The lines "
-                                            "before it were imported.")
-                                 .arg(index + 1)
-                                 .arg(m_fileName, overlong)
-                                 .arg(NodeImport::longestField)};
-        return false;
+        return refuse(
+            QStringLiteral("%1 is longer than %2 characters").arg(overlong).arg(NodeImport::longestField));
     }
     for (const QVariant& v : m_list.values(record)) {
         insert.addBindValue(v);

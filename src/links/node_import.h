@@ -1,7 +1,9 @@
 #pragma once
 // The node list imports: DXC.csv, wwc.csv and bbs.csv in the data folder turned into rows of the
 // node tables. A usable line is "name,host,port" (commas inside the host stay part of it); short
-// lines, comment lines ("#") and lines that begin with a blank are passed over. A node whose name
+// lines, comment lines ("#") and lines that begin with a blank are passed over; a field holding a
+// control character (NUL from a list saved in an encoding not read as such) stops the import with
+// the line named, as a field longer than its column does. A node whose name
 // is stored already, in any letter case, is skipped: names are compared upper-cased as the import
 // stores them (Qt's full case mapping, so "zürich" meets "ZÜRICH" and "straße" meets "STRASSE" on
 // either database), against the names read once at the start.
@@ -23,11 +25,13 @@ struct NodeLine
         Ignored,      // shorter than 5 characters, a comment, or beginning with a blank
         Node,         // name, host and port below
         Unsplittable, // fewer than two commas: the import stops here
+        Faulty,       // a field holding a control character: the import stops here
     };
     Verdict verdict = Verdict::Ignored;
-    QString name; // trimmed, case kept
-    QString host; // between the first and the last comma, trimmed
-    QString port; // after the last comma, trimmed
+    QString name;   // trimmed, case kept
+    QString host;   // between the first and the last comma, trimmed
+    QString port;   // after the last comma, trimmed
+    QString faulty; // when Faulty, which field: "name", "host" or "port"
 };
 
 NodeLine splitNodeLine(const QString& line);

@@ -54,7 +54,8 @@ SpiderTable::SpiderTable(Database& db, QStringList typeWords, QObject* parent)
 SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
-    const std::optional<QStringList> lines = textfile::readLines(path);
+    const std::optional<QStringList> lines =
+        textfile::readLines(path, textfile::allLines, textfile::listLineBytes);
     if (!lines) {
         if (QFileInfo::exists(path)) {
             return {false, 0, errFileAccess, QStringLiteral("Path/File access error: ") + name};

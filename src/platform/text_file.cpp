@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -69,6 +70,50 @@ std::optional<LineEnd> findLineEnd(const QByteArray& bytes, qsizetype from, bool
     return std::nullopt;
 }
 
+// How much of a line of `length` bytes at bytes[start..] is kept: all of it up to `max` bytes,
+// else at most `max` bytes ending where a UTF-8 character begins, so that a cut character does
+// not turn the whole line into Latin-1.
+qsizetype keptLength(const QByteArray& bytes, qsizetype start, qsizetype length, qsizetype max)
+{
+    if (length <= max) {
+        return length;
+    }
+    qsizetype cut = max;
+    for (int back = 0; back < 3 && cut > 0 && (static_cast<uchar>(bytes[start + cut]) & 0xC0) == 0x80;
+         ++back) {
+        --cut;
+    }
+    return cut;
+}
+
+struct ByteOrderMark
+{
+    qsizetype length = 0;
+    std::optional<QStringConverter::Encoding> utf16; // nothing: the bytes are read as they are
+};
+
+ByteOrderMark byteOrderMark(QByteArrayView head)
+{
+    if (head.startsWith("\xff\xfe")) {
+        return {2, QStringConverter::Utf16LE};
+    }
+    if (head.startsWith("\xfe\xff")) {
+        return {2, QStringConverter::Utf16BE};
+    }
+    if (head.startsWith("\xef\xbb\xbf")) {
+        return {3, std::nullopt};
+    }
+    return {};
+}
+
+// UTF-16 bytes as UTF-8, so that line ends are found and lines decoded as in any other file. A
+// character cut between two reads (an odd byte, half a surrogate pair) waits in the decoder or
+// the encoder for the next.
+QByteArray utf8Of(QStringDecoder& utf16, QStringEncoder& utf8, const QByteArray& bytes)
+{
+    return utf8.encode(QString(utf16.decode(bytes)));
+}
+
 mode_t unixMode(QFileDevice::Permissions p)
 {
     const std::pair<QFileDevice::Permission, mode_t> bits[] = {
@@ -89,15 +134,22 @@ mode_t unixMode(QFileDevice::Permissions p)
 
 } // namespace
 
-QStringList splitLines(const QByteArray& bytes, qsizetype maxLines)
+QStringList splitLines(const QByteArray& file, qsizetype maxLines, qsizetype maxLineBytes)
 {
+    const ByteOrderMark mark = byteOrderMark(file);
+    QByteArray bytes = file.sliced(mark.length);
+    if (mark.utf16) {
+        QStringDecoder utf16(*mark.utf16);
+        QStringEncoder utf8(QStringEncoder::Utf8);
+        bytes = utf8Of(utf16, utf8, bytes);
+    }
     QStringList lines;
     qsizetype start = 0;
     qsizetype resume = 0;
     while (lines.size() < maxLines && start < bytes.size()) {
         const std::optional<LineEnd> end = findLineEnd(bytes, start, true, &resume);
         const qsizetype stop = end ? end->end : bytes.size();
-        lines.append(decode(bytes.sliced(start, stop - start)));
+        lines.append(decode(bytes.sliced(start, keptLength(bytes, start, stop - start, maxLineBytes))));
         start = end ? end->next : bytes.size();
     }
     return lines;
@@ -117,37 +169,58 @@ bool LineReader::fill()
     m_buffer.remove(0, m_start);
     m_scan -= m_start;
     m_start = 0;
-    const qsizetype had = m_buffer.size();
-    m_buffer.resize(had + chunkSize);
-    const qint64 n = m_file.read(m_buffer.data() + had, chunkSize);
-    m_buffer.resize(had + std::max<qint64>(n, 0));
+    QByteArray chunk(chunkSize, Qt::Uninitialized);
+    const qint64 n = m_file.read(chunk.data(), chunkSize);
     if (n < 0) {
         m_failed = true;
         return false;
     }
+    chunk.truncate(n);
     m_atEnd = n == 0;
+    if (!m_marked) {
+        // The first read of a regular file holds its first bytes, the mark included.
+        m_marked = true;
+        const ByteOrderMark mark = byteOrderMark(chunk);
+        chunk.remove(0, mark.length);
+        if (mark.utf16) {
+            m_utf16.emplace(*mark.utf16);
+        }
+    }
+    m_buffer += m_utf16 ? utf8Of(*m_utf16, m_utf8, chunk) : chunk;
     return true;
 }
 
-std::optional<QString> LineReader::next()
+std::optional<QString> LineReader::next(qsizetype maxLineBytes)
 {
     if (m_status != Status::open || m_failed) {
         return std::nullopt;
     }
+    // Once the line has run past its limit, its kept head stays and what follows is dropped as
+    // it is read, until the line end.
+    std::optional<qsizetype> cut;
+    const auto take = [&](qsizetype end, qsizetype next) {
+        const qsizetype length = cut ? *cut : keptLength(m_buffer, m_start, end - m_start, maxLineBytes);
+        QString line = decode(m_buffer.sliced(m_start, length));
+        m_start = m_scan = next;
+        return line;
+    };
     for (;;) {
         if (const std::optional<LineEnd> end = findLineEnd(m_buffer, m_scan, m_atEnd, &m_scan)) {
-            QString line = decode(m_buffer.sliced(m_start, end->end - m_start));
-            m_start = end->next;
-            m_scan = m_start;
-            return line;
+            return take(end->end, end->next);
         }
         if (m_atEnd) {
             if (m_start >= m_buffer.size()) {
                 return std::nullopt;
             }
-            QString last = decode(m_buffer.sliced(m_start));
-            m_start = m_scan = m_buffer.size();
-            return last;
+            return take(m_buffer.size(), m_buffer.size());
+        }
+        if (!cut && m_scan - m_start > maxLineBytes) {
+            cut = keptLength(m_buffer, m_start, m_scan - m_start, maxLineBytes);
+        }
+        if (cut) {
+            // m_scan stops before a CR that may yet be followed by its LF: that CR stays.
+            m_buffer.remove(m_start + *cut, m_scan - m_start - *cut);
+            m_scan = m_start + *cut;
         }
         if (!fill()) {
             return std::nullopt;
@@ -155,7 +228,7 @@ std::optional<QString> LineReader::next()
     }
 }
 
-std::optional<QStringList> readLines(const QString& path, qsizetype maxLines)
+std::optional<QStringList> readLines(const QString& path, qsizetype maxLines, qsizetype maxLineBytes)
 {
     LineReader reader(path);
     if (reader.status() != LineReader::Status::open) {
@@ -163,7 +236,7 @@ std::optional<QStringList> readLines(const QString& path, qsizetype maxLines)
     }
     QStringList lines;
     while (lines.size() < maxLines) {
-        std::optional<QString> line = reader.next();
+        std::optional<QString> line = reader.next(maxLineBytes);
         if (!line) {
             break;
         }

@@ -1,11 +1,15 @@
 #pragma once
 // The program's own small text files: written UTF-8 with CR LF line ends, read with CR LF, LF or
 // a lone CR as line end, each line UTF-8 when its bytes are valid UTF-8, else Latin-1 (files from
-// older installations, or a list edited by hand with one line in another code page).
+// older installations, or a list edited by hand with one line in another code page). A file that
+// begins with a UTF-16 byte-order mark (a list saved as "Unicode" by a Windows editor) is read as
+// UTF-16 of that byte order; a UTF-8 byte-order mark never ends up in the first line's text.
 
 #include <QFile>
 #include <QFileDevice>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QStringList>
 #include <limits>
 #include <optional>
@@ -23,9 +27,18 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes);
 
 inline constexpr qsizetype allLines = std::numeric_limits<qsizetype>::max();
 
-// The lines of the bytes, without their line ends, each decoded on its own; at most `maxLines`.
-// A final line end does not add an empty last line.
-QStringList splitLines(const QByteArray& bytes, qsizetype maxLines = allLines);
+// How much of a line is kept, in bytes of UTF-8 text: the rest of a longer line is read past and
+// dropped, so that one huge line costs no more than a short one. A state value is a few hundred
+// characters at most; a list line (a node, a command typed by hand, a menu entry) may be longer,
+// but nothing the program reads needs a line of megabytes.
+inline constexpr qsizetype stateLineBytes = 4 * 1024;
+inline constexpr qsizetype listLineBytes = 1024 * 1024;
+
+// The lines of the bytes, without their line ends, each decoded on its own; at most `maxLines`,
+// each at most `maxLineBytes` long (cut where a character begins). A final line end does not add
+// an empty last line.
+QStringList splitLines(const QByteArray& bytes, qsizetype maxLines = allLines,
+                       qsizetype maxLineBytes = stateLineBytes);
 
 // Reads a text file a line at a time, so that a reader that uses the first few lines of a huge
 // file never holds the rest. Only a regular file is opened: a FIFO, a device or a folder placed
@@ -42,8 +55,9 @@ public:
 
     explicit LineReader(const QString& path);
     Status status() const { return m_status; }
-    // The next line without its line end; nothing at the end of the file or when a read fails.
-    std::optional<QString> next();
+    // The next line without its line end, at most `maxLineBytes` of it as splitLines() keeps;
+    // nothing at the end of the file or when a read fails.
+    std::optional<QString> next(qsizetype maxLineBytes = stateLineBytes);
     // A read failed after the file was opened.
     bool failed() const { return m_failed; }
 
@@ -57,11 +71,15 @@ private:
     qsizetype m_scan = 0;  // how far m_buffer has been searched for its line end
     bool m_atEnd = false;
     bool m_failed = false;
+    bool m_marked = false;                 // the byte-order mark, if any, has been looked for
+    std::optional<QStringDecoder> m_utf16; // a UTF-16 file, turned into UTF-8 as it is read
+    QStringEncoder m_utf8{QStringEncoder::Utf8};
 };
 
 // The first `maxLines` lines of a file (all by default), as LineReader reads them; nothing when
 // the file is missing, is not a regular file or cannot be read.
-std::optional<QStringList> readLines(const QString& path, qsizetype maxLines = allLines);
+std::optional<QStringList> readLines(const QString& path, qsizetype maxLines = allLines,
+                                     qsizetype maxLineBytes = stateLineBytes);
 
 enum class ReplaceResult
 {

@@ -9,6 +9,7 @@
 #include "support/print_qstring.h"
 
 #include <QDir>
+#include <QStringEncoder>
 
 using namespace zenthra;
 using zenthra::test::Backend;
@@ -36,6 +37,15 @@ protected:
     {
         QList<NodeRecord> out;
         EXPECT_TRUE(NodeList(table, *db).load(out));
+        return out;
+    }
+    // Each stored row as "NAME|host|port".
+    QStringList nodes(NodeTable table)
+    {
+        QStringList out;
+        for (const NodeRecord& r : rows(table)) {
+            out << r.name + u'|' + r.host + u'|' + QString::number(r.port);
+        }
         return out;
     }
     ImportOutcome import(NodeTable table, const QByteArray& file, const ImportLogin& login = {})
@@ -231,13 +241,27 @@ TEST_P(NodeTables, AStrayLatin1LineLeavesTheUtf8NodesTheirNames)
     ASSERT_TRUE(again.ok) << again.failure.text.toStdString();
     EXPECT_EQ(again.added, 2);
     EXPECT_EQ(again.skipped, 1);
-    QStringList stored;
-    for (const NodeRecord& r : rows(NodeTable::Dxc)) {
-        stored << r.name + u'|' + r.host + u'|' + QString::number(r.port);
-    }
-    EXPECT_EQ(stored, QStringList({QString::fromUtf8("Z\xc3\x9cRICH|z.example|23"),
-                                   QString::fromUtf8("B\xc3\x84R|b.example|24"),
-                                   QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
+    EXPECT_EQ(nodes(NodeTable::Dxc), QStringList({QString::fromUtf8("Z\xc3\x9cRICH|z.example|23"),
+                                                  QString::fromUtf8("B\xc3\x84R|b.example|24"),
+                                                  QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
+}
+
+TEST_P(NodeTables, AUtf16ListIsReadAsTextAndANulStopsTheImportNamingTheLine)
+{
+    const QString list =
+        QStringLiteral("# name,host,port\r\nalpha,alpha.example,7300\r\nbravo,bravo.example,7301\r\n");
+    const ImportOutcome out = import(
+        NodeTable::Dxc, QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom).encode(list));
+    ASSERT_TRUE(out.ok) << out.failure.text.toStdString();
+    const QStringList both{QStringLiteral("ALPHA|alpha.example|7300"),
+                           QStringLiteral("BRAVO|bravo.example|7301")};
+    EXPECT_EQ(nodes(NodeTable::Dxc), both);
+    const ImportOutcome nul =
+        import(NodeTable::Dxc, QByteArrayLiteral("c,c.example,1\r\nd,d\0.example,2\r\n"));
+    EXPECT_EQ(nul.failure.text,
+              QStringLiteral("Line 2 of DXC.csv: the host holds a control character. The lines "
+                             "before it were imported."));
+    EXPECT_EQ(nodes(NodeTable::Dxc), both + QStringList{QStringLiteral("C|c.example|1")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
@@ -255,6 +279,7 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         const char* name;
         const char* host;
         const char* port;
+        const char* faulty = "";
     } cases[] = {
         {"a,bc,", V::Node, "a", "bc", ""}, // five characters are enough
         {"a,b,", V::Ignored, "", "", ""},  // shorter than five
@@ -268,6 +293,11 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         {"GB7AA,host,7300\r\nGB7BB,other,7301", V::Node, "GB7AA", "host", "7300"},
         {"Z\xc3\xbcrich,z.example,23\nB\xe4r,b.example,23", V::Node, "Z\xc3\xbcrich", "z.example", "23"},
         {"B\xe4r,b.example,23\nZ\xc3\xbcrich,z.example,23", V::Node, "B\xc3\xa4r", "b.example", "23"},
+        // A control character never belongs in a name, host or port.
+        {"GB\tAA,host,7300", V::Faulty, "GB\tAA", "host", "7300", "name"},
+        {"GB7AA,host,73\x7f", V::Faulty, "GB7AA", "host", "73\x7f", "port"},
+        // A Windows code page quote, read as Latin-1, is no control character to its author.
+        {"O\x92NEIL,host,7300", V::Node, "O\xc2\x92NEIL", "host", "7300"},
     };
     for (const auto& c : cases) {
         const NodeLine got = splitNodeLine(textfile::splitLines(c.line).value(0));
@@ -275,6 +305,7 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         EXPECT_EQ(got.name, QString::fromUtf8(c.name)) << c.line;
         EXPECT_EQ(got.host, QString::fromUtf8(c.host)) << c.line;
         EXPECT_EQ(got.port, QString::fromUtf8(c.port)) << c.line;
+        EXPECT_EQ(got.faulty, QString::fromUtf8(c.faulty)) << c.line;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -68,10 +69,15 @@ TEST(TextFile, FailedRewriteKeepsTheOldFile)
 TEST(TextFile, EachLineEndsAtCrLfLfOrALoneCrAndIsDecodedOnItsOwn)
 {
     const QString zurich = QString::fromUtf8("Z\xc3\xbcrich");
+    const auto utf16 = [](QStringConverter::Encoding order, const QString& text) {
+        return QByteArray(QStringEncoder(order, QStringEncoder::Flag::WriteBom).encode(text));
+    };
+    const QString x4k(textfile::stateLineBytes, u'x');
     const struct
     {
         QByteArray bytes;
         QStringList lines;
+        qsizetype maxLineBytes = textfile::listLineBytes;
     } cases[] = {
         {"one\r\ntwo\nthree\rfour", {"one", "two", "three", "four"}},
         {"a\r\rb\n\nc\r\n", {"a", "", "b", "", "c"}},
@@ -84,15 +90,34 @@ TEST(TextFile, EachLineEndsAtCrLfLfOrALoneCrAndIsDecodedOnItsOwn)
         // A CR LF split over two reads of the file is one line end.
         {QByteArray(64 * 1024 - 1, 'x') + "\r\ny", {QString(64 * 1024 - 1, u'x'), "y"}},
         {QByteArray(64 * 1024 - 1, 'x') + "\ry", {QString(64 * 1024 - 1, u'x'), "y"}},
+        // A byte-order mark says how the file is written and is not in its text.
+        {utf16(QStringConverter::Utf16LE, "# name\r\n" + zurich + "\r\n"), {"# name", zurich}},
+        {utf16(QStringConverter::Utf16BE, "one\ntwo\rthree"), {"one", "two", "three"}},
+        {"\xef\xbb\xbf"
+         "B\xe4r\r\none",
+         {QString::fromLatin1("B\xe4r"), "one"}},
+        // A CR LF, and a character of two UTF-16 units, split over two reads.
+        {utf16(QStringConverter::Utf16LE, QString(32766, u'x') + "\r\ny"), {QString(32766, u'x'), "y"}},
+        {utf16(QStringConverter::Utf16BE, QString(32766, u'x') + "\U0001D11E"),
+         {QString(32766, u'x') + "\U0001D11E"}},
+        // A longer line keeps its first bytes, cut where a character begins; the rest is passed.
+        {QByteArray(textfile::stateLineBytes - 1, 'x') + "\xc3\xbcz\ny",
+         {x4k.chopped(1), "y"},
+         textfile::stateLineBytes},
+        {QByteArray(3 * 64 * 1024 - 1, 'x') + "\r\ny", {x4k, "y"}, textfile::stateLineBytes},
+        {QByteArray(200 * 1000, 'x'), {x4k}, textfile::stateLineBytes},
     };
     for (const auto& c : cases) {
-        const std::string shown = c.bytes.left(40).toStdString();
-        EXPECT_EQ(textfile::splitLines(c.bytes), c.lines) << shown;
+        const std::string shown = c.bytes.left(40).toPercentEncoding().toStdString();
+        EXPECT_EQ(textfile::splitLines(c.bytes, textfile::allLines, c.maxLineBytes), c.lines) << shown;
         TempFolder dir;
         dir.write("t.dat", c.bytes);
-        EXPECT_EQ(textfile::readLines(dir.file("t.dat")), c.lines) << shown;
-        EXPECT_EQ(textfile::readLines(dir.file("t.dat"), 2), c.lines.mid(0, 2)) << shown;
+        EXPECT_EQ(textfile::readLines(dir.file("t.dat"), textfile::allLines, c.maxLineBytes), c.lines)
+            << shown;
+        EXPECT_EQ(textfile::readLines(dir.file("t.dat"), 2, c.maxLineBytes), c.lines.mid(0, 2)) << shown;
     }
+    // State files are read with the short limit.
+    EXPECT_EQ(textfile::splitLines(QByteArray(100 * 1000, 'x')), QStringList{x4k});
 }
 
 TEST(TextFile, OnlyARegularFileIsRead)

@@ -1,11 +1,17 @@
+#include "core/error_log.h"
 #include "core/options_model.h"
+#include "links/view_geometry.h"
+#include "platform/clock.h"
+#include "propagation/hand_muf.h"
 #include "shell/settings_file.h"
+#include "support/child_peak.h"
 #include "support/fifo_guard.h"
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
 #include <QFile>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -194,4 +200,27 @@ TEST(SettingsFile, AFifoReadsAsNoFileWithoutWaiting)
     const SettingsReader reader(dir.file("zenthra.dat"));
     EXPECT_FALSE(fifo.fired()) << "start-up blocked on the FIFO";
     EXPECT_EQ(reader.linesPresent(), 0);
+}
+
+TEST(StateFiles, AHugeFileCostsEachReaderOnlyItsOwnLines)
+{
+    // The four lines each reader uses, then 8 MB of lines that, held, would take some 200 MB.
+    TempFolder dir;
+    dir.write("state.dat", "120\r\n300\r\n1\r\n3000\r\n" + QByteArray("0\n").repeated(4 * 1024 * 1024));
+    const QString path = dir.file("state.dat");
+    const zenthra::Clock clock;
+    zenthra::ErrorLog log(dir.path(), clock);
+    zenthra::HandMuf muf(log, QString());
+    const std::pair<const char*, std::function<bool()>> readers[] = {
+        {"dxc_view.dat", [&] { return zenthra::readViewGeometry(path).left == 300.0f; }},
+        {"handmuf.dat",
+         [&] {
+             muf.load(path, QString());
+             return muf.intHandMasl == 300;
+         }},
+    };
+    for (const auto& [file, read] : readers) {
+        // Nothing when the child did not read the lines as written.
+        EXPECT_LT(zenthra::test::addedPeakMb(read).value_or(1e9), 32) << file << ": MB above reading nothing";
+    }
 }
