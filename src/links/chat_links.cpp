@@ -2,6 +2,7 @@
 
 #include "core/current_node.h"
 #include "platform/legacy_value.h"
+#include "platform/line_ends.h"
 #include "prompts.h"
 
 namespace zenthra {
@@ -39,25 +40,20 @@ QString promptView(const QString& partial, const QString& chunk, qsizetype& seen
 
 std::optional<QString> shownLine(const QString& line, char16_t& open)
 {
-    const auto isLineEnd = [](QChar c) { return c == u'\r' || c == u'\n'; };
-    qsizetype start = 0;
-    if (open != 0 && !line.isEmpty() && line.front() == open) {
-        start = 1;
-    }
-    open = 0;
+    const qsizetype start = line_ends::takeAwaited(line, open);
     if (start > 0 && start == line.size()) {
         return std::nullopt;
     }
     qsizetype end = line.size();
-    while (end > start && isLineEnd(line[end - 1])) {
+    while (end > start && line_ends::isLineEnd(line[end - 1])) {
         --end;
     }
-    // Nodes end lines with CR LF, LF CR, CR or LF; each pair counts once, taken from the left.
     QString shown;
     shown.reserve(end - start + 8);
-    for (qsizetype i = start; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (!isLineEnd(c)) {
+    for (qsizetype i = start; i < line.size();) {
+        const qsizetype n = line_ends::at(line, i);
+        if (n == 0) {
+            const QChar c = line[i++];
             if (c == QChar(7)) {
                 shown += QStringLiteral("\r\n");
             } else {
@@ -65,19 +61,16 @@ std::optional<QString> shownLine(const QString& line, char16_t& open)
             }
             continue;
         }
-        const bool pair = i + 1 < line.size() && isLineEnd(line[i + 1]) && line[i + 1] != c;
         if (i >= end) {
             // The line's own end: a lone CR or LF here may be the first half of a pair whose
             // second half starts the next line.
-            if (!pair && i + 1 == line.size()) {
-                open = c == u'\r' ? u'\n' : u'\r';
+            if (n == 1 && i + 1 == line.size()) {
+                open = line_ends::awaitedAfter(line[i]);
             }
         } else {
             shown += QStringLiteral("\r\n");
         }
-        if (pair) {
-            ++i;
-        }
+        i += n;
     }
     shown.replace(QStringLiteral("  "), QStringLiteral(" "));
     return shown;

@@ -57,7 +57,8 @@ public:
     bool& blnDxcClosing;
 
 Q_SIGNALS:
-    // A received line (with its line end, "..." removed) for the line filter and the window.
+    // A received line (its line end, whichever the node sends, written CR LF; "..." removed) for
+    // the line filter and the window.
     void lineReceived(const QString& line);
 
 protected:
@@ -84,7 +85,7 @@ private:
     const CurrentNode& m_node;
     qint16& m_linkError;
     std::function<bool()> m_autoClx;
-    LineAssembler m_lines;
+    LineAssembler m_lines{LineAssembler::Ends::Every};
     QTimer m_partialTimer;
     std::function<bool()> m_full;
     std::deque<QString> m_held;

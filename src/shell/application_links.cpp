@@ -3,6 +3,8 @@
 
 #include "shell/application.h"
 
+#include "platform/line_ends.h"
+
 #include <QElapsedTimer>
 
 namespace zenthra {
@@ -44,6 +46,11 @@ void Application::wireLinks()
 
 void Application::incomingDxcLine(QString line)
 {
+    // A blank line holds nothing for the spot road, and the window keeps it.
+    if (line_ends::isBlankLine(line)) {
+        m_textWindows.dxcBlankLine();
+        return;
+    }
     // The filter cleans the line, queues a spot and returns what the window shows (which may be
     // nothing, for a spot on a band switched off).
     QString shown = m_spotRoad.filter.FILTER_DXC_BY_FREQ(line);

@@ -4,6 +4,7 @@
 #include "links/chat_links.h"
 #include "platform/bounded_number.h"
 #include "platform/legacy_value.h"
+#include "platform/line_ends.h"
 
 #include <QLocale>
 #include <cmath>
@@ -26,14 +27,14 @@ QString withoutCr(const QString& text)
 
 QString withCrLfLineEnds(const QString& text)
 {
-    const auto isLineEnd = [](QChar c) { return c == u'\r' || c == u'\n'; };
     const qsizetype n = text.size();
     // Most texts already hold CR LF alone: they are handed on as they are.
     qsizetype first = 0;
     while (first < n) {
-        if (text[first] == u'\r' && first + 1 < n && text[first + 1] == u'\n') {
+        const qsizetype end = line_ends::at(text, first);
+        if (end == 2 && text[first] == u'\r') {
             first += 2;
-        } else if (isLineEnd(text[first])) {
+        } else if (end > 0) {
             break;
         } else {
             ++first;
@@ -44,17 +45,14 @@ QString withCrLfLineEnds(const QString& text)
     }
     QString out = text.left(first);
     out.reserve(n + 16);
-    for (qsizetype i = first; i < n; ++i) {
-        const QChar c = text[i];
-        if (!isLineEnd(c)) {
-            out += c;
-            continue;
+    for (qsizetype i = first; i < n;) {
+        const qsizetype end = line_ends::at(text, i);
+        if (end == 0) {
+            out += text[i++];
+        } else {
+            out += crlf;
+            i += end;
         }
-        // Each pair of different line-end characters is one line end, taken from the left.
-        if (i + 1 < n && isLineEnd(text[i + 1]) && text[i + 1] != c) {
-            ++i;
-        }
-        out += crlf;
     }
     return out;
 }
@@ -135,7 +133,17 @@ void TextWindows::POPULATE_DXC_WINDOW(QString& text)
         intHiddenHfSpot = 0;
         return;
     }
-    TBCluster.appendKeepingLast(crlf + withCrLfLineEnds(s), limit(), keep(), QStringLiteral(" "));
+    appendToDxc(crlf + withCrLfLineEnds(s));
+}
+
+void TextWindows::dxcBlankLine()
+{
+    appendToDxc(crlf);
+}
+
+void TextWindows::appendToDxc(const QString& tail)
+{
+    TBCluster.appendKeepingLast(tail, limit(), keep(), QStringLiteral(" "));
     TBCluster.moveCaret(m_options.blnNoAutoScroll ? Caret::Keep : Caret::End);
 }
 

@@ -73,6 +73,8 @@ public:
     // Each takes the caller's text and leaves the caller's variable empty (the WWC appender
     // leaves an empty text as it was).
     void POPULATE_DXC_WINDOW(QString& text);
+    // A blank line the cluster node sent (help texts and tables are laid out with them).
+    void dxcBlankLine();
     void POPULATE_MUF_WINDOW(QString& text);
     void POPULATE_VHF_WINDOW(QString& text);
     void POPULATE_WWC_WINDOW(QString& text);
@@ -97,6 +99,7 @@ public:
     static QString analysisHeader(const QDateTime& utc);
 
 private:
+    void appendToDxc(const QString& tail);
     double limit() const;
     qsizetype keep() const;
 

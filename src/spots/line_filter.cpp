@@ -2,6 +2,7 @@
 
 #include "core/options_model.h"
 #include "platform/legacy_value.h"
+#include "platform/line_ends.h"
 #include "propagation/muf_calcs.h"
 #include "spots/plain_text.h"
 #include "spots/spot_queue.h"
@@ -46,6 +47,16 @@ void clean(QString& s)
         s.remove(0, begin);
     }
     s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+}
+
+// Text that is no spot nor announcement as the node sent it, so that help texts and tables keep
+// their blank lines and indentation: only its own line end (the window puts one before each line)
+// and the BELs that ring go.
+QString asSent(const QString& text)
+{
+    QString s = text;
+    s.remove(QChar(7));
+    return line_ends::withoutLast(s).toString();
 }
 
 bool isAnnouncement(const QString& work)
@@ -161,6 +172,7 @@ void LineFilter::queue(QString& spotLine, bool logMufToDb, bool logSpotToDb)
 
 QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
 {
+    const QString sent = chunk;
     clean(chunk);
     QString work = legacy::trim(chunk);
     QString spotLine = work;
@@ -177,7 +189,7 @@ QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
     }
 
     if (!chunk.contains(QLatin1String("DX DE"), Qt::CaseInsensitive)) {
-        return unfiltered;
+        return asSent(sent);
     }
 
     const float f = frequencyOf(work);

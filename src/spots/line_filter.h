@@ -46,7 +46,8 @@ public:
 
     Sinks& sinks() { return m_sinks; }
 
-    // Cleans `chunk` in place and returns the text for the DXC window ("" for nothing).
+    // Cleans `chunk` in place and returns the text for the DXC window ("" for nothing): a spot
+    // cleaned, text that is no spot nor announcement as the node sent it without its line end.
     QString FILTER_DXC_BY_FREQ(QString& chunk);
 
     // The band item that governs a frequency in each of the two band tables, or "" for none.

@@ -163,3 +163,23 @@ TEST(DxcStream, ABurstDuringAPauseIsHeldWithinBoundsAndFollowsInOrder)
     EXPECT_EQ(s.lines, expected);
     EXPECT_EQ(s.link.heldText(), 0);
 }
+
+// A cluster behind a packet node's telnet port ends lines with CR alone: 50 spots in one write
+// or one by one, and pairs cut between reads, each come once, as a CR LF line, and nothing more.
+TEST(DxcStream, EveryLineEndEndsASpotLineOnce)
+{
+    const QByteArray spot = "DX de G4AAA:    144050.0  DL0CAA  tropo 55   1201Z";
+    // Line end, and the bytes of each write (the second half of a pair starts the next write).
+    const std::pair<QByteArray, qsizetype> cases[] = {
+        {"\r", 1 << 20}, {"\r", 51}, {"\r\n", 51}, {"\n\r", 51}};
+    for (const auto& [end, step] : cases) {
+        Stream s;
+        ASSERT_TRUE(s.open());
+        const QByteArray all = (spot + end).repeated(50);
+        for (qsizetype at = 0; at < all.size(); at += step) {
+            s.node.send(all.mid(at, step));
+        }
+        s.waitFor(51, 700);
+        EXPECT_EQ(s.lines, QStringList(50, QString::fromLatin1(spot + "\r\n"))) << end.toHex().data();
+    }
+}

@@ -1,6 +1,8 @@
 #include "links/line_assembler.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 
 using zenthra::LineAssembler;
 
@@ -26,4 +28,23 @@ TEST(LineAssembler, PassesEndlessTextOnInPieces)
     EXPECT_EQ(pieces[0].size(), LineAssembler::maxLine);
     EXPECT_EQ(pieces[1].size(), LineAssembler::maxLine);
     EXPECT_EQ(a.partial().size(), 10);
+}
+
+// The cluster's lines: pieces as read -> the lines handed on, each ending in CR LF, and the tail.
+TEST(LineAssembler, EveryLineEndEndsOneLineThoughAPairIsCutBetweenReads)
+{
+    const std::tuple<std::vector<const char*>, QStringList, const char*> cases[] = {
+        {{"a\rb\nc\r\nd\n\re"}, {"a\r\n", "b\r\n", "c\r\n", "d\r\n"}, "e"},
+        {{"a\r", "\nb\n", "\rc\r", "", "\n"}, {"a\r\n", "b\r\n", "c\r\n"}, ""},
+        {{"a\r\r\n", "\n\n", "b\r", "\r\n"}, {"a\r\n", "\r\n", "\r\n", "\r\n", "b\r\n", "\r\n"}, ""},
+    };
+    for (const auto& [pieces, lines, tail] : cases) {
+        LineAssembler a(LineAssembler::Ends::Every);
+        QStringList got;
+        for (const char* piece : pieces) {
+            got += a.feed(QString::fromLatin1(piece));
+        }
+        EXPECT_EQ(got, lines) << pieces.front();
+        EXPECT_EQ(a.partial(), tail) << pieces.front();
+    }
 }

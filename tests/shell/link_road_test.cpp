@@ -1,6 +1,8 @@
 // A DX-cluster node on loopback feeding the whole program: received text through the line
 // filter, the spot queue and the processor into the spot table.
 
+#include "platform/rtf_reader.h"
+#include "platform/rtf_writer.h"
 #include "shell/application.h"
 #include "support/eventually.h"
 #include "support/fake_node.h"
@@ -127,5 +129,26 @@ TEST(LinkRoad, LinesReceivedBeforeShutDownAreStoredBeforeTheDatabasesClose)
     app.CLOSE_ZENTHRA(Application::restartCode);
     app.OPEN_ZENTHRA();
     EXPECT_EQ(storedSpots(app, "SELECT COUNT(*) FROM tblAllSpots"), count);
+    app.CLOSE_ZENTHRA(Application::restartCode);
+}
+
+// Text that is no spot keeps its shape in the DXC window and in the saved window: every line end
+// one break, blank lines and leading blanks kept.
+TEST(LinkRoad, TextThatIsNoSpotIsShownAndSavedAsTheNodeSentIt)
+{
+    TempFolder dir;
+    FakeNode node;
+    prepareNodeSettings(dir, node);
+    Application app{DataFolder(dir.path())};
+    app.OPEN_ZENTHRA();
+    ASSERT_TRUE(node.accept());
+    const zenthra::TextWindow& window = app.textWindows().TBCluster;
+    const qsizetype before = window.length();
+    node.send("HELP TOPIC one\r\n\r\n   indented two\r\n\r\nlast three\r\na\r\n\r\nb\n\nc\r\rd\r");
+    const QString shown("\nHELP TOPIC one \n \n   indented two \n \nlast three \na \n \nb \n \nc \n \nd ");
+    EXPECT_EVENTUALLY_EQ(window.text().mid(before).remove(u'\r'), shown, 2000);
+    EXPECT_EQ(
+        zenthra::readRtf(zenthra::rtfDocument(window.text().mid(before), 10))->plainText().remove(u'\r'),
+        shown);
     app.CLOSE_ZENTHRA(Application::restartCode);
 }
