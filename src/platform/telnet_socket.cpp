@@ -201,9 +201,12 @@ void TelnetSocket::strip(QByteArrayView bytes, QByteArray& out, QByteArray& repl
         const auto c = static_cast<quint8>(ch);
         switch (m_iac) {
         case Iac::Data:
+            // NUL is a no-op for the network virtual terminal and follows every bare CR (RFC 854);
+            // kept, it would stand between a prompt and its line end. A command's 0 is an option
+            // or a value and goes with the command.
             if (c == IAC) {
                 m_iac = Iac::Command;
-            } else {
+            } else if (c != 0) {
                 out.append(ch);
             }
             break;

@@ -1,7 +1,8 @@
 #pragma once
 // A TCP client for the telnet-style links: nodes speak plain text lines, may open with telnet
 // option negotiation (which we refuse and strip), and are reported through the ten link states
-// the rest of the program knows (0 closed ... 7 connected ... 9 error). Nodes send UTF-8 or a
+// the rest of the program knows (0 closed ... 7 connected ... 9 error). NUL, which a telnet node
+// sends after a bare CR, carries nothing and is dropped from the text. Nodes send UTF-8 or a
 // Windows code page, and a single read may hold both, so each line is decoded on its own.
 
 #include <QByteArray>
@@ -60,10 +61,11 @@ public:
 
 Q_SIGNALS:
     void connected();
-    // What one read brought, negotiation removed. Each line is decoded on its own: UTF-8 when
-    // valid, else windows-1252. An unfinished last line (a prompt) comes at once; the rest of
-    // it follows with a later read, and once it has shown a byte that is no UTF-8 the rest is
-    // windows-1252 too. A UTF-8 character cut by the network is held until it is whole.
+    // What one read brought, negotiation and NUL removed (a read of nothing else brings no
+    // signal). Each line is decoded on its own: UTF-8 when valid, else windows-1252. An
+    // unfinished last line (a prompt) comes at once; the rest of it follows with a later read,
+    // and once it has shown a byte that is no UTF-8 the rest is windows-1252 too. A UTF-8
+    // character cut by the network is held until it is whole.
     void dataArrival(const QString& chunk);
     // The peer closed the connection.
     void remoteClosed();

@@ -13,6 +13,7 @@ using zenthra::CurrentNode;
 using zenthra::WwcLink;
 using zenthra::test::FakeNode;
 using zenthra::test::Piece;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -107,6 +108,13 @@ const Dialogue wwcDialogues[] = {
     // Prompts on a line of their own, ended by CR or CR LF.
     {"LoginPromptLineFirst", {"login:\r\n", "Password:\r\n"}, "G4ABC\r\npw7\r\npw7\r\n"},
     {"PasswordPromptEndedByCr", {"login: ", "Password :\r"}, "G4ABC\r\npw7\r\npw7\r\n"},
+    // A telnet node sends a bare CR as CR NUL, and NUL means nothing; the NUL may come in a later read.
+    {"PromptsFollowedByNul", {"login:\r\0"_ba, "Password : \0"_ba}, "G4ABC\r\npw7\r\npw7\r\n"},
+    {"NulOfCrNulInALaterRead",
+     {"login: \0"_ba, {"Password:\r", 100}, {"\0"_ba, 0}},
+     "G4ABC\r\npw7\r\npw7\r\n"},
+    // A node that asks for the call again refused it: that is no password prompt.
+    {"LoginAskedAgainAfterTheCall", {"login: ", "login: "}, "G4ABC\r\n"},
     // A prompt the network cut in two, with a pause between the parts.
     {"PasswordPromptCutWithAPause",
      {"login: ", {"Pass", 900}, "word: ", "Type /n <your call> <channel> to log on\r\n"},
@@ -193,6 +201,7 @@ TEST(ShownLine, OneLineBreakPerLineBellsBreakAndDoubleBlanksHalve)
     EXPECT_EQ(shown("<G0XYZ>: hello\r\n"), "<G0XYZ>: hello");
     EXPECT_EQ(shown("a\aB\n"), "a\r\nB");
     EXPECT_EQ(shown("a     b"), "a   b");
+    EXPECT_EQ(shown("a\rb"), "a\r\nb");
 }
 
 // --- BBS: a node that answers as an FBB BBS does on its telnet port.
@@ -228,6 +237,19 @@ TEST_F(LinkFixture, ThePlaceholderInCapitalsIsNoPlaceholder)
     EXPECT_EQ(refusals.count(), 0);
 }
 
+// A new connection during a login: what the node before sent (a prompt cut by the drop) is not
+// read together with the new node's first text.
+TEST_F(LinkFixture, AReconnectForgetsTheTextOfTheNodeBefore)
+{
+    play({"", {"Callsign : ", {"Pass", 100}}, "G4ABC\r\n"}, false);
+    FakeNode next;
+    current.sngBbsPort = next.port();
+    bbs.BBS_CONNECT();
+    ASSERT_TRUE(next.accept());
+    EXPECT_TRUE(next.play("login:\r\n", bbs));
+    EXPECT_EQ(next.received("G4ABC\r\n"), "G4ABC\r\n");
+}
+
 struct BbsLogin : WwcLogin
 {
 };
@@ -242,6 +264,16 @@ const Dialogue bbsDialogues[] = {
      {"\r\rCallsign :\r", "Password :\r", fbbGreeting},
      "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
     {"LoginPromptLine", {"login:\r\n", fbbGreeting}, "G4ABC\r\nc gb7xyz\r\nbbs\r\n"},
+    {"PromptsFollowedByNul",
+     {"login:\r\0"_ba, "Password : \0"_ba, fbbGreeting},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+    {"NulOfCrNulInALaterRead",
+     {"login: \0"_ba, {"Password:\r", 100}, {"\0"_ba, 0}},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\n"},
+    // The password prompt a while after a greeting line.
+    {"GreetingThenPasswordPrompt",
+     {"Callsign : ", {"Welcome to GB7TST\r\n", 600}, "Password : "},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\n"},
     {"PasswordPromptCutWithAPause",
      {"Callsign : ", {"Pass", 700}, "word : ", fbbGreeting},
      "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},

@@ -12,6 +12,7 @@ using zenthra::CurrentNode;
 using zenthra::DxcLink;
 using zenthra::test::FakeNode;
 using zenthra::test::Piece;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -110,6 +111,15 @@ const Login logins[] = {
     {"PasswordPromptLine", {"login: ", "Password:\r\n"}, "G0ABC\r\ns3cret\r\n", DxcLink::AwaitMenu},
     {"LoginPromptLine", {"login:\r\n"}, "G0ABC\r\n", DxcLink::CallSent},
     {"PacketNodeRelayPrompt", {"\r\rCallsign :\r"}, "G0ABC\r\n", DxcLink::CallSent},
+    // A telnet node sends a bare CR as CR NUL, and NUL means nothing; the NUL may come in a later read.
+    {"PromptsFollowedByNul",
+     {"login:\r\0"_ba, "Password : \0"_ba},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
+    {"NulOfCrNulInALaterRead",
+     {"login: \0"_ba, {"Password:\r", 100}, {"\0"_ba, 0}},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
     // A prompt the network cut in two, with a pause between the parts.
     {"PasswordPromptCutWithAPause",
      {"login: ", {"Pass", 700}, "word: "},
@@ -132,6 +142,11 @@ const Login logins[] = {
      {"login: ", {greeting, 5000}, {cutTalk, 300}, " ?\r\n"},
      "G0ABC\r\n",
      DxcLink::AwaitPrompt},
+    // Text that goes on and on, each piece ending in the prompt words, is talk until it stops.
+    {"TalkEndingInThePromptWordsPieceAfterPiece",
+     {"login: ", {"<g4xyz>: password:", 500}, {" password:", 500}, {" password:", 500}, " ?\r\n"},
+     "G0ABC\r\n",
+     DxcLink::AwaitMenu},
 };
 
 TEST_P(DxcLogin, AnswersEachPromptOnce)

@@ -87,9 +87,12 @@ TEST(TelnetSocket, RefusesAndStripsOptionNegotiationEvenWhenSplit)
     QTest::qWait(50);
     c.node.send(QByteArray("in\xff", 3));
     QTest::qWait(50);
-    c.node.send(QByteArray("\xfb\x01: \xff\xfa\x18\x01\xff\xf0\xff\xf1x\xff\xffy", 16));
-    EXPECT_EQ(c.text(QString::fromLatin1("login: x\xffy")), QString::fromLatin1("login: x\xffy"));
-    const QByteArray refusals("\xff\xfc\x18\xff\xfe\x01", 6);
+    // NUL is dropped from the text only: negotiation carries it as a value (DO BINARY, window size).
+    c.node.send(QByteArray("\xfb\x01: \xff\xfa\x18\x01\xff\xf0\xff\xf1x\xff\xffy\r\0"
+                           "\xff\xfd\x00\xff\xfa\x1f\x00\x50\x00\x18\xff\xf0",
+                           30));
+    EXPECT_EQ(c.text(QString::fromLatin1("login: x\xffy\r")), QString::fromLatin1("login: x\xffy\r"));
+    const QByteArray refusals("\xff\xfc\x18\xff\xfe\x01\xff\xfc\x00", 9);
     EXPECT_EQ(c.node.received(refusals), refusals);
 }
 
