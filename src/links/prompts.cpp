@@ -1,5 +1,7 @@
 #include "prompts.h"
 
+#include "platform/line_ends.h"
+
 namespace zenthra::prompts {
 
 namespace {
@@ -7,11 +9,6 @@ namespace {
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
-}
-
-bool isLineEnd(QChar c)
-{
-    return c == u'\r' || c == u'\n';
 }
 
 template <typename List> bool endsWithAny(QStringView text, const List& list)
@@ -47,7 +44,7 @@ Ask asks(QStringView upper)
     bool pass = endsWithAny(text, password);
     if (!call && !pass) {
         // A prompt on a line of its own, ended by CR, CR LF or LF.
-        while (!text.isEmpty() && (isBlank(text.back()) || isLineEnd(text.back()))) {
+        while (!text.isEmpty() && (isBlank(text.back()) || line_ends::isLineEnd(text.back()))) {
             text.chop(1);
         }
         QStringView line = text.mid(lineStart(text));
