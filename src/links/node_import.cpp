@@ -30,11 +30,11 @@ NodeLine splitNodeLine(const QString& line)
     out.name = legacy::trim(line.left(first));
     out.host = legacy::trim(line.mid(first + 1, last - first - 1));
     out.port = legacy::trim(line.mid(last + 1));
-    // C0 controls and DEL only: a byte 0x80-0x9F of a list saved in a Windows code page reads as
-    // a C1 code point under the Latin-1 fallback, and is a printable character to its author.
+    // A byte 0x80-0x9F of a list saved by a Windows editor has been read as the quote or dash
+    // its author typed; a control character left here was written as one.
     const auto control = [](const QString& field) {
         return std::any_of(field.begin(), field.end(),
-                           [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+                           [](QChar c) { return c.category() == QChar::Other_Control; });
     };
     const std::pair<const QString*, const char*> fields[] = {
         {&out.name, "name"}, {&out.host, "host"}, {&out.port, "port"}};

@@ -2,7 +2,7 @@
 // The node list imports: DXC.csv, wwc.csv and bbs.csv in the data folder turned into rows of the
 // node tables. A usable line is "name,host,port" (commas inside the host stay part of it); short
 // lines, comment lines ("#") and lines that begin with a blank are passed over; a field holding a
-// C0 control character or DEL (NUL from a list in an encoding the reader does not know) stops the
+// control character (NUL from a list in an encoding the reader does not know) stops the
 // import with the line named, as a field longer than its column does. A node whose name is stored
 // already, in any letter case, is skipped: names are compared upper-cased as the import stores
 // them (Qt's full case mapping, so "zürich" meets "ZÜRICH" and "straße" meets "STRASSE" on

@@ -61,9 +61,7 @@ qsizetype incompleteUtf8Tail(QByteArrayView bytes)
 }
 } // namespace
 
-TelnetSocket::TelnetSocket(QObject* parent)
-    : QObject(parent), m_socket(new QTcpSocket(this)),
-      m_windows1252("windows-1252", QStringDecoder::Flag::Stateless)
+TelnetSocket::TelnetSocket(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
     m_socket->setReadBufferSize(readBufferLimit);
     connect(m_socket, &QTcpSocket::connected, this, &TelnetSocket::connected);
@@ -290,8 +288,7 @@ QString TelnetSocket::decodePiece(QByteArrayView piece)
         }
         m_lineIsWindows1252 = true;
     }
-    // Without the code page (a Qt built without ICU) Latin-1 keeps at least every byte.
-    return m_windows1252.isValid() ? m_windows1252.decode(piece) : QString::fromLatin1(piece);
+    return textfile::decodeWindows1252(piece);
 }
 
 } // namespace zenthra

@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QStringDecoder>
 
 class QTcpSocket;
 
@@ -101,7 +100,6 @@ private:
     QByteArray m_pendingUtf8;
     // The unfinished line has shown a byte that is no UTF-8.
     bool m_lineIsWindows1252 = false;
-    QStringDecoder m_windows1252;
 };
 
 } // namespace zenthra

@@ -27,9 +27,19 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes)
     return text;
 }
 
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    // Opening the code page's converter costs more than decoding a line with it.
+    thread_local QStringDecoder windows1252("windows-1252", QStringDecoder::Flag::Stateless);
+    return windows1252.isValid() ? windows1252.decode(bytes) : QString::fromLatin1(bytes);
+}
+
 QString decode(const QByteArray& bytes)
 {
-    return decodeUtf8(bytes).value_or(QString::fromLatin1(bytes));
+    if (auto text = decodeUtf8(bytes)) {
+        return *text;
+    }
+    return decodeWindows1252(bytes);
 }
 
 namespace {
@@ -72,7 +82,7 @@ std::optional<LineEnd> findLineEnd(const QByteArray& bytes, qsizetype from, bool
 
 // How much of a line of `length` bytes at bytes[start..] is kept: all of it up to `max` bytes,
 // else at most `max` bytes ending where a UTF-8 character begins, so that a cut character does
-// not turn the whole line into Latin-1.
+// not turn the whole line into Windows-1252.
 qsizetype keptLength(const QByteArray& bytes, qsizetype start, qsizetype length, qsizetype max)
 {
     if (length <= max) {

@@ -1,7 +1,7 @@
 #pragma once
 // The program's own small text files: written UTF-8 with CR LF line ends, read with CR LF, LF or
-// a lone CR as line end, each line UTF-8 when its bytes are valid UTF-8, else Latin-1 (files from
-// older installations, or a list edited by hand with one line in another code page). A file that
+// a lone CR as line end, each line UTF-8 when its bytes are valid UTF-8, else Windows-1252 (files
+// from older installations, or a list edited by hand with one line in another code page). A file that
 // begins with a UTF-16 byte-order mark (a list saved as "Unicode" by a Windows editor) is read as
 // UTF-16 of that byte order; a UTF-8 byte-order mark never ends up in the first line's text.
 
@@ -20,8 +20,12 @@ namespace zenthra::textfile {
 // or node data (settings, databases, their backup, the error log, the command histories).
 inline constexpr QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
-// Decodes bytes as UTF-8 when they are valid UTF-8, else as Latin-1.
+// Decodes bytes as UTF-8 when they are valid UTF-8, else as Windows-1252.
 QString decode(const QByteArray& bytes);
+// Text that is not UTF-8 was written in Windows-1252 (lists saved by Windows editors, nodes run on
+// Windows): the one fallback of every file and link. Without the code page (a Qt built without
+// ICU) Latin-1 keeps at least every byte.
+QString decodeWindows1252(QByteArrayView bytes);
 // The bytes as UTF-8, or nothing when they are not valid UTF-8.
 std::optional<QString> decodeUtf8(const QByteArray& bytes);
 

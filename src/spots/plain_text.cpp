@@ -1,18 +1,13 @@
 #include "spots/plain_text.h"
 
+#include "platform/text_file.h"
+
 namespace zenthra {
 
 namespace {
 
 constexpr char16_t esc = 0x1B;
 constexpr char16_t bel = 0x07;
-
-// The windows-1252 letters at 0x80-0x9F; 0 where that code page has none.
-constexpr char16_t windows1252[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 bool within(QChar c, char16_t from, char16_t to)
 {
@@ -102,8 +97,11 @@ QString plainText(const QString& line)
             continue;
         }
         if (c >= 0x80 && c <= 0x9F) {
-            if (const char16_t letter = windows1252[c - 0x80]) {
-                out += QChar(letter);
+            // The code page's letter for the byte, or nothing where it has none (the decoder
+            // gives those back as the same C1 control).
+            const QString letter = textfile::decodeWindows1252(QByteArray(1, char(c)));
+            if (letter.size() == 1 && letter.front().unicode() != c) {
+                out += letter;
             }
         } else if (isLineText(c) || (c >= 0x20 && c != 0x7F && c != 0xFFFD && !QChar::isSurrogate(c))) {
             out += QChar(c);

@@ -232,17 +232,17 @@ TEST_P(NodeTables, AListNamedByAFifoIsAnAccessErrorAtOnce)
     EXPECT_EQ(out.failure.text, QStringLiteral("Path/File access error: dxc.csv"));
 }
 
-TEST_P(NodeTables, AStrayLatin1LineLeavesTheUtf8NodesTheirNames)
+TEST_P(NodeTables, AStrayWindows1252LineLeavesTheUtf8NodesTheirNames)
 {
     ASSERT_TRUE(import(NodeTable::Dxc, "Z\xc3\xbcrich,z.example,23\r\n").ok);
-    // Lone CRs end the lines; one line holds a Latin-1 byte.
+    // Lone CRs end the lines; one line holds Windows-1252 bytes.
     const ImportOutcome again = import(
-        NodeTable::Dxc, "Z\xc3\xbcrich,z.example,23\rB\xe4r,b.example,24\rGen\xc3\xa8ve,g.example,25\r");
+        NodeTable::Dxc, "Z\xc3\xbcrich,z.example,23\rB\xe4r\x92s,b.example,24\rGen\xc3\xa8ve,g.example,25\r");
     ASSERT_TRUE(again.ok) << again.failure.text.toStdString();
     EXPECT_EQ(again.added, 2);
     EXPECT_EQ(again.skipped, 1);
     EXPECT_EQ(nodes(NodeTable::Dxc), QStringList({QString::fromUtf8("Z\xc3\x9cRICH|z.example|23"),
-                                                  QString::fromUtf8("B\xc3\x84R|b.example|24"),
+                                                  QString::fromUtf8("B\xc3\x84R\xe2\x80\x99S|b.example|24"),
                                                   QString::fromUtf8("GEN\xc3\x88VE|g.example|25")}));
 }
 
@@ -296,8 +296,16 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
         // A control character never belongs in a name, host or port.
         {"GB\tAA,host,7300", V::Faulty, "GB\tAA", "host", "7300", "name"},
         {"GB7AA,host,73\x7f", V::Faulty, "GB7AA", "host", "73\x7f", "port"},
-        // A Windows code page quote, read as Latin-1, is no control character to its author.
-        {"O\x92NEIL,host,7300", V::Node, "O\xc2\x92NEIL", "host", "7300"},
+        // A list saved by a Windows editor: its quotes and dashes are Windows-1252 punctuation,
+        // while a C1 control character written as UTF-8 is still no part of a name.
+        {"O\x92NEIL,caf\xe9\x96north,7300", V::Node, "O\xe2\x80\x99NEIL", "caf\xc3\xa9\xe2\x80\x93north",
+         "7300"},
+        {"GB\xc2\x85"
+         "AA,host,7300",
+         V::Faulty,
+         "GB\xc2\x85"
+         "AA",
+         "host", "7300", "name"},
     };
     for (const auto& c : cases) {
         const NodeLine got = splitNodeLine(textfile::splitLines(c.line).value(0));

@@ -29,7 +29,7 @@ TEST(TextFile, WritesUtf8WithCrLfAndReadsEitherLineEnd)
     EXPECT_EQ(dir.read("log"), QByteArray("first\r\nsecond\r\n"));
 }
 
-TEST(TextFile, FallsBackToLatin1AndAMissingFileIsNoContent)
+TEST(TextFile, FallsBackToWindows1252AndAMissingFileIsNoContent)
 {
     TempFolder dir;
     dir.write("old.dat", "G\xfc"
@@ -84,9 +84,12 @@ TEST(TextFile, EachLineEndsAtCrLfLfOrALoneCrAndIsDecodedOnItsOwn)
         {"last ends in CR\r", {"last ends in CR"}},
         {"\r\n", {""}},
         {"", {}},
-        // A stray Latin-1 byte makes only its own line Latin-1.
+        // A stray Windows-1252 byte makes only its own line Windows-1252, punctuation included.
         {"Z\xc3\xbcrich\r\nG\xfcnter\r\nZ\xc3\xbcrich", {zurich, QString::fromUtf8("G\xc3\xbcnter"), zurich}},
         {"B\xe4r and Z\xc3\xbcrich", {QString::fromLatin1("B\xe4r and Z\xc3\xbcrich")}},
+        {"O\x92"
+         "Brien\ncaf\xe9\x96north",
+         {QString::fromUtf8("O\u2019Brien"), QString::fromUtf8("caf\u00e9\u2013north")}},
         // A CR LF split over two reads of the file is one line end.
         {QByteArray(64 * 1024 - 1, 'x') + "\r\ny", {QString(64 * 1024 - 1, u'x'), "y"}},
         {QByteArray(64 * 1024 - 1, 'x') + "\ry", {QString(64 * 1024 - 1, u'x'), "y"}},
