@@ -11,9 +11,10 @@ pgbin=/usr/lib/postgresql/15/bin
 pgdir="$(mktemp -d /tmp/zenthra-pg.XXXXXX)"
 as_pg=()
 if [ "$(id -u)" -eq 0 ]; then
-    # The server refuses to run as root.
+    # The server refuses to run as root, and its commands start in a folder it can read rather
+    # than the caller's, which may be closed to it.
     chown postgres: "$pgdir"
-    as_pg=(runuser -u postgres --)
+    as_pg=(runuser -u postgres -- env -C "$pgdir")
 fi
 
 stop_pg() {
