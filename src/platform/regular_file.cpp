@@ -1,7 +1,11 @@
 #include "platform/regular_file.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,6 +88,43 @@ FileCheck checkRegular(const QString& path)
 {
     QFile file;
     return openRegular(file, path, O_RDONLY, QIODevice::ReadOnly) ? FileCheck::regular : failureOf(errno);
+}
+
+std::optional<QString> replaceTarget(const QString& path)
+{
+    // As many links as the system itself follows before it gives up with ELOOP.
+    constexpr int maxLinks = 40;
+    QString at = path;
+    for (int links = 0; links <= maxLinks; ++links) {
+        const QByteArray name = QFile::encodeName(at);
+        struct stat info;
+        if (::lstat(name.constData(), &info) != 0) {
+            // Nothing there, or a folder on the way that cannot be searched: the save itself then
+            // makes the file or says why it cannot.
+            return at;
+        }
+        if (S_ISREG(info.st_mode)) {
+            return at;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            errno = EINVAL;
+            return std::nullopt;
+        }
+        // One byte more than the link holds tells a link that grew since the lstat (some file
+        // systems give no size: then the longest path there is).
+        QByteArray link((info.st_size > 0 ? info.st_size : PATH_MAX) + 1, Qt::Uninitialized);
+        const ssize_t n = ::readlink(name.constData(), link.data(), link.size());
+        if (n < 0 || n == link.size()) {
+            // A link being rewritten as it is read is no place to save to.
+            errno = n < 0 ? errno : EINVAL;
+            return std::nullopt;
+        }
+        link.truncate(n);
+        // A relative link is relative to the folder that holds it.
+        at = QDir(QFileInfo(at).path()).filePath(QFile::decodeName(link));
+    }
+    errno = ELOOP;
+    return std::nullopt;
 }
 
 } // namespace zenthra

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QIODevice>
 #include <QString>
+#include <optional>
 #include <sys/types.h>
 
 namespace zenthra {
@@ -39,5 +40,13 @@ FileBytes readRegular(const QString& path, qint64 maxBytes);
 // Whether `path` is a regular file that can be opened for reading, for a library that then opens
 // it by name itself (SQLite, Qt Multimedia): regular, missing, notRegular or readFailed.
 FileCheck checkRegular(const QString& path);
+
+// Where a file rewritten whole goes: `path` itself, or the end of the chain of symbolic links that
+// `path` is, so that a link the user made (to a copy kept on another disk, say) stays a link and
+// its target takes the new contents. Nothing, with errno set, when that name holds anything but a
+// regular file (EINVAL: a FIFO, a device, a socket, a folder) or the links never end (ELOOP):
+// putting a file in its place would destroy it. A name with nothing under it is where the file is
+// made.
+std::optional<QString> replaceTarget(const QString& path);
 
 } // namespace zenthra

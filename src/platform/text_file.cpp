@@ -261,14 +261,21 @@ std::optional<QStringList> readLines(const QString& path, qsizetype maxLines, qs
 ReplaceResult replaceFile(const QString& path, const QByteArray& bytes, QString* why,
                           std::optional<QFileDevice::Permissions> permissions)
 {
-    // Returning before commit() leaves `file` open, and its destructor removes the temporary.
-    QSaveFile file(path);
     const auto fail = [why](ReplaceResult result, const QString& reason) {
         if (why) {
             *why = reason;
         }
         return result;
     };
+    // Resolved here, not left to QSaveFile, which would rename its temporary over a FIFO or a
+    // device node as readily as over a file.
+    const std::optional<QString> target = replaceTarget(path);
+    if (!target) {
+        return fail(ReplaceResult::notRegular, errno == ELOOP ? QString::fromLocal8Bit(std::strerror(errno))
+                                                              : QStringLiteral("Not a regular file"));
+    }
+    // Returning before commit() leaves `file` open, and its destructor removes the temporary.
+    QSaveFile file(*target);
     // Unbuffered, so every write reaches the file here and reports its own failure.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return fail(ReplaceResult::cannotCreate, file.errorString());

@@ -90,12 +90,15 @@ enum class ReplaceResult
     replaced,
     cannotCreate, // no temporary could be made beside the file
     cannotWrite,  // the new contents did not all reach the disk, or could not take the file's place
+    notRegular,   // the name, or the end of its links, holds a FIFO, a device, a socket or a folder
 };
 
 // Rewrites a file whole: the bytes go to a temporary beside it, every write and the flush to
 // the disk are checked, and only a complete temporary is renamed over the file. Otherwise the
 // old file stays as it was and `why` (when given) says what went wrong. `permissions`, when
-// given, are set on the new file before anything is written to it.
+// given, are set on the new file before anything is written to it. A symbolic link stays: the
+// file it leads to is the one rewritten (or made). Only a regular file is ever replaced: anything
+// else under the name or at the link's end is left as it is (replaceTarget()).
 ReplaceResult replaceFile(const QString& path, const QByteArray& bytes, QString* why = nullptr,
                           std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 

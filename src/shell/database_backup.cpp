@@ -64,15 +64,20 @@ QString BACKUP_DATABASE(const DatabaseSettings& settings, const DataFolder& fold
     }
 
     const QString source = folder.file(QLatin1String(Database::spotsFileName));
-    const QString target = folder.file(QLatin1String(backupFileName));
-    const QString partial = target + QStringLiteral(".partial");
+    // A copy the user keeps elsewhere through a link is the one brought up to date, the link stays;
+    // the new copy is made beside it, so that the rename that puts it in place stays on its disk.
+    const std::optional<QString> target = replaceTarget(folder.file(QLatin1String(backupFileName)));
     SqlFailure why;
     bool ok = false;
     // SQLite opens the source itself and would block on a FIFO: anything but a file is none.
     if (const FileCheck check = checkRegular(source);
         check == FileCheck::missing || check == FileCheck::notRegular) {
         why = {errFileNotFound, QStringLiteral("File not found: ") + QLatin1String(Database::spotsFileName)};
+    } else if (!target) {
+        why = {errPathFileAccess, QStringLiteral("Path/File access error: ") + QLatin1String(backupFileName) +
+                                      QStringLiteral(" is not a regular file and was left as it is")};
     } else {
+        const QString partial = *target + QStringLiteral(".partial");
         // VACUUM INTO wants a target that does not exist or is empty; a leftover from a broken run
         // goes. The empty one made here is for the owner alone, as the database it copies.
         QFile::remove(partial);
@@ -80,7 +85,8 @@ QString BACKUP_DATABASE(const DatabaseSettings& settings, const DataFolder& fold
         ok = vacuumInto(source, partial, why);
         if (ok) {
             std::error_code error;
-            std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
+            std::filesystem::rename(QFile::encodeName(partial).toStdString(),
+                                    QFile::encodeName(*target).toStdString(), error);
             if (error) {
                 ok = false;
                 why = {errPathFileAccess,

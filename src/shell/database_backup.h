@@ -2,8 +2,10 @@
 // "Make copy of Db": a consistent copy of the spot database beside it, spots_backup.sqlite.
 // The copy is taken through SQLite's own VACUUM INTO on a read-only connection, so spots being
 // written meanwhile neither block it nor end up half in it; it is written under a temporary name
-// and renamed over the old copy only once complete. A server database is not copied: the server
-// keeps it, and the result says so.
+// and renamed over the old copy only once complete. A link under the copy's name stays and the
+// file it leads to is the one replaced; anything but a regular file there is left alone, as every
+// whole-file rewrite leaves it. A server database is not copied: the server keeps it, and the
+// result says so.
 
 #include <QString>
 

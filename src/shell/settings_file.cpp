@@ -431,6 +431,7 @@ bool writeSettingsFile(const QString& path, const QStringList& lines, int* error
         return fail(folder.isDir() && !folder.isWritable() ? errPermissionDenied : errPathFileAccess);
     }
     case textfile::ReplaceResult::cannotWrite:
+    case textfile::ReplaceResult::notRegular:
         return fail(errPathFileAccess);
     }
     QFile::setPermissions(path, textfile::ownerOnly);

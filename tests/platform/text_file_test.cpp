@@ -1,3 +1,4 @@
+#include "platform/regular_file.h"
 #include "platform/rtf_writer.h"
 #include "platform/text_file.h"
 #include "support/fifo_guard.h"
@@ -10,6 +11,8 @@
 #include <QStringEncoder>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
 
 using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
@@ -63,6 +66,74 @@ TEST(TextFile, FailedRewriteKeepsTheOldFile)
         }
         EXPECT_EQ(dir.read("keep.dat"), QByteArray("old\r\n")) << w.name;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.dat"}) << w.name;
+    }
+}
+
+// What is under a name, a link not followed: a regular file with its bytes, anything else by the
+// type bits of its mode.
+QString kindOf(const QString& path)
+{
+    struct stat info;
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        return "missing";
+    }
+    QFile file(path);
+    return S_ISREG(info.st_mode) && file.open(QIODevice::ReadOnly)
+               ? "file " + QString::fromLatin1(file.readAll())
+           : S_ISLNK(info.st_mode) ? "link to " + QFile::symLinkTarget(path)
+                                   : QString::number(info.st_mode & S_IFMT, 8);
+}
+
+// A link stays and its end takes the new bytes; what is not a regular file, under the name or at
+// the link's end, is left as it is.
+TEST(TextFile, ARewriteGoesThroughLinksAndReplacesOnlyARegularFile)
+{
+    using R = textfile::ReplaceResult;
+    const struct
+    {
+        const char* end; // b.dat when a.dat is a link to elsewhere/b.dat, else a.dat itself
+        bool link;
+        R result;
+    } rows[] = {
+        {"file", false, R::replaced},     {"missing", false, R::replaced},    {"file", true, R::replaced},
+        {"missing", true, R::replaced},   {"fifo", false, R::notRegular},     {"fifo", true, R::notRegular},
+        {"folder", false, R::notRegular}, {"/dev/null", true, R::notRegular},
+    };
+    for (const auto& row : rows) {
+        TempFolder dir;
+        ASSERT_TRUE(QDir(dir.path()).mkdir("elsewhere"));
+        const QString kind = row.end, name = dir.file("a.dat");
+        const QString end = kind.startsWith('/') ? kind : dir.file(row.link ? "elsewhere/b.dat" : "a.dat");
+        const std::string shown = (kind + (row.link ? " behind a link" : "")).toStdString();
+        std::optional<zenthra::test::FifoGuard> fifo;
+        if (kind == "file") {
+            QFile file(end);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("old") == 3);
+        }
+        ASSERT_TRUE(kind != "fifo" || fifo.emplace(end).made());
+        ASSERT_TRUE(kind != "folder" || QDir().mkdir(end));
+        // A relative link, as the user's own often are.
+        ASSERT_TRUE(!row.link || QFile::link(kind.startsWith('/') ? kind : "elsewhere/b.dat", name));
+        const QString before = kindOf(end), linked = kindOf(name);
+        // Were the rule broken, root would put a file in place of the system's /dev/null: that
+        // row runs only once the rule has held for every other kind of name.
+        if (kind.startsWith('/') && (HasFailure() || zenthra::replaceTarget(name))) {
+            ADD_FAILURE() << "not tried on /dev/null: a rewrite replaces what is not a regular file";
+            continue;
+        }
+        QString why;
+        EXPECT_EQ(textfile::replaceFile(name, "new", &why), row.result) << shown;
+        EXPECT_EQ(why, row.result == R::replaced ? "" : "Not a regular file") << shown;
+        EXPECT_EQ(kindOf(end), row.result == R::replaced ? "file new" : before) << shown;
+        EXPECT_EQ(kindOf(name), row.link ? linked : kindOf(end)) << shown;
+        // No temporary left, beside the link or its end.
+        const auto names = [&dir](const char* folder) {
+            return QDir(dir.file(folder)).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        };
+        EXPECT_EQ(names("."), (QStringList{"a.dat", "elsewhere"})) << shown;
+        EXPECT_EQ(names("elsewhere"), end.contains("/elsewhere/") ? QStringList{"b.dat"} : QStringList())
+            << shown;
+        EXPECT_FALSE(fifo && fifo->fired()) << shown;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "shell/settings_display.h"
 #include "spots/database.h"
 #include "spots/sql_server_window.h"
+#include "support/fifo_guard.h"
 #include "support/file_mode.h"
 #include "support/temp_folder.h"
 
@@ -25,6 +26,7 @@
 
 #include <atomic>
 #include <span>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace zenthra;
@@ -390,10 +392,55 @@ TEST(Backup, MissingDatabaseIsReportedAndLoggedAndTheOldCopyStays)
     f.dir.write(QLatin1String(backupFileName), "older copy");
     EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
               QStringLiteral("53\r\nFile not found: spots.sqlite\r\nCopy unsuccessful"));
+    {
+        // SQLite would wait on a FIFO for good.
+        const zenthra::test::FifoGuard fifo(f.path());
+        ASSERT_TRUE(fifo.made());
+        EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
+                  QStringLiteral("53\r\nFile not found: spots.sqlite\r\nCopy unsuccessful"));
+        EXPECT_FALSE(fifo.fired()) << "the copy waited on the FIFO";
+    }
     EXPECT_EQ(f.dir.read(QLatin1String(backupFileName)), QByteArray("older copy"));
     const QStringList log = f.dir.lines(QStringLiteral("muf_errors.log"));
-    ASSERT_EQ(log.size(), 1);
+    ASSERT_EQ(log.size(), 2);
     EXPECT_TRUE(log[0].endsWith(QStringLiteral("\t53 - BACKUP_DATABASE()"))) << log[0].toStdString();
+}
+
+// A copy kept on another disk through a link is brought up to date and the link stays; a FIFO
+// under the copy's name is left as it is.
+TEST(Backup, ACopyBehindALinkIsReplacedAndAFifoLeftAlone)
+{
+    SpotsFile f;
+    {
+        Connection c(f.path());
+        c.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY)"));
+        c.run(QStringLiteral("INSERT INTO probe DEFAULT VALUES"));
+    }
+    const TempFolder elsewhere;
+    const QString kept = elsewhere.file(QStringLiteral("kept.sqlite"));
+    elsewhere.write(QStringLiteral("kept.sqlite"), "older copy");
+    ASSERT_TRUE(QFile::link(kept, f.backup()));
+    EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
+              QStringLiteral("Copy called spots_backup.sqlite made in ") + f.dir.path());
+    EXPECT_EQ(QFileInfo(f.backup()).symLinkTarget(), kept);
+    EXPECT_EQ(Connection(kept).count(QStringLiteral("probe")), 1);
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.sqlite")});
+
+    QFile::remove(f.backup());
+    const zenthra::test::FifoGuard fifo(f.backup());
+    ASSERT_TRUE(fifo.made());
+    EXPECT_EQ(
+        BACKUP_DATABASE(f.settings, f.folder, f.log),
+        QStringLiteral("75\r\nPath/File access error: spots_backup.sqlite is not a regular file and was "
+                       "left as it is\r\nCopy unsuccessful"));
+    struct stat info;
+    EXPECT_TRUE(::lstat(QFile::encodeName(f.backup()).constData(), &info) == 0 && S_ISFIFO(info.st_mode));
+    EXPECT_FALSE(fifo.fired());
+    EXPECT_EQ(QDir(f.dir.path()).entryList(QDir::Files),
+              (QStringList{QStringLiteral("muf_errors.log"), QStringLiteral("spots.sqlite")}));
+    const QStringList log = f.dir.lines(QStringLiteral("muf_errors.log"));
+    ASSERT_EQ(log.size(), 1);
+    EXPECT_TRUE(log[0].endsWith(QStringLiteral("\t75 - BACKUP_DATABASE()"))) << log[0].toStdString();
 }
 
 TEST(Backup, ServerDatabaseIsNotCopiedAndTheBoxSaysSo)

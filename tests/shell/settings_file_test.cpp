@@ -178,6 +178,16 @@ TEST(SettingsFileWrite, FailureLeavesThePreviousFileWhole)
     EXPECT_EQ(number, 75);
     EXPECT_EQ(dir.read("zenthra.dat"), previous);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"zenthra.dat"});
+    // A link to a FIFO: the save is refused and logged as for a folder, the FIFO stays.
+    const zenthra::test::FifoGuard fifo(dir.file("fifo"));
+    ASSERT_TRUE(fifo.made() && QFile::link(dir.file("fifo"), dir.file("linked.dat")));
+    number = 0;
+    EXPECT_FALSE(zenthra::writeSettingsFile(dir.file("linked.dat"), distinctLines(), &number));
+    EXPECT_EQ(number, 75);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System),
+              (QStringList{"fifo", "linked.dat", "zenthra.dat"}));
+    EXPECT_FALSE(QFileInfo(dir.file("fifo")).isFile());
+    EXPECT_FALSE(fifo.fired());
 }
 
 TEST(SettingsFile, AHugeFileReadsItsFirstLinesOnly)
