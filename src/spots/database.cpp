@@ -230,7 +230,10 @@ void Database::OPEN_DATABASES(const QString& kind)
         if (wasOpen) {
             Q_EMIT databasesClosed();
         }
-        m_openFailure = {why.number != 0 ? why.number : errProviderFailure, line};
+        // A lost connection that could not be made again stays with the lost server's recovery.
+        if (!m_reopening) {
+            m_openFailure = {why.number != 0 ? why.number : errProviderFailure, line};
+        }
         m_openKind = kind;
         Q_EMIT databasesOpened(false);
         return;
@@ -332,7 +335,9 @@ void Database::REOPEN_DATABASES()
     const bool reopened = reopenDue();
     if (reopened) {
         CLOSE_DATABASES();
+        m_reopening = true;
         OPEN_DATABASES(m_settings.strDbType);
+        m_reopening = false;
     }
     m_log.WRITE_ERROR_LOG(reopened && m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
 }

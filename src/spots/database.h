@@ -74,9 +74,10 @@ public:
     // What failed (the file or the server), why, and what the user can do; empty unless
     // openFailed().
     QString notOpenText() const;
-    // Tries the failed opening again with the same kind: a file each time, the server once per
-    // retry interval. A failure that only repeats the last one is counted rather than logged; the
-    // count goes to the log when the layer opens. True when the layer is open.
+    // Tries the failed opening again with the same kind: files at most once per file retry
+    // interval, the server once per server retry interval. A failure that only repeats the last one is
+    // counted rather than logged; the count goes to the log when the layer opens. True when the layer is
+    // open.
     bool retryOpen();
     // The least time between two attempts to open files that failed: every caller may ask.
     static constexpr std::chrono::milliseconds fileRetryInterval{500};
@@ -169,6 +170,7 @@ private:
     QString m_openReason;
     qint64 m_openRepeats = 0;
     bool m_retrying = false;
+    bool m_reopening = false;
     std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
     QElapsedTimer m_lastServerAttempt;
     QElapsedTimer m_lastOpenAttempt;

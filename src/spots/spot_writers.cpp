@@ -520,6 +520,10 @@ void SpotWriters::abandonBatch()
 void SpotWriters::writeBacklog()
 {
     if (m_db.openFailed() && !m_db.retryOpen()) {
+        if (!m_backlog.empty()) {
+            const Row& front = m_backlog.front();
+            m_failures.failed(routineOf(front.muf), Database::errProviderFailure, front.text());
+        }
         tellNotStoring(m_db.notOpenText());
         retryLater(diskRetryInterval);
         return;
