@@ -94,15 +94,19 @@ QString CallLocator::GET_LOCATOR(const QString& call)
         m_lookup.finish();
     }
     if (!ok) {
-        // A lost server connection fails every look-up until it is back: reopened once per retry
-        // interval, and logged once per run of failures.
+        // A lost server connection, or a database that could not be opened, fails every look-up
+        // until it is back: opened again once per retry interval, and logged once per run.
         const bool server = m_db.dialect() == SqlDialect::Postgres;
-        if (server && failure.number == Database::errProviderFailure) {
+        if ((server || m_db.openFailed()) && failure.number == Database::errProviderFailure) {
             m_lookup = QSqlQuery();
             m_lookupConnection.clear();
             m_failures.failed(QStringLiteral("GET_LOCATOR"), failure.number,
                               QStringLiteral("GET_LOCATOR(") + call + u')');
-            m_db.recoverLostServer(failure);
+            if (m_db.openFailed()) {
+                m_db.retryOpen();
+            } else {
+                m_db.recoverLostServer(failure);
+            }
         } else {
             m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
         }

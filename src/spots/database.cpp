@@ -8,6 +8,7 @@
 #include "platform/text_file.h"
 #include "spots/log.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -46,6 +47,13 @@ bool isConnectionFailure(const QSqlError& error)
            code.isEmpty() || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P"));
 }
 
+// The driver's reason in a line for the user: its first line, without Qt's own words.
+QString wordsOf(const QSqlError& error)
+{
+    const QString words = error.databaseText().section(u'\n', 0, 0).simplified();
+    return words.isEmpty() ? error.text().simplified() : words;
+}
+
 } // namespace
 
 Database::Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log,
@@ -60,6 +68,7 @@ Database::~Database()
     if (!m_spotsName.isEmpty()) {
         CLOSE_DATABASES();
     }
+    endOpenRun(m_openFailure.number);
 }
 
 QString Database::connectionName(Store store) const
@@ -92,10 +101,12 @@ bool Database::run(QSqlDatabase db, const QString& sql, SqlFailure* why)
 
 bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* why)
 {
+    m_openFailedFile = file;
     // SQLite opens the file itself and would block on a FIFO; a missing file it makes.
     if (checkRegular(file) == FileCheck::notRegular) {
+        m_openReason = QStringLiteral("not a regular file");
         if (why) {
-            *why = {errProviderFailure, QFileInfo(file).fileName() + QStringLiteral(": not a regular file")};
+            *why = {errProviderFailure, QFileInfo(file).fileName() + QStringLiteral(": ") + m_openReason};
         }
         return false;
     }
@@ -108,13 +119,18 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     bool ok = db.open();
     if (!ok) {
         f = {errProviderFailure, db.lastError().text().simplified()};
+        m_openReason = wordsOf(db.lastError());
     } else {
         // WAL with synchronous=NORMAL: a crash of the program loses no committed row and each
         // write is one append. The first statement also proves that the file is a database.
-        ok = run(db, QStringLiteral("PRAGMA journal_mode=WAL"), &f) &&
-             run(db, QStringLiteral("PRAGMA synchronous=NORMAL"), &f);
-        if (!ok) {
-            f.number = errProviderFailure;
+        for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+            QSqlQuery q(db);
+            if (!q.exec(QLatin1String(pragma))) {
+                f = {errProviderFailure, q.lastError().text().simplified()};
+                m_openReason = wordsOf(q.lastError());
+                ok = false;
+                break;
+            }
         }
     }
     if (!ok && why) {
@@ -139,7 +155,9 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     db.setPassword(m_settings.strSqlPassword);
     db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(serverConnectTimeoutSeconds));
     m_lastServerAttempt.start();
+    m_openFailedFile.clear();
     if (!db.open()) {
+        m_openReason = wordsOf(db.lastError());
         if (why) {
             *why = {errProviderFailure, QStringLiteral("server %1, database %2: %3")
                                             .arg(m_settings.strSqlServer, m_settings.strSqlDatabase,
@@ -170,9 +188,12 @@ void Database::OPEN_DATABASES(const QString& kind)
     if (!m_spotsName.isEmpty()) {
         CLOSE_DATABASES();
     }
+    const SqlFailure before = m_openFailure;
+    m_lastOpenAttempt.start();
     m_dialect = dialectOfKind(kind);
     ++m_generation;
     m_spotsName = connectionName(Store::Spots);
+    m_openReason.clear();
     SqlFailure why;
     bool ok = false;
     if (m_dialect == SqlDialect::Postgres) {
@@ -187,14 +208,38 @@ void Database::OPEN_DATABASES(const QString& kind)
         m_open = true;
         m_lostReason.clear();
         ok = UPGRADE_DB_SCHEMA(&why);
+        if (!ok) {
+            m_openFailedFile.clear();
+            m_openReason.clear();
+        }
     }
     if (!ok) {
-        m_log.WRITE_ERROR_LOG(why.number,
-                              QStringLiteral("OPEN_DATABASES(") + kind + QStringLiteral("): ") + why.text);
-        CLOSE_DATABASES();
+        if (m_openReason.isEmpty()) {
+            m_openReason = why.text;
+        }
+        const QString line = QStringLiteral("OPEN_DATABASES(") + kind + QStringLiteral("): ") + why.text;
+        if (m_retrying && why.number == before.number && line == before.text) {
+            ++m_openRepeats;
+        } else {
+            endOpenRun(before.number);
+            m_log.WRITE_ERROR_LOG(why.number, line);
+        }
+        const bool wasOpen = m_open;
+        m_open = false;
+        closeConnections();
+        if (wasOpen) {
+            Q_EMIT databasesClosed();
+        }
+        // A lost connection that could not be made again stays with the lost server's recovery.
+        if (!m_reopening) {
+            m_openFailure = {why.number != 0 ? why.number : errProviderFailure, line};
+        }
+        m_openKind = kind;
         Q_EMIT databasesOpened(false);
         return;
     }
+    endOpenRun(before.number);
+    m_openFailure = {};
     if (m_seedKeywords) {
         m_seedKeywords(*this);
     }
@@ -202,10 +247,67 @@ void Database::OPEN_DATABASES(const QString& kind)
     Q_EMIT databasesOpened(true);
 }
 
+void Database::endOpenRun(double number)
+{
+    if (m_openRepeats > 0) {
+        m_log.WRITE_ERROR_LOG(
+            number, QStringLiteral("OPEN_DATABASES(): the same failure %1 more times").arg(m_openRepeats));
+    }
+    m_openRepeats = 0;
+}
+
+bool Database::retryOpen()
+{
+    if (m_open || !openFailed()) {
+        return m_open;
+    }
+    const auto interval = m_dialect == SqlDialect::Postgres ? m_retryInterval : fileRetryInterval;
+    if (m_lastOpenAttempt.isValid() && m_lastOpenAttempt.elapsed() < qint64(interval.count())) {
+        return false;
+    }
+    m_retrying = true;
+    OPEN_DATABASES(m_openKind);
+    m_retrying = false;
+    return m_open;
+}
+
+QString Database::notOpenText() const
+{
+    if (!openFailed()) {
+        return {};
+    }
+    if (m_dialect == SqlDialect::Postgres) {
+        return QStringLiteral("server %1, database %2: %3; check that the server runs and the Sql Server"
+                              " Settings, tried again every %4 s")
+            .arg(m_settings.strSqlServer, m_settings.strSqlDatabase, m_openReason)
+            .arg(std::chrono::duration_cast<std::chrono::seconds>(m_retryInterval).count());
+    }
+    if (m_openFailedFile.isEmpty()) {
+        return QStringLiteral("%1: %2; move the databases out of this folder and new ones are made")
+            .arg(QDir::toNativeSeparators(m_folder.path()), m_openReason);
+    }
+    const QFileInfo file(m_openFailedFile);
+    return QDir::toNativeSeparators(m_openFailedFile) + QStringLiteral(": ") + m_openReason +
+           (file.exists() || file.isSymLink()
+                ? QStringLiteral("; move it out of the data folder and a new one is made")
+                : QStringLiteral("; check that the data folder can be written"));
+}
+
 void Database::CLOSE_DATABASES()
 {
     const bool wasOpen = m_open;
     m_open = false;
+    // Closed on purpose: the failed opening is no longer to be tried again.
+    endOpenRun(m_openFailure.number);
+    m_openFailure = {};
+    closeConnections();
+    if (wasOpen) {
+        Q_EMIT databasesClosed();
+    }
+}
+
+void Database::closeConnections()
+{
     for (const QString& name : {m_callLocName, m_spotsName}) {
         if (name.isEmpty() || !QSqlDatabase::contains(name)) {
             continue;
@@ -218,9 +320,6 @@ void Database::CLOSE_DATABASES()
     }
     m_callLocName.clear();
     m_spotsName.clear();
-    if (wasOpen) {
-        Q_EMIT databasesClosed();
-    }
 }
 
 bool Database::reopenDue() const
@@ -236,7 +335,9 @@ void Database::REOPEN_DATABASES()
     const bool reopened = reopenDue();
     if (reopened) {
         CLOSE_DATABASES();
+        m_reopening = true;
         OPEN_DATABASES(m_settings.strDbType);
+        m_reopening = false;
     }
     m_log.WRITE_ERROR_LOG(reopened && m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
 }

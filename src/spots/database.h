@@ -68,6 +68,19 @@ public:
     // one line "OPEN_DATABASES(kind): reason" and leaves the layer closed.
     void OPEN_DATABASES(const QString& kind);
     void CLOSE_DATABASES();
+    // While the layer stays closed because its last opening failed: true, and what failed. An
+    // opening never repairs or replaces a file that is not a database: it fails and says so.
+    bool openFailed() const { return !m_open && m_openFailure.number != 0; }
+    // What failed (the file or the server), why, and what the user can do; empty unless
+    // openFailed().
+    QString notOpenText() const;
+    // Tries the failed opening again with the same kind: files at most once per file retry
+    // interval, the server once per server retry interval. A failure that only repeats the last one is
+    // counted rather than logged; the count goes to the log when the layer opens. True when the layer is
+    // open.
+    bool retryOpen();
+    // The least time between two attempts to open files that failed: every caller may ask.
+    static constexpr std::chrono::milliseconds fileRetryInterval{500};
     // Closes and reopens with the current kind; always logs "SQL_RECOVERY()" with the number of
     // the failure, 0 only when the layer was reopened. With the server it reconnects at most once
     // per retry interval: a call that comes too soon changes nothing and logs the failure number.
@@ -129,6 +142,9 @@ private:
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
     bool widenServerSingles(SqlFailure* why);
     bool reopenDue() const;
+    // Logs how often the failed opening was met again, if it was.
+    void endOpenRun(double number);
+    void closeConnections();
     // failureOf() for a statement on `store`; one on a connection the driver has closed carries
     // the reason it was lost.
     SqlFailure failureIn(Store store, const QSqlError& error);
@@ -146,8 +162,18 @@ private:
     quint64 m_generation = 0;
     QString m_serverSchema;
     QString m_lostReason; // why the server's connection was lost, until the layer opens again
+    // The failed opening: its log number and line, the kind it was for, the file it failed on
+    // (empty for the server) and the driver's own reason; failed retries that only repeated it.
+    SqlFailure m_openFailure;
+    QString m_openKind;
+    QString m_openFailedFile;
+    QString m_openReason;
+    qint64 m_openRepeats = 0;
+    bool m_retrying = false;
+    bool m_reopening = false;
     std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
     QElapsedTimer m_lastServerAttempt;
+    QElapsedTimer m_lastOpenAttempt;
 };
 
 } // namespace zenthra

@@ -397,10 +397,11 @@ bool SpotWriters::store(Row row)
         stored(row);
         return true;
     }
-    if (outcome.storageFailure) {
+    // A database that could not be opened is a storage failure too: the rows wait until it opens.
+    if (outcome.storageFailure || m_db.openFailed()) {
         stall(row, outcome);
         keepBack(std::move(row));
-        tellNotStoring(outcome.why);
+        tellNotStoring(m_db.openFailed() ? m_db.notOpenText() : outcome.why);
         return false;
     }
     const bool server = m_db.dialect() == SqlDialect::Postgres;
@@ -518,6 +519,15 @@ void SpotWriters::abandonBatch()
 
 void SpotWriters::writeBacklog()
 {
+    if (m_db.openFailed() && !m_db.retryOpen()) {
+        if (!m_backlog.empty()) {
+            const Row& front = m_backlog.front();
+            m_failures.failed(routineOf(front.muf), Database::errProviderFailure, front.text());
+        }
+        tellNotStoring(m_db.notOpenText());
+        retryLater(diskRetryInterval);
+        return;
+    }
     QElapsedTimer slice;
     slice.start();
     // A slice of its own shares one transaction too; within a tick it joins the tick's.

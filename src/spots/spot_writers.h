@@ -9,7 +9,9 @@
 // order as soon as the server answers again. A row that fails because the disk is full or the
 // file cannot be written waits in the same backlog, with the rows of its transaction that were
 // not committed, and the writers try again once per disk retry interval. Such failures are
-// logged once per run, with a count; while rows wait, notStoring() says why.
+// logged once per run, with a count; while rows wait, notStoring() says why. A database that
+// could not be opened at all keeps the rows back the same way, and the opening is tried again at
+// each retry, so they are stored once the file or the server can be opened.
 
 #include "spots/failure_runs.h"
 #include "spots/spot_queue.h"

@@ -1,9 +1,11 @@
-// The program on a data folder that fills up: the main window's caption says that spots are not
-// being stored and why, and gives the caption back once they are stored again.
+// The program on a data folder that fills up, or whose spots database is not one: the main
+// window's caption says that spots are not being stored and why, and gives the caption back once
+// they are stored again.
 
 #include "shell/application.h"
 #include "shell/main_window.h"
 #include "support/eventually.h"
+#include "support/print_qstring.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -91,6 +93,44 @@ TEST(FullDiskCaption, SaysSpotsAreNotStoredAndGivesTheCaptionBack)
         disk.free();
         EXPECT_EVENTUALLY_EQ(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
         EXPECT_EQ(app.spotWriters().backlogRows(), 0);
+        app.CLOSE_ZENTHRA(Application::restartCode);
+    }
+}
+
+TEST(FullDiskCaption, ASpotsFileThatIsNoDatabaseIsSaidFromTheFirstSpot)
+{
+    TempFolder dir;
+    const QByteArray text = QByteArray("Not a database.\r\n").repeated(100);
+    dir.write(QStringLiteral("spots.sqlite"), text);
+    {
+        Application app{DataFolder(dir.path())};
+        MainWindow window(app);
+        app.setView(&window);
+        app.OPEN_ZENTHRA();
+        app.setStatus(QStringLiteral("Zenthra"));
+        QueuedSpot spot{QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ       tropo 59              1234Z"),
+                        {},
+                        QStringLiteral("IO91WM"),
+                        110,
+                        150,
+                        true,
+                        true,
+                        {},
+                        {}};
+        app.spotQueue().QUEUE_DXC_SPOT(spot);
+        app.spotProcessor().tmrProcessSpot_Timer();
+        EXPECT_EQ(
+            window.windowTitle(),
+            QStringLiteral("Spots are not being stored (%1: file is not a database; move it out of the data "
+                           "folder and a new one is made): 1 waiting in memory")
+                .arg(dir.file(QStringLiteral("spots.sqlite"))));
+        EXPECT_EQ(dir.read(QStringLiteral("spots.sqlite")), text);
+
+        ASSERT_TRUE(
+            QFile::rename(dir.file(QStringLiteral("spots.sqlite")), dir.file(QStringLiteral("old.sqlite"))));
+        EXPECT_EVENTUALLY_EQ(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
+        EXPECT_EQ(app.spotWriters().backlogRows(), 0);
+        EXPECT_EQ(dir.read(QStringLiteral("old.sqlite")), text);
         app.CLOSE_ZENTHRA(Application::restartCode);
     }
 }

@@ -114,6 +114,25 @@ TEST_P(ServerOutage, AFullBacklogLetsTheOldestGoAndSaysHowMany)
         << logLines().join('\n').toStdString();
 }
 
+TEST_P(ServerOutage, AServerAwayAtStartIsOpenedWhenItComesBack)
+{
+    proxy->cut();
+    db->CLOSE_DATABASES();
+    open();
+    ASSERT_FALSE(db->isOpen());
+    for (int i = 0; i < 3; ++i) {
+        spot(i);
+    }
+    EXPECT_EQ(writers->backlogRows(), 3);
+    EXPECT_TRUE(writers->notStoring().startsWith(
+        QStringLiteral("Spots are not being stored (server 127.0.0.1:%1, database ").arg(proxy->port())))
+        << writers->notStoring().toStdString();
+    ASSERT_TRUE(proxy->restore());
+    EXPECT_EVENTUALLY(db->isOpen() && writers->backlogRows() == 0, 20000);
+    EXPECT_EQ(storedCalls(), callsFrom(0, 2));
+    EXPECT_TRUE(writers->notStoring().isEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Server, ServerOutage, ::testing::Values(Backend::Postgres), backendName);
 
 } // namespace
