@@ -2,6 +2,7 @@
 // links connecting to nodes on loopback.
 
 #include "links/node_editor_window.h"
+#include "links/node_import_window.h"
 #include "shell/help_window.h"
 #include "shell/link_menus.h"
 #include "shell/separate_link_window.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -159,6 +161,47 @@ TEST(LinkMenus, TheEditorsAndImportsOpenFromTheirMenus)
         EXPECT_TRUE(w->isVisible()) << name;
         EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << name;
     }
+}
+
+TEST(LinkMenus, AnEditorShownAgainListsTheNodesImportedMeanwhile)
+{
+    const struct
+    {
+        NodeTable table;
+        const char* editor;
+        const char* import;
+        const char* window;
+        const char* file;
+    } rows[] = {
+        {NodeTable::Dxc, "mnuDxc(0)", "mnuDxc(1)", "frmDxcImport", "DXC.csv"},
+        {NodeTable::Wwc, "mnuWwc(0)", "mnuWwc(1)", "frmWwcImport", "wwc.csv"},
+        {NodeTable::Bbs, "mnuBBS(0)", "mnuBBS(1)", "frmBbsImport", "bbs.csv"},
+    };
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    for (const auto& r : rows) {
+        p.click(QString::fromLatin1(r.editor));
+        const QListWidget* list = linkMenus(p).editor(r.table)->lstDXC();
+        EXPECT_EQ(list->count(), 0) << r.file;
+        p.dir.write(QString::fromLatin1(r.file), "# nodes\r\nOne,one.example,7300\r\ntwo,two.example,23\r\n");
+        p.click(QString::fromLatin1(r.import));
+        auto* import = p.window->findChild<NodeImportWindow*>(QString::fromLatin1(r.window));
+        ASSERT_NE(import, nullptr) << r.window;
+        QStringList told;
+        import->setDialogs({[&](QMessageBox::Icon, const QString&, const QString& text) { told << text;
+    }
+    , {}
+});
+import->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
+EXPECT_EVENTUALLY_EQ(told.size(), 1, 5000);
+EXPECT_TRUE(told.value(0).startsWith(QLatin1String("2 "))) << told.value(0).toStdString();
+p.click(QString::fromLatin1(r.editor));
+QStringList shown;
+for (int i = 0; i < list->count(); ++i) {
+    shown << list->item(i)->text();
+}
+EXPECT_EQ(shown, (QStringList{"1 ONE one.example 7300   ", "2 TWO two.example 23   "})) << r.file;
+} // namespace
 }
 
 TEST(LinkMenus, HelpShowsEachFileAtTheDxcWindowsSizeAndTheErrorLineForAMissingOne)
