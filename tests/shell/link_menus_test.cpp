@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <tuple>
+
 using namespace zenthra;
 using zenthra::test::DialogProgram;
 using zenthra::test::FakeNode;
@@ -165,43 +167,29 @@ TEST(LinkMenus, TheEditorsAndImportsOpenFromTheirMenus)
 
 TEST(LinkMenus, AnEditorShownAgainListsTheNodesImportedMeanwhile)
 {
-    const struct
-    {
-        NodeTable table;
-        const char* editor;
-        const char* import;
-        const char* window;
-        const char* file;
-    } rows[] = {
-        {NodeTable::Dxc, "mnuDxc(0)", "mnuDxc(1)", "frmDxcImport", "DXC.csv"},
-        {NodeTable::Wwc, "mnuWwc(0)", "mnuWwc(1)", "frmWwcImport", "wwc.csv"},
-        {NodeTable::Bbs, "mnuBBS(0)", "mnuBBS(1)", "frmBbsImport", "bbs.csv"},
-    };
     DialogProgram p;
     p.app->OPEN_ZENTHRA();
-    for (const auto& r : rows) {
-        p.click(QString::fromLatin1(r.editor));
-        const QListWidget* list = linkMenus(p).editor(r.table)->lstDXC();
-        EXPECT_EQ(list->count(), 0) << r.file;
-        p.dir.write(QString::fromLatin1(r.file), "# nodes\r\nOne,one.example,7300\r\ntwo,two.example,23\r\n");
-        p.click(QString::fromLatin1(r.import));
-        auto* import = p.window->findChild<NodeImportWindow*>(QString::fromLatin1(r.window));
-        ASSERT_NE(import, nullptr) << r.window;
-        QStringList told;
-        import->setDialogs({[&](QMessageBox::Icon, const QString&, const QString& text) { told << text;
+    int told = 0;
+    const LinkDialogs dialogs{[&told](QMessageBox::Icon, const QString&, const QString&) { ++told; }, {}};
+    // The editor's menu, the import's menu and window, the list's file.
+    for (const auto& [table, menu, window, file] :
+         {std::tuple{NodeTable::Dxc, "mnuDxc", "frmDxcImport", "DXC.csv"},
+          std::tuple{NodeTable::Wwc, "mnuWwc", "frmWwcImport", "wwc.csv"},
+          std::tuple{NodeTable::Bbs, "mnuBBS", "frmBbsImport", "bbs.csv"}}) {
+        p.click(QString::fromLatin1(menu) + "(0)");
+        p.dir.write(QString::fromLatin1(file), "One,one.example,7300\r\ntwo,two.example,23\r\n");
+        p.click(QString::fromLatin1(menu) + "(1)");
+        auto* import = p.window->findChild<NodeImportWindow*>(QString::fromLatin1(window));
+        import->setDialogs(dialogs);
+        told = 0;
+        import->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
+        EXPECT_EVENTUALLY_EQ(told, 1, 5000);
+        p.click(QString::fromLatin1(menu) + "(0)");
+        const QListWidget* list = linkMenus(p).editor(table)->lstDXC();
+        ASSERT_EQ(list->count(), 2) << file;
+        EXPECT_EQ(list->item(0)->text() + '|' + list->item(1)->text(),
+                  "1 ONE one.example 7300   |2 TWO two.example 23   ");
     }
-    , {}
-});
-import->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
-EXPECT_EVENTUALLY_EQ(told.size(), 1, 5000);
-EXPECT_TRUE(told.value(0).startsWith(QLatin1String("2 "))) << told.value(0).toStdString();
-p.click(QString::fromLatin1(r.editor));
-QStringList shown;
-for (int i = 0; i < list->count(); ++i) {
-    shown << list->item(i)->text();
-}
-EXPECT_EQ(shown, (QStringList{"1 ONE one.example 7300   ", "2 TWO two.example 23   "})) << r.file;
-} // namespace
 }
 
 TEST(LinkMenus, HelpShowsEachFileAtTheDxcWindowsSizeAndTheErrorLineForAMissingOne)
