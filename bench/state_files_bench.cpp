@@ -7,6 +7,7 @@
 
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "links/command_history.h"
 #include "links/view_geometry.h"
 #include "links/wwc_popup.h"
 #include "maps/avg_map_settings.h"
@@ -58,6 +59,10 @@ const Reader readers[] = {
     {"sng_mapper.dat", [](const QString& path) { benchmark::DoNotOptimize(readMapperSettings(path).ticks); }},
     {"wwc_popup.dat",
      [](const QString& path) { benchmark::DoNotOptimize(WwcPopup::readGeometry(path).top); }},
+    {"dxc_history.dat",
+     [](const QString& path) { benchmark::DoNotOptimize(CommandHistory::readFile(path)->size()); }},
+    {"wwc_history.dat",
+     [](const QString& path) { benchmark::DoNotOptimize(CommandHistory::readFile(path)->size()); }},
     {"handmuf.dat",
      [](const QString& path) {
          const Clock clock;

@@ -76,12 +76,26 @@ QStringList CommandHistory::withoutBlanks(const QStringList& entries)
 
 std::optional<QStringList> CommandHistory::readFile(const QString& path)
 {
-    const std::optional<QStringList> lines =
-        textfile::readLines(path, textfile::allLines, textfile::listLineBytes);
-    if (!lines) {
+    // A history holds its 25 newest entries, and the file lists the newest first: a longer file
+    // (made by hand, or by some other program) is read no further, so its size costs nothing.
+    textfile::LineReader reader(path);
+    if (reader.status() != textfile::LineReader::Status::open) {
         return std::nullopt;
     }
-    return withoutBlanks(*lines);
+    QStringList entries;
+    while (entries.size() < fullLength) {
+        std::optional<QString> line = reader.next(textfile::listLineBytes);
+        if (!line) {
+            break;
+        }
+        if (!blank(*line)) {
+            entries.append(std::move(*line));
+        }
+    }
+    if (reader.failed()) {
+        return std::nullopt;
+    }
+    return entries;
 }
 
 bool CommandHistory::writeFile(const QString& path, const QStringList& entries)

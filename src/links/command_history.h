@@ -44,7 +44,8 @@ public:
     static QStringList afterEnter(QStringList entries, const QString& line, HistoryKind kind);
     static QStringList withoutBlanks(const QStringList& entries);
 
-    // The entries a history file holds (blank lines skipped), or nothing when it cannot be read.
+    // The first `fullLength` entries a history file holds (blank lines skipped), or nothing when it
+    // cannot be read.
     static std::optional<QStringList> readFile(const QString& path);
     // Rewrites the file whole with the non-blank entries; the old file stays when that fails.
     static bool writeFile(const QString& path, const QStringList& entries);

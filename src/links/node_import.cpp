@@ -85,20 +85,21 @@ NodeImportRun::NodeImportRun(NodeTable table, Database& database, ImportLogin lo
 bool NodeImportRun::begin(const QString& path)
 {
     m_fileName = QFileInfo(path).fileName();
-    std::optional<QStringList> lines = textfile::readLines(path, textfile::allLines, textfile::listLineBytes);
-    if (!lines) {
+    m_reader = std::make_unique<textfile::LineReader>(path);
+    if (m_reader->status() != textfile::LineReader::Status::open) {
         // A file that is there but cannot be read (no permission, a folder of that name) is not
         // a missing one.
         m_outcome.failure = QFileInfo::exists(path)
-                                ? SqlFailure{NodeImport::errFileAccess,
-                                             QStringLiteral("Path/File access error: ") + m_fileName}
+                                ? accessError()
                                 : SqlFailure{NodeImport::errFileNotFound, QStringLiteral("File not found")};
+        m_ended = true;
         return false;
     }
-    m_lines = std::move(*lines);
     QSqlQuery q;
     if (!m_database.exec(Store::Spots, nodeSql(NodeStatement::Names, m_table, m_database.dialect()), {}, &q,
                          &m_outcome.failure)) {
+        m_ended = true;
+        m_reader.reset();
         return false;
     }
     while (q.next()) {
@@ -109,8 +110,8 @@ bool NodeImportRun::begin(const QString& path)
 
 bool NodeImportRun::step(std::chrono::milliseconds budget)
 {
-    if (m_next >= m_lines.size()) {
-        return end(true);
+    if (m_ended) {
+        return false;
     }
     // Prepared for each slice, so that no statement outlives a slice in which the databases may
     // have been closed or reopened.
@@ -123,20 +124,30 @@ bool NodeImportRun::step(std::chrono::milliseconds budget)
     }
     QElapsedTimer slice;
     slice.start();
-    while (m_next < m_lines.size()) {
-        if (!importLine(m_next++, insert)) {
+    while (std::optional<QString> line = m_reader->next(textfile::listLineBytes)) {
+        ++m_lineNumber;
+        if (!importLine(*line, insert)) {
             return end(false);
         }
         if (slice.elapsed() >= budget.count()) {
-            return m_next < m_lines.size() || end(true);
+            return true;
         }
+    }
+    if (m_reader->failed()) {
+        m_outcome.failure = accessError();
+        return end(false);
     }
     return end(true);
 }
 
-bool NodeImportRun::importLine(qsizetype index, QSqlQuery& insert)
+SqlFailure NodeImportRun::accessError() const
 {
-    const NodeLine node = splitNodeLine(m_lines[index]);
+    return {NodeImport::errFileAccess, QStringLiteral("Path/File access error: ") + m_fileName};
+}
+
+bool NodeImportRun::importLine(const QString& line, QSqlQuery& insert)
+{
+    const NodeLine node = splitNodeLine(line);
     if (node.verdict == NodeLine::Verdict::Ignored) {
         return true;
     }
@@ -148,7 +159,7 @@ bool NodeImportRun::importLine(qsizetype index, QSqlQuery& insert)
     const auto refuse = [&](const QString& fault) {
         m_outcome.failure = {NodeImport::errBadLine,
                              QStringLiteral("Line %1 of %2: the %3. The lines before it were imported.")
-                                 .arg(index + 1)
+                                 .arg(m_lineNumber)
                                  .arg(m_fileName, fault)};
         return false;
     };
@@ -182,7 +193,8 @@ bool NodeImportRun::importLine(qsizetype index, QSqlQuery& insert)
 bool NodeImportRun::end(bool ok)
 {
     m_outcome.ok = ok;
-    m_next = m_lines.size();
+    m_ended = true;
+    m_reader.reset();
     m_database.compactLog(Store::Spots);
     return false;
 }

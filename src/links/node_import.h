@@ -9,12 +9,14 @@
 // either database), against the names read once at the start.
 
 #include "links/node_list.h"
+#include "platform/text_file.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <chrono>
+#include <memory>
 
 namespace zenthra {
 
@@ -53,13 +55,15 @@ struct ImportOutcome
 };
 
 // One run of an import, taken a slice at a time so that a window stays alive through a long
-// list. Each row is saved as its own statement: a run cut short keeps the rows done.
+// list. Each row is saved as its own statement: a run cut short keeps the rows done. The file is
+// read a line at a time as it is imported, so that its size costs no memory.
 class NodeImportRun
 {
 public:
     NodeImportRun(NodeTable table, Database& database, ImportLogin login);
 
-    // Reads the file and the stored names; false (with the failure in outcome()) when either fails.
+    // Opens the file and reads the stored names; false (with the failure in outcome()) when either
+    // fails.
     bool begin(const QString& path);
     // Imports lines until the file ends, a line stops the run or `budget` has passed; true while
     // lines are left. When the run ends, the write-ahead log of the file database is emptied.
@@ -67,16 +71,19 @@ public:
     const ImportOutcome& outcome() const { return m_outcome; }
 
 private:
-    bool importLine(qsizetype index, QSqlQuery& insert);
+    bool importLine(const QString& line, QSqlQuery& insert);
     bool end(bool ok);
+    // The failure of a file that is there but cannot be read.
+    SqlFailure accessError() const;
 
     NodeTable m_table;
     Database& m_database;
     NodeList m_list;
     ImportLogin m_login;
     QString m_fileName;
-    QStringList m_lines;
-    qsizetype m_next = 0;
+    std::unique_ptr<textfile::LineReader> m_reader;
+    qsizetype m_lineNumber = 0; // of the line read last
+    bool m_ended = false;
     QSet<QString> m_names; // upper-cased
     ImportOutcome m_outcome;
 };

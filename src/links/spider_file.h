@@ -47,6 +47,11 @@ struct SpiderFile
 
 SpiderFile readSpiderFile(const QStringList& lines);
 
+// The largest command file imported. A list of every DX Spider command is a few kilobytes; a
+// larger file is not one (a log or a download saved under the name), and read whole it could take
+// the program's memory.
+inline constexpr qint64 spiderFileLargest = 1024 * 1024;
+
 // Column widths of the command table.
 inline constexpr int spiderTypeWidth = 50;
 inline constexpr int spiderCommandWidth = 255;

@@ -54,6 +54,13 @@ SpiderTable::SpiderTable(Database& db, QStringList typeWords, QObject* parent)
 SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
+    if (QFileInfo(path).size() > spiderFileLargest) {
+        return {
+            false, 0, errInvalidArgument,
+            QStringLiteral("%1 is larger than %2 MB, more than any list of commands. Nothing was imported.")
+                .arg(name)
+                .arg(spiderFileLargest / (1024 * 1024))};
+    }
     const std::optional<QStringList> lines =
         textfile::readLines(path, textfile::allLines, textfile::listLineBytes);
     if (!lines) {

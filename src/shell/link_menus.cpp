@@ -221,7 +221,13 @@ NodeEditorWindow* LinkMenus::ensureEditor(NodeTable table)
 
 void LinkMenus::showEditor(NodeTable table)
 {
+    // An editor already there holds the list of its last load: the nodes an import (or another
+    // editor) has stored since would be missing. A new one has just loaded it.
+    const bool there = m_editors[slot(table)] != nullptr;
     NodeEditorWindow* editor = ensureEditor(table);
+    if (there) {
+        editor->LOAD_LIST();
+    }
     editor->show();
     SET_TOPMOST(editor, true);
     editor->raise();

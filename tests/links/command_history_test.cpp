@@ -80,6 +80,17 @@ TEST(CommandHistory, FileKeepsEntriesAsTypedWithoutBlanks)
     folder.write("wwc_history.dat", "a\n\n  \r\nb\r\n");
     EXPECT_EQ(CommandHistory::readFile(path), (QStringList{"a", "b"}));
     EXPECT_FALSE(CommandHistory::readFile(folder.file("missing.dat")).has_value());
+    // A longer file gives its first 25 entries, the newest, blank lines not counted.
+    QByteArray longer = "\r\n";
+    QStringList newest;
+    for (int i = 1; i <= 40; ++i) {
+        longer += "sh/dx " + QByteArray::number(i) + "\r\n  \r\n";
+        if (i <= CommandHistory::fullLength) {
+            newest << "sh/dx " + QString::number(i);
+        }
+    }
+    folder.write("wwc_history.dat", longer);
+    EXPECT_EQ(CommandHistory::readFile(path), newest);
 }
 
 } // namespace

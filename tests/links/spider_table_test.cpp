@@ -52,15 +52,25 @@ TEST_P(SpiderTableTest, AGoodFileReplacesTheTableAndABadOneChangesNothing)
     EXPECT_EQ(bad.errorNumber, SpiderTable::errInvalidArgument);
     EXPECT_EQ(bad.description,
               "Line 2 of spider_menu.txt: no comma between type and command. Nothing was imported.");
+    // A file larger than any command list is refused unread; one of that size exactly is read.
+    QByteArray big = "mnuSpiderKILL, KILL/EXPUNGE\r\n#";
+    big += QByteArray(spiderFileLargest + 1 - big.size(), 'x');
+    dir.write("spider_menu.txt", big);
+    const auto huge = table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt"));
+    EXPECT_EQ(huge.errorNumber, SpiderTable::errInvalidArgument);
+    EXPECT_EQ(huge.description,
+              "spider_menu.txt is larger than 1 MB, more than any list of commands. Nothing was imported.");
     QFile::remove(dir.file("spider_menu.txt"));
     const auto missing = table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt"));
     EXPECT_EQ(missing.description, "File not found: spider_menu.txt");
     ASSERT_TRUE(QDir(dir.path()).mkdir("spider_menu.txt"));
     EXPECT_EQ(table->IMPORT_SPIDER_COMMANDS(dir.file("spider_menu.txt")).errorNumber,
               SpiderTable::errFileAccess);
-    EXPECT_FALSE(bad.ok || missing.ok);
+    EXPECT_FALSE(bad.ok || missing.ok || huge.ok);
     EXPECT_EQ(stored().size(), 4);
     EXPECT_EQ(table->groups(), groups);
+    dir.write("largest.txt", big.chopped(1));
+    EXPECT_EQ(table->IMPORT_SPIDER_COMMANDS(dir.file("largest.txt")).count, 1);
 }
 
 TEST_P(SpiderTableTest, ARowTheDatabaseRefusesRollsTheWholeImportBack)

@@ -2,6 +2,7 @@
 // links connecting to nodes on loopback.
 
 #include "links/node_editor_window.h"
+#include "links/node_import_window.h"
 #include "shell/help_window.h"
 #include "shell/link_menus.h"
 #include "shell/separate_link_window.h"
@@ -15,11 +16,14 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+
+#include <tuple>
 
 using namespace zenthra;
 using zenthra::test::DialogProgram;
@@ -158,6 +162,33 @@ TEST(LinkMenus, TheEditorsAndImportsOpenFromTheirMenus)
         ASSERT_NE(w, nullptr) << name;
         EXPECT_TRUE(w->isVisible()) << name;
         EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) << name;
+    }
+}
+
+TEST(LinkMenus, AnEditorShownAgainListsTheNodesImportedMeanwhile)
+{
+    DialogProgram p;
+    p.app->OPEN_ZENTHRA();
+    int told = 0;
+    const LinkDialogs dialogs{[&told](QMessageBox::Icon, const QString&, const QString&) { ++told; }, {}};
+    // The editor's menu, the import's menu and window, the list's file.
+    for (const auto& [table, menu, window, file] :
+         {std::tuple{NodeTable::Dxc, "mnuDxc", "frmDxcImport", "DXC.csv"},
+          std::tuple{NodeTable::Wwc, "mnuWwc", "frmWwcImport", "wwc.csv"},
+          std::tuple{NodeTable::Bbs, "mnuBBS", "frmBbsImport", "bbs.csv"}}) {
+        p.click(QString::fromLatin1(menu) + "(0)");
+        p.dir.write(QString::fromLatin1(file), "One,one.example,7300\r\ntwo,two.example,23\r\n");
+        p.click(QString::fromLatin1(menu) + "(1)");
+        auto* import = p.window->findChild<NodeImportWindow*>(QString::fromLatin1(window));
+        import->setDialogs(dialogs);
+        told = 0;
+        import->findChild<QPushButton*>(QStringLiteral("cmdImport"))->click();
+        EXPECT_EVENTUALLY_EQ(told, 1, 5000);
+        p.click(QString::fromLatin1(menu) + "(0)");
+        const QListWidget* list = linkMenus(p).editor(table)->lstDXC();
+        ASSERT_EQ(list->count(), 2) << file;
+        EXPECT_EQ(list->item(0)->text() + '|' + list->item(1)->text(),
+                  "1 ONE one.example 7300   |2 TWO two.example 23   ");
     }
 }
 

@@ -1,7 +1,12 @@
+#include "core/database_settings.h"
 #include "core/error_log.h"
 #include "core/options_model.h"
+#include "links/command_history.h"
+#include "links/node_import.h"
 #include "links/view_geometry.h"
 #include "platform/clock.h"
+#include "platform/data_folder.h"
+#include "platform/text_file.h"
 #include "propagation/hand_muf.h"
 #include "shell/settings_file.h"
 #include "support/child_peak.h"
@@ -214,14 +219,38 @@ TEST(SettingsFile, AFifoReadsAsNoFileWithoutWaiting)
 
 TEST(StateFiles, AHugeFileCostsEachReaderOnlyItsOwnLines)
 {
-    // The four lines each reader uses, then 8 MB of lines that, held, would take some 200 MB.
+    // The four lines each reader uses, then 8 MB of lines that, held, would take some 200 MB (a
+    // command history keeps the first 25; none is a node).
     TempFolder dir;
     dir.write("state.dat", "120\r\n300\r\n1\r\n3000\r\n" + QByteArray("0\n").repeated(4 * 1024 * 1024));
     const QString path = dir.file("state.dat");
+    // A line of 64 MB that a reader holding it whole would cost all of.
+    dir.write("line.dat", QByteArray(64 * 1024 * 1024, 'x') + "\r\ny");
     const zenthra::Clock clock;
     zenthra::ErrorLog log(dir.path(), clock);
     zenthra::HandMuf muf(log, QString());
+    namespace textfile = zenthra::textfile;
     const std::pair<const char*, std::function<bool()>> readers[] = {
+        {"a long line",
+         [&] {
+             return textfile::readLines(dir.file("line.dat"), textfile::allLines, textfile::listLineBytes) ==
+                    QStringList{QString(textfile::listLineBytes, u'x'), "y"};
+         }},
+        {"dxc_history.dat",
+         [&] {
+             const std::optional<QStringList> entries = zenthra::CommandHistory::readFile(path);
+             return entries && entries->size() == 25 && entries->front() == "120";
+         }},
+        {"DXC.csv", // every line too short to be a node
+         [&] {
+             zenthra::DatabaseSettings settings;
+             const zenthra::DataFolder folder(dir.path());
+             zenthra::Database db(settings, folder, log, [](zenthra::Database&) {});
+             db.OPEN_DATABASES(QStringLiteral("a"));
+             const zenthra::ImportOutcome outcome =
+                 zenthra::NodeImport::run(zenthra::NodeTable::Dxc, db, path, {});
+             return outcome.ok && outcome.added == 0 && outcome.skipped == 0;
+         }},
         {"dxc_view.dat", [&] { return zenthra::readViewGeometry(path).left == 300.0f; }},
         {"handmuf.dat",
          [&] {
