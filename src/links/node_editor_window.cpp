@@ -207,11 +207,11 @@ void NodeEditorWindow::LOAD_LIST()
         m_dxcWindowText(legacy::numberText(failure.number) + u' ' + failure.text +
                         QStringLiteral(" Telnet List Error"));
         if (!m_list.databaseOpen()) {
-            m_dxcWindowText(
-                QStringLiteral("Fatal database error, If this is the first time you have run the "
-                               "program you may need to run MDAC which is available on my website"));
-            m_dxcWindowText(QStringLiteral(
-                "Fatal database error, program will crash! Please exit and check you have MDAC installed"));
+            // Spots wait in memory meanwhile, and the caption says so from the first one.
+            const QString why = m_list.notOpenText();
+            if (!why.isEmpty()) {
+                m_dxcWindowText(QStringLiteral("The databases could not be opened: ") + why);
+            }
             m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("LOAD_LIST(), FATAL DATABASE ERROR!!!!!"));
         }
         break;

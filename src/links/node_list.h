@@ -51,6 +51,8 @@ public:
     NodeTable table() const { return m_table; }
     // Whether the spots connection is open (a list that cannot be filled then is a grave matter).
     bool databaseOpen() const { return m_database.isOpen(); }
+    // What failed when the databases could not be opened, and what the user can do; else empty.
+    QString notOpenText() const { return m_database.notOpenText(); }
 
     // Every node, by key.
     bool load(QList<NodeRecord>& rows, SqlFailure* why = nullptr);

@@ -142,13 +142,26 @@ TEST(NodeEditorWindow, TheDxcListReportsADatabaseThatDidNotOpen)
 {
     Bench b; // never opened
     auto w = b.editor(NodeTable::Dxc);
-    ASSERT_EQ(b.dxcWindow.size(), 3);
+    ASSERT_EQ(b.dxcWindow.size(), 1);
     EXPECT_TRUE(b.dxcWindow[0].endsWith(QLatin1String(" Telnet List Error"))) << b.dxcWindow[0].toStdString();
-    EXPECT_TRUE(b.dxcWindow[1].startsWith(QLatin1String("Fatal database error, If this is the first time")));
-    EXPECT_TRUE(b.dxcWindow[2].startsWith(QLatin1String("Fatal database error, program will crash!")));
     EXPECT_TRUE(b.dir.lines(QStringLiteral("muf_errors.log"))
                     .join(u'\n')
                     .contains(QLatin1String("LOAD_LIST(), FATAL DATABASE ERROR!!!!!")));
+}
+
+TEST(NodeEditorWindow, TheDxcListSaysWhichServerDidNotOpenAndWhatToDo)
+{
+    Bench b;
+    b.settings.strSqlServer = QStringLiteral("127.0.0.1:1");
+    b.settings.strSqlDatabase = QStringLiteral("zenthra");
+    b.db.OPEN_DATABASES(QStringLiteral("s"));
+    auto w = b.editor(NodeTable::Dxc);
+    ASSERT_EQ(b.dxcWindow.size(), 2);
+    EXPECT_EQ(b.dxcWindow[1],
+              QStringLiteral(
+                  "The databases could not be opened: server 127.0.0.1:1, database zenthra: connection to "
+                  "server at \"127.0.0.1\", port 1 failed: Connection refused; check that the server runs "
+                  "and the Sql Server Settings, tried again every 10 s"));
 }
 
 TEST(NodeImportWindow, ImportsTheListAndReportsTheCounts)
