@@ -413,14 +413,27 @@ TEST(LineFilter, CleaningChangesTheCallersText)
     QString leadingLf = QStringLiteral("\r\n  DX de G4ABC: 50110.0 EA7XYZ es\r\n");
     EXPECT_EQ(r.filter.FILTER_DXC_BY_FREQ(leadingLf), QStringLiteral("\r\n  DX de G4ABC: 50110.0 EA7XYZ es"));
 
-    // The last character goes even when it is no line end.
-    QString noEnd = QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ es 1234Z");
-    EXPECT_EQ(r.filter.FILTER_DXC_BY_FREQ(noEnd), QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ es 1234"));
+    // Text without a line end keeps its last character, and is only shown: it is no whole line.
+    r.tick({"mnuEsOptions(0)", "mnuAnnToDb", "mnuDxcFilters(1)"});
+    EXPECT_EQ(r.run("DX de G4ABC: 50110.0 EA7XYZ es 1234Z"), "DX de G4ABC: 50110.0 EA7XYZ es 1234Z");
+    EXPECT_EQ(r.run("To ALL de SV1ABC: ES op"), "To ALL de SV1ABC: ES op");
+    EXPECT_TRUE(r.announced.empty() && r.window.empty());
 
     QString empty;
     EXPECT_EQ(r.filter.FILTER_DXC_BY_FREQ(empty), QString());
     EXPECT_TRUE(r.queued.empty());
     EXPECT_TRUE(r.status.empty());
+}
+
+// Unfinished text that waits for its line end however long the node pauses, and text that not.
+TEST(LineFilter, TextThatMayBecomeASpotOrAnAnnouncementWaitsForItsLineEnd)
+{
+    for (const char* text : {"DX de G4ABC:  501", "dx", "\x1b[1mDX de", "  To ALL de S", "W"}) {
+        EXPECT_TRUE(LineFilter::mayBecomeReadLine(QString::fromLatin1(text))) << text;
+    }
+    for (const char* text : {"login: ", "G0DX de GB7XX >", "node: dx de g4"}) {
+        EXPECT_FALSE(LineFilter::mayBecomeReadLine(QString::fromLatin1(text))) << text;
+    }
 }
 
 TEST(LineFilter, TwoLinesInOneChunkAreOneSpot)
