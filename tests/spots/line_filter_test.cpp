@@ -425,14 +425,18 @@ TEST(LineFilter, CleaningChangesTheCallersText)
     EXPECT_TRUE(r.status.empty());
 }
 
-// Unfinished text that waits for its line end however long the node pauses, and text that not.
+// Unfinished text that waits for its line end however long the node pauses, and text that does not.
 TEST(LineFilter, TextThatMayBecomeASpotOrAnAnnouncementWaitsForItsLineEnd)
 {
-    for (const char* text : {"DX de G4ABC:  501", "dx", "\x1b[1mDX de", "  To ALL de S", "W"}) {
-        EXPECT_TRUE(LineFilter::mayBecomeReadLine(QString::fromLatin1(text))) << text;
-    }
-    for (const char* text : {"login: ", "G0DX de GB7XX >", "node: dx de g4"}) {
-        EXPECT_FALSE(LineFilter::mayBecomeReadLine(QString::fromLatin1(text))) << text;
+    for (const auto& [text, waits] :
+         std::initializer_list<std::pair<const char*, bool>>{{"DX de G4ABC:  501", true},
+                                                             {"dx", true},
+                                                             {"\x1b[1mDX de", true},
+                                                             {"  To ALL de S", true},
+                                                             {"login: ", false},
+                                                             {"G0DX de GB7XX >", false},
+                                                             {"node: dx de g4", false}}) {
+        EXPECT_EQ(LineFilter::mayBecomeReadLine(QString::fromLatin1(text)), waits) << text;
     }
 }
 
