@@ -1,7 +1,11 @@
 #include "dxc_link.h"
 
 #include "core/current_node.h"
+#include "platform/line_ends.h"
 #include "prompts.h"
+#include "spots/line_filter.h"
+
+#include <utility>
 
 namespace zenthra {
 
@@ -20,7 +24,12 @@ DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bo
             m_partialTimer.start();
             return;
         }
-        flushPartial();
+        // A spot or an announcement waits for its line end however long the node pauses: read
+        // cut short it would be stored cut short, under a wrong call, or not at all.
+        if (LineFilter::mayBecomeReadLine(m_lines.partial())) {
+            return;
+        }
+        showPartial();
     });
     m_heldTimer.setInterval(backpressurePoll);
     connect(&m_heldTimer, &QTimer::timeout, this, &DxcLink::releaseHeld);
@@ -186,6 +195,10 @@ void DxcLink::deliver(const QString& chunk)
 {
     const QStringList lines = m_lines.feed(chunk);
     for (const QString& line : lines) {
+        if (std::exchange(m_restOfShown, false) && line_ends::isBlankLine(line)) {
+            // The line end of text already shown: the window starts each line on a new one.
+            continue;
+        }
         offer(line);
     }
     if (m_lines.hasPartial()) {
@@ -239,12 +252,23 @@ void DxcLink::passOn(QString line)
     Q_EMIT lineReceived(line);
 }
 
+void DxcLink::showPartial()
+{
+    // Shown without a line end it is read for nothing; the rest of its line follows as a line
+    // of its own.
+    const QString tail = m_lines.flush();
+    m_restOfShown = true;
+    offer(tail);
+}
+
 void DxcLink::flushPartial()
 {
     m_partialTimer.stop();
+    m_restOfShown = false;
     const QString tail = m_lines.flush();
     if (!tail.isEmpty()) {
-        offer(tail);
+        // The end of the connection ends the line.
+        offer(tail + QStringLiteral("\r\n"));
     }
 }
 

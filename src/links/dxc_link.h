@@ -32,7 +32,8 @@ public:
     static constexpr int callPause = 200;
     static constexpr int replyPause = 400;
     static constexpr int goodbyePause = 200;
-    // How long an unfinished line (a prompt) waits for its line end before it is passed on.
+    // How long an unfinished line (a prompt) waits for its line end before it is shown. A line
+    // that begins like a spot or an announcement waits for its line end however long it takes.
     static constexpr int partialLineWait = 500;
 
     // `autoClx` tells whether the login is answered automatically ("Auto CLX?").
@@ -58,7 +59,9 @@ public:
 
 Q_SIGNALS:
     // A received line (its line end, whichever the node sends, written CR LF; "..." removed) for
-    // the line filter and the window.
+    // the line filter and the window. Text the node waits at without a line end (a prompt) comes
+    // without one, to be shown; the rest of its line then comes as a line of its own. When the
+    // connection ends, what is left of a line comes as a line.
     void lineReceived(const QString& line);
 
 protected:
@@ -80,6 +83,9 @@ private:
     void offer(const QString& line);
     void passOn(QString line);
     void releaseHeld();
+    // Hands on the unfinished line to be shown while the node waits at it.
+    void showPartial();
+    // Hands on the unfinished line as a line: the connection ends.
     void flushPartial();
 
     const CurrentNode& m_node;
@@ -95,6 +101,8 @@ private:
     QTimer m_heldTimer;
     // The text waiting for its login step held the node menu.
     bool m_menuSeen = false;
+    // The start of the line being received has been shown.
+    bool m_restOfShown = false;
 };
 
 } // namespace zenthra

@@ -5,6 +5,7 @@
 // two pieces of text: the half still awaited is carried to the next piece, which then does not
 // count it again.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -15,13 +16,27 @@ constexpr bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-// The length of the line end at `i` of `text`: 0 when none starts there, 2 for a pair, else 1.
-inline qsizetype at(QStringView text, qsizetype i)
+namespace detail {
+template <typename View> qsizetype at(View text, qsizetype i)
 {
-    if (i >= text.size() || !isLineEnd(text[i])) {
+    const auto end = [](auto c) { return c == u'\r' || c == u'\n'; };
+    if (i >= text.size() || !end(text[i])) {
         return 0;
     }
-    return i + 1 < text.size() && isLineEnd(text[i + 1]) && text[i + 1] != text[i] ? 2 : 1;
+    return i + 1 < text.size() && end(text[i + 1]) && text[i + 1] != text[i] ? 2 : 1;
+}
+} // namespace detail
+
+// The length of the line end at `i` of `text` (characters, or bytes as received): 0 when none
+// starts there, 2 for a pair, else 1.
+inline qsizetype at(QStringView text, qsizetype i)
+{
+    return detail::at(text, i);
+}
+
+inline qsizetype at(QByteArrayView bytes, qsizetype i)
+{
+    return detail::at(bytes, i);
 }
 
 // The half still awaited after a piece of text that ends in the lone line end `last`.

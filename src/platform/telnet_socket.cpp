@@ -1,5 +1,6 @@
 #include "telnet_socket.h"
 
+#include "platform/line_ends.h"
 #include "text_file.h"
 
 #include <QTcpSocket>
@@ -260,10 +261,18 @@ QString TelnetSocket::decodeLines(QByteArray bytes)
     m_pendingUtf8.clear();
     QString text;
     for (qsizetype start = 0; start < bytes.size();) {
-        const qsizetype lf = bytes.indexOf('\n', start);
-        const qsizetype end = lf >= 0 ? lf + 1 : bytes.size();
+        // Every line end ends a line, whichever a node sends: a node that ends its lines with CR
+        // alone has each decoded on its own too. The half of a pair that a later read starts
+        // with is ASCII, the same in either code page.
+        const QByteArrayView all(bytes);
+        qsizetype eol = start;
+        while (eol < all.size() && line_ends::at(all, eol) == 0) {
+            ++eol;
+        }
+        const bool ended = eol < all.size();
+        const qsizetype end = ended ? eol + line_ends::at(all, eol) : all.size();
         QByteArrayView piece = QByteArrayView(bytes).sliced(start, end - start);
-        if (lf < 0 && !m_lineIsWindows1252) {
+        if (!ended && !m_lineIsWindows1252) {
             // The line goes on in a later read, which brings the rest of a cut character.
             const qsizetype tail = incompleteUtf8Tail(piece);
             if (textfile::decodeUtf8(piece.chopped(tail).toByteArray())) {
@@ -272,7 +281,7 @@ QString TelnetSocket::decodeLines(QByteArray bytes)
             }
         }
         text += decodePiece(piece);
-        if (lf >= 0) {
+        if (ended) {
             m_lineIsWindows1252 = false;
         }
         start = end;

@@ -3,7 +3,8 @@
 // option negotiation (which we refuse and strip), and are reported through the ten link states
 // the rest of the program knows (0 closed ... 7 connected ... 9 error). NUL, which a telnet node
 // sends after a bare CR, carries nothing and is dropped from the text. Nodes send UTF-8 or a
-// Windows code page, and a single read may hold both, so each line is decoded on its own.
+// Windows code page, and a single read may hold both, so each line is decoded on its own, at
+// every line end of line_ends.h (a packet node ends its lines with CR alone).
 
 #include <QByteArray>
 #include <QObject>

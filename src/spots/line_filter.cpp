@@ -28,8 +28,10 @@ void clean(QString& s)
     s.remove(QStringLiteral("..."));
     s.remove(QChar(u'\''));
     if (!s.isEmpty()) {
-        // The last character goes whatever it is: normally the LF of the line end.
-        s.chop(1);
+        // The line end goes; text that has none keeps its last character.
+        if (line_ends::isLineEnd(s.back())) {
+            s.chop(1);
+        }
         s = legacy::trim(s);
     }
     if (!s.isEmpty() && s.back() == u'\r') {
@@ -170,10 +172,36 @@ void LineFilter::queue(QString& spotLine, bool logMufToDb, bool logSpotToDb)
     }
 }
 
+bool LineFilter::mayBecomeReadLine(const QString& unfinished)
+{
+    // What a node puts before its lines (colours, a window title) is no part of their start.
+    const QString text = plainText(unfinished);
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) {
+        ++i;
+    }
+    const QStringView head = QStringView(text).mid(i);
+    static constexpr QLatin1String heads[] = {QLatin1String("DX DE"),  QLatin1String("TO ALL"),
+                                              QLatin1String("WWV DE"), QLatin1String("WCY DE"),
+                                              QLatin1String("ALL DE"), QLatin1String("TO SOLAR")};
+    for (const QLatin1String h : heads) {
+        if (head.startsWith(h, Qt::CaseInsensitive) || h.startsWith(head, Qt::CaseInsensitive)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 QString LineFilter::FILTER_DXC_BY_FREQ(QString& chunk)
 {
     const QString sent = chunk;
+    const bool whole = !chunk.isEmpty() && line_ends::isLineEnd(chunk.back());
     clean(chunk);
+    if (!whole) {
+        // Text still waiting for its line end (a prompt the node waits at) is only shown: read
+        // before it is whole, a spot or an announcement would be stored cut short.
+        return asSent(sent);
+    }
     QString work = legacy::trim(chunk);
     QString spotLine = work;
     const QString unfiltered = work;

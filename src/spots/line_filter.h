@@ -48,7 +48,12 @@ public:
 
     // Cleans `chunk` in place and returns the text for the DXC window ("" for nothing): a spot
     // cleaned, text that is no spot nor announcement as the node sent it without its line end.
+    // Only a line with its line end is read for a spot or an announcement; text without one (a
+    // prompt, shown while the node waits at it) is shown as sent, and nothing more.
     QString FILTER_DXC_BY_FREQ(QString& chunk);
+    // Whether text that still waits for its line end begins like a line the filter reads for a
+    // spot or an announcement, or may still become one as more text arrives.
+    static bool mayBecomeReadLine(const QString& unfinished);
 
     // The band item that governs a frequency in each of the two band tables, or "" for none.
     static QString hfItem(float mhz);

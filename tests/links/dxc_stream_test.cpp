@@ -1,9 +1,18 @@
 // The DXC link under load: text cut anywhere by the network, hostile bytes, endless lines.
 
 #include "core/current_node.h"
+#include "core/error_log.h"
+#include "core/options_model.h"
 #include "links/dxc_link.h"
+#include "platform/clock.h"
+#include "platform/line_ends.h"
+#include "shell/text_windows.h"
+#include "spots/line_filter.h"
+#include "spots/spot_queue.h"
 #include "support/eventually.h"
 #include "support/fake_node.h"
+#include "support/print_qstring.h"
+#include "support/temp_folder.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -39,6 +48,35 @@ struct Stream
     void waitFor(qsizetype count, int ms = 10000)
     {
         (void)QTest::qWaitFor([&] { return lines.size() >= count; }, ms);
+    }
+};
+
+// The link feeding the line filter and the DXC window as the program wires them; 6 m spots queued.
+struct Road : Stream
+{
+    zenthra::test::TempFolder dir;
+    zenthra::Clock clock;
+    zenthra::ErrorLog log{dir.path(), clock};
+    zenthra::OptionsModel options;
+    zenthra::TextWindows windows{options, [] { return QDateTime(); }};
+    zenthra::LineFilter filter{options, log, windows.intHiddenHfSpot};
+    QStringList queued;
+
+    Road()
+    {
+        options.setHomeLocator("IO91VL");
+        options.sngWindowBuffer = 10000;
+        options.setChecked("mnuEsOptions(0)", true);
+        filter.sinks().queueSpot = [this](zenthra::QueuedSpot& spot) {
+            queued << std::exchange(spot.line, {});
+        };
+        QObject::connect(&link, &DxcLink::lineReceived, [this](QString line) {
+            if (zenthra::line_ends::isBlankLine(line)) {
+                return windows.dxcBlankLine();
+            }
+            QString shown = filter.FILTER_DXC_BY_FREQ(line);
+            windows.POPULATE_DXC_WINDOW(shown);
+        });
     }
 };
 
@@ -182,5 +220,38 @@ TEST(DxcStream, EveryLineEndEndsASpotLineOnce)
         }
         s.waitFor(51, 700);
         EXPECT_EQ(s.lines, QStringList(50, QString::fromLatin1(spot + "\r\n"))) << end.toHex().data();
+    }
+}
+
+// A spot line cut by a pause of the network is read and shown once, whole, when its line end
+// comes (or the node hangs up). A prompt is shown meanwhile, and its line end adds no line.
+TEST(DxcStream, ALineCutByAPauseIsReadAndShownOnceWhole)
+{
+    const QByteArray spot = "DX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z\a\a";
+    const QString whole = "\r\n" + QString::fromLatin1(spot.chopped(2)) + " ";
+    const QString prompt = "\r\nG0ABC de GB7XX  6-Dec-2026 2200Z > ";
+    // Cut before the locator, in the DX call, in the frequency, before the line end; a prompt.
+    const std::pair<QByteArray, QByteArray> cases[] = {
+        {spot.left(39), spot.mid(39) + "\r\n"},
+        {spot.left(32), spot.mid(32) + "\r\n"},
+        {spot.left(20), spot.mid(20) + "\r\n"},
+        {spot, "\r\n"},
+        {prompt.mid(2).chopped(1).toLatin1(), "\r\n" + spot + "\r\n"},
+        {spot, {}}};
+    std::vector<std::unique_ptr<Road>> roads;
+    for (const auto& [first, rest] : cases) {
+        roads.push_back(std::make_unique<Road>());
+        ASSERT_TRUE(roads.back()->open());
+        roads.back()->node.send(first);
+    }
+    QTest::qWait(DxcLink::partialLineWait + 400);
+    for (size_t i = 0; i < roads.size(); ++i) {
+        EXPECT_EQ(roads[i]->windows.TBCluster.text(), i == 4 ? prompt : "") << i;
+        cases[i].second.isEmpty() ? roads[i]->node.hangUp() : roads[i]->node.send(cases[i].second);
+    }
+    for (size_t i = 0; i < roads.size(); ++i) {
+        roads[i]->waitFor(i == 4 ? 2 : 1);
+        EXPECT_EQ(roads[i]->queued, QStringList{whole.mid(2).chopped(1)}) << i;
+        EXPECT_EQ(roads[i]->windows.TBCluster.text(), (i == 4 ? prompt : "") + whole) << i;
     }
 }

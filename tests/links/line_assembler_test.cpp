@@ -30,18 +30,26 @@ TEST(LineAssembler, PassesEndlessTextOnInPieces)
     EXPECT_EQ(a.partial().size(), 10);
 }
 
-// The cluster's lines: pieces as read -> the lines handed on, each ending in CR LF, and the tail.
+// The cluster's lines: pieces as read (nullptr: a flush, as at a new connection) -> the lines
+// handed on, each ending in CR LF, and the tail.
 TEST(LineAssembler, EveryLineEndEndsOneLineThoughAPairIsCutBetweenReads)
 {
     const std::tuple<std::vector<const char*>, QStringList, const char*> cases[] = {
         {{"a\rb\nc\r\nd\n\re"}, {"a\r\n", "b\r\n", "c\r\n", "d\r\n"}, "e"},
         {{"a\r", "\nb\n", "\rc\r", "", "\n"}, {"a\r\n", "b\r\n", "c\r\n"}, ""},
         {{"a\r\r\n", "\n\n", "b\r", "\r\n"}, {"a\r\n", "\r\n", "\r\n", "\r\n", "b\r\n", "\r\n"}, ""},
+        // The awaited half is awaited in the next piece only.
+        {{"a\r", "bc", "\nd\n"}, {"a\r\n", "bc\r\n", "d\r\n"}, ""},
+        {{"a\r", nullptr, "\nb\n"}, {"a\r\n", "\r\n", "b\r\n"}, ""},
     };
     for (const auto& [pieces, lines, tail] : cases) {
         LineAssembler a(LineAssembler::Ends::Every);
         QStringList got;
         for (const char* piece : pieces) {
+            if (!piece) {
+                EXPECT_EQ(a.flush(), "");
+                continue;
+            }
             got += a.feed(QString::fromLatin1(piece));
         }
         EXPECT_EQ(got, lines) << pieces.front();

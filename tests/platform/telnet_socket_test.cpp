@@ -109,6 +109,12 @@ TEST(TelnetSocket, DecodesEachLineOfAReadOnItsOwn)
     c.node.send("\x94 OK\r\n");
     const QString expected = QString::fromUtf8("Grüße\r\n14 – 21 MHz, Günter\r\n73 — OK\r\n");
     EXPECT_EQ(c.text(expected), expected);
+    // A packet node ends its lines with CR alone: one in windows-1252 leaves the next ones UTF-8,
+    // in the same read or a later one.
+    c.node.send("M\xfcnchen\rM\xc3\xbcnchen\rM\xc3\xbcnchen\r");
+    c.node.send("M\xc3\xbcnchen\rM\xc3\xbcnchen\rM\xc3\xbcnchen\r");
+    const QString more = expected + QString::fromUtf8("München\r").repeated(6);
+    EXPECT_EQ(c.text(more), more);
 }
 
 TEST(TelnetSocket, AnUnterminatedSubnegotiationGivesUpAndTheTextBehindItArrives)

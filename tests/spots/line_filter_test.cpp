@@ -413,14 +413,31 @@ TEST(LineFilter, CleaningChangesTheCallersText)
     QString leadingLf = QStringLiteral("\r\n  DX de G4ABC: 50110.0 EA7XYZ es\r\n");
     EXPECT_EQ(r.filter.FILTER_DXC_BY_FREQ(leadingLf), QStringLiteral("\r\n  DX de G4ABC: 50110.0 EA7XYZ es"));
 
-    // The last character goes even when it is no line end.
-    QString noEnd = QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ es 1234Z");
-    EXPECT_EQ(r.filter.FILTER_DXC_BY_FREQ(noEnd), QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ es 1234"));
+    // Text without a line end keeps its last character, and is only shown: it is no whole line.
+    r.tick({"mnuEsOptions(0)", "mnuAnnToDb", "mnuDxcFilters(1)"});
+    EXPECT_EQ(r.run("DX de G4ABC: 50110.0 EA7XYZ es 1234Z"), "DX de G4ABC: 50110.0 EA7XYZ es 1234Z");
+    EXPECT_EQ(r.run("To ALL de SV1ABC: ES op"), "To ALL de SV1ABC: ES op");
+    EXPECT_TRUE(r.announced.empty() && r.window.empty());
 
     QString empty;
     EXPECT_EQ(r.filter.FILTER_DXC_BY_FREQ(empty), QString());
     EXPECT_TRUE(r.queued.empty());
     EXPECT_TRUE(r.status.empty());
+}
+
+// Unfinished text that waits for its line end however long the node pauses, and text that does not.
+TEST(LineFilter, TextThatMayBecomeASpotOrAnAnnouncementWaitsForItsLineEnd)
+{
+    for (const auto& [text, waits] :
+         std::initializer_list<std::pair<const char*, bool>>{{"DX de G4ABC:  501", true},
+                                                             {"dx", true},
+                                                             {"\x1b[1mDX de", true},
+                                                             {"  To ALL de S", true},
+                                                             {"login: ", false},
+                                                             {"G0DX de GB7XX >", false},
+                                                             {"node: dx de g4", false}}) {
+        EXPECT_EQ(LineFilter::mayBecomeReadLine(QString::fromLatin1(text)), waits) << text;
+    }
 }
 
 TEST(LineFilter, TwoLinesInOneChunkAreOneSpot)
