@@ -267,8 +267,9 @@ void DxcLink::flushPartial()
     m_restOfShown = false;
     const QString tail = m_lines.flush();
     if (!tail.isEmpty()) {
-        // The end of the connection ends the line.
-        offer(tail + QStringLiteral("\r\n"));
+        // Shown, not read: a connection that ends mid-line may have cut a spot anywhere, and a
+        // spot stored cut short would hold a wrong call or frequency.
+        offer(tail);
     }
 }
 

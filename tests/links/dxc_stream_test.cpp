@@ -224,7 +224,8 @@ TEST(DxcStream, EveryLineEndEndsASpotLineOnce)
 }
 
 // A spot line cut by a pause of the network is read and shown once, whole, when its line end
-// comes (or the node hangs up). A prompt is shown meanwhile, and its line end adds no line.
+// comes; a node that hangs up before it gets the text shown but never read as a spot. A prompt
+// is shown meanwhile, and its line end adds no line.
 TEST(DxcStream, ALineCutByAPauseIsReadAndShownOnceWhole)
 {
     const QByteArray spot = "DX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z\a\a";
@@ -251,7 +252,8 @@ TEST(DxcStream, ALineCutByAPauseIsReadAndShownOnceWhole)
     }
     for (size_t i = 0; i < roads.size(); ++i) {
         roads[i]->waitFor(i == 4 ? 2 : 1);
-        EXPECT_EQ(roads[i]->queued, QStringList{whole.mid(2).chopped(1)}) << i;
+        const bool cut = cases[i].second.isEmpty();
+        EXPECT_EQ(roads[i]->queued, cut ? QStringList{} : QStringList{whole.mid(2).chopped(1)}) << i;
         EXPECT_EQ(roads[i]->windows.TBCluster.text(), (i == 4 ? prompt : "") + whole) << i;
     }
 }
