@@ -6,6 +6,7 @@
 #include "shell/main_window.h"
 #include "support/eventually.h"
 #include "support/print_qstring.h"
+#include "support/station_spot.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
@@ -21,6 +22,7 @@
 #include <memory>
 
 using namespace zenthra;
+using zenthra::test::stationSpot;
 using zenthra::test::TempFolder;
 
 namespace {
@@ -73,16 +75,8 @@ TEST(FullDiskCaption, SaysSpotsAreNotStoredAndGivesTheCaptionBack)
         disk.fill();
 
         for (int i = 0; i < 5; ++i) {
-            QueuedSpot spot{
-                QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59              1234Z").arg(i),
-                {},
-                QStringLiteral("IO91WM"),
-                110,
-                150,
-                true,
-                true,
-                {},
-                {}};
+            QueuedSpot spot = stationSpot(
+                QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59              1234Z").arg(i));
             app.spotQueue().QUEUE_DXC_SPOT(spot);
         }
         app.spotProcessor().tmrProcessSpot_Timer();
@@ -108,15 +102,8 @@ TEST(FullDiskCaption, ASpotsFileThatIsNoDatabaseIsSaidFromTheFirstSpot)
         app.setView(&window);
         app.OPEN_ZENTHRA();
         app.setStatus(QStringLiteral("Zenthra"));
-        QueuedSpot spot{QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ       tropo 59              1234Z"),
-                        {},
-                        QStringLiteral("IO91WM"),
-                        110,
-                        150,
-                        true,
-                        true,
-                        {},
-                        {}};
+        QueuedSpot spot =
+            stationSpot(QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ       tropo 59              1234Z"));
         app.spotQueue().QUEUE_DXC_SPOT(spot);
         app.spotProcessor().tmrProcessSpot_Timer();
         EXPECT_EQ(

@@ -4,6 +4,7 @@
 
 #include "support/eventually.h"
 #include "support/print_qstring.h"
+#include "support/station_spot.h"
 #include "support/temp_folder.h"
 
 #include "core/database_settings.h"
@@ -37,12 +38,6 @@ using namespace zenthra;
 using namespace zenthra::test;
 
 namespace {
-
-class SilentPlayer : public SoundPlayer
-{
-public:
-    bool play(const QString&) override { return true; }
-};
 
 class FullDisk : public ::testing::Test
 {
@@ -78,16 +73,9 @@ protected:
 
     void spot(int i)
     {
-        QueuedSpot s{QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59                  1234Z")
-                         .arg(i, 3, 10, QLatin1Char('0')),
-                     {},
-                     QStringLiteral("IO91WM"),
-                     110,
-                     150,
-                     true,
-                     true,
-                     {},
-                     {}};
+        QueuedSpot s = stationSpot(
+            QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59                  1234Z")
+                .arg(i, 3, 10, QLatin1Char('0')));
         road->queue.QUEUE_DXC_SPOT(s);
         road->processor.tmrProcessSpot_Timer();
     }

@@ -4,6 +4,7 @@
 
 #include "support/eventually.h"
 #include "support/print_qstring.h"
+#include "support/station_spot.h"
 #include "support/temp_folder.h"
 
 #include "core/database_settings.h"
@@ -33,12 +34,6 @@ using namespace zenthra::test;
 
 namespace {
 
-class SilentPlayer : public SoundPlayer
-{
-public:
-    bool play(const QString&) override { return true; }
-};
-
 struct Unopened
 {
     Unopened()
@@ -50,16 +45,8 @@ struct Unopened
     void spots(int count)
     {
         for (int i = 0; i < count; ++i) {
-            QueuedSpot s{
-                QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59              1234Z").arg(i),
-                {},
-                QStringLiteral("IO91WM"),
-                110,
-                150,
-                true,
-                true,
-                {},
-                {}};
+            QueuedSpot s = stationSpot(
+                QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ       tropo 59              1234Z").arg(i));
             road->queue.QUEUE_DXC_SPOT(s);
             road->processor.tmrProcessSpot_Timer();
         }
