@@ -61,7 +61,7 @@ Q_SIGNALS:
     // A received line (its line end, whichever the node sends, written CR LF; "..." removed) for
     // the line filter and the window. Text the node waits at without a line end (a prompt) comes
     // without one, to be shown; the rest of its line then comes as a line of its own. When the
-    // connection ends, what is left of a line comes as a line.
+    // connection ends, what is left of a line comes without a line end too: shown, never read.
     void lineReceived(const QString& line);
 
 protected:
@@ -85,7 +85,7 @@ private:
     void releaseHeld();
     // Hands on the unfinished line to be shown while the node waits at it.
     void showPartial();
-    // Hands on the unfinished line as a line: the connection ends.
+    // Hands on the unfinished line to be shown: the connection ends, and the line with it.
     void flushPartial();
 
     const CurrentNode& m_node;

@@ -39,9 +39,8 @@ public:
 
     // Replaces the whole table with the commands of the file, in one transaction: a file that
     // cannot be read or is larger than spiderFileLargest, a line that cannot be stored or a row
-    // the database refuses leaves the table
-    // and the menus as they were, and the description names the line. On success the menus are
-    // cleared and loaded again from the table.
+    // the database refuses leaves the table and the menus as they were, and the description
+    // names the line. On success the menus are cleared and loaded again from the table.
     ImportOutcome IMPORT_SPIDER_COMMANDS(const QString& path);
 
     // Creates the table when it is missing and loads every group's commands from it, in ascending

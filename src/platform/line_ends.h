@@ -16,14 +16,18 @@ constexpr bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
+constexpr bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
 namespace detail {
 template <typename View> qsizetype at(View text, qsizetype i)
 {
-    const auto end = [](auto c) { return c == u'\r' || c == u'\n'; };
-    if (i >= text.size() || !end(text[i])) {
+    if (i >= text.size() || !isLineEnd(text[i])) {
         return 0;
     }
-    return i + 1 < text.size() && end(text[i + 1]) && text[i + 1] != text[i] ? 2 : 1;
+    return i + 1 < text.size() && isLineEnd(text[i + 1]) && text[i + 1] != text[i] ? 2 : 1;
 }
 } // namespace detail
 

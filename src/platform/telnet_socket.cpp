@@ -260,18 +260,18 @@ QString TelnetSocket::decodeLines(QByteArray bytes)
     bytes.prepend(m_pendingUtf8);
     m_pendingUtf8.clear();
     QString text;
-    for (qsizetype start = 0; start < bytes.size();) {
+    const QByteArrayView all(bytes);
+    for (qsizetype start = 0; start < all.size();) {
         // Every line end ends a line, whichever a node sends: a node that ends its lines with CR
         // alone has each decoded on its own too. The half of a pair that a later read starts
         // with is ASCII, the same in either code page.
-        const QByteArrayView all(bytes);
         qsizetype eol = start;
         while (eol < all.size() && line_ends::at(all, eol) == 0) {
             ++eol;
         }
         const bool ended = eol < all.size();
         const qsizetype end = ended ? eol + line_ends::at(all, eol) : all.size();
-        QByteArrayView piece = QByteArrayView(bytes).sliced(start, end - start);
+        QByteArrayView piece = all.sliced(start, end - start);
         if (!ended && !m_lineIsWindows1252) {
             // The line goes on in a later read, which brings the rest of a cut character.
             const qsizetype tail = incompleteUtf8Tail(piece);

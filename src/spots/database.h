@@ -75,9 +75,9 @@ public:
     // openFailed().
     QString notOpenText() const;
     // Tries the failed opening again with the same kind: files at most once per file retry
-    // interval, the server once per server retry interval. A failure that only repeats the last one is
-    // counted rather than logged; the count goes to the log when the layer opens. True when the layer is
-    // open.
+    // interval, the server once per server retry interval. A failure that only repeats the last
+    // one is counted rather than logged; the count goes to the log when the layer opens. True
+    // when the layer is open.
     bool retryOpen();
     // The least time between two attempts to open files that failed: every caller may ask.
     static constexpr std::chrono::milliseconds fileRetryInterval{500};
