@@ -92,7 +92,7 @@ struct Road
     OptionsModel options;
     SilentPlayer player;
     TextWindows windows{options, [this] { return clock.utcNow(); }};
-    SpotRoad spots{{options, log, db, folder, keywords, windows.intHiddenHfSpot, player,
+    SpotRoad spots{{options, log, &db, folder, keywords, windows.intHiddenHfSpot, player,
                     [this] { return clock.utcNow(); }}};
 
     Road()

@@ -30,7 +30,8 @@ Application::Application(DataFolder folder, QObject* parent)
     ownSpotRoad();
     m_mainTimers.start();
 
-    connect(&m_spotRoad.calls, &CallLocator::miniUpdateRunningChanged, this, [this](bool running) {
+    connect(&m_spotRoad.store, &SpotStore::opened, this, &Application::storeOpened);
+    connect(&m_callLocator, &CallLocator::miniUpdateRunningChanged, this, [this](bool running) {
         if (!running && m_deferredClose) {
             // Queued, so that the import has returned to the event loop first.
             QTimer::singleShot(0, this, &Application::runDeferredClose);
@@ -133,14 +134,14 @@ void Application::OPEN_ZENTHRA()
 
 bool Application::deferWhileImporting(int code)
 {
-    if (!m_spotRoad.calls.miniUpdateRunning()) {
+    if (!m_callLocator.miniUpdateRunning()) {
         return false;
     }
     // An end of the program outweighs a restart.
     if (!m_deferredClose || code != restartCode) {
         m_deferredClose = code;
     }
-    m_spotRoad.calls.stopMiniUpdate();
+    m_callLocator.stopMiniUpdate();
     return true;
 }
 
@@ -222,11 +223,31 @@ void Application::setStatus(const QString& text)
 
 void Application::openDatabases()
 {
+    SpotStore& store = m_spotRoad.store;
+    store.open(m_options.database, m_database.serverRetryInterval(), m_database.serverSchema());
+    // Usually the databases open in a moment, and start-up goes on with them as it always did; one
+    // that takes longer is joined by the window's layer when it opens.
+    m_starting = true;
+    store.awaitAnswers(startWait, [&store] { return store.openAnswered(); });
+    m_starting = false;
+}
+
+void Application::storeOpened(bool ok)
+{
+    if (!ok || m_database.isOpen() || m_ended) {
+        return;
+    }
+    // The store made and upgraded the tables.
+    m_database.setMakesSchema(false);
     m_database.OPEN_DATABASES(m_options.database.strDbType);
+    if (m_database.isOpen() && !m_starting) {
+        loadSpiderMenus();
+    }
 }
 
 void Application::closeDatabases()
 {
+    m_spotRoad.store.close();
     m_database.CLOSE_DATABASES();
 }
 

@@ -113,8 +113,10 @@ public:
     // call/locator database and the alarm sounds.
     SpotQueue& spotQueue() { return m_spotRoad.queue; }
     SpotProcessor& spotProcessor() { return m_spotRoad.processor; }
-    SpotWriters& spotWriters() { return m_spotRoad.writers; }
-    CallLocator& callLocator() { return m_spotRoad.calls; }
+    // The road's look-ups and writers, on a thread of their own.
+    SpotStore& spotStore() { return m_spotRoad.store; }
+    // The call/locator database for what the user asks of it (the panel, the import, the search).
+    CallLocator& callLocator() { return m_callLocator; }
     AlarmSounds& alarmSounds() { return m_spotRoad.sounds; }
     // The analysis tab's reports.
     AnalysisReports& analysisReports() { return m_analysisReports; }
@@ -143,8 +145,14 @@ Q_SIGNALS:
 private:
     // Steps of start-up and shut-down, each handing the work to its subsystem.
     QString settingsPath() const;
+    // The road's store opens the databases on its thread, making and upgrading the tables; the
+    // window's layer follows once they are open, so it never waits on a database another program
+    // holds, and what start-up reads from them is read then.
     void openDatabases();
     void closeDatabases();
+    void storeOpened(bool ok);
+    static constexpr std::chrono::milliseconds startWait{2000};
+    bool m_starting = false;
     void frameMap();
     // Rebuilds the DX Spider menus from scratch (a restart must not add the items twice).
     void loadSpiderMenus();
@@ -185,6 +193,8 @@ private:
     QDateTime m_dtmUtcNow;
     QTimer m_tmrDxDateTime;
     QTimer m_tmrTarnLog;
+    bool m_callLocBusy = false;
+    CallLocator m_callLocator{m_database, m_folder, m_errorLog, m_callLocBusy};
     Announcements m_announcements{m_database, m_clock, m_errorLog};
     DdeLink m_ddeLink{m_options, [this](const QString& text) { setStatus(text); }};
     Links m_links;
@@ -197,8 +207,8 @@ private:
     // A close (code) or restart waiting for the call/locator import to return.
     std::optional<int> m_deferredClose;
     EffectSoundPlayer m_soundPlayer;
-    SpotRoad m_spotRoad{{m_options, m_errorLog, m_database, m_folder, m_keywords,
-                         m_textWindows.intHiddenHfSpot, m_soundPlayer, [this] { return m_dtmUtcNow; }}};
+    SpotRoad m_spotRoad{{m_options, m_errorLog, nullptr, m_folder, m_keywords, m_textWindows.intHiddenHfSpot,
+                         m_soundPlayer, [this] { return m_dtmUtcNow; }}};
     QTimer m_tmrMapping;
     AnalysisReports m_analysisReports{m_database, m_errorLog};
     MufMap m_mufMap{{m_options, m_database, m_errorLog, [this] { return m_dtmUtcNow; }, m_tmrMapping,

@@ -3,6 +3,8 @@
 
 #include "shell/application.h"
 
+#include <algorithm>
+
 #include "platform/line_ends.h"
 
 #include <QElapsedTimer>
@@ -77,9 +79,20 @@ void Application::disconnectDxcLink()
     // in the tables; the processing ticks take the held lines as the queue empties.
     QElapsedTimer spent;
     spent.start();
+    const auto remaining = [&spent] {
+        return std::chrono::milliseconds(std::max<qint64>(receivedLinesWaitMs - spent.elapsed(), 0));
+    };
+    SpotProcessor& processor = m_spotRoad.processor;
     while (spent.elapsed() < receivedLinesWaitMs &&
-           (m_spotRoad.queue.pendingRows() > 0 || m_links.dxc.feedHeld())) {
-        m_spotRoad.processor.tmrProcessSpot_Timer();
+           (m_spotRoad.queue.pendingRows() > 0 || processor.waitingSpots() > 0 || m_links.dxc.feedHeld())) {
+        processor.tmrProcessSpot_Timer();
+        // The spots taken from the queue wait for the store's answers, and only for those:
+        // nothing the user does runs meanwhile.
+        const qsizetype before = processor.waitingSpots();
+        m_spotRoad.store.awaitAnswers(remaining(), [&] {
+            processor.tmrProcessSpot_Timer();
+            return processor.waitingSpots() < before || processor.waitingSpots() == 0;
+        });
     }
 }
 

@@ -13,7 +13,7 @@ void Application::ownSpotRoad()
     m_tmrMapping.setInterval(1000);
     connect(&m_tmrMapping, &QTimer::timeout, &m_mufMap.pathMap(), &PathMap::tmrMapping_Timer);
     // Switching on a running timer leaves its rhythm alone, so a burst of rows cannot starve it.
-    connect(&m_spotRoad.writers, &SpotWriters::mufRowStored, this, [this] {
+    connect(&m_spotRoad.store, &SpotStore::mufRowStored, this, [this] {
         if (!m_tmrMapping.isActive()) {
             m_tmrMapping.start();
         }
@@ -32,7 +32,10 @@ void Application::ownSpotRoad()
             held->before = text;
         }
     });
-    connect(&m_spotRoad.writers, &SpotWriters::storingChanged, this, [this, held](const QString& text) {
+    connect(&m_spotRoad.processor, &SpotProcessor::storingChanged, this, [this, held](const QString& text) {
+        // While the store's database does not answer, the windows' statements would wait on it
+        // as well: they fail at once instead, with the caption's reason.
+        m_database.setUnanswered(m_spotRoad.store.silent() ? text : QString());
         if (!text.isEmpty()) {
             if (held->notStoring.isEmpty()) {
                 held->before = status();
@@ -46,7 +49,7 @@ void Application::ownSpotRoad()
             held->notStoring.clear();
         }
     });
-    connect(&m_spotRoad.calls, &CallLocator::statusChanged, this, &Application::setStatus);
+    connect(&m_callLocator, &CallLocator::statusChanged, this, &Application::setStatus);
 }
 
 } // namespace zenthra

@@ -66,8 +66,16 @@ CallLocator::CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, 
 
 QString CallLocator::GET_LOCATOR(const QString& call)
 {
+    QString result;
+    lookUp(call, result);
+    return result;
+}
+
+CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
+{
+    locator.clear();
     if (m_dbBusy) {
-        return {};
+        return LookUp::Answered;
     }
     m_dbBusy = true;
     QString result;
@@ -93,20 +101,24 @@ QString CallLocator::GET_LOCATOR(const QString& call)
         }
         m_lookup.finish();
     }
+    LookUp outcome = LookUp::Answered;
     if (!ok) {
-        // A lost server connection, or a database that could not be opened, fails every look-up
-        // until it is back: opened again once per retry interval, and logged once per run.
+        // A lost server connection, or a database that could not be opened or was closed, fails
+        // every look-up until it is back: opened again once per retry interval, and logged once
+        // per run. The caller is told, so that the spot waits rather than going on without it.
         const bool server = m_db.dialect() == SqlDialect::Postgres;
-        if ((server || m_db.openFailed()) && failure.number == Database::errProviderFailure) {
+        if ((server || m_db.openFailed() || !m_db.isOpen()) &&
+            failure.number == Database::errProviderFailure) {
             m_lookup = QSqlQuery();
             m_lookupConnection.clear();
             m_failures.failed(QStringLiteral("GET_LOCATOR"), failure.number,
                               QStringLiteral("GET_LOCATOR(") + call + u')');
             if (m_db.openFailed()) {
                 m_db.retryOpen();
-            } else {
+            } else if (m_db.isOpen()) {
                 m_db.recoverLostServer(failure);
             }
+            outcome = LookUp::DatabaseAway;
         } else {
             m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
         }
@@ -115,7 +127,8 @@ QString CallLocator::GET_LOCATOR(const QString& call)
         m_failures.succeeded(QStringLiteral("GET_LOCATOR"));
     }
     m_dbBusy = false;
-    return result;
+    locator = result;
+    return outcome;
 }
 
 QString CallLocator::DX_DATABASE(QString& call, const QString& loc, const QDateTime& entryDate)

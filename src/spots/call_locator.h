@@ -38,6 +38,15 @@ public:
     // per retry interval of the database layer however many look-ups fail meanwhile, and the run
     // of look-ups that fail for it is logged once, with its count when it ends.
     QString GET_LOCATOR(const QString& call);
+    // GET_LOCATOR that tells a call without a row from a database that could not answer (closed,
+    // not opened, or its server lost): then `locator` is empty and the look-up is to be repeated
+    // once the database is back.
+    enum class LookUp
+    {
+        Answered,
+        DatabaseAway,
+    };
+    LookUp lookUp(const QString& call, QString& locator);
     // Adds the pair unless a row of that call at least as new exists, after deleting the call's
     // older rows; returns the status text. `call` is trimmed and upper-cased in place.
     QString DX_DATABASE(QString& call, const QString& loc, const QDateTime& entryDate);

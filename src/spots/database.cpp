@@ -14,6 +14,8 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <unistd.h>
+
 namespace zenthra {
 
 namespace {
@@ -54,7 +56,46 @@ QString wordsOf(const QSqlError& error)
     return words.isEmpty() ? error.text().simplified() : words;
 }
 
+// SQLite gives the journal files of a read-only database its mode, and a later session, with the
+// database writable again, could then not write through them: files of ours that their owner may
+// not write are made writable for the owner alone again.
+void ownerMayWriteJournals(const QString& file)
+{
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString journal = file + QLatin1String(suffix);
+        const QFileInfo info(journal);
+        if (!info.isFile() || info.isSymLink() || info.ownerId() != uint(::geteuid()) ||
+            info.permissions().testFlag(QFileDevice::WriteOwner)) {
+            continue;
+        }
+        QFile::setPermissions(journal, textfile::ownerOnly);
+    }
+}
+
 } // namespace
+
+Database::OpenAdvice Database::adviceFor(const QSqlError& error)
+{
+    enum : int
+    {
+        sqlitePerm = 3,
+        sqliteReadOnly = 8,
+        sqliteIoErr = 10,
+        sqliteFull = 13,
+        sqliteCantOpen = 14,
+    };
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+    case sqliteFull:
+    case sqliteIoErr:
+        return OpenAdvice::FreeSpace;
+    case sqlitePerm:
+    case sqliteReadOnly:
+    case sqliteCantOpen:
+        return OpenAdvice::MakeWritable;
+    default:
+        return OpenAdvice::MoveOut;
+    }
+}
 
 Database::Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLog& log,
                    KeywordSeeding seedKeywords, QObject* parent)
@@ -105,6 +146,7 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     // SQLite opens the file itself and would block on a FIFO; a missing file it makes.
     if (checkRegular(file) == FileCheck::notRegular) {
         m_openReason = QStringLiteral("not a regular file");
+        m_openAdvice = OpenAdvice::MoveOut;
         if (why) {
             *why = {errProviderFailure, QFileInfo(file).fileName() + QStringLiteral(": ") + m_openReason};
         }
@@ -113,6 +155,7 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     // The node tables hold passwords: the file is made for its owner alone before SQLite fills it,
     // and SQLite gives its journal files the database's mode.
     textfile::createFile(file, textfile::ownerOnly);
+    ownerMayWriteJournals(file);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(file);
     SqlFailure f;
@@ -120,6 +163,7 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     if (!ok) {
         f = {errProviderFailure, db.lastError().text().simplified()};
         m_openReason = wordsOf(db.lastError());
+        m_openAdvice = adviceFor(db.lastError());
     } else {
         // WAL with synchronous=NORMAL: a crash of the program loses no committed row and each
         // write is one append. The first statement also proves that the file is a database.
@@ -128,6 +172,7 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
             if (!q.exec(QLatin1String(pragma))) {
                 f = {errProviderFailure, q.lastError().text().simplified()};
                 m_openReason = wordsOf(q.lastError());
+                m_openAdvice = adviceFor(q.lastError());
                 ok = false;
                 break;
             }
@@ -194,6 +239,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     ++m_generation;
     m_spotsName = connectionName(Store::Spots);
     m_openReason.clear();
+    m_openAdvice = OpenAdvice::MoveOut;
     SqlFailure why;
     bool ok = false;
     if (m_dialect == SqlDialect::Postgres) {
@@ -207,7 +253,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     if (ok) {
         m_open = true;
         m_lostReason.clear();
-        ok = UPGRADE_DB_SCHEMA(&why);
+        ok = !m_makesSchema || UPGRADE_DB_SCHEMA(&why);
         if (!ok) {
             m_openFailedFile.clear();
             m_openReason.clear();
@@ -287,10 +333,24 @@ QString Database::notOpenText() const
             .arg(QDir::toNativeSeparators(m_folder.path()), m_openReason);
     }
     const QFileInfo file(m_openFailedFile);
+    QString advice;
+    if (!file.exists() && !file.isSymLink()) {
+        advice = QStringLiteral("check that the data folder can be written");
+    } else {
+        switch (m_openAdvice) {
+        case OpenAdvice::FreeSpace:
+            advice = QStringLiteral("free disk space, or check the disk");
+            break;
+        case OpenAdvice::MakeWritable:
+            advice = QStringLiteral("make the data folder and the file writable");
+            break;
+        case OpenAdvice::MoveOut:
+            advice = QStringLiteral("move it out of the data folder and a new one is made");
+            break;
+        }
+    }
     return QDir::toNativeSeparators(m_openFailedFile) + QStringLiteral(": ") + m_openReason +
-           (file.exists() || file.isSymLink()
-                ? QStringLiteral("; move it out of the data folder and a new one is made")
-                : QStringLiteral("; check that the data folder can be written"));
+           QStringLiteral("; ") + advice;
 }
 
 void Database::CLOSE_DATABASES()
@@ -340,6 +400,13 @@ void Database::REOPEN_DATABASES()
         m_reopening = false;
     }
     m_log.WRITE_ERROR_LOG(reopened && m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
+}
+
+void Database::reconnect()
+{
+    if (m_open) {
+        OPEN_DATABASES(kindLetter(m_dialect));
+    }
 }
 
 bool Database::recoverLostServer(const SqlFailure& failure)
@@ -473,9 +540,9 @@ QSqlDatabase Database::connection(Store store) const
 
 QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* why)
 {
-    if (!m_open) {
+    if (!m_open || !m_unanswered.isEmpty()) {
         if (why) {
-            *why = {errProviderFailure, QStringLiteral("database closed")};
+            *why = closedFailure();
         }
         return QSqlQuery();
     }
@@ -507,12 +574,18 @@ SqlFailure Database::failureIn(Store store, const QSqlError& error)
     return f;
 }
 
+SqlFailure Database::closedFailure() const
+{
+    return {errProviderFailure,
+            m_unanswered.isEmpty() || !m_open ? QStringLiteral("database closed") : m_unanswered};
+}
+
 bool Database::exec(Store store, const QString& statement, const QVariantList& values, QSqlQuery* result,
                     SqlFailure* why)
 {
-    if (!m_open) {
+    if (!m_open || !m_unanswered.isEmpty()) {
         if (why) {
-            *why = {errProviderFailure, QStringLiteral("database closed")};
+            *why = closedFailure();
         }
         return false;
     }

@@ -85,6 +85,9 @@ public:
     // the failure, 0 only when the layer was reopened. With the server it reconnects at most once
     // per retry interval: a call that comes too soon changes nothing and logs the failure number.
     void REOPEN_DATABASES();
+    // Closes the open connections and opens them again, as a connection SQLite opened read-only
+    // stays so after the file became writable. Nothing while the layer is closed.
+    void reconnect();
     // After a statement failed in server mode: a lost connection is reopened when the retry
     // interval has passed since the last attempt. True when it was reopened just now.
     bool recoverLostServer(const SqlFailure& failure);
@@ -127,6 +130,14 @@ public:
     // The least time between two reconnection attempts to the server (default ten seconds).
     void setServerRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }
     std::chrono::milliseconds serverRetryInterval() const { return m_retryInterval; }
+    // While `why` is not empty, every statement fails at once with errProviderFailure and `why`:
+    // set by the owner while the database does not answer another layer's statements, so that
+    // a window that needs it says so instead of waiting for it.
+    void setUnanswered(const QString& why) { m_unanswered = why; }
+    const QString& serverSchema() const { return m_serverSchema; }
+    // Off for a second layer beside the one that creates and upgrades the tables: its opening
+    // then writes nothing, so it cannot wait on a database that another program holds.
+    void setMakesSchema(bool makes) { m_makesSchema = makes; }
     // Runs every server session in `schema` (a plain lower-case name) instead of the user's
     // default schema: for side-by-side installations on one server, and for tests.
     void setServerSchema(const QString& schema) { m_serverSchema = schema; }
@@ -137,6 +148,15 @@ Q_SIGNALS:
     void databasesClosed();
 
 private:
+    // What the user can do about a file that could not be opened.
+    enum class OpenAdvice
+    {
+        MoveOut,      // not a database
+        FreeSpace,    // a full disk, or one that fails
+        MakeWritable, // a file or folder that cannot be written
+    };
+    static OpenAdvice adviceFor(const QSqlError& error);
+    SqlFailure closedFailure() const;
     bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
     bool openServer(const QString& name, SqlFailure* why);
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
@@ -168,6 +188,9 @@ private:
     QString m_openKind;
     QString m_openFailedFile;
     QString m_openReason;
+    OpenAdvice m_openAdvice = OpenAdvice::MoveOut;
+    bool m_makesSchema = true;
+    QString m_unanswered;
     qint64 m_openRepeats = 0;
     bool m_retrying = false;
     bool m_reopening = false;

@@ -8,12 +8,11 @@
 #include "propagation/prop_keywords.h"
 #include "propagation/sporadic_e_path.h"
 #include "spots/alarm_sounds.h"
-#include "spots/call_locator.h"
-#include "spots/database.h"
 #include "spots/spot_reports.h"
-#include "spots/spot_writers.h"
+#include "spots/spot_store.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <utility>
@@ -46,16 +45,27 @@ using figures::text;
 
 } // namespace
 
-SpotProcessor::SpotProcessor(SpotQueue& queue, CallLocator& calls, SpotWriters& writers, AlarmSounds& sounds,
-                             OptionsModel& options, const PropKeywords& keywords, ErrorLog& log,
-                             QObject* parent)
-    : QObject(parent), m_queue(queue), m_calls(calls), m_writers(writers), m_sounds(sounds),
-      m_options(options), m_keywords(keywords), m_log(log), m_calcs(log)
+SpotProcessor::SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& sounds, OptionsModel& options,
+                             const PropKeywords& keywords, ErrorLog& log, QObject* parent)
+    : QObject(parent), m_queue(queue), m_store(store), m_sounds(sounds), m_options(options),
+      m_keywords(keywords), m_log(log), m_calcs(log)
 {
     connect(&m_queue.tmrProcessSpot(), &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
     m_followUp.setSingleShot(true);
     m_followUp.setInterval(0);
     connect(&m_followUp, &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
+    connect(&m_store, &SpotStore::located, this, &SpotProcessor::located);
+    connect(&m_store, &SpotStore::storingChanged, this, &SpotProcessor::tellStoring);
+}
+
+SpotProcessor::~SpotProcessor()
+{
+    if (!m_waiting.empty() || m_droppedWaiting > 0) {
+        m_log.WRITE_ERROR_LOG(errOutOfMemory,
+                              QStringLiteral("spots waiting for the database: %1 not processed, %2 dropped")
+                                  .arg(m_waiting.size())
+                                  .arg(m_droppedWaiting));
+    }
 }
 
 void SpotProcessor::setCrossHair(bool on)
@@ -68,14 +78,15 @@ void SpotProcessor::setCrossHair(bool on)
 
 void SpotProcessor::tmrProcessSpot_Timer()
 {
+    if (m_inTick) {
+        return;
+    }
+    m_inTick = true;
     QElapsedTimer spent;
     spent.start();
-    if (m_tickBegin) {
-        m_tickBegin();
-    }
     bool spentOut = false;
     for (;;) {
-        PROCESS_DXC_SPOTS(0);
+        const Pass done = pass();
         if (m_queue.blnProcessBusy) {
             break;
         }
@@ -84,104 +95,241 @@ void SpotProcessor::tmrProcessSpot_Timer()
             break;
         }
         // After a dropped spot row 0 is empty and row 1 holds the next; the next pass compacts.
-        if (!rowsPending() && !(m_feed && m_feed())) {
+        // Spots that wait for their look-ups still take the lines the link holds back, so that
+        // the link never holds more than the queue.
+        if ((done == Pass::Waiting || !rowsPending()) && !(m_feed && m_feed())) {
             break;
         }
     }
-    if (m_tickEnd) {
-        m_tickEnd();
+    if (m_batchOpen) {
+        m_batchOpen = false;
+        if (m_tickEnd) {
+            m_tickEnd();
+        }
     }
+    m_inTick = false;
     // A flood outlasts the budget: the next tick follows as soon as the event loop has had its
     // turn, rather than after the timer's interval, so the road keeps up while the window stays
     // responsive.
     if (spentOut && rowsPending()) {
         m_followUp.start();
     }
+    tellStoring();
 }
 
 bool SpotProcessor::rowsPending() const
 {
-    return m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty();
+    return m_queue.headPending() || !m_queue.row(1)[colSpotInfo].isEmpty() ||
+           (!m_waiting.empty() && m_waiting.front().answered);
 }
 
 void SpotProcessor::fail(double number, const QString& workLine)
 {
     m_log.WRITE_ERROR_LOG(number, QStringLiteral("PROCESS_DXC_SPOTS(") + shown(workLine) + u')');
-    m_queue.CLEAR_ARRAY_RECORD();
     m_queue.blnProcessBusy = false;
 }
 
-void SpotProcessor::PROCESS_DXC_SPOTS(int row)
+SpotProcessor::SpotLine SpotProcessor::readSpotLine(const QString& cleaned)
 {
-    DxcSpotRecord& r = m_queue.row(row);
-    if (m_queue.blnProcessBusy) {
-        return;
-    }
-    setCrossHair(true);
-    m_queue.blnProcessBusy = true;
+    SpotLine l;
     // The queue took colour codes and stray control characters out when it stored the line.
-    QString work = legacy::trim(r[colSpotInfo]);
-    if (work.isEmpty()) {
-        m_queue.SORT_ARRAY();
-        setCrossHair(false);
-        m_queue.blnProcessBusy = false;
-        return;
-    }
-    SpotCalcSettings& settings = m_queue.settings(row);
+    QString work = legacy::trim(cleaned);
+    const auto failed = [&l, &work](double number) {
+        l.failure = number;
+        l.failedAt = work;
+        return l;
+    };
     if (work.size() > maxLineLength) {
-        fail(errBadSpot, work);
-        return;
+        return failed(errBadSpot);
     }
-
-    // Parse. A line without a colon gets one before its first blank.
+    // A line without a colon gets one before its first blank.
     if (!work.contains(u':')) {
         const qsizetype blank = work.indexOf(u' ');
         if (blank < 0) {
-            fail(errInvalidCall, work);
-            return;
+            return failed(errInvalidCall);
         }
         work = work.left(blank) + u':' + work.mid(blank);
     }
     const qsizetype colon = work.indexOf(u':');
-    QString spotter = work.left(colon).toUpper();
-    if (const qsizetype dash = spotter.indexOf(u'-'); dash >= 0) {
-        spotter.truncate(dash);
+    l.spotter = work.left(colon).toUpper();
+    if (const qsizetype dash = l.spotter.indexOf(u'-'); dash >= 0) {
+        l.spotter.truncate(dash);
     }
-    r[colDxCall1] = spotter;
     work = legacy::trim(work.mid(colon + 1));
-    if (r[colDxLoc1].size() < 4) {
-        QString found = m_calls.GET_LOCATOR(r[colDxCall1]);
-        r[colDxLoc1] = m_calcs.CHECK_LOCATOR_SYNTAX(found);
-    }
-
     const qsizetype freqEnd = work.indexOf(u' ');
     if (freqEnd < 0) {
-        fail(errInvalidCall, work);
-        return;
+        return failed(errInvalidCall);
     }
-    const float khz = static_cast<float>(legacy::val(QStringView(work).left(freqEnd)));
-    if (!std::isfinite(khz)) {
-        fail(errOverflow, work);
-        return;
+    l.khz = static_cast<float>(legacy::val(QStringView(work).left(freqEnd)));
+    if (!std::isfinite(l.khz)) {
+        return failed(errOverflow);
     }
-    if (khz == 0) {
-        fail(errBadSpot, work);
-        return;
+    if (l.khz == 0) {
+        return failed(errBadSpot);
     }
-    r[colFreq] = legacy::numberText(static_cast<float>(static_cast<double>(khz) * 0.001));
     work = work.mid(freqEnd + 1) + u' ';
     const qsizetype callEnd = work.indexOf(u' ');
-    QString dxCall = work.left(callEnd).toUpper();
-    dxCall.replace(QLatin1String("/BCN"), QLatin1String("/B"));
-    dxCall.replace(QLatin1String("/BEACON"), QLatin1String("/B"));
-    r[colDxCall2] = dxCall;
-    work = work.mid(callEnd + 1);
-    const QString commentKey = u' ' + work.toUpper();
-    if (r[colDxLoc2].size() < 4) {
-        QString found = m_calls.GET_LOCATOR(r[colDxCall2]);
-        r[colDxLoc2] = m_calcs.CHECK_LOCATOR_SYNTAX(found);
+    l.dxCall = work.left(callEnd).toUpper();
+    l.dxCall.replace(QLatin1String("/BCN"), QLatin1String("/B"));
+    l.dxCall.replace(QLatin1String("/BEACON"), QLatin1String("/B"));
+    l.rest = work.mid(callEnd + 1);
+    return l;
+}
+
+void SpotProcessor::admit()
+{
+    for (;;) {
+        if (!m_queue.headPending()) {
+            if (m_queue.row(1)[colSpotInfo].isEmpty()) {
+                return;
+            }
+            m_queue.SORT_ARRAY();
+            continue;
+        }
+        Waiting spot;
+        spot.ticket = m_nextTicket++;
+        spot.record = m_queue.row(0);
+        spot.settings = m_queue.settings(0);
+        m_queue.CLEAR_ARRAY_RECORD();
+        m_queue.SORT_ARRAY();
+        if (legacy::trim(spot.record[colSpotInfo]).isEmpty()) {
+            continue;
+        }
+        spot.line = readSpotLine(spot.record[colSpotInfo]);
+        // A line that cannot be read needs no look-up; it is dropped in its turn.
+        spot.answered = spot.line.failure != 0;
+        if (qsizetype(m_waiting.size()) >= m_waitingLimit) {
+            if (m_waiting.empty()) {
+                ++m_droppedWaiting;
+                continue;
+            }
+            m_waiting.pop_front();
+            ++m_droppedWaiting;
+        }
+        m_waiting.push_back(std::move(spot));
     }
-    r[colDxComment] = u' ' + legacy::trim(work);
+}
+
+void SpotProcessor::ask()
+{
+    for (Waiting& spot : m_waiting) {
+        if (m_inFlight >= lookupsInFlight) {
+            return;
+        }
+        if (spot.asked || spot.answered) {
+            continue;
+        }
+        spot.asked = true;
+        ++m_inFlight;
+        const QString call1 = spot.record[colDxLoc1].size() < 4 ? spot.line.spotter : QString();
+        const QString call2 = spot.record[colDxLoc2].size() < 4 ? spot.line.dxCall : QString();
+        // A store in this thread answers at once, through located().
+        m_store.locate(spot.ticket, call1, call2);
+    }
+}
+
+void SpotProcessor::located(quint64 ticket, const QString& loc1, const QString& loc2)
+{
+    --m_inFlight;
+    const auto it = std::lower_bound(m_waiting.begin(), m_waiting.end(), ticket,
+                                     [](const Waiting& w, quint64 t) { return w.ticket < t; });
+    if (it == m_waiting.end() || it->ticket != ticket) {
+        return; // dropped while it waited
+    }
+    it->answered = true;
+    it->loc1 = loc1;
+    it->loc2 = loc2;
+    if (!m_inTick && it == m_waiting.begin()) {
+        m_followUp.start();
+    }
+}
+
+SpotProcessor::Pass SpotProcessor::pass()
+{
+    if (m_queue.blnProcessBusy) {
+        return Pass::Waiting;
+    }
+    admit();
+    ask();
+    if (m_waiting.empty()) {
+        // Nothing to work on: the pointer goes back, as after a dropped spot.
+        setCrossHair(true);
+        m_queue.SORT_ARRAY();
+        setCrossHair(false);
+        if (m_droppedWaiting > 0) {
+            m_log.WRITE_ERROR_LOG(
+                errOutOfMemory,
+                QStringLiteral("spots waiting for the database: %1 oldest dropped").arg(m_droppedWaiting));
+            m_droppedWaiting = 0;
+        }
+        return Pass::Empty;
+    }
+    if (!m_waiting.front().answered) {
+        return Pass::Waiting;
+    }
+    Waiting spot = std::move(m_waiting.front());
+    m_waiting.pop_front();
+    setCrossHair(true);
+    m_queue.blnProcessBusy = true;
+    process(spot);
+    return Pass::Processed;
+}
+
+void SpotProcessor::PROCESS_DXC_SPOTS(int row)
+{
+    // The queue's rows are taken in order; a row further down waits for those before it.
+    Q_UNUSED(row);
+    pass();
+}
+
+void SpotProcessor::store(std::optional<SpotWriters::Row> row)
+{
+    if (!row) {
+        return;
+    }
+    if (m_inTick && !m_batchOpen) {
+        m_batchOpen = true;
+        if (m_tickBegin) {
+            m_tickBegin();
+        }
+    }
+    m_store.store(std::move(*row));
+}
+
+QString SpotProcessor::notStoring() const
+{
+    return m_store.notStoring(waitingSpots());
+}
+
+void SpotProcessor::tellStoring()
+{
+    const QString text = notStoring();
+    if (text != m_told) {
+        m_told = text;
+        Q_EMIT storingChanged(text);
+    }
+}
+
+void SpotProcessor::process(Waiting& spot)
+{
+    DxcSpotRecord& r = spot.record;
+    SpotCalcSettings& settings = spot.settings;
+    const SpotLine& line = spot.line;
+    if (line.failure != 0) {
+        fail(line.failure, line.failedAt);
+        return;
+    }
+    r[colDxCall1] = line.spotter;
+    if (r[colDxLoc1].size() < 4) {
+        r[colDxLoc1] = m_calcs.CHECK_LOCATOR_SYNTAX(spot.loc1);
+    }
+    r[colFreq] = legacy::numberText(static_cast<float>(static_cast<double>(line.khz) * 0.001));
+    r[colDxCall2] = line.dxCall;
+    const QString commentKey = u' ' + line.rest.toUpper();
+    if (r[colDxLoc2].size() < 4) {
+        r[colDxLoc2] = m_calcs.CHECK_LOCATOR_SYNTAX(spot.loc2);
+    }
+    r[colDxComment] = u' ' + legacy::trim(line.rest);
 
     // Distance and mode.
     const bool bothKnown = !r[colDxLoc1].isEmpty() && !r[colDxLoc2].isEmpty();
@@ -225,14 +373,14 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
             const Point centre = at(r[colCentreLoc]);
             const QString toMidpoint =
                 text(m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon));
-            m_writers.WRITE_MUF_TO_DB(r, toMidpoint);
+            store(SpotWriters::mufRow(r, toMidpoint, m_log));
         }
     }
 
     // Every spot, whatever its mode.
     if (settings.blnLogSpotToDb) {
-        m_writers.WRITE_SPOT_TO_DB(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
-                                   r[colFreq], r[colSpotInfo], r[colSpotMode]);
+        store(SpotWriters::spotRow(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
+                                   r[colFreq], r[colSpotInfo], r[colSpotMode], m_log));
     }
 
     // Reports.
@@ -288,15 +436,13 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     }
 
     m_sounds.Play_Sound(r[colSpotMode], muf);
-    m_queue.CLEAR_ARRAY_RECORD();
-    m_queue.SORT_ARRAY();
     m_queue.blnProcessBusy = false;
     setCrossHair(false);
 }
 
-void writeEachTickInOneTransaction(SpotProcessor& processor, SpotWriters& writers)
+void writeEachTickInOneTransaction(SpotProcessor& processor, SpotStore& store)
 {
-    processor.setTickBrackets([&writers] { writers.beginBatch(); }, [&writers] { writers.endBatch(); });
+    processor.setTickBrackets([&store] { store.beginBatch(); }, [&store] { store.endBatch(); });
 }
 
 } // namespace zenthra

@@ -1,14 +1,17 @@
 #pragma once
 // The spot road behind the DX-cluster link, assembled in one place: the line filter, the spot
-// queue, the processor, the two table writers, the call/locator database and the alarm sounds,
-// joined as the program runs them. The program, the tests and the benchmarks each build one over
-// their own services, so what they exercise is the road the program runs.
+// queue, the processor, the spot store (the call/locator look-ups and the two table writers) and
+// the alarm sounds, joined as the program runs them. The program, the tests and the benchmarks
+// each build one over their own services, so what they exercise is the road the program runs.
+// The program's store works on a thread and a database layer of its own; a road built over a
+// given layer keeps its store in the caller's thread.
 
 #include "spots/alarm_sounds.h"
 #include "spots/call_locator.h"
 #include "spots/line_filter.h"
 #include "spots/spot_processor.h"
 #include "spots/spot_queue.h"
+#include "spots/spot_store.h"
 #include "spots/spot_writers.h"
 
 #include <QDateTime>
@@ -28,7 +31,8 @@ struct SpotRoadServices
 {
     OptionsModel& options;
     ErrorLog& log;
-    Database& database;
+    // The layer the store works over in the caller's thread; null: a thread and layer of its own.
+    Database* database;
     const DataFolder& folder;
     const PropKeywords& keywords;
     // The DXC window's flag for an HF spot it is to leave out, set by the filter.
@@ -47,8 +51,7 @@ struct SpotRoad
 
     LineFilter filter;
     SpotQueue queue;
-    SpotWriters writers;
-    CallLocator calls;
+    SpotStore store;
     AlarmSounds sounds;
     SpotProcessor processor;
 };

@@ -159,25 +159,30 @@ QString routineOf(bool muf)
     return muf ? QStringLiteral("WRITE_MUF_TO_DB") : QStringLiteral("WRITE_SPOT_TO_DB");
 }
 
+enum SqliteCode : int
+{
+    sqliteBusy = 5,
+    sqliteLocked = 6,
+    sqliteReadOnly = 8,
+    sqliteIoErr = 10,
+    sqliteFull = 13,
+    sqliteCantOpen = 14,
+};
+
+int sqliteCode(const QSqlError& error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
 // The database could not write at all: a full disk, a file that became unwritable or unreadable,
 // or one locked by another program. The row itself is sound and is to be tried again later.
 bool storageFailure(const QSqlError& error, SqlDialect dialect)
 {
-    const QString code = error.nativeErrorCode();
     if (dialect == SqlDialect::Postgres) {
         // Class 53, insufficient resources: disk full, out of memory, too many connections.
-        return code.startsWith(QLatin1String("53"));
+        return error.nativeErrorCode().startsWith(QLatin1String("53"));
     }
-    enum : int
-    {
-        sqliteBusy = 5,
-        sqliteLocked = 6,
-        sqliteReadOnly = 8,
-        sqliteIoErr = 10,
-        sqliteFull = 13,
-        sqliteCantOpen = 14,
-    };
-    switch (code.toInt() & 0xff) {
+    switch (sqliteCode(error)) {
     case sqliteBusy:
     case sqliteLocked:
     case sqliteReadOnly:
@@ -190,10 +195,19 @@ bool storageFailure(const QSqlError& error, SqlDialect dialect)
     }
 }
 
-QString reasonOf(const QSqlError& error)
+// The reason the caption gives: the driver's words, and for a lock who holds it, as SQLite's own
+// words do not say that it is another program the user can close.
+QString reasonOf(const QSqlError& error, SqlDialect dialect)
 {
-    const QString words = error.databaseText().simplified();
-    return words.isEmpty() ? error.text().simplified() : words;
+    QString words = error.databaseText().simplified();
+    if (words.isEmpty()) {
+        words = error.text().simplified();
+    }
+    if (dialect == SqlDialect::Sqlite &&
+        (sqliteCode(error) == sqliteBusy || sqliteCode(error) == sqliteLocked)) {
+        return QStringLiteral("another program holds the database (%1)").arg(words);
+    }
+    return words;
 }
 
 constexpr const char* notStoringLine = "Spots are not being stored (%1): %2 waiting in memory";
@@ -270,12 +284,9 @@ bool SpotWriters::prepared(QSqlQuery& query, QString& connection, const QString&
     return true;
 }
 
-bool SpotWriters::WRITE_MUF_TO_DB(DxcSpotRecord& spot, const QString& qrbToMidpoint)
+std::optional<SpotWriters::Row> SpotWriters::mufRow(DxcSpotRecord& spot, const QString& qrbToMidpoint,
+                                                    ErrorLog& log)
 {
-    if (m_dbBusy) {
-        return false;
-    }
-    m_dbBusy = true;
     Binder b;
     QStringList args;
     args.reserve(qsizetype(mufColumns.size()));
@@ -299,24 +310,17 @@ bool SpotWriters::WRITE_MUF_TO_DB(DxcSpotRecord& spot, const QString& qrbToMidpo
     }
     b.number(qrbToMidpoint);
     Row row{true, std::move(b.values()), std::move(args)};
-    bool ok = false;
     if (!b.ok()) {
-        m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text());
-    } else {
-        ok = store(std::move(row));
+        log.WRITE_ERROR_LOG(errTypeMismatch, row.text());
+        return std::nullopt;
     }
-    m_dbBusy = false;
-    return ok;
+    return row;
 }
 
-bool SpotWriters::WRITE_SPOT_TO_DB(QString& spotDate, QString& spotCall1, QString& spotLoc1,
-                                   QString& spotCall2, QString& spotLoc2, QString& spotFreq,
-                                   QString& spotDetail, QString& spotMode)
+std::optional<SpotWriters::Row> SpotWriters::spotRow(QString& spotDate, QString& spotCall1, QString& spotLoc1,
+                                                     QString& spotCall2, QString& spotLoc2, QString& spotFreq,
+                                                     QString& spotDetail, QString& spotMode, ErrorLog& log)
 {
-    if (m_dbBusy) {
-        return false;
-    }
-    m_dbBusy = true;
     Binder b;
     b.dateTime(spotDate);
     b.text(spotCall1);
@@ -332,14 +336,43 @@ bool SpotWriters::WRITE_SPOT_TO_DB(QString& spotDate, QString& spotCall1, QStrin
     Row row{false,
             std::move(b.values()),
             {spotDate, spotCall1, spotLoc1, spotCall2, spotLoc2, spotFreq, spotDetail}};
-    bool ok = false;
     if (!b.ok()) {
-        m_log.WRITE_ERROR_LOG(errTypeMismatch, row.text());
-    } else {
-        ok = store(std::move(row));
+        log.WRITE_ERROR_LOG(errTypeMismatch, row.text());
+        return std::nullopt;
     }
+    return row;
+}
+
+bool SpotWriters::storeRow(Row row)
+{
+    if (m_dbBusy) {
+        return false;
+    }
+    m_dbBusy = true;
+    const bool ok = store(std::move(row));
     m_dbBusy = false;
     return ok;
+}
+
+bool SpotWriters::WRITE_MUF_TO_DB(DxcSpotRecord& spot, const QString& qrbToMidpoint)
+{
+    if (m_dbBusy) {
+        return false;
+    }
+    std::optional<Row> row = mufRow(spot, qrbToMidpoint, m_log);
+    return row && storeRow(std::move(*row));
+}
+
+bool SpotWriters::WRITE_SPOT_TO_DB(QString& spotDate, QString& spotCall1, QString& spotLoc1,
+                                   QString& spotCall2, QString& spotLoc2, QString& spotFreq,
+                                   QString& spotDetail, QString& spotMode)
+{
+    if (m_dbBusy) {
+        return false;
+    }
+    std::optional<Row> row =
+        spotRow(spotDate, spotCall1, spotLoc1, spotCall2, spotLoc2, spotFreq, spotDetail, spotMode, m_log);
+    return row && storeRow(std::move(*row));
 }
 
 QString SpotWriters::Row::text() const
@@ -362,7 +395,8 @@ SpotWriters::Outcome SpotWriters::insert(const Row& row)
         const QSqlError error = query.lastError();
         outcome.number = Database::failureOf(error).number;
         outcome.storageFailure = storageFailure(error, m_db.dialect());
-        outcome.why = reasonOf(error);
+        outcome.reconnect = m_db.dialect() == SqlDialect::Sqlite && sqliteCode(error) == sqliteReadOnly;
+        outcome.why = reasonOf(error, m_db.dialect());
     }
     query.finish();
     return outcome;
@@ -421,6 +455,7 @@ void SpotWriters::stall(const Row& row, const Outcome& outcome)
     // The rows the open transaction held are not stored either: they go first.
     abandonBatch();
     m_diskStalled = true;
+    m_reconnect = m_reconnect || outcome.reconnect;
     retryLater(diskRetryInterval);
 }
 
@@ -482,7 +517,9 @@ bool SpotWriters::commitBatch()
     }
     const QSqlError error = commit.lastError();
     commit.finish();
-    Outcome outcome{Database::errCommandFailed, storageFailure(error, m_db.dialect()), reasonOf(error)};
+    Outcome outcome{Database::errCommandFailed, storageFailure(error, m_db.dialect()),
+                    m_db.dialect() == SqlDialect::Sqlite && sqliteCode(error) == sqliteReadOnly,
+                    reasonOf(error, m_db.dialect())};
     if (!outcome.storageFailure) {
         // Not a matter of room: the rows that went in are lost, as a refused row is.
         m_log.WRITE_ERROR_LOG(Database::errCommandFailed, QStringLiteral("tmrProcessSpot_Timer()"));
@@ -519,6 +556,10 @@ void SpotWriters::abandonBatch()
 
 void SpotWriters::writeBacklog()
 {
+    if (m_reconnect && !m_inBatch && m_db.isOpen()) {
+        m_reconnect = false;
+        m_db.reconnect();
+    }
     if (m_db.openFailed() && !m_db.retryOpen()) {
         if (!m_backlog.empty()) {
             const Row& front = m_backlog.front();
@@ -581,12 +622,17 @@ void SpotWriters::writeBacklog()
     storingAgain();
 }
 
+QString SpotWriters::notStoringText(const QString& why, qsizetype waiting)
+{
+    return QString::fromLatin1(notStoringLine).arg(why).arg(waiting);
+}
+
 QString SpotWriters::notStoring() const
 {
     if (m_notStoringWhy.isNull()) {
         return {};
     }
-    return QString::fromLatin1(notStoringLine).arg(m_notStoringWhy).arg(m_backlog.size());
+    return notStoringText(m_notStoringWhy, qsizetype(m_backlog.size()));
 }
 
 void SpotWriters::tellNotStoring(const QString& why)

@@ -24,6 +24,7 @@
 
 #include <chrono>
 #include <deque>
+#include <optional>
 #include <vector>
 
 namespace zenthra {
@@ -60,6 +61,25 @@ public:
     // The cut of a spot line to what the tables hold.
     static void cutSpotInfo(QString& text);
 
+    // A converted row and the texts its log line shows; the line itself is only put together
+    // when a row fails, not for every row stored.
+    struct Row
+    {
+        bool muf = false;
+        QVariantList values;
+        QStringList args;
+        QString text() const;
+    };
+    // What WRITE_MUF_TO_DB and WRITE_SPOT_TO_DB do before they store: the caller's texts are cut
+    // as they cut them, and a value that does not convert is logged and gives no row. The road
+    // converts where it processes the spot and stores where the database is.
+    static std::optional<Row> mufRow(DxcSpotRecord& spot, const QString& qrbToMidpoint, ErrorLog& log);
+    static std::optional<Row> spotRow(QString& spotDate, QString& spotCall1, QString& spotLoc1,
+                                      QString& spotCall2, QString& spotLoc2, QString& spotFreq,
+                                      QString& spotDetail, QString& spotMode, ErrorLog& log);
+    // Stores a converted row as the two writers do; true when it was stored.
+    bool storeRow(Row row);
+
     // How many rows may wait for the server or the disk; when full, the oldest go.
     void setBacklogLimit(qsizetype rows) { m_backlogLimit = rows; }
     qsizetype backlogRows() const { return qsizetype(m_backlog.size()); }
@@ -74,6 +94,10 @@ public:
     // Empty while rows are stored; else the caption line that says they are not, why, and how
     // many rows wait.
     QString notStoring() const;
+    // Null while rows are stored; else why they are not.
+    const QString& notStoringWhy() const { return m_notStoringWhy; }
+    // The caption line for spots that wait, and why.
+    static QString notStoringText(const QString& why, qsizetype waiting);
 
 Q_SIGNALS:
     // After each stored tblSPOT row: the recent-spot map has something new to draw.
@@ -83,21 +107,14 @@ Q_SIGNALS:
     void storingChanged(const QString& text);
 
 private:
-    // A converted row and the texts its log line shows; the line itself is only put together
-    // when a row fails, not for every row stored.
-    struct Row
-    {
-        bool muf = false;
-        QVariantList values;
-        QStringList args;
-        QString text() const;
-    };
-    // How an insert or a commit went: the error log's number, and whether the database could
-    // not write at all (full disk, unwritable file), so the row is to wait rather than be lost.
+    // A failure of the database itself rather than of a row: the rows wait. The connection of a
+    // file that could not be written is made again before the next try, as SQLite keeps a file
+    // it opened read-only that way even once it can be written.
     struct Outcome
     {
         double number = 0;
         bool storageFailure = false;
+        bool reconnect = false;
         QString why;
     };
     bool store(Row row);
@@ -132,6 +149,8 @@ private:
     std::vector<Row> m_uncommitted;
     // Set while the disk refuses rows: new rows wait behind the backlog instead of being tried.
     bool m_diskStalled = false;
+    // Set when the database refused to write in a way that only a new connection mends.
+    bool m_reconnect = false;
     // Null while rows are stored.
     QString m_notStoringWhy;
 };

@@ -80,13 +80,14 @@ TEST(FullDiskCaption, SaysSpotsAreNotStoredAndGivesTheCaptionBack)
             app.spotQueue().QUEUE_DXC_SPOT(spot);
         }
         app.spotProcessor().tmrProcessSpot_Timer();
-        EXPECT_EQ(
+        EXPECT_EVENTUALLY_EQ(
             window.windowTitle(),
-            QStringLiteral("Spots are not being stored (database or disk is full): 5 waiting in memory"));
+            QStringLiteral("Spots are not being stored (database or disk is full): 5 waiting in memory"),
+            10000);
 
         disk.free();
         EXPECT_EVENTUALLY_EQ(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
-        EXPECT_EQ(app.spotWriters().backlogRows(), 0);
+        EXPECT_EVENTUALLY_EQ(app.spotProcessor().waitingSpots(), 0, 10000);
         app.CLOSE_ZENTHRA(Application::restartCode);
     }
 }
@@ -106,17 +107,18 @@ TEST(FullDiskCaption, ASpotsFileThatIsNoDatabaseIsSaidFromTheFirstSpot)
             stationSpot(QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ       tropo 59              1234Z"));
         app.spotQueue().QUEUE_DXC_SPOT(spot);
         app.spotProcessor().tmrProcessSpot_Timer();
-        EXPECT_EQ(
+        EXPECT_EVENTUALLY_EQ(
             window.windowTitle(),
             QStringLiteral("Spots are not being stored (%1: file is not a database; move it out of the data "
                            "folder and a new one is made): 1 waiting in memory")
-                .arg(dir.file(QStringLiteral("spots.sqlite"))));
+                .arg(dir.file(QStringLiteral("spots.sqlite"))),
+            10000);
         EXPECT_EQ(dir.read(QStringLiteral("spots.sqlite")), text);
 
         ASSERT_TRUE(
             QFile::rename(dir.file(QStringLiteral("spots.sqlite")), dir.file(QStringLiteral("old.sqlite"))));
         EXPECT_EVENTUALLY_EQ(window.windowTitle(), QStringLiteral("Zenthra"), 10000);
-        EXPECT_EQ(app.spotWriters().backlogRows(), 0);
+        EXPECT_EVENTUALLY_EQ(app.spotProcessor().waitingSpots(), 0, 10000);
         EXPECT_EQ(dir.read(QStringLiteral("old.sqlite")), text);
         app.CLOSE_ZENTHRA(Application::restartCode);
     }

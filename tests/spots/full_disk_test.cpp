@@ -56,7 +56,7 @@ protected:
         db->OPEN_DATABASES(QStringLiteral("a"));
         ASSERT_TRUE(db->isOpen()) << dir.lines(QStringLiteral("muf_errors.log")).join('\n').toStdString();
         windows = std::make_unique<TextWindows>(options, [this] { return clock.utcNow(); });
-        road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, *db, *folder, keywords,
+        road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, db.get(), *folder, keywords,
                                                            windows->intHiddenHfSpot, player,
                                                            [this] { return clock.utcNow(); }});
     }
@@ -132,7 +132,7 @@ protected:
 
 TEST_F(FullDisk, SpotsWaitInMemoryAndAreStoredWhenThereIsRoomAgain)
 {
-    SpotWriters& writers = road->writers;
+    SpotWriters& writers = road->store.writers();
     QSignalSpy told(&writers, &SpotWriters::storingChanged);
     for (int i = 0; i < 3; ++i) {
         spot(i);
@@ -166,7 +166,7 @@ TEST_F(FullDisk, SpotsWaitInMemoryAndAreStoredWhenThereIsRoomAgain)
 // A retry each second while the disk stays full: counted, not logged each time.
 TEST_F(FullDisk, RetriesWhileTheDiskStaysFullAreCounted)
 {
-    SpotWriters& writers = road->writers;
+    SpotWriters& writers = road->store.writers();
     spot(0);
     fillTheDisk();
     for (int i = 1; i <= 5; ++i) {
@@ -188,7 +188,7 @@ TEST_F(FullDisk, RetriesWhileTheDiskStaysFullAreCounted)
 
 TEST_F(FullDisk, AFullBacklogLetsTheOldestGoAndSaysHowMany)
 {
-    SpotWriters& writers = road->writers;
+    SpotWriters& writers = road->store.writers();
     writers.setBacklogLimit(10);
     spot(0);
     fillTheDisk();

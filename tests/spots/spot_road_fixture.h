@@ -54,12 +54,12 @@ protected:
         open();
         ASSERT_TRUE(db->isOpen());
         windows = std::make_unique<TextWindows>(options, [this] { return clock.utcNow(); });
-        road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, *db, folder, keywords,
+        road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, db.get(), folder, keywords,
                                                            windows->intHiddenHfSpot, player,
                                                            [this] { return clock.utcNow(); }});
         queue = &road->queue;
-        writers = &road->writers;
-        calls = &road->calls;
+        writers = &road->store.writers();
+        calls = &road->store.calls();
         sounds = &road->sounds;
         processor = &road->processor;
         QObject::connect(processor, &SpotProcessor::mufReport,
