@@ -234,7 +234,12 @@ void Application::openDatabases()
 
 void Application::storeOpened(bool ok)
 {
-    if (!ok || m_database.isOpen() || m_ended) {
+    if (!ok || m_ended) {
+        return;
+    }
+    // The store opened again what it had lost: so has the window's layer, as a rule.
+    if (m_database.isOpen()) {
+        m_database.reconnect();
         return;
     }
     // The store made and upgraded the tables.

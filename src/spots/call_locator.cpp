@@ -115,7 +115,7 @@ CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
                               QStringLiteral("GET_LOCATOR(") + call + u')');
             if (m_db.openFailed()) {
                 m_db.retryOpen();
-            } else if (m_db.isOpen()) {
+            } else {
                 m_db.recoverLostServer(failure);
             }
             outcome = LookUp::DatabaseAway;

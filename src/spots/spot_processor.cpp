@@ -272,6 +272,12 @@ SpotProcessor::Pass SpotProcessor::pass()
     setCrossHair(true);
     m_queue.blnProcessBusy = true;
     process(spot);
+    if (m_waiting.empty() && m_droppedWaiting > 0) {
+        m_log.WRITE_ERROR_LOG(
+            errOutOfMemory,
+            QStringLiteral("spots waiting for the database: %1 oldest dropped").arg(m_droppedWaiting));
+        m_droppedWaiting = 0;
+    }
     return Pass::Processed;
 }
 

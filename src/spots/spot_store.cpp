@@ -56,8 +56,13 @@ public:
     {
         m_retry.setSingleShot(true);
         connect(&m_retry, &QTimer::timeout, this, &Work::serve);
+        // Every opening that works, a retry's too, is told: the window's layer joins then.
         connect(&m_db, &Database::databasesOpened, this, [this](bool ok) {
             if (ok) {
+                m_front.reply([f = &m_front] {
+                    f->m_openAnswered = true;
+                    Q_EMIT f->opened(true);
+                });
                 m_retry.start(0);
             }
         });
@@ -75,11 +80,12 @@ public:
         m_db.setServerRetryInterval(interval);
         m_db.setServerSchema(schema);
         m_db.OPEN_DATABASES(settings.strDbType);
-        const bool ok = m_db.isOpen();
-        m_front.reply([f = &m_front, ok] {
-            f->m_openAnswered = true;
-            Q_EMIT f->opened(ok);
-        });
+        if (!m_db.isOpen()) {
+            m_front.reply([f = &m_front] {
+                f->m_openAnswered = true;
+                Q_EMIT f->opened(false);
+            });
+        }
     }
 
     void close()
@@ -345,6 +351,10 @@ bool SpotStore::awaitAnswers(std::chrono::milliseconds limit, const std::functio
 
 void SpotStore::checkSilence()
 {
+    // A file answers, if late: a lock is reported by the writers when its wait ends.
+    if (!m_serverKind) {
+        return;
+    }
     if (m_unanswered == 0) {
         if (m_progress.elapsed() >= pingInterval.count()) {
             post([](Work& w) { w.ping(); });

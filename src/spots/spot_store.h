@@ -38,8 +38,9 @@ class SpotStore : public QObject
 {
     Q_OBJECT
 public:
-    // Work handed over and unanswered for this long means that the database does not answer.
-    static constexpr std::chrono::milliseconds silentAfter{3000};
+    // Work handed over to the server and unanswered for this long means that it does not answer
+    // (an attempt to connect gives up sooner).
+    static constexpr std::chrono::milliseconds silentAfter{5000};
     // While no work is handed over, the database is asked this often whether it answers.
     static constexpr std::chrono::milliseconds pingInterval{5000};
 

@@ -6,6 +6,7 @@
 #include "shell/main_window.h"
 #include "support/eventually.h"
 #include "support/print_qstring.h"
+#include "support/small_disk.h"
 #include "support/station_spot.h"
 #include "support/temp_folder.h"
 
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,40 +22,11 @@
 #include <memory>
 
 using namespace zenthra;
+using zenthra::test::SmallDisk;
 using zenthra::test::stationSpot;
 using zenthra::test::TempFolder;
 
 namespace {
-
-// A small tmpfs mounted for the test's life.
-struct SmallDisk
-{
-    explicit SmallDisk(const QString& path) : path(path)
-    {
-        QDir().mkpath(path);
-        mounted = ::mount("tmpfs", qPrintable(path), "tmpfs", 0, "size=4m") == 0;
-        error = errno;
-    }
-    ~SmallDisk()
-    {
-        if (mounted) {
-            ::umount2(qPrintable(path), MNT_DETACH);
-        }
-    }
-    void fill() const
-    {
-        QFile filler(path + QStringLiteral("/filler"));
-        filler.open(QIODevice::WriteOnly);
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size() && filler.flush()) {
-        }
-    }
-    void free() const { QFile::remove(path + QStringLiteral("/filler")); }
-
-    QString path;
-    bool mounted = false;
-    int error = 0;
-};
 
 TEST(FullDiskCaption, SaysSpotsAreNotStoredAndGivesTheCaptionBack)
 {

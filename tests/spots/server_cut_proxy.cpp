@@ -27,23 +27,38 @@ public:
             }
         }
         m_sockets.clear();
+        m_pairs.clear();
+    }
+
+    void setSilent(bool silent)
+    {
+        m_silent = silent;
+        if (!silent) {
+            for (const auto& [a, b] : std::as_const(m_pairs)) {
+                forward(a, b);
+                forward(b, a);
+            }
+        }
     }
 
 private:
+    void forward(QTcpSocket* from, QTcpSocket* to) const
+    {
+        if (from && to && !m_silent && to->state() == QAbstractSocket::ConnectedState) {
+            to->write(from->readAll());
+        }
+    }
+
     void accept()
     {
         while (QTcpSocket* client = m_server.nextPendingConnection()) {
             auto* upstream = new QTcpSocket(this);
             m_sockets << client << upstream;
+            m_pairs.append(std::pair{QPointer<QTcpSocket>(client), QPointer<QTcpSocket>(upstream)});
             // The client's bytes wait in its buffer until the server side is connected.
-            const auto forward = [](QTcpSocket* from, QTcpSocket* to) {
-                if (to->state() == QAbstractSocket::ConnectedState) {
-                    to->write(from->readAll());
-                }
-            };
-            connect(client, &QTcpSocket::readyRead, this, [=] { forward(client, upstream); });
-            connect(upstream, &QTcpSocket::connected, this, [=] { forward(client, upstream); });
-            connect(upstream, &QTcpSocket::readyRead, this, [=] { forward(upstream, client); });
+            connect(client, &QTcpSocket::readyRead, this, [=, this] { forward(client, upstream); });
+            connect(upstream, &QTcpSocket::connected, this, [=, this] { forward(client, upstream); });
+            connect(upstream, &QTcpSocket::readyRead, this, [=, this] { forward(upstream, client); });
             for (auto [a, b] : {std::pair{client, upstream}, std::pair{upstream, client}}) {
                 connect(a, &QTcpSocket::disconnected, b, &QTcpSocket::disconnectFromHost);
                 connect(a, &QTcpSocket::errorOccurred, b, &QTcpSocket::abort);
@@ -56,6 +71,8 @@ private:
     quint16 m_port;
     QTcpServer m_server{this};
     QList<QPointer<QTcpSocket>> m_sockets;
+    QList<std::pair<QPointer<QTcpSocket>, QPointer<QTcpSocket>>> m_pairs;
+    bool m_silent = false;
 };
 
 ServerCutProxy::ServerCutProxy(const QString& host, quint16 port)
@@ -93,6 +110,18 @@ bool ServerCutProxy::restore()
     QMetaObject::invokeMethod(
         m_relay, [this, &ok] { ok = m_relay->listen(m_port); }, Qt::BlockingQueuedConnection);
     return ok;
+}
+
+void ServerCutProxy::silence()
+{
+    QMetaObject::invokeMethod(
+        m_relay, [this] { m_relay->setSilent(true); }, Qt::BlockingQueuedConnection);
+}
+
+void ServerCutProxy::answer()
+{
+    QMetaObject::invokeMethod(
+        m_relay, [this] { m_relay->setSilent(false); }, Qt::BlockingQueuedConnection);
 }
 
 } // namespace zenthra::test

@@ -1,8 +1,9 @@
 #pragma once
 // A TCP relay on loopback between the program and the test PostgreSQL server, which a test can
 // cut (every connection closed, new ones refused) and restore, as a server outage looks to the
-// program, without stopping the server that other tests share. The relay runs on a thread of
-// its own: the database driver blocks the test's thread while it waits for an answer.
+// program, or silence (connections stay, bytes are held both ways) and let answer again, as a
+// hung server or a lost path looks, without stopping the server that other tests share. The relay runs on a
+// thread of its own: the database driver blocks the test's thread while it waits for an answer.
 
 #include <QString>
 #include <QThread>
@@ -23,6 +24,9 @@ public:
     void cut();
     // Listens again on the same port.
     bool restore();
+    void silence();
+    // What was held goes on, in order.
+    void answer();
 
 private:
     QThread m_thread;

@@ -1,0 +1,298 @@
+// The spot road with its store on a thread of its own, as the program runs it, while its database
+// cannot answer in each of the ways a user meets: the road goes on taking spots and the caption
+// says why they wait; once the database answers, each is stored once, in order, with the rows it
+// would have had without the wait.
+
+#include "spots/server_cut_proxy.h"
+#include "support/eventually.h"
+#include "support/postgres.h"
+#include "support/print_qstring.h"
+#include "support/small_disk.h"
+#include "support/station_spot.h"
+#include "support/temp_folder.h"
+
+#include "core/error_log.h"
+#include "core/options_model.h"
+#include "platform/clock.h"
+#include "platform/data_folder.h"
+#include "propagation/prop_keywords.h"
+#include "shell/text_windows.h"
+#include "spots/database.h"
+#include "spots/keyword_table.h"
+#include "spots/spot_road.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+
+using namespace zenthra;
+using namespace zenthra::test;
+
+namespace {
+
+QString uniqueName(const char* prefix)
+{
+    return QStringLiteral("%1_%2_%3")
+        .arg(QLatin1String(prefix))
+        .arg(QCoreApplication::applicationPid())
+        .arg(QRandomGenerator::global()->generate64(), 0, 36);
+}
+
+bool onServer(const QString& statement)
+{
+    const QString name = uniqueName("admin");
+    bool ok = false;
+    {
+        QSqlDatabase admin = openPostgres(name);
+        ok = admin.isOpen() && QSqlQuery(admin).exec(statement);
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+// A data folder (and with the server, a schema of its own) with the road the program runs: its
+// store on a thread and a layer of its own, and a layer of the test's that joins once the store
+// has opened the databases, as the window's does.
+struct Scene
+{
+    Scene(bool server, bool ownDisk)
+        : server(server),
+          disk(ownDisk && ::geteuid() == 0 ? std::make_unique<SmallDisk>(dir.file(QStringLiteral("data")))
+                                           : nullptr)
+    {
+        QDir().mkpath(folder.path());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        clock.setUtc(QDateTime(QDate(2024, 6, 14), QTime(12, 40), Qt::UTC));
+        if (server) {
+            const PostgresAddress a = postgresAddress();
+            schema = uniqueName("zs").toLower();
+            onServer(QStringLiteral("CREATE SCHEMA ") + schema);
+            proxy = std::make_unique<ServerCutProxy>(a.host, quint16(a.port));
+            settings.strDbType = QStringLiteral("s");
+            settings.strSqlServer = QStringLiteral("127.0.0.1:%1").arg(proxy->port());
+            settings.strSqlDatabase = a.database;
+            settings.strSqlUser = a.user;
+            view.setServerSchema(schema);
+        }
+        options.setChecked(QStringLiteral("mnuEsOptions(0)"), true);
+        QObject::connect(&road.store, &SpotStore::opened, [this](bool ok) {
+            if (ok && view.isOpen()) {
+                view.reconnect();
+            } else if (ok) {
+                view.setMakesSchema(false);
+                view.OPEN_DATABASES(settings.strDbType);
+            }
+        });
+    }
+    ~Scene()
+    {
+        view.CLOSE_DATABASES();
+        if (!schema.isEmpty()) {
+            onServer(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
+        }
+        QLocale::setDefault(QLocale::c());
+    }
+
+    // The tables made and both stations known, before the road starts.
+    void prepare()
+    {
+        Database first{settings, folder, log, {}};
+        first.setServerSchema(schema);
+        first.OPEN_DATABASES(settings.strDbType);
+        ASSERT_TRUE(first.isOpen()) << log.path().toStdString();
+        for (const auto& [call, loc] : {std::pair{"G4ABC", "IO91WM"}, std::pair{"S51ZZ", "JN76DB"}}) {
+            ASSERT_TRUE(first.exec(
+                Store::CallLoc,
+                QStringLiteral("INSERT INTO tblDxStation (DxCallsign, DxLocatorID, DxDate) VALUES (?, ?, ?)"),
+                {QLatin1String(call), QLatin1String(loc), Database::dateValue(clock.utcNow().addDays(-1))}));
+        }
+    }
+    void start() { road.store.open(settings, std::chrono::milliseconds(200), schema); }
+    void spots(const QStringList& lines)
+    {
+        for (const QString& line : lines) {
+            QueuedSpot spot = stationSpot(line);
+            road.queue.QUEUE_DXC_SPOT(spot);
+        }
+        road.processor.tmrProcessSpot_Timer();
+    }
+    QStringList rows(const QString& sql)
+    {
+        QStringList out;
+        QSqlQuery q;
+        if (view.exec(Store::Spots, sql, {}, &q)) {
+            while (q.next()) {
+                QStringList fields;
+                for (int i = 0; i < q.record().count(); ++i) {
+                    fields << q.value(i).toString();
+                }
+                out << fields.join(u'|');
+            }
+        }
+        return out;
+    }
+    QString path(const char* name) const { return dir.file(QStringLiteral("data/") + QLatin1String(name)); }
+
+    bool server;
+    TempFolder dir;
+    std::unique_ptr<SmallDisk> disk;
+    Clock clock;
+    ErrorLog log{dir.path(), clock};
+    DataFolder folder{dir.file(QStringLiteral("data"))};
+    DatabaseSettings settings;
+    QString schema;
+    std::unique_ptr<ServerCutProxy> proxy;
+    OptionsModel options;
+    PropKeywords keywords{log};
+    Database view{settings, folder, log, keywordSeeding(keywords)};
+    TextWindows windows{options, [this] { return clock.utcNow(); }};
+    SilentPlayer player;
+    SpotRoad road{{options, log, nullptr, folder, keywords, windows.intHiddenHfSpot, player,
+                   [this] { return clock.utcNow(); }}};
+    QSqlDatabase holder;
+};
+
+struct Outage
+{
+    const char* name;
+    bool server;
+    // Whether the road starts into the outage, or meets it while running.
+    bool atStart;
+    // What the caption says while the spots wait, and how many spots or rows it counts: spots
+    // wait before their look-ups, rows (two for a sporadic-E spot) once they were processed.
+    const char* why;
+    int waiting;
+    // On a file system of its own, which root can make read-only.
+    bool ownDisk;
+    std::function<void(Scene&)> begin;
+    std::function<void(Scene&)> end;
+};
+
+void PrintTo(const Outage& o, std::ostream* os)
+{
+    *os << o.name;
+}
+
+class StoreOutage : public ::testing::TestWithParam<Outage>
+{
+};
+
+const QStringList lines = {
+    QStringLiteral("DX de G4ABC:     50110.0  S51ZZ        ES 559                  1234Z"),
+    QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ        tropo 59                1235Z"),
+    QStringLiteral("DX de S51ZZ:    144300.0  DL2ZZ        59                      1236Z"),
+};
+
+TEST_P(StoreOutage, SpotsWaitWithTheReasonAndAreStoredAsWithoutIt)
+{
+    const Outage& o = GetParam();
+    if (o.server) {
+        ZENTHRA_REQUIRE_POSTGRES();
+    }
+    Scene s(o.server, o.ownDisk);
+    if (s.disk) {
+        ASSERT_TRUE(s.disk->mounted) << std::strerror(s.disk->error);
+    }
+    s.prepare();
+    if (o.atStart) {
+        o.begin(s);
+        s.start();
+    } else {
+        s.start();
+        EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
+        ASSERT_TRUE(s.view.isOpen());
+        o.begin(s);
+    }
+    s.spots(lines);
+    if (*o.why) {
+        // The window's thread went on: it took the spots and told the caption why they wait.
+        const auto told = [&s, &o] {
+            const QString text = s.road.processor.notStoring();
+            return text.startsWith(QStringLiteral("Spots are not being stored (")) &&
+                   text.contains(QLatin1String(o.why)) &&
+                   text.endsWith(QStringLiteral("): %1 waiting in memory").arg(o.waiting));
+        };
+        EXPECT_EVENTUALLY(told(), 15000);
+        EXPECT_TRUE(told()) << s.road.processor.notStoring().toStdString();
+    }
+    o.end(s);
+    EXPECT_EVENTUALLY(s.view.isOpen() && s.rows(QStringLiteral("SELECT count(*) FROM tblAllSpots")) ==
+                                             QStringList{QStringLiteral("3")},
+                      20000);
+    EXPECT_EVENTUALLY(s.road.processor.notStoring().isEmpty(), 5000);
+    EXPECT_EQ(
+        s.rows(QStringLiteral("SELECT Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2, Spot_Freq, Spot_Mode"
+                              " FROM tblAllSpots ORDER BY Spot_Date")),
+        (QStringList{"G4ABC|IO91WM|S51ZZ|JN76DB|50.11|ES", "G4ABC|IO91WM|DL1ZZ||50.11|TROPO",
+                     "S51ZZ|JN76DB|DL2ZZ||144.3|UNKNOWN"}));
+    EXPECT_EQ(s.rows(QStringLiteral("SELECT DxCall1, DxCall2, MUF FROM tblSPOT")),
+              (QStringList{"G4ABC|S51ZZ|60.9735"}));
+}
+
+// Read-only to whoever runs the test: a read-only file system for root, else the modes of the
+// data folder and its databases.
+void readOnly(Scene& s, bool on)
+{
+    if (::geteuid() == 0) {
+        ASSERT_TRUE(s.disk->setReadOnly(on)) << std::strerror(errno);
+        return;
+    }
+    for (const char* file : {"spots.sqlite", "call_loc.sqlite"}) {
+        ASSERT_EQ(::chmod(qPrintable(s.path(file)), on ? 0400 : 0600), 0);
+    }
+    ASSERT_EQ(::chmod(qPrintable(s.folder.path()), on ? 0500 : 0700), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outages, StoreOutage,
+    ::testing::Values(
+        Outage{"None", false, false, "", 0, false, [](Scene&) {}, [](Scene&) {}},
+        Outage{"NotADatabaseAtStart", false, true, "spots.sqlite: file is not a database; move it out", 3,
+               false,
+               [](Scene& s) {
+                   ASSERT_TRUE(QFile::rename(s.path("spots.sqlite"), s.path("spots.good")));
+                   s.dir.write(QStringLiteral("data/spots.sqlite"), QByteArray(8192, '\x5a'));
+               },
+               [](Scene& s) {
+                   ASSERT_TRUE(QFile::remove(s.path("spots.sqlite")));
+                   ASSERT_TRUE(QFile::rename(s.path("spots.good"), s.path("spots.sqlite")));
+               }},
+        Outage{"HeldByAnotherProgram", false, false, "another program holds the database", 4, false,
+               [](Scene& s) {
+                   s.holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), uniqueName("holder"));
+                   s.holder.setDatabaseName(s.path("spots.sqlite"));
+                   ASSERT_TRUE(s.holder.open());
+                   ASSERT_TRUE(QSqlQuery(s.holder).exec(QStringLiteral("BEGIN IMMEDIATE")));
+               },
+               [](Scene& s) {
+                   QSqlQuery(s.holder).exec(QStringLiteral("ROLLBACK"));
+                   const QString name = s.holder.connectionName();
+                   s.holder.close();
+                   s.holder = QSqlDatabase();
+                   QSqlDatabase::removeDatabase(name);
+               }},
+        Outage{"ReadOnlyAtStart", false, true, "make the data folder and the file writable", 3, true,
+               [](Scene& s) { readOnly(s, true); }, [](Scene& s) { readOnly(s, false); }},
+        Outage{"ServerAwayAtStart", true, true, "Connection refused", 3, false,
+               [](Scene& s) { s.proxy->cut(); }, [](Scene& s) { ASSERT_TRUE(s.proxy->restore()); }},
+        Outage{"ServerLostWhileRunning", true, false, "the connection to the database server was lost", 3,
+               false, [](Scene& s) { s.proxy->cut(); }, [](Scene& s) { ASSERT_TRUE(s.proxy->restore()); }},
+        Outage{"ServerSilentWhileRunning", true, false, "the database server does not answer", 3, false,
+               [](Scene& s) { s.proxy->silence(); }, [](Scene& s) { s.proxy->answer(); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
