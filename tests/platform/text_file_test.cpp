@@ -188,6 +188,10 @@ TEST(TextFile, AFileIsMadeOrRewrittenForItsOwnerAtTheEndOfItsLinks)
         {"a relative link to a relative link in another folder",
          {{"data/spots.sqlite", "../disk/links/db"}, {"disk/links/db", "../spots.sqlite"}},
          "disk/spots.sqlite"},
+        {"a relative link to a relative link in another folder, its file there",
+         {{"data/spots.sqlite", "../disk/links/db"}, {"disk/links/db", "../spots.sqlite"}},
+         "disk/spots.sqlite",
+         true},
         {"a link into a folder that is not there", {{"data/spots.sqlite", "../gone/spots.sqlite"}}, ""},
     };
     const struct
