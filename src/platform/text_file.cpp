@@ -339,11 +339,24 @@ bool appendLine(const QString& path, const QString& line, std::optional<QFileDev
 
 bool createFile(const QString& path, QFileDevice::Permissions permissions)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, permissions)) {
-        return true;
+    // An exclusive create refuses a link, even one whose file is not there yet (on a disk the
+    // user keeps it on): the library that opens the name next would then make that file with the
+    // umask's mode. So the file is made where the links end, by the rule a rewrite follows.
+    const std::optional<QString> target = replaceTarget(path);
+    if (!target) {
+        return QFileInfo::exists(path);
     }
-    return QFileInfo::exists(path);
+    const int fd = ::open(QFile::encodeName(*target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          unixMode(permissions));
+    if (fd < 0) {
+        // Made meanwhile by someone else, or a folder on the way is missing.
+        return QFileInfo::exists(path);
+    }
+    // The umask takes bits from the mode the create asks for; a umask that takes the owner's own
+    // would leave a database nobody can write. Failing, the file is never more open than asked.
+    ::fchmod(fd, unixMode(permissions));
+    ::close(fd);
+    return true;
 }
 
 } // namespace zenthra::textfile

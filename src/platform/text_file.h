@@ -114,8 +114,10 @@ bool writeLines(const QString& path, const QStringList& lines,
 bool appendLine(const QString& path, const QString& line,
                 std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
-// Creates an empty file with `permissions` unless something is there already (a database file
-// that a library then fills). True when a file is there afterwards.
+// Creates an empty file with exactly `permissions`, whatever the umask, unless something is there
+// already (a database file that a library then fills). A symbolic link stays, and the file is made
+// at the end of its links as replaceFile() makes it; nothing is made when a folder on the way is
+// missing. True when a file is there afterwards.
 bool createFile(const QString& path, QFileDevice::Permissions permissions);
 
 } // namespace zenthra::textfile

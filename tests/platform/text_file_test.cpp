@@ -2,6 +2,7 @@
 #include "platform/rtf_writer.h"
 #include "platform/text_file.h"
 #include "support/fifo_guard.h"
+#include "support/file_mode.h"
 #include "support/file_size_limit.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
@@ -9,10 +10,13 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 using zenthra::test::FileSizeLimit;
 using zenthra::test::TempFolder;
@@ -134,6 +138,108 @@ TEST(TextFile, ARewriteGoesThroughLinksAndReplacesOnlyARegularFile)
         EXPECT_EQ(names("elsewhere"), end.contains("/elsewhere/") ? QStringList{"b.dat"} : QStringList())
             << shown;
         EXPECT_FALSE(fifo && fifo->fired()) << shown;
+    }
+}
+
+// Everything under a folder, links not followed: a folder as "name/", a link as "name -> what it
+// holds", a file as "name 0600 bytes".
+QStringList treeOf(const QString& root)
+{
+    namespace fs = std::filesystem;
+    const fs::path top = QFile::encodeName(root).toStdString();
+    QStringList tree;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(top)) {
+        const QString name = QString::fromStdString(entry.path().lexically_relative(top).string());
+        if (entry.is_symlink()) {
+            tree.append(name + " -> " + QString::fromStdString(fs::read_symlink(entry.path()).string()));
+        } else if (entry.is_directory()) {
+            tree.append(name + "/");
+        } else {
+            QFile file(QString::fromStdString(entry.path().string()));
+            const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : "unreadable";
+            tree.append(name + " 0" + QString::number(zenthra::test::modeOf(file.fileName()), 8) + " " +
+                        bytes);
+        }
+    }
+    tree.sort();
+    return tree;
+}
+
+// A file made for its owner alone, or rewritten whole, is the one at the end of its links however
+// they are written. A link is read from the folder it is in: read from the folder of the link
+// before it, a chain would lead to a new file while the real one kept its old contents.
+TEST(TextFile, AFileIsMadeOrRewrittenForItsOwnerAtTheEndOfItsLinks)
+{
+    const struct
+    {
+        const char* shown;
+        std::vector<std::pair<QString, QString>> links; // each link and what it holds; "@" the test folder
+        QString end;                                    // where the file is written; "" nowhere
+        bool there = false;                             // the end holds "old" already, with mode 0644
+        mode_t umask = 022;
+    } rows[] = {
+        {"a plain name", {}, "data/spots.sqlite"},
+        {"a plain name under a umask that takes the owner's bits", {}, "data/spots.sqlite", false, 0277},
+        {"a plain name with its file there", {}, "data/spots.sqlite", true},
+        {"a link to a file not there yet",
+         {{"data/spots.sqlite", "@/disk/spots.sqlite"}},
+         "disk/spots.sqlite"},
+        {"a relative link", {{"data/spots.sqlite", "../disk/spots.sqlite"}}, "disk/spots.sqlite"},
+        {"a relative link to a relative link in another folder",
+         {{"data/spots.sqlite", "../disk/links/db"}, {"disk/links/db", "../spots.sqlite"}},
+         "disk/spots.sqlite"},
+        {"a relative link to a relative link in another folder, its file there",
+         {{"data/spots.sqlite", "../disk/links/db"}, {"disk/links/db", "../spots.sqlite"}},
+         "disk/spots.sqlite",
+         true},
+        {"a link into a folder that is not there", {{"data/spots.sqlite", "../gone/spots.sqlite"}}, ""},
+    };
+    const struct
+    {
+        const char* name;
+        std::function<bool(const QString&)> write;
+        QByteArray bytes; // what the end holds afterwards
+        bool keepsAFileThere;
+    } writers[] = {
+        {"createFile", [](const QString& path) { return textfile::createFile(path, textfile::ownerOnly); },
+         "", true},
+        {"replaceFile",
+         [](const QString& path) {
+             return textfile::replaceFile(path, "new", nullptr, textfile::ownerOnly) ==
+                    textfile::ReplaceResult::replaced;
+         },
+         "new", false},
+    };
+    for (const auto& row : rows) {
+        for (const auto& w : writers) {
+            const std::string shown = std::string(w.name) + ", " + row.shown;
+            TempFolder dir;
+            for (const char* folder : {"data", "disk", "disk/links"}) {
+                ASSERT_TRUE(QDir(dir.path()).mkpath(folder));
+            }
+            for (const auto& [link, holds] : row.links) {
+                ASSERT_TRUE(QFile::link(QString(holds).replace("@", dir.path()), dir.file(link)));
+            }
+            if (row.there) {
+                dir.write(row.end, "old");
+                ASSERT_TRUE(QFile::setPermissions(dir.file(row.end),
+                                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                      QFileDevice::ReadGroup | QFileDevice::ReadOther));
+            }
+            QStringList expected = treeOf(dir.path());
+            if (!row.end.isEmpty() && !(row.there && w.keepsAFileThere)) {
+                expected.removeIf([&](const QString& entry) { return entry.startsWith(row.end + " "); });
+                expected.append(row.end + " 0600 " + w.bytes);
+                expected.sort();
+            }
+            bool written = false;
+            {
+                const zenthra::test::ScopedUmask umask(row.umask);
+                written = w.write(dir.file("data/spots.sqlite"));
+            }
+            EXPECT_EQ(written, !row.end.isEmpty()) << shown;
+            EXPECT_EQ(treeOf(dir.path()), expected) << shown;
+        }
     }
 }
 

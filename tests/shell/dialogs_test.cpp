@@ -22,12 +22,18 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QUuid>
 
 #include <atomic>
+#include <cstring>
+#include <memory>
 #include <span>
+#include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace zenthra;
 using zenthra::test::DialogProgram;
@@ -406,9 +412,76 @@ TEST(Backup, MissingDatabaseIsReportedAndLoggedAndTheOldCopyStays)
     EXPECT_TRUE(log[0].endsWith(QStringLiteral("\t53 - BACKUP_DATABASE()"))) << log[0].toStdString();
 }
 
-// A copy kept on another disk through a link is brought up to date and the link stays; a FIFO
-// under the copy's name is left as it is.
-TEST(Backup, ACopyBehindALinkIsReplacedAndAFifoLeftAlone)
+// The names made in a folder (created there or renamed into it) while this lives.
+class NamesMade
+{
+public:
+    explicit NamesMade(const QString& folder) : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        m_watching = m_fd >= 0 && ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                                      IN_CREATE | IN_MOVED_TO) >= 0;
+    }
+    ~NamesMade()
+    {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    NamesMade(const NamesMade&) = delete;
+    NamesMade& operator=(const NamesMade&) = delete;
+
+    bool watching() const { return m_watching; }
+    QStringList names() const
+    {
+        QStringList names;
+        alignas(inotify_event) char buffer[16 * 1024];
+        for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < n;) {
+                inotify_event event;
+                std::memcpy(&event, buffer + at, sizeof event);
+                if (event.len > 0) {
+                    names.append(QFile::decodeName(buffer + at + sizeof event));
+                }
+                at += static_cast<ssize_t>(sizeof event + event.len);
+            }
+        }
+        return names;
+    }
+
+private:
+    int m_fd;
+    bool m_watching = false;
+};
+
+// A fresh folder in a temporary place on a file system other than that of `folder`, if there is
+// one here.
+std::unique_ptr<QTemporaryDir> folderOnAnotherFileSystem(const QString& folder)
+{
+    const auto device = [](const QString& path) {
+        struct stat info;
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_dev : dev_t(-1);
+    };
+    for (const QString& place : {QStringLiteral("/dev/shm"), QStringLiteral("/var/tmp"),
+                                 QStringLiteral("/run/user/%1").arg(::getuid())}) {
+        if (device(place) == dev_t(-1) || device(place) == device(folder)) {
+            continue;
+        }
+        auto made = std::make_unique<QTemporaryDir>(place + QStringLiteral("/zenthra-test-XXXXXX"));
+        if (made->isValid()) {
+            return made;
+        }
+    }
+    return nullptr;
+}
+
+// A copy kept elsewhere through a link is brought up to date and the link stays. Its temporary is
+// made beside the copy, never beside the link: from there the rename that puts it in place fails
+// when the copy is on another file system ("Invalid cross-device link").
+class CopyBehindALink : public testing::TestWithParam<bool> // true: on another file system
+{
+};
+
+TEST_P(CopyBehindALink, IsMadeBesideTheCopyAndTheLinkStays)
 {
     SpotsFile f;
     {
@@ -416,17 +489,46 @@ TEST(Backup, ACopyBehindALinkIsReplacedAndAFifoLeftAlone)
         c.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY)"));
         c.run(QStringLiteral("INSERT INTO probe DEFAULT VALUES"));
     }
-    const TempFolder elsewhere;
-    const QString kept = elsewhere.file(QStringLiteral("kept.sqlite"));
-    elsewhere.write(QStringLiteral("kept.sqlite"), "older copy");
+    const std::unique_ptr<QTemporaryDir> elsewhere =
+        GetParam()
+            ? folderOnAnotherFileSystem(f.dir.path())
+            : std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/zenthra-test-XXXXXX"));
+    if (!elsewhere) {
+        GTEST_SKIP() << "no temporary place (/dev/shm, /var/tmp, /run/user/UID) is on a file "
+                        "system other than that of "
+                     << f.dir.path().toStdString();
+    }
+    ASSERT_TRUE(elsewhere->isValid());
+    const QString kept = elsewhere->filePath(QStringLiteral("kept.sqlite"));
+    {
+        QFile older(kept);
+        ASSERT_TRUE(older.open(QIODevice::WriteOnly) && older.write("older copy") == 10);
+    }
     ASSERT_TRUE(QFile::link(kept, f.backup()));
+    const NamesMade beside(f.dir.path());
+    ASSERT_TRUE(beside.watching());
     EXPECT_EQ(BACKUP_DATABASE(f.settings, f.folder, f.log),
               QStringLiteral("Copy called spots_backup.sqlite made in ") + f.dir.path());
+    EXPECT_EQ(beside.names(), QStringList()) << "made beside the link";
     EXPECT_EQ(QFileInfo(f.backup()).symLinkTarget(), kept);
     EXPECT_EQ(Connection(kept).count(QStringLiteral("probe")), 1);
-    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{QStringLiteral("kept.sqlite")});
+    EXPECT_EQ(zenthra::test::modeOf(kept), 0600);
+    EXPECT_EQ(QDir(elsewhere->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("kept.sqlite")});
+}
 
-    QFile::remove(f.backup());
+INSTANTIATE_TEST_SUITE_P(Backup, CopyBehindALink, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "OnAnotherFileSystem" : "OnTheSameFileSystem");
+                         });
+
+TEST(Backup, AFifoUnderTheCopysNameIsLeftAlone)
+{
+    SpotsFile f;
+    {
+        Connection c(f.path());
+        c.run(QStringLiteral("CREATE TABLE probe (id INTEGER PRIMARY KEY)"));
+    }
     const zenthra::test::FifoGuard fifo(f.backup());
     ASSERT_TRUE(fifo.made());
     EXPECT_EQ(
