@@ -113,7 +113,12 @@ void DxcLink::loginText(const QString& chunk)
             // Text that went on after prompt words was talk: what waited and this text are one
             // chunk with no prompt for the login stages.
             stopAwaitingQuiet();
-            loginStep(prompts::Ask::Nothing);
+            // A piece that may begin the password prompt is no stage of its own: taken as
+            // asking nothing, the pieces of one prompt would move the login on to the menu's
+            // answer, and the node would get "DXC" for its password.
+            if (!promptText().mayBeginPassword()) {
+                loginStep(prompts::Ask::Nothing);
+            }
         }
     }
 }
