@@ -33,8 +33,6 @@ DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bo
     });
     m_heldTimer.setInterval(backpressurePoll);
     connect(&m_heldTimer, &QTimer::timeout, this, &DxcLink::releaseHeld);
-    connect(&WinsockDXC, &TelnetSocket::remoteClosed, this,
-            [this] { sequence().run([this] { flushPartial(); }); });
 }
 
 void DxcLink::DXC_CONNECT()

@@ -257,3 +257,52 @@ TEST(DxcStream, ALineCutByAPauseIsReadAndShownOnceWhole)
         EXPECT_EQ(roads[i]->windows.TBCluster.text(), (i == 4 ? prompt : "") + whole) << i;
     }
 }
+
+// A node that closes right after a line end: text is handled in the order it came, so a spot whose
+// line end arrived before the close is read, and shown once on one line, even when the close came
+// while the link waited (the keep-alive's pause, a spot road that takes nothing for a while).
+TEST(DxcStream, ALineEndedBeforeTheNodeClosesIsRead)
+{
+    const QByteArray before = "DX de G4AAA:    50150.0  EA7ABC       FT8 IN50<ES>IO91   1205Z\r\n";
+    const QByteArray spot = "DX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z";
+    const struct
+    {
+        const char* name;
+        bool keepAlive;
+        bool roadFull;
+        QByteArray rest; // of the spot, from where the network cut it
+        bool read;
+    } cases[] = {
+        {"KeepAlivePause", true, false, spot.mid(32) + "\r\n", true},
+        {"NoPause", false, false, spot.mid(32) + "\r\n", true},
+        {"RoadFull", false, true, spot.mid(32) + "\r\n", true},
+        {"KeepAlivePauseRoadFull", true, true, spot.mid(32) + "\r\n", true},
+        {"KeepAlivePauseNoLineEnd", true, false, spot.mid(32), false},
+    };
+    for (const auto& c : cases) {
+        Road r;
+        bool full = c.roadFull;
+        r.link.setBackpressure([&full] { return full; });
+        ASSERT_TRUE(r.open());
+        r.node.send(before + spot.left(32));
+        if (c.keepAlive) {
+            // As the reconnect tick sends it: the keep-alive line, then its pause.
+            r.link.sequence().run([&r] { r.link.WinsockDXC.sendData(QStringLiteral("\r\n")); });
+            r.link.sequence().pause(500);
+        }
+        r.node.send(c.rest);
+        QTest::qWait(20);
+        r.node.hangUp();
+        QTest::qWait(700);
+        full = false;
+        const QStringList queued = QStringList{QString::fromLatin1(before.chopped(2))} +
+                                   (c.read ? QStringList{spot} : QStringList{});
+        // One line of text each, its line ends shown as "|".
+        const auto lines = [](const QString& text) {
+            return QString(text).replace("\r\n", "|").toStdString();
+        };
+        EXPECT_EVENTUALLY_EQ(lines(r.queued.join("\r\n")), lines(queued.join("\r\n")), 5000);
+        EXPECT_EQ(lines(r.windows.TBCluster.text()), lines("\r\n" + before.chopped(2) + " \r\n" + spot + " "))
+            << c.name;
+    }
+}
