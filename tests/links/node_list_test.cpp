@@ -264,6 +264,22 @@ TEST_P(NodeTables, AUtf16ListIsReadAsTextAndANulStopsTheImportNamingTheLine)
     EXPECT_EQ(nodes(NodeTable::Dxc), both + QStringList{QStringLiteral("C|c.example|1")});
 }
 
+// The five bytes Windows-1252 leaves without a character never reach a stored node as control
+// characters: the line holding one stops the import and names itself.
+TEST_P(NodeTables, ACodePageHoleInAWindowsListIsNeverStored)
+{
+    for (const char hole : {'\x81', '\x8d', '\x8f', '\x90', '\x9d'}) {
+        ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("DELETE FROM ") + nodeTableName(NodeTable::Dxc)));
+        const ImportOutcome out = import(NodeTable::Dxc, QByteArray("Caf\xe9,c.example,23\r\nO\x92") + hole +
+                                                             "NEIL,o.example,7300\r\n");
+        EXPECT_FALSE(out.ok) << int(uchar(hole));
+        EXPECT_EQ(out.failure.text,
+                  QStringLiteral("Line 2 of DXC.csv: the name holds a control character. The "
+                                 "lines before it were imported."));
+        EXPECT_EQ(nodes(NodeTable::Dxc), QStringList{QString::fromUtf8("CAF\xc3\x89|c.example|23")});
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
 
@@ -305,6 +321,22 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
          V::Faulty,
          "GB\xc2\x85"
          "AA",
+         "host", "7300", "name"},
+        // The bytes Windows-1252 leaves without a character read as C1 controls: refused too.
+        {"GB\x81"
+         "AA,host,7300",
+         V::Faulty,
+         "GB\xc2\x81"
+         "AA",
+         "host", "7300", "name"},
+        {"GB7AA,ho\x8dst,7300", V::Faulty, "GB7AA", "ho\xc2\x8dst", "7300", "host"},
+        {"GB7AA,host,73\x8f", V::Faulty, "GB7AA", "host", "73\xc2\x8f", "port"},
+        {"O\x92NEIL,h\x90,7300", V::Faulty, "O\xe2\x80\x99NEIL", "h\xc2\x90", "7300", "host"},
+        {"\x9d"
+         "GB7AA,host,7300",
+         V::Faulty,
+         "\xc2\x9d"
+         "GB7AA",
          "host", "7300", "name"},
     };
     for (const auto& c : cases) {
