@@ -9,7 +9,11 @@
 #include "support/print_qstring.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringEncoder>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace zenthra;
 using zenthra::test::Backend;
@@ -20,6 +24,27 @@ namespace {
 NodeBoxes boxes(const char* name, const char* host, const char* port)
 {
     return {QString::fromLatin1(name), QString::fromLatin1(host), QString::fromLatin1(port), {}, {}, {}};
+}
+
+// Every later read through a descriptor of `path` that is open now fails as a read of a broken
+// disk does: a folder's descriptor takes the file's place, and reading a folder fails (EISDIR),
+// for root too. False when no descriptor of the file was open.
+bool failReadsOf(const QString& path)
+{
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const int folder = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool swapped = false;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == file && folder >= 0) {
+            swapped = ::dup2(folder, fd.toInt()) >= 0 || swapped;
+        }
+    }
+    if (folder >= 0) {
+        ::close(folder);
+    }
+    return swapped;
 }
 
 class NodeTables : public DatabaseFixture
@@ -230,6 +255,31 @@ TEST_P(NodeTables, AListNamedByAFifoIsAnAccessErrorAtOnce)
     EXPECT_FALSE(out.ok);
     EXPECT_EQ(out.failure.number, 75);
     EXPECT_EQ(out.failure.text, QStringLiteral("Path/File access error: dxc.csv"));
+}
+
+// A list whose reading fails after its first lines (a disk or a network share that breaks) is an
+// access error, never a finished import of the rows read so far.
+TEST_P(NodeTables, AListWhoseReadFailsPartWayIsAnAccessError)
+{
+    QByteArray list;
+    for (int i = 0; i < 6000; ++i) {
+        list += "N" + QByteArray::number(i) + ",n.example,7300\r\n";
+    }
+    dir.write(QStringLiteral("DXC.csv"), list);
+    NodeImportRun run(NodeTable::Dxc, *db, {});
+    ASSERT_TRUE(run.begin(dir.file(QStringLiteral("DXC.csv"))));
+    // No budget: one line, then the run comes back with the rest to read.
+    ASSERT_TRUE(run.step(std::chrono::milliseconds(0)));
+    ASSERT_TRUE(failReadsOf(dir.file(QStringLiteral("DXC.csv"))));
+    while (run.step(std::chrono::milliseconds::max())) {
+    }
+    EXPECT_FALSE(run.outcome().ok);
+    EXPECT_EQ(run.outcome().failure.number, NodeImport::errFileAccess);
+    EXPECT_EQ(run.outcome().failure.text, QStringLiteral("Path/File access error: DXC.csv"));
+    // The rows of the lines read before it stay.
+    EXPECT_GT(run.outcome().added, 0);
+    EXPECT_LT(run.outcome().added, 6000);
+    EXPECT_EQ(rows(NodeTable::Dxc).size(), run.outcome().added);
 }
 
 TEST_P(NodeTables, AStrayWindows1252LineLeavesTheUtf8NodesTheirNames)
