@@ -195,8 +195,7 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
                 // first part of a password prompt is worth waiting for; anything else means the
                 // node asks none, and anything else before the call ends the automatic login.
                 const bool cut = (intWwcLoginStage == AwaitLogin && !chunk.contains(u'\n')) ||
-                                 (intWwcLoginStage == CallSent &&
-                                  prompts::mayBegin(promptText().upper(), prompts::password));
+                                 (intWwcLoginStage == CallSent && promptText().mayBeginPassword());
                 if (!cut) {
                     intWwcLoginStage = Idle;
                 }
@@ -342,7 +341,7 @@ void BbsLink::nodeQuiet()
         if (ask == prompts::Ask::Password || ask == prompts::Ask::CallAndPassword) {
             promptText().clear();
             answerPassword();
-        } else if (!prompts::mayBegin(promptText().upper(), prompts::password)) {
+        } else if (!promptText().mayBeginPassword()) {
             // A password prompt cut by the network waits for its rest; anything else was no prompt.
             intBbsLoginStage = Idle;
             // Each "#"-separated node command goes out as a line of its own.

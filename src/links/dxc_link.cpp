@@ -33,8 +33,6 @@ DxcLink::DxcLink(const CurrentNode& node, qint16& intLinkError, std::function<bo
     });
     m_heldTimer.setInterval(backpressurePoll);
     connect(&m_heldTimer, &QTimer::timeout, this, &DxcLink::releaseHeld);
-    connect(&WinsockDXC, &TelnetSocket::remoteClosed, this,
-            [this] { sequence().run([this] { flushPartial(); }); });
 }
 
 void DxcLink::DXC_CONNECT()
@@ -113,7 +111,12 @@ void DxcLink::loginText(const QString& chunk)
             // Text that went on after prompt words was talk: what waited and this text are one
             // chunk with no prompt for the login stages.
             stopAwaitingQuiet();
-            loginStep(prompts::Ask::Nothing);
+            // A piece that may begin the password prompt is no stage of its own: taken as
+            // asking nothing, the pieces of one prompt would move the login on to the menu's
+            // answer, and the node would get "DXC" for its password.
+            if (!promptText().mayBeginPassword()) {
+                loginStep(prompts::Ask::Nothing);
+            }
         }
     }
 }

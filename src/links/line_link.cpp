@@ -15,8 +15,6 @@ LineLink::LineLink(QString name, qint16* linkError, QObject* parent)
         }
         flushPartial();
     });
-    connect(&socket(), &TelnetSocket::remoteClosed, this,
-            [this] { sequence().run([this] { flushPartial(); }); });
 }
 
 void LineLink::deliver(const QString& chunk)

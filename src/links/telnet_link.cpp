@@ -10,6 +10,7 @@ TelnetLink::TelnetLink(QString name, qint16* linkError, QObject* parent)
 {
     connect(&m_socket, &TelnetSocket::dataArrival, this, &TelnetLink::incoming);
     connect(&m_socket, &TelnetSocket::errorOccurred, this, &TelnetLink::onSocketError);
+    connect(&m_socket, &TelnetSocket::remoteClosed, this, &TelnetLink::onRemoteClosed);
     connect(&m_sequence, &LinkSequence::idle, this, &TelnetLink::runDeferred);
     m_quietTimer.setSingleShot(true);
     connect(&m_quietTimer, &QTimer::timeout, this, &TelnetLink::checkQuiet);
@@ -68,6 +69,21 @@ void TelnetLink::runDeferred()
         handleChunk(chunk);
     }
     m_runningDeferred = false;
+    updateReading();
+}
+
+void TelnetLink::onRemoteClosed()
+{
+    // The close comes after all the node sent, and is handled after it: a line whose end came
+    // first is read whole, even while a step's pause or a full road kept that text waiting.
+    // Left behind, it would follow the close as a line cut in two, its start never read.
+    m_socket.setReading(true);
+    if (!m_nextRead.isEmpty()) {
+        QString chunk;
+        chunk.swap(m_nextRead);
+        handleChunk(chunk);
+    }
+    m_sequence.run([this] { beforeClose(); });
     updateReading();
 }
 

@@ -66,7 +66,8 @@ protected:
     // before it. What arrives while a step or pause is pending is the next read, whatever the
     // number of network pieces it came in: a burst costs one pause, not one per piece.
     virtual void handleChunk(const QString& chunk) = 0;
-    // Called before the socket is closed by a failure: a link hands over what it holds.
+    // Called before the socket is closed by a failure, and once the node's close is reached in
+    // what it sent: a link hands over what it holds.
     virtual void beforeClose() {}
     // What a link holds of its own beyond the chunks waiting for the sequence.
     virtual qsizetype ownHeldText() const { return 0; }
@@ -87,6 +88,7 @@ protected:
 private:
     void incoming(const QString& chunk);
     void runDeferred();
+    void onRemoteClosed();
     void onSocketError(int number, const QString& description);
     void checkQuiet();
 

@@ -129,6 +129,16 @@ const Login logins[] = {
      {"login: ", {"Pass", 2500}, "word: "},
      "G0ABC\r\ns3cret\r\n",
      DxcLink::AwaitMenu},
+    // A password prompt trickling in: no piece asks, yet each may begin the prompt, so none is
+    // a login stage of its own and nothing but the password answers the whole prompt.
+    {"PasswordPromptInFourPieces",
+     {"login: ", {"p", 300}, {"as", 1000}, {"sw", 600}, "ord: "},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
+    {"PasswordPromptInPiecesAfterTheGreeting",
+     {"login: ", greeting, {"Pass", 400}, {"wo", 900}, {"rd", 300}, ": "},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
     // Talk cut right after "password:" while the login stages are still open.
     {"TalkCutAfterThePromptWords",
      {"login: ", greeting, {cutTalk, 300}, " ?\r\n"},

@@ -61,15 +61,18 @@ struct Road : Stream
     zenthra::TextWindows windows{options, [] { return QDateTime(); }};
     zenthra::LineFilter filter{options, log, windows.intHiddenHfSpot};
     QStringList queued;
+    QStringList announced;
 
     Road()
     {
         options.setHomeLocator("IO91VL");
         options.sngWindowBuffer = 10000;
         options.setChecked("mnuEsOptions(0)", true);
+        options.setChecked("mnuAnnToDb", true);
         filter.sinks().queueSpot = [this](zenthra::QueuedSpot& spot) {
             queued << std::exchange(spot.line, {});
         };
+        filter.sinks().announce = [this](const QString& text) { announced << text; };
         QObject::connect(&link, &DxcLink::lineReceived, [this](QString line) {
             if (zenthra::line_ends::isBlankLine(line)) {
                 return windows.dxcBlankLine();
@@ -225,7 +228,8 @@ TEST(DxcStream, EveryLineEndEndsASpotLineOnce)
 
 // A spot line cut by a pause of the network is read and shown once, whole, when its line end
 // comes; a node that hangs up before it gets the text shown but never read as a spot. A prompt
-// is shown meanwhile, and its line end adds no line.
+// is shown meanwhile, and its line end adds no line. Every kind of announcement waits for its
+// line end as a spot does, cut in its head or after it, and is stored whole, never shown.
 TEST(DxcStream, ALineCutByAPauseIsReadAndShownOnceWhole)
 {
     const QByteArray spot = "DX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z\a\a";
@@ -239,21 +243,93 @@ TEST(DxcStream, ALineCutByAPauseIsReadAndShownOnceWhole)
         {spot, "\r\n"},
         {prompt.mid(2).chopped(1).toLatin1(), "\r\n" + spot + "\r\n"},
         {spot, {}}};
+    const std::pair<QByteArray, qsizetype> announcements[] = {
+        {"WWV de VE7QQ <09>:   SFI=113, A=18, K=3, No Storms -> No Storms", 22},
+        {"WCY de DK0WCY-2 <20> : K=3 expK=2 A=12 R=77 SFI=142 SA=qui GMF=qui Au=no", 2},
+        {"All de G4ABC: 6m open to EA8 right now", 9},
+        {"To Solar: flux 142 and rising", 6},
+        {"To ALL de SV1ABC: ES opening on 6m", 11}};
     std::vector<std::unique_ptr<Road>> roads;
     for (const auto& [first, rest] : cases) {
         roads.push_back(std::make_unique<Road>());
         ASSERT_TRUE(roads.back()->open());
         roads.back()->node.send(first);
     }
+    for (const auto& [line, cut] : announcements) {
+        roads.push_back(std::make_unique<Road>());
+        ASSERT_TRUE(roads.back()->open());
+        roads.back()->node.send(line.left(cut));
+    }
     QTest::qWait(DxcLink::partialLineWait + 400);
+    const size_t spots = std::size(cases);
     for (size_t i = 0; i < roads.size(); ++i) {
         EXPECT_EQ(roads[i]->windows.TBCluster.text(), i == 4 ? prompt : "") << i;
+        if (i >= spots) {
+            const auto& [line, cut] = announcements[i - spots];
+            roads[i]->node.send(line.mid(cut) + "\r\n");
+            continue;
+        }
         cases[i].second.isEmpty() ? roads[i]->node.hangUp() : roads[i]->node.send(cases[i].second);
     }
-    for (size_t i = 0; i < roads.size(); ++i) {
+    for (size_t i = spots; i < roads.size(); ++i) {
+        roads[i]->waitFor(1);
+        EXPECT_EQ(roads[i]->announced, QStringList{announcements[i - spots].first}) << i;
+        EXPECT_EQ(roads[i]->windows.TBCluster.text(), "") << i;
+        EXPECT_TRUE(roads[i]->queued.isEmpty()) << i;
+    }
+    for (size_t i = 0; i < spots; ++i) {
         roads[i]->waitFor(i == 4 ? 2 : 1);
         const bool cut = cases[i].second.isEmpty();
         EXPECT_EQ(roads[i]->queued, cut ? QStringList{} : QStringList{whole.mid(2).chopped(1)}) << i;
         EXPECT_EQ(roads[i]->windows.TBCluster.text(), (i == 4 ? prompt : "") + whole) << i;
+    }
+}
+
+// A node that closes right after a line end: text is handled in the order it came, so a spot whose
+// line end arrived before the close is read, and shown once on one line, even when the close came
+// while the link waited (the keep-alive's pause, a spot road that takes nothing for a while).
+TEST(DxcStream, ALineEndedBeforeTheNodeClosesIsRead)
+{
+    const QByteArray before = "DX de G4AAA:    50150.0  EA7ABC       FT8 IN50<ES>IO91   1205Z\r\n";
+    const QByteArray spot = "DX de DK7XYZ:    50110.0  EA8/ON4XYZ   JN48QT<ES>IL18 QRP 5W LOOP ANT 1206Z";
+    const struct
+    {
+        const char* name;
+        bool keepAlive;
+        bool roadFull;
+        QByteArray rest; // of the spot, from where the network cut it
+        bool read;
+    } cases[] = {
+        {"KeepAlivePause", true, false, spot.mid(32) + "\r\n", true},
+        {"NoPause", false, false, spot.mid(32) + "\r\n", true},
+        {"RoadFull", false, true, spot.mid(32) + "\r\n", true},
+        {"KeepAlivePauseRoadFull", true, true, spot.mid(32) + "\r\n", true},
+        {"KeepAlivePauseNoLineEnd", true, false, spot.mid(32), false},
+    };
+    for (const auto& c : cases) {
+        Road r;
+        bool full = c.roadFull;
+        r.link.setBackpressure([&full] { return full; });
+        ASSERT_TRUE(r.open());
+        r.node.send(before + spot.left(32));
+        if (c.keepAlive) {
+            // As the reconnect tick sends it: the keep-alive line, then its pause.
+            r.link.sequence().run([&r] { r.link.WinsockDXC.sendData(QStringLiteral("\r\n")); });
+            r.link.sequence().pause(500);
+        }
+        r.node.send(c.rest);
+        QTest::qWait(20);
+        r.node.hangUp();
+        QTest::qWait(700);
+        full = false;
+        const QStringList queued = QStringList{QString::fromLatin1(before.chopped(2))} +
+                                   (c.read ? QStringList{spot} : QStringList{});
+        // One line of text each, its line ends shown as "|".
+        const auto lines = [](const QString& text) {
+            return QString(text).replace("\r\n", "|").toStdString();
+        };
+        EXPECT_EVENTUALLY_EQ(lines(r.queued.join("\r\n")), lines(queued.join("\r\n")), 5000);
+        EXPECT_EQ(lines(r.windows.TBCluster.text()), lines("\r\n" + before.chopped(2) + " \r\n" + spot + " "))
+            << c.name;
     }
 }

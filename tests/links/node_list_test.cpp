@@ -9,7 +9,11 @@
 #include "support/print_qstring.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringEncoder>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace zenthra;
 using zenthra::test::Backend;
@@ -20,6 +24,27 @@ namespace {
 NodeBoxes boxes(const char* name, const char* host, const char* port)
 {
     return {QString::fromLatin1(name), QString::fromLatin1(host), QString::fromLatin1(port), {}, {}, {}};
+}
+
+// Every later read through a descriptor of `path` that is open now fails as a read of a broken
+// disk does: a folder's descriptor takes the file's place, and reading a folder fails (EISDIR),
+// for root too. False when no descriptor of the file was open.
+bool failReadsOf(const QString& path)
+{
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const int folder = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    bool swapped = false;
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget() == file && folder >= 0) {
+            swapped = ::dup2(folder, fd.toInt()) >= 0 || swapped;
+        }
+    }
+    if (folder >= 0) {
+        ::close(folder);
+    }
+    return swapped;
 }
 
 class NodeTables : public DatabaseFixture
@@ -232,6 +257,31 @@ TEST_P(NodeTables, AListNamedByAFifoIsAnAccessErrorAtOnce)
     EXPECT_EQ(out.failure.text, QStringLiteral("Path/File access error: dxc.csv"));
 }
 
+// A list whose reading fails after its first lines (a disk or a network share that breaks) is an
+// access error, never a finished import of the rows read so far.
+TEST_P(NodeTables, AListWhoseReadFailsPartWayIsAnAccessError)
+{
+    QByteArray list;
+    for (int i = 0; i < 6000; ++i) {
+        list += "N" + QByteArray::number(i) + ",n.example,7300\r\n";
+    }
+    dir.write(QStringLiteral("DXC.csv"), list);
+    NodeImportRun run(NodeTable::Dxc, *db, {});
+    ASSERT_TRUE(run.begin(dir.file(QStringLiteral("DXC.csv"))));
+    // No budget: one line, then the run comes back with the rest to read.
+    ASSERT_TRUE(run.step(std::chrono::milliseconds(0)));
+    ASSERT_TRUE(failReadsOf(dir.file(QStringLiteral("DXC.csv"))));
+    while (run.step(std::chrono::milliseconds::max())) {
+    }
+    EXPECT_FALSE(run.outcome().ok);
+    EXPECT_EQ(run.outcome().failure.number, NodeImport::errFileAccess);
+    EXPECT_EQ(run.outcome().failure.text, QStringLiteral("Path/File access error: DXC.csv"));
+    // The rows of the lines read before it stay.
+    EXPECT_GT(run.outcome().added, 0);
+    EXPECT_LT(run.outcome().added, 6000);
+    EXPECT_EQ(rows(NodeTable::Dxc).size(), run.outcome().added);
+}
+
 TEST_P(NodeTables, AStrayWindows1252LineLeavesTheUtf8NodesTheirNames)
 {
     ASSERT_TRUE(import(NodeTable::Dxc, "Z\xc3\xbcrich,z.example,23\r\n").ok);
@@ -262,6 +312,22 @@ TEST_P(NodeTables, AUtf16ListIsReadAsTextAndANulStopsTheImportNamingTheLine)
               QStringLiteral("Line 2 of DXC.csv: the host holds a control character. The lines "
                              "before it were imported."));
     EXPECT_EQ(nodes(NodeTable::Dxc), both + QStringList{QStringLiteral("C|c.example|1")});
+}
+
+// The five bytes Windows-1252 leaves without a character never reach a stored node as control
+// characters: the line holding one stops the import and names itself.
+TEST_P(NodeTables, ACodePageHoleInAWindowsListIsNeverStored)
+{
+    for (const char hole : {'\x81', '\x8d', '\x8f', '\x90', '\x9d'}) {
+        ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("DELETE FROM ") + nodeTableName(NodeTable::Dxc)));
+        const ImportOutcome out = import(NodeTable::Dxc, QByteArray("Caf\xe9,c.example,23\r\nO\x92") + hole +
+                                                             "NEIL,o.example,7300\r\n");
+        EXPECT_FALSE(out.ok) << int(uchar(hole));
+        EXPECT_EQ(out.failure.text,
+                  QStringLiteral("Line 2 of DXC.csv: the name holds a control character. The "
+                                 "lines before it were imported."));
+        EXPECT_EQ(nodes(NodeTable::Dxc), QStringList{QString::fromUtf8("CAF\xc3\x89|c.example|23")});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
@@ -305,6 +371,22 @@ TEST(NodeLines, SplitAsTheImportReadsThem)
          V::Faulty,
          "GB\xc2\x85"
          "AA",
+         "host", "7300", "name"},
+        // The bytes Windows-1252 leaves without a character read as C1 controls: refused too.
+        {"GB\x81"
+         "AA,host,7300",
+         V::Faulty,
+         "GB\xc2\x81"
+         "AA",
+         "host", "7300", "name"},
+        {"GB7AA,ho\x8dst,7300", V::Faulty, "GB7AA", "ho\xc2\x8dst", "7300", "host"},
+        {"GB7AA,host,73\x8f", V::Faulty, "GB7AA", "host", "73\xc2\x8f", "port"},
+        {"O\x92NEIL,h\x90,7300", V::Faulty, "O\xe2\x80\x99NEIL", "h\xc2\x90", "7300", "host"},
+        {"\x9d"
+         "GB7AA,host,7300",
+         V::Faulty,
+         "\xc2\x9d"
+         "GB7AA",
          "host", "7300", "name"},
     };
     for (const auto& c : cases) {
