@@ -18,8 +18,13 @@ void ErrorLog::WRITE_ERROR_LOG(double errNumber, const QString& text)
     const QDateTime local = m_clock.localNow();
     const QString line = local.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u'\t' +
                          legacy::numberText(errNumber) + QStringLiteral(" - ") + text;
-    textfile::appendLine(path(), line, textfile::ownerOnly);
-    intErrorLogged = 1;
+    {
+        const std::lock_guard lock(m_mutex);
+        textfile::appendLine(path(), line, textfile::ownerOnly);
+    }
+    if (std::this_thread::get_id() == m_owner) {
+        intErrorLogged = 1;
+    }
 }
 
 } // namespace zenthra

@@ -1,8 +1,11 @@
 #pragma once
 // The program's record of trapped failures: `muf_errors.log` in the data folder, one line per
-// failure, only ever appended to. Writing it can never fail outward.
+// failure, only ever appended to. Writing it can never fail outward. Any thread may write it.
 
 #include <QString>
+
+#include <mutex>
+#include <thread>
 
 namespace zenthra {
 
@@ -21,12 +24,15 @@ public:
 
     QString path() const;
 
-    // Set to 1 by every call; the hand calculator reads and resets it.
+    // Set to 1 by every call from the thread that made the log (the window's); the hand
+    // calculator reads and resets it, so a line from the spot store's thread is not its own.
     int intErrorLogged = 0;
 
 private:
     QString m_folder;
     const Clock& m_clock;
+    std::thread::id m_owner = std::this_thread::get_id();
+    std::mutex m_mutex;
 };
 
 } // namespace zenthra

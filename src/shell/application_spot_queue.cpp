@@ -35,7 +35,7 @@ void Application::ownSpotRoad()
     connect(&m_spotRoad.processor, &SpotProcessor::storingChanged, this, [this, held](const QString& text) {
         // While the store's database does not answer, the windows' statements would wait on it
         // as well: they fail at once instead, with the caption's reason.
-        m_database.setUnanswered(m_spotRoad.store.silent() ? text : QString());
+        m_database.setUnanswered(m_spotRoad.store.silence());
         if (!text.isEmpty()) {
             if (held->notStoring.isEmpty()) {
                 held->before = status();

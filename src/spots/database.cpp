@@ -158,6 +158,9 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     ownerMayWriteJournals(file);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(file);
+    if (m_busyTimeout.count() > 0) {
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout.count()));
+    }
     SqlFailure f;
     bool ok = db.open();
     if (!ok) {

@@ -135,6 +135,9 @@ public:
     // a window that needs it says so instead of waiting for it.
     void setUnanswered(const QString& why) { m_unanswered = why; }
     const QString& serverSchema() const { return m_serverSchema; }
+    // How long a statement on a file waits while another connection writes (SQLite's own five
+    // seconds unless set).
+    void setBusyTimeout(std::chrono::milliseconds timeout) { m_busyTimeout = timeout; }
     // Off for a second layer beside the one that creates and upgrades the tables: its opening
     // then writes nothing, so it cannot wait on a database that another program holds.
     void setMakesSchema(bool makes) { m_makesSchema = makes; }
@@ -190,6 +193,7 @@ private:
     QString m_openReason;
     OpenAdvice m_openAdvice = OpenAdvice::MoveOut;
     bool m_makesSchema = true;
+    std::chrono::milliseconds m_busyTimeout{0};
     QString m_unanswered;
     qint64 m_openRepeats = 0;
     bool m_retrying = false;

@@ -15,6 +15,9 @@ namespace zenthra {
 namespace {
 
 constexpr auto shortestRetry = std::chrono::milliseconds(100);
+// A file another program holds keeps the store's thread no longer than this at a time, so that
+// the look-ups between the writers' retries go on and the spots wait as rows, once processed.
+constexpr auto ownBusyTimeout = std::chrono::milliseconds(1000);
 // How long the end of the program waits for the store's thread to finish its work.
 constexpr unsigned long finishWaitMs = 5000;
 
@@ -24,6 +27,7 @@ struct OwnLayer
     OwnLayer(const DataFolder& folder, ErrorLog& log)
         : keywords(log), db(settings, folder, log, keywordSeeding(keywords))
     {
+        db.setBusyTimeout(ownBusyTimeout);
     }
     DatabaseSettings settings;
     PropKeywords keywords;
@@ -411,19 +415,19 @@ void SpotStore::endBatch()
 
 QString SpotStore::notStoring(qsizetype waitingSpots) const
 {
-    QString why;
-    if (m_silent) {
-        why = m_serverKind ? QStringLiteral("the database server does not answer")
-                           : QStringLiteral("the database does not answer");
-    } else if (!m_lookupWhy.isNull()) {
-        why = m_lookupWhy;
-    } else {
-        why = m_writersWhy;
+    QString why = silence();
+    if (why.isNull()) {
+        why = m_lookupWhy.isNull() ? m_writersWhy : m_lookupWhy;
     }
     if (why.isNull()) {
         return {};
     }
     return SpotWriters::notStoringText(why, waitingSpots + m_backlogRows);
+}
+
+QString SpotStore::silence() const
+{
+    return m_silent ? QStringLiteral("the database server does not answer") : QString();
 }
 
 CallLocator& SpotStore::calls()

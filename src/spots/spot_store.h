@@ -78,8 +78,9 @@ public:
     // Empty while spots are stored; else why they are not (the writers' reason, the look-ups',
     // or that the database does not answer), with `waitingSpots` and the writers' waiting rows.
     QString notStoring(qsizetype waitingSpots) const;
-    // True while work handed over has gone unanswered for silentAfter.
-    bool silent() const { return m_silent; }
+    // While work handed over has gone unanswered for silentAfter: that the database does not
+    // answer, in words for the user; else null.
+    QString silence() const;
 
     // The worker's parts; only for a store in the caller's thread.
     CallLocator& calls();

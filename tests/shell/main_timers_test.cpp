@@ -5,10 +5,12 @@
 #include "shell/application.h"
 #include "shell/main_timers.h"
 #include "shell/main_window.h"
+#include "spots/server_cut_proxy.h"
 #include "support/eventually.h"
 #include "support/fake_node.h"
 #include "support/postgres.h"
 #include "support/settings_lines.h"
+#include "support/station_spot.h"
 #include "support/temp_folder.h"
 
 #include <QPlainTextEdit>
@@ -249,4 +251,60 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
     app.reset();
     QSqlDatabase admin = zenthra::test::openPostgres("watchdog_admin2");
     QSqlQuery(admin).exec("DROP SCHEMA " + schema + " CASCADE");
+}
+
+TEST_F(TimersFixture, AServerThatStopsAnsweringLeavesTheWindowToTheUserAndSaysSo)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    const auto pg = zenthra::test::postgresAddress();
+    const QString schema = QStringLiteral("silent_%1").arg(QCoreApplication::applicationPid());
+    {
+        QSqlDatabase admin = zenthra::test::openPostgres("silent_admin");
+        QSqlQuery q(admin);
+        ASSERT_TRUE(q.exec("DROP SCHEMA IF EXISTS " + schema + " CASCADE"));
+        ASSERT_TRUE(q.exec("CREATE SCHEMA " + schema));
+    }
+    QSqlDatabase::removeDatabase("silent_admin");
+    zenthra::test::ServerCutProxy proxy(pg.host, quint16(pg.port));
+    start({{1, "s"},
+           {2, QStringLiteral("127.0.0.1:%1").arg(proxy.port())},
+           {3, pg.database},
+           {4, pg.user},
+           {10, "IO91WM"},
+           {31, "True"}},
+          schema);
+    ASSERT_TRUE(app->database().isOpen());
+    app->setStatus(QStringLiteral("Zenthra"));
+
+    proxy.silence();
+    zenthra::QueuedSpot spot = zenthra::test::stationSpot(
+        QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ        tropo 59        1234Z"));
+    app->spotQueue().QUEUE_DXC_SPOT(spot);
+    app->spotProcessor().tmrProcessSpot_Timer();
+    EXPECT_EVENTUALLY_EQ(
+        app->status(),
+        QStringLiteral(
+            "Spots are not being stored (the database server does not answer): 1 waiting in memory"),
+        15000);
+    // What a window asks of the database fails at once, saying why, instead of waiting with it.
+    zenthra::SqlFailure why;
+    EXPECT_FALSE(
+        app->database().exec(zenthra::Store::Spots, "SELECT count(*) FROM tblAllSpots", {}, nullptr, &why));
+    EXPECT_EQ(why.text, QStringLiteral("the database server does not answer"));
+
+    proxy.answer();
+    EXPECT_EVENTUALLY_EQ(app->status(), QStringLiteral("Zenthra"), 15000);
+    QSqlQuery stored;
+    EXPECT_EVENTUALLY(
+        app->database().exec(zenthra::Store::Spots, "SELECT Spot_Call2 FROM tblAllSpots", {}, &stored) &&
+            stored.next() && stored.value(0).toString() == QStringLiteral("DL1ZZ"),
+        15000);
+    app->CLOSE_ZENTHRA(Application::restartCode);
+    window.reset();
+    app.reset();
+    {
+        QSqlDatabase admin = zenthra::test::openPostgres("silent_admin");
+        QSqlQuery(admin).exec("DROP SCHEMA " + schema + " CASCADE");
+    }
+    QSqlDatabase::removeDatabase("silent_admin");
 }

@@ -2,8 +2,11 @@
 
 #include "support/postgres.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <QSqlError>
+
+#include <sys/stat.h>
 
 using namespace zenthra;
 using zenthra::test::Backend;
@@ -246,6 +249,27 @@ TEST_P(SqliteFiles, RunInWalModeAndSeveralLayersCoexistInOneProcess)
 
 INSTANTIATE_TEST_SUITE_P(Backends, Schema, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
+TEST_P(SqliteFiles, JournalsLeftReadOnlyAreMadeTheOwnersToWriteAgain)
+{
+    // As a session on a read-only database leaves them; the next one, writable again, must write.
+    for (const char* journal : {"spots.sqlite-shm", "call_loc.sqlite-shm"}) {
+        dir.write(QLatin1String(journal), QByteArray(32768, '\0'));
+        ASSERT_TRUE(QFile::setPermissions(dir.file(QLatin1String(journal)), QFileDevice::ReadOwner));
+    }
+    open();
+    ASSERT_TRUE(db->isOpen());
+    EXPECT_TRUE(
+        db->exec(Store::Spots, db->sql(Statement::InsertAnnounce),
+                 {QStringLiteral("WWV de W0MU"), Database::dateValue(QDateTime::currentDateTimeUtc())}));
+    for (const char* journal : {"spots.sqlite-shm", "call_loc.sqlite-shm"}) {
+        struct stat st
+        {
+        };
+        ASSERT_EQ(::stat(qPrintable(dir.file(QLatin1String(journal))), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u) << journal;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Embedded, SqliteFiles, ::testing::Values(Backend::Sqlite),
                          zenthra::test::backendName);
 

@@ -22,6 +22,7 @@
 #include "spots/spot_road.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -107,10 +108,12 @@ struct Scene
         QLocale::setDefault(QLocale::c());
     }
 
-    // The tables made and both stations known, before the road starts.
+    // The tables made, the keyword list seeded and both stations known, as an earlier session
+    // leaves them, before the road starts.
     void prepare()
     {
-        Database first{settings, folder, log, {}};
+        PropKeywords seeded{log};
+        Database first{settings, folder, log, keywordSeeding(seeded)};
         first.setServerSchema(schema);
         first.OPEN_DATABASES(settings.strDbType);
         ASSERT_TRUE(first.isOpen()) << log.path().toStdString();
@@ -257,6 +260,23 @@ void readOnly(Scene& s, bool on)
     ASSERT_EQ(::chmod(qPrintable(s.folder.path()), on ? 0500 : 0700), 0);
 }
 
+// A spots file that is read-only while its folder is not: bound read-only over itself for root,
+// else its mode.
+void readOnlyFile(Scene& s, bool on)
+{
+    const QByteArray file = s.path("spots.sqlite").toLocal8Bit();
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(file.constData(), on ? 0400 : 0600), 0);
+    } else if (on) {
+        ASSERT_EQ(::mount(file.constData(), file.constData(), nullptr, MS_BIND, nullptr), 0)
+            << std::strerror(errno);
+        ASSERT_EQ(::mount(nullptr, file.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr), 0)
+            << std::strerror(errno);
+    } else {
+        ASSERT_EQ(::umount2(file.constData(), MNT_DETACH), 0) << std::strerror(errno);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Outages, StoreOutage,
     ::testing::Values(
@@ -287,6 +307,25 @@ INSTANTIATE_TEST_SUITE_P(
                }},
         Outage{"ReadOnlyAtStart", false, true, "make the data folder and the file writable", 3, true,
                [](Scene& s) { readOnly(s, true); }, [](Scene& s) { readOnly(s, false); }},
+        Outage{"ReadOnlyFileAtStart", false, true, "attempt to write a readonly database", 4, false,
+               [](Scene& s) { readOnlyFile(s, true); },
+               [](Scene& s) {
+                   readOnlyFile(s, false);
+                   // Nothing left behind keeps a later session from writing.
+                   for (const char* journal : {"spots.sqlite-shm", "spots.sqlite-wal"}) {
+                       const QFileInfo info(s.path(journal));
+                       EXPECT_TRUE(!info.exists() || info.permissions().testFlag(QFileDevice::WriteOwner))
+                           << journal;
+                   }
+               }},
+        Outage{"FullDiskAtStart", false, true, "free disk space", 3, true,
+               [](Scene& s) {
+                   if (!s.disk) {
+                       GTEST_SKIP() << "filling a disk of its own needs root (the CI runs as root)";
+                   }
+                   s.disk->fill();
+               },
+               [](Scene& s) { s.disk->free(); }},
         Outage{"ServerAwayAtStart", true, true, "Connection refused", 3, false,
                [](Scene& s) { s.proxy->cut(); }, [](Scene& s) { ASSERT_TRUE(s.proxy->restore()); }},
         Outage{"ServerLostWhileRunning", true, false, "the connection to the database server was lost", 3,
