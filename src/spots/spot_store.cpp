@@ -6,7 +6,7 @@
 #include "spots/keyword_table.h"
 #include "spots/log.h"
 
-#include <QThread>
+#include <QEventLoop>
 
 #include <algorithm>
 
@@ -227,43 +227,70 @@ SpotStore::SpotStore(Database* callerLayer, const DataFolder& folder, ErrorLog& 
         m_work = std::make_unique<Work>(callerLayer, folder, log, &dbBusy, *this);
         return;
     }
-    m_thread = new QThread();
-    m_thread->setObjectName(QStringLiteral("spot store"));
-    m_pump = new Pump(*this);
-    m_pump->moveToThread(m_thread);
-    m_folder = &folder;
-    m_log = &log;
-    m_thread->start();
+    m_ownThread = true;
+    m_thread = std::thread([this, &folder, &log] { run(folder, log); });
+    {
+        // The worker's event loop is there before anything is handed to it.
+        std::unique_lock lock(m_mutex);
+        m_answered.wait(lock, [this] { return m_pump != nullptr; });
+    }
     m_watch.setInterval(500);
     connect(&m_watch, &QTimer::timeout, this, &SpotStore::checkSilence);
     m_watch.start();
     m_progress.start();
 }
 
+void SpotStore::run(const DataFolder& folder, ErrorLog& log)
+{
+    // A thread of the store's own rather than a QThread, so that its start and its end order
+    // what it did with what the window's thread does, for the thread checker too.
+    QEventLoop loop;
+    Pump pump(*this);
+    m_loop = &loop;
+    m_work = std::make_unique<Work>(nullptr, folder, log, nullptr, *this);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_pump = &pump;
+    }
+    m_answered.notify_all();
+    loop.exec();
+}
+
 SpotStore::~SpotStore()
 {
-    if (!m_thread) {
+    if (!m_ownThread) {
         return;
     }
     // The worker's layer is closed in the thread that opened it, after the work handed over.
     post([this](Work&) {
         m_work.reset();
-        QThread::currentThread()->quit();
+        m_stopping = true;
+        m_loop->quit();
+        {
+            const std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_answered.notify_all();
     });
-    if (m_thread->wait(finishWaitMs)) {
-        delete m_pump;
-        delete m_thread;
+    bool finished = false;
+    {
+        std::unique_lock lock(m_mutex);
+        finished =
+            m_answered.wait_for(lock, std::chrono::milliseconds(finishWaitMs), [this] { return m_finished; });
+    }
+    if (finished) {
+        m_thread.join();
         return;
     }
     // A statement the database never answers holds the thread: it ends with the process, and
     // what it holds stays with it.
     qCWarning(lcSpots) << "the spot store's thread did not finish; left to end with the program";
-    (void)m_work.release();
+    m_thread.detach();
 }
 
 void SpotStore::post(std::function<void(Work&)> job)
 {
-    if (!m_thread) {
+    if (!m_ownThread) {
         job(*m_work);
         return;
     }
@@ -291,13 +318,13 @@ void SpotStore::drainInbox()
         m_inboxWoken = false;
     }
     const qint64 done = qint64(jobs.size());
-    if (!m_work) {
-        m_work = std::make_unique<Work>(nullptr, *m_folder, *m_log, nullptr, *this);
-    }
     for (auto& job : jobs) {
         if (m_work) {
             job(*m_work);
         }
+    }
+    if (m_stopping) {
+        return;
     }
     reply([this, done] {
         m_unanswered -= done;
@@ -308,7 +335,7 @@ void SpotStore::drainInbox()
 
 void SpotStore::reply(std::function<void()> answer)
 {
-    if (!m_thread) {
+    if (!m_ownThread) {
         answer();
         return;
     }
@@ -382,7 +409,7 @@ void SpotStore::open(const DatabaseSettings& settings, std::chrono::milliseconds
                      const QString& serverSchema)
 {
     m_serverKind = dialectOfKind(settings.strDbType) == SqlDialect::Postgres;
-    m_openAnswered = !m_thread;
+    m_openAnswered = !m_ownThread;
     post([settings, serverRetryInterval, serverSchema](Work& w) {
         w.open(settings, serverRetryInterval, serverSchema);
     });

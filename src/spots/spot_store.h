@@ -24,8 +24,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 
-class QThread;
+class QEventLoop;
 
 namespace zenthra {
 
@@ -52,7 +53,7 @@ public:
     // not answer is left to end with the process.
     ~SpotStore() override;
 
-    bool ownThread() const { return m_thread != nullptr; }
+    bool ownThread() const { return m_ownThread; }
     // Takes the store's answers as they come, and nothing else of the event loop, until `done`
     // holds or `limit` has passed: for start-up, which waits a moment for the databases, and
     // shut-down, which finishes the spots already received. True when `done` holds.
@@ -103,11 +104,16 @@ private:
     void checkSilence();
     void setSilent(bool silent);
 
+    void run(const DataFolder& folder, ErrorLog& log);
+
     std::unique_ptr<Work> m_work;
-    QThread* m_thread = nullptr;
+    bool m_ownThread = false;
+    std::thread m_thread;
+    // The worker's own; m_pump is set under the mutex once its event loop is there.
     Pump* m_pump = nullptr;
-    const DataFolder* m_folder = nullptr;
-    ErrorLog* m_log = nullptr;
+    QEventLoop* m_loop = nullptr;
+    bool m_stopping = false;
+    bool m_finished = false;
 
     std::mutex m_mutex;
     std::deque<std::function<void(Work&)>> m_inbox;

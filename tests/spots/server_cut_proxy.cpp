@@ -1,8 +1,10 @@
 #include "server_cut_proxy.h"
 
+#include <QEventLoop>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace zenthra::test {
 
@@ -13,6 +15,7 @@ public:
     {
         connect(&m_server, &QTcpServer::newConnection, this, &Relay::accept);
     }
+    ~Relay() override { cut(); }
 
     bool listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
     quint16 port() const { return m_server.serverPort(); }
@@ -77,51 +80,90 @@ private:
 
 ServerCutProxy::ServerCutProxy(const QString& host, quint16 port)
 {
-    m_relay = new Relay(host, port);
-    m_relay->moveToThread(&m_thread);
-    QObject::connect(&m_thread, &QThread::finished, m_relay, &QObject::deleteLater);
-    m_thread.start();
-    QMetaObject::invokeMethod(
-        m_relay,
-        [this] {
-            m_relay->listen(0);
-            m_port = m_relay->port();
-        },
-        Qt::BlockingQueuedConnection);
+    m_thread = std::thread([this, host, port] { run(host, port); });
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_ready; });
 }
 
 ServerCutProxy::~ServerCutProxy()
 {
-    QMetaObject::invokeMethod(
-        m_relay, [this] { m_relay->cut(); }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    command(Command::Quit);
+    m_thread.join();
+}
+
+void ServerCutProxy::run(const QString& host, quint16 port)
+{
+    QEventLoop loop;
+    Relay relay(host, port);
+    relay.listen(0);
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        std::unique_lock lock(m_mutex);
+        const Command c = std::exchange(m_command, Command::None);
+        lock.unlock();
+        bool result = true;
+        switch (c) {
+        case Command::None:
+            return;
+        case Command::Cut:
+            relay.cut();
+            break;
+        case Command::Restore:
+            result = relay.listen(m_port);
+            break;
+        case Command::Silence:
+            relay.setSilent(true);
+            break;
+        case Command::Answer:
+            relay.setSilent(false);
+            break;
+        case Command::Quit:
+            relay.cut();
+            loop.quit();
+            break;
+        }
+        lock.lock();
+        m_result = result;
+        m_ready = true;
+        m_changed.notify_all();
+    });
+    poll.start(5);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_port = relay.port();
+        m_ready = true;
+    }
+    m_changed.notify_all();
+    loop.exec();
+}
+
+bool ServerCutProxy::command(Command c)
+{
+    std::unique_lock lock(m_mutex);
+    m_command = c;
+    m_ready = false;
+    m_changed.wait(lock, [this] { return m_ready; });
+    return m_result;
 }
 
 void ServerCutProxy::cut()
 {
-    QMetaObject::invokeMethod(
-        m_relay, [this] { m_relay->cut(); }, Qt::BlockingQueuedConnection);
+    command(Command::Cut);
 }
 
 bool ServerCutProxy::restore()
 {
-    bool ok = false;
-    QMetaObject::invokeMethod(
-        m_relay, [this, &ok] { ok = m_relay->listen(m_port); }, Qt::BlockingQueuedConnection);
-    return ok;
+    return command(Command::Restore);
 }
 
 void ServerCutProxy::silence()
 {
-    QMetaObject::invokeMethod(
-        m_relay, [this] { m_relay->setSilent(true); }, Qt::BlockingQueuedConnection);
+    command(Command::Silence);
 }
 
 void ServerCutProxy::answer()
 {
-    QMetaObject::invokeMethod(
-        m_relay, [this] { m_relay->setSilent(false); }, Qt::BlockingQueuedConnection);
+    command(Command::Answer);
 }
 
 } // namespace zenthra::test

@@ -2,15 +2,17 @@
 // A TCP relay on loopback between the program and the test PostgreSQL server, which a test can
 // cut (every connection closed, new ones refused) and restore, as a server outage looks to the
 // program, or silence (connections stay, bytes are held both ways) and let answer again, as a
-// hung server or a lost path looks, without stopping the server that other tests share. The relay runs on a
-// thread of its own: the database driver blocks the test's thread while it waits for an answer.
+// hung server or a lost path looks, without stopping the server that other tests share. The
+// relay runs on a thread of its own: the database driver blocks the test's thread while it waits
+// for an answer.
 
 #include <QString>
-#include <QThread>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace zenthra::test {
-
-class Relay;
 
 class ServerCutProxy
 {
@@ -29,8 +31,26 @@ public:
     void answer();
 
 private:
-    QThread m_thread;
-    Relay* m_relay = nullptr;
+    enum class Command
+    {
+        None,
+        Cut,
+        Restore,
+        Silence,
+        Answer,
+        Quit,
+    };
+    // Hands the relay's thread a command and waits until it is carried out: through a mutex, so
+    // that the thread checker sees the order too.
+    bool command(Command c);
+    void run(const QString& host, quint16 port);
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    Command m_command = Command::None;
+    bool m_ready = false;
+    bool m_result = false;
     quint16 m_port = 0;
 };
 
