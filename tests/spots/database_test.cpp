@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSignalSpy>
+#include <QTest>
 #include <QSqlError>
 
 #include <sys/stat.h>
@@ -340,6 +341,29 @@ TEST(DatabaseOpenFailure, UnreachableServerIsRetriedAtMostOncePerInterval)
     EXPECT_TRUE(lines[1].endsWith("-2147467259 - SQL_RECOVERY()"));
     EXPECT_TRUE(lines[2].contains("OPEN_DATABASES(s): "));
     EXPECT_TRUE(lines[3].endsWith("-2147467259 - SQL_RECOVERY()"));
+}
+
+TEST(DatabaseOpenFailure, AServerThatDidNotOpenIsTriedAgainOnlyAtTheServersInterval)
+{
+    Standalone s;
+    s.settings.strDbType = "s";
+    s.settings.strSqlServer = "127.0.0.1:1";
+    s.settings.strSqlDatabase = "zenthra";
+    DataFolder folder(s.dir.path());
+    Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
+    QSignalSpy opened(&db, &Database::databasesOpened);
+    db.OPEN_DATABASES("s");
+    ASSERT_TRUE(db.openFailed());
+    // Past a file's interval, not the server's: each attempt at a server that does not answer
+    // may take the whole connect time.
+    QTest::qWait(int(Database::fileRetryInterval.count()) + 100);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_FALSE(db.retryOpen());
+    }
+    EXPECT_EQ(opened.size(), 1);
+    db.setServerRetryInterval(std::chrono::milliseconds(0));
+    EXPECT_FALSE(db.retryOpen());
+    EXPECT_EQ(opened.size(), 2);
 }
 
 TEST(DatabaseOpenFailure, SchemaNameIsCheckedBeforeUse)
