@@ -90,6 +90,15 @@ FileCheck checkRegular(const QString& path)
     return openRegular(file, path, O_RDONLY, QIODevice::ReadOnly) ? FileCheck::regular : failureOf(errno);
 }
 
+FileCheck lookAtRegular(const QString& path)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        return failureOf(errno);
+    }
+    return S_ISREG(info.st_mode) ? FileCheck::regular : FileCheck::notRegular;
+}
+
 std::optional<QString> replaceTarget(const QString& path)
 {
     // As many links as the system itself follows before it gives up with ELOOP.

@@ -40,6 +40,11 @@ FileBytes readRegular(const QString& path, qint64 maxBytes);
 // Whether `path` is a regular file that can be opened for reading, for a library that then opens
 // it by name itself (SQLite, Qt Multimedia): regular, missing, notRegular or readFailed.
 FileCheck checkRegular(const QString& path);
+// What is at `path`, following links, without opening it: regular, missing or notRegular. For a
+// database file that a connection of this process may hold: closing any descriptor of a file
+// drops every lock the process holds on it, and another program could then take the database
+// as its own, fold its journal in and delete it under the connections still writing to it.
+FileCheck lookAtRegular(const QString& path);
 
 // Where a file rewritten whole goes: `path` itself, or the end of the chain of symbolic links that
 // `path` is, so that a link the user made (to a copy kept on another disk, say) stays a link and

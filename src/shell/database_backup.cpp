@@ -70,7 +70,7 @@ QString BACKUP_DATABASE(const DatabaseSettings& settings, const DataFolder& fold
     SqlFailure why;
     bool ok = false;
     // SQLite opens the source itself and would block on a FIFO: anything but a file is none.
-    if (const FileCheck check = checkRegular(source);
+    if (const FileCheck check = lookAtRegular(source);
         check == FileCheck::missing || check == FileCheck::notRegular) {
         why = {errFileNotFound, QStringLiteral("File not found: ") + QLatin1String(Database::spotsFileName)};
     } else if (!target) {

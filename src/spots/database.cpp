@@ -144,7 +144,7 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
 {
     m_openFailedFile = file;
     // SQLite opens the file itself and would block on a FIFO; a missing file it makes.
-    if (checkRegular(file) == FileCheck::notRegular) {
+    if (lookAtRegular(file) == FileCheck::notRegular) {
         m_openReason = QStringLiteral("not a regular file");
         m_openAdvice = OpenAdvice::MoveOut;
         if (why) {

@@ -4,10 +4,11 @@
 
 #include <QFile>
 #include <QSignalSpy>
-#include <QTest>
 #include <QSqlError>
+#include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zenthra;
 using zenthra::test::Backend;
@@ -250,6 +251,46 @@ TEST_P(SqliteFiles, RunInWalModeAndSeveralLayersCoexistInOneProcess)
 
 INSTANTIATE_TEST_SUITE_P(Backends, Schema, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
+// The locks this process holds on a database file, as the system lists them.
+int locksHeldOn(const QString& file)
+{
+    struct stat st
+    {
+    };
+    if (::stat(qPrintable(file), &st) != 0) {
+        return -1;
+    }
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    const QByteArray pid = QByteArray::number(::getpid());
+    const QByteArray inode = ':' + QByteArray::number(qulonglong(st.st_ino));
+    int held = 0;
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        held += f.size() > 5 && f[1] == "POSIX" && f[4] == pid && f[5].endsWith(inode);
+    }
+    return held;
+}
+
+TEST_P(SqliteFiles, ASecondLayerLeavesTheFirstItsLockOnTheFiles)
+{
+    // As the window's layer opens beside the spot store's: another program must still see the
+    // file in use, or its last connection folds in and deletes the journal still being written.
+    open();
+    ASSERT_TRUE(db->isOpen());
+    ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("SELECT count(*) FROM tblAllSpots")));
+    const QString spots = dir.file(QLatin1String(Database::spotsFileName));
+    ASSERT_GT(locksHeldOn(spots), 0);
+    PropKeywords second{log};
+    Database other(settings, folder, log, keywordSeeding(second));
+    other.setMakesSchema(false);
+    other.OPEN_DATABASES(kind());
+    ASSERT_TRUE(other.isOpen());
+    EXPECT_GT(locksHeldOn(spots), 0);
+}
+
 TEST_P(SqliteFiles, JournalsLeftReadOnlyAreMadeTheOwnersToWriteAgain)
 {
     // As a session on a read-only database leaves them; the next one, writable again, must write.
