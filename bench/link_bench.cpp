@@ -194,6 +194,34 @@ private:
     std::atomic<int> m_sent{0};
 };
 
+// How late the event loop runs a 10 ms timer, as a user feels it, from `fromMs` on.
+class LatenessProbe
+{
+public:
+    explicit LatenessProbe(qint64 fromMs = 0) : m_fromMs(fromMs)
+    {
+        m_since.start();
+        m_running.start();
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            if (m_running.elapsed() >= m_fromMs) {
+                m_worstNs = std::max(m_worstNs, m_since.nsecsElapsed() - intervalMs * 1000000);
+            }
+            m_since.restart();
+        });
+        m_timer.start(intervalMs);
+    }
+    double worstMs() const { return static_cast<double>(m_worstNs) / 1e6; }
+
+private:
+    static constexpr qint64 intervalMs = 10;
+    qint64 m_fromMs;
+    qint64 m_worstNs = 0;
+    QElapsedTimer m_since;
+    QElapsedTimer m_running;
+    QTimer m_timer;
+};
+
 // The resident memory of the process now, in MB.
 double residentMb()
 {
@@ -268,18 +296,7 @@ void NodeToSpotTable(benchmark::State& state, Case what)
         }
         const double startMb = residentMb();
 
-        // How late the event loop runs a 10 ms timer, as a user feels it.
-        constexpr qint64 probeMs = 10;
-        qint64 worstLateNs = 0;
-        QElapsedTimer sinceProbe;
-        sinceProbe.start();
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            worstLateNs = std::max(worstLateNs, sinceProbe.nsecsElapsed() - probeMs * 1000000);
-            sinceProbe.restart();
-        });
-        probe.start(probeMs);
+        LatenessProbe probe;
 
         // Until every line sent is stored, or nothing more arrives for 10 s after the node stopped.
         // Rows are only added, so the highest rowid counts them without a scan.
@@ -304,7 +321,6 @@ void NodeToSpotTable(benchmark::State& state, Case what)
         });
         poll.start(100);
         loop.exec();
-        probe.stop();
         if (seconds <= 0) {
             seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         }
@@ -312,7 +328,7 @@ void NodeToSpotTable(benchmark::State& state, Case what)
         const qint64 stored = scalar(app, QStringLiteral("SELECT count(*) FROM tblAllSpots"));
         const qint64 mufRows = scalar(app, QStringLiteral("SELECT count(*) FROM tblSPOT"));
         const qint64 sent = node.sent();
-        const double lateMs = static_cast<double>(worstLateNs) / 1e6;
+        const double lateMs = probe.worstMs();
         state.SetIterationTime(seconds);
         state.counters["spots_per_s"] = static_cast<double>(stored) / seconds;
         state.counters["lost"] = static_cast<double>(sent - stored);
@@ -384,26 +400,13 @@ void NodeWithSilentDatabase(benchmark::State& state, Silence what)
         app.setView(&window);
         app.OPEN_ZENTHRA();
 
-        constexpr qint64 probeMs = 10;
         constexpr qint64 settleMs = 3000;
-        qint64 worstLateNs = 0;
-        QElapsedTimer sinceProbe;
-        sinceProbe.start();
-        QTimer probe;
-        probe.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&probe, &QTimer::timeout, [&] {
-            if (clock.elapsed() > settleMs) {
-                worstLateNs = std::max(worstLateNs, sinceProbe.nsecsElapsed() - probeMs * 1000000);
-            }
-            sinceProbe.restart();
-        });
-        probe.start(probeMs);
+        LatenessProbe probe(settleMs - clock.elapsed());
         QEventLoop loop;
         QTimer::singleShot(std::chrono::milliseconds(settleMs) + streamTime() + std::chrono::seconds(2),
                            &loop, &QEventLoop::quit);
         loop.exec();
-        probe.stop();
-        const double lateMs = static_cast<double>(worstLateNs) / 1e6;
+        const double lateMs = probe.worstMs();
         const QString caption = app.status();
         state.counters["late_ms"] = lateMs;
         state.counters["waiting"] = static_cast<double>(app.spotProcessor().waitingSpots());

@@ -164,7 +164,9 @@ private:
 
     void away()
     {
-        const bool server = m_db.dialect() == SqlDialect::Postgres;
+        // The kind asked for, not the one last opened: a layer that never opened has none.
+        const bool server = m_own ? dialectOfKind(m_own->settings.strDbType) == SqlDialect::Postgres
+                                  : m_db.dialect() == SqlDialect::Postgres;
         QString why;
         if (m_db.openFailed()) {
             why = m_db.notOpenText();

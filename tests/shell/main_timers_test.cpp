@@ -59,6 +59,21 @@ struct TimersFixture : ::testing::Test
             {11, "127.0.0.1"}, {12, QString::number(node.port())}, {13, "G0ABC"},
             {14, "pw"},        {15, autoClx ? "True" : "False"},   {16, QString::number(reconnectMinutes)}};
     }
+    // A server schema of this process's own, empty; "" when it could not be made.
+    static QString freshSchema(const char* prefix)
+    {
+        const QString schema =
+            QStringLiteral("%1_%2").arg(QLatin1String(prefix)).arg(QCoreApplication::applicationPid());
+        const QString admin = schema + QStringLiteral("_admin");
+        bool ok = false;
+        {
+            QSqlDatabase db = zenthra::test::openPostgres(admin);
+            QSqlQuery q(db);
+            ok = q.exec("DROP SCHEMA IF EXISTS " + schema + " CASCADE") && q.exec("CREATE SCHEMA " + schema);
+        }
+        QSqlDatabase::removeDatabase(admin);
+        return ok ? schema : QString();
+    }
     MainTimers& timers() { return app->mainTimers(); }
     zenthra::Links& links() { return app->links(); }
     void TearDown() override
@@ -196,15 +211,8 @@ TEST_F(TimersFixture, ServerWatchdogProbesEveryThirtyMinutesAndRestartsABrokenDa
 {
     ZENTHRA_REQUIRE_POSTGRES();
     const auto pg = zenthra::test::postgresAddress();
-    const QString schema = QStringLiteral("watchdog_%1").arg(QCoreApplication::applicationPid());
-    {
-        QSqlDatabase admin = zenthra::test::openPostgres("watchdog_admin");
-        QSqlQuery q(admin);
-        ASSERT_TRUE(q.exec("DROP SCHEMA IF EXISTS " + schema + " CASCADE"))
-            << q.lastError().text().toStdString();
-        ASSERT_TRUE(q.exec("CREATE SCHEMA " + schema));
-    }
-    QSqlDatabase::removeDatabase("watchdog_admin");
+    const QString schema = freshSchema("watchdog");
+    ASSERT_FALSE(schema.isEmpty());
     // Every spot to tblAllSpots (31), sporadic-E calculated (40).
     start({{1, "s"},
            {2, QStringLiteral("%1:%2").arg(pg.host).arg(pg.port)},
@@ -257,14 +265,8 @@ TEST_F(TimersFixture, AServerThatStopsAnsweringLeavesTheWindowToTheUserAndSaysSo
 {
     ZENTHRA_REQUIRE_POSTGRES();
     const auto pg = zenthra::test::postgresAddress();
-    const QString schema = QStringLiteral("silent_%1").arg(QCoreApplication::applicationPid());
-    {
-        QSqlDatabase admin = zenthra::test::openPostgres("silent_admin");
-        QSqlQuery q(admin);
-        ASSERT_TRUE(q.exec("DROP SCHEMA IF EXISTS " + schema + " CASCADE"));
-        ASSERT_TRUE(q.exec("CREATE SCHEMA " + schema));
-    }
-    QSqlDatabase::removeDatabase("silent_admin");
+    const QString schema = freshSchema("silent");
+    ASSERT_FALSE(schema.isEmpty());
     zenthra::test::ServerCutProxy proxy(pg.host, quint16(pg.port));
     start({{1, "s"},
            {2, QStringLiteral("127.0.0.1:%1").arg(proxy.port())},
@@ -302,9 +304,4 @@ TEST_F(TimersFixture, AServerThatStopsAnsweringLeavesTheWindowToTheUserAndSaysSo
     app->CLOSE_ZENTHRA(Application::restartCode);
     window.reset();
     app.reset();
-    {
-        QSqlDatabase admin = zenthra::test::openPostgres("silent_admin");
-        QSqlQuery(admin).exec("DROP SCHEMA " + schema + " CASCADE");
-    }
-    QSqlDatabase::removeDatabase("silent_admin");
 }

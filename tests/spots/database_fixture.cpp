@@ -19,8 +19,6 @@ std::string backendName(const ::testing::TestParamInfo<Backend>& info)
     return info.param == Backend::Postgres ? "Postgres" : "Sqlite";
 }
 
-namespace {
-
 QString uniqueName(const char* prefix)
 {
     return QStringLiteral("%1_%2_%3")
@@ -45,8 +43,6 @@ void onServer(const QString& schema, const QStringList& statements)
     }
     QSqlDatabase::removeDatabase(name);
 }
-
-} // namespace
 
 void DatabaseFixture::SetUp()
 {

@@ -28,6 +28,11 @@ enum class Backend
 std::ostream& operator<<(std::ostream& os, Backend b);
 std::string backendName(const ::testing::TestParamInfo<Backend>& info);
 
+// A name no other test process or test uses, for connections and server schemas.
+QString uniqueName(const char* prefix);
+// Runs statements on the test server, in `schema` when one is named.
+void onServer(const QString& schema, const QStringList& statements);
+
 class DatabaseFixture : public ::testing::TestWithParam<Backend>
 {
 protected:

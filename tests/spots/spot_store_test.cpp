@@ -3,6 +3,7 @@
 // says why they wait; once the database answers, each is stored once, in order, with the rows it
 // would have had without the wait.
 
+#include "spots/database_fixture.h"
 #include "spots/server_cut_proxy.h"
 #include "support/eventually.h"
 #include "support/postgres.h"
@@ -24,7 +25,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
-#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -45,26 +45,6 @@ using namespace zenthra::test;
 
 namespace {
 
-QString uniqueName(const char* prefix)
-{
-    return QStringLiteral("%1_%2_%3")
-        .arg(QLatin1String(prefix))
-        .arg(QCoreApplication::applicationPid())
-        .arg(QRandomGenerator::global()->generate64(), 0, 36);
-}
-
-bool onServer(const QString& statement)
-{
-    const QString name = uniqueName("admin");
-    bool ok = false;
-    {
-        QSqlDatabase admin = openPostgres(name);
-        ok = admin.isOpen() && QSqlQuery(admin).exec(statement);
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
-}
-
 // A data folder (and with the server, a schema of its own) with the road the program runs: its
 // store on a thread and a layer of its own, and a layer of the test's that joins once the store
 // has opened the databases, as the window's does.
@@ -81,7 +61,7 @@ struct Scene
         if (server) {
             const PostgresAddress a = postgresAddress();
             schema = uniqueName("zs").toLower();
-            onServer(QStringLiteral("CREATE SCHEMA ") + schema);
+            onServer({}, {QStringLiteral("CREATE SCHEMA ") + schema});
             proxy = std::make_unique<ServerCutProxy>(a.host, quint16(a.port));
             settings.strDbType = QStringLiteral("s");
             settings.strSqlServer = QStringLiteral("127.0.0.1:%1").arg(proxy->port());
@@ -103,7 +83,7 @@ struct Scene
     {
         view.CLOSE_DATABASES();
         if (!schema.isEmpty()) {
-            onServer(QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema));
+            onServer({}, {QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
         }
         QLocale::setDefault(QLocale::c());
     }
