@@ -30,6 +30,9 @@ Application::Application(DataFolder folder, QObject* parent)
     ownSpotRoad();
     m_mainTimers.start();
 
+    // A window's statement waits no longer than this for a server that stopped answering; the
+    // server's own time limit ends every sound statement well before.
+    m_database.setStatementLimit(windowStatementLimit);
     connect(&m_spotRoad.store, &SpotStore::opened, this, &Application::storeOpened);
     connect(&m_callLocator, &CallLocator::miniUpdateRunningChanged, this, [this](bool running) {
         if (!running && m_deferredClose) {

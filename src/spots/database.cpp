@@ -7,6 +7,7 @@
 #include "platform/regular_file.h"
 #include "platform/text_file.h"
 #include "spots/log.h"
+#include "spots/statement_deadline.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -405,6 +406,11 @@ void Database::REOPEN_DATABASES()
     m_log.WRITE_ERROR_LOG(reopened && m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
 }
 
+void Database::setStatementLimit(std::chrono::milliseconds limit)
+{
+    m_deadline = limit.count() > 0 ? std::make_unique<StatementDeadline>(limit) : nullptr;
+}
+
 void Database::reconnect()
 {
     if (m_open) {
@@ -551,6 +557,7 @@ QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* w
     }
     QSqlQuery q(connection(store));
     q.setForwardOnly(true);
+    const StatementDeadline::Watch watch(m_deadline.get(), connection(store));
     if (!q.prepare(statement)) {
         const SqlFailure f = failureIn(store, q.lastError());
         if (why) {
@@ -595,6 +602,7 @@ bool Database::exec(Store store, const QString& statement, const QVariantList& v
     QSqlQuery q(connection(store));
     q.setForwardOnly(true);
     bool ok = false;
+    const StatementDeadline::Watch watch(m_deadline.get(), connection(store));
     if (values.isEmpty()) {
         // Run unprepared: the server cannot prepare table definitions.
         ok = q.exec(statement);

@@ -22,11 +22,13 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace zenthra {
 
 class DataFolder;
 class ErrorLog;
+class StatementDeadline;
 struct DatabaseSettings;
 
 // Which of the two connections a statement runs on. With the server both are the same.
@@ -138,6 +140,11 @@ public:
     // How long a statement on a file waits while another connection writes (SQLite's own five
     // seconds unless set).
     void setBusyTimeout(std::chrono::milliseconds timeout) { m_busyTimeout = timeout; }
+    // How long a statement on the server may keep its caller (none unless set): past it the
+    // connection is cut and the statement fails as a lost connection.
+    void setStatementLimit(std::chrono::milliseconds limit);
+    // True while the layer is open but its server connection was found lost.
+    bool connectionLost() const { return m_open && !m_lostReason.isEmpty(); }
     // Off for a second layer beside the one that creates and upgrades the tables: its opening
     // then writes nothing, so it cannot wait on a database that another program holds.
     void setMakesSchema(bool makes) { m_makesSchema = makes; }
@@ -195,6 +202,7 @@ private:
     bool m_makesSchema = true;
     std::chrono::milliseconds m_busyTimeout{0};
     QString m_unanswered;
+    std::unique_ptr<StatementDeadline> m_deadline;
     qint64 m_openRepeats = 0;
     bool m_retrying = false;
     bool m_reopening = false;

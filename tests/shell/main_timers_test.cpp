@@ -279,6 +279,11 @@ TEST_F(TimersFixture, AServerThatStopsAnsweringLeavesTheWindowToTheUserAndSaysSo
     app->setStatus(QStringLiteral("Zenthra"));
 
     proxy.silence();
+    // Before the road has found that the server does not answer, a window's statement gives up
+    // after its time limit rather than waiting with the server.
+    zenthra::SqlFailure cut;
+    EXPECT_FALSE(app->database().exec(zenthra::Store::Spots, "SELECT 1", {}, nullptr, &cut));
+    EXPECT_EQ(cut.number, zenthra::Database::errProviderFailure) << cut.text.toStdString();
     zenthra::QueuedSpot spot = zenthra::test::stationSpot(
         QStringLiteral("DX de G4ABC:     50110.0  DL1ZZ        tropo 59        1234Z"));
     app->spotQueue().QUEUE_DXC_SPOT(spot);
