@@ -33,6 +33,7 @@ Application::Application(DataFolder folder, QObject* parent)
     // A window's statement waits no longer than this for a server that stopped answering; the
     // server's own time limit ends every sound statement well before.
     m_database.setStatementLimit(windowStatementLimit);
+    m_announcements.setStore(&m_spotRoad.store);
     connect(&m_spotRoad.store, &SpotStore::opened, this, &Application::storeOpened);
     connect(&m_callLocator, &CallLocator::miniUpdateRunningChanged, this, [this](bool running) {
         if (!running && m_deferredClose) {

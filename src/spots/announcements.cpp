@@ -3,6 +3,7 @@
 #include "core/error_log.h"
 #include "core/utc_clock.h"
 #include "spots/database.h"
+#include "spots/spot_store.h"
 
 namespace zenthra {
 
@@ -31,10 +32,19 @@ QString Announcements::cleaned(QString text)
 void Announcements::ANNOUNCE_TO_DB(QString& text)
 {
     text = cleaned(std::move(text));
+    const QVariant utc = Database::dateValue(GET_UTC_NOW(m_clock));
+    if (m_store) {
+        m_store->announce(text, utc);
+    } else {
+        append(m_db, m_log, text, utc);
+    }
+}
+
+void Announcements::append(Database& db, ErrorLog& log, const QString& text, const QVariant& utc)
+{
     SqlFailure why;
-    if (!m_db.exec(Store::Spots, m_db.sql(Statement::InsertAnnounce),
-                   {text, Database::dateValue(GET_UTC_NOW(m_clock))}, nullptr, &why)) {
-        m_log.WRITE_ERROR_LOG(why.number, QStringLiteral("ANNOUNCE_TO_DB(") + text + QLatin1Char(')'));
+    if (!db.exec(Store::Spots, db.sql(Statement::InsertAnnounce), {text, utc}, nullptr, &why)) {
+        log.WRITE_ERROR_LOG(why.number, QStringLiteral("ANNOUNCE_TO_DB(") + text + QLatin1Char(')'));
     }
 }
 

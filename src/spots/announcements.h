@@ -3,12 +3,14 @@
 // Db" is ticked.
 
 #include <QString>
+#include <QVariant>
 
 namespace zenthra {
 
 class Clock;
 class Database;
 class ErrorLog;
+class SpotStore;
 
 class Announcements
 {
@@ -20,6 +22,11 @@ public:
     // Cleans `text` in place (the caller shows the cleaned text) and appends it with the UTC
     // time. A failure logs "ANNOUNCE_TO_DB(cleaned text)"; the announcement is not stored.
     void ANNOUNCE_TO_DB(QString& text);
+    // The appends go to the spot store, where the road's other writes wait for the database,
+    // instead of the caller's layer.
+    void setStore(SpotStore* store) { m_store = store; }
+    // The append itself, on `db`, with its log line on failure.
+    static void append(Database& db, ErrorLog& log, const QString& text, const QVariant& utc);
 
     // Creates tblAnnounce when it is missing, errors ignored (the "Log announce to Db" item runs
     // this on every click, before it flips its check mark).
@@ -33,6 +40,7 @@ private:
     Database& m_db;
     const Clock& m_clock;
     ErrorLog& m_log;
+    SpotStore* m_store = nullptr;
 };
 
 } // namespace zenthra

@@ -1,6 +1,7 @@
 #include "spots/spot_store.h"
 
 #include "propagation/prop_keywords.h"
+#include "spots/announcements.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
 #include "spots/keyword_table.h"
@@ -56,7 +57,7 @@ public:
     Work(Database* borrowed, const DataFolder& folder, ErrorLog& log, bool* busy, SpotStore& front)
         : m_own(borrowed ? nullptr : std::make_unique<OwnLayer>(folder, log)),
           m_db(borrowed ? *borrowed : m_own->db), m_busy(busy ? *busy : m_ownBusy),
-          m_calls(m_db, folder, log, m_busy), m_writers(m_db, log, m_busy), m_front(front)
+          m_calls(m_db, folder, log, m_busy), m_writers(m_db, log, m_busy), m_log(log), m_front(front)
     {
         m_retry.setSingleShot(true);
         connect(&m_retry, &QTimer::timeout, this, &Work::serve);
@@ -112,6 +113,7 @@ public:
         m_writers.storeRow(std::move(row));
         tellWriters();
     }
+    void announce(const QString& text, const QVariant& utc) { Announcements::append(m_db, m_log, text, utc); }
     void beginBatch() { m_writers.beginBatch(); }
     void endBatch()
     {
@@ -212,6 +214,7 @@ private:
     bool& m_busy;
     CallLocator m_calls;
     SpotWriters m_writers;
+    ErrorLog& m_log;
     SpotStore& m_front;
     std::deque<Lookup> m_lookups;
     QTimer m_retry;
@@ -430,6 +433,11 @@ void SpotStore::locate(quint64 ticket, const QString& call1, const QString& call
 void SpotStore::store(SpotWriters::Row row)
 {
     post([row = std::move(row)](Work& w) mutable { w.store(std::move(row)); });
+}
+
+void SpotStore::announce(const QString& text, const QVariant& utc)
+{
+    post([text, utc](Work& w) { w.announce(text, utc); });
 }
 
 void SpotStore::beginBatch()

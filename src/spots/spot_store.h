@@ -72,6 +72,8 @@ public:
     void locate(quint64 ticket, const QString& call1, const QString& call2);
     // Stores a converted row as the writers do.
     void store(SpotWriters::Row row);
+    // Appends an announcement as the announcements' own append does.
+    void announce(const QString& text, const QVariant& utc);
     // Brackets the rows of one processing tick (one transaction on SQLite).
     void beginBatch();
     void endBatch();

@@ -293,6 +293,9 @@ TEST_F(TimersFixture, AServerThatStopsAnsweringLeavesTheWindowToTheUserAndSaysSo
         QStringLiteral(
             "Spots are not being stored (the database server does not answer): 1 waiting in memory"),
         15000);
+    // An announcement waits with the spots, in the road's order, instead of holding the window.
+    QString announcement = QStringLiteral("To ALL de G4ABC: Es to S5 on 6m");
+    app->announcements().ANNOUNCE_TO_DB(announcement);
     // What a window asks of the database fails at once, saying why, instead of waiting with it.
     zenthra::SqlFailure why;
     EXPECT_FALSE(
@@ -306,6 +309,13 @@ TEST_F(TimersFixture, AServerThatStopsAnsweringLeavesTheWindowToTheUserAndSaysSo
         app->database().exec(zenthra::Store::Spots, "SELECT Spot_Call2 FROM tblAllSpots", {}, &stored) &&
             stored.next() && stored.value(0).toString() == QStringLiteral("DL1ZZ"),
         15000);
+    QSqlQuery announced;
+    EXPECT_EVENTUALLY(
+        app->database().exec(zenthra::Store::Spots, "SELECT ann_text FROM tblAnnounce", {}, &announced) &&
+            announced.next() && announced.value(0).toString() == announcement,
+        15000);
+    EXPECT_TRUE(dir.lines("muf_errors.log").filter("ANNOUNCE_TO_DB").isEmpty())
+        << dir.lines("muf_errors.log").join('\n').toStdString();
     app->CLOSE_ZENTHRA(Application::restartCode);
     window.reset();
     app.reset();
