@@ -7,6 +7,7 @@
 #include "platform/regular_file.h"
 #include "platform/text_file.h"
 #include "spots/log.h"
+#include "spots/sqlite_codes.h"
 #include "spots/statement_deadline.h"
 
 #include <QDir>
@@ -77,21 +78,13 @@ void ownerMayWriteJournals(const QString& file)
 
 Database::OpenAdvice Database::adviceFor(const QSqlError& error)
 {
-    enum : int
-    {
-        sqlitePerm = 3,
-        sqliteReadOnly = 8,
-        sqliteIoErr = 10,
-        sqliteFull = 13,
-        sqliteCantOpen = 14,
-    };
-    switch (error.nativeErrorCode().toInt() & 0xff) {
-    case sqliteFull:
-    case sqliteIoErr:
+    switch (sqlite::codeOf(error)) {
+    case sqlite::full:
+    case sqlite::ioErr:
         return OpenAdvice::FreeSpace;
-    case sqlitePerm:
-    case sqliteReadOnly:
-    case sqliteCantOpen:
+    case sqlite::perm:
+    case sqlite::readOnly:
+    case sqlite::cantOpen:
         return OpenAdvice::MakeWritable;
     default:
         return OpenAdvice::MoveOut;

@@ -4,6 +4,7 @@
 #include "core/error_log.h"
 #include "spots/database.h"
 #include "spots/spot_queue.h"
+#include "spots/sqlite_codes.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
@@ -159,21 +160,6 @@ QString routineOf(bool muf)
     return muf ? QStringLiteral("WRITE_MUF_TO_DB") : QStringLiteral("WRITE_SPOT_TO_DB");
 }
 
-enum SqliteCode : int
-{
-    sqliteBusy = 5,
-    sqliteLocked = 6,
-    sqliteReadOnly = 8,
-    sqliteIoErr = 10,
-    sqliteFull = 13,
-    sqliteCantOpen = 14,
-};
-
-int sqliteCode(const QSqlError& error)
-{
-    return error.nativeErrorCode().toInt() & 0xff;
-}
-
 // The database could not write at all: a full disk, a file that became unwritable or unreadable,
 // or one locked by another program. The row itself is sound and is to be tried again later.
 bool storageFailure(const QSqlError& error, SqlDialect dialect)
@@ -182,13 +168,13 @@ bool storageFailure(const QSqlError& error, SqlDialect dialect)
         // Class 53, insufficient resources: disk full, out of memory, too many connections.
         return error.nativeErrorCode().startsWith(QLatin1String("53"));
     }
-    switch (sqliteCode(error)) {
-    case sqliteBusy:
-    case sqliteLocked:
-    case sqliteReadOnly:
-    case sqliteIoErr:
-    case sqliteFull:
-    case sqliteCantOpen:
+    switch (sqlite::codeOf(error)) {
+    case sqlite::busy:
+    case sqlite::locked:
+    case sqlite::readOnly:
+    case sqlite::ioErr:
+    case sqlite::full:
+    case sqlite::cantOpen:
         return true;
     default:
         return false;
@@ -204,7 +190,7 @@ QString reasonOf(const QSqlError& error, SqlDialect dialect)
         words = error.text().simplified();
     }
     if (dialect == SqlDialect::Sqlite &&
-        (sqliteCode(error) == sqliteBusy || sqliteCode(error) == sqliteLocked)) {
+        (sqlite::codeOf(error) == sqlite::busy || sqlite::codeOf(error) == sqlite::locked)) {
         return QStringLiteral("another program holds the database (%1)").arg(words);
     }
     return words;
@@ -395,7 +381,7 @@ SpotWriters::Outcome SpotWriters::insert(const Row& row)
         const QSqlError error = query.lastError();
         outcome.number = Database::failureOf(error).number;
         outcome.storageFailure = storageFailure(error, m_db.dialect());
-        outcome.reconnect = m_db.dialect() == SqlDialect::Sqlite && sqliteCode(error) == sqliteReadOnly;
+        outcome.reconnect = m_db.dialect() == SqlDialect::Sqlite && sqlite::codeOf(error) == sqlite::readOnly;
         outcome.why = reasonOf(error, m_db.dialect());
     }
     query.finish();
@@ -518,7 +504,7 @@ bool SpotWriters::commitBatch()
     const QSqlError error = commit.lastError();
     commit.finish();
     Outcome outcome{Database::errCommandFailed, storageFailure(error, m_db.dialect()),
-                    m_db.dialect() == SqlDialect::Sqlite && sqliteCode(error) == sqliteReadOnly,
+                    m_db.dialect() == SqlDialect::Sqlite && sqlite::codeOf(error) == sqlite::readOnly,
                     reasonOf(error, m_db.dialect())};
     if (!outcome.storageFailure) {
         // Not a matter of room: the rows that went in are lost, as a refused row is.
