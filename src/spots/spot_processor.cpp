@@ -178,7 +178,14 @@ SpotProcessor::SpotLine SpotProcessor::readSpotLine(const QString& cleaned)
 
 void SpotProcessor::admit()
 {
+    // While the database answers, no more spots are taken than look-ups may be asked for: the
+    // queue then fills, and the link holds back what the node sends, losing nothing. Only while
+    // it cannot answer do spots wait here, up to the limit.
+    const bool waitHere = m_store.lookupsWait();
     for (;;) {
+        if (!waitHere && qsizetype(m_waiting.size()) >= std::min(lookupsInFlight, m_waitingLimit)) {
+            return;
+        }
         if (!m_queue.headPending()) {
             if (m_queue.row(1)[colSpotInfo].isEmpty()) {
                 return;

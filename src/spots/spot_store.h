@@ -81,6 +81,8 @@ public:
     // Empty while spots are stored; else why they are not (the writers' reason, the look-ups',
     // or that the database does not answer), with `waitingSpots` and the writers' waiting rows.
     QString notStoring(qsizetype waitingSpots) const;
+    // True while look-ups wait for the database (it cannot be opened, is lost or does not answer).
+    bool lookupsWait() const { return m_silent || !m_lookupWhy.isNull(); }
     // While work handed over has gone unanswered for silentAfter: that the database does not
     // answer, in words for the user; else null.
     QString silence() const;

@@ -226,6 +226,37 @@ TEST_P(StoreOutage, SpotsWaitWithTheReasonAndAreStoredAsWithoutIt)
               (QStringList{"G4ABC|S51ZZ|60.9735"}));
 }
 
+TEST(StoreFlow, WhileTheDatabaseAnswersALinkThatHoldsLinesBackLosesNone)
+{
+    // More lines than may wait: while look-ups are answered, the processor takes no more than it
+    // may wait for, the queue fills and the link keeps the rest, as TCP then keeps the node's.
+    Scene s(false, false);
+    s.prepare();
+    s.start();
+    EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
+    s.road.processor.setWaitingLimit(20);
+    constexpr int total = 400;
+    int next = 0;
+    s.road.processor.setFeeder([&] {
+        bool fed = false;
+        while (next < total && s.road.queue.pendingRows() < 100) {
+            QueuedSpot spot = stationSpot(
+                QStringLiteral("DX de G4ABC:     50110.0  DL%1ZZ        tropo 59         1234Z").arg(next++));
+            s.road.queue.QUEUE_DXC_SPOT(spot);
+            fed = true;
+        }
+        return fed;
+    });
+    s.road.processor.tmrProcessSpot_Timer();
+    EXPECT_EVENTUALLY(s.rows(QStringLiteral("SELECT count(*) FROM tblAllSpots")) ==
+                          QStringList{QString::number(total)},
+                      20000);
+    EXPECT_TRUE(QStringList(s.dir.lines(QStringLiteral("muf_errors.log")))
+                    .filter(QStringLiteral("dropped"))
+                    .isEmpty())
+        << s.dir.lines(QStringLiteral("muf_errors.log")).join('\n').toStdString();
+}
+
 // Read-only to whoever runs the test: a read-only file system for root, else the modes of the
 // data folder and its databases.
 void readOnly(Scene& s, bool on)
