@@ -299,13 +299,7 @@ void SpotStore::post(std::function<void(Work&)> job)
         job(*m_work);
         return;
     }
-    bool wake = false;
-    {
-        const std::lock_guard lock(m_mutex);
-        m_inbox.push_back(std::move(job));
-        wake = !m_inboxWoken;
-        m_inboxWoken = true;
-    }
+    const bool wake = handOver(m_inbox, m_inboxWoken, std::move(job));
     if (m_unanswered++ == 0) {
         m_progress.restart();
     }
@@ -316,12 +310,7 @@ void SpotStore::post(std::function<void(Work&)> job)
 
 void SpotStore::drainInbox()
 {
-    std::deque<std::function<void(Work&)>> jobs;
-    {
-        const std::lock_guard lock(m_mutex);
-        jobs.swap(m_inbox);
-        m_inboxWoken = false;
-    }
+    std::deque<std::function<void(Work&)>> jobs = takeOver(m_inbox, m_inboxWoken);
     const qint64 done = qint64(jobs.size());
     for (auto& job : jobs) {
         if (m_work) {
@@ -344,13 +333,7 @@ void SpotStore::reply(std::function<void()> answer)
         answer();
         return;
     }
-    bool wake = false;
-    {
-        const std::lock_guard lock(m_mutex);
-        m_outbox.push_back(std::move(answer));
-        wake = !m_outboxWoken;
-        m_outboxWoken = true;
-    }
+    const bool wake = handOver(m_outbox, m_outboxWoken, std::move(answer));
     m_answered.notify_all();
     if (wake) {
         QMetaObject::invokeMethod(this, "drainOutbox", Qt::QueuedConnection);
@@ -359,12 +342,7 @@ void SpotStore::reply(std::function<void()> answer)
 
 void SpotStore::drainOutbox()
 {
-    std::deque<std::function<void()>> answers;
-    {
-        const std::lock_guard lock(m_mutex);
-        answers.swap(m_outbox);
-        m_outboxWoken = false;
-    }
+    std::deque<std::function<void()>> answers = takeOver(m_outbox, m_outboxWoken);
     for (auto& answer : answers) {
         answer();
     }

@@ -25,6 +25,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 class QEventLoop;
 
@@ -103,6 +104,20 @@ private:
     class Pump;
     void post(std::function<void(Work&)> job);
     void reply(std::function<void()> answer);
+    // One side's hand-over: true when the other side is to be woken for it.
+    template <typename T> bool handOver(std::deque<T>& box, bool& woken, T item)
+    {
+        const std::lock_guard lock(m_mutex);
+        box.push_back(std::move(item));
+        return !std::exchange(woken, true);
+    }
+    // The other side takes all that was handed over, in order.
+    template <typename T> std::deque<T> takeOver(std::deque<T>& box, bool& woken)
+    {
+        const std::lock_guard lock(m_mutex);
+        woken = false;
+        return std::exchange(box, {});
+    }
     Q_INVOKABLE void drainOutbox();
     void drainInbox();
     void checkSilence();

@@ -326,6 +326,14 @@ struct Standalone
     ErrorLog log{dir.path(), clock};
     DatabaseSettings settings;
     PropKeywords keywords{log};
+    // The server settings of a port where nothing listens.
+    void unreachableServer()
+    {
+        settings.strDbType = "s";
+        settings.strSqlServer = "127.0.0.1:1";
+        settings.strSqlDatabase = "zenthra";
+        settings.strSqlUser = "nobody";
+    }
 };
 
 } // namespace
@@ -359,10 +367,7 @@ TEST(DatabaseOpenFailure, FolderThatCannotHoldFilesOrAFileThatIsNotSqlite)
 TEST(DatabaseOpenFailure, UnreachableServerIsRetriedAtMostOncePerInterval)
 {
     Standalone s;
-    s.settings.strDbType = "s";
-    s.settings.strSqlServer = "127.0.0.1:1";
-    s.settings.strSqlDatabase = "zenthra";
-    s.settings.strSqlUser = "nobody";
+    s.unreachableServer();
     DataFolder folder(s.dir.path());
     Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
     QSignalSpy opened(&db, &Database::databasesOpened);
@@ -387,9 +392,7 @@ TEST(DatabaseOpenFailure, UnreachableServerIsRetriedAtMostOncePerInterval)
 TEST(DatabaseOpenFailure, AServerThatDidNotOpenIsTriedAgainOnlyAtTheServersInterval)
 {
     Standalone s;
-    s.settings.strDbType = "s";
-    s.settings.strSqlServer = "127.0.0.1:1";
-    s.settings.strSqlDatabase = "zenthra";
+    s.unreachableServer();
     DataFolder folder(s.dir.path());
     Database db(s.settings, folder, s.log, keywordSeeding(s.keywords));
     QSignalSpy opened(&db, &Database::databasesOpened);
