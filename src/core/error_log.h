@@ -23,6 +23,8 @@ public:
     void WRITE_ERROR_LOG(double errNumber, const QString& text);
 
     QString path() const;
+    const QString& folder() const { return m_folder; }
+    const Clock& clock() const { return m_clock; }
 
     // Set to 1 by every call from the thread that made the log (the window's); the hand
     // calculator reads and resets it, so a line from the spot store's thread is not its own.

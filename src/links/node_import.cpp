@@ -181,8 +181,7 @@ bool NodeImportRun::importLine(const QString& line, QSqlQuery& insert)
     for (const QVariant& v : m_list.values(record)) {
         insert.addBindValue(v);
     }
-    if (!insert.exec()) {
-        m_outcome.failure = Database::failureOf(insert.lastError());
+    if (!m_database.run(Store::Spots, insert, &m_outcome.failure)) {
         return false;
     }
     m_names.insert(name);

@@ -11,33 +11,6 @@ namespace zenthra {
 
 namespace {
 
-// Rolls the import back unless it was committed.
-class Transaction
-{
-public:
-    explicit Transaction(QSqlDatabase db) : m_db(std::move(db)) { m_open = m_db.transaction(); }
-    ~Transaction()
-    {
-        if (m_open) {
-            m_db.rollback();
-        }
-    }
-    Transaction(const Transaction&) = delete;
-    Transaction& operator=(const Transaction&) = delete;
-    bool begun() const { return m_open; }
-    bool commit()
-    {
-        const bool ok = m_db.commit();
-        m_open = !ok;
-        return ok;
-    }
-    QString error() const { return m_db.lastError().text(); }
-
-private:
-    QSqlDatabase m_db;
-    bool m_open = false;
-};
-
 QString lineText(const SpiderCommand& c)
 {
     return QStringLiteral("line %1 (%2, %3)").arg(c.line).arg(c.type, c.command);
@@ -77,12 +50,12 @@ SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& pa
                     .arg(name, file.problem)};
     }
 
-    Transaction transaction(m_db.connection(Store::Spots));
+    SqlFailure why;
+    Database::Transaction transaction(m_db, Store::Spots, &why);
     if (!transaction.begun()) {
         return {false, 0, Database::errProviderFailure,
-                QStringLiteral("The spots database is not open: ") + transaction.error()};
+                QStringLiteral("The spots database is not open: ") + why.text};
     }
-    SqlFailure why;
     if (!m_db.exec(Store::Spots, m_db.SET_SQL(8), {}, nullptr, &why)) {
         return {false, 0, why.number, why.text};
     }
@@ -94,16 +67,15 @@ SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& pa
     for (const SpiderCommand& c : file.commands) {
         insert.addBindValue(c.type);
         insert.addBindValue(c.command);
-        if (!insert.exec()) {
-            why = Database::failureOf(insert.lastError());
+        if (!m_db.run(Store::Spots, insert, &why)) {
             return {false, 0, why.number,
                     QStringLiteral("The database refused %1 of %2: %3. Nothing was imported.")
                         .arg(lineText(c), name, why.text)};
         }
         ++count;
     }
-    if (!transaction.commit()) {
-        return {false, 0, Database::errCommandFailed, transaction.error()};
+    if (!transaction.commit(&why)) {
+        return {false, 0, Database::errCommandFailed, why.text};
     }
     CLEAR_SPIDER_MENUS();
     LOAD_MENU_ITEMS();

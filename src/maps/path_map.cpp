@@ -77,8 +77,7 @@ bool PathMap::fetch(const MapQuery& query, std::vector<MapSpotRow>& rows, double
     for (auto it = query.bindings.cbegin(); it != query.bindings.cend(); ++it) {
         q.bindValue(it.key(), it.value());
     }
-    if (!q.exec()) {
-        failure = Database::failureOf(q.lastError());
+    if (!m_s.database.run(Store::Spots, q, &failure)) {
         *errorNumber = failure.number != 0 ? failure.number : Database::errCommandFailed;
         *why = failure.text;
         m_s.database.recoverLostServer(failure);

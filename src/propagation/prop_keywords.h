@@ -70,6 +70,12 @@ public:
     // The list from the rows of tblProp as read, each its mode word and its keyword as stored;
     // rows with an empty keyword are left out, since an empty keyword would catch every spot.
     void load(const QList<std::pair<QString, QString>>& stored);
+    // A list another layer loaded from the same table.
+    void adopt(const PropTypeList& list)
+    {
+        m_list = list;
+        m_loaded = true;
+    }
     // A load that could not read every row: logged under its number, and the old list stays.
     void loadFailed(double number);
 

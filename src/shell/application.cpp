@@ -30,9 +30,11 @@ Application::Application(DataFolder folder, QObject* parent)
     ownSpotRoad();
     m_mainTimers.start();
 
-    // A window's statement waits no longer than this for a server that stopped answering; the
-    // server's own time limit ends every sound statement well before.
-    m_database.setStatementLimit(windowStatementLimit);
+    // The window's statements are watched as the store's are: a server that stops answering
+    // fails both at once, and neither waits on it.
+    m_database.setServerWatch(m_spotRoad.store.serverWatch());
+    connect(&m_spotRoad.store, &SpotStore::keywordsRead, this,
+            [this](const PropTypeList& list) { m_keywords.adopt(list); });
     m_announcements.setStore(&m_spotRoad.store);
     connect(&m_spotRoad.store, &SpotStore::opened, this, &Application::storeOpened);
     connect(&m_callLocator, &CallLocator::miniUpdateRunningChanged, this, [this](bool running) {

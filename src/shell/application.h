@@ -152,7 +152,6 @@ private:
     void closeDatabases();
     void storeOpened(bool ok);
     static constexpr std::chrono::milliseconds startWait{2000};
-    static constexpr std::chrono::milliseconds windowStatementLimit{8000};
     bool m_starting = false;
     void frameMap();
     // Rebuilds the DX Spider menus from scratch (a restart must not add the items twice).

@@ -33,13 +33,6 @@ void Application::ownSpotRoad()
         }
     });
     connect(&m_spotRoad.processor, &SpotProcessor::storingChanged, this, [this, held](const QString& text) {
-        // While the store's database does not answer, the windows' statements would wait on it
-        // as well: they fail at once instead, with the caption's reason.
-        m_database.setUnanswered(m_spotRoad.store.silence());
-        // The server answers again: a connection of the window's that a time limit cut is made anew.
-        if (m_spotRoad.store.silence().isNull() && m_database.connectionLost()) {
-            m_database.reconnect();
-        }
         if (!text.isEmpty()) {
             if (held->notStoring.isEmpty()) {
                 held->before = status();

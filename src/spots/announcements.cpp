@@ -42,10 +42,22 @@ void Announcements::ANNOUNCE_TO_DB(QString& text)
 
 void Announcements::append(Database& db, ErrorLog& log, const QString& text, const QVariant& utc)
 {
-    SqlFailure why;
-    if (!db.exec(Store::Spots, db.sql(Statement::InsertAnnounce), {text, utc}, nullptr, &why)) {
-        log.WRITE_ERROR_LOG(why.number, QStringLiteral("ANNOUNCE_TO_DB(") + text + QLatin1Char(')'));
+    const SqlFailure why = insert(db, text, utc);
+    if (why.number != 0) {
+        logFailure(log, why, text);
     }
+}
+
+SqlFailure Announcements::insert(Database& db, const QString& text, const QVariant& utc)
+{
+    SqlFailure why;
+    db.exec(Store::Spots, db.sql(Statement::InsertAnnounce), {text, utc}, nullptr, &why);
+    return why;
+}
+
+void Announcements::logFailure(ErrorLog& log, const SqlFailure& why, const QString& text)
+{
+    log.WRITE_ERROR_LOG(why.number, QStringLiteral("ANNOUNCE_TO_DB(") + text + QLatin1Char(')'));
 }
 
 void Announcements::CREATE_ANNOUNCE_TABLE()

@@ -9,6 +9,7 @@ namespace zenthra {
 
 class Clock;
 class Database;
+struct SqlFailure;
 class ErrorLog;
 class SpotStore;
 
@@ -27,6 +28,9 @@ public:
     void setStore(SpotStore* store) { m_store = store; }
     // The append itself, on `db`, with its log line on failure.
     static void append(Database& db, ErrorLog& log, const QString& text, const QVariant& utc);
+    // The append without its log line: what failed, number 0 when it was stored.
+    static SqlFailure insert(Database& db, const QString& text, const QVariant& utc);
+    static void logFailure(ErrorLog& log, const SqlFailure& why, const QString& text);
 
     // Creates tblAnnounce when it is missing, errors ignored (the "Log announce to Db" item runs
     // this on every click, before it flips its check mark).

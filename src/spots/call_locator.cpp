@@ -29,30 +29,6 @@ QString dateText(const QDateTime& d)
     return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
 }
 
-// Rolls back the open transaction unless it was committed.
-class Transaction
-{
-public:
-    explicit Transaction(QSqlDatabase db) : m_db(std::move(db)) { m_open = m_db.transaction(); }
-    ~Transaction()
-    {
-        if (m_open) {
-            m_db.rollback();
-        }
-    }
-    bool begun() const { return m_open; }
-    bool commit()
-    {
-        const bool ok = m_db.commit();
-        m_open = !ok;
-        return ok;
-    }
-
-private:
-    QSqlDatabase m_db;
-    bool m_open = false;
-};
-
 } // namespace
 
 CallLocator::CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, bool& dbBusy, QObject* parent)
@@ -93,10 +69,8 @@ CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
     }
     if (ok) {
         m_lookup.addBindValue(call);
-        ok = m_lookup.exec();
-        if (!ok) {
-            failure = Database::failureOf(m_lookup.lastError());
-        } else if (m_lookup.next()) {
+        ok = m_db.run(Store::CallLoc, m_lookup, &failure);
+        if (ok && m_lookup.next()) {
             result = m_lookup.value(0).toString().trimmed();
         }
         m_lookup.finish();
@@ -160,7 +134,7 @@ QString CallLocator::dxDatabase(QString& call, const QString& loc, const QDateTi
     }
     const QVariant when = Database::dateValue(entryDate);
     SqlFailure why;
-    Transaction transaction(m_db.connection(Store::CallLoc));
+    Database::Transaction transaction(m_db, Store::CallLoc);
     QSqlQuery q;
     if (!transaction.begun() ||
         !m_db.exec(

@@ -7,8 +7,8 @@
 #include "platform/regular_file.h"
 #include "platform/text_file.h"
 #include "spots/log.h"
+#include "spots/server_watch.h"
 #include "spots/sqlite_codes.h"
-#include "spots/statement_deadline.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -152,9 +152,7 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     ownerMayWriteJournals(file);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(file);
-    if (m_busyTimeout.count() > 0) {
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeout.count()));
-    }
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyWait.count()));
     SqlFailure f;
     bool ok = db.open();
     if (!ok) {
@@ -198,6 +196,17 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(serverConnectTimeoutSeconds));
     m_lastServerAttempt.start();
     m_openFailedFile.clear();
+    if (m_watch) {
+        m_watch->setAddress(
+            {host, port, m_settings.strSqlDatabase, m_settings.strSqlUser, m_settings.strSqlPassword});
+        if (m_watch->stopped()) {
+            m_openReason = QStringLiteral("the program is ending");
+            if (why) {
+                *why = {errProviderFailure, m_openReason};
+            }
+            return false;
+        }
+    }
     if (!db.open()) {
         m_openReason = wordsOf(db.lastError());
         if (why) {
@@ -249,6 +258,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     }
     if (ok) {
         m_open = true;
+        m_cut = false;
         m_lostReason.clear();
         ok = !m_makesSchema || UPGRADE_DB_SCHEMA(&why);
         if (!ok) {
@@ -354,6 +364,7 @@ void Database::CLOSE_DATABASES()
 {
     const bool wasOpen = m_open;
     m_open = false;
+    m_serverLost = false;
     // Closed on purpose: the failed opening is no longer to be tried again.
     endOpenRun(m_openFailure.number);
     m_openFailure = {};
@@ -395,13 +406,14 @@ void Database::REOPEN_DATABASES()
         m_reopening = true;
         OPEN_DATABASES(m_settings.strDbType);
         m_reopening = false;
+        m_serverLost = !m_open && dialectOfKind(m_settings.strDbType) == SqlDialect::Postgres;
     }
     m_log.WRITE_ERROR_LOG(reopened && m_open ? 0 : errProviderFailure, QStringLiteral("SQL_RECOVERY()"));
 }
 
-void Database::setStatementLimit(std::chrono::milliseconds limit)
+void Database::setServerWatch(std::shared_ptr<ServerWatch> watch)
 {
-    m_deadline = limit.count() > 0 ? std::make_unique<StatementDeadline>(limit) : nullptr;
+    m_watch = std::move(watch);
 }
 
 void Database::reconnect()
@@ -413,8 +425,9 @@ void Database::reconnect()
 
 bool Database::recoverLostServer(const SqlFailure& failure)
 {
+    // A server that does not answer would keep the attempt to connect waiting as well.
     if (dialectOfKind(m_settings.strDbType) != SqlDialect::Postgres || failure.number != errProviderFailure ||
-        !reopenDue()) {
+        !reopenDue() || (m_watch && !m_watch->silence().isEmpty())) {
         return false;
     }
     REOPEN_DATABASES();
@@ -542,22 +555,165 @@ QSqlDatabase Database::connection(Store store) const
 
 QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* why)
 {
-    if (!m_open || !m_unanswered.isEmpty()) {
-        if (why) {
-            *why = closedFailure();
-        }
+    if (!ready(why)) {
         return QSqlQuery();
     }
     QSqlQuery q(connection(store));
     q.setForwardOnly(true);
-    const StatementDeadline::Watch watch(m_deadline.get(), connection(store));
-    if (!q.prepare(statement)) {
-        const SqlFailure f = failureIn(store, q.lastError());
-        if (why) {
-            *why = f;
-        }
+    SqlFailure f;
+    if (!watched(store, &f,
+                 [&] {
+                     const bool ok = q.prepare(statement);
+                     if (!ok) {
+                         f = failureIn(store, q.lastError());
+                     }
+                     return ok;
+                 }) &&
+        why) {
+        *why = f;
     }
     return q;
+}
+
+bool Database::ready(SqlFailure* why)
+{
+    if (m_open && m_watch && m_dialect == SqlDialect::Postgres) {
+        const QString silence = m_watch->silence();
+        if (!silence.isEmpty()) {
+            if (why) {
+                *why = {errProviderFailure, silence};
+            }
+            return false;
+        }
+        // The server answers again: a connection cut while it did not, or found lost, is made anew
+        // rather than failing the statement, at most once per retry interval.
+        if ((m_cut || connectionLost()) && reopenDue()) {
+            reconnect();
+        }
+    }
+    if (!m_open) {
+        if (why) {
+            *why = closedFailure();
+        }
+        return false;
+    }
+    return true;
+}
+
+template <typename Statement> bool Database::watched(Store store, SqlFailure* why, Statement&& statement)
+{
+    const ServerWatch::Statement watch(m_watch.get(), connection(store));
+    const bool ok = statement();
+    if (watch.cut()) {
+        m_cut = true;
+        // Said as the user meets it, rather than as the driver saw its socket go.
+        const QString silence = m_watch->silence();
+        if (!ok && why && !silence.isEmpty()) {
+            *why = {errProviderFailure, silence};
+        }
+    }
+    return ok;
+}
+
+bool Database::run(Store store, QSqlQuery& query, SqlFailure* why)
+{
+    if (!ready(why)) {
+        return false;
+    }
+    SqlFailure f;
+    const bool ok = watched(store, &f, [&] {
+        const bool done = query.exec();
+        if (!done) {
+            f = failureIn(store, query.lastError());
+        }
+        return done;
+    });
+    if (!ok && why) {
+        *why = f;
+    }
+    return ok;
+}
+
+bool Database::transaction(Store store, SqlFailure* why)
+{
+    if (!ready(why)) {
+        return false;
+    }
+    QSqlDatabase c = connection(store);
+    SqlFailure f;
+    const bool ok = watched(store, &f, [&] {
+        const bool done = c.transaction();
+        if (!done) {
+            f = failureIn(store, c.lastError());
+        }
+        return done;
+    });
+    if (!ok && why) {
+        *why = f;
+    }
+    return ok;
+}
+
+bool Database::commit(Store store, SqlFailure* why)
+{
+    if (!ready(why)) {
+        return false;
+    }
+    QSqlDatabase c = connection(store);
+    SqlFailure f;
+    const bool ok = watched(store, &f, [&] {
+        const bool done = c.commit();
+        if (!done) {
+            f = failureIn(store, c.lastError());
+        }
+        return done;
+    });
+    if (!ok && why) {
+        *why = f;
+    }
+    return ok;
+}
+
+bool Database::rollback(Store store)
+{
+    // Nothing to undo on a connection that cannot be reached: the server ends the transaction
+    // with the connection.
+    if (!ready(nullptr)) {
+        return false;
+    }
+    QSqlDatabase c = connection(store);
+    return watched(store, nullptr, [&c] { return c.rollback(); });
+}
+
+Database::Transaction::Transaction(Database& db, Store store, SqlFailure* why) : m_db(db), m_store(store)
+{
+    m_begun = m_db.transaction(m_store, why);
+}
+
+Database::Transaction::~Transaction()
+{
+    rollback();
+}
+
+bool Database::Transaction::commit(SqlFailure* why)
+{
+    if (!m_begun) {
+        return false;
+    }
+    m_begun = false;
+    if (m_db.commit(m_store, why)) {
+        return true;
+    }
+    m_db.rollback(m_store);
+    return false;
+}
+
+void Database::Transaction::rollback()
+{
+    if (m_begun) {
+        m_begun = false;
+        m_db.rollback(m_store);
+    }
 }
 
 SqlFailure Database::failureIn(Store store, const QSqlError& error)
@@ -579,44 +735,43 @@ SqlFailure Database::failureIn(Store store, const QSqlError& error)
 
 SqlFailure Database::closedFailure() const
 {
-    return {errProviderFailure,
-            m_unanswered.isEmpty() || !m_open ? QStringLiteral("database closed") : m_unanswered};
+    return {errProviderFailure, QStringLiteral("database closed")};
 }
 
 bool Database::exec(Store store, const QString& statement, const QVariantList& values, QSqlQuery* result,
                     SqlFailure* why)
 {
-    if (!m_open || !m_unanswered.isEmpty()) {
-        if (why) {
-            *why = closedFailure();
-        }
+    if (!ready(why)) {
         return false;
     }
     QSqlQuery q(connection(store));
     q.setForwardOnly(true);
-    bool ok = false;
-    const StatementDeadline::Watch watch(m_deadline.get(), connection(store));
-    if (values.isEmpty()) {
-        // Run unprepared: the server cannot prepare table definitions.
-        ok = q.exec(statement);
-    } else {
-        ok = q.prepare(statement);
-        for (const QVariant& v : values) {
-            q.addBindValue(v);
+    // The query is put away within the watch too: a prepared one is deallocated on the server.
+    SqlFailure f;
+    const bool ok = watched(store, &f, [&] {
+        QSqlQuery own = std::move(q);
+        bool done = false;
+        if (values.isEmpty()) {
+            // Run unprepared: the server cannot prepare table definitions.
+            done = own.exec(statement);
+        } else {
+            done = own.prepare(statement);
+            for (const QVariant& v : values) {
+                own.addBindValue(v);
+            }
+            done = done && own.exec();
         }
-        ok = ok && q.exec();
-    }
-    if (!ok) {
-        const SqlFailure f = failureIn(store, q.lastError());
-        if (why) {
-            *why = f;
+        if (!done) {
+            f = failureIn(store, own.lastError());
+        } else if (result) {
+            *result = std::move(own);
         }
-        return false;
+        return done;
+    });
+    if (!ok && why) {
+        *why = f;
     }
-    if (result) {
-        *result = std::move(q);
-    }
-    return true;
+    return ok;
 }
 
 QVariant Database::dateValue(const QDateTime& utc)

@@ -28,7 +28,7 @@ namespace zenthra {
 
 class DataFolder;
 class ErrorLog;
-class StatementDeadline;
+class ServerWatch;
 struct DatabaseSettings;
 
 // Which of the two connections a statement runs on. With the server both are the same.
@@ -115,7 +115,31 @@ public:
     // A query prepared on the store's connection, for callers that bind by name or run a
     // statement many times; an invalid query when the layer is closed.
     QSqlQuery prepare(Store store, const QString& sql, SqlFailure* why = nullptr);
-    // The connection itself, for transactions (transaction(), commit(), rollback()).
+    // Runs a query that prepare() made, as exec() runs its own.
+    bool run(Store store, QSqlQuery& query, SqlFailure* why = nullptr);
+    // A transaction on the store's connection, under the same rules as every statement; rolled
+    // back unless committed.
+    class Transaction
+    {
+    public:
+        Transaction(Database& db, Store store, SqlFailure* why = nullptr);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        bool begun() const { return m_begun; }
+        bool commit(SqlFailure* why = nullptr);
+        void rollback();
+
+    private:
+        Database& m_db;
+        Store m_store;
+        bool m_begun = false;
+    };
+    // Begins, commits or rolls back on the store's connection; for a transaction that spans calls.
+    bool transaction(Store store, SqlFailure* why = nullptr);
+    bool commit(Store store, SqlFailure* why = nullptr);
+    bool rollback(Store store);
+    // The connection itself, for its name and driver.
     QSqlDatabase connection(Store store) const;
     bool tableExists(Store store, const QString& table);
     // After many rows written one by one: folds the SQLite write-ahead log back into the file and
@@ -132,19 +156,19 @@ public:
     // The least time between two reconnection attempts to the server (default ten seconds).
     void setServerRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }
     std::chrono::milliseconds serverRetryInterval() const { return m_retryInterval; }
-    // While `why` is not empty, every statement fails at once with errProviderFailure and `why`:
-    // set by the owner while the database does not answer another layer's statements, so that
-    // a window that needs it says so instead of waiting for it.
-    void setUnanswered(const QString& why) { m_unanswered = why; }
     const QString& serverSchema() const { return m_serverSchema; }
-    // How long a statement on a file waits while another connection writes (SQLite's own five
-    // seconds unless set).
-    void setBusyTimeout(std::chrono::milliseconds timeout) { m_busyTimeout = timeout; }
-    // How long a statement on the server may keep its caller (none unless set): past it the
-    // connection is cut and the statement fails as a lost connection.
-    void setStatementLimit(std::chrono::milliseconds limit);
+    // How long a statement on a file waits while another connection writes. One wait for every
+    // layer: a window's statement waits no longer than the spot store's.
+    static constexpr std::chrono::milliseconds busyWait{1000};
+    // The watch over the server's statements, which every layer of the program shares: a server
+    // that does not answer has each layer's statements fail at once instead of waiting on it.
+    void setServerWatch(std::shared_ptr<ServerWatch> watch);
+    const std::shared_ptr<ServerWatch>& serverWatch() const { return m_watch; }
     // True while the layer is open but its server connection was found lost.
     bool connectionLost() const { return m_open && !m_lostReason.isEmpty(); }
+    // True while the layer is closed because its server connection was lost and could not be
+    // made again yet.
+    bool serverLost() const { return m_serverLost; }
     // Off for a second layer beside the one that creates and upgrades the tables: its opening
     // then writes nothing, so it cannot wait on a database that another program holds.
     void setMakesSchema(bool makes) { m_makesSchema = makes; }
@@ -167,6 +191,11 @@ private:
     };
     static OpenAdvice adviceFor(const QSqlError& error);
     SqlFailure closedFailure() const;
+    // Whether a statement may run now; a connection the watch cut is made anew first, once the
+    // server answers again.
+    bool ready(SqlFailure* why);
+    // Runs `statement` on the store's connection under the server watch.
+    template <typename Statement> bool watched(Store store, SqlFailure* why, Statement&& statement);
     bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
     bool openServer(const QString& name, SqlFailure* why);
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
@@ -200,9 +229,10 @@ private:
     QString m_openReason;
     OpenAdvice m_openAdvice = OpenAdvice::MoveOut;
     bool m_makesSchema = true;
-    std::chrono::milliseconds m_busyTimeout{0};
-    QString m_unanswered;
-    std::unique_ptr<StatementDeadline> m_deadline;
+    std::shared_ptr<ServerWatch> m_watch;
+    // The watch cut a statement of this layer: its connection is broken.
+    bool m_cut = false;
+    bool m_serverLost = false;
     qint64 m_openRepeats = 0;
     bool m_retrying = false;
     bool m_reopening = false;

@@ -93,21 +93,16 @@ KeywordEditor::Outcome KeywordEditor::UPDATE_PROP(const Fields& fields)
     } else if (fields.orderKey.size() != 3) {
         outcome = {true, {}, QStringLiteral("The spot order needs all three characters.")};
     } else {
-        QSqlDatabase connection = m_db.connection(Store::Spots);
         SqlFailure why;
-        const bool begun = connection.transaction();
+        Database::Transaction transaction(m_db, Store::Spots);
         bool ok = m_db.exec(Store::Spots, QStringLiteral("DELETE FROM tblProp WHERE PropCheck = ?"), {framed},
                             nullptr, &why) &&
                   m_db.exec(Store::Spots, m_db.sql(Statement::InsertProp),
                             {fields.mode, framed, fields.orderKey}, nullptr, &why);
-        if (ok && begun && !connection.commit()) {
+        if (ok && transaction.begun() && !transaction.commit(&why)) {
             ok = false;
-            why = Database::failureOf(connection.lastError());
         }
         if (!ok) {
-            if (begun) {
-                connection.rollback();
-            }
             outcome = failure(why);
         }
     }

@@ -16,8 +16,7 @@ void createAndSeed(Database& db)
     }
     // Created and seeded in one transaction, so that no half-seeded table is ever left behind
     // (a table that exists is never seeded again).
-    QSqlDatabase connection = db.connection(Store::Spots);
-    connection.transaction();
+    Database::Transaction transaction(db, Store::Spots);
     bool ok = db.exec(Store::Spots, db.SET_SQL(1));
     QSqlQuery insert = db.prepare(Store::Spots, db.sql(Statement::InsertProp));
     for (const PropSeed& seed : PropKeywords::seedRows()) {
@@ -27,13 +26,11 @@ void createAndSeed(Database& db)
         insert.bindValue(0, QString::fromUtf8(seed.propId));
         insert.bindValue(1, QString::fromUtf8(seed.propCheck));
         insert.bindValue(2, QString::fromUtf8(seed.sortOrder));
-        ok = insert.exec();
+        ok = db.run(Store::Spots, insert);
     }
     insert.finish();
     if (ok) {
-        connection.commit();
-    } else {
-        connection.rollback();
+        transaction.commit();
     }
 }
 

@@ -1,78 +1,173 @@
 #include "spots/spot_store.h"
 
-#include "propagation/prop_keywords.h"
+#include "core/error_log.h"
+#include "platform/clock.h"
+#include "platform/data_folder.h"
 #include "spots/announcements.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
 #include "spots/keyword_table.h"
 #include "spots/log.h"
+#include "spots/server_watch.h"
 
 #include <QEventLoop>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <utility>
 
 namespace zenthra {
 
 namespace {
 
 constexpr auto shortestRetry = std::chrono::milliseconds(100);
-// A file another program holds keeps the store's thread no longer than this at a time, so that
-// the look-ups between the writers' retries go on and the spots wait as rows, once processed.
-constexpr auto ownBusyTimeout = std::chrono::milliseconds(1000);
-// How long the end of the program waits for the store's thread to finish its work.
-constexpr unsigned long finishWaitMs = 5000;
 
 // A layer of the store's own, with the settings and keyword list it opens with.
 struct OwnLayer
 {
-    OwnLayer(const DataFolder& folder, ErrorLog& log)
+    OwnLayer(const DataFolder& folder, ErrorLog& log, std::shared_ptr<ServerWatch> watch)
         : keywords(log), db(settings, folder, log, keywordSeeding(keywords))
     {
-        db.setBusyTimeout(ownBusyTimeout);
+        db.setServerWatch(std::move(watch));
     }
     DatabaseSettings settings;
     PropKeywords keywords;
     Database db;
 };
 
+// The store threads of the process that have not ended. Never freed: a thread left to end by
+// itself may end after everything else.
+struct Threads
+{
+    std::mutex mutex;
+    std::condition_variable ended;
+    int running = 0;
+};
+Threads& threads()
+{
+    static auto* t = new Threads;
+    return *t;
+}
+
 } // namespace
 
-// Wakes the other side. It carries no data: what is handed over goes through the store's
-// mutex-guarded queues, so that the order and the hand-over are the store's own.
+// What the window's side and the store's thread share: the two queues of the hand-over, and what
+// each side needs to wake the other. The last of them to let go frees it.
+struct SpotStore::Line
+{
+    template <typename T> bool handOver(std::deque<T>& box, bool& woken, T item)
+    {
+        const std::lock_guard lock(mutex);
+        box.push_back(std::move(item));
+        return !std::exchange(woken, true);
+    }
+    template <typename T> std::deque<T> takeOver(std::deque<T>& box, bool& woken)
+    {
+        const std::lock_guard lock(mutex);
+        woken = false;
+        return std::exchange(box, {});
+    }
+    // Hands an answer to the window's side; dropped once that side has let go.
+    void reply(std::function<void()> answer)
+    {
+        if (!ownThread) {
+            answer();
+            return;
+        }
+        {
+            const std::lock_guard lock(mutex);
+            if (!front) {
+                return;
+            }
+            outbox.push_back(std::move(answer));
+            // Under the mutex, so that the window's side cannot be going while it is woken.
+            if (!std::exchange(outboxWoken, true)) {
+                QMetaObject::invokeMethod(front, "drainOutbox", Qt::QueuedConnection);
+            }
+        }
+        answered.notify_all();
+    }
+
+    bool ownThread = false;
+    std::shared_ptr<ServerWatch> watch;
+    std::mutex mutex;
+    std::condition_variable answered;
+    struct Job
+    {
+        std::function<void(Work&)> run;
+        bool row = false;
+    };
+    std::deque<Job> inbox;
+    std::deque<std::function<void()>> outbox;
+    bool inboxWoken = false;
+    bool outboxWoken = false;
+    // The thread's own, there once its event loop is.
+    QObject* pump = nullptr;
+    // The window's side, until it lets go.
+    SpotStore* front = nullptr;
+    // The window's side is ending: the thread ends once the work handed over is done ...
+    bool stopping = false;
+    // ... or at once, leaving the rest undone, once the window's side has let go.
+    bool left = false;
+    bool finished = false;
+};
+
+// Wakes the thread. It carries no data: what is handed over goes through the line's
+// mutex-guarded queues, so that the order and the hand-over are the line's own.
 class SpotStore::Pump : public QObject
 {
     Q_OBJECT
 public:
-    explicit Pump(SpotStore& store) : m_store(store) {}
-    Q_INVOKABLE void drain() { m_store.drainInbox(); }
+    Pump(Line& line, Work& work, QEventLoop& loop, SpotStore* front)
+        : m_line(line), m_front(front), m_work(work), m_loop(loop)
+    {
+    }
+    Q_INVOKABLE void drain();
 
 private:
-    SpotStore& m_store;
+    Line& m_line;
+    // Only for the answers, which run on the window's side while it is there.
+    SpotStore* const m_front;
+    Work& m_work;
+    QEventLoop& m_loop;
 };
 
 // The worker's side; it lives in the store's thread.
 class SpotStore::Work : public QObject
 {
 public:
-    Work(Database* borrowed, const DataFolder& folder, ErrorLog& log, bool* busy, SpotStore& front)
-        : m_own(borrowed ? nullptr : std::make_unique<OwnLayer>(folder, log)),
+    Work(Database* borrowed, const DataFolder& folder, ErrorLog& log, bool* busy, Line& line,
+         SpotStore* front)
+        : m_own(borrowed ? nullptr : std::make_unique<OwnLayer>(folder, log, line.watch)),
           m_db(borrowed ? *borrowed : m_own->db), m_busy(busy ? *busy : m_ownBusy),
-          m_calls(m_db, folder, log, m_busy), m_writers(m_db, log, m_busy), m_log(log), m_front(front)
+          m_calls(m_db, folder, log, m_busy), m_writers(m_db, log, m_busy), m_log(log), m_line(line),
+          m_front(front)
     {
         m_retry.setSingleShot(true);
-        connect(&m_retry, &QTimer::timeout, this, &Work::serve);
+        connect(&m_retry, &QTimer::timeout, this, &Work::resume);
         // Every opening that works, a retry's too, is told: the window's layer joins then.
         connect(&m_db, &Database::databasesOpened, this, [this](bool ok) {
             if (ok) {
-                m_front.reply([f = &m_front] {
+                // The window's side classifies with the list this opening read, whatever its own
+                // layer managed.
+                std::optional<PropTypeList> list;
+                if (m_own && m_own->keywords.loaded()) {
+                    list = m_own->keywords.arrPropTypes();
+                }
+                m_line.reply([f = m_front, list] {
                     f->m_openAnswered = true;
+                    if (list) {
+                        Q_EMIT f->keywordsRead(*list);
+                    }
                     Q_EMIT f->opened(true);
                 });
                 m_retry.start(0);
             }
         });
         connect(&m_writers, &SpotWriters::mufRowStored, this,
-                [this] { m_front.reply([f = &m_front] { Q_EMIT f->mufRowStored(); }); });
+                [this] { m_line.reply([f = m_front] { Q_EMIT f->mufRowStored(); }); });
         connect(&m_writers, &SpotWriters::storingChanged, this, &Work::tellWriters);
     }
 
@@ -86,7 +181,7 @@ public:
         m_db.setServerSchema(schema);
         m_db.OPEN_DATABASES(settings.strDbType);
         if (!m_db.isOpen()) {
-            m_front.reply([f = &m_front] {
+            m_line.reply([f = m_front] {
                 f->m_openAnswered = true;
                 Q_EMIT f->opened(false);
             });
@@ -113,7 +208,13 @@ public:
         m_writers.storeRow(std::move(row));
         tellWriters();
     }
-    void announce(const QString& text, const QVariant& utc) { Announcements::append(m_db, m_log, text, utc); }
+    void announce(const QString& text, const QVariant& utc)
+    {
+        m_announcements.push_back({text, utc});
+        if (m_announcements.size() == 1) {
+            announceWaiting();
+        }
+    }
     void beginBatch() { m_writers.beginBatch(); }
     void endBatch()
     {
@@ -140,6 +241,39 @@ private:
         QString call2;
     };
 
+    // Announcements wait as look-ups do while the server cannot take them; any other failure
+    // is logged, and the announcement is not stored.
+    void announceWaiting()
+    {
+        while (!m_announcements.empty()) {
+            const auto& [text, utc] = m_announcements.front();
+            const SqlFailure why = Announcements::insert(m_db, text, utc);
+            if (why.number == Database::errProviderFailure && serverKind()) {
+                if (!m_retry.isActive()) {
+                    m_retry.start(std::max(m_db.serverRetryInterval(), shortestRetry));
+                }
+                return;
+            }
+            if (why.number != 0) {
+                Announcements::logFailure(m_log, why, text);
+            }
+            m_announcements.pop_front();
+        }
+    }
+
+    bool serverKind() const
+    {
+        // The kind asked for, not the one last opened: a layer that never opened has none.
+        return m_own ? dialectOfKind(m_own->settings.strDbType) == SqlDialect::Postgres
+                     : m_db.dialect() == SqlDialect::Postgres;
+    }
+
+    void resume()
+    {
+        announceWaiting();
+        serve();
+    }
+
     void serve()
     {
         while (!m_lookups.empty()) {
@@ -151,13 +285,13 @@ private:
                 away();
                 return;
             }
-            m_front.reply(
-                [f = &m_front, ticket = l.ticket, loc1, loc2] { Q_EMIT f->located(ticket, loc1, loc2); });
+            m_line.reply(
+                [f = m_front, ticket = l.ticket, loc1, loc2] { Q_EMIT f->located(ticket, loc1, loc2); });
             m_lookups.pop_front();
         }
         if (m_away) {
             m_away = false;
-            m_front.reply([f = &m_front] {
+            m_line.reply([f = m_front] {
                 f->m_lookupWhy = QString();
                 Q_EMIT f->storingChanged();
             });
@@ -166,13 +300,16 @@ private:
 
     void away()
     {
-        // The kind asked for, not the one last opened: a layer that never opened has none.
-        const bool server = m_own ? dialectOfKind(m_own->settings.strDbType) == SqlDialect::Postgres
-                                  : m_db.dialect() == SqlDialect::Postgres;
+        const bool server = serverKind();
+        if (!server && m_db.isOpen()) {
+            // The failed look-up opened the files again: tried again at once, its reason kept.
+            m_retry.start(shortestRetry);
+            return;
+        }
         QString why;
         if (m_db.openFailed()) {
             why = m_db.notOpenText();
-        } else if (!m_db.isOpen()) {
+        } else if (!server || (!m_db.isOpen() && !m_db.serverLost())) {
             why = QStringLiteral("the databases are closed");
         } else {
             why =
@@ -181,7 +318,7 @@ private:
                         std::chrono::duration_cast<std::chrono::seconds>(m_db.serverRetryInterval()).count());
         }
         if (!m_away || why != m_awayWhy) {
-            m_front.reply([f = &m_front, why] {
+            m_line.reply([f = m_front, why] {
                 f->m_lookupWhy = why;
                 Q_EMIT f->storingChanged();
             });
@@ -201,7 +338,7 @@ private:
         }
         m_toldWhy = why;
         m_toldRows = rows;
-        m_front.reply([f = &m_front, why, rows] {
+        m_line.reply([f = m_front, why, rows] {
             f->m_writersWhy = why;
             f->m_backlogRows = rows;
             Q_EMIT f->storingChanged();
@@ -215,8 +352,11 @@ private:
     CallLocator m_calls;
     SpotWriters m_writers;
     ErrorLog& m_log;
-    SpotStore& m_front;
+    Line& m_line;
+    // Only for the answers, which run on the window's side while it is there.
+    SpotStore* const m_front;
     std::deque<Lookup> m_lookups;
+    std::deque<std::pair<QString, QVariant>> m_announcements;
     QTimer m_retry;
     bool m_away = false;
     QString m_awayWhy;
@@ -224,20 +364,58 @@ private:
     qsizetype m_toldRows = 0;
 };
 
+void SpotStore::Pump::drain()
+{
+    std::deque<Line::Job> jobs = m_line.takeOver(m_line.inbox, m_line.inboxWoken);
+    qint64 done = 0;
+    qint64 rows = 0;
+    for (auto& job : jobs) {
+        {
+            const std::lock_guard lock(m_line.mutex);
+            if (m_line.left) {
+                break;
+            }
+        }
+        job.run(m_work);
+        ++done;
+        rows += job.row ? 1 : 0;
+    }
+    bool stopping = false;
+    {
+        const std::lock_guard lock(m_line.mutex);
+        stopping = m_line.stopping && m_line.inbox.empty();
+    }
+    m_line.reply([f = m_front, done, rows] {
+        f->m_unanswered -= done;
+        f->m_unansweredRows -= rows;
+    });
+    if (stopping) {
+        m_loop.quit();
+    }
+}
+
 SpotStore::SpotStore(Database* callerLayer, const DataFolder& folder, ErrorLog& log, bool& dbBusy,
                      QObject* parent)
-    : QObject(parent)
+    : QObject(parent), m_log(log), m_line(std::make_shared<Line>())
 {
+    m_line->front = this;
     if (callerLayer) {
-        m_work = std::make_unique<Work>(callerLayer, folder, log, &dbBusy, *this);
+        m_work = std::make_unique<Work>(callerLayer, folder, log, &dbBusy, *m_line, this);
         return;
     }
     m_ownThread = true;
-    m_thread = std::thread([this, &folder, &log] { run(folder, log); });
+    m_line->ownThread = true;
+    m_serverWatch = std::make_shared<ServerWatch>();
+    m_line->watch = m_serverWatch;
     {
-        // The worker's event loop is there before anything is handed to it.
-        std::unique_lock lock(m_mutex);
-        m_answered.wait(lock, [this] { return m_pump != nullptr; });
+        const std::lock_guard lock(threads().mutex);
+        ++threads().running;
+    }
+    m_thread = std::thread(&SpotStore::run, m_line, DataFolder(folder), std::cref(log));
+    {
+        // The thread's event loop is there before anything is handed to it.
+        std::unique_lock lock(m_line->mutex);
+        m_line->answered.wait(lock, [this] { return m_line->pump != nullptr; });
     }
     m_watch.setInterval(500);
     connect(&m_watch, &QTimer::timeout, this, &SpotStore::checkSilence);
@@ -245,104 +423,119 @@ SpotStore::SpotStore(Database* callerLayer, const DataFolder& folder, ErrorLog& 
     m_progress.start();
 }
 
-void SpotStore::run(const DataFolder& folder, ErrorLog& log)
+void SpotStore::run(std::shared_ptr<Line> line, DataFolder folder, const ErrorLog& log)
 {
     // A thread of the store's own rather than a QThread, so that its start and its end order
-    // what it did with what the window's thread does, for the thread checker too.
-    QEventLoop loop;
-    Pump pump(*this);
-    m_loop = &loop;
-    m_work = std::make_unique<Work>(nullptr, folder, log, nullptr, *this);
+    // what it did with what the window's thread does, for the thread checker too. What it works
+    // with is its own: the log a copy of the program's, writing the same file.
+    Clock clock = log.clock();
+    ErrorLog ownLog(log.folder(), clock);
+    SpotStore* front = nullptr;
     {
-        const std::lock_guard lock(m_mutex);
-        m_pump = &pump;
+        const std::lock_guard lock(line->mutex);
+        front = line->front;
     }
-    m_answered.notify_all();
-    loop.exec();
+    {
+        QEventLoop loop;
+        Work work(nullptr, folder, ownLog, nullptr, *line, front);
+        Pump pump(*line, work, loop, front);
+        {
+            const std::lock_guard lock(line->mutex);
+            line->pump = &pump;
+        }
+        line->answered.notify_all();
+        loop.exec();
+        const std::lock_guard lock(line->mutex);
+        line->pump = nullptr;
+    }
+    {
+        const std::lock_guard lock(line->mutex);
+        line->finished = true;
+    }
+    line->answered.notify_all();
+    line.reset();
+    const std::lock_guard lock(threads().mutex);
+    --threads().running;
+    threads().ended.notify_all();
+}
+
+bool SpotStore::awaitThreadsEnded(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(threads().mutex);
+    return threads().ended.wait_for(lock, limit, [] { return threads().running == 0; });
 }
 
 SpotStore::~SpotStore()
 {
     if (!m_ownThread) {
+        const std::lock_guard lock(m_line->mutex);
+        m_line->front = nullptr;
         return;
     }
-    // The worker's layer is closed in the thread that opened it, after the work handed over.
-    post([this](Work&) {
-        m_work.reset();
-        m_stopping = true;
-        m_loop->quit();
-        {
-            const std::lock_guard lock(m_mutex);
-            m_finished = true;
-        }
-        m_answered.notify_all();
-    });
-    bool finished = false;
+    m_watch.stop();
+    const auto finished = [this](std::chrono::milliseconds limit) {
+        std::unique_lock lock(m_line->mutex);
+        return m_line->answered.wait_for(lock, limit, [this] { return m_line->finished; });
+    };
     {
-        std::unique_lock lock(m_mutex);
-        finished =
-            m_answered.wait_for(lock, std::chrono::milliseconds(finishWaitMs), [this] { return m_finished; });
+        // The thread closes its layer itself, after the work handed over.
+        const std::lock_guard lock(m_line->mutex);
+        m_line->stopping = true;
+        if (m_line->pump) {
+            QMetaObject::invokeMethod(m_line->pump, "drain", Qt::QueuedConnection);
+        }
     }
-    if (finished) {
+    if (!finished(finishWait)) {
+        leave();
+        // Whatever a server that does not answer holds is cut, and no connection is made again.
+        m_serverWatch->stop();
+    }
+    if (finished(cutWait)) {
         m_thread.join();
         return;
     }
-    // A statement the database never answers holds the thread: it ends with the process, and
-    // what it holds stays with it.
-    qCWarning(lcSpots) << "the spot store's thread did not finish; left to end with the program";
+    qCWarning(lcSpots) << "the spot store's thread did not finish; left to end by itself";
     m_thread.detach();
 }
 
-void SpotStore::post(std::function<void(Work&)> job)
+void SpotStore::leave()
+{
+    qint64 rows = 0;
+    {
+        const std::lock_guard lock(m_line->mutex);
+        m_line->left = true;
+        m_line->front = nullptr;
+        rows = m_backlogRows + m_unansweredRows;
+    }
+    if (rows > 0) {
+        m_log.WRITE_ERROR_LOG(
+            SpotWriters::errOutOfMemory,
+            QStringLiteral("spot backlog: %1 rows not written, the database did not answer at"
+                           " the end")
+                .arg(rows));
+    }
+}
+
+void SpotStore::post(std::function<void(Work&)> job, bool row)
 {
     if (!m_ownThread) {
         job(*m_work);
         return;
     }
-    const bool wake = handOver(m_inbox, m_inboxWoken, std::move(job));
     if (m_unanswered++ == 0) {
         m_progress.restart();
     }
+    m_unansweredRows += row ? 1 : 0;
+    const bool wake = m_line->handOver(m_line->inbox, m_line->inboxWoken, Line::Job{std::move(job), row});
     if (wake) {
-        QMetaObject::invokeMethod(m_pump, "drain", Qt::QueuedConnection);
-    }
-}
-
-void SpotStore::drainInbox()
-{
-    std::deque<std::function<void(Work&)>> jobs = takeOver(m_inbox, m_inboxWoken);
-    const qint64 done = qint64(jobs.size());
-    for (auto& job : jobs) {
-        if (m_work) {
-            job(*m_work);
-        }
-    }
-    if (m_stopping) {
-        return;
-    }
-    reply([this, done] {
-        m_unanswered -= done;
-        m_progress.restart();
-        setSilent(false);
-    });
-}
-
-void SpotStore::reply(std::function<void()> answer)
-{
-    if (!m_ownThread) {
-        answer();
-        return;
-    }
-    const bool wake = handOver(m_outbox, m_outboxWoken, std::move(answer));
-    m_answered.notify_all();
-    if (wake) {
-        QMetaObject::invokeMethod(this, "drainOutbox", Qt::QueuedConnection);
+        const std::lock_guard lock(m_line->mutex);
+        QMetaObject::invokeMethod(m_line->pump, "drain", Qt::QueuedConnection);
     }
 }
 
 void SpotStore::drainOutbox()
 {
-    std::deque<std::function<void()>> answers = takeOver(m_outbox, m_outboxWoken);
+    std::deque<std::function<void()>> answers = m_line->takeOver(m_line->outbox, m_line->outboxWoken);
     for (auto& answer : answers) {
         answer();
     }
@@ -356,8 +549,8 @@ bool SpotStore::awaitAnswers(std::chrono::milliseconds limit, const std::functio
         if (done()) {
             return true;
         }
-        std::unique_lock lock(m_mutex);
-        if (!m_answered.wait_until(lock, deadline, [this] { return !m_outbox.empty(); })) {
+        std::unique_lock lock(m_line->mutex);
+        if (!m_line->answered.wait_until(lock, deadline, [this] { return !m_line->outbox.empty(); })) {
             return false;
         }
     }
@@ -367,16 +560,15 @@ void SpotStore::checkSilence()
 {
     // A file answers, if late: a lock is reported by the writers when its wait ends.
     if (!m_serverKind) {
+        setSilent(false);
         return;
     }
-    if (m_unanswered == 0) {
-        if (m_progress.elapsed() >= pingInterval.count()) {
-            post([](Work& w) { w.ping(); });
-        }
-        return;
-    }
-    if (m_progress.elapsed() >= silentAfter.count()) {
-        setSilent(true);
+    setSilent(!m_serverWatch->silence().isEmpty());
+    // A quiet band hands nothing over: the server is asked now and then all the same, so that the
+    // caption says when it stops answering.
+    if (m_unanswered == 0 && m_progress.elapsed() >= pingInterval.count()) {
+        m_progress.restart();
+        post([](Work& w) { w.ping(); });
     }
 }
 
@@ -410,12 +602,12 @@ void SpotStore::locate(quint64 ticket, const QString& call1, const QString& call
 
 void SpotStore::store(SpotWriters::Row row)
 {
-    post([row = std::move(row)](Work& w) mutable { w.store(std::move(row)); });
+    post([row = std::move(row)](Work& w) mutable { w.store(std::move(row)); }, true);
 }
 
 void SpotStore::announce(const QString& text, const QVariant& utc)
 {
-    post([text, utc](Work& w) { w.announce(text, utc); });
+    post([text, utc](Work& w) { w.announce(text, utc); }, true);
 }
 
 void SpotStore::beginBatch()
@@ -442,7 +634,7 @@ QString SpotStore::notStoring(qsizetype waitingSpots) const
 
 QString SpotStore::silence() const
 {
-    return m_silent ? QStringLiteral("the database server does not answer") : QString();
+    return m_silent ? QString::fromLatin1(ServerWatch::silenceText) : QString();
 }
 
 CallLocator& SpotStore::calls()

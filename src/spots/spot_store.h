@@ -7,10 +7,15 @@
 // where each request is served before it returns.
 //
 // While the database cannot answer a look-up (not opened, closed, its server lost), the look-up
-// waits and is tried again, so no spot goes on without its locators. How long the oldest work
-// handed over has gone unanswered tells the window that the database does not answer at all.
+// waits and is tried again, so no spot goes on without its locators. Whether the server answers
+// at all is the server watch's to say, which the window's layer shares.
+//
+// The thread owns everything it works with, its own log and data folder included: at the end of
+// the program one that a server holds is left to finish by itself, and nothing it uses is
+// touched, closed or freed from another thread.
 
 #include "core/database_settings.h"
+#include "propagation/prop_keywords.h"
 #include "spots/spot_writers.h"
 
 #include <QElapsedTimer>
@@ -19,15 +24,9 @@
 #include <QTimer>
 
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
-#include <utility>
-
-class QEventLoop;
 
 namespace zenthra {
 
@@ -35,24 +34,34 @@ class CallLocator;
 class DataFolder;
 class Database;
 class ErrorLog;
+class ServerWatch;
 
 class SpotStore : public QObject
 {
     Q_OBJECT
 public:
-    // Work handed over to the server and unanswered for this long means that it does not answer
-    // (an attempt to connect gives up sooner).
-    static constexpr std::chrono::milliseconds silentAfter{5000};
     // While no work is handed over, the database is asked this often whether it answers.
     static constexpr std::chrono::milliseconds pingInterval{5000};
+    // At the end of the program: how long the thread may take to finish the work handed over, and
+    // then, with every statement cut, to end.
+    static constexpr std::chrono::milliseconds finishWait{1500};
+    static constexpr std::chrono::milliseconds cutWait{1500};
 
     // Over `callerLayer` in the caller's thread, where `dbBusy` is the flag the look-ups and
     // writers share; without one, on a thread of its own over a layer of its own that open() opens.
     SpotStore(Database* callerLayer, const DataFolder& folder, ErrorLog& log, bool& dbBusy,
               QObject* parent = nullptr);
-    // Waits a few seconds for the thread to finish its work; one held by a database that does
-    // not answer is left to end with the process.
+    // Waits a moment for the thread to finish the work handed over; then cuts what a server that
+    // does not answer holds, and waits a moment more. A thread that still has not finished is
+    // left to end by itself, and the log says how many rows were not stored.
     ~SpotStore() override;
+
+    // Store threads of the process not yet ended, left ones included; waits at most `limit` for
+    // them to end. True when none is left.
+    static bool awaitThreadsEnded(std::chrono::milliseconds limit);
+    // The watch the store's layer works under, for the window's layer to share; null for a store
+    // in the caller's thread.
+    const std::shared_ptr<ServerWatch>& serverWatch() const { return m_serverWatch; }
 
     bool ownThread() const { return m_ownThread; }
     // Takes the store's answers as they come, and nothing else of the event loop, until `done`
@@ -84,8 +93,8 @@ public:
     QString notStoring(qsizetype waitingSpots) const;
     // True while look-ups wait for the database (it cannot be opened, is lost or does not answer).
     bool lookupsWait() const { return m_silent || !m_lookupWhy.isNull(); }
-    // While work handed over has gone unanswered for silentAfter: that the database does not
-    // answer, in words for the user; else null.
+    // While the server watch finds that the server does not answer: that, in words for the user;
+    // else null.
     QString silence() const;
 
     // The worker's parts; only for a store in the caller's thread.
@@ -96,54 +105,36 @@ Q_SIGNALS:
     void located(quint64 ticket, const QString& loc1, const QString& loc2);
     void mufRowStored();
     void opened(bool ok);
+    // The keyword list as the store's opening read it.
+    void keywordsRead(const PropTypeList& list);
     // notStoring() may read otherwise.
     void storingChanged();
 
 private:
     class Work;
     class Pump;
-    void post(std::function<void(Work&)> job);
-    void reply(std::function<void()> answer);
-    // One side's hand-over: true when the other side is to be woken for it.
-    template <typename T> bool handOver(std::deque<T>& box, bool& woken, T item)
-    {
-        const std::lock_guard lock(m_mutex);
-        box.push_back(std::move(item));
-        return !std::exchange(woken, true);
-    }
-    // The other side takes all that was handed over, in order.
-    template <typename T> std::deque<T> takeOver(std::deque<T>& box, bool& woken)
-    {
-        const std::lock_guard lock(m_mutex);
-        woken = false;
-        return std::exchange(box, {});
-    }
+    struct Line;
+    void post(std::function<void(Work&)> job, bool row = false);
     Q_INVOKABLE void drainOutbox();
-    void drainInbox();
     void checkSilence();
     void setSilent(bool silent);
+    void leave();
 
-    void run(const DataFolder& folder, ErrorLog& log);
+    static void run(std::shared_ptr<Line> line, DataFolder folder, const ErrorLog& log);
 
+    ErrorLog& m_log;
+    // With the caller's layer: the work, done where it is asked for.
     std::unique_ptr<Work> m_work;
     bool m_ownThread = false;
+    std::shared_ptr<Line> m_line;
     std::thread m_thread;
-    // The worker's own; m_pump is set under the mutex once its event loop is there.
-    Pump* m_pump = nullptr;
-    QEventLoop* m_loop = nullptr;
-    bool m_stopping = false;
-    bool m_finished = false;
-
-    std::mutex m_mutex;
-    std::deque<std::function<void(Work&)>> m_inbox;
-    std::deque<std::function<void()>> m_outbox;
-    bool m_inboxWoken = false;
-    bool m_outboxWoken = false;
-    std::condition_variable m_answered;
+    std::shared_ptr<ServerWatch> m_serverWatch;
     bool m_openAnswered = true;
 
-    // The window's side: work handed over and not yet done, and since when it has not moved.
+    // The window's side: work handed over and not yet done (rows among it), and since when
+    // nothing was handed over.
     qint64 m_unanswered = 0;
+    qint64 m_unansweredRows = 0;
     QElapsedTimer m_progress;
     QTimer m_watch;
     bool m_silent = false;

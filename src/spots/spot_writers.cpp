@@ -3,6 +3,7 @@
 
 #include "core/error_log.h"
 #include "spots/database.h"
+#include "spots/server_watch.h"
 #include "spots/spot_queue.h"
 #include "spots/sqlite_codes.h"
 
@@ -377,12 +378,16 @@ SpotWriters::Outcome SpotWriters::insert(const Row& row)
     for (int i = 0; i < row.values.size(); ++i) {
         query.bindValue(i, row.values[i]);
     }
-    if (!query.exec()) {
+    SqlFailure failure;
+    if (!m_db.run(Store::Spots, query, &failure)) {
         const QSqlError error = query.lastError();
-        outcome.number = Database::failureOf(error).number;
+        outcome.number = failure.number;
         outcome.storageFailure = storageFailure(error, m_db.dialect());
         outcome.reconnect = m_db.dialect() == SqlDialect::Sqlite && sqlite::codeOf(error) == sqlite::readOnly;
-        outcome.why = reasonOf(error, m_db.dialect());
+        // A statement refused or cut as the server does not answer says so, not what the socket did.
+        outcome.why = failure.text == QLatin1String(ServerWatch::silenceText)
+                          ? failure.text
+                          : reasonOf(error, m_db.dialect());
     }
     query.finish();
     return outcome;
