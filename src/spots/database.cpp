@@ -585,9 +585,10 @@ bool Database::ready(SqlFailure* why)
             }
             return false;
         }
-        // The server answers again: a connection cut while it did not, or found lost, is made anew
-        // rather than failing the statement, at most once per retry interval.
-        if ((m_cut || connectionLost()) && reopenDue()) {
+        // The server answers again: a connection the watch cut is made anew rather than failing
+        // the statement (the watch has just seen the server answer), one found lost at most once
+        // per retry interval.
+        if (m_cut || (connectionLost() && reopenDue())) {
             reconnect();
         }
     }

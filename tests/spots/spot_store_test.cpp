@@ -23,6 +23,8 @@
 #include "spots/spot_road.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QSqlDatabase>
@@ -344,5 +346,66 @@ INSTANTIATE_TEST_SUITE_P(
         Outage{"ServerSilentWhileRunning", true, false, "the database server does not answer", 3, false,
                [](Scene& s) { s.proxy->silence(); }, [](Scene& s) { s.proxy->answer(); }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// The program ends while the store's thread waits on a server that does not answer: the road
+// goes within moments, the thread is left nothing of the window's, and once the server answers it
+// ends by itself, clean, having used nothing freed (the sanitizers' runs hold it to that).
+TEST(StoreEnd, ARoadGoesWithinMomentsWhileTheServerDoesNotAnswer)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    auto scene = std::make_unique<Scene>(true, false);
+    Scene& s = *scene;
+    s.prepare();
+    auto road = std::make_unique<SpotRoad>(SpotRoadServices{s.options, s.log, nullptr, s.folder, s.keywords,
+                                                            s.windows.intHiddenHfSpot, s.player,
+                                                            [&s] { return s.clock.utcNow(); }});
+    bool opened = false;
+    QObject::connect(&road->store, &SpotStore::opened, [&opened](bool ok) { opened = ok; });
+    road->store.open(s.settings, std::chrono::milliseconds(200), s.schema);
+    EXPECT_EVENTUALLY(opened, 10000);
+    ASSERT_TRUE(opened);
+    s.proxy->silence();
+    for (const QString& line : lines) {
+        QueuedSpot spot = stationSpot(line);
+        road->queue.QUEUE_DXC_SPOT(spot);
+    }
+    road->processor.tmrProcessSpot_Timer();
+    QElapsedTimer gone;
+    gone.start();
+    road.reset();
+    EXPECT_LT(gone.elapsed(), (SpotStore::finishWait + SpotStore::cutWait).count() + 1000);
+    QFile logFile(s.log.path());
+    ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(
+        QString::fromUtf8(logFile.readAll())
+            .contains(QStringLiteral("7 - spots waiting for the database: 3 not processed, 0 dropped")));
+    s.proxy->answer();
+    scene.reset();
+    EXPECT_TRUE(SpotStore::awaitThreadsEnded(std::chrono::seconds(15)));
+}
+
+// A quiet band hands the store nothing, yet the caption says when the server stops answering,
+// and stops saying so once it answers again.
+TEST(StoreQuiet, AServerThatFallsSilentWhileNoSpotsFlowIsSaid)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    Scene s(true, false);
+    s.prepare();
+    s.start();
+    EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
+    ASSERT_TRUE(s.view.isOpen());
+    s.proxy->silence();
+    EXPECT_EVENTUALLY_EQ(s.road.store.silence(), QStringLiteral("the database server does not answer"),
+                         15000);
+    EXPECT_EQ(s.road.processor.notStoring(),
+              QStringLiteral(
+                  "Spots are not being stored (the database server does not answer): 0 waiting in memory"));
+    s.proxy->answer();
+    EXPECT_EVENTUALLY(s.road.store.silence().isNull(), 10000);
+}
 
 } // namespace
