@@ -114,11 +114,20 @@ QString Database::connectionName(Store store) const
         .arg(store == Store::Spots ? QLatin1String("spots") : QLatin1String("callloc"));
 }
 
+QString Database::heldText(const QString& words)
+{
+    return QStringLiteral("another program holds the database (%1)").arg(words);
+}
+
 SqlFailure Database::failureOf(const QSqlError& error)
 {
     SqlFailure f;
     f.number = isConnectionFailure(error) ? errProviderFailure : errCommandFailed;
     f.text = error.text().simplified();
+    // SQLite's own words do not say that it is another program, one the user can close.
+    if (sqlite::codeOf(error) == sqlite::busy || sqlite::codeOf(error) == sqlite::locked) {
+        f.text = heldText(f.text);
+    }
     return f;
 }
 

@@ -152,6 +152,8 @@ public:
     static QDateTime readDate(const QVariant& stored);
     // The failure a query reports, as this layer numbers it.
     static SqlFailure failureOf(const QSqlError& error);
+    // A file that another program holds, said so: in the caption and in what a window reports.
+    static QString heldText(const QString& words);
 
     // The least time between two reconnection attempts to the server (default ten seconds).
     void setServerRetryInterval(std::chrono::milliseconds interval) { m_retryInterval = interval; }

@@ -192,7 +192,7 @@ QString reasonOf(const QSqlError& error, SqlDialect dialect)
     }
     if (dialect == SqlDialect::Sqlite &&
         (sqlite::codeOf(error) == sqlite::busy || sqlite::codeOf(error) == sqlite::locked)) {
-        return QStringLiteral("another program holds the database (%1)").arg(words);
+        return Database::heldText(words);
     }
     return words;
 }
