@@ -271,7 +271,9 @@ SpotProcessor::Pass SpotProcessor::pass()
         }
         return Pass::Empty;
     }
-    if (!m_waiting.front().answered) {
+    // A mode made without the keyword list would be stored as if it were the spot's: the spot
+    // waits for the list instead.
+    if (!m_waiting.front().answered || !m_keywords.loaded()) {
         return Pass::Waiting;
     }
     Waiting spot = std::move(m_waiting.front());
@@ -311,7 +313,11 @@ void SpotProcessor::store(std::optional<SpotWriters::Row> row)
 
 QString SpotProcessor::notStoring() const
 {
-    return m_store.notStoring(waitingSpots());
+    const QString why = m_store.notStoring(waitingSpots());
+    if (why.isEmpty() && !m_keywords.loaded() && !m_waiting.empty()) {
+        return SpotWriters::notStoringText(QString::fromLatin1(keywordsMissing), waitingSpots());
+    }
+    return why;
 }
 
 void SpotProcessor::tellStoring()

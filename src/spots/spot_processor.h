@@ -44,6 +44,8 @@ public:
     static constexpr qsizetype waitingLimit = 10000;
     // Look-ups handed to the store and not yet answered, at most; the rest wait here.
     static constexpr qsizetype lookupsInFlight = 1000;
+    // Why spots wait while no layer could read the keyword list.
+    static constexpr const char* keywordsMissing = "the propagation keyword list could not be read";
 
     SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& sounds, OptionsModel& options,
                   const PropKeywords& keywords, ErrorLog& log, QObject* parent = nullptr);
