@@ -263,12 +263,7 @@ SpotProcessor::Pass SpotProcessor::pass()
         setCrossHair(true);
         m_queue.SORT_ARRAY();
         setCrossHair(false);
-        if (m_droppedWaiting > 0) {
-            m_log.WRITE_ERROR_LOG(
-                errOutOfMemory,
-                QStringLiteral("spots waiting for the database: %1 oldest dropped").arg(m_droppedWaiting));
-            m_droppedWaiting = 0;
-        }
+        logDropped();
         return Pass::Empty;
     }
     if (!m_waiting.front().answered) {
@@ -279,13 +274,20 @@ SpotProcessor::Pass SpotProcessor::pass()
     setCrossHair(true);
     m_queue.blnProcessBusy = true;
     process(spot);
-    if (m_waiting.empty() && m_droppedWaiting > 0) {
+    if (m_waiting.empty()) {
+        logDropped();
+    }
+    return Pass::Processed;
+}
+
+void SpotProcessor::logDropped()
+{
+    if (m_droppedWaiting > 0) {
         m_log.WRITE_ERROR_LOG(
             errOutOfMemory,
             QStringLiteral("spots waiting for the database: %1 oldest dropped").arg(m_droppedWaiting));
         m_droppedWaiting = 0;
     }
-    return Pass::Processed;
 }
 
 void SpotProcessor::PROCESS_DXC_SPOTS(int row)

@@ -130,6 +130,7 @@ private:
     void admit();
     void ask();
     void located(quint64 ticket, const QString& loc1, const QString& loc2);
+    void logDropped();
     void process(Waiting& spot);
     void store(std::optional<SpotWriters::Row> row);
     void tellStoring();
