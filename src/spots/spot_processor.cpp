@@ -114,7 +114,24 @@ void SpotProcessor::tmrProcessSpot_Timer()
     if (spentOut && rowsPending()) {
         m_followUp.start();
     }
+    keepMoving();
     tellStoring();
+}
+
+void SpotProcessor::keepMoving()
+{
+    // Within a tick its own loop decides.
+    if (m_inTick) {
+        return;
+    }
+    // Neither the node's next line nor the queue's timer may be what moves the spots on: the
+    // node may stay quiet, and the timer stops with the queue empty while spots still wait.
+    const bool oldestMoves =
+        !m_waiting.empty() &&
+        (m_waiting.front().answered || (!m_waiting.front().asked && m_inFlight < lookupsInFlight));
+    if (oldestMoves) {
+        m_followUp.start();
+    }
 }
 
 bool SpotProcessor::rowsPending() const
@@ -237,18 +254,19 @@ void SpotProcessor::ask()
 
 void SpotProcessor::located(quint64 ticket, const QString& loc1, const QString& loc2)
 {
+    // A dropped spot's look-up stayed in the store until this answer, so its place is only free
+    // now; and once the limit has dropped every spot whose look-up was asked, it is this place
+    // that lets the oldest spot left ask for its own.
     --m_inFlight;
     const auto it = std::lower_bound(m_waiting.begin(), m_waiting.end(), ticket,
                                      [](const Waiting& w, quint64 t) { return w.ticket < t; });
-    if (it == m_waiting.end() || it->ticket != ticket) {
-        return; // dropped while it waited
+    // The answer of a dropped spot is no other spot's.
+    if (it != m_waiting.end() && it->ticket == ticket) {
+        it->answered = true;
+        it->loc1 = loc1;
+        it->loc2 = loc2;
     }
-    it->answered = true;
-    it->loc1 = loc1;
-    it->loc2 = loc2;
-    if (!m_inTick && it == m_waiting.begin()) {
-        m_followUp.start();
-    }
+    keepMoving();
 }
 
 SpotProcessor::Pass SpotProcessor::pass()
@@ -295,6 +313,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     // The queue's rows are taken in order; a row further down waits for those before it.
     Q_UNUSED(row);
     pass();
+    keepMoving();
 }
 
 void SpotProcessor::store(std::optional<SpotWriters::Row> row)

@@ -6,7 +6,8 @@
 //
 // A spot whose look-ups the database cannot answer yet waits, in order, so that once it can its
 // rows are those it would have had without the wait; at most waitingLimit spots wait, beyond that
-// the oldest go and the error log says how many.
+// the oldest go and the error log says how many. While any spot waits, a look-up is asked for the
+// oldest or a pass is due, so the spots move on by themselves once the database answers.
 
 #include "propagation/muf_calcs.h"
 #include "spots/spot_queue.h"
@@ -130,6 +131,8 @@ private:
     void admit();
     void ask();
     void located(quint64 ticket, const QString& loc1, const QString& loc2);
+    // Outside a tick: a pass follows when the oldest spot is answered or may ask.
+    void keepMoving();
     void logDropped();
     void process(Waiting& spot);
     void store(std::optional<SpotWriters::Row> row);
