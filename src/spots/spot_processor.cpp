@@ -126,10 +126,11 @@ void SpotProcessor::keepMoving()
     }
     // Neither the node's next line nor the queue's timer may be what moves the spots on: the
     // node may stay quiet, and the timer stops with the queue empty while spots still wait.
+    // A refused spot leaves the pointer to the pass after it, and that pass is due at once.
     const bool oldestMoves =
         !m_waiting.empty() &&
         (m_waiting.front().answered || (!m_waiting.front().asked && m_inFlight < lookupsInFlight));
-    if (oldestMoves) {
+    if (oldestMoves || m_crossHair) {
         m_followUp.start();
     }
 }
@@ -285,6 +286,8 @@ SpotProcessor::Pass SpotProcessor::pass()
         return Pass::Empty;
     }
     if (!m_waiting.front().answered) {
+        // Nothing to work on until the database answers: no spot is being processed.
+        setCrossHair(false);
         return Pass::Waiting;
     }
     Waiting spot = std::move(m_waiting.front());

@@ -53,7 +53,7 @@ public:
 
     // One pass: the queue's spots go to the waiting line and their look-ups are asked for; then
     // the oldest spot is processed if its answer is in. A pass that finds nothing to do moves
-    // the queue up.
+    // the queue up; one that finds nothing to process puts the pointer back.
     void PROCESS_DXC_SPOTS(int row = 0);
     // One tick: rows until the queue is empty or the tick's budget is spent (at least one row).
     void tmrProcessSpot_Timer();
@@ -131,7 +131,8 @@ private:
     void admit();
     void ask();
     void located(quint64 ticket, const QString& loc1, const QString& loc2);
-    // Outside a tick: a pass follows when the oldest spot is answered or may ask.
+    // Outside a tick: a pass follows when the oldest spot is answered or may ask, or the pointer
+    // is left on.
     void keepMoving();
     void logDropped();
     void process(Waiting& spot);

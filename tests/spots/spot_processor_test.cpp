@@ -421,21 +421,58 @@ TEST_P(Processor, TheQueueTimerDrivesTheProcessor)
     EXPECT_FALSE(queue->tmrProcessSpot().isActive());
 }
 
+QList<bool> pointerStates(const QSignalSpy& pointer)
+{
+    QList<bool> states;
+    for (const QList<QVariant>& signal : pointer) {
+        states << signal[0].toBool();
+    }
+    return states;
+}
+
 TEST_P(Processor, CrossHairWhileASpotIsProcessed)
 {
     QSignalSpy pointer(processor, &SpotProcessor::crossHairChanged);
     queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
     processor->PROCESS_DXC_SPOTS(0);
-    ASSERT_EQ(pointer.count(), 2);
-    EXPECT_TRUE(pointer[0][0].toBool());
-    EXPECT_FALSE(pointer[1][0].toBool());
-    // A dropped spot leaves the pointer until the next pass finds the row empty.
-    queueLine(QStringLiteral("DX de SPOTA: 0 DXB tnx"));
-    processor->PROCESS_DXC_SPOTS(0);
-    EXPECT_EQ(pointer.count(), 3);
-    processor->PROCESS_DXC_SPOTS(0);
-    ASSERT_EQ(pointer.count(), 4);
-    EXPECT_FALSE(pointer[3][0].toBool());
+    EXPECT_EQ(pointerStates(pointer), QList<bool>({true, false}));
+}
+
+TEST_P(Processor, ARefusedLineLeavesThePointerToAPassThatFollowsByItself)
+{
+    struct Case
+    {
+        const char* name;
+        QString line;
+        // Behind it, a spot that waits for the database: the pass that finds it waiting has
+        // nothing to process either.
+        bool spotWaitsBehind;
+    };
+    const Case cases[] = {
+        {"FrequencyZero", QStringLiteral("DX de SPOTA: 0 DXB tnx"), false},
+        {"NothingAfterTheFrequency", QStringLiteral("DX de SPOTA: 50110.0"), false},
+        {"OverTheLongestLine",
+         QStringLiteral("DX de SPOTA: 50110 DXB ") + QString(SpotProcessor::maxLineLength, u'x'), false},
+        {"AheadOfASpotThatWaits", QStringLiteral("DX de SPOTA: 0 DXB tnx"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QSignalSpy pointer(processor, &SpotProcessor::crossHairChanged);
+        if (c.spotWaitsBehind) {
+            outage();
+        }
+        queueLine(c.line);
+        if (c.spotWaitsBehind) {
+            queueLine(QStringLiteral("DX de G4ABC: 50110.0 EA7XYZ ES 59"));
+        }
+        // The queue's timer makes the first pass; nothing but the road makes the next.
+        EXPECT_EVENTUALLY_EQ(pointerStates(pointer), QList<bool>({true, false}), 10000);
+        EXPECT_EQ(processor->waitingSpots(), c.spotWaitsBehind ? 1 : 0);
+        if (c.spotWaitsBehind) {
+            open();
+            EXPECT_EVENTUALLY_EQ(count("tblAllSpots"), 1, 10000);
+        }
+    }
 }
 
 TEST_P(Processor, AfterAnOutageBeyondTheLimitEverySpotLeftIsStoredWithItsOwnLocators)
