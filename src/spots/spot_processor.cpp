@@ -114,7 +114,25 @@ void SpotProcessor::tmrProcessSpot_Timer()
     if (spentOut && rowsPending()) {
         m_followUp.start();
     }
+    keepMoving();
     tellStoring();
+}
+
+void SpotProcessor::keepMoving()
+{
+    // Within a tick its own loop decides.
+    if (m_inTick) {
+        return;
+    }
+    // Neither the node's next line nor the queue's timer may be what moves the spots on: the
+    // node may stay quiet, and the timer stops with the queue empty while spots still wait.
+    // A refused spot leaves the pointer to the pass after it, and that pass is due at once.
+    const bool oldestMoves =
+        !m_waiting.empty() &&
+        (m_waiting.front().answered || (!m_waiting.front().asked && m_inFlight < lookupsInFlight));
+    if (oldestMoves || m_crossHair) {
+        m_followUp.start();
+    }
 }
 
 bool SpotProcessor::rowsPending() const
@@ -237,18 +255,19 @@ void SpotProcessor::ask()
 
 void SpotProcessor::located(quint64 ticket, const QString& loc1, const QString& loc2)
 {
+    // A dropped spot's look-up stayed in the store until this answer, so its place is only free
+    // now; and once the limit has dropped every spot whose look-up was asked, it is this place
+    // that lets the oldest spot left ask for its own.
     --m_inFlight;
     const auto it = std::lower_bound(m_waiting.begin(), m_waiting.end(), ticket,
                                      [](const Waiting& w, quint64 t) { return w.ticket < t; });
-    if (it == m_waiting.end() || it->ticket != ticket) {
-        return; // dropped while it waited
+    // The answer of a dropped spot is no other spot's.
+    if (it != m_waiting.end() && it->ticket == ticket) {
+        it->answered = true;
+        it->loc1 = loc1;
+        it->loc2 = loc2;
     }
-    it->answered = true;
-    it->loc1 = loc1;
-    it->loc2 = loc2;
-    if (!m_inTick && it == m_waiting.begin()) {
-        m_followUp.start();
-    }
+    keepMoving();
 }
 
 SpotProcessor::Pass SpotProcessor::pass()
@@ -263,17 +282,14 @@ SpotProcessor::Pass SpotProcessor::pass()
         setCrossHair(true);
         m_queue.SORT_ARRAY();
         setCrossHair(false);
-        if (m_droppedWaiting > 0) {
-            m_log.WRITE_ERROR_LOG(
-                errOutOfMemory,
-                QStringLiteral("spots waiting for the database: %1 oldest dropped").arg(m_droppedWaiting));
-            m_droppedWaiting = 0;
-        }
+        logDropped();
         return Pass::Empty;
     }
     // A mode made without the keyword list would be stored as if it were the spot's: the spot
     // waits for the list instead.
     if (!m_waiting.front().answered || !m_keywords.loaded()) {
+        // Nothing to work on until the database answers: no spot is being processed.
+        setCrossHair(false);
         return Pass::Waiting;
     }
     Waiting spot = std::move(m_waiting.front());
@@ -281,13 +297,20 @@ SpotProcessor::Pass SpotProcessor::pass()
     setCrossHair(true);
     m_queue.blnProcessBusy = true;
     process(spot);
-    if (m_waiting.empty() && m_droppedWaiting > 0) {
+    if (m_waiting.empty()) {
+        logDropped();
+    }
+    return Pass::Processed;
+}
+
+void SpotProcessor::logDropped()
+{
+    if (m_droppedWaiting > 0) {
         m_log.WRITE_ERROR_LOG(
             errOutOfMemory,
             QStringLiteral("spots waiting for the database: %1 oldest dropped").arg(m_droppedWaiting));
         m_droppedWaiting = 0;
     }
-    return Pass::Processed;
 }
 
 void SpotProcessor::PROCESS_DXC_SPOTS(int row)
@@ -295,6 +318,7 @@ void SpotProcessor::PROCESS_DXC_SPOTS(int row)
     // The queue's rows are taken in order; a row further down waits for those before it.
     Q_UNUSED(row);
     pass();
+    keepMoving();
 }
 
 void SpotProcessor::store(std::optional<SpotWriters::Row> row)

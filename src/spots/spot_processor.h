@@ -6,7 +6,8 @@
 //
 // A spot whose look-ups the database cannot answer yet waits, in order, so that once it can its
 // rows are those it would have had without the wait; at most waitingLimit spots wait, beyond that
-// the oldest go and the error log says how many.
+// the oldest go and the error log says how many. While any spot waits, a look-up is asked for the
+// oldest or a pass is due, so the spots move on by themselves once the database answers.
 
 #include "propagation/muf_calcs.h"
 #include "spots/spot_queue.h"
@@ -54,7 +55,7 @@ public:
 
     // One pass: the queue's spots go to the waiting line and their look-ups are asked for; then
     // the oldest spot is processed if its answer is in. A pass that finds nothing to do moves
-    // the queue up.
+    // the queue up; one that finds nothing to process puts the pointer back.
     void PROCESS_DXC_SPOTS(int row = 0);
     // One tick: rows until the queue is empty or the tick's budget is spent (at least one row).
     void tmrProcessSpot_Timer();
@@ -132,6 +133,10 @@ private:
     void admit();
     void ask();
     void located(quint64 ticket, const QString& loc1, const QString& loc2);
+    // Outside a tick: a pass follows when the oldest spot is answered or may ask, or the pointer
+    // is left on.
+    void keepMoving();
+    void logDropped();
     void process(Waiting& spot);
     void store(std::optional<SpotWriters::Row> row);
     void tellStoring();
