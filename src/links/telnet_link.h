@@ -31,6 +31,10 @@ public:
     QString status() const;
     // True while a dialogue step or a pause is pending.
     bool busy() const { return m_sequence.busy(); }
+    // Sends, in the sequence's turn, a line that only keeps the connection from idling out. None
+    // goes while a login is under way: the node would take it for the answer to the prompt it
+    // waits at, refuse the login and close.
+    void sendIdleLine(const QString& text);
     // Received text (characters) that the link holds and has not handed on yet. Once it
     // reaches holdLimit the socket is no longer read, in every state, so a burst waits with the
     // network (which slows the node down) instead of in memory.
