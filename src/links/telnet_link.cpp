@@ -131,6 +131,7 @@ void TelnetLink::forgetPrompts()
 {
     m_quietTimer.stop();
     m_promptText.clear();
+    m_pieceView.reset();
 }
 
 void TelnetLink::onSocketError(int number, const QString& description)

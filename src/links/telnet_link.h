@@ -81,12 +81,14 @@ protected:
     void updateReading();
     // What the node has sent lately, for the login prompt rules.
     prompts::PromptText& promptText() { return m_promptText; }
+    // What the node sends, piece by piece, for its own phrases.
+    prompts::PieceView& pieceView() { return m_pieceView; }
     // nodeQuiet() runs once the node has sent nothing for promptQuiet and the link has handled
     // all it received. Calling it again while waiting keeps the one wait.
     void awaitQuiet();
     void stopAwaitingQuiet() { m_quietTimer.stop(); }
     virtual void nodeQuiet() {}
-    // A new connection: nothing is asked yet.
+    // A new connection: nothing is asked yet, and its text starts afresh.
     void forgetPrompts();
 
 private:
@@ -103,6 +105,7 @@ private:
     QString m_nextRead;
     bool m_runningDeferred = false;
     prompts::PromptText m_promptText;
+    prompts::PieceView m_pieceView;
     QElapsedTimer m_lastArrival;
     QTimer m_quietTimer;
 };
