@@ -27,15 +27,6 @@ constexpr std::array joinPrompts = {
     u"/N <CALL> [CHAN",
 };
 
-// The received text to look for prompts in: the unfinished line before the chunk (a completed
-// line counts as a line start), then the chunk, upper-cased; `seen` is the part looked at before.
-QString promptView(const QString& partial, const QString& chunk, qsizetype& seen)
-{
-    const QString before = partial.isEmpty() ? QStringLiteral("\n") : partial;
-    seen = before.size();
-    return (before + chunk).toUpper();
-}
-
 } // namespace
 
 std::optional<QString> shownLine(const QString& line, char16_t& open)
@@ -136,12 +127,12 @@ void WwcLink::reply(const QString& text, int pauseAfter)
     }
 }
 
-std::optional<QString> WwcLink::joinReply(const QString& upper, qsizetype seen) const
+std::optional<QString> WwcLink::joinReply()
 {
-    if (prompts::holdsAny(upper, joinPrompts, seen)) {
+    if (pieceView().holdsAny(joinPrompts)) {
         return m_node.strWwcConnectStr;
     }
-    if (prompts::holds(upper, u"/U CALLSIGN NAME", seen)) {
+    if (pieceView().holds(u"/U CALLSIGN NAME")) {
         return QStringLiteral("/U ") + m_node.strWwcCallsign + QLatin1String(userDetails);
     }
     return std::nullopt;
@@ -161,11 +152,10 @@ bool WwcLink::asksForStage(prompts::Ask ask) const
 
 void WwcLink::INCOMING_WWC(const QString& chunk)
 {
-    qsizetype seen = 0;
-    const QString upper = promptView(partialLine(), chunk, seen);
+    pieceView().next(chunk);
     // The channel operator notice comes with the node's channel texts; answering them again
     // would join once more. Its lines are still shown below.
-    if (!prompts::holds(upper, QStringView(operatorNotice), seen)) {
+    if (!pieceView().holds(QStringView(operatorNotice))) {
         bool answerJoin = !chunk.isEmpty();
         // A line of nothing but the login prompt starts the login again.
         if (intWwcLoginStage == Idle && legacy::trim(chunk.toUpper()) == QLatin1String("LOGIN:\r\n")) {
@@ -179,7 +169,7 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
                 awaitQuiet();
                 answerJoin = false;
                 if (!m_joinDue && !chunk.isEmpty()) {
-                    m_joinDue = joinReply(upper, seen);
+                    m_joinDue = joinReply();
                 }
             } else {
                 if (awaitingQuiet()) {
@@ -201,14 +191,14 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
                 }
             }
         }
-        if (prompts::holds(upper, u",CONV,", seen)) {
+        if (pieceView().holds(u",CONV,")) {
             reply(QStringLiteral("CONV"), stepPause);
         }
-        if (prompts::holds(upper, u"\nCHAT SELECTION ?\r\n", seen)) {
+        if (pieceView().holds(u"\nCHAT SELECTION ?\r\n")) {
             reply(m_node.strWwcConnectStr, stepPause);
         }
         if (answerJoin) {
-            if (const auto join = joinReply(upper, seen)) {
+            if (const auto join = joinReply()) {
                 reply(*join, 0);
             }
         }

@@ -65,8 +65,8 @@ protected:
 
 private:
     void reply(const QString& text, int pauseAfter);
-    // The one reply a channel-join prompt or the user-details request in the text draws.
-    std::optional<QString> joinReply(const QString& upper, qsizetype seen) const;
+    // The one reply a channel-join prompt or the user-details request in the piece read last draws.
+    std::optional<QString> joinReply();
     // Whether the node's text asks what the login stage waits for.
     bool asksForStage(prompts::Ask ask) const;
 

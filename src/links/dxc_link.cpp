@@ -91,19 +91,18 @@ void DxcLink::handleChunk(const QString& chunk)
 
 void DxcLink::loginText(const QString& chunk)
 {
-    // The node's own texts are seen whole when the network cut them: look at the unfinished line
-    // as well, but only at texts that reach into the new chunk, as the others have been seen.
-    const qsizetype seen = m_lines.partial().size();
-    const QString upper = (m_lines.partial() + chunk).toUpper();
+    // The node's own texts are seen whole when the network cut them, even after a pause that
+    // showed the first part.
+    pieceView().next(chunk);
     promptText().add(chunk);
-    if (prompts::holds(upper, clusterPrompt(), seen)) {
+    if (pieceView().holds(clusterPrompt())) {
         // The node's own prompt ends the login, however many steps it skipped (a node may send
         // its whole greeting and the prompt in one piece).
         intDxcLoginStage = Idle;
         m_menuSeen = false;
         stopAwaitingQuiet();
     } else {
-        m_menuSeen = m_menuSeen || prompts::holds(upper, u"DXC,", seen);
+        m_menuSeen = m_menuSeen || pieceView().holds(u"DXC,");
         if (promptText().asks() != prompts::Ask::Nothing) {
             // The node may be asking: it is when it now waits for the answer.
             awaitQuiet();

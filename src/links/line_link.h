@@ -20,8 +20,6 @@ public:
     LineLink(QString name, qint16* linkError, QObject* parent = nullptr);
 
 protected:
-    // The received text of the unfinished line, to look at prompts cut by the network.
-    const QString& partialLine() const { return m_lines.partial(); }
     // Adds received text; each complete line goes to handleLine().
     void deliver(const QString& chunk);
     // A received line with its line end (or an unfinished tail that waited long enough).

@@ -71,4 +71,13 @@ void PromptText::add(const QString& received)
     }
 }
 
+void PieceView::next(const QString& piece)
+{
+    // A phrase is shorter than what a prompt line may hold, so this much of the text before is
+    // enough to find any of them cut at any place.
+    QString before = m_upper.right(PromptText::keep);
+    m_seen = before.size();
+    m_upper = std::move(before) + piece.toUpper();
+}
+
 } // namespace zenthra::prompts

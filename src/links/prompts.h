@@ -82,4 +82,27 @@ private:
     QString m_upper;
 };
 
+// Received text read piece by piece for a node's own phrases (its cluster prompt, its menu, a
+// channel-join prompt), which the network may cut anywhere and hold back for any time: each piece
+// is read with the end of the text before it, however long ago that came and whatever was shown
+// of it meanwhile, and only a phrase reaching into the piece counts, as the others were found with
+// the piece before. A connection's first piece starts a line.
+class PieceView
+{
+public:
+    // Reads the next piece, upper-cased.
+    void next(const QString& piece);
+    // A new connection.
+    void reset() { *this = PieceView(); }
+    bool holds(QStringView phrase) const { return prompts::holds(m_upper, phrase, m_seen); }
+    template <typename List> bool holdsAny(const List& list) const
+    {
+        return prompts::holdsAny(m_upper, list, m_seen);
+    }
+
+private:
+    QString m_upper = QStringLiteral("\n");
+    qsizetype m_seen = 1;
+};
+
 } // namespace zenthra::prompts

@@ -26,6 +26,15 @@ void TelnetLink::sendLine(const QString& text)
     m_socket.sendData(text + QStringLiteral("\r\n"));
 }
 
+void TelnetLink::sendIdleLine(const QString& text)
+{
+    m_sequence.run([this, text] {
+        if (loginStage == 0) {
+            sendLine(text);
+        }
+    });
+}
+
 bool TelnetLink::startConnect(const QString& host, float port)
 {
     // A first start has no node yet; say where one is chosen rather than blame the empty port.
@@ -122,6 +131,7 @@ void TelnetLink::forgetPrompts()
 {
     m_quietTimer.stop();
     m_promptText.clear();
+    m_pieceView.reset();
 }
 
 void TelnetLink::onSocketError(int number, const QString& description)

@@ -31,6 +31,10 @@ public:
     QString status() const;
     // True while a dialogue step or a pause is pending.
     bool busy() const { return m_sequence.busy(); }
+    // Sends, in the sequence's turn, a line that only keeps the connection from idling out. None
+    // goes while a login is under way: the node would take it for the answer to the prompt it
+    // waits at, refuse the login and close.
+    void sendIdleLine(const QString& text);
     // Received text (characters) that the link holds and has not handed on yet. Once it
     // reaches holdLimit the socket is no longer read, in every state, so a burst waits with the
     // network (which slows the node down) instead of in memory.
@@ -77,12 +81,14 @@ protected:
     void updateReading();
     // What the node has sent lately, for the login prompt rules.
     prompts::PromptText& promptText() { return m_promptText; }
+    // What the node sends, piece by piece, for its own phrases.
+    prompts::PieceView& pieceView() { return m_pieceView; }
     // nodeQuiet() runs once the node has sent nothing for promptQuiet and the link has handled
     // all it received. Calling it again while waiting keeps the one wait.
     void awaitQuiet();
     void stopAwaitingQuiet() { m_quietTimer.stop(); }
     virtual void nodeQuiet() {}
-    // A new connection: nothing is asked yet.
+    // A new connection: nothing is asked yet, and its text starts afresh.
     void forgetPrompts();
 
 private:
@@ -99,6 +105,7 @@ private:
     QString m_nextRead;
     bool m_runningDeferred = false;
     prompts::PromptText m_promptText;
+    prompts::PieceView m_pieceView;
     QElapsedTimer m_lastArrival;
     QTimer m_quietTimer;
 };

@@ -49,7 +49,7 @@ void MainTimers::tmrReconnect_Timer()
     }
     DxcLink& dxc = m_links.dxc;
     // Sending on a dead link is refused; the state test below then reconnects it.
-    dxc.sequence().run([&dxc] { dxc.WinsockDXC.sendData(QStringLiteral("\r\n")); });
+    dxc.sendIdleLine({});
     dxc.sequence().pause(heartbeatWait);
     dxc.sequence().run([this, &dxc] {
         if (closedOrFailing(dxc.WinsockDXC.state()) || m_links.intLinkError == 1) {
@@ -69,9 +69,9 @@ void MainTimers::wwcHeartbeat()
     WwcLink& wwc = m_links.wwc;
     const CurrentNode& node = m_options.nodes;
     const QString line = node.strWwcHost.toUpper().contains(QLatin1String(plainHeartbeatHost))
-                             ? QStringLiteral("\r\n")
-                             : QStringLiteral("/msg ") + node.strWwcCallsign + QStringLiteral("\r\n");
-    wwc.sequence().run([&wwc, line] { wwc.WinsockWWC.sendData(line); });
+                             ? QString()
+                             : QStringLiteral("/msg ") + node.strWwcCallsign;
+    wwc.sendIdleLine(line);
     wwc.sequence().pause(heartbeatWait);
     wwc.sequence().run([&wwc] {
         if (closedOrFailing(wwc.WinsockWWC.state())) {

@@ -134,6 +134,13 @@ const Dialogue wwcDialogues[] = {
       {"Type /n <your call> <channel> to log on\r\n<g4xyz>: what is the password:", 300},
       " ?\r\n"},
      "G4ABC\r\n/n G4ABC 144\r\n"},
+    // The join prompt cut inside, its first part shown while the node paused.
+    {"JoinPromptCutWithAPause",
+     {"login: ", "Password: ", {"Type /n <ca", 800}, "ll> [channel] to log on\r\n"},
+     "G4ABC\r\npw7\r\npw7\r\n/n G4ABC 144\r\n"},
+    {"JoinPromptCutWithALongPause",
+     {"login: ", "Password: ", {"Type /n <ca", 2500}, "ll> [channel] to log on\r\n"},
+     "G4ABC\r\npw7\r\npw7\r\n/n G4ABC 144\r\n"},
     // Once logged in, other users' text never draws the password or the call out.
     {"PasswordBaitAfterTheLogin",
      {"login: ", "Type /n <your call> <channel> to log on\r\n", "<G0BAD>: password: \r\n",

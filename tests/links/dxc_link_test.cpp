@@ -152,6 +152,11 @@ const Login logins[] = {
      {"login: ", {greeting, 5000}, {cutTalk, 300}, " ?\r\n"},
      "G0ABC\r\n",
      DxcLink::AwaitPrompt},
+    // The cluster prompt cut inside, its first part shown while the node paused: the login is
+    // done, and "DXC" is no command for a node that shows its prompt.
+    {"ClusterPromptCutWithAPauseAfterThePassword",
+     {"login: ", "password: ", {greeting + "G0ABC d", 800}, "e GB7XX  6-Dec-2026 2200Z >\r\n"},
+     "G0ABC\r\ns3cret\r\n"},
     // Text that goes on and on, each piece ending in the prompt words, is talk until it stops.
     {"TalkEndingInThePromptWordsPieceAfterPiece",
      {"login: ", {"<g4xyz>: password:", 500}, {" password:", 500}, {" password:", 500}, " ?\r\n"},

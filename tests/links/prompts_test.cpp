@@ -1,6 +1,8 @@
 #include "links/prompts.h"
 #include "support/print_qstring.h"
 
+#include <QList>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 using zenthra::prompts::Ask;
@@ -67,5 +69,51 @@ TEST(PromptText, KeepsTheEndUpperCasedAndALineCutThereIsNoBarePromptLine)
     EXPECT_EQ(text.upper().size(), zenthra::prompts::PromptText::keep);
     EXPECT_EQ(text.asks(), Ask::Nothing);
 }
+
+// Pieces of a node's text, a phrase, and the pieces with which the phrase is found.
+struct Phrase
+{
+    const char* name;
+    QStringList pieces;
+    const char16_t* phrase;
+    QList<int> foundWith;
+};
+
+void PrintTo(const Phrase& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
+struct PieceViewRule : ::testing::TestWithParam<Phrase>
+{
+};
+
+const QString longTalk(3000, u'x');
+
+const Phrase phrases[] = {
+    {"CutInside", {"Type /n <ca", "ll> [channel] to log on\r\n"}, u"/N <CALL> [CHAN", {1}},
+    {"CutAfterTheFirstLetter", {"G0ABC de GB7XX >", " ", "G", "0ABC de GB7XX >"}, u"G0ABC DE", {0, 3}},
+    {"FoundOnceOnly", {"Menu: BBS, CONV, DXC, NODES\r\n", "=> "}, u"DXC,", {0}},
+    {"AConnectionStartsALine", {"login:\r\n"}, u"\nLOGIN:\r\n", {0}},
+    {"NoLineStartWherePiecesMeet", {"<G0BAD>: ", "login:\r\n"}, u"\nLOGIN:\r\n", {}},
+    {"AtTheStartOfALongPiece", {"x", "DXC, " + longTalk}, u"DXC,", {1}},
+    {"AtTheEndOfALongPiece", {longTalk + "DX", "C, NODES"}, u"DXC,", {1}},
+};
+
+TEST_P(PieceViewRule, FindsAPhraseWithThePieceItReachesInto)
+{
+    zenthra::prompts::PieceView view;
+    QList<int> found;
+    for (int i = 0; i < GetParam().pieces.size(); ++i) {
+        view.next(GetParam().pieces[i]);
+        if (view.holds(GetParam().phrase)) {
+            found << i;
+        }
+    }
+    EXPECT_EQ(found, GetParam().foundWith);
+}
+
+INSTANTIATE_TEST_SUITE_P(Prompts, PieceViewRule, ::testing::ValuesIn(phrases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
