@@ -96,3 +96,24 @@ TEST(FullDiskCaption, ASpotsFileThatIsNoDatabaseIsSaidFromTheFirstSpot)
 }
 
 } // namespace
+
+namespace {
+
+// When the spot store opens its databases again (a file made writable, a server back), the
+// window's layer opens again with it, through the program's own wiring: a connection SQLite
+// opened read-only would stay so.
+TEST(StoreWiring, TheWindowsLayerOpensAgainWhenTheStoreDoes)
+{
+    TempFolder dir;
+    Application app{DataFolder(dir.path())};
+    MainWindow window(app);
+    app.setView(&window);
+    app.OPEN_ZENTHRA();
+    ASSERT_TRUE(app.database().isOpen());
+    const QString before = app.database().connection(Store::Spots).connectionName();
+    Q_EMIT app.spotStore().opened(true);
+    EXPECT_TRUE(app.database().isOpen());
+    EXPECT_NE(app.database().connection(Store::Spots).connectionName(), before);
+}
+
+} // namespace
