@@ -8,6 +8,7 @@
 #include <QSqlRecord>
 #include <QTest>
 
+#include <chrono>
 #include <functional>
 #include <iterator>
 #include <utility>
