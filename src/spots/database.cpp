@@ -562,25 +562,46 @@ QSqlDatabase Database::connection(Store store) const
     return QSqlDatabase::database(name, false);
 }
 
-QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* why)
+template <typename Statement> bool Database::watched(Store store, SqlFailure* why, Statement&& statement)
+{
+    const ServerWatch::Statement watch(m_watch.get(), connection(store));
+    const bool ok = statement();
+    if (watch.cut()) {
+        m_cut = true;
+        // Said as the user meets it, rather than as the driver saw its socket go.
+        const QString silence = m_watch->silence();
+        if (!ok && why && !silence.isEmpty()) {
+            *why = {errProviderFailure, silence};
+        }
+    }
+    return ok;
+}
+
+template <typename Statement> bool Database::attempt(Store store, SqlFailure* why, Statement&& statement)
 {
     if (!ready(why)) {
-        return QSqlQuery();
+        return false;
     }
-    QSqlQuery q(connection(store));
-    q.setForwardOnly(true);
     SqlFailure f;
-    if (!watched(store, &f,
-                 [&] {
-                     const bool ok = q.prepare(statement);
-                     if (!ok) {
-                         f = failureIn(store, q.lastError());
-                     }
-                     return ok;
-                 }) &&
-        why) {
+    const bool ok = watched(store, &f, [&] { return statement(f); });
+    if (!ok && why) {
         *why = f;
     }
+    return ok;
+}
+
+QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* why)
+{
+    QSqlQuery q;
+    attempt(store, why, [&](SqlFailure& f) {
+        q = QSqlQuery(connection(store));
+        q.setForwardOnly(true);
+        const bool ok = q.prepare(statement);
+        if (!ok) {
+            f = failureIn(store, q.lastError());
+        }
+        return ok;
+    });
     return q;
 }
 
@@ -610,89 +631,44 @@ bool Database::ready(SqlFailure* why)
     return true;
 }
 
-template <typename Statement> bool Database::watched(Store store, SqlFailure* why, Statement&& statement)
-{
-    const ServerWatch::Statement watch(m_watch.get(), connection(store));
-    const bool ok = statement();
-    if (watch.cut()) {
-        m_cut = true;
-        // Said as the user meets it, rather than as the driver saw its socket go.
-        const QString silence = m_watch->silence();
-        if (!ok && why && !silence.isEmpty()) {
-            *why = {errProviderFailure, silence};
-        }
-    }
-    return ok;
-}
-
 bool Database::run(Store store, QSqlQuery& query, SqlFailure* why)
 {
-    if (!ready(why)) {
-        return false;
-    }
-    SqlFailure f;
-    const bool ok = watched(store, &f, [&] {
+    return attempt(store, why, [&](SqlFailure& f) {
         const bool done = query.exec();
         if (!done) {
             f = failureIn(store, query.lastError());
         }
         return done;
     });
-    if (!ok && why) {
-        *why = f;
-    }
-    return ok;
+}
+
+bool Database::onConnection(Store store, SqlFailure* why, bool (QSqlDatabase::*op)())
+{
+    return attempt(store, why, [&](SqlFailure& f) {
+        QSqlDatabase c = connection(store);
+        const bool done = (c.*op)();
+        if (!done) {
+            f = failureIn(store, c.lastError());
+        }
+        return done;
+    });
 }
 
 bool Database::transaction(Store store, SqlFailure* why)
 {
-    if (!ready(why)) {
-        return false;
-    }
-    QSqlDatabase c = connection(store);
-    SqlFailure f;
-    const bool ok = watched(store, &f, [&] {
-        const bool done = c.transaction();
-        if (!done) {
-            f = failureIn(store, c.lastError());
-        }
-        return done;
-    });
-    if (!ok && why) {
-        *why = f;
-    }
-    return ok;
+    return onConnection(store, why, &QSqlDatabase::transaction);
 }
 
 bool Database::commit(Store store, SqlFailure* why)
 {
-    if (!ready(why)) {
-        return false;
-    }
-    QSqlDatabase c = connection(store);
-    SqlFailure f;
-    const bool ok = watched(store, &f, [&] {
-        const bool done = c.commit();
-        if (!done) {
-            f = failureIn(store, c.lastError());
-        }
-        return done;
-    });
-    if (!ok && why) {
-        *why = f;
-    }
-    return ok;
+    return onConnection(store, why, &QSqlDatabase::commit);
 }
 
 bool Database::rollback(Store store)
 {
     // Nothing to undo on a connection that cannot be reached: the server ends the transaction
     // with the connection.
-    if (!ready(nullptr)) {
-        return false;
-    }
-    QSqlDatabase c = connection(store);
-    return watched(store, nullptr, [&c] { return c.rollback(); });
+    return onConnection(store, nullptr, &QSqlDatabase::rollback);
 }
 
 Database::Transaction::Transaction(Database& db, Store store, SqlFailure* why) : m_db(db), m_store(store)
@@ -751,37 +727,28 @@ SqlFailure Database::closedFailure() const
 bool Database::exec(Store store, const QString& statement, const QVariantList& values, QSqlQuery* result,
                     SqlFailure* why)
 {
-    if (!ready(why)) {
-        return false;
-    }
-    QSqlQuery q(connection(store));
-    q.setForwardOnly(true);
     // The query is put away within the watch too: a prepared one is deallocated on the server.
-    SqlFailure f;
-    const bool ok = watched(store, &f, [&] {
-        QSqlQuery own = std::move(q);
+    return attempt(store, why, [&](SqlFailure& f) {
+        QSqlQuery q(connection(store));
+        q.setForwardOnly(true);
         bool done = false;
         if (values.isEmpty()) {
             // Run unprepared: the server cannot prepare table definitions.
-            done = own.exec(statement);
+            done = q.exec(statement);
         } else {
-            done = own.prepare(statement);
+            done = q.prepare(statement);
             for (const QVariant& v : values) {
-                own.addBindValue(v);
+                q.addBindValue(v);
             }
-            done = done && own.exec();
+            done = done && q.exec();
         }
         if (!done) {
-            f = failureIn(store, own.lastError());
+            f = failureIn(store, q.lastError());
         } else if (result) {
-            *result = std::move(own);
+            *result = std::move(q);
         }
         return done;
     });
-    if (!ok && why) {
-        *why = f;
-    }
-    return ok;
 }
 
 QVariant Database::dateValue(const QDateTime& utc)

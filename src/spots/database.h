@@ -198,6 +198,9 @@ private:
     bool ready(SqlFailure* why);
     // Runs `statement` on the store's connection under the server watch.
     template <typename Statement> bool watched(Store store, SqlFailure* why, Statement&& statement);
+    // ready(), then the statement under the watch; `statement` fills in its own failure.
+    template <typename Statement> bool attempt(Store store, SqlFailure* why, Statement&& statement);
+    bool onConnection(Store store, SqlFailure* why, bool (QSqlDatabase::*op)());
     bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
     bool openServer(const QString& name, SqlFailure* why);
     bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);

@@ -3,7 +3,7 @@
 // every statement, a transaction's too, fails at once instead of waiting on it.
 
 #include "spots/database_fixture.h"
-#include "spots/server_cut_proxy.h"
+#include "spots/relayed_server.h"
 #include "support/postgres.h"
 #include "support/print_qstring.h"
 #include "support/temp_folder.h"
@@ -36,15 +36,8 @@ struct Layer
 {
     Layer()
     {
-        const PostgresAddress a = postgresAddress();
-        schema = uniqueName("sw").toLower();
-        onServer({}, {QStringLiteral("CREATE SCHEMA ") + schema});
-        proxy = std::make_unique<ServerCutProxy>(a.host, quint16(a.port));
-        settings.strDbType = QStringLiteral("s");
-        settings.strSqlServer = QStringLiteral("127.0.0.1:%1").arg(proxy->port());
-        settings.strSqlDatabase = a.database;
-        settings.strSqlUser = a.user;
-        db.setServerSchema(schema);
+        server.aim(settings);
+        db.setServerSchema(server.schema);
         db.setServerWatch(watch);
         db.OPEN_DATABASES(settings.strDbType);
     }
@@ -52,7 +45,6 @@ struct Layer
     {
         proxy->answer();
         db.CLOSE_DATABASES();
-        onServer({}, {QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
     }
     // How long the statement took, and how it failed.
     qint64 timed(const std::function<bool(SqlFailure&)>& statement, bool& ok, SqlFailure& why)
@@ -69,8 +61,8 @@ struct Layer
     ErrorLog log{dir.path(), clock};
     DataFolder folder{dir.path()};
     DatabaseSettings settings;
-    QString schema;
-    std::unique_ptr<ServerCutProxy> proxy;
+    RelayedServer server{"sw"};
+    ServerCutProxy* proxy = server.proxy.get();
     std::shared_ptr<ServerWatch> watch = std::make_shared<ServerWatch>(quick);
     Database db{settings, folder, log, {}};
 };

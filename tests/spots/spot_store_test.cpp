@@ -4,7 +4,7 @@
 // would have had without the wait.
 
 #include "spots/database_fixture.h"
-#include "spots/server_cut_proxy.h"
+#include "spots/relayed_server.h"
 #include "support/eventually.h"
 #include "support/postgres.h"
 #include "support/print_qstring.h"
@@ -61,14 +61,10 @@ struct Scene
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
         clock.setUtc(QDateTime(QDate(2024, 6, 14), QTime(12, 40), Qt::UTC));
         if (server) {
-            const PostgresAddress a = postgresAddress();
-            schema = uniqueName("zs").toLower();
-            onServer({}, {QStringLiteral("CREATE SCHEMA ") + schema});
-            proxy = std::make_unique<ServerCutProxy>(a.host, quint16(a.port));
-            settings.strDbType = QStringLiteral("s");
-            settings.strSqlServer = QStringLiteral("127.0.0.1:%1").arg(proxy->port());
-            settings.strSqlDatabase = a.database;
-            settings.strSqlUser = a.user;
+            relayed = std::make_unique<RelayedServer>("zs");
+            relayed->aim(settings);
+            schema = relayed->schema;
+            proxy = relayed->proxy.get();
             view.setServerSchema(schema);
         }
         options.setChecked(QStringLiteral("mnuEsOptions(0)"), true);
@@ -84,9 +80,6 @@ struct Scene
     ~Scene()
     {
         view.CLOSE_DATABASES();
-        if (!schema.isEmpty()) {
-            onServer({}, {QStringLiteral("DROP SCHEMA %1 CASCADE").arg(schema)});
-        }
         QLocale::setDefault(QLocale::c());
     }
 
@@ -139,8 +132,9 @@ struct Scene
     ErrorLog log{dir.path(), clock};
     DataFolder folder{dir.file(QStringLiteral("data"))};
     DatabaseSettings settings;
+    std::unique_ptr<RelayedServer> relayed;
     QString schema;
-    std::unique_ptr<ServerCutProxy> proxy;
+    ServerCutProxy* proxy = nullptr;
     OptionsModel options;
     PropKeywords keywords{log};
     Database view{settings, folder, log, keywordSeeding(keywords)};
