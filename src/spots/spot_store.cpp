@@ -485,12 +485,27 @@ SpotStore::~SpotStore()
             QMetaObject::invokeMethod(m_line->pump, "drain", Qt::QueuedConnection);
         }
     }
-    if (!finished(finishWait)) {
+    // A server already found silent is not waited for: what it holds is cut at once.
+    const bool left = m_silent || !finished(finishWait);
+    if (left) {
+        // What the thread did meanwhile is counted before the rest is left undone.
+        drainOutbox();
         leave();
         // Whatever a server that does not answer holds is cut, and no connection is made again.
         m_serverWatch->stop();
     }
-    if (finished(cutWait)) {
+    const bool ended = finished(cutWait);
+    if (left) {
+        // The writers say what they held themselves, once their thread ends.
+        const qint64 rows = m_unansweredRows + (ended ? 0 : m_backlogRows);
+        if (rows > 0) {
+            m_log.WRITE_ERROR_LOG(SpotWriters::errOutOfMemory,
+                                  QStringLiteral("spot backlog: %1 rows not written, the database did not"
+                                                 " answer at the end")
+                                      .arg(rows));
+        }
+    }
+    if (ended) {
         m_thread.join();
         return;
     }
@@ -500,20 +515,9 @@ SpotStore::~SpotStore()
 
 void SpotStore::leave()
 {
-    qint64 rows = 0;
-    {
-        const std::lock_guard lock(m_line->mutex);
-        m_line->left = true;
-        m_line->front = nullptr;
-        rows = m_backlogRows + m_unansweredRows;
-    }
-    if (rows > 0) {
-        m_log.WRITE_ERROR_LOG(
-            SpotWriters::errOutOfMemory,
-            QStringLiteral("spot backlog: %1 rows not written, the database did not answer at"
-                           " the end")
-                .arg(rows));
-    }
+    const std::lock_guard lock(m_line->mutex);
+    m_line->left = true;
+    m_line->front = nullptr;
 }
 
 void SpotStore::post(std::function<void(Work&)> job, bool row)

@@ -368,15 +368,20 @@ TEST(StoreEnd, ARoadGoesWithinMomentsWhileTheServerDoesNotAnswer)
         road->queue.QUEUE_DXC_SPOT(spot);
     }
     road->processor.tmrProcessSpot_Timer();
+    road->store.announce(QStringLiteral("To ALL de G4ABC: Es to S5 on 6m"), QVariant());
     QElapsedTimer gone;
     gone.start();
     road.reset();
     EXPECT_LT(gone.elapsed(), (SpotStore::finishWait + SpotStore::cutWait).count() + 1000);
     QFile logFile(s.log.path());
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromUtf8(logFile.readAll());
     EXPECT_TRUE(
-        QString::fromUtf8(logFile.readAll())
-            .contains(QStringLiteral("7 - spots waiting for the database: 3 not processed, 0 dropped")));
+        logged.contains(QStringLiteral("7 - spots waiting for the database: 3 not processed, 0 dropped")))
+        << logged.toStdString();
+    EXPECT_TRUE(logged.contains(
+        QStringLiteral("7 - spot backlog: 1 rows not written, the database did not answer at the end")))
+        << logged.toStdString();
     s.proxy->answer();
     scene.reset();
     EXPECT_TRUE(SpotStore::awaitThreadsEnded(std::chrono::seconds(15)));
