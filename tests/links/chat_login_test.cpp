@@ -97,9 +97,22 @@ const Dialogue wwcDialogues[] = {
     {"CallAndPasswordPromptInOneRead", {"login: \r\npassword: "}, "G4ABC\r\npw7\r\npw7\r\n"},
     {"TalkAfterAPacketNodeGreeting", {"login: ", "Welcome G4ABC. node> ", talk}, "G4ABC\r\n"},
     {"TalkRightAfterTheCall", {"login: ", talk}, "G4ABC\r\n"},
-    // The welcome ends the automatic login; only a bare prompt line starts it again.
+    // The greeting and the prompt are read together up to a quiet moment, however the node wrote
+    // them, and a prompt's blank that comes late is still the same prompt.
+    {"BannerThenLoginPromptAsTwoWrites",
+     {{"Welcome to the TEST convers node\r\n", 300}, "login: "},
+     "G4ABC\r\n"},
+    {"LoginPromptWhoseBlankCameLate",
+     {{"login:", 0}, {" ", 300, "G4ABC\r\n"}, "Password: "},
+     "G4ABC\r\npw7\r\npw7\r\n"},
+    {"PasswordPromptCutAfterItsFirstLetter",
+     {"login: ", {"P", 1500}, "assword: "},
+     "G4ABC\r\npw7\r\npw7\r\n"},
+    // The welcome ends the automatic login once the node is quiet after it; only a bare prompt
+    // line starts it again, wherever the network cut that line.
     {"WelcomeFirstThenPromptInTheText", {"Welcome\r\n", "Your login: "}, ""},
     {"WelcomeFirstThenBarePrompt", {"Welcome\r\n", "login:\r\n"}, "G4ABC\r\n"},
+    {"WelcomeFirstThenBarePromptCut", {"Welcome\r\n", {"log", 100}, "in:\r\n"}, "G4ABC\r\n"},
     {"NodeMenuGetsConvThenTheJoin",
      {"Welcome\r\n", "GB7XX:  BBS,CONV,DXC,NODES\r\n"},
      "CONV\r\n/n G4ABC 144\r\n"},
