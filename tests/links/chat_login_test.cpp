@@ -102,6 +102,10 @@ const Dialogue wwcDialogues[] = {
     {"BannerThenLoginPromptAsTwoWrites",
      {{"Welcome to the TEST convers node\r\n", 300}, "login: "},
      "G4ABC\r\n"},
+    // Join words in a greeting that goes on to ask for the login are no join prompt.
+    {"GreetingWithJoinWordsThenLoginPromptAsTwoWrites",
+     {{"Welcome! Once logged in, log in using /n callsign channel\r\n", 300}, "login: "},
+     "G4ABC\r\n"},
     {"LoginPromptWhoseBlankCameLate",
      {{"login:", 0}, {" ", 300, "G4ABC\r\n"}, "Password: "},
      "G4ABC\r\npw7\r\npw7\r\n"},
