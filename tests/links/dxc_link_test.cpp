@@ -16,14 +16,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// What a node sends, piece by piece, during a login; what the program sends back in all; and
-// where the login stands at the end.
+// What a node sends, piece by piece, during a login; what the program sends back in all; where
+// the login stands at the end; and the piece after which the reconnect tick asks for its empty
+// line, if it does.
 struct Login
 {
     const char* name;
     QList<Piece> pieces;
     QByteArray sent;
     DxcLink::LoginStage stage = DxcLink::Idle;
+    qsizetype tickAfter = -1;
 };
 
 void PrintTo(const Login& login, std::ostream* os)
@@ -59,8 +61,11 @@ struct DxcFixture : ::testing::Test
     void logIn(const Login& login)
     {
         connectLink();
-        for (const Piece& piece : login.pieces) {
-            EXPECT_TRUE(node.play(piece, link));
+        for (qsizetype i = 0; i < login.pieces.size(); ++i) {
+            EXPECT_TRUE(node.play(login.pieces[i], link));
+            if (i == login.tickAfter) {
+                link.sendIdleLine({});
+            }
         }
         EXPECT_EQ(node.received(login.sent), login.sent);
         EXPECT_EQ(node.receivedWithin(800), login.sent);
@@ -198,6 +203,20 @@ const Login logins[] = {
      {"login: ", {greeting, 1500}, {"Cluster: 312 nodes, 4000 users\r\n", 1500}, {"P", 1500}, "assword: "},
      "G0ABC\r\ns3cret\r\n",
      DxcLink::AwaitMenu},
+    // The reconnect tick's empty line would answer a prompt that waits for the login's own
+    // answer; it goes once the login is done.
+    {"IdleLineAtTheLoginPrompt", {{"login: ", 0}}, "G0ABC\r\n", DxcLink::CallSent, 0},
+    {"IdleLineAtThePasswordPrompt",
+     {"login: ", {"password: ", 0}},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu,
+     1},
+    {"IdleLineBeforeTheClusterPrompt",
+     {"login: ", "password: ", "G0ABC de GB7TST >\r\n"},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::Idle,
+     1},
+    {"IdleLineOnceLoggedIn", {"login: ", "G0ABC de GB7TST >\r\n"}, "G0ABC\r\n\r\n", DxcLink::Idle, 1},
     // Text that goes on and on, each piece ending in the prompt words, is talk until it stops.
     {"TalkEndingInThePromptWordsPieceAfterPiece",
      {"login: ", {"<g4xyz>: password:", 500}, {" password:", 500}, {" password:", 500}, " ?\r\n"},
