@@ -133,9 +133,9 @@ void TelnetLink::checkQuiet()
         m_quietTimer.start(quietRecheck);
         return;
     }
-    // The one rule of every link: taken as asking nothing, the pieces of a password prompt that
-    // the node sends slowly would move the login on, and the next stage's answer would go out in
-    // the password's place.
+    // Text that may still begin the password prompt waits for its rest, on every link: taken as
+    // asking nothing, the pieces of a prompt the node sends slowly would move the login on, and
+    // the next stage's answer would go out in the password's place.
     if (m_promptText.asks() == prompts::Ask::Nothing && m_promptText.mayBeginPassword()) {
         return;
     }
