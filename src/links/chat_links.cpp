@@ -1,9 +1,10 @@
 #include "chat_links.h"
 
 #include "core/current_node.h"
-#include "platform/legacy_value.h"
 #include "platform/line_ends.h"
 #include "prompts.h"
+
+#include <utility>
 
 namespace zenthra {
 
@@ -156,40 +157,9 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
     // The channel operator notice comes with the node's channel texts; answering them again
     // would join once more. Its lines are still shown below.
     if (!pieceView().holds(QStringView(operatorNotice))) {
-        bool answerJoin = !chunk.isEmpty();
         // A line of nothing but the login prompt starts the login again.
-        if (intWwcLoginStage == Idle && legacy::trim(chunk.toUpper()) == QLatin1String("LOGIN:\r\n")) {
+        if (intWwcLoginStage == Idle && pieceView().holds(u"\nLOGIN:\r\n")) {
             intWwcLoginStage = AwaitLogin;
-        }
-        if (intWwcLoginStage != Idle) {
-            promptText().add(chunk);
-            if (asksForStage(promptText().asks())) {
-                // The node may be asking: it is when it now waits for the answer. A chunk used
-                // for the login gets no join reply, so that reply waits for the verdict too.
-                awaitQuiet();
-                answerJoin = false;
-                if (!m_joinDue && !chunk.isEmpty()) {
-                    m_joinDue = joinReply();
-                }
-            } else {
-                if (awaitingQuiet()) {
-                    // Text went on after the prompt words: they were talk.
-                    stopAwaitingQuiet();
-                    if (m_joinDue) {
-                        reply(*m_joinDue, 0);
-                    }
-                }
-                m_joinDue.reset();
-                // The greeting before the login prompt, or the password prompt, may have been
-                // cut by the network: the stage waits for the rest. After the call only the
-                // first part of a password prompt is worth waiting for; anything else means the
-                // node asks none, and anything else before the call ends the automatic login.
-                const bool cut = (intWwcLoginStage == AwaitLogin && !chunk.contains(u'\n')) ||
-                                 (intWwcLoginStage == CallSent && promptText().mayBeginPassword());
-                if (!cut) {
-                    intWwcLoginStage = Idle;
-                }
-            }
         }
         if (pieceView().holds(u",CONV,")) {
             reply(QStringLiteral("CONV"), stepPause);
@@ -197,8 +167,18 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
         if (pieceView().holds(u"\nCHAT SELECTION ?\r\n")) {
             reply(m_node.strWwcConnectStr, stepPause);
         }
-        if (answerJoin) {
-            if (const auto join = joinReply()) {
+        const std::optional<QString> join = joinReply();
+        if (intWwcLoginStage != Idle) {
+            // Text that asks for the login gets no join reply, and whether it asks is known
+            // once the node is quiet: the reply waits for that verdict.
+            if (!m_joinDue) {
+                m_joinDue = join;
+            }
+            hearLogin(chunk);
+        } else {
+            // Kept for a login prompt line whose start came in an earlier piece.
+            promptText().add(chunk);
+            if (join) {
                 reply(*join, 0);
             }
         }
@@ -214,22 +194,39 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
 
 void WwcLink::nodeQuiet()
 {
-    const prompts::Ask ask = promptText().asks();
-    if (!asksForStage(ask)) {
+    if (intWwcLoginStage == Idle) {
         return;
     }
-    promptText().clear();
-    m_joinDue.reset();
-    if (intWwcLoginStage == AwaitLogin) {
-        intWwcLoginStage = CallSent;
-        reply(m_node.strWwcCallsign, stepPause);
-        if (ask != prompts::Ask::CallAndPassword) {
-            return;
+    const prompts::Ask ask = promptText().asks();
+    if (asksForStage(ask)) {
+        promptText().clear();
+        m_joinDue.reset();
+        if (intWwcLoginStage == AwaitLogin) {
+            intWwcLoginStage = CallSent;
+            reply(m_node.strWwcCallsign, stepPause);
+            if (ask != prompts::Ask::CallAndPassword) {
+                return;
+            }
         }
+        intWwcLoginStage = Idle;
+        reply(m_node.strWwcPassword, 0);
+        reply(m_node.strWwcPassword, stepPause);
+        return;
+    }
+    // The node said what it had to say and asked nothing of the login: a join prompt in it was
+    // meant.
+    if (m_joinDue) {
+        reply(*std::exchange(m_joinDue, std::nullopt), 0);
+    }
+    // Before the call, a node quiet in the middle of a line may have been cut by the network
+    // there: the login waits for the rest. A node quiet after whole lines asks for no call, and
+    // one that asks for no password after the call has none: the automatic login ends.
+    const QString& said = promptText().upper();
+    if (intWwcLoginStage == AwaitLogin && !said.isEmpty() && !line_ends::isLineEnd(said.back())) {
+        return;
     }
     intWwcLoginStage = Idle;
-    reply(m_node.strWwcPassword, 0);
-    reply(m_node.strWwcPassword, stepPause);
+    promptText().clear();
 }
 
 // --- BBS
@@ -296,22 +293,12 @@ void BbsLink::INCOMING_BBS(const QString& chunk)
         WinsockBBS.close();
         return;
     }
+    // After the call nothing is decided until the node waits: a password prompt then gets the
+    // password, anything else the connection string, never in the password's place.
     if (intBbsLoginStage != Idle) {
-        promptText().add(chunk);
+        hearLogin(chunk);
     }
     deliver(chunk);
-    if (intBbsLoginStage == AwaitLogin) {
-        const prompts::Ask ask = promptText().asks();
-        if (ask == prompts::Ask::Call || ask == prompts::Ask::CallAndPassword) {
-            awaitQuiet();
-        } else {
-            stopAwaitingQuiet();
-        }
-    } else if (intBbsLoginStage == CallSent) {
-        // After the call nothing is decided until the node waits: a password prompt then gets
-        // the password, anything else the connection string, never in the password's place.
-        awaitQuiet();
-    }
 }
 
 void BbsLink::nodeQuiet()
@@ -331,8 +318,7 @@ void BbsLink::nodeQuiet()
         if (ask == prompts::Ask::Password || ask == prompts::Ask::CallAndPassword) {
             promptText().clear();
             answerPassword();
-        } else if (!promptText().mayBeginPassword()) {
-            // A password prompt cut by the network waits for its rest; anything else was no prompt.
+        } else {
             intBbsLoginStage = Idle;
             // Each "#"-separated node command goes out as a line of its own.
             QString commands = m_node.strBbsConnectStr;

@@ -24,7 +24,8 @@ class WwcLink : public LineLink
     Q_OBJECT
 public:
     // Where the login stands: 0 none in progress, 1 waiting for the login prompt, 2 call sent,
-    // waiting for a password prompt.
+    // waiting for a password prompt. Each step is taken by all the node said up to a quiet
+    // moment, its greeting and prompts read across the pieces the network cut them into.
     enum LoginStage : qint16
     {
         Idle = 0,
@@ -71,8 +72,8 @@ private:
     bool asksForStage(prompts::Ask ask) const;
 
     const CurrentNode& m_node;
-    // The channel-join reply due for text that waits to see whether it was a prompt: it goes
-    // out if the text was talk, and not if it asked for the login.
+    // The channel-join reply due for login text that waits for the node to be quiet: it goes out
+    // if the text asked nothing of the login, and not if it did.
     std::optional<QString> m_joinDue;
 };
 

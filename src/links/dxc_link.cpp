@@ -94,30 +94,18 @@ void DxcLink::loginText(const QString& chunk)
     // The node's own texts are seen whole when the network cut them, even after a pause that
     // showed the first part.
     pieceView().next(chunk);
-    promptText().add(chunk);
     if (pieceView().holds(clusterPrompt())) {
         // The node's own prompt ends the login, however many steps it skipped (a node may send
         // its whole greeting and the prompt in one piece).
         intDxcLoginStage = Idle;
         m_menuSeen = false;
         stopAwaitingQuiet();
-    } else {
-        m_menuSeen = m_menuSeen || pieceView().holds(u"DXC,");
-        if (promptText().asks() != prompts::Ask::Nothing) {
-            // The node may be asking: it is when it now waits for the answer.
-            awaitQuiet();
-        } else {
-            // Text that went on after prompt words was talk: what waited and this text are one
-            // chunk with no prompt for the login stages.
-            stopAwaitingQuiet();
-            // A piece that may begin the password prompt is no stage of its own: taken as
-            // asking nothing, the pieces of one prompt would move the login on to the menu's
-            // answer, and the node would get "DXC" for its password.
-            if (!promptText().mayBeginPassword()) {
-                loginStep(prompts::Ask::Nothing);
-            }
-        }
+        return;
     }
+    m_menuSeen = m_menuSeen || pieceView().holds(u"DXC,");
+    // A greeting and a message of the day come in as many pieces as the network makes of them:
+    // a step for each piece would send "DXC" to a node about to show its prompt.
+    hearLogin(chunk);
 }
 
 void DxcLink::nodeQuiet()
@@ -126,7 +114,11 @@ void DxcLink::nodeQuiet()
         return;
     }
     const prompts::Ask ask = promptText().asks();
-    promptText().clear();
+    // A prompt that had its answer is not answered again. Text that asked nothing stays: the
+    // start of a prompt (its first word, its colon still to come) is read whole with its rest.
+    if (ask != prompts::Ask::Nothing) {
+        promptText().clear();
+    }
     loginStep(ask);
 }
 
@@ -183,7 +175,7 @@ void DxcLink::advanceLogin(bool passwordPrompt)
         }
         break;
     case AwaitPrompt:
-        // Still no cluster prompt (the chunk would have ended the login): ask for the cluster.
+        // Still no cluster prompt (it would have ended the login): ask for the cluster.
         intDxcLoginStage = Idle;
         sequence().pause(replyPause);
         sequence().run([this] { sendLine(QStringLiteral("DXC")); });

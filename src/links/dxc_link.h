@@ -19,6 +19,8 @@ class DxcLink : public TelnetLink
 public:
     // Where the login stands: 0 none in progress, 1 waiting for the login prompt, 2 call sent
     // (or a password prompt seen), 3 waiting for the node menu, 4 waiting for the cluster prompt.
+    // Each step is taken by all the node said up to a quiet moment; the cluster prompt ends the
+    // login as soon as it is seen.
     enum LoginStage : qint16
     {
         Idle = 0,
@@ -74,7 +76,7 @@ private:
     void nodeQuiet() override;
     // Looks at received text for the login under way.
     void loginText(const QString& chunk);
-    // The login step for what arrived since the last one, with what the node asked in it.
+    // The login step for what the node said since the last one, with what it asked in it.
     void loginStep(prompts::Ask ask);
     void advanceLogin(bool passwordPrompt);
     // What the node shows once it is ready for commands ("G0ABC de GB7XX ... >"), upper case.

@@ -74,8 +74,7 @@ public:
     const QString& upper() const { return m_upper; }
     Ask asks() const { return prompts::asks(m_upper); }
     // Whether the text may still be the first part of a password prompt that the network cut:
-    // a login waits for the rest rather than take it as asking nothing, the one rule of every
-    // link, as a stage moved on too soon answers the prompt with what the next stage sends.
+    // a login waits for the rest rather than take it as asking nothing.
     bool mayBeginPassword() const { return mayBegin(m_upper, password); }
 
 private:

@@ -104,6 +104,15 @@ void TelnetLink::updateReading()
     }
 }
 
+void TelnetLink::hearLogin(const QString& piece)
+{
+    if (piece.isEmpty()) {
+        return;
+    }
+    m_promptText.add(piece);
+    awaitQuiet();
+}
+
 void TelnetLink::awaitQuiet()
 {
     if (!m_quietTimer.isActive()) {
@@ -122,6 +131,12 @@ void TelnetLink::checkQuiet()
     // Text that came in but waits behind a step is not looked at yet: it decides first.
     if (m_sequence.busy() || !m_nextRead.isEmpty()) {
         m_quietTimer.start(quietRecheck);
+        return;
+    }
+    // Text that may still begin the password prompt waits for its rest, on every link: taken as
+    // asking nothing, the pieces of a prompt the node sends slowly would move the login on, and
+    // the next stage's answer would go out in the password's place.
+    if (m_promptText.asks() == prompts::Ask::Nothing && m_promptText.mayBeginPassword()) {
         return;
     }
     nodeQuiet();

@@ -40,13 +40,14 @@ public:
     // network (which slows the node down) instead of in memory.
     qsizetype heldText() const { return m_nextRead.size() + ownHeldText(); }
     static constexpr qsizetype holdLimit = 64 * 1024;
-    // A login prompt is the node asking and then waiting: it counts once the node has sent
-    // nothing more for this long. Text that goes on sooner (the rest of someone's line, cut by
-    // the network or by the node's own writes) was talk. It is well past the gaps inside one
-    // line of text (a first resend of a lost segment comes after at most a second) and far below
-    // the minute or more a node waits for a login.
+    // A login moves on by what the node said once it has sent nothing more for this long: a
+    // prompt is the node asking and then waiting, and text that goes on sooner (the rest of a
+    // greeting, or of someone's line ending in prompt words, cut by the network or by the node's
+    // own writes) belongs to the same step. It is well past the gaps inside one text (a first
+    // resend of a lost segment comes after at most a second) and far below the minute or more a
+    // node waits for a login.
     static constexpr int promptQuiet = 1200;
-    // True while a prompt waits to see whether the node stays quiet.
+    // True while received login text waits to see whether the node stays quiet.
     bool awaitingQuiet() const { return m_quietTimer.isActive(); }
     // How soon a quiet node is looked at again when the link is still busy with what it sent.
     static constexpr int quietRecheck = 20;
@@ -81,10 +82,15 @@ protected:
     void updateReading();
     // What the node has sent lately, for the login prompt rules.
     prompts::PromptText& promptText() { return m_promptText; }
+    // Takes received text into the login under way: the login moves on (nodeQuiet) once the node
+    // is quiet, by all it said since the last step, so what a login does never hangs on where
+    // the network cut the text or how long it held a piece back.
+    void hearLogin(const QString& piece);
     // What the node sends, piece by piece, for its own phrases.
     prompts::PieceView& pieceView() { return m_pieceView; }
     // nodeQuiet() runs once the node has sent nothing for promptQuiet and the link has handled
-    // all it received. Calling it again while waiting keeps the one wait.
+    // all it received, unless the text may still begin the password prompt: that waits for its
+    // rest. Calling it again while waiting keeps the one wait.
     void awaitQuiet();
     void stopAwaitingQuiet() { m_quietTimer.stop(); }
     virtual void nodeQuiet() {}

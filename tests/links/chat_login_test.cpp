@@ -17,12 +17,14 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// What a node sends piece by piece, and what the program sends back in all.
+// What a node sends piece by piece, what the program sends back in all, and the piece after which
+// the reconnect tick asks for its idle line, if it does.
 struct Dialogue
 {
     const char* name;
     QList<Piece> pieces;
     QByteArray sent;
+    qsizetype tickAfter = -1;
 };
 
 void PrintTo(const Dialogue& d, std::ostream* os)
@@ -58,8 +60,11 @@ struct LinkFixture : ::testing::Test
         ASSERT_TRUE(node.accept());
         const zenthra::TelnetSocket& socket = chat ? link.socket() : bbs.socket();
         EXPECT_EVENTUALLY_EQ(socket.state(), int(zenthra::TelnetSocket::Connected), 5000);
-        for (const Piece& piece : d.pieces) {
-            EXPECT_TRUE(chat ? node.play(piece, link) : node.play(piece, bbs));
+        for (qsizetype i = 0; i < d.pieces.size(); ++i) {
+            EXPECT_TRUE(chat ? node.play(d.pieces[i], link) : node.play(d.pieces[i], bbs));
+            if (i == d.tickAfter) {
+                link.sendIdleLine("/msg " + current.strWwcCallsign);
+            }
         }
         EXPECT_EQ(node.received(d.sent), d.sent);
         EXPECT_EQ(node.receivedWithin(700), d.sent);
@@ -97,9 +102,26 @@ const Dialogue wwcDialogues[] = {
     {"CallAndPasswordPromptInOneRead", {"login: \r\npassword: "}, "G4ABC\r\npw7\r\npw7\r\n"},
     {"TalkAfterAPacketNodeGreeting", {"login: ", "Welcome G4ABC. node> ", talk}, "G4ABC\r\n"},
     {"TalkRightAfterTheCall", {"login: ", talk}, "G4ABC\r\n"},
-    // The welcome ends the automatic login; only a bare prompt line starts it again.
+    // The greeting and the prompt are read together up to a quiet moment, however the node wrote
+    // them, and a prompt's blank that comes late is still the same prompt.
+    {"BannerThenLoginPromptAsTwoWrites",
+     {{"Welcome to the TEST convers node\r\n", 300}, "login: "},
+     "G4ABC\r\n"},
+    // Join words in a greeting that goes on to ask for the login are no join prompt.
+    {"GreetingWithJoinWordsThenLoginPromptAsTwoWrites",
+     {{"Welcome! Once logged in, log in using /n callsign channel\r\n", 300}, "login: "},
+     "G4ABC\r\n"},
+    {"LoginPromptWhoseBlankCameLate",
+     {{"login:", 0}, {" ", 300, "G4ABC\r\n"}, "Password: "},
+     "G4ABC\r\npw7\r\npw7\r\n"},
+    {"PasswordPromptCutAfterItsFirstLetter",
+     {"login: ", {"P", 1500}, "assword: "},
+     "G4ABC\r\npw7\r\npw7\r\n"},
+    // The welcome ends the automatic login once the node is quiet after it; only a bare prompt
+    // line starts it again, wherever the network cut that line.
     {"WelcomeFirstThenPromptInTheText", {"Welcome\r\n", "Your login: "}, ""},
     {"WelcomeFirstThenBarePrompt", {"Welcome\r\n", "login:\r\n"}, "G4ABC\r\n"},
+    {"WelcomeFirstThenBarePromptCut", {"Welcome\r\n", {"log", 100}, "in:\r\n"}, "G4ABC\r\n"},
     {"NodeMenuGetsConvThenTheJoin",
      {"Welcome\r\n", "GB7XX:  BBS,CONV,DXC,NODES\r\n"},
      "CONV\r\n/n G4ABC 144\r\n"},
@@ -141,6 +163,14 @@ const Dialogue wwcDialogues[] = {
     {"JoinPromptCutWithALongPause",
      {"login: ", "Password: ", {"Type /n <ca", 2500}, "ll> [channel] to log on\r\n"},
      "G4ABC\r\npw7\r\npw7\r\n/n G4ABC 144\r\n"},
+    // The reconnect tick's idle line would answer a prompt that waits for the login's own
+    // answer; it goes once the login is done.
+    {"IdleLineAtTheLoginPrompt", {{"login: ", 0}}, "G4ABC\r\n", 0},
+    {"IdleLineAtThePasswordPrompt", {"login: ", {"Password: ", 0}}, "G4ABC\r\npw7\r\npw7\r\n", 1},
+    {"IdleLineOnceJoined",
+     {"login: ", "Type /n <your call> <channel> to log on\r\n"},
+     "G4ABC\r\n/n G4ABC 144\r\n/msg G4ABC\r\n",
+     1},
     // Once logged in, other users' text never draws the password or the call out.
     {"PasswordBaitAfterTheLogin",
      {"login: ", "Type /n <your call> <channel> to log on\r\n", "<G0BAD>: password: \r\n",

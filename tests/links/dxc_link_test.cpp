@@ -16,14 +16,16 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// What a node sends, piece by piece, during a login; what the program sends back in all; and
-// where the login stands at the end.
+// What a node sends, piece by piece, during a login; what the program sends back in all; where
+// the login stands at the end; and the piece after which the reconnect tick asks for its empty
+// line, if it does.
 struct Login
 {
     const char* name;
     QList<Piece> pieces;
     QByteArray sent;
     DxcLink::LoginStage stage = DxcLink::Idle;
+    qsizetype tickAfter = -1;
 };
 
 void PrintTo(const Login& login, std::ostream* os)
@@ -59,8 +61,11 @@ struct DxcFixture : ::testing::Test
     void logIn(const Login& login)
     {
         connectLink();
-        for (const Piece& piece : login.pieces) {
-            EXPECT_TRUE(node.play(piece, link));
+        for (qsizetype i = 0; i < login.pieces.size(); ++i) {
+            EXPECT_TRUE(node.play(login.pieces[i], link));
+            if (i == login.tickAfter) {
+                link.sendIdleLine({});
+            }
         }
         EXPECT_EQ(node.received(login.sent), login.sent);
         EXPECT_EQ(node.receivedWithin(800), login.sent);
@@ -84,6 +89,25 @@ struct DxcLogin : DxcFixture, ::testing::WithParamInterface<Login>
 const QByteArray talk = "<g4xyz>: g0abc, what is the club password: ?\n";
 const QByteArray greeting = "Hello G0ABC, this is GB7TST in London\r\n";
 const QByteArray cutTalk = "To ALL de G4XYZ: g0abc, what is the club password:";
+
+// A node's greeting and message of the day after the password, then its prompt, in segments of
+// 1448 bytes (what a TCP segment holds on most paths) a few milliseconds apart.
+QList<Piece> motdInSegments()
+{
+    QByteArray text = "Hello G0ABC, this is GB7XX in London running DXSpider V1.57\r\n";
+    for (int line = 1; line <= 45; ++line) {
+        text += "Welcome to the cluster: please keep announcements short. Motd line " +
+                QByteArray::number(line) + "\r\n";
+    }
+    text += "G0ABC de GB7XX  6-Dec-2026 2200Z dxspider >\r\n";
+    QList<Piece> pieces{"login: ", "password: "};
+    const int gaps[] = {5, 40, 12, 25};
+    for (qsizetype at = 0, i = 0; at < text.size(); at += 1448, ++i) {
+        const bool last = at + 1448 >= text.size();
+        pieces << Piece(text.mid(at, 1448), last ? -1 : gaps[i % 4]);
+    }
+    return pieces;
+}
 
 const Login logins[] = {
     {"PacketNodeWithCallPasswordAndMenu",
@@ -144,10 +168,12 @@ const Login logins[] = {
      {"login: ", greeting, {cutTalk, 300}, " ?\r\n"},
      "G0ABC\r\n",
      DxcLink::AwaitPrompt},
-    {"TalkCutAfterThePromptWordsASecondAfterTheGreeting",
-     {"login: ", {greeting, 1000}, {cutTalk, 300}, " ?\r\n"},
+    // Talk soon after the greeting is one step with it, however long the two take together: the
+    // node is quiet only once the talk's last piece is in.
+    {"TalkCutAfterThePromptWordsSoonAfterTheGreeting",
+     {"login: ", {greeting, 800}, {cutTalk, 600}, " ?\r\n"},
      "G0ABC\r\n",
-     DxcLink::AwaitPrompt},
+     DxcLink::AwaitMenu},
     {"TalkCutAfterThePromptWordsFiveSecondsAfterTheGreeting",
      {"login: ", {greeting, 5000}, {cutTalk, 300}, " ?\r\n"},
      "G0ABC\r\n",
@@ -157,6 +183,40 @@ const Login logins[] = {
     {"ClusterPromptCutWithAPauseAfterThePassword",
      {"login: ", "password: ", {greeting + "G0ABC d", 800}, "e GB7XX  6-Dec-2026 2200Z >\r\n"},
      "G0ABC\r\ns3cret\r\n"},
+    // After the password the node's text is one step up to a quiet moment, however the network
+    // cut it: its prompt at the end is seen before anything is judged.
+    {"GreetingAndMotdInSegmentsAfterThePassword", motdInSegments(), "G0ABC\r\ns3cret\r\n"},
+    // A node whose menu holds "DXC," gets "DXC", wherever the network cut the menu.
+    {"MenuInSegmentsAfterThePassword",
+     {"login: ",
+      "password: ",
+      {"Connected to GB7DXC\r\n", 20},
+      {"Menu: BBS, CONV, DXC, NODES\r\n", 20},
+      "=> "},
+     "G0ABC\r\ns3cret\r\nDXC\r\n"},
+    {"MenuCutWithAPauseAfterThePassword",
+     {"login: ", "password: ", {"Connected. Menu: BBS, CONV, D", 800}, "XC, NODES\r\n=> "},
+     "G0ABC\r\ns3cret\r\nDXC\r\n"},
+    // The password prompt cut after its first letter, once greeting lines have moved the login
+    // to the stage that asks for the cluster: the first letter is no text that asks nothing.
+    {"PasswordPromptCutAfterItsFirstLetter",
+     {"login: ", {greeting, 1500}, {"Cluster: 312 nodes, 4000 users\r\n", 1500}, {"P", 1500}, "assword: "},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
+    // The reconnect tick's empty line would answer a prompt that waits for the login's own
+    // answer; it goes once the login is done.
+    {"IdleLineAtTheLoginPrompt", {{"login: ", 0}}, "G0ABC\r\n", DxcLink::CallSent, 0},
+    {"IdleLineAtThePasswordPrompt",
+     {"login: ", {"password: ", 0}},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu,
+     1},
+    {"IdleLineBeforeTheClusterPrompt",
+     {"login: ", "password: ", "G0ABC de GB7TST >\r\n"},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::Idle,
+     1},
+    {"IdleLineOnceLoggedIn", {"login: ", "G0ABC de GB7TST >\r\n"}, "G0ABC\r\n\r\n", DxcLink::Idle, 1},
     // Text that goes on and on, each piece ending in the prompt words, is talk until it stops.
     {"TalkEndingInThePromptWordsPieceAfterPiece",
      {"login: ", {"<g4xyz>: password:", 500}, {" password:", 500}, {" password:", 500}, " ?\r\n"},

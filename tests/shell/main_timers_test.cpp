@@ -153,8 +153,7 @@ TEST_F(TimersFixture, LinkErrorForcesAReconnectOfAHealthyLink)
 {
     start(dxcNode(true, 1));
     ASSERT_TRUE(node.accept());
-    // Logged in: the idle line goes only then.
-    links().dxc.loginStage = 0;
+    links().dxc.intDxcLoginStage = 0; // logged in: the empty line goes
     links().intLinkError = 1;
     timers().tmrReconnect_Timer();
     EXPECT_EQ(node.received("\r\nbye\r\nq\r\n"), "\r\nbye\r\nq\r\n");
@@ -174,8 +173,7 @@ TEST_F(TimersFixture, ChatLinkGetsAPrivateMessageToTheOwnCall)
     start(settings);
     ASSERT_TRUE(chat.accept());
     EXPECT_EVENTUALLY_EQ(links().wwc.WinsockWWC.state(), int(zenthra::TelnetSocket::Connected), 5000);
-    // Logged in: the idle line goes only then.
-    links().wwc.loginStage = 0;
+    links().wwc.intWwcLoginStage = 0; // logged in: the message goes
     timers().tmrReconnect_Timer();
     EXPECT_EQ(chat.received("/msg G0ABC\r\n"), "/msg G0ABC\r\n");
 }
