@@ -564,7 +564,10 @@ QSqlDatabase Database::connection(Store store) const
 
 template <typename Statement> bool Database::watched(Store store, SqlFailure* why, Statement&& statement)
 {
-    const ServerWatch::Statement watch(m_watch.get(), connection(store));
+    // Files need no watch: spare them the look-up of the connection, once per row.
+    const bool server = m_watch && m_dialect == SqlDialect::Postgres;
+    const ServerWatch::Statement watch(server ? m_watch.get() : nullptr,
+                                       server ? connection(store) : QSqlDatabase());
     const bool ok = statement();
     if (watch.cut()) {
         m_cut = true;
