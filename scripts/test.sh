@@ -33,14 +33,24 @@ done
 [ -n "$port" ] || { echo "no free port for PostgreSQL" >&2; exit 1; }
 
 "${as_pg[@]}" "$pgbin/initdb" -D "$pgdir/data" -U zenthra --auth=trust -E UTF8 --locale=C.UTF-8 >"$pgdir/initdb.log"
+# One role logs in with a password, as most servers ask: the tests of a slow path need the
+# password exchange's round trips.
+hba="$pgdir/data/pg_hba.conf"
+{ echo "host all zenthra_pw 127.0.0.1/32 scram-sha-256"; cat "$hba"; } >"$hba.new"
+mv "$hba.new" "$hba"
+[ "$(id -u)" -ne 0 ] || chown postgres: "$hba"
 "${as_pg[@]}" "$pgbin/pg_ctl" -D "$pgdir/data" -l "$pgdir/server.log" -w \
     -o "-h 127.0.0.1 -p $port -k $pgdir -c fsync=off" start >/dev/null
 "${as_pg[@]}" "$pgbin/createdb" -h 127.0.0.1 -p "$port" -U zenthra zenthra_test
+"${as_pg[@]}" "$pgbin/psql" -q -h 127.0.0.1 -p "$port" -U zenthra -d zenthra_test \
+    -c "CREATE ROLE zenthra_pw LOGIN SUPERUSER PASSWORD 'slow path'" >/dev/null
 
 export ZENTHRA_TEST_PG_HOST=127.0.0.1
 export ZENTHRA_TEST_PG_PORT="$port"
 export ZENTHRA_TEST_PG_USER=zenthra
 export ZENTHRA_TEST_PG_DB=zenthra_test
+export ZENTHRA_TEST_PG_PW_USER=zenthra_pw
+export ZENTHRA_TEST_PG_PW_PASSWORD="slow path"
 export QT_QPA_PLATFORM=offscreen
 
 cd "$build"

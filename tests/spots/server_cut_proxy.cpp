@@ -1,10 +1,15 @@
 #include "server_cut_proxy.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+
+#include <algorithm>
+#include <deque>
+#include <list>
 
 namespace zenthra::test {
 
@@ -14,22 +19,28 @@ public:
     Relay(const QString& host, quint16 port) : m_host(host), m_port(port)
     {
         connect(&m_server, &QTcpServer::newConnection, this, &Relay::accept);
+        connect(&m_pace, &QTimer::timeout, this, &Relay::flush);
+        m_pace.start(2);
+        m_clock.start();
     }
     ~Relay() override { cut(); }
 
     bool listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
     quint16 port() const { return m_server.serverPort(); }
+    int accepted() const { return m_accepted; }
 
     void cut()
     {
         m_server.close();
-        for (const QPointer<QTcpSocket>& s : std::as_const(m_sockets)) {
-            if (s) {
-                s->abort();
-                s->deleteLater();
+        for (Pair& p : m_pairs) {
+            for (QTcpSocket* s : {p.client.data(), p.upstream.data()}) {
+                if (s) {
+                    s->disconnect(this); // its pair goes below
+                    s->abort();
+                    s->deleteLater();
+                }
             }
         }
-        m_sockets.clear();
         m_pairs.clear();
     }
 
@@ -37,31 +48,98 @@ public:
     {
         m_silent = silent;
         if (!silent) {
-            for (const auto& [a, b] : std::as_const(m_pairs)) {
-                forward(a, b);
-                forward(b, a);
+            for (Pair& p : m_pairs) {
+                p.held = false;
             }
+            flush();
+        }
+    }
+    void holdOpen()
+    {
+        for (Pair& p : m_pairs) {
+            p.held = true;
+        }
+    }
+    void setDelay(std::chrono::milliseconds delay) { m_delay = delay.count(); }
+    void setRate(qint64 bytesPerSecond) { m_rate = bytesPerSecond; }
+
+private:
+    struct Chunk
+    {
+        qint64 due = 0;
+        QByteArray bytes;
+    };
+    struct Pair
+    {
+        QPointer<QTcpSocket> client;
+        QPointer<QTcpSocket> upstream;
+        bool held = false;
+        std::deque<Chunk> toServer;
+        std::deque<Chunk> toClient;
+        qint64 sentAt = 0; // for the rate: when the last of the server's bytes went on
+    };
+
+    void take(QTcpSocket* from, std::deque<Chunk>& queue)
+    {
+        if (from) {
+            const QByteArray bytes = from->readAll();
+            if (!bytes.isEmpty()) {
+                queue.push_back({m_clock.elapsed() + m_delay, bytes});
+            }
+        }
+        flush();
+    }
+
+    void flush()
+    {
+        const qint64 now = m_clock.elapsed();
+        for (Pair& p : m_pairs) {
+            if (m_silent || p.held) {
+                continue;
+            }
+            send(p.toServer, p.upstream, now, 0, nullptr);
+            send(p.toClient, p.client, now, m_rate, &p.sentAt);
         }
     }
 
-private:
-    void forward(QTcpSocket* from, QTcpSocket* to) const
+    static void send(std::deque<Chunk>& queue, QTcpSocket* to, qint64 now, qint64 rate, qint64* sentAt)
     {
-        if (from && to && !m_silent && to->state() == QAbstractSocket::ConnectedState) {
-            to->write(from->readAll());
+        if (!to || to->state() != QAbstractSocket::ConnectedState) {
+            return;
+        }
+        while (!queue.empty() && queue.front().due <= now) {
+            Chunk& c = queue.front();
+            qint64 n = c.bytes.size();
+            if (rate > 0) {
+                // A byte may go on once its share of the rate has passed since the last one.
+                *sentAt = std::max(*sentAt, now - 50);
+                n = std::min(n, (now - *sentAt) * rate / 1000);
+                if (n <= 0) {
+                    return;
+                }
+                *sentAt += n * 1000 / rate;
+            }
+            to->write(c.bytes.left(n));
+            c.bytes.remove(0, n);
+            if (!c.bytes.isEmpty()) {
+                return;
+            }
+            queue.pop_front();
         }
     }
 
     void accept()
     {
         while (QTcpSocket* client = m_server.nextPendingConnection()) {
+            ++m_accepted;
             auto* upstream = new QTcpSocket(this);
-            m_sockets << client << upstream;
-            m_pairs.append(std::pair{QPointer<QTcpSocket>(client), QPointer<QTcpSocket>(upstream)});
-            // The client's bytes wait in its buffer until the server side is connected.
-            connect(client, &QTcpSocket::readyRead, this, [=, this] { forward(client, upstream); });
-            connect(upstream, &QTcpSocket::connected, this, [=, this] { forward(client, upstream); });
-            connect(upstream, &QTcpSocket::readyRead, this, [=, this] { forward(upstream, client); });
+            Pair* pair = &m_pairs.emplace_back();
+            pair->client = client;
+            pair->upstream = upstream;
+            // The client's bytes wait in the queue until the server side is connected.
+            connect(client, &QTcpSocket::readyRead, this, [=, this] { take(client, pair->toServer); });
+            connect(upstream, &QTcpSocket::connected, this, &Relay::flush);
+            connect(upstream, &QTcpSocket::readyRead, this, [=, this] { take(upstream, pair->toClient); });
             for (auto [a, b] : {std::pair{client, upstream}, std::pair{upstream, client}}) {
                 connect(a, &QTcpSocket::disconnected, b, &QTcpSocket::disconnectFromHost);
                 connect(a, &QTcpSocket::errorOccurred, b, &QTcpSocket::abort);
@@ -73,9 +151,14 @@ private:
     QString m_host;
     quint16 m_port;
     QTcpServer m_server{this};
-    QList<QPointer<QTcpSocket>> m_sockets;
-    QList<std::pair<QPointer<QTcpSocket>, QPointer<QTcpSocket>>> m_pairs;
+    QTimer m_pace{this};
+    QElapsedTimer m_clock;
+    // A list keeps each pair where it is, for the lambdas that hold it.
+    std::list<Pair> m_pairs;
     bool m_silent = false;
+    qint64 m_delay = 0;
+    qint64 m_rate = 0;
+    int m_accepted = 0;
 };
 
 ServerCutProxy::ServerCutProxy(const QString& host, quint16 port)
@@ -117,6 +200,20 @@ void ServerCutProxy::run(const QString& host, quint16 port)
         case Command::Answer:
             relay.setSilent(false);
             break;
+        case Command::SilenceOpen:
+            relay.holdOpen();
+            break;
+        case Command::Settings: {
+            const std::lock_guard settings(m_mutex);
+            relay.setDelay(m_delay);
+            relay.setRate(m_rate);
+            break;
+        }
+        case Command::Count: {
+            const std::lock_guard count(m_mutex);
+            m_count = relay.accepted();
+            break;
+        }
         case Command::Quit:
             relay.cut();
             loop.quit();
@@ -164,6 +261,40 @@ void ServerCutProxy::silence()
 void ServerCutProxy::answer()
 {
     command(Command::Answer);
+}
+
+} // namespace zenthra::test
+
+namespace zenthra::test {
+
+void ServerCutProxy::silenceOpen()
+{
+    command(Command::SilenceOpen);
+}
+
+void ServerCutProxy::setDelay(std::chrono::milliseconds delay)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_delay = delay;
+    }
+    command(Command::Settings);
+}
+
+void ServerCutProxy::setRate(qint64 bytesPerSecond)
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_rate = bytesPerSecond;
+    }
+    command(Command::Settings);
+}
+
+int ServerCutProxy::accepted()
+{
+    command(Command::Count);
+    const std::lock_guard lock(m_mutex);
+    return m_count;
 }
 
 } // namespace zenthra::test

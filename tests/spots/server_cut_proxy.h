@@ -2,12 +2,15 @@
 // A TCP relay on loopback between the program and the test PostgreSQL server, which a test can
 // cut (every connection closed, new ones refused) and restore, as a server outage looks to the
 // program, or silence (connections stay, bytes are held both ways) and let answer again, as a
-// hung server or a lost path looks, without stopping the server that other tests share. The
+// hung server or a lost path looks, without stopping the server that other tests share. It can
+// also be a slow path: each byte late by a delay either way, the server's bytes at a rate, or the
+// connections open now held while new ones go through, as one connection hung on a live server. The
 // relay runs on a thread of its own: the database driver blocks the test's thread while it waits
 // for an answer.
 
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -29,6 +32,14 @@ public:
     void silence();
     // What was held goes on, in order.
     void answer();
+    // Only the connections open now are held; later ones go through. answer() lets them go on.
+    void silenceOpen();
+    // Every byte from now on goes on this much later, either way, in order: a long path.
+    void setDelay(std::chrono::milliseconds delay);
+    // The server's bytes go on at most this many a second; 0: as fast as they come.
+    void setRate(qint64 bytesPerSecond);
+    // Connections the relay accepted so far.
+    int accepted();
 
 private:
     enum class Command
@@ -38,6 +49,9 @@ private:
         Restore,
         Silence,
         Answer,
+        SilenceOpen,
+        Settings,
+        Count,
         Quit,
     };
     // Hands the relay's thread a command and waits until it is carried out: through a mutex, so
@@ -51,6 +65,9 @@ private:
     Command m_command = Command::None;
     bool m_ready = false;
     bool m_result = false;
+    int m_count = 0;
+    std::chrono::milliseconds m_delay{0};
+    qint64 m_rate = 0;
     quint16 m_port = 0;
 };
 

@@ -9,6 +9,8 @@ PostgresAddress postgresAddress()
     a.port = qEnvironmentVariableIntValue("ZENTHRA_TEST_PG_PORT");
     a.user = qEnvironmentVariable("ZENTHRA_TEST_PG_USER");
     a.database = qEnvironmentVariable("ZENTHRA_TEST_PG_DB");
+    a.passwordUser = qEnvironmentVariable("ZENTHRA_TEST_PG_PW_USER");
+    a.password = qEnvironmentVariable("ZENTHRA_TEST_PG_PW_PASSWORD");
     return a;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The throwaway PostgreSQL server that the test script starts: its address comes in
-// ZENTHRA_TEST_PG_HOST, _PORT, _USER and _DB.
+// ZENTHRA_TEST_PG_HOST, _PORT, _USER and _DB; a role that logs in with a password (as most
+// servers ask) in _PW_USER and _PW_PASSWORD.
 
 #include <QSqlDatabase>
 #include <QString>
@@ -13,6 +14,8 @@ struct PostgresAddress
     int port = 0;
     QString user;
     QString database;
+    QString passwordUser;
+    QString password;
     bool valid() const { return !host.isEmpty() && port > 0; }
 };
 
