@@ -1,11 +1,20 @@
+#include "spots/server_cut_proxy.h"
 #include "support/file_mode.h"
+#include "support/postgres.h"
+#include "support/settings_lines.h"
 #include "support/temp_folder.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using zenthra::test::TempFolder;
 
@@ -80,5 +89,106 @@ TEST(Program, TheNewFolderAndFilesWithNodeDataAreTheOwnersAloneUnderUmask022)
     for (const char* name : {"zenthra.dat", "spots.sqlite", "call_loc.sqlite", "muf_errors.log",
                              "dxc_history.dat", "wwc_history.dat"}) {
         EXPECT_EQ(zenthra::test::modeOf(folder + u'/' + QLatin1String(name)), 0600) << name;
+    }
+}
+
+namespace {
+
+// A database of the test's own on the test server, reached through a relay; dropped at the end.
+struct ProgramServer
+{
+    ProgramServer()
+    {
+        const auto a = zenthra::test::postgresAddress();
+        name = QStringLiteral("zenthra_program_%1").arg(QRandomGenerator::global()->generate());
+        admin = zenthra::test::openPostgres(name);
+        QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE ") + name);
+        proxy = std::make_unique<zenthra::test::ServerCutProxy>(a.host, quint16(a.port));
+    }
+    ~ProgramServer()
+    {
+        proxy.reset();
+        QSqlQuery(admin).exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+        admin.close();
+        admin = {};
+        QSqlDatabase::removeDatabase(name);
+    }
+    bool hasTables()
+    {
+        QSqlQuery q(admin);
+        q.prepare(QStringLiteral("SELECT count(*) FROM pg_database WHERE datname = ?"));
+        q.addBindValue(name);
+        if (!q.exec() || !q.next() || q.value(0).toInt() != 1) {
+            return false;
+        }
+        QSqlDatabase db = QSqlDatabase::cloneDatabase(admin, name + QStringLiteral("_look"));
+        db.setDatabaseName(name);
+        bool found = false;
+        if (db.open()) {
+            QSqlQuery t(db);
+            found = t.exec(QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE table_name = "
+                                          "'tblallspots'")) &&
+                    t.next() && t.value(0).toInt() == 1;
+            t = QSqlQuery();
+            db.close();
+        }
+        db = {};
+        QSqlDatabase::removeDatabase(name + QStringLiteral("_look"));
+        return found;
+    }
+
+    QString name;
+    QSqlDatabase admin;
+    std::unique_ptr<zenthra::test::ServerCutProxy> proxy;
+};
+
+} // namespace
+
+// The program with the server as its database, which stops answering before it is reached or
+// once the program works with it: asked to end, it ends at once with 0 all the same.
+TEST(Program, EndsWithinMomentsWhileTheServerDoesNotAnswer)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    for (const bool fromTheStart : {true, false}) {
+        SCOPED_TRACE(fromTheStart ? "silent from the start" : "silent once the program has its tables");
+        ProgramServer server;
+        TempFolder dir;
+        zenthra::test::installStartFiles(dir);
+        zenthra::test::prepareSettings(dir, {{1, QStringLiteral("s")},
+                                             {2, QStringLiteral("127.0.0.1:%1").arg(server.proxy->port())},
+                                             {3, server.name},
+                                             {4, zenthra::test::postgresAddress().user}});
+        if (fromTheStart) {
+            server.proxy->silence();
+        }
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(QStringLiteral(ZENTHRA_BINARY), {QStringLiteral("--folder"), dir.path()});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        if (fromTheStart) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return server.proxy->accepted() > 0; }, 20000));
+        } else {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return server.hasTables(); }, 20000));
+            server.proxy->silence();
+        }
+        // Well into the silence: the program is waiting on the server, not yet connecting to it.
+        QTest::qWait(1500);
+        ASSERT_EQ(program.state(), QProcess::Running);
+        QElapsedTimer ending;
+        ending.start();
+        program.terminate();
+        const bool ended = program.waitForFinished(15000);
+        if (!ended) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+        ASSERT_TRUE(ended);
+        EXPECT_LT(ending.elapsed(), 6000);
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_EQ(dir.lines(QStringLiteral("zenthra.dat")).value(0), QStringLiteral("s"));
     }
 }
