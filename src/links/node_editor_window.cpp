@@ -135,6 +135,13 @@ NodeEditorWindow::NodeEditorWindow(NodeTable table, Database& database, CurrentN
     setTips(table, m_lstDXC, m_txtDXC, buttons);
 
     connect(m_lstDXC, &QListWidget::itemClicked, this, [this] { lstDXC_Click(); });
+    // A database still being opened (a slow server) is not one that failed: the list comes once
+    // it opens, as after any reopening.
+    connect(&database, &Database::databasesOpened, this, [this](bool ok) {
+        if (ok) {
+            LOAD_LIST();
+        }
+    });
     resize(560, 480);
     LOAD_LIST();
 }
@@ -201,6 +208,9 @@ void NodeEditorWindow::LOAD_LIST()
             m_lstDXC->addItem(NodeList::listRow(r));
         }
         return;
+    }
+    if (!m_list.databaseOpen() && m_list.notOpenText().isEmpty()) {
+        return; // not opened yet: loaded when it is
     }
     switch (m_table) {
     case NodeTable::Dxc:
