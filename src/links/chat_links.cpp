@@ -192,7 +192,7 @@ void WwcLink::INCOMING_WWC(const QString& chunk)
     });
 }
 
-void WwcLink::nodeQuiet()
+void WwcLink::nodeQuiet(bool settled)
 {
     if (intWwcLoginStage == Idle) {
         return;
@@ -213,14 +213,21 @@ void WwcLink::nodeQuiet()
         reply(m_node.strWwcPassword, stepPause);
         return;
     }
+    // Text that asked nothing of the login ends it once the node has settled: a prompt that
+    // comes after a pause in the greeting is still the login's, and a join line sent before it
+    // would be read as the call or the password.
+    if (!settled) {
+        awaitSettled();
+        return;
+    }
     // The node said what it had to say and asked nothing of the login: a join prompt in it was
     // meant.
     if (m_joinDue) {
         reply(*std::exchange(m_joinDue, std::nullopt), 0);
     }
     // Before the call, a node quiet in the middle of a line may have been cut by the network
-    // there: the login waits for the rest. A node quiet after whole lines asks for no call, and
-    // one that asks for no password after the call has none: the automatic login ends.
+    // there: the login waits for the rest. A node settled after whole lines asks for no call,
+    // and one that asks for no password after the call has none: the automatic login ends.
     const QString& said = promptText().upper();
     if (intWwcLoginStage == AwaitLogin && !said.isEmpty() && !line_ends::isLineEnd(said.back())) {
         return;
@@ -301,7 +308,7 @@ void BbsLink::INCOMING_BBS(const QString& chunk)
     deliver(chunk);
 }
 
-void BbsLink::nodeQuiet()
+void BbsLink::nodeQuiet(bool settled)
 {
     const prompts::Ask ask = promptText().asks();
     if (intBbsLoginStage == AwaitLogin &&
@@ -318,6 +325,10 @@ void BbsLink::nodeQuiet()
         if (ask == prompts::Ask::Password || ask == prompts::Ask::CallAndPassword) {
             promptText().clear();
             answerPassword();
+        } else if (!settled) {
+            // The node may still be checking the call before it asks for the password: the
+            // connection string goes once it has settled, never in the password's place.
+            awaitSettled();
         } else {
             intBbsLoginStage = Idle;
             // Each "#"-separated node command goes out as a line of its own.

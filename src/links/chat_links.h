@@ -25,7 +25,8 @@ class WwcLink : public LineLink
 public:
     // Where the login stands: 0 none in progress, 1 waiting for the login prompt, 2 call sent,
     // waiting for a password prompt. Each step is taken by all the node said up to a quiet
-    // moment, its greeting and prompts read across the pieces the network cut them into.
+    // moment, its greeting and prompts read across the pieces the network cut them into; text
+    // that asked nothing ends the login only once the node has settled.
     enum LoginStage : qint16
     {
         Idle = 0,
@@ -62,7 +63,7 @@ protected:
     void handleChunk(const QString& chunk) override;
     void handleLine(const QString& line) override { Q_EMIT lineReceived(line); }
 
-    void nodeQuiet() override;
+    void nodeQuiet(bool settled) override;
 
 private:
     void reply(const QString& text, int pauseAfter);
@@ -85,7 +86,8 @@ public:
     {
         Idle = 0,
         AwaitLogin = 1,
-        // Call sent (and perhaps the password): the connection string is due.
+        // Call sent (and perhaps the password): the connection string is due once the node has
+        // settled without asking for the password.
         CallSent = 2
     };
 
@@ -119,7 +121,7 @@ protected:
     void handleChunk(const QString& chunk) override;
     void handleLine(const QString& line) override { Q_EMIT lineReceived(line); }
 
-    void nodeQuiet() override;
+    void nodeQuiet(bool settled) override;
 
 private:
     void answerPassword();

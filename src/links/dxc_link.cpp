@@ -108,12 +108,20 @@ void DxcLink::loginText(const QString& chunk)
     hearLogin(chunk);
 }
 
-void DxcLink::nodeQuiet()
+void DxcLink::nodeQuiet(bool settled)
 {
     if (intDxcLoginStage == Idle) {
         return;
     }
     const prompts::Ask ask = promptText().asks();
+    // The steps that send nothing are taken at once, as a password prompt that comes later still
+    // gets the password. "DXC" for text that asked nothing waits for the node to settle: sent
+    // before a prompt the node was still to show, it would be read as the password.
+    if (ask == prompts::Ask::Nothing && !settled && intDxcLoginStage == AwaitPrompt && m_autoClx &&
+        m_autoClx()) {
+        awaitSettled();
+        return;
+    }
     // A prompt that had its answer is not answered again. Text that asked nothing stays: the
     // start of a prompt (its first word, its colon still to come) is read whole with its rest.
     if (ask != prompts::Ask::Nothing) {

@@ -20,7 +20,8 @@ public:
     // Where the login stands: 0 none in progress, 1 waiting for the login prompt, 2 call sent
     // (or a password prompt seen), 3 waiting for the node menu, 4 waiting for the cluster prompt.
     // Each step is taken by all the node said up to a quiet moment; the cluster prompt ends the
-    // login as soon as it is seen.
+    // login as soon as it is seen. A step past the call or the password prompt is no answer to
+    // it: a password prompt that comes after it is still answered with the password.
     enum LoginStage : qint16
     {
         Idle = 0,
@@ -73,7 +74,7 @@ protected:
     bool holdingBack() const override { return !m_held.empty(); }
 
 private:
-    void nodeQuiet() override;
+    void nodeQuiet(bool settled) override;
     // Looks at received text for the login under way.
     void loginText(const QString& chunk);
     // The login step for what the node said since the last one, with what it asked in it.

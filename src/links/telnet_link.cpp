@@ -3,6 +3,8 @@
 #include "platform/legacy_value.h"
 #include "winsock_status.h"
 
+#include <algorithm>
+
 namespace zenthra {
 
 TelnetLink::TelnetLink(QString name, qint16* linkError, QObject* parent)
@@ -115,17 +117,38 @@ void TelnetLink::hearLogin(const QString& piece)
 
 void TelnetLink::awaitQuiet()
 {
-    if (!m_quietTimer.isActive()) {
+    // New text may be the prompt a settling node was still to send: it is looked at as soon as
+    // the node is quiet again.
+    if (m_settling || !m_quietTimer.isActive()) {
+        m_settling = false;
         m_quietTimer.start(promptQuiet);
     }
+}
+
+void TelnetLink::stopAwaitingQuiet()
+{
+    m_settling = false;
+    m_quietTimer.stop();
+}
+
+qint64 TelnetLink::quietFor() const
+{
+    return m_lastArrival.isValid() ? m_lastArrival.elapsed() : settleQuiet;
+}
+
+void TelnetLink::awaitSettled()
+{
+    m_settling = true;
+    m_quietTimer.start(int(std::max<qint64>(0, settleQuiet - quietFor())));
 }
 
 void TelnetLink::checkQuiet()
 {
     // How long ago the node sent its last text, which restarts the count.
-    const qint64 since = m_lastArrival.isValid() ? m_lastArrival.elapsed() : promptQuiet;
-    if (since < promptQuiet) {
-        m_quietTimer.start(int(promptQuiet - since));
+    const qint64 since = quietFor();
+    const int wanted = m_settling ? settleQuiet : promptQuiet;
+    if (since < wanted) {
+        m_quietTimer.start(int(wanted - since));
         return;
     }
     // Text that came in but waits behind a step is not looked at yet: it decides first.
@@ -133,18 +156,22 @@ void TelnetLink::checkQuiet()
         m_quietTimer.start(quietRecheck);
         return;
     }
+    const bool settled = since >= settleQuiet;
     // Text that may still begin the password prompt waits for its rest, on every link: taken as
     // asking nothing, the pieces of a prompt the node sends slowly would move the login on, and
-    // the next stage's answer would go out in the password's place.
-    if (m_promptText.asks() == prompts::Ask::Nothing && m_promptText.mayBeginPassword()) {
+    // the next stage's answer would go out in the password's place. A node that stays quiet
+    // that long meant it as it stands (a menu ending in "HELP").
+    if (!settled && m_promptText.asks() == prompts::Ask::Nothing && m_promptText.mayBeginPassword()) {
+        awaitSettled();
         return;
     }
-    nodeQuiet();
+    m_settling = false;
+    nodeQuiet(settled);
 }
 
 void TelnetLink::forgetPrompts()
 {
-    m_quietTimer.stop();
+    stopAwaitingQuiet();
     m_promptText.clear();
     m_pieceView.reset();
 }

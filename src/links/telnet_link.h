@@ -47,6 +47,13 @@ public:
     // resend of a lost segment comes after at most a second) and far below the minute or more a
     // node waits for a login.
     static constexpr int promptQuiet = 1200;
+    // Text that asked nothing of the login is the node's last word only once the node has been
+    // quiet this long. A node may pause for seconds inside its greeting (looking the call up, a
+    // slow disk, a relay that holds text back) before its prompt comes, and what a login sends
+    // for a last word (the connection string, the channel join, "DXC") would be read as the
+    // answer to that prompt. Well past such pauses (5 s), and still a few seconds for a node that
+    // asks nothing more. Text that may begin the password prompt waits this long for its rest.
+    static constexpr int settleQuiet = 6000;
     // True while received login text waits to see whether the node stays quiet.
     bool awaitingQuiet() const { return m_quietTimer.isActive(); }
     // How soon a quiet node is looked at again when the link is still busy with what it sent.
@@ -90,10 +97,15 @@ protected:
     prompts::PieceView& pieceView() { return m_pieceView; }
     // nodeQuiet() runs once the node has sent nothing for promptQuiet and the link has handled
     // all it received, unless the text may still begin the password prompt: that waits for its
-    // rest. Calling it again while waiting keeps the one wait.
+    // rest up to settleQuiet and is then judged as it stands. Calling it again while waiting
+    // keeps the one wait; new text ends a wait for the node to settle.
     void awaitQuiet();
-    void stopAwaitingQuiet() { m_quietTimer.stop(); }
-    virtual void nodeQuiet() {}
+    void stopAwaitingQuiet();
+    // `settled` once the node has been quiet for settleQuiet: what it said is its last word.
+    virtual void nodeQuiet(bool settled) { (void)settled; }
+    // From nodeQuiet(): the step waits until the node has settled, and nodeQuiet() runs again
+    // then, unless the node says more first (which is looked at after promptQuiet as usual).
+    void awaitSettled();
     // A new connection: nothing is asked yet, and its text starts afresh.
     void forgetPrompts();
 
@@ -103,6 +115,8 @@ private:
     void onRemoteClosed();
     void onSocketError(int number, const QString& description);
     void checkQuiet();
+    // How long the node has sent nothing.
+    qint64 quietFor() const;
 
     QString m_name;
     qint16* m_linkError;
@@ -114,6 +128,8 @@ private:
     prompts::PieceView m_pieceView;
     QElapsedTimer m_lastArrival;
     QTimer m_quietTimer;
+    // The quiet timer waits for the node to settle rather than for a prompt's answer.
+    bool m_settling = false;
 };
 
 } // namespace zenthra

@@ -97,7 +97,7 @@ const Dialogue wwcDialogues[] = {
     {"PromptCutByTheNetwork", {"Call", "sign : "}, "G4ABC\r\n"},
     {"GreetingCutByTheNetwork", {"Welcome to the TEST con", "vers node\r\nlogin: "}, "G4ABC\r\n"},
     {"PasswordPromptCutByTheNetwork",
-     {"login: ", "Pass", "word: ", "Type /n <your call> <channel> to log on\r\n"},
+     {"login: ", {"Pass", 100}, "word: ", "Type /n <your call> <channel> to log on\r\n"},
      "G4ABC\r\npw7\r\npw7\r\n/n G4ABC 144\r\n"},
     {"CallAndPasswordPromptInOneRead", {"login: \r\npassword: "}, "G4ABC\r\npw7\r\npw7\r\n"},
     {"TalkAfterAPacketNodeGreeting", {"login: ", "Welcome G4ABC. node> ", talk}, "G4ABC\r\n"},
@@ -111,14 +111,27 @@ const Dialogue wwcDialogues[] = {
     {"GreetingWithJoinWordsThenLoginPromptAsTwoWrites",
      {{"Welcome! Once logged in, log in using /n callsign channel\r\n", 300}, "login: "},
      "G4ABC\r\n"},
+    // A node that pauses for seconds before its prompt: the login waits for it.
+    {"GreetingWithJoinWordsThenAPauseBeforeTheLoginPrompt",
+     {{"Welcome! Once logged in, log in using /n callsign channel\r\n", 1500}, "login: "},
+     "G4ABC\r\n"},
+    {"BannerThenAPauseBeforeTheLoginPrompt",
+     {{"Welcome to the TEST convers node\r\n", 1600}, "login: "},
+     "G4ABC\r\n"},
+    {"BannerThenALongPauseBeforeTheLoginPrompt",
+     {{"Welcome to the TEST convers node\r\n", 2500}, "login: "},
+     "G4ABC\r\n"},
+    {"CallCheckedWithAPauseBeforeThePasswordPrompt",
+     {"login: ", {"Checking G4ABC\r\n", 2000}, "Password: "},
+     "G4ABC\r\npw7\r\npw7\r\n"},
     {"LoginPromptWhoseBlankCameLate",
      {{"login:", 0}, {" ", 300, "G4ABC\r\n"}, "Password: "},
      "G4ABC\r\npw7\r\npw7\r\n"},
     {"PasswordPromptCutAfterItsFirstLetter",
      {"login: ", {"P", 1500}, "assword: "},
      "G4ABC\r\npw7\r\npw7\r\n"},
-    // The welcome ends the automatic login once the node is quiet after it; only a bare prompt
-    // line starts it again, wherever the network cut that line.
+    // The welcome ends the automatic login once the node has settled after it; only a bare
+    // prompt line starts it again, wherever the network cut that line.
     {"WelcomeFirstThenPromptInTheText", {"Welcome\r\n", "Your login: "}, ""},
     {"WelcomeFirstThenBarePrompt", {"Welcome\r\n", "login:\r\n"}, "G4ABC\r\n"},
     {"WelcomeFirstThenBarePromptCut", {"Welcome\r\n", {"log", 100}, "in:\r\n"}, "G4ABC\r\n"},
@@ -293,7 +306,7 @@ struct BbsLogin : WwcLogin
 
 const Dialogue bbsDialogues[] = {
     {"PasswordPromptCutByTheNetwork",
-     {"Callsign : ", "Pass", "word : ", fbbGreeting},
+     {"Callsign : ", {"Pass", 100}, "word : ", fbbGreeting},
      "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
     {"TalkRightAfterTheCall", {"login: ", talk}, "G4ABC\r\nc gb7xyz\r\nbbs\r\n"},
     // A packet node's relay port and mail-style prompts: each on a line of its own.
@@ -317,6 +330,18 @@ const Dialogue bbsDialogues[] = {
     {"PasswordPromptCutWithALongPause",
      {"Callsign : ", {"Pass", 2500}, "word : ", fbbGreeting},
      "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+    // A node that checks the call for seconds before it asks for the password.
+    {"CallCheckedWithAPauseBeforeThePasswordPrompt",
+     {"Callsign : ", {"Checking G4ABC\r\n", 1500}, "Password : ", fbbGreeting},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\nc gb7xyz\r\nbbs\r\n"},
+    {"CallCheckedWithALongPauseBeforeThePasswordPrompt",
+     {"Callsign : ", {"Checking G4ABC", 2500}, "Password : "},
+     "G4ABC\r\nfbbpw\r\nfbbpw\r\n"},
+    // A greeting ending in what may begin the password prompt is judged as it stands once the
+    // node has settled.
+    {"GreetingEndingInThePasswordPromptsFirstLetters",
+     {"Callsign : ", "Welcome to GB7TST. Commands: BBS, NODES, MAP"},
+     "G4ABC\r\nc gb7xyz\r\nbbs\r\n"},
     // Talk cut right after "password:" draws the connection string, not the password.
     {"TalkCutAfterThePromptWords",
      {"login: ", {"G4ABC de G4XYZ: what is the club password:", 300}, " ?\r\n"},

@@ -4,6 +4,7 @@
 #include "support/fake_node.h"
 #include "support/print_qstring.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -217,6 +218,25 @@ const Login logins[] = {
      DxcLink::Idle,
      1},
     {"IdleLineOnceLoggedIn", {"login: ", "G0ABC de GB7TST >\r\n"}, "G0ABC\r\n\r\n", DxcLink::Idle, 1},
+    // A node that pauses for seconds inside its greeting: each step that asked nothing is no
+    // answer, and what follows is answered as the prompt it is.
+    {"LinesWithPausesThenThePasswordPrompt",
+     {"login: ", {greeting, 1500}, {"Checking G0ABC\r\n", 1500}, {"Please wait\r\n", 1500}, "password: "},
+     "G0ABC\r\ns3cret\r\n",
+     DxcLink::AwaitMenu},
+    {"LinesWithPausesThenTheClusterPrompt",
+     {"login: ",
+      "password: ",
+      {greeting, 2000},
+      {"Cluster: 312 nodes, 4000 users\r\n", 2000},
+      {"Please keep announcements short\r\n", 4500},
+      "G0ABC de GB7XX  6-Dec-2026 2200Z >\r\n"},
+     "G0ABC\r\ns3cret\r\n"},
+    // A menu ending in what may begin the password prompt is judged as it stands once the node
+    // has settled.
+    {"MenuEndingInThePasswordPromptsFirstLetter",
+     {"login: ", "password: ", "Connected. Menu: BBS, CONV, DXC, INFO, BYE, HELP"},
+     "G0ABC\r\ns3cret\r\nDXC\r\n"},
     // Text that goes on and on, each piece ending in the prompt words, is talk until it stops.
     {"TalkEndingInThePromptWordsPieceAfterPiece",
      {"login: ", {"<g4xyz>: password:", 500}, {" password:", 500}, {" password:", 500}, " ?\r\n"},
@@ -231,6 +251,22 @@ TEST_P(DxcLogin, AnswersEachPromptOnce)
 
 INSTANTIATE_TEST_SUITE_P(DxcLink, DxcLogin, ::testing::ValuesIn(logins),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A node that asks nothing more after the password gets "DXC" within a few seconds of its last
+// text.
+TEST_F(DxcFixture, ANodeThatAsksNothingMoreGetsDxcWithinAFewSeconds)
+{
+    connectLink();
+    ASSERT_TRUE(node.play("login: ", link));
+    ASSERT_TRUE(node.play("password: ", link));
+    ASSERT_TRUE(node.play(greeting, link));
+    QElapsedTimer clock;
+    clock.start();
+    node.sendQuickly("Type HELP for help\r\n");
+    EXPECT_EQ(node.received("G0ABC\r\ns3cret\r\nDXC\r\n"), "G0ABC\r\ns3cret\r\nDXC\r\n");
+    EXPECT_LT(clock.elapsed(), 8000);
+    EXPECT_EQ(link.intDxcLoginStage, DxcLink::Idle);
+}
 
 TEST_F(DxcFixture, WithoutAutoLoginNothingIsSent)
 {

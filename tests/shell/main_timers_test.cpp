@@ -123,6 +123,19 @@ TEST_F(TimersFixture, HeartbeatEveryPeriodAndNothingWhenOff)
     EXPECT_EQ(node.receivedWithin(100), "\r\n");
 }
 
+// The keep-alive's empty line would answer the prompt the node waits at, and the node would take
+// it for the login name: while the login is under way only the login answers.
+TEST_F(TimersFixture, HeartbeatAtTheLoginPromptLeavesTheAnswerToTheLogin)
+{
+    start(dxcNode(true, 1));
+    ASSERT_TRUE(node.accept());
+    node.send("login: ");
+    timers().tmrReconnect_Timer();
+    EXPECT_EQ(node.received("G0ABC\r\n"), "G0ABC\r\n");
+    EXPECT_EQ(node.receivedWithin(800), "G0ABC\r\n");
+    EXPECT_EQ(timers().intReconnectTicks, 0);
+}
+
 TEST_F(TimersFixture, CounterOf99RunsTheHeartbeatAtTheNextTickForAnyPeriodUpTo100)
 {
     start(dxcNode(false, 100));

@@ -78,7 +78,7 @@ void ConversServer::handleLine(const QByteArray& line)
 
 QByteArray ConversServer::received(const QByteArray& expected)
 {
-    (void)QTest::qWaitFor([&] { return m_got == expected; }, 5000);
+    (void)QTest::qWaitFor([&] { return m_got == expected; }, 10000);
     return m_got;
 }
 

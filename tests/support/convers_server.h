@@ -26,7 +26,7 @@ public:
     bool accept();
     // Sends a piece and lets it reach the program before the next.
     void send(const QByteArray& bytes);
-    // What the program has sent, once it holds `expected` or 5 s have passed.
+    // What the program has sent, once it holds `expected` or 10 s have passed.
     QByteArray received(const QByteArray& expected);
     QByteArray receivedWithin(int ms);
     // The call and channel of the last "/n" seen, empty before.

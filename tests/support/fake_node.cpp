@@ -37,7 +37,7 @@ bool FakeNode::sendAwaited(const QByteArray& bytes, TelnetLink& link)
     QSignalSpy reads(&link.socket(), &TelnetSocket::dataArrival);
     m_peer->write(bytes);
     m_peer->flush();
-    return QTest::qWaitFor([&] { return !reads.isEmpty() && !link.busy() && !link.awaitingQuiet(); }, 5000);
+    return QTest::qWaitFor([&] { return !reads.isEmpty() && !link.busy() && !link.awaitingQuiet(); }, 10000);
 }
 
 void FakeNode::sendThenWait(const QByteArray& bytes, int ms)
@@ -54,7 +54,7 @@ bool FakeNode::play(const Piece& piece, TelnetLink& link)
                                               drain();
                                               return m_got.endsWith(piece.afterSent);
                                           },
-                                          5000)) {
+                                          10000)) {
         return false;
     }
     if (piece.thenMs < 0) {
@@ -90,7 +90,7 @@ QByteArray FakeNode::received(const QByteArray& expected)
             drain();
             return m_got == expected;
         },
-        5000);
+        10000);
     return m_got;
 }
 

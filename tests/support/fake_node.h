@@ -41,7 +41,7 @@ public:
     void send(const QByteArray& bytes);
     // Sends one piece and waits until the link has read it and done all it does about it (a
     // prompt's answer comes once the node has been quiet for a moment), as a node in a dialogue
-    // does; false after 5 s.
+    // does; false after 10 s (a node that asks nothing is left a few seconds to settle).
     bool sendAwaited(const QByteArray& bytes, TelnetLink& link);
     // Sends one piece and sends nothing more for `ms` milliseconds, whatever the program does.
     void sendThenWait(const QByteArray& bytes, int ms);
@@ -50,7 +50,7 @@ public:
     // Sends one piece without waiting: the program reads it as soon as the event loop turns.
     void sendQuickly(const QByteArray& bytes);
     void hangUp();
-    // What the program has sent, once it holds `expected` or 5 s have passed.
+    // What the program has sent, once it holds `expected` or 10 s have passed.
     QByteArray received(const QByteArray& expected);
     // What the program has sent within the next `ms` milliseconds.
     QByteArray receivedWithin(int ms);
