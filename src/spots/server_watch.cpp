@@ -143,7 +143,9 @@ std::shared_ptr<Lookup> lookUp(const std::string& name, int wake)
 
 // One ask: every address of the server is asked at once, each within the allowance, whether
 // anything answers there. The first byte the server sends after the start-up packet is an answer
-// (the login goes no further), and so is a connection refused or failed: nothing would wait on it.
+// (the login goes no further). So is a connection refused or failed at every address: nothing
+// would wait on the server. An address that refuses while another stays silent is no answer:
+// the program's own connections would wait on the silent one.
 class ServerWatch::Ask
 {
 public:
@@ -158,14 +160,13 @@ public:
             if (host.empty()) {
                 continue;
             }
-            if (host.front() == '/' || host.front() == '@' || numericAddress(host)) {
-                start(host.front() == '/' || host.front() == '@' ? "host" : "hostaddr", host, now);
+            if (host.front() == '/' || host.front() == '@') {
+                start("host", host, now);
+            } else if (numericAddress(host)) {
+                start("hostaddr", host, now);
             } else {
                 m_lookups.push_back({lookUp(host, wake), now + m_allowance});
             }
-        }
-        if (m_tries.empty() && m_lookups.empty()) {
-            m_answered = true;
         }
     }
     ~Ask()
@@ -177,11 +178,15 @@ public:
     Ask(const Ask&) = delete;
     Ask& operator=(const Ask&) = delete;
 
-    bool answered() const { return m_answered; }
+    bool answered() const
+    {
+        return m_heard || (m_lookups.empty() && std::all_of(m_tries.begin(), m_tries.end(),
+                                                            [](const Try& t) { return t.failed; }));
+    }
     // Answered, or every address out of time.
     bool over(steady_clock::time_point now)
     {
-        for (auto it = m_lookups.begin(); it != m_lookups.end() && !m_answered;) {
+        for (auto it = m_lookups.begin(); it != m_lookups.end();) {
             std::unique_lock lock(it->lookup->mutex);
             if (!it->lookup->done) {
                 ++it;
@@ -189,14 +194,16 @@ public:
             }
             const std::vector<std::string> addresses = it->lookup->addresses;
             lock.unlock();
-            // An unknown name fails the program's own connections at once too.
-            m_answered = addresses.empty();
+            if (addresses.empty()) {
+                // An unknown name fails the program's own connections at once too.
+                m_tries.push_back({nullptr, PGRES_POLLING_FAILED, now, true});
+            }
             for (const std::string& a : addresses) {
                 start("hostaddr", a, now);
             }
             it = m_lookups.erase(it);
         }
-        return m_answered || now >= end();
+        return answered() || now >= end();
     }
     steady_clock::time_point end() const
     {
@@ -214,23 +221,25 @@ public:
     {
         m_first = fds.size();
         for (const Try& t : m_tries) {
-            fds.push_back({PQsocket(t.conn), short(t.state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0});
+            const int socket = t.failed ? -1 : PQsocket(t.conn);
+            fds.push_back({socket, short(t.state == PGRES_POLLING_READING ? POLLIN : POLLOUT), 0});
         }
     }
     void heard(const std::vector<pollfd>& fds)
     {
-        for (std::size_t i = 0; i < m_tries.size() && m_first + i < fds.size() && !m_answered; ++i) {
+        for (std::size_t i = 0; i < m_tries.size() && m_first + i < fds.size() && !m_heard; ++i) {
             Try& t = m_tries[i];
-            if (fds[m_first + i].revents == 0) {
+            if (t.failed || fds[m_first + i].revents == 0) {
                 continue;
             }
             if (t.state == PGRES_POLLING_READING) {
                 // The start-up packet went out, and the server said something, or closed.
-                m_answered = true;
+                m_heard = true;
                 break;
             }
             t.state = PQconnectPoll(t.conn);
-            m_answered = t.state == PGRES_POLLING_FAILED || t.state == PGRES_POLLING_OK;
+            m_heard = t.state == PGRES_POLLING_OK;
+            t.failed = t.state == PGRES_POLLING_FAILED;
         }
     }
 
@@ -240,6 +249,8 @@ private:
         PGconn* conn = nullptr;
         PostgresPollingStatusType state = PGRES_POLLING_WRITING;
         steady_clock::time_point deadline;
+        // Refused, or failed otherwise.
+        bool failed = false;
     };
     struct Pending
     {
@@ -255,12 +266,9 @@ private:
         const char* const values[] = {
             host.c_str(), m_port.c_str(), m_database.c_str(), m_user.c_str(), "disable", "disable", nullptr};
         PGconn* conn = PQconnectStartParams(keys, values, 0);
-        if (!conn || PQstatus(conn) == CONNECTION_BAD) {
-            PQfinish(conn);
-            m_answered = true;
-            return;
-        }
-        m_tries.push_back({conn, PGRES_POLLING_WRITING, now + m_allowance});
+        const bool failed = !conn || PQstatus(conn) == CONNECTION_BAD;
+        m_tries.push_back(
+            {conn, failed ? PGRES_POLLING_FAILED : PGRES_POLLING_WRITING, now + m_allowance, failed});
     }
 
     const milliseconds m_allowance;
@@ -270,7 +278,8 @@ private:
     std::vector<Try> m_tries;
     std::vector<Pending> m_lookups;
     std::size_t m_first = 0;
-    bool m_answered = false;
+    // The server sent something at one of its addresses.
+    bool m_heard = false;
 };
 
 ServerWatch::ServerWatch(Timing timing) : m_timing(timing)

@@ -317,6 +317,29 @@ INSTANTIATE_TEST_SUITE_P(
                   }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+class SilentAddress : public ::testing::TestWithParam<const char*>
+{
+};
+
+// A server silent at one of its addresses is silent, whatever another address says: the
+// program's own connections would wait on it. Nothing listens at 127.0.0.2.
+TEST_P(SilentAddress, IsSilentThoughAnotherRefuses)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    Watched w;
+    ASSERT_TRUE(w.db.isOpen());
+    w.watch.setAddress(
+        {QString::fromLatin1(GetParam()), w.proxy.port(), w.pg.database, w.pg.passwordUser, w.pg.password});
+    w.proxy.silence();
+    qint64 took = 0;
+    EXPECT_FALSE(w.run(QStringLiteral("SELECT 1"), &took));
+    EXPECT_EQ(w.watch.silence(), QStringLiteral("the database server does not answer"));
+    EXPECT_LT(took, (quick.askAfter + quick.answerWithin).count() + 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, SilentAddress, ::testing::Values("127.0.0.1", "127.0.0.2,127.0.0.1"),
+                         [](const auto& info) { return info.index == 0 ? "Alone" : "BesideARefusal"; });
+
 TEST(ServerWatch, AsksAreSpaced)
 {
     ZENTHRA_REQUIRE_POSTGRES();
