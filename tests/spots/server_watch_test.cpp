@@ -27,6 +27,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -337,8 +338,11 @@ TEST_P(SilentAddress, IsSilentThoughAnotherRefuses)
     EXPECT_LT(took, (quick.askAfter + quick.answerWithin).count() + 1000);
 }
 
-INSTANTIATE_TEST_SUITE_P(Hosts, SilentAddress, ::testing::Values("127.0.0.1", "127.0.0.2,127.0.0.1"),
-                         [](const auto& info) { return info.index == 0 ? "Alone" : "BesideARefusal"; });
+INSTANTIATE_TEST_SUITE_P(Hosts, SilentAddress,
+                         ::testing::Values("127.0.0.1", "127.0.0.2,127.0.0.1", "localhost"),
+                         [](const auto& info) {
+                             return std::string(std::array{"Alone", "BesideARefusal", "ByName"}[info.index]);
+                         });
 
 TEST(ServerWatch, AsksAreSpaced)
 {
