@@ -69,7 +69,8 @@ steady_clock::time_point lastHeard(int socket, steady_clock::time_point since, s
     return std::max(since, now - milliseconds(info.tcpi_last_data_recv));
 }
 
-void signal(int fd)
+// Wakes whoever polls the eventfd `fd`.
+void ring(int fd)
 {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = ::write(fd, &one, sizeof one);
@@ -126,7 +127,7 @@ std::shared_ptr<Lookup> lookUp(const std::string& name, int wake)
                 lookup->done = true;
             }
             if (told >= 0) {
-                signal(told);
+                ring(told);
                 ::close(told);
             }
         }).detach();
@@ -304,7 +305,7 @@ ServerWatch::~ServerWatch()
 void ServerWatch::wake()
 {
     if (m_wake >= 0) {
-        signal(m_wake);
+        ring(m_wake);
     }
 }
 
