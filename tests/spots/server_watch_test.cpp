@@ -28,10 +28,9 @@
 #include <unistd.h>
 
 #include <array>
-#include <condition_variable>
 #include <functional>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -194,12 +193,9 @@ struct Watched
     // so that the test fails rather than hangs.
     bool run(const QString& sql, qint64* took = nullptr)
     {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool done = false;
-        std::thread guard([&] {
-            std::unique_lock lock(mutex);
-            if (!changed.wait_for(lock, std::chrono::seconds(8), [&] { return done; })) {
+        std::promise<void> done;
+        std::thread guard([this, ended = done.get_future()] {
+            if (ended.wait_for(std::chrono::seconds(8)) == std::future_status::timeout) {
                 proxy.answer();
             }
         });
@@ -214,11 +210,7 @@ struct Watched
         if (took) {
             *took = t.elapsed();
         }
-        {
-            const std::lock_guard lock(mutex);
-            done = true;
-        }
-        changed.notify_all();
+        done.set_value();
         guard.join();
         return ok;
     }
@@ -324,7 +316,7 @@ class SilentAddress : public ::testing::TestWithParam<const char*>
 
 // A server silent at one of its addresses is silent, whatever another address says: the
 // program's own connections would wait on it. Nothing listens at 127.0.0.2.
-TEST_P(SilentAddress, IsSilentThoughAnotherRefuses)
+TEST_P(SilentAddress, IsSilentThoughAnotherRefusesUntilItAnswers)
 {
     ZENTHRA_REQUIRE_POSTGRES();
     Watched w;
@@ -336,6 +328,11 @@ TEST_P(SilentAddress, IsSilentThoughAnotherRefuses)
     EXPECT_FALSE(w.run(QStringLiteral("SELECT 1"), &took));
     EXPECT_EQ(w.watch.silence(), QStringLiteral("the database server does not answer"));
     EXPECT_LT(took, (quick.askAfter + quick.answerWithin).count() + 1000);
+    // Back, over a path so slow that a login takes longer than an address is given: the first
+    // answer ends the silence.
+    w.proxy.setDelay(milliseconds(300));
+    w.proxy.answer();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.watch.silence().isEmpty(); }, 4000));
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, SilentAddress,
@@ -355,20 +352,6 @@ TEST(ServerWatch, AsksAreSpaced)
     const int asks = w.proxy.accepted() - before;
     EXPECT_GE(asks, 2);
     EXPECT_LE(asks, took / quick.askAfter.count());
-}
-
-TEST(ServerWatch, ASilenceEndsAtTheFirstAnswer)
-{
-    ZENTHRA_REQUIRE_POSTGRES();
-    Watched w;
-    ASSERT_TRUE(w.db.isOpen());
-    w.proxy.silence();
-    EXPECT_FALSE(w.run(QStringLiteral("SELECT 1")));
-    EXPECT_EQ(w.watch.silence(), QStringLiteral("the database server does not answer"));
-    // Back, but over a path so slow that a login takes longer than an address is given.
-    w.proxy.setDelay(milliseconds(300));
-    w.proxy.answer();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.watch.silence().isEmpty(); }, 4000));
 }
 
 struct Quiet
