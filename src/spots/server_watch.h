@@ -2,18 +2,18 @@
 // Whether the database server answers, for every layer of the program at once. A server that
 // accepts and never answers, or a path to it lost without a reset, would hold a statement, and
 // its caller, for as long as it lasts, and a time limit on the server side cannot help against a
-// server that does not answer. So a statement still running after a moment has the server asked,
-// over a connection of its own, whether it answers at all: one that does is left to finish (the
-// server's own time limit ends it), one that does not has every running statement cut (the
-// connection's socket is shut, the statement fails as a lost connection) and, until it answers
-// again, every layer's statements fail at once instead of waiting. A server busy with much work
-// answers: only silence counts.
+// server that does not answer. So a statement that has heard nothing from the server for a moment
+// has the server asked, over a connection of its own, whether it answers at all: one that does is
+// left to finish (the server's own time limit ends it), one that does not has every running
+// statement cut (the connection's socket is shut, the statement fails as a lost connection) and,
+// until it answers again, every layer's statements fail at once instead of waiting. Only silence
+// counts: anything the server sends is an answer, however slowly it comes (an authentication
+// request, an error, a refused connection), and a busy or slow server answers.
 
 #include <QSqlDatabase>
 #include <QString>
 
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -23,23 +23,33 @@ namespace zenthra {
 class ServerWatch
 {
 public:
+    // How long each address of the server is given to answer: as long as the program's own
+    // connections are given to connect (libpq's connect_timeout, per address).
+    static constexpr int connectTimeoutSeconds = 3;
+
     struct Timing
     {
-        // A statement running this long has the server asked whether it answers ...
+        // A statement that has heard nothing from the server for this long has the server asked
+        // whether it answers; asks are never closer together than this, and a silent server is
+        // asked again this long after the last ask ended.
         std::chrono::milliseconds askAfter{1000};
-        // ... which it must within this.
-        std::chrono::milliseconds answerWithin{1500};
-        // Past this a statement is cut whatever the server says: its own limit ends every sound one
-        // well before.
+        // Each address of the server must answer an ask within this.
+        std::chrono::milliseconds answerWithin{std::chrono::seconds(connectTimeoutSeconds)};
+        // A statement that has heard nothing on its own connection for this long is cut whatever
+        // new connections hear: its connection hangs. The server's own limit ends every sound
+        // statement well before, and rows that still come are not cut however long they take.
         std::chrono::milliseconds limit{8000};
     };
-    // Where the server is asked; empty host: nowhere, and only the limit holds.
+    // Where the server is asked; empty host: nowhere, and only the limit holds. The host may be
+    // a name (every address it has is asked), an address, a socket folder, or a comma-separated
+    // list of them, as libpq takes it.
     struct Address
     {
         QString host;
         int port = -1;
         QString database;
         QString user;
+        // Never sent: an ask ends at the server's first answer, before any password is asked.
         QString password;
     };
 
@@ -85,16 +95,19 @@ private:
         std::chrono::steady_clock::time_point since;
         bool cut = false;
     };
+    class Ask;
     void run();
-    // Asks the server at `address` for any answer at all, within the time given.
-    static bool answers(const Address& address, std::chrono::milliseconds within);
-    void cutAll(std::unique_lock<std::mutex>& lock);
+    // Wakes the watch's thread to look again at what runs.
+    void wake();
+    void cut(Running& running);
+    void cutAll();
     quint64 arm(int socket);
     bool disarm(quint64 id);
 
     const Timing m_timing;
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    // Wakes the watch's thread, which waits on the sockets of an ask as well.
+    int m_wake = -1;
     Address m_address;
     std::map<quint64, Running> m_running;
     quint64 m_nextId = 1;
