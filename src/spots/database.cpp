@@ -726,9 +726,9 @@ template <typename Statement> bool Database::watched(Store store, SqlFailure* wh
     const bool server = m_watch && m_dialect == SqlDialect::Postgres;
     const ServerWatch::Statement watch(server ? m_watch.get() : nullptr,
                                        server ? connection(store) : QSqlDatabase());
-    const bool ok = statement();
-    // Queries put away while the server did not answer go while the statement is watched.
+    // Queries put away while the server did not answer go first, watched as the statement is.
     m_putAway.clear();
+    const bool ok = statement();
     if (watch.cut()) {
         m_cut = true;
         // Said as the user meets it, rather than as the driver saw its socket go.
