@@ -790,7 +790,12 @@ bool Database::ready(SqlFailure* why)
             return false;
         }
         if (!m_opening && (m_cut || (connectionLost() && reopenDue()))) {
+            // Made anew as REOPEN_DATABASES makes a lost connection: one that fails leaves the
+            // server lost, and says so, rather than an opening that never was.
+            m_reopening = true;
             reconnect();
+            m_reopening = false;
+            m_serverLost = !m_open;
         }
     }
     if (!m_open) {
