@@ -141,7 +141,8 @@ bool fetchWhole(QSqlQuery& q, const QSqlDriver* driver, QSqlQuery& rows)
     return true;
 }
 
-// Whether the driver holds a session with the server.
+// Whether the driver holds a session with the server. Asked from another thread while open()
+// runs: the driver sets its session once, when the login is done.
 bool hasSession(const QSqlDatabase& db)
 {
     const QSqlDriver* driver = db.driver();
@@ -934,13 +935,12 @@ bool Database::exec(Store store, const QString& statement, const QVariantList& v
 
 void Database::putAway(Store store, QSqlQuery& query)
 {
-    if (m_dialect != SqlDialect::Postgres) {
-        query = QSqlQuery();
-        return;
-    }
     m_putAway.push_back(std::move(query));
     query = QSqlQuery();
-    attempt(store, nullptr, [](SqlFailure&) { return true; });
+    // At once while the server answers; else with the layer's next statement, or its close.
+    if (m_dialect != SqlDialect::Postgres || !m_watch || m_watch->silence().isEmpty()) {
+        watched(store, nullptr, [] { return true; });
+    }
 }
 
 Database::Prepared::Prepared(Database& db, Store store, const QString& sql, SqlFailure* why)
