@@ -370,9 +370,13 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     }
     if (cut) {
         db.close();
-        return fail(errProviderFailure, m_watch->silence().isEmpty()
+        if (m_watch->stopped()) {
+            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+        }
+        const QString silence = m_watch->silence();
+        return fail(errProviderFailure, silence.isEmpty()
                                             ? QStringLiteral("the database server took too long to answer")
-                                            : m_watch->silence());
+                                            : silence);
     }
     if (!opened) {
         m_openReason = wordsOf(db.lastError());
