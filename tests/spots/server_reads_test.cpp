@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <thread>
 
 using namespace zenthra;
@@ -37,38 +38,18 @@ namespace {
 constexpr ServerWatch::Timing timing{milliseconds(300), milliseconds(1000), milliseconds(8000)};
 constexpr const char* silent = "the database server does not answer";
 
-// Runs `action` on a thread of its own once `after` has passed, unless it goes first.
-class Later
+// Runs `action` on a thread of its own once `after` has passed, unless the thread goes first.
+std::jthread later(milliseconds after, std::function<void()> action)
 {
-public:
-    Later(milliseconds after, std::function<void()> action)
-    {
-        m_thread = std::thread([this, after, action = std::move(action)] {
-            std::unique_lock lock(m_mutex);
-            if (!m_changed.wait_for(lock, after, [this] { return m_gone; })) {
-                lock.unlock();
-                action();
-            }
-        });
-    }
-    ~Later()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_gone = true;
+    return std::jthread([after, action = std::move(action)](const std::stop_token& stop) {
+        std::mutex mutex;
+        std::unique_lock lock(mutex);
+        std::condition_variable_any().wait_for(lock, stop, after, [] { return false; });
+        if (!stop.stop_requested()) {
+            action();
         }
-        m_changed.notify_all();
-        m_thread.join();
-    }
-    Later(const Later&) = delete;
-    Later& operator=(const Later&) = delete;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_gone = false;
-    std::thread m_thread;
-};
+    });
+}
 
 // Two layers of the program on one relayed server and one watch, as the window's and the store's.
 struct Layers
@@ -125,9 +106,9 @@ TEST(ServerReads, AReportReadWhileThePathFallsSilentFailsWithinMoments)
     l.proxy->setRate(60000);
     QElapsedTimer took;
     took.start();
-    const Later silence(milliseconds(1000), [&l] { l.proxy->silence(); });
+    const std::jthread silence = later(milliseconds(1000), [&l] { l.proxy->silence(); });
     // A read that waits on the path ends with the silence.
-    const Later answer(milliseconds(9000), [&l] { l.proxy->answer(); });
+    const std::jthread answer = later(milliseconds(9000), [&l] { l.proxy->answer(); });
     QSqlQuery rows;
     SqlFailure why;
     const bool ok = l.first.exec(Store::Spots, reportSql, {}, &rows, &why);
@@ -199,7 +180,7 @@ TEST_P(SilenceAfterLogin, HoldsTheOpeningNoLongerThanAStatement)
         silencedAt = clock.elapsed();
     });
     // An opening that waits on the path ends with the silence.
-    const Later answer(milliseconds(20000), [&l] { l.proxy->answer(); });
+    const std::jthread answer = later(milliseconds(20000), [&l] { l.proxy->answer(); });
     l.first.OPEN_DATABASES(l.settings.strDbType);
     const qint64 ended = clock.elapsed();
     silencer.join();
@@ -242,7 +223,7 @@ TEST(ServerReads, AQueryPutAwayWhileTheServerIsSilentWaitsForItsAnswer)
     l.proxy->silence();
     EXPECT_FALSE(l.second.exec(Store::Spots, QStringLiteral("SELECT 1")));
     ASSERT_EQ(l.watch->silence(), QLatin1String(silent));
-    const Later answer(milliseconds(8000), [&l] { l.proxy->answer(); });
+    const std::jthread answer = later(milliseconds(8000), [&l] { l.proxy->answer(); });
     QElapsedTimer took;
     took.start();
     l.first.putAway(Store::Spots, q);
