@@ -116,8 +116,8 @@ bool NodeImportRun::step(std::chrono::milliseconds budget)
     // Prepared for each slice, so that no statement outlives a slice in which the databases may
     // have been closed or reopened.
     SqlFailure why;
-    QSqlQuery insert =
-        m_database.prepare(Store::Spots, nodeSql(NodeStatement::Insert, m_table, m_database.dialect()), &why);
+    Database::Prepared insert(m_database, Store::Spots,
+                              nodeSql(NodeStatement::Insert, m_table, m_database.dialect()), &why);
     if (!why.text.isEmpty()) {
         m_outcome.failure = why;
         return end(false);
@@ -126,7 +126,7 @@ bool NodeImportRun::step(std::chrono::milliseconds budget)
     slice.start();
     while (std::optional<QString> line = m_reader->next(textfile::listLineBytes)) {
         ++m_lineNumber;
-        if (!importLine(*line, insert)) {
+        if (!importLine(*line, *insert)) {
             return end(false);
         }
         if (slice.elapsed() >= budget.count()) {
@@ -194,7 +194,8 @@ bool NodeImportRun::end(bool ok)
     m_outcome.ok = ok;
     m_ended = true;
     m_reader.reset();
-    m_database.compactLog(Store::Spots);
+    // A write that another program's lock refused would only meet the lock again.
+    m_database.compactLog(Store::Spots, ok);
     return false;
 }
 

@@ -59,15 +59,15 @@ SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& pa
     if (!m_db.exec(Store::Spots, m_db.SET_SQL(8), {}, nullptr, &why)) {
         return {false, 0, why.number, why.text};
     }
-    QSqlQuery insert = m_db.prepare(Store::Spots, m_db.sql(Statement::InsertSpider), &why);
+    Database::Prepared insert(m_db, Store::Spots, m_db.sql(Statement::InsertSpider), &why);
     if (!why.text.isEmpty()) {
         return {false, 0, why.number, why.text};
     }
     int count = 0;
     for (const SpiderCommand& c : file.commands) {
-        insert.addBindValue(c.type);
-        insert.addBindValue(c.command);
-        if (!m_db.run(Store::Spots, insert, &why)) {
+        insert->addBindValue(c.type);
+        insert->addBindValue(c.command);
+        if (!m_db.run(Store::Spots, *insert, &why)) {
             return {false, 0, why.number,
                     QStringLiteral("The database refused %1 of %2: %3. Nothing was imported.")
                         .arg(lineText(c), name, why.text)};

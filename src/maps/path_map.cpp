@@ -68,34 +68,34 @@ bool PathMap::drawWithDate(const QString& answer)
 bool PathMap::fetch(const MapQuery& query, std::vector<MapSpotRow>& rows, double* errorNumber, QString* why)
 {
     SqlFailure failure;
-    QSqlQuery q = m_s.database.prepare(Store::Spots, query.sql, &failure);
+    Database::Prepared q(m_s.database, Store::Spots, query.sql, &failure);
     if (failure.number != 0) {
         *errorNumber = failure.number;
         *why = failure.text;
         return false;
     }
     for (auto it = query.bindings.cbegin(); it != query.bindings.cend(); ++it) {
-        q.bindValue(it.key(), it.value());
+        q->bindValue(it.key(), it.value());
     }
-    if (!m_s.database.run(Store::Spots, q, &failure)) {
+    if (!m_s.database.run(Store::Spots, *q, &failure)) {
         *errorNumber = failure.number != 0 ? failure.number : Database::errCommandFailed;
         *why = failure.text;
         m_s.database.recoverLostServer(failure);
         return false;
     }
-    while (q.next()) {
+    while (q->next()) {
         MapSpotRow row;
-        row.dxDateTime = Database::readDate(q.value(0));
-        row.dxLoc1 = text(q.value(1));
-        row.dxLoc2 = text(q.value(2));
-        row.muf = q.value(3).toDouble();
-        if (!q.value(4).isNull()) {
-            row.freq = q.value(4).toDouble();
+        row.dxDateTime = Database::readDate(q->value(0));
+        row.dxLoc1 = text(q->value(1));
+        row.dxLoc2 = text(q->value(2));
+        row.muf = q->value(3).toDouble();
+        if (!q->value(4).isNull()) {
+            row.freq = q->value(4).toDouble();
         }
-        row.centreLoc = text(q.value(5));
-        row.tryFrom = text(q.value(6));
-        row.tryTo = text(q.value(7));
-        row.midQrb = q.value(8).toDouble();
+        row.centreLoc = text(q->value(5));
+        row.tryFrom = text(q->value(6));
+        row.tryTo = text(q->value(7));
+        row.midQrb = q->value(8).toDouble();
         rows.push_back(std::move(row));
     }
     return true;

@@ -83,7 +83,8 @@ CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
         const bool server = m_db.dialect() == SqlDialect::Postgres;
         if ((server || m_db.openFailed() || !m_db.isOpen()) &&
             failure.number == Database::errProviderFailure) {
-            m_lookup = QSqlQuery();
+            // Not simply dropped: the server would be asked to forget it, and might not answer.
+            m_db.putAway(Store::CallLoc, m_lookup);
             m_lookupConnection.clear();
             m_failures.failed(QStringLiteral("GET_LOCATOR"), failure.number,
                               QStringLiteral("GET_LOCATOR(") + call + u')');

@@ -13,10 +13,17 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlResult>
 
 #include <unistd.h>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace zenthra {
 
@@ -73,6 +80,134 @@ void ownerMayWriteJournals(const QString& file)
         QFile::setPermissions(journal, textfile::ownerOnly);
     }
 }
+
+// The rows of a server's result, read whole while its statement was watched: reading them
+// afterwards waits on nothing, and what the caller reads is every row the server sent.
+class FetchedRows final : public QSqlResult
+{
+public:
+    FetchedRows(const QSqlDriver* driver, bool select, QSqlRecord record, std::vector<QVariantList> rows,
+                int affected)
+        : QSqlResult(driver), m_record(std::move(record)), m_rows(std::move(rows)), m_affected(affected)
+    {
+        setSelect(select);
+        setActive(true);
+    }
+
+protected:
+    QVariant data(int i) override { return m_rows[std::size_t(at())].value(i); }
+    bool isNull(int i) override { return data(i).isNull(); }
+    bool reset(const QString&) override { return false; }
+    bool fetch(int i) override
+    {
+        if (i < 0 || i >= size()) {
+            return false;
+        }
+        setAt(i);
+        return true;
+    }
+    bool fetchFirst() override { return fetch(0); }
+    bool fetchLast() override { return fetch(size() - 1); }
+    int size() override { return int(m_rows.size()); }
+    int numRowsAffected() override { return m_affected; }
+    QSqlRecord record() const override { return m_record; }
+
+private:
+    QSqlRecord m_record;
+    std::vector<QVariantList> m_rows;
+    int m_affected;
+};
+
+// Reads every row of a query just run, one at a time as the server sends them; false (with the
+// query's error) when the rows did not all come.
+bool fetchWhole(QSqlQuery& q, const QSqlDriver* driver, QSqlQuery& rows)
+{
+    std::vector<QVariantList> read;
+    // Read before the rows: a forward-only query names its columns without asking the server.
+    const QSqlRecord record = q.record();
+    const int columns = record.count();
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(columns);
+        for (int i = 0; i < columns; ++i) {
+            row.append(q.value(i));
+        }
+        read.push_back(std::move(row));
+    }
+    if (q.lastError().isValid()) {
+        return false;
+    }
+    rows = QSqlQuery(new FetchedRows(driver, q.isSelect(), record, std::move(read), q.numRowsAffected()));
+    return true;
+}
+
+// Whether the driver holds a session with the server. Asked from another thread while open()
+// runs: the driver sets its session once, when the login is done.
+bool hasSession(const QSqlDatabase& db)
+{
+    const QSqlDriver* driver = db.driver();
+    const QVariant handle = driver ? driver->handle() : QVariant();
+    return handle.isValid() &&
+           (qstrcmp(handle.typeName(), "PGconn*") == 0 || qstrcmp(handle.typeName(), "pg_conn*") == 0) &&
+           *static_cast<void* const*>(handle.constData()) != nullptr;
+}
+
+// The driver's opening has statements of its own after the login (the server's version, the
+// encoding, the date style) before open() returns, where no statement of ours could be watched.
+// A thread of the opening's own arms the watch over the session as soon as the driver has one,
+// and keeps it armed until open() returns.
+class OpeningWatch
+{
+public:
+    OpeningWatch(ServerWatch* watch, const QSqlDatabase& db)
+    {
+        if (watch) {
+            m_thread = std::thread([this, watch, db] { run(watch, db); });
+        }
+    }
+    ~OpeningWatch() { finish(); }
+    OpeningWatch(const OpeningWatch&) = delete;
+    OpeningWatch& operator=(const OpeningWatch&) = delete;
+
+    // Disarms the watch: true when it cut the session.
+    bool finish()
+    {
+        if (m_thread.joinable()) {
+            {
+                const std::lock_guard lock(m_mutex);
+                m_done = true;
+            }
+            m_changed.notify_all();
+            m_thread.join();
+        }
+        return m_cut;
+    }
+
+private:
+    void run(ServerWatch* watch, const QSqlDatabase& db)
+    {
+        std::unique_lock lock(m_mutex);
+        std::optional<ServerWatch::Statement> armed;
+        while (!m_done) {
+            if (!armed && hasSession(db)) {
+                armed.emplace(watch, db);
+            }
+            if (armed) {
+                m_changed.wait(lock, [this] { return m_done; });
+            } else {
+                // The login itself has its own time limit; its end is looked for now and then.
+                m_changed.wait_for(lock, std::chrono::milliseconds(5), [this] { return m_done; });
+            }
+        }
+        m_cut = armed && armed->cut();
+    }
+
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_done = false;
+    bool m_cut = false;
+};
 
 } // namespace
 
@@ -131,18 +266,6 @@ SqlFailure Database::failureOf(const QSqlError& error)
     return f;
 }
 
-bool Database::run(QSqlDatabase db, const QString& sql, SqlFailure* why)
-{
-    QSqlQuery q(db);
-    if (q.exec(sql)) {
-        return true;
-    }
-    if (why) {
-        *why = failureOf(q.lastError());
-    }
-    return false;
-}
-
 bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* why)
 {
     m_openFailedFile = file;
@@ -189,11 +312,46 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     return ok;
 }
 
+QString Database::serverConnectOptions() const
+{
+    QString settings = QStringLiteral("-c statement_timeout=%1").arg(serverStatementTimeoutMs);
+    if (!m_serverSchema.isEmpty()) {
+        settings += QStringLiteral(" -c search_path=") + m_serverSchema;
+    }
+    return QStringLiteral("connect_timeout=%1;options='%2'").arg(serverConnectTimeoutSeconds).arg(settings);
+}
+
 bool Database::openServer(const QString& name, SqlFailure* why)
 {
     QString host;
     int port = -1;
     splitHost(m_settings.strSqlServer, host, port);
+    m_lastServerAttempt.start();
+    m_openFailedFile.clear();
+    const auto fail = [&](double number, const QString& reason) {
+        m_openReason = reason;
+        if (why) {
+            *why = {number, reason};
+        }
+        return false;
+    };
+    // The schema goes into the login's options: nothing but a plain name gets there.
+    static const QRegularExpression plainName(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
+    if (!m_serverSchema.isEmpty() && !plainName.match(m_serverSchema).hasMatch()) {
+        return fail(errCommandFailed, QStringLiteral("schema name refused: ") + m_serverSchema);
+    }
+    if (m_watch) {
+        m_watch->setAddress(
+            {host, port, m_settings.strSqlDatabase, m_settings.strSqlUser, m_settings.strSqlPassword});
+        if (m_watch->stopped()) {
+            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+        }
+        // It would wait on the server as a statement would; the watch says when it answers again.
+        const QString silence = m_watch->silence();
+        if (!silence.isEmpty()) {
+            return fail(errProviderFailure, silence);
+        }
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
     db.setHostName(host);
     if (port > 0) {
@@ -202,21 +360,25 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     db.setDatabaseName(m_settings.strSqlDatabase);
     db.setUserName(m_settings.strSqlUser);
     db.setPassword(m_settings.strSqlPassword);
-    db.setConnectOptions(QStringLiteral("connect_timeout=%1").arg(serverConnectTimeoutSeconds));
-    m_lastServerAttempt.start();
-    m_openFailedFile.clear();
-    if (m_watch) {
-        m_watch->setAddress(
-            {host, port, m_settings.strSqlDatabase, m_settings.strSqlUser, m_settings.strSqlPassword});
-        if (m_watch->stopped()) {
-            m_openReason = QStringLiteral("the program is ending");
-            if (why) {
-                *why = {errProviderFailure, m_openReason};
-            }
-            return false;
-        }
+    db.setConnectOptions(serverConnectOptions());
+    bool opened = false;
+    bool cut = false;
+    {
+        OpeningWatch watch(m_watch.get(), db);
+        opened = db.open();
+        cut = watch.finish();
     }
-    if (!db.open()) {
+    if (cut) {
+        db.close();
+        if (m_watch->stopped()) {
+            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+        }
+        const QString silence = m_watch->silence();
+        return fail(errProviderFailure, silence.isEmpty()
+                                            ? QStringLiteral("the database server took too long to answer")
+                                            : silence);
+    }
+    if (!opened) {
         m_openReason = wordsOf(db.lastError());
         if (why) {
             *why = {errProviderFailure, QStringLiteral("server %1, database %2: %3")
@@ -224,21 +386,6 @@ bool Database::openServer(const QString& name, SqlFailure* why)
                                                  db.lastError().text().simplified())};
         }
         return false;
-    }
-    if (!run(db, QStringLiteral("SET statement_timeout = %1").arg(serverStatementTimeoutMs), why)) {
-        return false;
-    }
-    if (!m_serverSchema.isEmpty()) {
-        static const QRegularExpression plainName(QStringLiteral("^[a-z_][a-z0-9_]{0,62}$"));
-        if (!plainName.match(m_serverSchema).hasMatch()) {
-            if (why) {
-                *why = {errCommandFailed, QStringLiteral("schema name refused: ") + m_serverSchema};
-            }
-            return false;
-        }
-        if (!run(db, QStringLiteral("SET search_path TO ") + m_serverSchema, why)) {
-            return false;
-        }
     }
     return true;
 }
@@ -255,6 +402,9 @@ void Database::OPEN_DATABASES(const QString& kind)
     m_spotsName = connectionName(Store::Spots);
     m_openReason.clear();
     m_openAdvice = OpenAdvice::MoveOut;
+    // Every statement of the opening, its keyword list's too, fails rather than making the
+    // connection anew from within it.
+    m_opening = true;
     SqlFailure why;
     bool ok = false;
     if (m_dialect == SqlDialect::Postgres) {
@@ -286,6 +436,7 @@ void Database::OPEN_DATABASES(const QString& kind)
             endOpenRun(before.number);
             m_log.WRITE_ERROR_LOG(why.number, line);
         }
+        m_opening = false;
         const bool wasOpen = m_open;
         m_open = false;
         closeConnections();
@@ -305,6 +456,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     if (m_seedKeywords) {
         m_seedKeywords(*this);
     }
+    m_opening = false;
     qCInfo(lcSpots) << "databases open, kind" << kindLetter(m_dialect);
     Q_EMIT databasesOpened(true);
 }
@@ -393,6 +545,8 @@ void Database::closeConnections()
             QSqlDatabase db = QSqlDatabase::database(name, false);
             db.close();
         }
+        // Closed, the connection asks the server nothing more for them.
+        m_putAway.clear();
         QSqlDatabase::removeDatabase(name);
     }
     m_callLocName.clear();
@@ -449,13 +603,19 @@ bool Database::tableExists(Store store, const QString& table)
     return exec(store, sql(Statement::TableExists), {table}, &q) && q.next() && q.value(0).toInt() > 0;
 }
 
-void Database::compactLog(Store store)
+void Database::compactLog(Store store, bool wait)
 {
     if (!m_open || m_dialect != SqlDialect::Sqlite) {
         return;
     }
     QSqlQuery q(connection(store));
+    if (!wait) {
+        (void)q.exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+    }
     (void)q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    if (!wait) {
+        (void)q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(busyWait.count()));
+    }
 }
 
 bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
@@ -466,19 +626,25 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
         }
         return false;
     }
-    const QSqlDatabase callLoc = connection(Store::CallLoc);
-    const QSqlDatabase spots = connection(Store::Spots);
     // Columns that older databases lack are added before anything relies on them.
     const auto addWhenMissing = [&](const char* table, const char* column, Statement add) {
-        QSqlQuery probe(spots);
-        if (!probe.exec(QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(QLatin1String(table)))) {
+        QSqlQuery probe;
+        SqlFailure failure;
+        if (!exec(Store::Spots, QStringLiteral("SELECT * FROM %1 WHERE 1 = 0").arg(QLatin1String(table)), {},
+                  &probe, &failure)) {
+            if (failure.number == errProviderFailure) {
+                if (why) {
+                    *why = failure;
+                }
+                return false;
+            }
             return true; // no such table yet: it is created whole below
         }
         if (probe.record().indexOf(QLatin1String(column)) >= 0) {
             return true;
         }
-        probe.finish();
-        return run(spots, sql(add), why);
+        probe = QSqlQuery();
+        return exec(Store::Spots, sql(add), {}, nullptr, why);
     };
     if (!addWhenMissing("tblAllSpots", "Spot_Mode", Statement::AddSpotMode) ||
         !addWhenMissing("tblSPOT", "Qrb_To_Midpoint", Statement::AddQrbToMidpoint)) {
@@ -488,7 +654,7 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
         return false;
     }
     for (Statement s : {Statement::CreateDxStation, Statement::IndexDxStation}) {
-        if (!run(callLoc, sql(s), why)) {
+        if (!exec(Store::CallLoc, sql(s), {}, nullptr, why)) {
             return false;
         }
     }
@@ -504,7 +670,7 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
         sql(Statement::IndexAllSpotsDate),
     };
     for (const QString& statement : spotTables) {
-        if (!run(spots, statement, why)) {
+        if (!exec(Store::Spots, statement, {}, nullptr, why)) {
             return false;
         }
     }
@@ -515,16 +681,12 @@ bool Database::widenServerSingles(SqlFailure* why)
 {
     // Older server tables hold the figures as real, which cannot hold 50.152 itself. The text of
     // a real is its shortest exact form, so going through text keeps what the user saw.
-    const QSqlDatabase spots = connection(Store::Spots);
     for (const char* table : {"tblAllSpots", "tblSPOT"}) {
-        QSqlQuery q(spots);
-        q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema ="
-                                 " current_schema() AND table_name = lower(?) AND data_type = 'real'"));
-        q.addBindValue(QLatin1String(table));
-        if (!q.exec()) {
-            if (why) {
-                *why = failureOf(q.lastError());
-            }
+        QSqlQuery q;
+        if (!exec(Store::Spots,
+                  QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema ="
+                                 " current_schema() AND table_name = lower(?) AND data_type = 'real'"),
+                  {QLatin1String(table)}, &q, why)) {
             return false;
         }
         QStringList changes;
@@ -535,8 +697,9 @@ bool Database::widenServerSingles(SqlFailure* why)
                     .arg(column));
         }
         if (!changes.isEmpty() &&
-            !run(spots, QStringLiteral("ALTER TABLE %1 ").arg(QLatin1String(table)) + changes.join(u','),
-                 why)) {
+            !exec(Store::Spots,
+                  QStringLiteral("ALTER TABLE %1 ").arg(QLatin1String(table)) + changes.join(u','), {},
+                  nullptr, why)) {
             return false;
         }
     }
@@ -568,6 +731,8 @@ template <typename Statement> bool Database::watched(Store store, SqlFailure* wh
     const bool server = m_watch && m_dialect == SqlDialect::Postgres;
     const ServerWatch::Statement watch(server ? m_watch.get() : nullptr,
                                        server ? connection(store) : QSqlDatabase());
+    // Queries put away while the server did not answer go first, watched as the statement is.
+    m_putAway.clear();
     const bool ok = statement();
     if (watch.cut()) {
         m_cut = true;
@@ -598,7 +763,9 @@ QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* w
     QSqlQuery q;
     attempt(store, why, [&](SqlFailure& f) {
         q = QSqlQuery(connection(store));
-        q.setForwardOnly(true);
+        // A server's rows come whole when the statement runs, under the watch, rather than one by
+        // one as the caller reads them.
+        q.setForwardOnly(m_dialect != SqlDialect::Postgres);
         const bool ok = q.prepare(statement);
         if (!ok) {
             f = failureIn(store, q.lastError());
@@ -620,9 +787,20 @@ bool Database::ready(SqlFailure* why)
         }
         // The server answers again: a connection the watch cut is made anew rather than failing
         // the statement (the watch has just seen the server answer), one found lost at most once
-        // per retry interval.
-        if (m_cut || (connectionLost() && reopenDue())) {
+        // per retry interval. Not from within an opening, which fails instead.
+        if (m_opening && m_cut) {
+            if (why) {
+                *why = {errProviderFailure, QStringLiteral("connection to the database lost")};
+            }
+            return false;
+        }
+        if (!m_opening && (m_cut || (connectionLost() && reopenDue()))) {
+            // Made anew as REOPEN_DATABASES makes a lost connection: one that fails leaves the
+            // server lost, and says so, rather than an opening that never was.
+            m_reopening = true;
             reconnect();
+            m_reopening = false;
+            m_serverLost = !m_open;
         }
     }
     if (!m_open) {
@@ -745,13 +923,38 @@ bool Database::exec(Store store, const QString& statement, const QVariantList& v
             }
             done = done && q.exec();
         }
+        if (done && result) {
+            if (m_dialect != SqlDialect::Postgres) {
+                *result = std::move(q);
+            } else if (!fetchWhole(q, q.driver(), *result)) {
+                done = false;
+            }
+        }
         if (!done) {
             f = failureIn(store, q.lastError());
-        } else if (result) {
-            *result = std::move(q);
         }
         return done;
     });
+}
+
+void Database::putAway(Store store, QSqlQuery& query)
+{
+    m_putAway.push_back(std::move(query));
+    query = QSqlQuery();
+    // At once while the server answers; else with the layer's next statement, or its close.
+    if (m_dialect != SqlDialect::Postgres || !m_watch || m_watch->silence().isEmpty()) {
+        watched(store, nullptr, [] { return true; });
+    }
+}
+
+Database::Prepared::Prepared(Database& db, Store store, const QString& sql, SqlFailure* why)
+    : m_db(db), m_store(store), m_query(db.prepare(store, sql, why))
+{
+}
+
+Database::Prepared::~Prepared()
+{
+    m_db.putAway(m_store, m_query);
 }
 
 QVariant Database::dateValue(const QDateTime& utc)

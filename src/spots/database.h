@@ -23,6 +23,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace zenthra {
 
@@ -109,14 +110,38 @@ public:
 
     // Prepares `sql` on the store's connection, binds `values` in order (positional placeholders)
     // and runs it. On success `result`, when given, holds the rows. On failure `why` says why; a
-    // closed layer fails every statement with errProviderFailure.
+    // closed layer fails every statement with errProviderFailure. With the server the rows are read
+    // whole under the watch before exec() returns, so reading them waits on nothing: a path lost
+    // part way fails the statement rather than ending the rows early.
     bool exec(Store store, const QString& sql, const QVariantList& values = {}, QSqlQuery* result = nullptr,
               SqlFailure* why = nullptr);
     // A query prepared on the store's connection, for callers that bind by name or run a
-    // statement many times; an invalid query when the layer is closed.
+    // statement many times; an invalid query when the layer is closed. With the server, run()
+    // reads its rows whole, and the server forgets the statement when the query goes: a query
+    // that goes while the connection lives goes through putAway() (or is held by a Prepared).
     QSqlQuery prepare(Store store, const QString& sql, SqlFailure* why = nullptr);
     // Runs a query that prepare() made, as exec() runs its own.
     bool run(Store store, QSqlQuery& query, SqlFailure* why = nullptr);
+    // Puts away a query that prepare() made, leaving `query` empty. The server is told to forget
+    // its statement under the watch; while the server does not answer, that waits for the layer's
+    // next statement or for the connection to close.
+    void putAway(Store store, QSqlQuery& query);
+    // A query that prepare() made, put away when it goes out of scope.
+    class Prepared
+    {
+    public:
+        Prepared(Database& db, Store store, const QString& sql, SqlFailure* why = nullptr);
+        ~Prepared();
+        Prepared(const Prepared&) = delete;
+        Prepared& operator=(const Prepared&) = delete;
+        QSqlQuery& operator*() { return m_query; }
+        QSqlQuery* operator->() { return &m_query; }
+
+    private:
+        Database& m_db;
+        Store m_store;
+        QSqlQuery m_query;
+    };
     // A transaction on the store's connection, under the same rules as every statement; rolled
     // back unless committed.
     class Transaction
@@ -144,8 +169,10 @@ public:
     bool tableExists(Store store, const QString& table);
     // After many rows written one by one: folds the SQLite write-ahead log back into the file and
     // empties it, so it does not keep the size the bulk write gave it. Nothing with the server;
-    // a failure (a reader still holds the log) only leaves the log as it is.
-    void compactLog(Store store);
+    // a failure (a reader still holds the log) only leaves the log as it is. Without `wait` it
+    // does not wait for another connection at all: after a write that another program's lock
+    // refused, the lock is most likely still there.
+    void compactLog(Store store, bool wait = true);
 
     // Dates as the two dialects store them (UTC, whole seconds) and back.
     static QVariant dateValue(const QDateTime& utc);
@@ -203,7 +230,9 @@ private:
     bool onConnection(Store store, SqlFailure* why, bool (QSqlDatabase::*op)());
     bool openSqlite(const QString& name, const QString& file, SqlFailure* why);
     bool openServer(const QString& name, SqlFailure* why);
-    bool run(QSqlDatabase db, const QString& sql, SqlFailure* why);
+    // The connection's options: the connect time-out, and the session's settings, which travel
+    // with the login rather than as statements of their own.
+    QString serverConnectOptions() const;
     bool widenServerSingles(SqlFailure* why);
     bool reopenDue() const;
     // Logs how often the failed opening was met again, if it was.
@@ -237,6 +266,12 @@ private:
     std::shared_ptr<ServerWatch> m_watch;
     // The watch cut a statement of this layer: its connection is broken.
     bool m_cut = false;
+    // Inside OPEN_DATABASES: a connection found broken fails the opening rather than being made
+    // again from within it.
+    bool m_opening = false;
+    // Queries put away while the server did not answer; they go under the next watched statement
+    // or once the connection is closed.
+    std::vector<QSqlQuery> m_putAway;
     bool m_serverLost = false;
     qint64 m_openRepeats = 0;
     bool m_retrying = false;

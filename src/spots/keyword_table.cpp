@@ -18,17 +18,17 @@ void createAndSeed(Database& db)
     // (a table that exists is never seeded again).
     Database::Transaction transaction(db, Store::Spots);
     bool ok = db.exec(Store::Spots, db.SET_SQL(1));
-    QSqlQuery insert = db.prepare(Store::Spots, db.sql(Statement::InsertProp));
+    Database::Prepared insert(db, Store::Spots, db.sql(Statement::InsertProp));
     for (const PropSeed& seed : PropKeywords::seedRows()) {
         if (!ok) {
             break;
         }
-        insert.bindValue(0, QString::fromUtf8(seed.propId));
-        insert.bindValue(1, QString::fromUtf8(seed.propCheck));
-        insert.bindValue(2, QString::fromUtf8(seed.sortOrder));
-        ok = db.run(Store::Spots, insert);
+        insert->bindValue(0, QString::fromUtf8(seed.propId));
+        insert->bindValue(1, QString::fromUtf8(seed.propCheck));
+        insert->bindValue(2, QString::fromUtf8(seed.sortOrder));
+        ok = db.run(Store::Spots, *insert);
     }
-    insert.finish();
+    insert->finish();
     if (ok) {
         transaction.commit();
     }

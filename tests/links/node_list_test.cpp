@@ -9,7 +9,9 @@
 #include "support/print_qstring.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QStringEncoder>
 
 #include <fcntl.h>
@@ -331,6 +333,38 @@ TEST_P(NodeTables, ACodePageHoleInAWindowsListIsNeverStored)
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, NodeTables, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         zenthra::test::backendName);
+
+// A node list imported into spots.sqlite while another program holds it for writing.
+class HeldSpotsFile : public NodeTables
+{
+};
+
+TEST_P(HeldSpotsFile, AnImportItRefusesEndsAfterTheOneWaitForTheLock)
+{
+    QSqlDatabase holder =
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), zenthra::test::uniqueName("holder"));
+    holder.setDatabaseName(dir.file(QString::fromLatin1(Database::spotsFileName)));
+    ASSERT_TRUE(holder.open());
+    ASSERT_TRUE(QSqlQuery(holder).exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QElapsedTimer took;
+    took.start();
+    const ImportOutcome out = import(NodeTable::Dxc, "GB7AA,gb7aa.example,7300\r\n");
+    // The insert waits once, as every statement on a file may; folding the log back into the
+    // file after it does not wait again.
+    EXPECT_LT(took.elapsed(), Database::busyWait.count() + 400);
+    EXPECT_FALSE(out.ok);
+    EXPECT_TRUE(out.failure.text.startsWith(QStringLiteral("another program holds the database")))
+        << out.failure.text.toStdString();
+    QSqlQuery(holder).exec(QStringLiteral("ROLLBACK"));
+    const QString name = holder.connectionName();
+    holder.close();
+    holder = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name);
+    EXPECT_EQ(import(NodeTable::Dxc, "GB7AA,gb7aa.example,7300\r\n").added, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HeldSpotsFile, ::testing::Values(Backend::Sqlite),
                          zenthra::test::backendName);
 
 // --- The pure rules.

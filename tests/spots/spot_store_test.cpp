@@ -253,6 +253,35 @@ TEST(StoreFlow, WhileTheDatabaseAnswersALinkThatHoldsLinesBackLosesNone)
         << s.dir.lines(QStringLiteral("muf_errors.log")).join('\n').toStdString();
 }
 
+// A reconnect that fails leaves the layer closed: the caption still names the lost server and
+// how often it is tried, rather than closed databases or an opening that never was.
+TEST(StoreLost, TheCaptionAfterAFailedReconnectNamesTheLostServer)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    Scene s(true, false);
+    s.prepare();
+    s.road.store.open(s.settings, std::chrono::seconds(1), s.schema);
+    EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
+    ASSERT_TRUE(s.view.isOpen());
+    s.proxy->cut();
+    s.spots(lines);
+    const auto failedReconnects = [&s] {
+        return QStringList(s.dir.lines(QStringLiteral("muf_errors.log")))
+            .filter(QStringLiteral("-2147467259 - OPEN_DATABASES(s): "))
+            .size();
+    };
+    EXPECT_EVENTUALLY(failedReconnects() > 0, 10000);
+    ASSERT_GT(failedReconnects(), 0);
+    // What the store said after it reaches the caption with the window's next events.
+    QTest::qWait(300);
+    EXPECT_EQ(
+        s.road.processor.notStoring(),
+        QStringLiteral("Spots are not being stored (the connection to the database server was lost; tried"
+                       " again every 1 s): 3 waiting in memory"));
+    ASSERT_TRUE(s.proxy->restore());
+    EXPECT_EVENTUALLY(s.road.processor.notStoring().isEmpty(), 10000);
+}
+
 // Read-only to whoever runs the test: a read-only file system for root, else the modes of the
 // data folder and its databases.
 void readOnly(Scene& s, bool on)
