@@ -29,7 +29,10 @@ namespace zenthra {
 
 namespace {
 
-constexpr int serverConnectTimeoutSeconds = 3;
+// A login by password over a long path takes several round trips, and a server that checks the
+// password elsewhere (a directory, PAM) or looks up the client's name seconds more: libpq counts
+// this per address, in whole seconds.
+constexpr int serverConnectTimeoutSeconds = 10;
 constexpr int serverStatementTimeoutMs = 5000;
 
 // The server field holds a host, optionally followed by ":port".

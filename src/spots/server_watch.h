@@ -23,9 +23,10 @@ namespace zenthra {
 class ServerWatch
 {
 public:
-    // How long each address of the server is given to answer: as long as the program's own
-    // connections are given to connect (libpq's connect_timeout, per address).
-    static constexpr int connectTimeoutSeconds = 3;
+    // How long each address of the server is given to answer an ask. An ask waits only for the
+    // server's first byte, two round trips after it begins even on a satellite path, where a
+    // login takes several and the server's own checks besides: so less than a login is given.
+    static constexpr int askAllowanceSeconds = 3;
 
     struct Timing
     {
@@ -34,7 +35,7 @@ public:
         // asked again this long after the last ask ended.
         std::chrono::milliseconds askAfter{1000};
         // Each address of the server must answer an ask within this.
-        std::chrono::milliseconds answerWithin{std::chrono::seconds(connectTimeoutSeconds)};
+        std::chrono::milliseconds answerWithin{std::chrono::seconds(askAllowanceSeconds)};
         // A statement that has heard nothing on its own connection for this long is cut whatever
         // new connections hear: its connection hangs. The server's own limit ends every sound
         // statement well before, and rows that still come are not cut however long they take.
