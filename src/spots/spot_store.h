@@ -24,6 +24,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -82,7 +83,9 @@ public:
     void locate(quint64 ticket, const QString& call1, const QString& call2);
     // Stores a converted row as the writers do.
     void store(SpotWriters::Row row);
-    // Appends an announcement as the announcements' own append does.
+    // Appends an announcement as the announcements' own append does. With the server away it
+    // waits, in order, and is stored once the server answers; one still waiting when the program
+    // ends is named in the error log.
     void announce(const QString& text, const QVariant& utc);
     // Brackets the rows of one processing tick (one transaction on SQLite).
     void beginBatch();
@@ -115,6 +118,7 @@ private:
     class Pump;
     struct Line;
     void post(std::function<void(Work&)> job, bool row = false);
+    void announced(quint64 ticket);
     Q_INVOKABLE void drainOutbox();
     void checkSilence();
     void setSilent(bool silent);
@@ -131,10 +135,9 @@ private:
     std::shared_ptr<ServerWatch> m_serverWatch;
     bool m_openAnswered = true;
 
-    // The window's side: work handed over and not yet done (rows among it), and since when
-    // nothing was handed over.
+    // The window's side: work handed over and not yet done, and since when nothing was handed
+    // over.
     qint64 m_unanswered = 0;
-    qint64 m_unansweredRows = 0;
     QElapsedTimer m_progress;
     QTimer m_watch;
     bool m_silent = false;
@@ -142,6 +145,9 @@ private:
 
     // What the worker last told.
     QString m_lookupWhy;
+    // Announcements handed over and not yet stored (or logged as refused), in order.
+    std::deque<std::pair<quint64, QString>> m_announcing;
+    quint64 m_nextAnnouncement = 1;
     QString m_writersWhy;
     qsizetype m_backlogRows = 0;
 };
