@@ -7,8 +7,10 @@
 // where each request is served before it returns.
 //
 // While the database cannot answer a look-up (not opened, closed, its server lost), the look-up
-// waits and is tried again, so no spot goes on without its locators. Whether the server answers
-// at all is the server watch's to say, which the window's layer shares.
+// waits and is tried again, so no spot goes on without its locators; an announcement the server
+// cannot take waits the same way. Each opens the lost connection again at the retry interval, as
+// nothing else may come along to do it. Whether the server answers at all is the server watch's
+// to say, which the window's layer shares.
 //
 // The thread owns everything it works with, its own log and data folder included: at the end of
 // the program one that a server holds is left to finish by itself, and nothing it uses is
@@ -54,7 +56,8 @@ public:
               QObject* parent = nullptr);
     // Waits a moment for the thread to finish the work handed over; then cuts what a server that
     // does not answer holds, and waits a moment more. A thread that still has not finished is
-    // left to end by itself, and the log says how many rows were not stored.
+    // left to end by itself, and the log says how many rows were not stored and names each
+    // announcement not stored.
     ~SpotStore() override;
 
     // Store threads of the process not yet ended, left ones included; waits at most `limit` for
