@@ -506,6 +506,8 @@ bool SpotStore::awaitThreadsEnded(std::chrono::milliseconds limit)
 SpotStore::~SpotStore()
 {
     if (!m_ownThread) {
+        // The work goes first: it names what it still holds, through the line it shares.
+        m_work.reset();
         const std::lock_guard lock(m_line->mutex);
         m_line->front = nullptr;
         return;
