@@ -57,10 +57,18 @@ Threads& threads()
 // each side needs to wake the other. The last of them to let go frees it.
 struct SpotStore::Line
 {
+    enum class Namer
+    {
+        Nobody,
+        Thread,
+        Front,
+    };
     struct Job
     {
         std::function<void(Work&)> run;
         bool row = false;
+        // The announcement's ticket, for an announcement.
+        quint64 announcement = 0;
     };
     // True when the thread is to be woken.
     bool handOver(Job job)
@@ -71,7 +79,8 @@ struct SpotStore::Line
         return !std::exchange(inboxWoken, true);
     }
     // Whether the thread may run a job it took over: not once the window's side has let go. A row
-    // it runs is the writers' from then on, counted and logged by them.
+    // it runs is the writers' from then on, counted and logged by them; an announcement it runs
+    // is its own to store or to name.
     bool mayRun(const Job& job)
     {
         const std::lock_guard lock(mutex);
@@ -79,7 +88,19 @@ struct SpotStore::Line
             return false;
         }
         rowsNotTaken -= job.row ? 1 : 0;
+        announcementsTaken = std::max(announcementsTaken, job.announcement);
         return true;
+    }
+    // At the end, one side names the announcements the thread took and still holds: the thread
+    // once it ends, or the window's side when the thread has not ended by the time it lets go.
+    // True for the side that is to.
+    bool namesAnnouncements(Namer side)
+    {
+        const std::lock_guard lock(mutex);
+        if (namer == Namer::Nobody) {
+            namer = side;
+        }
+        return namer == side;
     }
     template <typename T> std::deque<T> takeOver(std::deque<T>& box, bool& woken)
     {
@@ -113,8 +134,10 @@ struct SpotStore::Line
     std::mutex mutex;
     std::condition_variable answered;
     std::deque<Job> inbox;
-    // Rows handed over that the thread has not run.
+    // Rows handed over that the thread has not run; the latest announcement it took.
     qint64 rowsNotTaken = 0;
+    quint64 announcementsTaken = 0;
+    Namer namer = Namer::Nobody;
     std::deque<std::function<void()>> outbox;
     bool inboxWoken = false;
     bool outboxWoken = false;
@@ -190,15 +213,12 @@ public:
         connect(&m_writers, &SpotWriters::storingChanged, this, &Work::tellWriters);
     }
 
-    // The announcements still waiting are named in the log, unless the window's side has let go
-    // of the thread: then it names them itself.
+    // The announcements still waiting are named in the log, unless the window's side, gone on
+    // without the thread, has named them already.
     ~Work() override
     {
-        {
-            const std::lock_guard lock(m_line.mutex);
-            if (m_line.left) {
-                return;
-            }
+        if (!m_line.namesAnnouncements(Line::Namer::Thread)) {
+            return;
         }
         for (const Announcement& a : m_announcements) {
             Announcements::logFailure(m_log, {Database::errProviderFailure, {}}, a.text);
@@ -528,6 +548,7 @@ SpotStore::~SpotStore()
     // A server already found silent is not waited for: what it holds is cut at once.
     const bool left = m_silent || !finished(finishWait);
     qint64 rowsNotTaken = 0;
+    quint64 announcementsTaken = 0;
     if (left) {
         leave();
         // What the thread answered before it was left is taken in: the announcements it stored.
@@ -535,6 +556,7 @@ SpotStore::~SpotStore()
         {
             const std::lock_guard lock(m_line->mutex);
             rowsNotTaken = m_line->rowsNotTaken;
+            announcementsTaken = m_line->announcementsTaken;
         }
         // Whatever a server that does not answer holds is cut, and no connection is made again.
         m_serverWatch->stop();
@@ -550,9 +572,13 @@ SpotStore::~SpotStore()
                                                  " answer at the end")
                                       .arg(rows));
         }
-        // The thread left names none of its announcements: each not stored is named here.
-        for (const auto& a : m_announcing) {
-            Announcements::logFailure(m_log, {Database::errProviderFailure, {}}, a.second);
+        // The announcements the thread never took are named here; those it took, by the thread
+        // as it ends, or here when it has not ended.
+        const bool namesTaken = m_line->namesAnnouncements(Line::Namer::Front);
+        for (const auto& [ticket, text] : m_announcing) {
+            if (ticket > announcementsTaken || namesTaken) {
+                Announcements::logFailure(m_log, {Database::errProviderFailure, {}}, text);
+            }
         }
     }
     if (ended) {
@@ -570,7 +596,7 @@ void SpotStore::leave()
     m_line->front = nullptr;
 }
 
-void SpotStore::post(std::function<void(Work&)> job, bool row)
+void SpotStore::post(std::function<void(Work&)> job, bool row, quint64 announcement)
 {
     if (!m_ownThread) {
         job(*m_work);
@@ -579,7 +605,7 @@ void SpotStore::post(std::function<void(Work&)> job, bool row)
     if (m_unanswered++ == 0) {
         m_progress.restart();
     }
-    const bool wake = m_line->handOver(Line::Job{std::move(job), row});
+    const bool wake = m_line->handOver(Line::Job{std::move(job), row, announcement});
     if (wake) {
         const std::lock_guard lock(m_line->mutex);
         QMetaObject::invokeMethod(m_line->pump, "drain", Qt::QueuedConnection);
@@ -662,7 +688,7 @@ void SpotStore::announce(const QString& text, const QVariant& utc)
 {
     const quint64 ticket = m_nextAnnouncement++;
     m_announcing.emplace_back(ticket, text);
-    post([ticket, text, utc](Work& w) { w.announce(ticket, text, utc); });
+    post([ticket, text, utc](Work& w) { w.announce(ticket, text, utc); }, false, ticket);
 }
 
 void SpotStore::announced(quint64 ticket)

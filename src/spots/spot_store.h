@@ -120,7 +120,7 @@ private:
     class Work;
     class Pump;
     struct Line;
-    void post(std::function<void(Work&)> job, bool row = false);
+    void post(std::function<void(Work&)> job, bool row = false, quint64 announcement = 0);
     void announced(quint64 ticket);
     Q_INVOKABLE void drainOutbox();
     void checkSilence();

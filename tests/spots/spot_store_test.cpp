@@ -382,8 +382,13 @@ struct Ending
 {
     const char* name;
     std::function<void(ServerCutProxy&)> begin;
-    // Whether a row is handed over first, and the thread held writing it rather than looking up.
-    bool rowFirst;
+    // What is handed over first, and holds the thread: a look-up, a row or an announcement.
+    enum First
+    {
+        Lookup,
+        Row,
+        Announcement,
+    } first;
     // The lines naming what waited: each spot, row and announcement once, and rows as rows.
     QStringList logged;
 };
@@ -416,8 +421,10 @@ TEST_P(StoreEnd, ARoadGoesWithinMomentsAndNamesWhatWaited)
     EXPECT_EVENTUALLY(opened, 10000);
     ASSERT_TRUE(opened);
     GetParam().begin(*s.proxy);
-    if (GetParam().rowFirst) {
+    if (GetParam().first == Ending::Row) {
         road->store.store(row(s.log, "DL0ZZ"));
+    } else if (GetParam().first == Ending::Announcement) {
+        road->store.announce(QStringLiteral("To ALL de DL0ZZ: first"), QVariant());
     }
     // Three spots ask for their look-ups; then rows, announcements and a look-up are handed over.
     for (const QString& line : lines) {
@@ -448,7 +455,7 @@ INSTANTIATE_TEST_SUITE_P(
         // name what they hold.
         Ending{"ServerAway",
                [](ServerCutProxy& p) { p.cut(); },
-               false,
+               Ending::Lookup,
                {"7 - spots waiting for the database: 3 not processed, 0 dropped",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de S51ZZ: 6m open)",
@@ -457,7 +464,7 @@ INSTANTIATE_TEST_SUITE_P(
         // and the announcements it never took.
         Ending{"ServerSilent",
                [](ServerCutProxy& p) { p.silence(); },
-               false,
+               Ending::Lookup,
                {"7 - spots waiting for the database: 3 not processed, 0 dropped",
                 "7 - spot backlog: 2 rows not written, the database did not answer at the end",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
@@ -465,9 +472,18 @@ INSTANTIATE_TEST_SUITE_P(
         // The row the thread was held writing is the writers' to name, once it is cut.
         Ending{"ServerSilentUnderARow",
                [](ServerCutProxy& p) { p.silence(); },
-               true,
+               Ending::Row,
                {"7 - spots waiting for the database: 3 not processed, 0 dropped",
                 "7 - spot backlog: 1 rows not written, 0 dropped",
+                "7 - spot backlog: 2 rows not written, the database did not answer at the end",
+                "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
+                "-2147467259 - ANNOUNCE_TO_DB(To ALL de S51ZZ: 6m open)"}},
+        // So is the announcement the thread was held storing the thread's, as it ends.
+        Ending{"ServerSilentUnderAnAnnouncement",
+               [](ServerCutProxy& p) { p.silence(); },
+               Ending::Announcement,
+               {"7 - spots waiting for the database: 3 not processed, 0 dropped",
+                "-2147467259 - ANNOUNCE_TO_DB(To ALL de DL0ZZ: first)",
                 "7 - spot backlog: 2 rows not written, the database did not answer at the end",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de S51ZZ: 6m open)"}}),
