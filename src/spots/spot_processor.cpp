@@ -130,8 +130,9 @@ void SpotProcessor::keepMoving()
     // Neither the node's next line nor the queue's timer may be what moves the spots on: the
     // node may stay quiet, and the timer stops with the queue empty while spots still wait.
     // A refused spot leaves the pointer to the pass after it, and that pass is due at once. An
-    // answered spot that waits for the keyword list is looked at again at the list's interval,
-    // not at once: nothing the road does brings the list sooner.
+    // answered spot (a line the processor refuses is one from the start) that waits for the
+    // keyword list is looked at again at the list's interval, not at once: nothing the road does
+    // brings the list sooner.
     const bool answered = !m_waiting.empty() && m_waiting.front().answered;
     const bool mayAsk =
         !m_waiting.empty() && !answered && !m_waiting.front().asked && m_inFlight < lookupsInFlight;

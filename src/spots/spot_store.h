@@ -142,15 +142,15 @@ private:
     // over.
     qint64 m_unanswered = 0;
     QElapsedTimer m_progress;
+    // Announcements handed over and not yet stored (or logged as refused), in order.
+    std::deque<std::pair<quint64, QString>> m_announcing;
+    quint64 m_nextAnnouncement = 1;
     QTimer m_watch;
     bool m_silent = false;
     bool m_serverKind = false;
 
     // What the worker last told.
     QString m_lookupWhy;
-    // Announcements handed over and not yet stored (or logged as refused), in order.
-    std::deque<std::pair<quint64, QString>> m_announcing;
-    quint64 m_nextAnnouncement = 1;
     QString m_writersWhy;
     qsizetype m_backlogRows = 0;
 };
