@@ -24,7 +24,8 @@ public:
     // time. A failure logs "ANNOUNCE_TO_DB(cleaned text)"; the announcement is not stored.
     void ANNOUNCE_TO_DB(QString& text);
     // The appends go to the spot store, where the road's other writes wait for the database,
-    // instead of the caller's layer.
+    // instead of the caller's layer: there one the server cannot take yet waits until it can, and
+    // is logged so only if the program ends first.
     void setStore(SpotStore* store) { m_store = store; }
     // The append itself, on `db`, with its log line on failure.
     static void append(Database& db, ErrorLog& log, const QString& text, const QVariant& utc);

@@ -234,6 +234,8 @@ Database::Database(DatabaseSettings& settings, const DataFolder& folder, ErrorLo
     : QObject(parent), m_settings(settings), m_folder(folder), m_log(log),
       m_seedKeywords(std::move(seedKeywords))
 {
+    m_reconnectLater.setSingleShot(true);
+    connect(&m_reconnectLater, &QTimer::timeout, this, &Database::reconnect);
 }
 
 Database::~Database()
@@ -399,6 +401,8 @@ void Database::OPEN_DATABASES(const QString& kind)
         CLOSE_DATABASES();
     }
     const SqlFailure before = m_openFailure;
+    // Any opening is as fresh as a reconnection put off would have been.
+    m_reconnectLater.stop();
     m_lastOpenAttempt.start();
     m_dialect = dialectOfKind(kind);
     ++m_generation;
@@ -529,6 +533,7 @@ void Database::CLOSE_DATABASES()
     const bool wasOpen = m_open;
     m_open = false;
     m_serverLost = false;
+    m_reconnectLater.stop();
     // Closed on purpose: the failed opening is no longer to be tried again.
     endOpenRun(m_openFailure.number);
     m_openFailure = {};
@@ -584,9 +589,19 @@ void Database::setServerWatch(std::shared_ptr<ServerWatch> watch)
 
 void Database::reconnect()
 {
-    if (m_open) {
-        OPEN_DATABASES(kindLetter(m_dialect));
+    if (!m_open) {
+        return;
     }
+    if (m_dialect == SqlDialect::Sqlite && m_lastOpenAttempt.isValid()) {
+        const qint64 early = qint64(fileRetryInterval.count()) - m_lastOpenAttempt.elapsed();
+        if (early > 0) {
+            if (!m_reconnectLater.isActive()) {
+                m_reconnectLater.start(std::chrono::milliseconds(early));
+            }
+            return;
+        }
+    }
+    OPEN_DATABASES(kindLetter(m_dialect));
 }
 
 bool Database::recoverLostServer(const SqlFailure& failure)

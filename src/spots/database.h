@@ -18,6 +18,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QTimer>
 #include <QVariantList>
 
 #include <chrono>
@@ -89,7 +90,10 @@ public:
     // per retry interval: a call that comes too soon changes nothing and logs the failure number.
     void REOPEN_DATABASES();
     // Closes the open connections and opens them again, as a connection SQLite opened read-only
-    // stays so after the file became writable. Nothing while the layer is closed.
+    // stays so after the file became writable. Nothing while the layer is closed. Files are opened
+    // at most once per file retry interval, as a file that stays read-only would otherwise be
+    // opened again at every failed write: a call that comes sooner is carried out once it has
+    // passed, unless the layer opens or closes meanwhile.
     void reconnect();
     // After a statement failed in server mode: a lost connection is reopened when the retry
     // interval has passed since the last attempt. True when it was reopened just now.
@@ -279,6 +283,7 @@ private:
     std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
     QElapsedTimer m_lastServerAttempt;
     QElapsedTimer m_lastOpenAttempt;
+    QTimer m_reconnectLater;
 };
 
 } // namespace zenthra

@@ -54,6 +54,9 @@ SpotProcessor::SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& so
     m_followUp.setSingleShot(true);
     m_followUp.setInterval(0);
     connect(&m_followUp, &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
+    m_keywordsRetry.setSingleShot(true);
+    m_keywordsRetry.setInterval(keywordsRetryInterval);
+    connect(&m_keywordsRetry, &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
     connect(&m_store, &SpotStore::located, this, &SpotProcessor::located);
     connect(&m_store, &SpotStore::storingChanged, this, &SpotProcessor::tellStoring);
 }
@@ -126,12 +129,18 @@ void SpotProcessor::keepMoving()
     }
     // Neither the node's next line nor the queue's timer may be what moves the spots on: the
     // node may stay quiet, and the timer stops with the queue empty while spots still wait.
-    // A refused spot leaves the pointer to the pass after it, and that pass is due at once.
-    const bool oldestMoves =
-        !m_waiting.empty() &&
-        (m_waiting.front().answered || (!m_waiting.front().asked && m_inFlight < lookupsInFlight));
+    // A refused spot leaves the pointer to the pass after it, and that pass is due at once. An
+    // answered spot (a line the processor refuses is one from the start) that waits for the
+    // keyword list is looked at again at the list's interval, not at once: nothing the road does
+    // brings the list sooner.
+    const bool answered = !m_waiting.empty() && m_waiting.front().answered;
+    const bool mayAsk =
+        !m_waiting.empty() && !answered && !m_waiting.front().asked && m_inFlight < lookupsInFlight;
+    const bool oldestMoves = (answered && m_keywords.loaded()) || mayAsk;
     if (oldestMoves || m_crossHair) {
         m_followUp.start();
+    } else if (answered && !m_keywordsRetry.isActive()) {
+        m_keywordsRetry.start();
     }
 }
 

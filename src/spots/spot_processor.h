@@ -47,6 +47,8 @@ public:
     static constexpr qsizetype lookupsInFlight = 1000;
     // Why spots wait while no layer could read the keyword list.
     static constexpr const char* keywordsMissing = "the propagation keyword list could not be read";
+    // While the oldest spot waits only for the keyword list, a pass looks for it this often.
+    static constexpr std::chrono::milliseconds keywordsRetryInterval{1000};
 
     SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& sounds, OptionsModel& options,
                   const PropKeywords& keywords, ErrorLog& log, QObject* parent = nullptr);
@@ -154,6 +156,7 @@ private:
     std::chrono::milliseconds m_tickBudget{50};
     std::function<bool()> m_feed;
     QTimer m_followUp;
+    QTimer m_keywordsRetry;
     std::function<void()> m_tickBegin;
     std::function<void()> m_tickEnd;
     bool m_crossHair = false;

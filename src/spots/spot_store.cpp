@@ -57,11 +57,50 @@ Threads& threads()
 // each side needs to wake the other. The last of them to let go frees it.
 struct SpotStore::Line
 {
-    template <typename T> bool handOver(std::deque<T>& box, bool& woken, T item)
+    enum class Namer
+    {
+        Nobody,
+        Thread,
+        Front,
+    };
+    struct Job
+    {
+        std::function<void(Work&)> run;
+        bool row = false;
+        // The announcement's ticket, for an announcement.
+        quint64 announcement = 0;
+    };
+    // True when the thread is to be woken.
+    bool handOver(Job job)
     {
         const std::lock_guard lock(mutex);
-        box.push_back(std::move(item));
-        return !std::exchange(woken, true);
+        rowsNotTaken += job.row ? 1 : 0;
+        inbox.push_back(std::move(job));
+        return !std::exchange(inboxWoken, true);
+    }
+    // Whether the thread may run a job it took over: not once the window's side has let go. A row
+    // it runs is the writers' from then on, counted and logged by them; an announcement it runs
+    // is its own to store or to name.
+    bool mayRun(const Job& job)
+    {
+        const std::lock_guard lock(mutex);
+        if (left) {
+            return false;
+        }
+        rowsNotTaken -= job.row ? 1 : 0;
+        announcementsTaken = std::max(announcementsTaken, job.announcement);
+        return true;
+    }
+    // At the end, one side names the announcements the thread took and still holds: the thread
+    // once it ends, or the window's side when the thread has not ended by the time it lets go.
+    // True for the side that is to.
+    bool namesAnnouncements(Namer side)
+    {
+        const std::lock_guard lock(mutex);
+        if (namer == Namer::Nobody) {
+            namer = side;
+        }
+        return namer == side;
     }
     template <typename T> std::deque<T> takeOver(std::deque<T>& box, bool& woken)
     {
@@ -94,12 +133,11 @@ struct SpotStore::Line
     std::shared_ptr<ServerWatch> watch;
     std::mutex mutex;
     std::condition_variable answered;
-    struct Job
-    {
-        std::function<void(Work&)> run;
-        bool row = false;
-    };
     std::deque<Job> inbox;
+    // Rows handed over that the thread has not run; the latest announcement it took.
+    qint64 rowsNotTaken = 0;
+    quint64 announcementsTaken = 0;
+    Namer namer = Namer::Nobody;
     std::deque<std::function<void()>> outbox;
     bool inboxWoken = false;
     bool outboxWoken = false;
@@ -163,12 +201,28 @@ public:
                     }
                     Q_EMIT f->opened(true);
                 });
-                m_retry.start(0);
+                // What waits for the database goes at once; an opening with nothing waiting
+                // leaves the retry timer as it was.
+                if (!m_lookups.empty() || !m_announcements.empty()) {
+                    m_retry.start(0);
+                }
             }
         });
         connect(&m_writers, &SpotWriters::mufRowStored, this,
                 [this] { m_line.reply([f = m_front] { Q_EMIT f->mufRowStored(); }); });
         connect(&m_writers, &SpotWriters::storingChanged, this, &Work::tellWriters);
+    }
+
+    // The announcements still waiting are named in the log, unless the window's side, gone on
+    // without the thread, has named them already.
+    ~Work() override
+    {
+        if (!m_line.namesAnnouncements(Line::Namer::Thread)) {
+            return;
+        }
+        for (const Announcement& a : m_announcements) {
+            Announcements::logFailure(m_log, {Database::errProviderFailure, {}}, a.text);
+        }
     }
 
     void open(const DatabaseSettings& settings, std::chrono::milliseconds interval, const QString& schema)
@@ -208,9 +262,9 @@ public:
         m_writers.storeRow(std::move(row));
         tellWriters();
     }
-    void announce(const QString& text, const QVariant& utc)
+    void announce(quint64 ticket, const QString& text, const QVariant& utc)
     {
-        m_announcements.push_back({text, utc});
+        m_announcements.push_back({ticket, text, utc});
         if (m_announcements.size() == 1) {
             announceWaiting();
         }
@@ -240,23 +294,35 @@ private:
         QString call1;
         QString call2;
     };
+    struct Announcement
+    {
+        quint64 ticket = 0;
+        QString text;
+        QVariant utc;
+    };
 
-    // Announcements wait as look-ups do while the server cannot take them; any other failure
-    // is logged, and the announcement is not stored.
+    // Announcements wait as look-ups do while the server cannot take them, and like them open a
+    // lost connection again, as no spot may come along to do it; any other failure is logged, and
+    // the announcement is not stored.
     void announceWaiting()
     {
         while (!m_announcements.empty()) {
-            const auto& [text, utc] = m_announcements.front();
-            const SqlFailure why = Announcements::insert(m_db, text, utc);
+            const Announcement& a = m_announcements.front();
+            const SqlFailure why = Announcements::insert(m_db, a.text, a.utc);
             if (why.number == Database::errProviderFailure && serverKind()) {
+                // Each is paced by the retry interval: true at most once per interval.
+                if (m_db.openFailed() ? m_db.retryOpen() : m_db.recoverLostServer(why)) {
+                    continue;
+                }
                 if (!m_retry.isActive()) {
                     m_retry.start(std::max(m_db.serverRetryInterval(), shortestRetry));
                 }
                 return;
             }
             if (why.number != 0) {
-                Announcements::logFailure(m_log, why, text);
+                Announcements::logFailure(m_log, why, a.text);
             }
+            m_line.reply([f = m_front, ticket = a.ticket] { f->announced(ticket); });
             m_announcements.pop_front();
         }
     }
@@ -356,7 +422,7 @@ private:
     // Only for the answers, which run on the window's side while it is there.
     SpotStore* const m_front;
     std::deque<Lookup> m_lookups;
-    std::deque<std::pair<QString, QVariant>> m_announcements;
+    std::deque<Announcement> m_announcements;
     QTimer m_retry;
     bool m_away = false;
     QString m_awayWhy;
@@ -368,27 +434,19 @@ void SpotStore::Pump::drain()
 {
     std::deque<Line::Job> jobs = m_line.takeOver(m_line.inbox, m_line.inboxWoken);
     qint64 done = 0;
-    qint64 rows = 0;
     for (auto& job : jobs) {
-        {
-            const std::lock_guard lock(m_line.mutex);
-            if (m_line.left) {
-                break;
-            }
+        if (!m_line.mayRun(job)) {
+            break;
         }
         job.run(m_work);
         ++done;
-        rows += job.row ? 1 : 0;
     }
     bool stopping = false;
     {
         const std::lock_guard lock(m_line.mutex);
         stopping = m_line.stopping && m_line.inbox.empty();
     }
-    m_line.reply([f = m_front, done, rows] {
-        f->m_unanswered -= done;
-        f->m_unansweredRows -= rows;
-    });
+    m_line.reply([f = m_front, done] { f->m_unanswered -= done; });
     if (stopping) {
         m_loop.quit();
     }
@@ -468,6 +526,8 @@ bool SpotStore::awaitThreadsEnded(std::chrono::milliseconds limit)
 SpotStore::~SpotStore()
 {
     if (!m_ownThread) {
+        // The work goes first: it names what it still holds, through the line it shares.
+        m_work.reset();
         const std::lock_guard lock(m_line->mutex);
         m_line->front = nullptr;
         return;
@@ -487,22 +547,38 @@ SpotStore::~SpotStore()
     }
     // A server already found silent is not waited for: what it holds is cut at once.
     const bool left = m_silent || !finished(finishWait);
+    qint64 rowsNotTaken = 0;
+    quint64 announcementsTaken = 0;
     if (left) {
-        // What the thread did meanwhile is counted before the rest is left undone.
-        drainOutbox();
         leave();
+        // What the thread answered before it was left is taken in: the announcements it stored.
+        drainOutbox();
+        {
+            const std::lock_guard lock(m_line->mutex);
+            rowsNotTaken = m_line->rowsNotTaken;
+            announcementsTaken = m_line->announcementsTaken;
+        }
         // Whatever a server that does not answer holds is cut, and no connection is made again.
         m_serverWatch->stop();
     }
     const bool ended = finished(cutWait);
     if (left) {
-        // The writers say what they held themselves, once their thread ends.
-        const qint64 rows = m_unansweredRows + (ended ? 0 : m_backlogRows);
+        // Only rows count here: the rows the thread never took, and the writers' own, which they
+        // say themselves once their thread ends.
+        const qint64 rows = rowsNotTaken + (ended ? 0 : m_backlogRows);
         if (rows > 0) {
             m_log.WRITE_ERROR_LOG(SpotWriters::errOutOfMemory,
                                   QStringLiteral("spot backlog: %1 rows not written, the database did not"
                                                  " answer at the end")
                                       .arg(rows));
+        }
+        // The announcements the thread never took are named here; those it took, by the thread
+        // as it ends, or here when it has not ended.
+        const bool namesTaken = m_line->namesAnnouncements(Line::Namer::Front);
+        for (const auto& [ticket, text] : m_announcing) {
+            if (ticket > announcementsTaken || namesTaken) {
+                Announcements::logFailure(m_log, {Database::errProviderFailure, {}}, text);
+            }
         }
     }
     if (ended) {
@@ -520,7 +596,7 @@ void SpotStore::leave()
     m_line->front = nullptr;
 }
 
-void SpotStore::post(std::function<void(Work&)> job, bool row)
+void SpotStore::post(std::function<void(Work&)> job, bool row, quint64 announcement)
 {
     if (!m_ownThread) {
         job(*m_work);
@@ -529,8 +605,7 @@ void SpotStore::post(std::function<void(Work&)> job, bool row)
     if (m_unanswered++ == 0) {
         m_progress.restart();
     }
-    m_unansweredRows += row ? 1 : 0;
-    const bool wake = m_line->handOver(m_line->inbox, m_line->inboxWoken, Line::Job{std::move(job), row});
+    const bool wake = m_line->handOver(Line::Job{std::move(job), row, announcement});
     if (wake) {
         const std::lock_guard lock(m_line->mutex);
         QMetaObject::invokeMethod(m_line->pump, "drain", Qt::QueuedConnection);
@@ -611,7 +686,17 @@ void SpotStore::store(SpotWriters::Row row)
 
 void SpotStore::announce(const QString& text, const QVariant& utc)
 {
-    post([text, utc](Work& w) { w.announce(text, utc); }, true);
+    const quint64 ticket = m_nextAnnouncement++;
+    m_announcing.emplace_back(ticket, text);
+    post([ticket, text, utc](Work& w) { w.announce(ticket, text, utc); }, false, ticket);
+}
+
+void SpotStore::announced(quint64 ticket)
+{
+    // Announcements are stored in the order they came.
+    if (!m_announcing.empty() && m_announcing.front().first == ticket) {
+        m_announcing.pop_front();
+    }
 }
 
 void SpotStore::beginBatch()

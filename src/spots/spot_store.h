@@ -7,8 +7,10 @@
 // where each request is served before it returns.
 //
 // While the database cannot answer a look-up (not opened, closed, its server lost), the look-up
-// waits and is tried again, so no spot goes on without its locators. Whether the server answers
-// at all is the server watch's to say, which the window's layer shares.
+// waits and is tried again, so no spot goes on without its locators; an announcement the server
+// cannot take waits the same way. Each opens the lost connection again at the retry interval, as
+// nothing else may come along to do it. Whether the server answers at all is the server watch's
+// to say, which the window's layer shares.
 //
 // The thread owns everything it works with, its own log and data folder included: at the end of
 // the program one that a server holds is left to finish by itself, and nothing it uses is
@@ -24,6 +26,7 @@
 #include <QTimer>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -53,7 +56,8 @@ public:
               QObject* parent = nullptr);
     // Waits a moment for the thread to finish the work handed over; then cuts what a server that
     // does not answer holds, and waits a moment more. A thread that still has not finished is
-    // left to end by itself, and the log says how many rows were not stored.
+    // left to end by itself, and the log says how many rows were not stored and names each
+    // announcement not stored.
     ~SpotStore() override;
 
     // Store threads of the process not yet ended, left ones included; waits at most `limit` for
@@ -82,7 +86,9 @@ public:
     void locate(quint64 ticket, const QString& call1, const QString& call2);
     // Stores a converted row as the writers do.
     void store(SpotWriters::Row row);
-    // Appends an announcement as the announcements' own append does.
+    // Appends an announcement as the announcements' own append does. With the server away it
+    // waits, in order, and is stored once the server answers; one still waiting when the program
+    // ends is named in the error log.
     void announce(const QString& text, const QVariant& utc);
     // Brackets the rows of one processing tick (one transaction on SQLite).
     void beginBatch();
@@ -114,7 +120,8 @@ private:
     class Work;
     class Pump;
     struct Line;
-    void post(std::function<void(Work&)> job, bool row = false);
+    void post(std::function<void(Work&)> job, bool row = false, quint64 announcement = 0);
+    void announced(quint64 ticket);
     Q_INVOKABLE void drainOutbox();
     void checkSilence();
     void setSilent(bool silent);
@@ -131,11 +138,13 @@ private:
     std::shared_ptr<ServerWatch> m_serverWatch;
     bool m_openAnswered = true;
 
-    // The window's side: work handed over and not yet done (rows among it), and since when
-    // nothing was handed over.
+    // The window's side: work handed over and not yet done, and since when nothing was handed
+    // over.
     qint64 m_unanswered = 0;
-    qint64 m_unansweredRows = 0;
     QElapsedTimer m_progress;
+    // Announcements handed over and not yet stored (or logged as refused), in order.
+    std::deque<std::pair<quint64, QString>> m_announcing;
+    quint64 m_nextAnnouncement = 1;
     QTimer m_watch;
     bool m_silent = false;
     bool m_serverKind = false;

@@ -312,6 +312,29 @@ TEST_P(SqliteFiles, JournalsLeftReadOnlyAreMadeTheOwnersToWriteAgain)
     }
 }
 
+TEST_P(SqliteFiles, FilesAreOpenedAgainAtMostOncePerRetryIntervalAndTheLastAskIsNotLost)
+{
+    // As the writers ask at every failed write to a read-only file, and the window's layer at
+    // every opening of the store's.
+    open();
+    ASSERT_TRUE(db->isOpen());
+    QSignalSpy opened(db.get(), &Database::databasesOpened);
+    for (int i = 0; i < 100; ++i) {
+        db->reconnect();
+    }
+    EXPECT_EQ(opened.count(), 0);
+    QTest::qWait(int(2 * Database::fileRetryInterval.count()));
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_TRUE(db->isOpen());
+    // A layer closed meanwhile stays closed.
+    open();
+    db->reconnect();
+    db->CLOSE_DATABASES();
+    QTest::qWait(int(2 * Database::fileRetryInterval.count()));
+    EXPECT_EQ(opened.count(), 2);
+    EXPECT_FALSE(db->isOpen());
+}
+
 INSTANTIATE_TEST_SUITE_P(Embedded, SqliteFiles, ::testing::Values(Backend::Sqlite),
                          zenthra::test::backendName);
 

@@ -2,6 +2,7 @@
 // which file or server failed and what to do, the user's file is left exactly as it was, and once
 // the database can be opened the waiting spots are stored, each once.
 
+#include "support/cpu_time.h"
 #include "support/eventually.h"
 #include "support/print_qstring.h"
 #include "support/station_spot.h"
@@ -166,6 +167,59 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"Folder", [](const QString& path) { ASSERT_TRUE(QDir().mkdir(path)); }, "not a regular file"},
         BadFile{"Fifo", [](const QString& path) { ASSERT_EQ(::mkfifo(qPrintable(path), 0600), 0); },
                 "not a regular file"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A line the processor refuses needs no look-up, so it is answered at once; at the front of the
+// waiting spots while no keyword list could be read, it waits for the list with them, and the
+// window's thread idles meanwhile. Once the file opens, the list is read, the line is refused in
+// its turn and the spots behind it are stored.
+struct RefusedFirst
+{
+    const char* name;
+    QString line;
+};
+
+void PrintTo(const RefusedFirst& r, std::ostream* os)
+{
+    *os << r.name;
+}
+
+class RefusedLineFirst : public ::testing::TestWithParam<RefusedFirst>
+{
+};
+
+TEST_P(RefusedLineFirst, WaitsForTheKeywordListWithoutBusyingTheWindow)
+{
+    Unopened u;
+    const QString bad = u.dir.file(QLatin1String(Database::spotsFileName));
+    ASSERT_TRUE(QDir().mkdir(bad));
+    u.db.OPEN_DATABASES(QStringLiteral("a"));
+    ASSERT_FALSE(u.db.isOpen());
+    ASSERT_FALSE(u.keywords.loaded());
+    QueuedSpot refused = stationSpot(GetParam().line);
+    u.road->queue.QUEUE_DXC_SPOT(refused);
+    u.spots(2);
+    EXPECT_EQ(u.road->processor.waitingSpots(), 3);
+
+    EXPECT_LT(coreShareWhileWaiting(std::chrono::seconds(2), CLOCK_THREAD_CPUTIME_ID), 0.1);
+    EXPECT_EQ(u.road->processor.waitingSpots(), 3);
+    ASSERT_TRUE(QDir().rmdir(bad));
+    EXPECT_EVENTUALLY(u.db.isOpen() && u.road->processor.waitingSpots() == 0, 10000);
+    EXPECT_EQ(u.storedCalls(), (QStringList{"DL0ZZ", "DL1ZZ"}));
+    EXPECT_EQ(u.dir.lines(QStringLiteral("muf_errors.log"))
+                  .filter(QStringLiteral("9876 - PROCESS_DXC_SPOTS("))
+                  .size(),
+              1)
+        << u.dir.lines(QStringLiteral("muf_errors.log")).join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RefusedLineFirst,
+    ::testing::Values(
+        RefusedFirst{"NoFrequency",
+                     QStringLiteral("DX de G4ABC:         0.0  DL9ZZ        tropo 59          1234Z")},
+        RefusedFirst{"TooLong",
+                     QStringLiteral("DX de G4ABC:     50110.0  DL9ZZ        ") + QString(500, u'x')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(UnopenedServer, SaysWhichServerFailedWithoutWindowsAdvice)
