@@ -1,9 +1,27 @@
+#include "spots/relayed_server.h"
 #include "spots/spot_road_fixture.h"
+#include "support/eventually.h"
+#include "support/postgres.h"
 
+#include "spots/server_watch.h"
+
+#include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QSqlError>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <future>
+#include <thread>
 
 using namespace zenthra;
 using namespace zenthra::test;
+using std::chrono::milliseconds;
 
 namespace {
 
@@ -205,5 +223,352 @@ TEST_P(Writers, ReopenedDatabaseGetsFreshStatements)
 
 INSTANTIATE_TEST_SUITE_P(Backends, Writers, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          backendName);
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// What the server's refusal of a write means for its rows.
+
+TEST(WriteRefusal, TimeLocksAndTheServerMakeRowsWaitOnlyTheRowsOwnValuesLoseThem)
+{
+    using R = SpotWriters::Refusal;
+    struct Case
+    {
+        const char* sqlState;
+        const char* meaning;
+        R refusal;
+    };
+    const Case cases[] = {
+        {"57014", "query_canceled: the server's statement limit", R::Wait},
+        {"55P03", "lock_not_available", R::Wait},
+        {"40001", "serialization_failure", R::Wait},
+        {"40P01", "deadlock_detected", R::Wait},
+        {"53100", "disk_full", R::Wait},
+        {"53300", "too_many_connections", R::Wait},
+        {"08006", "connection_failure", R::Wait},
+        {"57P01", "admin_shutdown", R::Wait},
+        {"25006", "read_only_sql_transaction: a standby", R::Wait},
+        {"42501", "insufficient_privilege", R::Wait},
+        {"42P01", "undefined_table", R::Wait},
+        {"XX000", "internal_error", R::Wait},
+        {"", "no answer at all", R::Wait},
+        {"22001", "string_data_right_truncation", R::Drop},
+        {"22003", "numeric_value_out_of_range", R::Drop},
+        {"22021", "character_not_in_repertoire", R::Drop},
+        {"22P05", "untranslatable_character", R::Drop},
+        {"23502", "not_null_violation", R::Drop},
+        {"23514", "check_violation", R::Drop},
+        {"40002", "transaction_integrity_constraint_violation", R::Drop},
+        {"54000", "program_limit_exceeded: a row too large", R::Drop},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SpotWriters::refusalOf(QLatin1String(c.sqlState)), c.refusal)
+            << c.sqlState << " " << c.meaning;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The writers over a layer of their own on the test server, reached through a relay, under a
+// watch quick enough for a test, in the proportions the program uses.
+
+constexpr ServerWatch::Timing quick{milliseconds(300), milliseconds(500), milliseconds(4000)};
+
+QString spotCall(int i)
+{
+    return QStringLiteral("DL%1ZZ").arg(i, 3, 10, QLatin1Char('0'));
+}
+
+QStringList spotCalls(std::initializer_list<int> spots)
+{
+    QStringList calls;
+    for (int i : spots) {
+        calls << spotCall(i);
+    }
+    return calls;
+}
+
+struct ServerWrites
+{
+    ServerWrites()
+    {
+        server.aim(settings);
+        db.setServerSchema(server.schema);
+        db.setServerWatch(watch);
+        db.setServerRetryInterval(milliseconds(100));
+        db.OPEN_DATABASES(settings.strDbType);
+    }
+    ~ServerWrites()
+    {
+        proxy->answer();
+        writers.reset();
+        db.CLOSE_DATABASES();
+    }
+
+    // A sporadic-E spot's two rows as the processor hands them over, its tblSPOT row first.
+    void store(int i, const QString& mode = QStringLiteral("ES"))
+    {
+        DxcSpotRecord r;
+        const QStringList values =
+            QStringLiteral(
+                "2024-06-14 11:06:00|G4ABC|IO91WM|%1|JO62QM|50.11|52.5|3.3|1025.5|G4ABC: 50110.0 %1 ES|"
+                "JO50AA|9.625|52.5|IO91WM|JO62QM|52.5|3.3|1025.5|44.875")
+                .arg(spotCall(i))
+                .split(u'|');
+        const SpotColumn order[] = {colDxDateTime, colDxCall1,  colDxLoc1, colDxCall2, colDxLoc2,
+                                    colFreq,       colQtf1,     colElev1,  colQrb1,    colSpotInfo,
+                                    colCentreLoc,  colCritFreq, colMuf,    colTryFrom, colTryTo,
+                                    colQtf2,       colElev2,    colQrb2,   colFot};
+        for (int c = 0; c < 19; ++c) {
+            r[order[c]] = values[c];
+        }
+        std::optional<SpotWriters::Row> muf = SpotWriters::mufRow(r, QStringLiteral("512.5"), log);
+        QString spotMode = mode;
+        std::optional<SpotWriters::Row> spot =
+            SpotWriters::spotRow(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
+                                 r[colFreq], r[colSpotInfo], spotMode, log);
+        ASSERT_TRUE(muf && spot);
+        muf->spotRowFollows = true;
+        writers->storeRow(std::move(*muf));
+        writers->storeRow(std::move(*spot));
+    }
+    // What a table holds, read past the relay.
+    QStringList rows(const QString& sql) const
+    {
+        QStringList out;
+        const QString name = uniqueName("reader");
+        {
+            QSqlDatabase c = openPostgres(name);
+            QSqlQuery q(c);
+            if (q.exec(QStringLiteral("SET search_path TO ") + server.schema) && q.exec(sql)) {
+                while (q.next()) {
+                    out << q.value(0).toString();
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+        return out;
+    }
+    // Both tables, each spot's called station in order: they agree when they are equal.
+    QStringList spotTable() const
+    {
+        return rows(QStringLiteral("SELECT DxCall2 FROM tblSPOT ORDER BY DxCall2"));
+    }
+    QStringList allSpotsTable() const
+    {
+        return rows(QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots ORDER BY Spot_Call2"));
+    }
+    QStringList logLines() const { return dir.lines(QStringLiteral("muf_errors.log")); }
+
+    TempFolder dir;
+    Clock clock;
+    ErrorLog log{dir.path(), clock};
+    DataFolder folder{dir.path()};
+    DatabaseSettings settings;
+    RelayedServer server{"wr"};
+    ServerCutProxy* proxy = server.proxy.get();
+    std::shared_ptr<ServerWatch> watch = std::make_shared<ServerWatch>(quick);
+    Database db{settings, folder, log, {}};
+    bool busy = false;
+    std::unique_ptr<SpotWriters> writers = std::make_unique<SpotWriters>(db, log, busy);
+};
+
+// Another session holds tblAllSpots, as VACUUM FULL, CLUSTER, ALTER TABLE or CREATE INDEX do,
+// past the time the server gives a statement, while spots arrive.
+struct LockCase
+{
+    const char* name;
+    // The writers' connection gives up sooner than the program's 5 s, to keep the test short.
+    const char* limit;
+    const char* why;
+};
+
+void PrintTo(const LockCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class LockedTable : public ::testing::TestWithParam<LockCase>
+{
+};
+
+TEST_P(LockedTable, SpotsThatArriveMeanwhileWaitAndAreEachStoredOnceInBothTables)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    ServerWrites s;
+    ASSERT_TRUE(s.db.isOpen()) << s.logLines().join('\n').toStdString();
+    ASSERT_TRUE(s.db.exec(Store::Spots, QLatin1String(GetParam().limit)));
+    s.store(0);
+    ASSERT_EQ(s.writers->backlogRows(), 0);
+
+    const QString name = uniqueName("holder");
+    {
+        QSqlDatabase holder = openPostgres(name);
+        QSqlQuery h(holder);
+        ASSERT_TRUE(h.exec(QStringLiteral("SET search_path TO ") + s.server.schema));
+        ASSERT_TRUE(h.exec(QStringLiteral("BEGIN")));
+        ASSERT_TRUE(h.exec(QStringLiteral("LOCK TABLE tblAllSpots IN ACCESS EXCLUSIVE MODE")));
+        for (int i = 1; i <= 4; ++i) {
+            s.store(i);
+            QTest::qWait(200);
+        }
+        // Said, and the rows of both tables wait.
+        EXPECT_EQ(s.writers->notStoring(),
+                  QStringLiteral("Spots are not being stored (%1): 8 waiting in memory")
+                      .arg(QLatin1String(GetParam().why)));
+        // A retry meets the lock again.
+        QTest::qWait(1500);
+        EXPECT_EQ(s.writers->backlogRows(), 8);
+        EXPECT_EQ(s.spotTable(), spotCalls({0}));
+        ASSERT_TRUE(h.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(name);
+
+    EXPECT_EVENTUALLY(s.writers->backlogRows() == 0 && s.writers->notStoring().isEmpty(), 10000);
+    EXPECT_EQ(s.spotTable(), spotCalls({0, 1, 2, 3, 4}));
+    EXPECT_EQ(s.allSpotsTable(), spotCalls({0, 1, 2, 3, 4}));
+    // The refusal once, with the row it met, then how often the retries met it again.
+    const QStringList lines = s.logLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(
+        "\t-2147217900 - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ, JO62QM, 50.11,"
+        " G4ABC: 50110.0 DL001ZZ ES)")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains(QRegularExpression(
+        QStringLiteral("\t-2147217900 - WRITE_SPOT_TO_DB\\(\\): the same failure \\d+ more times$"))))
+        << lines[1].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, LockedTable,
+                         ::testing::Values(LockCase{"StatementLimit", "SET statement_timeout = 1000",
+                                                    "canceling statement due to statement timeout"},
+                                           LockCase{"LockLimit", "SET lock_timeout = 500",
+                                                    "canceling statement due to lock timeout"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A row the server refuses for its own values goes, with its spot's other row; the spots written
+// in the same transaction are written again without it.
+TEST(RefusedSpot, GoesWithBothItsRowsAndTheOthersAreStored)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    ServerWrites s;
+    ASSERT_TRUE(s.db.isOpen());
+    s.writers->beginBatch();
+    s.store(0);
+    s.store(1, QString(51, u'M')); // longer than Spot_Mode holds; tblSPOT has no mode
+    s.store(2);
+    s.writers->endBatch();
+    EXPECT_EQ(s.writers->backlogRows(), 0);
+    EXPECT_EQ(s.spotTable(), spotCalls({0, 2}));
+    EXPECT_EQ(s.allSpotsTable(), spotCalls({0, 2}));
+    const QStringList lines = s.logLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(
+        QStringLiteral("\t-2147217900 - WRITE_MUF_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ,")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(
+        "\t-2147217900 - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ, JO62QM, 50.11,"
+        " G4ABC: 50110.0 DL001ZZ ES)")))
+        << lines[1].toStdString();
+}
+
+// The server's answer to a write is held on the path past the moment the watch cuts the
+// statement, and the server answers again a moment later: the spot is stored exactly once.
+struct HeldAnswer
+{
+    const char* name;
+    // What makes the writers' statement wait on the server, so that the test knows it has gone:
+    // statements on the test's own session, the one that releases it, and the count of the
+    // writers' waits on it.
+    QStringList hold;
+    QString release;
+    QString waiting;
+    // Statements that make the tables ready for it.
+    QStringList setup;
+};
+
+void PrintTo(const HeldAnswer& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UnansweredWrite : public ::testing::TestWithParam<HeldAnswer>
+{
+};
+
+// A key of this run's own for the advisory lock that holds a commit.
+const qint64 commitKey = qint64(QRandomGenerator::global()->bounded(1 << 30)) + 1;
+
+TEST_P(UnansweredWrite, TheSpotIsStoredExactlyOnce)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    const HeldAnswer& c = GetParam();
+    ServerWrites s;
+    ASSERT_TRUE(s.db.isOpen());
+    onServer(s.server.schema, c.setup);
+    s.store(0);
+    ASSERT_EQ(s.writers->backlogRows(), 0);
+
+    std::promise<void> holding;
+    std::atomic<bool> sawWait{false};
+    std::thread conductor([&] {
+        const QString name = uniqueName("conductor");
+        {
+            QSqlDatabase holder = openPostgres(name);
+            QSqlQuery q(holder);
+            q.exec(QStringLiteral("SET search_path TO ") + s.server.schema);
+            for (const QString& statement : c.hold) {
+                q.exec(statement);
+            }
+            holding.set_value();
+            // The statement has gone: the writers' session waits on what the test holds.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!sawWait && std::chrono::steady_clock::now() < deadline) {
+                sawWait = q.exec(c.waiting) && q.next() && q.value(0).toInt() > 0;
+                std::this_thread::sleep_for(milliseconds(20));
+            }
+            s.proxy->silence();
+            // The server finishes the statement; its answer stays on the path.
+            q.exec(c.release);
+            std::this_thread::sleep_for(std::chrono::seconds(3));
+            s.proxy->answer();
+        }
+        QSqlDatabase::removeDatabase(name);
+    });
+    holding.get_future().wait();
+    s.store(1);
+    EXPECT_EVENTUALLY(s.writers->backlogRows() == 0 && s.writers->notStoring().isEmpty(), 15000);
+    conductor.join();
+    EXPECT_TRUE(sawWait);
+    EXPECT_GE(s.watch->cuts(), 1);
+    EXPECT_EQ(s.allSpotsTable(), spotCalls({0, 1}));
+    EXPECT_EQ(s.spotTable(), spotCalls({0, 1}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Held, UnansweredWrite,
+    ::testing::Values(
+        // The insert waits on a lock of the table, and its answer is held.
+        HeldAnswer{
+            "InsertAnswer",
+            {QStringLiteral("BEGIN"), QStringLiteral("LOCK TABLE tblAllSpots IN ACCESS EXCLUSIVE MODE")},
+            QStringLiteral("ROLLBACK"),
+            QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted AND"
+                           " relation = 'tblallspots'::regclass"),
+            {}},
+        // The commit waits on a check deferred to it, and its answer is held.
+        HeldAnswer{"CommitAnswer",
+                   {QStringLiteral("SELECT pg_advisory_lock(%1)").arg(commitKey)},
+                   QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(commitKey),
+                   QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted AND locktype = 'advisory'"
+                                  " AND objid = %1")
+                       .arg(commitKey),
+                   {QStringLiteral("CREATE FUNCTION held() RETURNS trigger LANGUAGE plpgsql AS"
+                                   " $$ BEGIN PERFORM pg_advisory_xact_lock(%1); RETURN NULL; END $$")
+                        .arg(commitKey),
+                    QStringLiteral("CREATE CONSTRAINT TRIGGER held AFTER INSERT ON tblAllSpots"
+                                   " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION held()")}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
