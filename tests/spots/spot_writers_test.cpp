@@ -5,6 +5,7 @@
 
 #include "spots/server_watch.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlError>
@@ -570,5 +571,84 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("CREATE CONSTRAINT TRIGGER held AFTER INSERT ON tblAllSpots"
                                    " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION held()")}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+
+namespace {
+
+// A spots file that became read-only under the program, as after a backup restored with the
+// wrong mode: the rows wait, and the writers try again once a retry interval, each time on a
+// connection made anew, rather than as fast as the reopenings come.
+class ReadOnlySpotsFile : public Writers
+{
+protected:
+    void TearDown() override
+    {
+        if (boundReadOnly) {
+            EXPECT_EQ(::umount2(qPrintable(file()), MNT_DETACH), 0) << std::strerror(errno);
+        }
+        Writers::TearDown();
+    }
+    QString file() const { return dir.file(QString::fromLatin1(Database::spotsFileName)); }
+    // Read-only to whoever runs the test: bound read-only over itself for root, else its mode.
+    void setReadOnly(bool on)
+    {
+        const QByteArray path = QFile::encodeName(file());
+        if (::geteuid() != 0) {
+            ASSERT_EQ(::chmod(path.constData(), on ? 0400 : 0600), 0);
+        } else if (on) {
+            ASSERT_EQ(::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr), 0)
+                << std::strerror(errno);
+            boundReadOnly = true;
+            ASSERT_EQ(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
+                      0)
+                << std::strerror(errno);
+        } else {
+            ASSERT_EQ(::umount2(path.constData(), MNT_DETACH), 0) << std::strerror(errno);
+            boundReadOnly = false;
+        }
+    }
+    bool boundReadOnly = false;
+};
+
+TEST_P(ReadOnlySpotsFile, RowsWaitAndAreTriedAgainAtTheRetryInterval)
+{
+    QStringList first = {"2024-06-14 11:06:00", "G4ABC", "", "DL1ZZ", "", "50.11", "x", "TROPO"};
+    ASSERT_TRUE(writeSpot(first));
+    setReadOnly(true);
+    // The connection opened before still writes: the layer opens the file again, read-only now.
+    db->CLOSE_DATABASES();
+    open();
+    ASSERT_TRUE(db->isOpen());
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> reopened;
+    QObject::connect(db.get(), &Database::databasesOpened, writers,
+                     [&] { reopened.push_back(clock.elapsed()); });
+    QSignalSpy told(writers, &SpotWriters::storingChanged);
+    QStringList second = {"2024-06-14 11:07:00", "G4ABC", "", "DL2ZZ", "", "50.11", "x", "TROPO"};
+    EXPECT_FALSE(writeSpot(second));
+    EXPECT_EQ(writers->notStoring(),
+              QStringLiteral(
+                  "Spots are not being stored (attempt to write a readonly database): 1 waiting in memory"));
+    const qint64 interval = SpotWriters::diskRetryInterval.count();
+    QTest::qWait(int(interval * 7 / 2));
+    // A retry about each interval, each on a connection made anew, each said; never closer (a
+    // timer may be 5 % early).
+    EXPECT_GE(reopened.size(), 2u);
+    EXPECT_LE(reopened.size(), 4u);
+    qint64 closest = interval;
+    for (size_t i = 1; i < reopened.size(); ++i) {
+        closest = std::min(closest, reopened[i] - reopened[i - 1]);
+    }
+    EXPECT_GE(closest, interval * 95 / 100);
+    EXPECT_EQ(told.size(), qsizetype(reopened.size()) + 1);
+    setReadOnly(false);
+    EXPECT_EVENTUALLY(writers->backlogRows() == 0 && writers->notStoring().isEmpty(), 5000);
+    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots ORDER BY Spot_Date")),
+              QVariantList({QStringLiteral("DL1ZZ"), QStringLiteral("DL2ZZ")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(File, ReadOnlySpotsFile, ::testing::Values(Backend::Sqlite), backendName);
 
 } // namespace
