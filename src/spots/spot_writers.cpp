@@ -189,7 +189,8 @@ bool sqliteStorageFailure(const QSqlError& error)
 // words do not say that it is another program the user can close.
 QString reasonOf(const QSqlError& error, SqlDialect dialect)
 {
-    QString words = error.databaseText().simplified();
+    // The first line: the server adds the statement and where in it the error was.
+    QString words = error.databaseText().section(u'\n', 0, 0).simplified();
     if (words.isEmpty()) {
         words = error.text().simplified();
     }
@@ -493,11 +494,9 @@ SpotWriters::Outcome SpotWriters::insertEntry(const Entry& entry)
     QSqlQuery mark(c);
     const bool marked = m_inBatch && mark.exec(QStringLiteral("SAVEPOINT spot"));
     Outcome outcome;
-    for (const Row& row : entry) {
-        outcome = insert(row);
-        if (outcome.fate != Fate::Stored) {
-            break;
-        }
+    for (size_t r = 0; r < entry.size() && outcome.fate == Fate::Stored; ++r) {
+        outcome = insert(entry[r]);
+        outcome.row = qsizetype(r);
     }
     if (marked && m_inBatch) {
         if (outcome.fate != Fate::Stored) {
@@ -559,7 +558,7 @@ bool SpotWriters::store(Entry entry)
     }
     // A database that could not be opened is a storage failure too: the rows wait until it opens.
     if (outcome.fate == Fate::Wait || m_db.openFailed()) {
-        stall(entry.front(), outcome);
+        stall(entry[size_t(outcome.row)], outcome);
         keepBack(std::move(entry));
         tellNotStoring(m_db.openFailed() ? m_db.notOpenText() : outcome.why);
         return false;
@@ -752,7 +751,7 @@ void SpotWriters::writeBacklog(bool whole)
         if (outcome.fate == Fate::Wait || outcome.fate == Fate::Lost) {
             m_backlogRows += rowsOf(entry);
             m_backlog.push_front(std::move(entry));
-            const Row& front = m_backlog.front().front();
+            const Row& front = m_backlog.front()[size_t(outcome.row)];
             if (outcome.fate == Fate::Lost) {
                 // The layer was closed under the rows: they wait for it to open again.
                 abandonBatch();
