@@ -652,3 +652,48 @@ TEST_P(ReadOnlySpotsFile, RowsWaitAndAreTriedAgainAtTheRetryInterval)
 INSTANTIATE_TEST_SUITE_P(File, ReadOnlySpotsFile, ::testing::Values(Backend::Sqlite), backendName);
 
 } // namespace
+
+namespace {
+
+// The road hands a sporadic-E spot's two rows over together: while another session holds
+// tblAllSpots past the server's limit, its tblSPOT row waits with its tblAllSpots row, and when
+// more wait than may, the oldest spot goes with both.
+class HeldTable : public Writers
+{
+};
+
+TEST_P(HeldTable, ASporadicESpotsTwoRowsWaitAndGoTogether)
+{
+    ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("SET statement_timeout = 1000")));
+    station(QStringLiteral("G4ABC"), QStringLiteral("IO91WM"));
+    station(QStringLiteral("EA7XYZ"), QStringLiteral("IM67AA"));
+    station(QStringLiteral("S51ZZ"), QStringLiteral("JN76DB"));
+    writers->setBacklogLimit(3);
+    const QString name = uniqueName("holder");
+    {
+        QSqlDatabase holder = openPostgres(name);
+        QSqlQuery h(holder);
+        ASSERT_TRUE(h.exec(QStringLiteral("SET search_path TO ") + schema));
+        ASSERT_TRUE(h.exec(QStringLiteral("BEGIN")));
+        ASSERT_TRUE(h.exec(QStringLiteral("LOCK TABLE tblAllSpots IN ACCESS EXCLUSIVE MODE")));
+        queueLine(QStringLiteral("DX de G4ABC:     50110.0  EA7XYZ       ES 59                     1234Z"));
+        drain();
+        EXPECT_EQ(writers->backlogRows(), 2);
+        EXPECT_EQ(count("tblSPOT"), 0);
+        queueLine(QStringLiteral("DX de G4ABC:     50120.0  S51ZZ        ES 59                     1235Z"));
+        drain();
+        EXPECT_EQ(writers->backlogRows(), 2);
+        ASSERT_TRUE(h.exec(QStringLiteral("ROLLBACK")));
+    }
+    QSqlDatabase::removeDatabase(name);
+    EXPECT_EVENTUALLY(writers->backlogRows() == 0, 10000);
+    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT DxCall2 FROM tblSPOT")), QVariantList{"S51ZZ"});
+    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots")),
+              QVariantList{"S51ZZ"});
+    EXPECT_EQ(logLines().filter(QStringLiteral("spot backlog full: 2 oldest rows dropped")).size(), 1)
+        << logLines().join('\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, HeldTable, ::testing::Values(Backend::Postgres), backendName);
+
+} // namespace
