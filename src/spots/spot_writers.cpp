@@ -216,7 +216,7 @@ qsizetype rowsOf(const std::vector<SpotWriters::Row>& entry)
 }
 
 constexpr const char* notStoringLine = "Spots are not being stored (%1): %2 waiting in memory";
-constexpr const char* holderText = "the database server has not finished an earlier write";
+constexpr const char* unfinishedText = "the database server has not finished an earlier write";
 
 } // namespace
 
@@ -466,16 +466,17 @@ SpotWriters::Outcome SpotWriters::insert(const Row& row, qint64* transaction)
         outcome.why = failure.text == QLatin1String(ServerWatch::silenceText)
                           ? failure.text
                           : reasonOf(error, m_db.dialect());
-        if (failure.number == Database::errProviderFailure) {
-            outcome.fate = Fate::Lost;
-        } else if (onServer) {
-            outcome.fate = refusalOf(error.nativeErrorCode()) == Refusal::Drop ? Fate::Refused : Fate::Wait;
-        } else {
-            outcome.fate = sqliteStorageFailure(error) ? Fate::Wait : Fate::Refused;
-        }
-        outcome.reconnect = !onServer && sqlite::codeOf(error) == sqlite::readOnly;
-        if (outcome.fate == Fate::Lost && !onServer && sqliteStorageFailure(error)) {
+        if (onServer) {
+            outcome.fate = failure.number == Database::errProviderFailure        ? Fate::Lost
+                           : refusalOf(error.nativeErrorCode()) == Refusal::Drop ? Fate::Refused
+                                                                                 : Fate::Wait;
+        } else if (sqliteStorageFailure(error)) {
             outcome.fate = Fate::Wait;
+            outcome.reconnect = sqlite::codeOf(error) == sqlite::readOnly;
+        } else {
+            // Qt's driver calls every failed step of a file's statement a connection error: only one
+            // without SQLite's own code did not reach the file.
+            outcome.fate = error.nativeErrorCode().isEmpty() ? Fate::Lost : Fate::Refused;
         }
     } else if (onServer && transaction && query.next()) {
         *transaction = query.value(0).toLongLong();
@@ -486,23 +487,16 @@ SpotWriters::Outcome SpotWriters::insert(const Row& row, qint64* transaction)
 
 SpotWriters::Outcome SpotWriters::insertEntry(const Entry& entry)
 {
-    if (entry.size() == 1) {
-        return insert(entry.front());
-    }
-    // Within the open transaction a savepoint undoes the rows of the spot before a refused one.
-    QSqlDatabase c = m_db.connection(Store::Spots);
-    QSqlQuery mark(c);
-    const bool marked = m_inBatch && mark.exec(QStringLiteral("SAVEPOINT spot"));
     Outcome outcome;
     for (size_t r = 0; r < entry.size() && outcome.fate == Fate::Stored; ++r) {
         outcome = insert(entry[r]);
         outcome.row = qsizetype(r);
     }
-    if (marked && m_inBatch) {
-        if (outcome.fate != Fate::Stored) {
-            (void)mark.exec(QStringLiteral("ROLLBACK TO spot"));
-        }
-        (void)mark.exec(QStringLiteral("RELEASE spot"));
+    if (outcome.fate != Fate::Stored && outcome.row == 1 && m_inBatch) {
+        // The spot's tblSPOT row went in just before, in the same open transaction: it is taken
+        // out again (a failed insert leaves the last row id as it was).
+        QSqlQuery undo(m_db.connection(Store::Spots));
+        (void)undo.exec(QStringLiteral("DELETE FROM tblSPOT WHERE rowid = last_insert_rowid()"));
     }
     return outcome;
 }
@@ -735,6 +729,9 @@ void SpotWriters::writeBacklog(bool whole)
         writeServerBacklog(whole);
         return;
     }
+    // Opened on a file now: what the server was asked about is written there.
+    m_unknown.reset();
+    m_leftOpen.reset();
     QElapsedTimer slice;
     slice.start();
     // A slice of its own shares one transaction too; within a tick it joins the tick's.
@@ -997,7 +994,7 @@ bool SpotWriters::resolveUnknown()
         // The commit has not reached the server process of the connection that was cut, or it is
         // still at work on it: asked again at the next try.
         m_stalled = true;
-        tellNotStoring(QString::fromLatin1(holderText));
+        tellNotStoring(QString::fromLatin1(unfinishedText));
         retryAfter(diskRetryInterval);
         return false;
     }

@@ -235,46 +235,29 @@ namespace {
 TEST(WriteRefusal, TimeLocksAndTheServerMakeRowsWaitOnlyTheRowsOwnValuesLoseThem)
 {
     using R = SpotWriters::Refusal;
-    struct Case
-    {
-        const char* sqlState;
-        const char* meaning;
-        R refusal;
+    const std::pair<const char*, R> cases[] = {
+        {"57014", R::Wait}, // query_canceled: the server's statement limit
+        {"55P03", R::Wait}, // lock_not_available
+        {"40001", R::Wait}, // serialization_failure
+        {"40P01", R::Wait}, // deadlock_detected
+        {"53100", R::Wait}, // disk_full
+        {"08006", R::Wait}, // connection_failure
+        {"57P01", R::Wait}, // admin_shutdown
+        {"25006", R::Wait}, // read_only_sql_transaction: a standby
+        {"42501", R::Wait}, // insufficient_privilege
+        {"XX000", R::Wait}, // internal_error
+        {"", R::Wait},      // no answer at all
+        {"22001", R::Drop}, // string_data_right_truncation
+        {"22003", R::Drop}, // numeric_value_out_of_range
+        {"22021", R::Drop}, // character_not_in_repertoire
+        {"23514", R::Drop}, // check_violation
+        {"40002", R::Drop}, // transaction_integrity_constraint_violation
+        {"54000", R::Drop}, // program_limit_exceeded: a row too large
     };
-    const Case cases[] = {
-        {"57014", "query_canceled: the server's statement limit", R::Wait},
-        {"55P03", "lock_not_available", R::Wait},
-        {"40001", "serialization_failure", R::Wait},
-        {"40P01", "deadlock_detected", R::Wait},
-        {"53100", "disk_full", R::Wait},
-        {"53300", "too_many_connections", R::Wait},
-        {"08006", "connection_failure", R::Wait},
-        {"57P01", "admin_shutdown", R::Wait},
-        {"25006", "read_only_sql_transaction: a standby", R::Wait},
-        {"42501", "insufficient_privilege", R::Wait},
-        {"42P01", "undefined_table", R::Wait},
-        {"XX000", "internal_error", R::Wait},
-        {"", "no answer at all", R::Wait},
-        {"22001", "string_data_right_truncation", R::Drop},
-        {"22003", "numeric_value_out_of_range", R::Drop},
-        {"22021", "character_not_in_repertoire", R::Drop},
-        {"22P05", "untranslatable_character", R::Drop},
-        {"23502", "not_null_violation", R::Drop},
-        {"23514", "check_violation", R::Drop},
-        {"40002", "transaction_integrity_constraint_violation", R::Drop},
-        {"54000", "program_limit_exceeded: a row too large", R::Drop},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(SpotWriters::refusalOf(QLatin1String(c.sqlState)), c.refusal)
-            << c.sqlState << " " << c.meaning;
+    for (const auto& [sqlState, refusal] : cases) {
+        EXPECT_EQ(SpotWriters::refusalOf(QLatin1String(sqlState)), refusal) << sqlState;
     }
 }
-
-// ---------------------------------------------------------------------------------------------
-// The writers over a layer of their own on the test server, reached through a relay, under a
-// watch quick enough for a test, in the proportions the program uses.
-
-constexpr ServerWatch::Timing quick{milliseconds(300), milliseconds(500), milliseconds(4000)};
 
 QString spotCall(int i)
 {
@@ -289,6 +272,258 @@ QStringList spotCalls(std::initializer_list<int> spots)
     }
     return calls;
 }
+
+// A sporadic-E spot's two rows as the processor hands them over, its tblSPOT row first, with
+// the mode its tblAllSpots row gets.
+void storeSpot(SpotWriters& writers, int i, const QString& mode, ErrorLog& log)
+{
+    DxcSpotRecord r;
+    const QStringList values =
+        QStringLiteral(
+            "2024-06-14 11:06:00|G4ABC|IO91WM|%1|JO62QM|50.11|52.5|3.3|1025.5|G4ABC: 50110.0 %1 ES|"
+            "JO50AA|9.625|52.5|IO91WM|JO62QM|52.5|3.3|1025.5|44.875")
+            .arg(spotCall(i))
+            .split(u'|');
+    const SpotColumn order[] = {colDxDateTime, colDxCall1,  colDxLoc1, colDxCall2, colDxLoc2,
+                                colFreq,       colQtf1,     colElev1,  colQrb1,    colSpotInfo,
+                                colCentreLoc,  colCritFreq, colMuf,    colTryFrom, colTryTo,
+                                colQtf2,       colElev2,    colQrb2,   colFot};
+    for (int c = 0; c < 19; ++c) {
+        r[order[c]] = values[c];
+    }
+    std::optional<SpotWriters::Row> muf = SpotWriters::mufRow(r, QStringLiteral("512.5"), log);
+    QString spotMode = mode;
+    std::optional<SpotWriters::Row> spot =
+        SpotWriters::spotRow(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
+                             r[colFreq], r[colSpotInfo], spotMode, log);
+    ASSERT_TRUE(muf && spot);
+    muf->spotRowFollows = true;
+    writers.storeRow(std::move(*muf));
+    writers.storeRow(std::move(*spot));
+}
+
+class SpotPairs : public Writers
+{
+protected:
+    QStringList calls(const char* sql)
+    {
+        QStringList out;
+        for (const QVariant& v : column(Store::Spots, QLatin1String(sql))) {
+            out << v.toString();
+        }
+        return out;
+    }
+    QStringList spotTable() { return calls("SELECT DxCall2 FROM tblSPOT ORDER BY DxCall2"); }
+    QStringList allSpotsTable() { return calls("SELECT Spot_Call2 FROM tblAllSpots ORDER BY Spot_Call2"); }
+    QStringList figures(const char* sql)
+    {
+        QStringList out;
+        for (const QVariant& v : column(Store::Spots, QLatin1String(sql))) {
+            out << QString::number(v.toDouble());
+        }
+        return out;
+    }
+};
+
+// A row the database refuses for its own values goes with its spot's other row; the spots
+// written in the same transaction are stored. A file takes any text, but a table made with a
+// check (as an older or foreign database may be) refuses one too.
+TEST_P(SpotPairs, ARefusedSpotGoesWithBothItsRowsAndTheOthersAreStored)
+{
+    if (!server()) {
+        db->CLOSE_DATABASES();
+        prepareRaw({QStringLiteral("DROP TABLE tblAllSpots"),
+                    QStringLiteral("CREATE TABLE tblAllSpots (Spot_Date datetime, Spot_Call1 varchar(50),"
+                                   " Spot_Loc1 varchar(20), Spot_Call2 varchar(50), Spot_Loc2 varchar(20),"
+                                   " Spot_Detail varchar(120), Spot_Freq double, Spot_Mode varchar(50)"
+                                   " CHECK (length(Spot_Mode) <= 50))")});
+        open();
+        ASSERT_TRUE(db->isOpen());
+    }
+    writers->beginBatch();
+    storeSpot(*writers, 0, QStringLiteral("ES"), log);
+    storeSpot(*writers, 1, QString(51, u'M'), log); // longer than Spot_Mode holds; tblSPOT has no mode
+    storeSpot(*writers, 2, QStringLiteral("ES"), log);
+    writers->endBatch();
+    EXPECT_EQ(writers->backlogRows(), 0);
+    EXPECT_EQ(spotTable(), spotCalls({0, 2}));
+    EXPECT_EQ(allSpotsTable(), spotCalls({0, 2}));
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(
+        lines[0].contains(QStringLiteral(" - WRITE_MUF_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ,")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, "
+                                                 "DL001ZZ, JO62QM, 50.11, G4ABC: 50110.0 DL001ZZ ES)")))
+        << lines[1].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SpotPairs, ::testing::Values(Backend::Sqlite, Backend::Postgres),
+                         backendName);
+
+// Another session holds tblAllSpots, as VACUUM FULL, CLUSTER, ALTER TABLE or CREATE INDEX do,
+// past the time the server gives a statement, while sporadic-E spots come down the road: each
+// spot's two rows wait together, when more wait than may the oldest spot goes whole, and the
+// others are each stored once in both tables.
+class LockedTable : public SpotPairs
+{
+};
+
+TEST_P(LockedTable, SpotsThatArriveMeanwhileWaitTogetherAndAreEachStoredOnce)
+{
+    struct Case
+    {
+        const char* name;
+        // The writers' connection gives up sooner than the program's 5 s, to keep the test short.
+        const char* limit;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"StatementLimit", "SET statement_timeout = 1000", "canceling statement due to statement timeout"},
+        {"LockLimit", "SET lock_timeout = 500", "canceling statement due to lock timeout"},
+    };
+    station(QStringLiteral("G4ABC"), QStringLiteral("IO91WM"));
+    station(QStringLiteral("EA7XYZ"), QStringLiteral("IM67AA"));
+    writers->setBacklogLimit(5);
+    const auto spot = [this](int khz) {
+        queueLine(
+            QStringLiteral("DX de G4ABC:     %1.0  EA7XYZ       ES 59                     1234Z").arg(khz));
+        drain();
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        run(Store::Spots, QStringLiteral("DELETE FROM tblSPOT"));
+        run(Store::Spots, QStringLiteral("DELETE FROM tblAllSpots"));
+        run(Store::Spots, QStringLiteral("RESET statement_timeout"));
+        run(Store::Spots, QLatin1String(c.limit));
+        const qsizetype logged = logLines().size();
+        spot(50100);
+        const QString name = uniqueName("holder");
+        {
+            QSqlDatabase holder = openPostgres(name);
+            QSqlQuery h(holder);
+            ASSERT_TRUE(h.exec(QStringLiteral("SET search_path TO ") + schema));
+            ASSERT_TRUE(h.exec(QStringLiteral("BEGIN")));
+            ASSERT_TRUE(h.exec(QStringLiteral("LOCK TABLE tblAllSpots IN ACCESS EXCLUSIVE MODE")));
+            for (int khz : {50110, 50120, 50130, 50140}) {
+                spot(khz);
+                QTest::qWait(200);
+            }
+            // Said; the two oldest waiting spots went to keep five rows at most.
+            EXPECT_EQ(writers->notStoring(),
+                      QStringLiteral("Spots are not being stored (%1): 4 waiting in memory")
+                          .arg(QLatin1String(c.why)));
+            // A retry meets the lock again; no tblSPOT row went ahead of its spot's other row.
+            QTest::qWait(1500);
+            EXPECT_EQ(figures("SELECT freq FROM tblSPOT"), QStringList{"50.1"});
+            ASSERT_TRUE(h.exec(QStringLiteral("ROLLBACK")));
+        }
+        QSqlDatabase::removeDatabase(name);
+        EXPECT_EVENTUALLY(writers->backlogRows() == 0 && writers->notStoring().isEmpty(), 10000);
+        const QStringList stored = {"50.1", "50.13", "50.14"};
+        EXPECT_EQ(figures("SELECT freq FROM tblSPOT ORDER BY freq"), stored);
+        EXPECT_EQ(figures("SELECT Spot_Freq FROM tblAllSpots ORDER BY Spot_Freq"), stored);
+        // The refusal once, with the row it met, how often the retries met it again, and the
+        // spots that went.
+        const QStringList lines = logLines().mid(logged);
+        ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines[0].endsWith(
+            QStringLiteral("\t-2147217900 - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM,"
+                           " EA7XYZ, IM67AA, 50.11, G4ABC: 50110.0 EA7XYZ ES 59 1234Z)")))
+            << lines[0].toStdString();
+        EXPECT_EQ(lines
+                      .filter(QRegularExpression(QStringLiteral(
+                          "\t-2147217900 - WRITE_SPOT_TO_DB\\(\\): the same failure \\d+ more times$")))
+                      .size(),
+                  1)
+            << lines.join('\n').toStdString();
+        EXPECT_EQ(lines.filter(QStringLiteral("\t7 - spot backlog full: 4 oldest rows dropped")).size(), 1)
+            << lines.join('\n').toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, LockedTable, ::testing::Values(Backend::Postgres), backendName);
+
+// A spots file that became read-only under the program, as after a backup restored with the
+// wrong mode: the rows wait, and the writers try again once a retry interval, each time on a
+// connection made anew, rather than as fast as the reopenings come.
+class ReadOnlySpotsFile : public Writers
+{
+protected:
+    void TearDown() override
+    {
+        if (boundReadOnly) {
+            EXPECT_EQ(::umount2(qPrintable(file()), MNT_DETACH), 0) << std::strerror(errno);
+        }
+        Writers::TearDown();
+    }
+    QString file() const { return dir.file(QString::fromLatin1(Database::spotsFileName)); }
+    // Read-only to whoever runs the test: bound read-only over itself for root, else its mode.
+    void setReadOnly(bool on)
+    {
+        const QByteArray path = QFile::encodeName(file());
+        if (::geteuid() != 0) {
+            ASSERT_EQ(::chmod(path.constData(), on ? 0400 : 0600), 0);
+        } else if (on) {
+            ASSERT_EQ(::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr), 0)
+                << std::strerror(errno);
+            boundReadOnly = true;
+            ASSERT_EQ(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
+                      0)
+                << std::strerror(errno);
+        } else {
+            ASSERT_EQ(::umount2(path.constData(), MNT_DETACH), 0) << std::strerror(errno);
+            boundReadOnly = false;
+        }
+    }
+    bool boundReadOnly = false;
+};
+
+TEST_P(ReadOnlySpotsFile, RowsWaitAndAreTriedAgainAtTheRetryInterval)
+{
+    QStringList first = {"2024-06-14 11:06:00", "G4ABC", "", "DL1ZZ", "", "50.11", "x", "TROPO"};
+    ASSERT_TRUE(writeSpot(first));
+    setReadOnly(true);
+    // The connection opened before still writes: the layer opens the file again, read-only now.
+    db->CLOSE_DATABASES();
+    open();
+    ASSERT_TRUE(db->isOpen());
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<qint64> reopened;
+    QObject::connect(db.get(), &Database::databasesOpened, writers,
+                     [&] { reopened.push_back(clock.elapsed()); });
+    QSignalSpy told(writers, &SpotWriters::storingChanged);
+    QStringList second = {"2024-06-14 11:07:00", "G4ABC", "", "DL2ZZ", "", "50.11", "x", "TROPO"};
+    EXPECT_FALSE(writeSpot(second));
+    EXPECT_EQ(writers->notStoring(),
+              QStringLiteral(
+                  "Spots are not being stored (attempt to write a readonly database): 1 waiting in memory"));
+    const qint64 interval = SpotWriters::diskRetryInterval.count();
+    QTest::qWait(int(interval * 7 / 2));
+    // A retry about each interval, each on a connection made anew, each said; never closer (a
+    // timer may be 5 % early).
+    EXPECT_GE(reopened.size(), 2u);
+    EXPECT_LE(reopened.size(), 4u);
+    qint64 closest = interval;
+    for (size_t i = 1; i < reopened.size(); ++i) {
+        closest = std::min(closest, reopened[i] - reopened[i - 1]);
+    }
+    EXPECT_GE(closest, interval * 95 / 100);
+    EXPECT_EQ(told.size(), qsizetype(reopened.size()) + 1);
+    setReadOnly(false);
+    EXPECT_EVENTUALLY(writers->backlogRows() == 0 && writers->notStoring().isEmpty(), 5000);
+    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots ORDER BY Spot_Date")),
+              QVariantList({QStringLiteral("DL1ZZ"), QStringLiteral("DL2ZZ")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(File, ReadOnlySpotsFile, ::testing::Values(Backend::Sqlite), backendName);
+
+// ---------------------------------------------------------------------------------------------
+// The writers over a layer of their own on the test server, reached through a relay, under a
+// watch quick enough for a test, in the proportions the program uses.
+
+constexpr ServerWatch::Timing quick{milliseconds(300), milliseconds(500), milliseconds(4000)};
 
 struct ServerWrites
 {
@@ -307,33 +542,7 @@ struct ServerWrites
         db.CLOSE_DATABASES();
     }
 
-    // A sporadic-E spot's two rows as the processor hands them over, its tblSPOT row first.
-    void store(int i, const QString& mode = QStringLiteral("ES"))
-    {
-        DxcSpotRecord r;
-        const QStringList values =
-            QStringLiteral(
-                "2024-06-14 11:06:00|G4ABC|IO91WM|%1|JO62QM|50.11|52.5|3.3|1025.5|G4ABC: 50110.0 %1 ES|"
-                "JO50AA|9.625|52.5|IO91WM|JO62QM|52.5|3.3|1025.5|44.875")
-                .arg(spotCall(i))
-                .split(u'|');
-        const SpotColumn order[] = {colDxDateTime, colDxCall1,  colDxLoc1, colDxCall2, colDxLoc2,
-                                    colFreq,       colQtf1,     colElev1,  colQrb1,    colSpotInfo,
-                                    colCentreLoc,  colCritFreq, colMuf,    colTryFrom, colTryTo,
-                                    colQtf2,       colElev2,    colQrb2,   colFot};
-        for (int c = 0; c < 19; ++c) {
-            r[order[c]] = values[c];
-        }
-        std::optional<SpotWriters::Row> muf = SpotWriters::mufRow(r, QStringLiteral("512.5"), log);
-        QString spotMode = mode;
-        std::optional<SpotWriters::Row> spot =
-            SpotWriters::spotRow(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
-                                 r[colFreq], r[colSpotInfo], spotMode, log);
-        ASSERT_TRUE(muf && spot);
-        muf->spotRowFollows = true;
-        writers->storeRow(std::move(*muf));
-        writers->storeRow(std::move(*spot));
-    }
+    void store(int i, const QString& mode = QStringLiteral("ES")) { storeSpot(*writers, i, mode, log); }
     // What a table holds, read past the relay.
     QStringList rows(const QString& sql) const
     {
@@ -374,105 +583,6 @@ struct ServerWrites
     bool busy = false;
     std::unique_ptr<SpotWriters> writers = std::make_unique<SpotWriters>(db, log, busy);
 };
-
-// Another session holds tblAllSpots, as VACUUM FULL, CLUSTER, ALTER TABLE or CREATE INDEX do,
-// past the time the server gives a statement, while spots arrive.
-struct LockCase
-{
-    const char* name;
-    // The writers' connection gives up sooner than the program's 5 s, to keep the test short.
-    const char* limit;
-    const char* why;
-};
-
-void PrintTo(const LockCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class LockedTable : public ::testing::TestWithParam<LockCase>
-{
-};
-
-TEST_P(LockedTable, SpotsThatArriveMeanwhileWaitAndAreEachStoredOnceInBothTables)
-{
-    ZENTHRA_REQUIRE_POSTGRES();
-    ServerWrites s;
-    ASSERT_TRUE(s.db.isOpen()) << s.logLines().join('\n').toStdString();
-    ASSERT_TRUE(s.db.exec(Store::Spots, QLatin1String(GetParam().limit)));
-    s.store(0);
-    ASSERT_EQ(s.writers->backlogRows(), 0);
-
-    const QString name = uniqueName("holder");
-    {
-        QSqlDatabase holder = openPostgres(name);
-        QSqlQuery h(holder);
-        ASSERT_TRUE(h.exec(QStringLiteral("SET search_path TO ") + s.server.schema));
-        ASSERT_TRUE(h.exec(QStringLiteral("BEGIN")));
-        ASSERT_TRUE(h.exec(QStringLiteral("LOCK TABLE tblAllSpots IN ACCESS EXCLUSIVE MODE")));
-        for (int i = 1; i <= 4; ++i) {
-            s.store(i);
-            QTest::qWait(200);
-        }
-        // Said, and the rows of both tables wait.
-        EXPECT_EQ(s.writers->notStoring(),
-                  QStringLiteral("Spots are not being stored (%1): 8 waiting in memory")
-                      .arg(QLatin1String(GetParam().why)));
-        // A retry meets the lock again.
-        QTest::qWait(1500);
-        EXPECT_EQ(s.writers->backlogRows(), 8);
-        EXPECT_EQ(s.spotTable(), spotCalls({0}));
-        ASSERT_TRUE(h.exec(QStringLiteral("ROLLBACK")));
-    }
-    QSqlDatabase::removeDatabase(name);
-
-    EXPECT_EVENTUALLY(s.writers->backlogRows() == 0 && s.writers->notStoring().isEmpty(), 10000);
-    EXPECT_EQ(s.spotTable(), spotCalls({0, 1, 2, 3, 4}));
-    EXPECT_EQ(s.allSpotsTable(), spotCalls({0, 1, 2, 3, 4}));
-    // The refusal once, with the row it met, then how often the retries met it again.
-    const QStringList lines = s.logLines();
-    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
-    EXPECT_TRUE(lines[0].endsWith(QStringLiteral(
-        "\t-2147217900 - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ, JO62QM, 50.11,"
-        " G4ABC: 50110.0 DL001ZZ ES)")))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].contains(QRegularExpression(
-        QStringLiteral("\t-2147217900 - WRITE_SPOT_TO_DB\\(\\): the same failure \\d+ more times$"))))
-        << lines[1].toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Limits, LockedTable,
-                         ::testing::Values(LockCase{"StatementLimit", "SET statement_timeout = 1000",
-                                                    "canceling statement due to statement timeout"},
-                                           LockCase{"LockLimit", "SET lock_timeout = 500",
-                                                    "canceling statement due to lock timeout"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// A row the server refuses for its own values goes, with its spot's other row; the spots written
-// in the same transaction are written again without it.
-TEST(RefusedSpot, GoesWithBothItsRowsAndTheOthersAreStored)
-{
-    ZENTHRA_REQUIRE_POSTGRES();
-    ServerWrites s;
-    ASSERT_TRUE(s.db.isOpen());
-    s.writers->beginBatch();
-    s.store(0);
-    s.store(1, QString(51, u'M')); // longer than Spot_Mode holds; tblSPOT has no mode
-    s.store(2);
-    s.writers->endBatch();
-    EXPECT_EQ(s.writers->backlogRows(), 0);
-    EXPECT_EQ(s.spotTable(), spotCalls({0, 2}));
-    EXPECT_EQ(s.allSpotsTable(), spotCalls({0, 2}));
-    const QStringList lines = s.logLines();
-    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
-    EXPECT_TRUE(lines[0].contains(
-        QStringLiteral("\t-2147217900 - WRITE_MUF_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ,")))
-        << lines[0].toStdString();
-    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(
-        "\t-2147217900 - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, DL001ZZ, JO62QM, 50.11,"
-        " G4ABC: 50110.0 DL001ZZ ES)")))
-        << lines[1].toStdString();
-}
 
 // The server's answer to a write is held on the path past the moment the watch cuts the
 // statement, and the server answers again a moment later: the spot is stored exactly once.
@@ -571,129 +681,5 @@ INSTANTIATE_TEST_SUITE_P(
                     QStringLiteral("CREATE CONSTRAINT TRIGGER held AFTER INSERT ON tblAllSpots"
                                    " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION held()")}}),
     [](const auto& info) { return std::string(info.param.name); });
-
-} // namespace
-
-namespace {
-
-// A spots file that became read-only under the program, as after a backup restored with the
-// wrong mode: the rows wait, and the writers try again once a retry interval, each time on a
-// connection made anew, rather than as fast as the reopenings come.
-class ReadOnlySpotsFile : public Writers
-{
-protected:
-    void TearDown() override
-    {
-        if (boundReadOnly) {
-            EXPECT_EQ(::umount2(qPrintable(file()), MNT_DETACH), 0) << std::strerror(errno);
-        }
-        Writers::TearDown();
-    }
-    QString file() const { return dir.file(QString::fromLatin1(Database::spotsFileName)); }
-    // Read-only to whoever runs the test: bound read-only over itself for root, else its mode.
-    void setReadOnly(bool on)
-    {
-        const QByteArray path = QFile::encodeName(file());
-        if (::geteuid() != 0) {
-            ASSERT_EQ(::chmod(path.constData(), on ? 0400 : 0600), 0);
-        } else if (on) {
-            ASSERT_EQ(::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr), 0)
-                << std::strerror(errno);
-            boundReadOnly = true;
-            ASSERT_EQ(::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr),
-                      0)
-                << std::strerror(errno);
-        } else {
-            ASSERT_EQ(::umount2(path.constData(), MNT_DETACH), 0) << std::strerror(errno);
-            boundReadOnly = false;
-        }
-    }
-    bool boundReadOnly = false;
-};
-
-TEST_P(ReadOnlySpotsFile, RowsWaitAndAreTriedAgainAtTheRetryInterval)
-{
-    QStringList first = {"2024-06-14 11:06:00", "G4ABC", "", "DL1ZZ", "", "50.11", "x", "TROPO"};
-    ASSERT_TRUE(writeSpot(first));
-    setReadOnly(true);
-    // The connection opened before still writes: the layer opens the file again, read-only now.
-    db->CLOSE_DATABASES();
-    open();
-    ASSERT_TRUE(db->isOpen());
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<qint64> reopened;
-    QObject::connect(db.get(), &Database::databasesOpened, writers,
-                     [&] { reopened.push_back(clock.elapsed()); });
-    QSignalSpy told(writers, &SpotWriters::storingChanged);
-    QStringList second = {"2024-06-14 11:07:00", "G4ABC", "", "DL2ZZ", "", "50.11", "x", "TROPO"};
-    EXPECT_FALSE(writeSpot(second));
-    EXPECT_EQ(writers->notStoring(),
-              QStringLiteral(
-                  "Spots are not being stored (attempt to write a readonly database): 1 waiting in memory"));
-    const qint64 interval = SpotWriters::diskRetryInterval.count();
-    QTest::qWait(int(interval * 7 / 2));
-    // A retry about each interval, each on a connection made anew, each said; never closer (a
-    // timer may be 5 % early).
-    EXPECT_GE(reopened.size(), 2u);
-    EXPECT_LE(reopened.size(), 4u);
-    qint64 closest = interval;
-    for (size_t i = 1; i < reopened.size(); ++i) {
-        closest = std::min(closest, reopened[i] - reopened[i - 1]);
-    }
-    EXPECT_GE(closest, interval * 95 / 100);
-    EXPECT_EQ(told.size(), qsizetype(reopened.size()) + 1);
-    setReadOnly(false);
-    EXPECT_EVENTUALLY(writers->backlogRows() == 0 && writers->notStoring().isEmpty(), 5000);
-    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots ORDER BY Spot_Date")),
-              QVariantList({QStringLiteral("DL1ZZ"), QStringLiteral("DL2ZZ")}));
-}
-
-INSTANTIATE_TEST_SUITE_P(File, ReadOnlySpotsFile, ::testing::Values(Backend::Sqlite), backendName);
-
-} // namespace
-
-namespace {
-
-// The road hands a sporadic-E spot's two rows over together: while another session holds
-// tblAllSpots past the server's limit, its tblSPOT row waits with its tblAllSpots row, and when
-// more wait than may, the oldest spot goes with both.
-class HeldTable : public Writers
-{
-};
-
-TEST_P(HeldTable, ASporadicESpotsTwoRowsWaitAndGoTogether)
-{
-    ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("SET statement_timeout = 1000")));
-    station(QStringLiteral("G4ABC"), QStringLiteral("IO91WM"));
-    station(QStringLiteral("EA7XYZ"), QStringLiteral("IM67AA"));
-    station(QStringLiteral("S51ZZ"), QStringLiteral("JN76DB"));
-    writers->setBacklogLimit(3);
-    const QString name = uniqueName("holder");
-    {
-        QSqlDatabase holder = openPostgres(name);
-        QSqlQuery h(holder);
-        ASSERT_TRUE(h.exec(QStringLiteral("SET search_path TO ") + schema));
-        ASSERT_TRUE(h.exec(QStringLiteral("BEGIN")));
-        ASSERT_TRUE(h.exec(QStringLiteral("LOCK TABLE tblAllSpots IN ACCESS EXCLUSIVE MODE")));
-        queueLine(QStringLiteral("DX de G4ABC:     50110.0  EA7XYZ       ES 59                     1234Z"));
-        drain();
-        EXPECT_EQ(writers->backlogRows(), 2);
-        EXPECT_EQ(count("tblSPOT"), 0);
-        queueLine(QStringLiteral("DX de G4ABC:     50120.0  S51ZZ        ES 59                     1235Z"));
-        drain();
-        EXPECT_EQ(writers->backlogRows(), 2);
-        ASSERT_TRUE(h.exec(QStringLiteral("ROLLBACK")));
-    }
-    QSqlDatabase::removeDatabase(name);
-    EXPECT_EVENTUALLY(writers->backlogRows() == 0, 10000);
-    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT DxCall2 FROM tblSPOT")), QVariantList{"S51ZZ"});
-    EXPECT_EQ(column(Store::Spots, QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots")),
-              QVariantList{"S51ZZ"});
-    EXPECT_EQ(logLines().filter(QStringLiteral("spot backlog full: 2 oldest rows dropped")).size(), 1)
-        << logLines().join('\n').toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(Server, HeldTable, ::testing::Values(Backend::Postgres), backendName);
 
 } // namespace
