@@ -542,34 +542,21 @@ struct ServerWrites
         db.CLOSE_DATABASES();
     }
 
-    void store(int i, const QString& mode = QStringLiteral("ES")) { storeSpot(*writers, i, mode, log); }
-    // What a table holds, read past the relay.
-    QStringList rows(const QString& sql) const
+    // Each spot's called station in order, through the writers' own layer.
+    QStringList calls(const char* table, const char* column)
     {
         QStringList out;
-        const QString name = uniqueName("reader");
-        {
-            QSqlDatabase c = openPostgres(name);
-            QSqlQuery q(c);
-            if (q.exec(QStringLiteral("SET search_path TO ") + server.schema) && q.exec(sql)) {
-                while (q.next()) {
-                    out << q.value(0).toString();
-                }
+        QSqlQuery q;
+        if (db.exec(Store::Spots,
+                    QStringLiteral("SELECT %2 FROM %1 ORDER BY %2")
+                        .arg(QLatin1String(table), QLatin1String(column)),
+                    {}, &q)) {
+            while (q.next()) {
+                out << q.value(0).toString();
             }
         }
-        QSqlDatabase::removeDatabase(name);
         return out;
     }
-    // Both tables, each spot's called station in order: they agree when they are equal.
-    QStringList spotTable() const
-    {
-        return rows(QStringLiteral("SELECT DxCall2 FROM tblSPOT ORDER BY DxCall2"));
-    }
-    QStringList allSpotsTable() const
-    {
-        return rows(QStringLiteral("SELECT Spot_Call2 FROM tblAllSpots ORDER BY Spot_Call2"));
-    }
-    QStringList logLines() const { return dir.lines(QStringLiteral("muf_errors.log")); }
 
     TempFolder dir;
     Clock clock;
@@ -618,7 +605,7 @@ TEST_P(UnansweredWrite, TheSpotIsStoredExactlyOnce)
     ServerWrites s;
     ASSERT_TRUE(s.db.isOpen());
     onServer(s.server.schema, c.setup);
-    s.store(0);
+    storeSpot(*s.writers, 0, QStringLiteral("ES"), s.log);
     ASSERT_EQ(s.writers->backlogRows(), 0);
 
     std::promise<void> holding;
@@ -648,13 +635,13 @@ TEST_P(UnansweredWrite, TheSpotIsStoredExactlyOnce)
         QSqlDatabase::removeDatabase(name);
     });
     holding.get_future().wait();
-    s.store(1);
+    storeSpot(*s.writers, 1, QStringLiteral("ES"), s.log);
     EXPECT_EVENTUALLY(s.writers->backlogRows() == 0 && s.writers->notStoring().isEmpty(), 15000);
     conductor.join();
     EXPECT_TRUE(sawWait);
     EXPECT_GE(s.watch->cuts(), 1);
-    EXPECT_EQ(s.allSpotsTable(), spotCalls({0, 1}));
-    EXPECT_EQ(s.spotTable(), spotCalls({0, 1}));
+    EXPECT_EQ(s.calls("tblAllSpots", "Spot_Call2"), spotCalls({0, 1}));
+    EXPECT_EQ(s.calls("tblSPOT", "DxCall2"), spotCalls({0, 1}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
