@@ -928,9 +928,19 @@ void SpotWriters::writeServerBacklog(bool whole)
             }
             break;
         }
-        case Fate::Unknown:
-            // Asked about at the top of the loop, on a connection made anew if need be.
+        case Fate::Unknown: {
+            const qsizetype waiting = m_backlogRows;
+            if (!resolveUnknown()) {
+                return;
+            }
+            if (m_backlogRows == waiting) {
+                // The server answered that it did not commit: tried again at the interval, not at once.
+                stall(m_backlog.front().front(), outcome);
+                tellNotStoring(outcome.why);
+                return;
+            }
             break;
+        }
         }
     }
     backlogWritten();
