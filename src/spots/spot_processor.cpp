@@ -406,6 +406,7 @@ void SpotProcessor::process(Waiting& spot)
     const double layer = settings.dblCalcLayerHeight;
     const double masl = settings.dblCalcMasl;
     const bool isEs = r[colSpotMode] == QLatin1String("ES");
+    std::optional<SpotWriters::Row> mufRow;
     if (bothKnown && isEs && !zeroPath) {
         const HeardPath heard{r[colDxLoc1], r[colDxLoc2], r[colQrb1], num(r[colFreq]), layer, masl};
         const SporadicEPath es =
@@ -425,15 +426,21 @@ void SpotProcessor::process(Waiting& spot)
             const Point centre = at(r[colCentreLoc]);
             const QString toMidpoint =
                 text(m_calcs.CALCULATE_QRB(centre.lat, centre.lon, home.lat, home.lon));
-            store(SpotWriters::mufRow(r, toMidpoint, m_log));
+            mufRow = SpotWriters::mufRow(r, toMidpoint, m_log);
         }
     }
 
-    // Every spot, whatever its mode.
+    // Every spot, whatever its mode; a sporadic-E spot's two rows are stored together.
+    std::optional<SpotWriters::Row> spotRow;
     if (settings.blnLogSpotToDb) {
-        store(SpotWriters::spotRow(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2], r[colDxLoc2],
-                                   r[colFreq], r[colSpotInfo], r[colSpotMode], m_log));
+        spotRow = SpotWriters::spotRow(r[colDxDateTime], r[colDxCall1], r[colDxLoc1], r[colDxCall2],
+                                       r[colDxLoc2], r[colFreq], r[colSpotInfo], r[colSpotMode], m_log);
     }
+    if (mufRow && spotRow) {
+        mufRow->spotRowFollows = true;
+    }
+    store(std::move(mufRow));
+    store(std::move(spotRow));
 
     // Reports.
     const double freq = num(r[colFreq]);

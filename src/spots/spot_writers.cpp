@@ -9,6 +9,8 @@
 
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QSqlError>
 
 #include <algorithm>
@@ -156,6 +158,11 @@ private:
 constexpr auto backlogSlice = std::chrono::milliseconds(50);
 constexpr auto shortestRetry = std::chrono::milliseconds(100);
 
+// On the server each row's insert also says which transaction it ran in: once that transaction's
+// commit went unanswered, the server can be asked how it ended.
+const QString serverReturning = QStringLiteral(" RETURNING txid_current()");
+const QString transactionStatusSql = QStringLiteral("SELECT txid_status(?)");
+
 QString routineOf(bool muf)
 {
     return muf ? QStringLiteral("WRITE_MUF_TO_DB") : QStringLiteral("WRITE_SPOT_TO_DB");
@@ -163,12 +170,8 @@ QString routineOf(bool muf)
 
 // The database could not write at all: a full disk, a file that became unwritable or unreadable,
 // or one locked by another program. The row itself is sound and is to be tried again later.
-bool storageFailure(const QSqlError& error, SqlDialect dialect)
+bool sqliteStorageFailure(const QSqlError& error)
 {
-    if (dialect == SqlDialect::Postgres) {
-        // Class 53, insufficient resources: disk full, out of memory, too many connections.
-        return error.nativeErrorCode().startsWith(QLatin1String("53"));
-    }
     switch (sqlite::codeOf(error)) {
     case sqlite::busy:
     case sqlite::locked:
@@ -186,7 +189,8 @@ bool storageFailure(const QSqlError& error, SqlDialect dialect)
 // words do not say that it is another program the user can close.
 QString reasonOf(const QSqlError& error, SqlDialect dialect)
 {
-    QString words = error.databaseText().simplified();
+    // The first line: the server adds the statement and where in it the error was.
+    QString words = error.databaseText().section(u'\n', 0, 0).simplified();
     if (words.isEmpty()) {
         words = error.text().simplified();
     }
@@ -194,10 +198,25 @@ QString reasonOf(const QSqlError& error, SqlDialect dialect)
         (sqlite::codeOf(error) == sqlite::busy || sqlite::codeOf(error) == sqlite::locked)) {
         return Database::heldText(words);
     }
+    if (dialect == SqlDialect::Postgres) {
+        // The server's own sentence, without the severity and the code the driver adds.
+        static const QRegularExpression severity(QStringLiteral("^(ERROR|FATAL|PANIC):\\s*"));
+        words.remove(severity);
+        const QString code = QStringLiteral(" (") + error.nativeErrorCode() + u')';
+        if (!error.nativeErrorCode().isEmpty() && words.endsWith(code)) {
+            words.chop(code.size());
+        }
+    }
     return words;
 }
 
+qsizetype rowsOf(const std::vector<SpotWriters::Row>& entry)
+{
+    return qsizetype(entry.size());
+}
+
 constexpr const char* notStoringLine = "Spots are not being stored (%1): %2 waiting in memory";
+constexpr const char* unfinishedText = "the database server has not finished an earlier write";
 
 } // namespace
 
@@ -206,6 +225,7 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
 {
     // A closed connection leaves the prepared statements without a driver: drop them.
     connect(&m_db, &Database::databasesClosed, this, [this] {
+        ++m_closings;
         // A transaction still open when the connection went is rolled back with it.
         abandonBatch();
         m_mufInsert = QSqlQuery();
@@ -213,9 +233,11 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
         m_mufConnection.clear();
         m_spotConnection.clear();
     });
-    // Reopened by whoever noticed first: the rows kept back can go.
+    // Reopened by someone else, which shows the database can be reached: the rows kept back for
+    // a lost connection can go. An opening of the writers' own, or one while the database
+    // refuses to write, changes nothing before the retry is due.
     connect(&m_db, &Database::databasesOpened, this, [this](bool ok) {
-        if (ok && !m_backlog.empty()) {
+        if (ok && !m_writing && !m_stalled && !m_backlog.empty()) {
             retryLater(std::chrono::milliseconds(0));
         }
     });
@@ -233,10 +255,20 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
 
 SpotWriters::~SpotWriters()
 {
-    if (!m_backlog.empty() || m_dropped > 0) {
-        m_log.WRITE_ERROR_LOG(errOutOfMemory, QStringLiteral("spot backlog: %1 rows not written, %2 dropped")
-                                                  .arg(m_backlog.size())
-                                                  .arg(m_dropped));
+    qsizetype unknownRows = 0;
+    for (qsizetype i = 0; m_unknown && i < m_unknown->entries && i < qsizetype(m_backlog.size()); ++i) {
+        unknownRows += rowsOf(m_backlog[size_t(i)]);
+    }
+    const qsizetype waiting = backlogRows() - unknownRows;
+    if (waiting > 0 || m_dropped > 0) {
+        m_log.WRITE_ERROR_LOG(
+            errOutOfMemory,
+            QStringLiteral("spot backlog: %1 rows not written, %2 dropped").arg(waiting).arg(m_dropped));
+    }
+    if (unknownRows > 0) {
+        m_log.WRITE_ERROR_LOG(errOutOfMemory, QStringLiteral("spot backlog: %1 rows perhaps not written, the"
+                                                             " server did not answer their commit")
+                                                  .arg(unknownRows));
     }
 }
 
@@ -245,6 +277,28 @@ void SpotWriters::cutSpotInfo(QString& text)
     if (legacy::trim(text).size() > spotInfoLength) {
         text = legacy::trim(text.left(spotInfoLength));
     }
+}
+
+SpotWriters::Refusal SpotWriters::refusalOf(const QString& sqlState)
+{
+    // Class 22, data exception (a text too long, a figure out of range, a byte the encoding does
+    // not have); class 23, a constraint the row breaks; the same found at the commit; a row too
+    // large for the table.
+    if (sqlState.startsWith(QLatin1String("22")) || sqlState.startsWith(QLatin1String("23")) ||
+        sqlState == QLatin1String("40002") || sqlState == QLatin1String("54000")) {
+        return Refusal::Drop;
+    }
+    return Refusal::Wait;
+}
+
+bool SpotWriters::server() const
+{
+    return m_db.dialect() == SqlDialect::Postgres;
+}
+
+qsizetype SpotWriters::backlogRows() const
+{
+    return m_backlogRows + (m_head ? 1 : 0);
 }
 
 bool SpotWriters::prepared(QSqlQuery& query, QString& connection, const QString& sql, double* number,
@@ -336,7 +390,24 @@ bool SpotWriters::storeRow(Row row)
         return false;
     }
     m_dbBusy = true;
-    const bool ok = store(std::move(row));
+    Entry entry;
+    if (m_head && row.muf) {
+        // The row its spot's row was to follow never came: it goes alone.
+        Entry alone;
+        alone.push_back(std::move(*m_head));
+        m_head.reset();
+        store(std::move(alone));
+    } else if (m_head) {
+        entry.push_back(std::move(*m_head));
+        m_head.reset();
+    }
+    bool ok = false;
+    if (row.spotRowFollows) {
+        m_head = std::move(row);
+    } else {
+        entry.push_back(std::move(row));
+        ok = store(std::move(entry));
+    }
     m_dbBusy = false;
     return ok;
 }
@@ -367,77 +438,130 @@ QString SpotWriters::Row::text() const
     return routineOf(muf) + u'(' + args.join(QStringLiteral(", ")) + u')';
 }
 
-SpotWriters::Outcome SpotWriters::insert(const Row& row)
+SpotWriters::Outcome SpotWriters::insert(const Row& row, qint64* transaction)
 {
+    const bool onServer = server();
     QSqlQuery& query = row.muf ? m_mufInsert : m_spotInsert;
     Outcome outcome;
-    if (!prepared(query, row.muf ? m_mufConnection : m_spotConnection, row.muf ? mufInsertSql : spotInsertSql,
+    const QString& sql = row.muf ? mufInsertSql : spotInsertSql;
+    if (!prepared(query, row.muf ? m_mufConnection : m_spotConnection, onServer ? sql + serverReturning : sql,
                   &outcome.number, &outcome.why)) {
+        // Nothing ran: a closed layer, or a statement the server would not prepare now.
+        outcome.fate = outcome.number == Database::errProviderFailure ? Fate::Lost : Fate::Wait;
+        if (!onServer && outcome.fate == Fate::Wait) {
+            outcome.fate = Fate::Refused;
+        }
         return outcome;
     }
     for (int i = 0; i < row.values.size(); ++i) {
         query.bindValue(i, row.values[i]);
     }
+    // The one row of the answer comes with it, under the watch, rather than at the first fetch.
+    query.setForwardOnly(!onServer);
     SqlFailure failure;
     if (!m_db.run(Store::Spots, query, &failure)) {
         const QSqlError error = query.lastError();
         outcome.number = failure.number;
-        outcome.storageFailure = storageFailure(error, m_db.dialect());
-        outcome.reconnect = m_db.dialect() == SqlDialect::Sqlite && sqlite::codeOf(error) == sqlite::readOnly;
         // A statement refused or cut as the server does not answer says so, not what the socket did.
         outcome.why = failure.text == QLatin1String(ServerWatch::silenceText)
                           ? failure.text
                           : reasonOf(error, m_db.dialect());
+        if (onServer) {
+            outcome.fate = failure.number == Database::errProviderFailure        ? Fate::Lost
+                           : refusalOf(error.nativeErrorCode()) == Refusal::Drop ? Fate::Refused
+                                                                                 : Fate::Wait;
+        } else if (sqliteStorageFailure(error)) {
+            outcome.fate = Fate::Wait;
+            outcome.reconnect = sqlite::codeOf(error) == sqlite::readOnly;
+        } else {
+            // Qt's driver calls every failed step of a file's statement a connection error: only one
+            // without SQLite's own code did not reach the file.
+            outcome.fate = error.nativeErrorCode().isEmpty() ? Fate::Lost : Fate::Refused;
+        }
+    } else if (onServer && transaction && query.next()) {
+        *transaction = query.value(0).toLongLong();
     }
     query.finish();
     return outcome;
 }
 
-void SpotWriters::stored(Row& row)
+SpotWriters::Outcome SpotWriters::insertEntry(const Entry& entry)
 {
-    if (row.muf) {
-        Q_EMIT mufRowStored();
+    Outcome outcome;
+    for (size_t r = 0; r < entry.size() && outcome.fate == Fate::Stored; ++r) {
+        outcome = insert(entry[r]);
+        outcome.row = qsizetype(r);
+    }
+    if (outcome.fate != Fate::Stored && outcome.row == 1 && m_inBatch) {
+        // The spot's tblSPOT row went in just before, in the same open transaction: it is taken
+        // out again (a failed insert leaves the last row id as it was).
+        QSqlQuery undo(m_db.connection(Store::Spots));
+        (void)undo.exec(QStringLiteral("DELETE FROM tblSPOT WHERE rowid = last_insert_rowid()"));
+    }
+    return outcome;
+}
+
+void SpotWriters::stored(Entry& entry)
+{
+    for (const Row& row : entry) {
+        if (row.muf) {
+            Q_EMIT mufRowStored();
+        }
     }
     if (m_inBatch) {
         // A run of failures ends when the row is committed, not when it went into the batch.
-        m_uncommitted.push_back(std::move(row));
-    } else {
+        m_uncommitted.push_back(std::move(entry));
+        return;
+    }
+    for (const Row& row : entry) {
         m_failures.succeeded(routineOf(row.muf));
     }
 }
 
-bool SpotWriters::store(Row row)
+void SpotWriters::refused(const Entry& entry, const Outcome& outcome)
 {
-    if (!m_backlog.empty()) {
-        // Rows go in the order they came: this one waits behind the rows kept back. While the
-        // disk refuses rows, only the retry timer tries again.
-        keepBack(std::move(row));
-        if (!m_diskStalled) {
-            writeBacklog();
+    // The spot's other row goes with it, so that the two tables agree.
+    for (const Row& row : entry) {
+        m_log.WRITE_ERROR_LOG(outcome.number, row.text());
+    }
+}
+
+bool SpotWriters::store(Entry entry)
+{
+    const QScopedValueRollback<bool> writing(m_writing, true);
+    if (server() || !m_backlog.empty()) {
+        // Rows go in the order they came: this one waits behind the rows kept back, and on the
+        // server it goes in a transaction with them. While the database refuses rows, only the
+        // retry timer tries again.
+        const bool alone = m_backlog.empty();
+        keepBack(std::move(entry));
+        if (!m_stalled && !m_gathering) {
+            writeBacklog(alone);
         }
         return m_backlog.empty();
     }
-    const Outcome outcome = insert(row);
-    if (outcome.number == 0) {
-        stored(row);
-        return true;
+    // A spot's two rows outside a tick still share a transaction of their own.
+    const bool ownBatch = entry.size() > 1 && !m_inBatch;
+    if (ownBatch) {
+        beginBatch();
+    }
+    const Outcome outcome = insertEntry(entry);
+    if (outcome.fate == Fate::Stored) {
+        stored(entry);
+        return !ownBatch || commitBatch();
     }
     // A database that could not be opened is a storage failure too: the rows wait until it opens.
-    if (outcome.storageFailure || m_db.openFailed()) {
-        stall(row, outcome);
-        keepBack(std::move(row));
+    if (outcome.fate == Fate::Wait || m_db.openFailed()) {
+        stall(entry[size_t(outcome.row)], outcome);
+        keepBack(std::move(entry));
         tellNotStoring(m_db.openFailed() ? m_db.notOpenText() : outcome.why);
         return false;
     }
-    const bool server = m_db.dialect() == SqlDialect::Postgres;
-    if (!server || outcome.number != Database::errProviderFailure) {
-        m_log.WRITE_ERROR_LOG(outcome.number, row.text());
-        return false;
+    if (ownBatch) {
+        commitBatch();
     }
-    // The backlog tries it again, logs the failure and reopens the connection when it is time.
-    keepBack(std::move(row));
-    writeBacklog();
-    return m_backlog.empty();
+    refused(entry, outcome);
+    return false;
 }
 
 void SpotWriters::stall(const Row& row, const Outcome& outcome)
@@ -445,41 +569,79 @@ void SpotWriters::stall(const Row& row, const Outcome& outcome)
     m_failures.failed(routineOf(row.muf), outcome.number, row.text());
     // The rows the open transaction held are not stored either: they go first.
     abandonBatch();
-    m_diskStalled = true;
+    m_stalled = true;
     m_reconnect = m_reconnect || outcome.reconnect;
-    retryLater(diskRetryInterval);
+    retryAfter(diskRetryInterval);
 }
 
-void SpotWriters::keepBack(Row row)
+bool SpotWriters::waitForServer(const Row& row, const Outcome& outcome)
 {
+    m_failures.failed(routineOf(row.muf), outcome.number, row.text());
+    if (m_db.recoverLostServer({outcome.number, {}})) {
+        return true;
+    }
+    tellNotStoring(outcome.why);
+    retryAfter(std::max(m_db.serverRetryInterval(), shortestRetry));
+    return false;
+}
+
+void SpotWriters::keepBack(Entry entry)
+{
+    const qsizetype rows = rowsOf(entry);
     if (m_backlogLimit < 1) {
-        ++m_dropped;
+        m_dropped += rows;
         return;
     }
-    while (qsizetype(m_backlog.size()) >= m_backlogLimit) {
-        m_backlog.pop_front();
-        ++m_dropped;
-    }
-    m_backlog.push_back(std::move(row));
+    m_backlogRows += rows;
+    m_backlog.push_back(std::move(entry));
+    trimBacklog();
 }
 
 void SpotWriters::trimBacklog()
 {
-    while (!m_backlog.empty() && qsizetype(m_backlog.size()) > std::max<qsizetype>(m_backlogLimit, 0)) {
-        m_backlog.pop_front();
-        ++m_dropped;
+    // The oldest spots go, each with both its rows; a transaction still asked about stays.
+    const size_t asked = m_unknown ? size_t(m_unknown->entries) : 0;
+    while (m_backlogRows > std::max<qsizetype>(m_backlogLimit, 0) && m_backlog.size() > asked) {
+        const auto oldest = m_backlog.begin() + qsizetype(asked);
+        m_backlogRows -= rowsOf(*oldest);
+        m_dropped += rowsOf(*oldest);
+        m_backlog.erase(oldest);
     }
 }
 
 void SpotWriters::beginBatch()
 {
-    if (!m_inBatch && m_db.isOpen() && m_db.dialect() == SqlDialect::Sqlite) {
+    if (server()) {
+        if (!m_gathering) {
+            m_gatheredAlone = m_backlog.empty();
+            m_gathering = true;
+        }
+    } else if (!m_inBatch && m_db.isOpen()) {
         m_inBatch = m_db.connection(Store::Spots).transaction();
     }
 }
 
 void SpotWriters::endBatch()
 {
+    if (m_head) {
+        // The row its spot's row was to follow never came: it goes alone.
+        Entry alone;
+        alone.push_back(std::move(*m_head));
+        m_head.reset();
+        store(std::move(alone));
+    }
+    if (m_gathering) {
+        m_gathering = false;
+        if (!m_backlog.empty() && !m_stalled) {
+            if (m_dbBusy) {
+                retryLater(shortestRetry);
+            } else {
+                m_dbBusy = true;
+                writeBacklog(m_gatheredAlone);
+                m_dbBusy = false;
+            }
+        }
+    }
     if (m_inBatch) {
         commitBatch();
     }
@@ -494,8 +656,10 @@ bool SpotWriters::commitBatch()
         m_inBatch = false;
         bool muf = false;
         bool spot = false;
-        for (const Row& row : m_uncommitted) {
-            (row.muf ? muf : spot) = true;
+        for (const Entry& entry : m_uncommitted) {
+            for (const Row& row : entry) {
+                (row.muf ? muf : spot) = true;
+            }
         }
         m_uncommitted.clear();
         if (muf) {
@@ -508,10 +672,9 @@ bool SpotWriters::commitBatch()
     }
     const QSqlError error = commit.lastError();
     commit.finish();
-    Outcome outcome{Database::errCommandFailed, storageFailure(error, m_db.dialect()),
-                    m_db.dialect() == SqlDialect::Sqlite && sqlite::codeOf(error) == sqlite::readOnly,
+    Outcome outcome{Fate::Wait, Database::errCommandFailed, sqlite::codeOf(error) == sqlite::readOnly,
                     reasonOf(error, m_db.dialect())};
-    if (!outcome.storageFailure) {
+    if (!sqliteStorageFailure(error)) {
         // Not a matter of room: the rows that went in are lost, as a refused row is.
         m_log.WRITE_ERROR_LOG(Database::errCommandFailed, QStringLiteral("tmrProcessSpot_Timer()"));
         c.rollback();
@@ -523,7 +686,7 @@ bool SpotWriters::commitBatch()
         abandonBatch();
         return false;
     }
-    const Row first = m_uncommitted.front();
+    const Row first = m_uncommitted.front().front();
     stall(first, outcome);
     trimBacklog();
     tellNotStoring(outcome.why);
@@ -540,26 +703,35 @@ void SpotWriters::abandonBatch()
         m_db.connection(Store::Spots).rollback();
     }
     for (auto it = m_uncommitted.rbegin(); it != m_uncommitted.rend(); ++it) {
+        m_backlogRows += rowsOf(*it);
         m_backlog.push_front(std::move(*it));
     }
     m_uncommitted.clear();
 }
 
-void SpotWriters::writeBacklog()
+void SpotWriters::writeBacklog(bool whole)
 {
+    const QScopedValueRollback<bool> writing(m_writing, true);
     if (m_reconnect && !m_inBatch && m_db.isOpen()) {
         m_reconnect = false;
         m_db.reconnect();
     }
     if (m_db.openFailed() && !m_db.retryOpen()) {
         if (!m_backlog.empty()) {
-            const Row& front = m_backlog.front();
+            const Row& front = m_backlog.front().front();
             m_failures.failed(routineOf(front.muf), Database::errProviderFailure, front.text());
         }
         tellNotStoring(m_db.notOpenText());
-        retryLater(diskRetryInterval);
+        retryAfter(diskRetryInterval);
         return;
     }
+    if (server()) {
+        writeServerBacklog(whole);
+        return;
+    }
+    // Opened on a file now: what the server was asked about is written there.
+    m_unknown.reset();
+    m_leftOpen.reset();
     QElapsedTimer slice;
     slice.start();
     // A slice of its own shares one transaction too; within a tick it joins the tick's.
@@ -569,31 +741,31 @@ void SpotWriters::writeBacklog()
     }
     const auto finish = [this, ownBatch] { return !ownBatch || !m_inBatch || commitBatch(); };
     while (!m_backlog.empty()) {
-        Row row = std::move(m_backlog.front());
+        Entry entry = std::move(m_backlog.front());
         m_backlog.pop_front();
-        const Outcome outcome = insert(row);
-        if (outcome.storageFailure) {
-            m_backlog.push_front(std::move(row));
-            const Row& front = m_backlog.front();
+        m_backlogRows -= rowsOf(entry);
+        const Outcome outcome = insertEntry(entry);
+        if (outcome.fate == Fate::Wait || outcome.fate == Fate::Lost) {
+            m_backlogRows += rowsOf(entry);
+            m_backlog.push_front(std::move(entry));
+            const Row& front = m_backlog.front()[size_t(outcome.row)];
+            if (outcome.fate == Fate::Lost) {
+                // The layer was closed under the rows: they wait for it to open again.
+                abandonBatch();
+                if (!waitForServer(front, outcome)) {
+                    return;
+                }
+                continue;
+            }
             stall(front, outcome);
             trimBacklog();
             tellNotStoring(outcome.why);
             return;
         }
-        if (outcome.number == Database::errProviderFailure) {
-            m_failures.failed(routineOf(row.muf), outcome.number, row.text());
-            m_backlog.push_front(std::move(row));
-            if (!m_db.recoverLostServer({outcome.number, {}})) {
-                tellNotStoring(outcome.why);
-                retryLater(std::max(m_db.serverRetryInterval(), shortestRetry));
-                return;
-            }
-            continue;
-        }
-        if (outcome.number == 0) {
-            stored(row);
+        if (outcome.fate == Fate::Stored) {
+            stored(entry);
         } else {
-            m_log.WRITE_ERROR_LOG(outcome.number, row.text());
+            refused(entry, outcome);
         }
         if (!m_backlog.empty() && slice.elapsed() >= backlogSlice.count()) {
             if (finish()) {
@@ -605,12 +777,240 @@ void SpotWriters::writeBacklog()
     if (!finish()) {
         return;
     }
+    backlogWritten();
+}
+
+void SpotWriters::backlogWritten()
+{
     if (m_dropped > 0) {
         m_log.WRITE_ERROR_LOG(errOutOfMemory,
                               QStringLiteral("spot backlog full: %1 oldest rows dropped").arg(m_dropped));
         m_dropped = 0;
     }
     storingAgain();
+}
+
+int SpotWriters::cutsSoFar() const
+{
+    const std::shared_ptr<ServerWatch>& watch = m_db.serverWatch();
+    return watch ? watch->cuts() : 0;
+}
+
+bool SpotWriters::endLeftOpen(Outcome* outcome)
+{
+    // A transaction left open on a connection that is still the same (its rollback could not be
+    // sent) would take the next one's rows in with its own.
+    if (!m_leftOpen || *m_leftOpen != m_closings) {
+        m_leftOpen.reset();
+        return true;
+    }
+    if (m_db.rollback(Store::Spots) || *m_leftOpen != m_closings) {
+        m_leftOpen.reset();
+        return true;
+    }
+    const QString silence = m_db.serverWatch() ? m_db.serverWatch()->silence() : QString();
+    *outcome = {Fate::Lost, Database::errProviderFailure, false,
+                silence.isEmpty() ? QStringLiteral("connection to the database lost") : silence};
+    return false;
+}
+
+SpotWriters::Outcome SpotWriters::writeServerTransaction(qsizetype* written)
+{
+    *written = 0;
+    QElapsedTimer slice;
+    slice.start();
+    Outcome outcome;
+    if (!endLeftOpen(&outcome)) {
+        return outcome;
+    }
+    const quint64 closings = m_closings;
+    const int cuts = cutsSoFar();
+    // A statement the watch cut, even one that went through, has the layer make its connection
+    // anew before the next: a statement after it would run outside this transaction.
+    const auto broken = [&] { return m_closings != closings || cutsSoFar() != cuts; };
+    const auto lost = [&](const QString& why) {
+        return Outcome{Fate::Lost, Database::errProviderFailure, false,
+                       why.isEmpty() ? QStringLiteral("connection to the database lost") : why};
+    };
+    SqlFailure failure;
+    if (!m_db.transaction(Store::Spots, &failure)) {
+        return {failure.number == Database::errProviderFailure ? Fate::Lost : Fate::Wait, failure.number,
+                false, failure.text};
+    }
+    m_leftOpen = m_closings;
+    qint64 transaction = 0;
+    const auto giveUp = [&](Outcome o) {
+        if (m_db.rollback(Store::Spots) || m_closings != closings) {
+            m_leftOpen.reset();
+        }
+        return o;
+    };
+    if (broken()) {
+        return giveUp(lost({}));
+    }
+    for (const Entry& entry : m_backlog) {
+        for (size_t r = 0; r < entry.size(); ++r) {
+            outcome = insert(entry[r], &transaction);
+            if (outcome.fate == Fate::Stored && broken()) {
+                outcome = lost({});
+            }
+            if (outcome.fate != Fate::Stored) {
+                outcome.row = qsizetype(r);
+                return giveUp(outcome);
+            }
+        }
+        ++*written;
+        if (slice.elapsed() >= backlogSlice.count()) {
+            break;
+        }
+    }
+    const bool committed = m_db.commit(Store::Spots, &failure);
+    if (m_closings != closings) {
+        // Made anew before the commit went: the transaction went with the old connection.
+        m_leftOpen.reset();
+        return lost(failure.text);
+    }
+    if (!committed) {
+        m_unknown = Unknown{transaction, *written};
+        return {Fate::Unknown, failure.number, false, failure.text};
+    }
+    m_leftOpen.reset();
+    return {};
+}
+
+void SpotWriters::writeServerBacklog(bool whole)
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_backlog.empty()) {
+        if (m_unknown && !resolveUnknown()) {
+            return;
+        }
+        if (m_backlog.empty()) {
+            break;
+        }
+        qsizetype written = 0;
+        const Outcome outcome = writeServerTransaction(&written);
+        switch (outcome.fate) {
+        case Fate::Stored:
+            for (qsizetype i = 0; i < written; ++i) {
+                Entry entry = std::move(m_backlog.front());
+                m_backlog.pop_front();
+                m_backlogRows -= rowsOf(entry);
+                stored(entry);
+            }
+            if (!whole && !m_backlog.empty() && slice.elapsed() >= backlogSlice.count()) {
+                retryLater(std::chrono::milliseconds(0));
+                return;
+            }
+            break;
+        case Fate::Refused: {
+            // The transaction was rolled back: the refused spot goes, the others are written again.
+            const auto at = m_backlog.begin() + written;
+            const Entry entry = std::move(*at);
+            m_backlog.erase(at);
+            m_backlogRows -= rowsOf(entry);
+            refused(entry, outcome);
+            break;
+        }
+        case Fate::Wait: {
+            const Entry& entry = m_backlog[size_t(written)];
+            stall(entry[size_t(std::min<qsizetype>(outcome.row, rowsOf(entry) - 1))], outcome);
+            trimBacklog();
+            tellNotStoring(outcome.why);
+            return;
+        }
+        case Fate::Lost: {
+            const Entry& entry =
+                m_backlog[size_t(std::min<qsizetype>(written, qsizetype(m_backlog.size()) - 1))];
+            if (!waitForServer(entry.front(), outcome)) {
+                return;
+            }
+            break;
+        }
+        case Fate::Unknown: {
+            const qsizetype waiting = m_backlogRows;
+            if (!resolveUnknown()) {
+                return;
+            }
+            if (m_backlogRows == waiting) {
+                // The server answered that it did not commit: tried again at the interval, not at once.
+                stall(m_backlog.front().front(), outcome);
+                tellNotStoring(outcome.why);
+                return;
+            }
+            break;
+        }
+        }
+    }
+    backlogWritten();
+}
+
+bool SpotWriters::ask(const QString& sql, const QVariantList& values, QSqlQuery* answer, SqlFailure* failure)
+{
+    *answer = m_db.prepare(Store::Spots, sql, failure);
+    if (failure->number != 0) {
+        return false;
+    }
+    answer->setForwardOnly(false);
+    for (int i = 0; i < values.size(); ++i) {
+        answer->bindValue(i, values[i]);
+    }
+    return m_db.run(Store::Spots, *answer, failure);
+}
+
+bool SpotWriters::resolveUnknown()
+{
+    const Row front = m_backlog.front().front();
+    // Waits for the server as a lost connection does; made again at once, the next try is now.
+    const auto wait = [this, &front](const Outcome& outcome) {
+        if (waitForServer(front, outcome)) {
+            retryLater(std::chrono::milliseconds(0));
+        }
+        return false;
+    };
+    Outcome outcome;
+    if (!endLeftOpen(&outcome)) {
+        return wait(outcome);
+    }
+    SqlFailure failure;
+    QSqlQuery status;
+    if (!ask(transactionStatusSql, {m_unknown->transaction}, &status, &failure)) {
+        if (failure.number == Database::errProviderFailure) {
+            return wait({Fate::Lost, failure.number, false, failure.text});
+        }
+        // Only a server too old to be asked (class 42: no such function) has the rows written
+        // again unasked; any other refusal is asked again at the next try.
+        if (!status.lastError().nativeErrorCode().startsWith(QLatin1String("42"))) {
+            m_stalled = true;
+            tellNotStoring(failure.text);
+            retryAfter(diskRetryInterval);
+            return false;
+        }
+    }
+    const QString state = failure.number == 0 && status.next() ? status.value(0).toString() : QString();
+    status.finish();
+    if (state == QLatin1String("committed")) {
+        for (qsizetype i = 0; i < m_unknown->entries && !m_backlog.empty(); ++i) {
+            Entry entry = std::move(m_backlog.front());
+            m_backlog.pop_front();
+            m_backlogRows -= rowsOf(entry);
+            stored(entry);
+        }
+        m_unknown.reset();
+        return true;
+    }
+    if (state == QLatin1String("in progress")) {
+        // The commit has not reached the server process of the connection that was cut, or it is
+        // still at work on it: asked again at the next try.
+        m_stalled = true;
+        tellNotStoring(QString::fromLatin1(unfinishedText));
+        retryAfter(diskRetryInterval);
+        return false;
+    }
+    // Rolled back, or a server that cannot say: the rows are written again.
+    m_unknown.reset();
+    return true;
 }
 
 QString SpotWriters::notStoringText(const QString& why, qsizetype waiting)
@@ -623,7 +1023,7 @@ QString SpotWriters::notStoring() const
     if (m_notStoringWhy.isNull()) {
         return {};
     }
-    return notStoringText(m_notStoringWhy, qsizetype(m_backlog.size()));
+    return notStoringText(m_notStoringWhy, backlogRows());
 }
 
 void SpotWriters::tellNotStoring(const QString& why)
@@ -634,7 +1034,7 @@ void SpotWriters::tellNotStoring(const QString& why)
 
 void SpotWriters::storingAgain()
 {
-    m_diskStalled = false;
+    m_stalled = false;
     if (!m_notStoringWhy.isNull() && m_backlog.empty()) {
         m_notStoringWhy = QString();
         Q_EMIT storingChanged({});
@@ -646,6 +1046,11 @@ void SpotWriters::retryLater(std::chrono::milliseconds delay)
     if (!m_backlogTimer.isActive() || m_backlogTimer.remainingTimeAsDuration() > delay) {
         m_backlogTimer.start(delay);
     }
+}
+
+void SpotWriters::retryAfter(std::chrono::milliseconds interval)
+{
+    m_backlogTimer.start(interval);
 }
 
 } // namespace zenthra

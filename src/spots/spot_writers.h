@@ -2,20 +2,27 @@
 // The two spot tables' writers: every processed spot can leave a row in tblAllSpots, and every
 // sporadic-E result with a MUF between 0 and 300 MHz a row in tblSPOT. Values arrive as the spot
 // record's text and are converted to the column types here; a value that does not convert, or
-// a row the database refuses, is logged and lost, and the next spot is written normally.
+// a row the database refuses for the row itself (a value it will never take), is logged and
+// lost, and the next spot is written normally.
 //
-// In server mode a row that fails because the connection is lost waits in a bounded backlog in
-// memory, the connection is reopened once per retry interval, and the backlog is written in
-// order as soon as the server answers again. A row that fails because the disk is full or the
-// file cannot be written waits in the same backlog, with the rows of its transaction that were
-// not committed, and the writers try again once per disk retry interval. Such failures are
-// logged once per run, with a count; while rows wait, notStoring() says why. A database that
-// could not be opened at all keeps the rows back the same way, and the opening is tried again at
-// each retry, so they are stored once the file or the server can be opened.
+// A spot's two rows are stored together or wait together, so the two tables always agree.
+//
+// Whatever keeps the database from writing rather than the row waits in a bounded backlog in
+// memory and is written again, in order: a lost connection (reopened once per retry interval), a
+// full disk or a file that cannot be written, and on the server a refusal for time or a lock
+// (its statement limit, a lock it could not take, a deadlock or a serialization failure). Such
+// failures are logged once per run, with a count; while rows wait, notStoring() says why, and
+// only the retry timer tries again, at its interval. A database that could not be opened at all
+// keeps the rows back the same way, and the opening is tried again at each retry.
+//
+// On the server each write is a transaction whose id is known before its commit is sent: when
+// the answer to the commit never comes (the connection was cut or lost), the server is asked,
+// once it answers again, whether that transaction committed, so its rows are stored once.
 
 #include "spots/failure_runs.h"
 #include "spots/spot_queue.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSqlQuery>
 #include <QString>
@@ -31,6 +38,7 @@ namespace zenthra {
 
 class Database;
 class ErrorLog;
+struct SqlFailure;
 
 class SpotWriters : public QObject
 {
@@ -40,6 +48,8 @@ public:
     static constexpr double errTypeMismatch = 13;
     static constexpr double errOutOfMemory = 7;
     static constexpr qsizetype defaultBacklogLimit = 10000;
+    // How often rows are tried again while the disk, a lock or the server's time limit refuses
+    // them, and how often the server is asked about a commit whose answer never came.
     static constexpr std::chrono::milliseconds diskRetryInterval{1000};
 
     // `dbBusy` is the flag shared with the call/locator look-up: while it is set the writers do
@@ -68,6 +78,9 @@ public:
         bool muf = false;
         QVariantList values;
         QStringList args;
+        // Set on a tblSPOT row whose spot's tblAllSpots row is the next row stored: the two are
+        // stored together or not at all.
+        bool spotRowFollows = false;
         QString text() const;
     };
     // What WRITE_MUF_TO_DB and WRITE_SPOT_TO_DB do before they store: the caller's texts are cut
@@ -77,17 +90,29 @@ public:
     static std::optional<Row> spotRow(QString& spotDate, QString& spotCall1, QString& spotLoc1,
                                       QString& spotCall2, QString& spotLoc2, QString& spotFreq,
                                       QString& spotDetail, QString& spotMode, ErrorLog& log);
-    // Stores a converted row as the two writers do; true when it was stored.
+    // Stores a converted row as the two writers do; true when it was stored. A row that waits for
+    // the row that follows it is not stored yet.
     bool storeRow(Row row);
 
-    // How many rows may wait for the server or the disk; when full, the oldest go.
+    // How many rows may wait for the server or the disk; when full, the oldest spots' rows go.
     void setBacklogLimit(qsizetype rows) { m_backlogLimit = rows; }
-    qsizetype backlogRows() const { return qsizetype(m_backlog.size()); }
+    qsizetype backlogRows() const;
 
-    // On SQLite the rows between the two share one transaction: each commit of its own would cost
-    // more than the spot's whole calculation. A failed statement leaves an SQLite transaction
-    // usable, so one bad row never costs the others; a commit that fails keeps its rows back. On
-    // the server every row commits on its own, as there a failed statement voids the transaction.
+    // What the server's refusal of a write means, by its SQLSTATE: a refusal for the row itself
+    // (a value the table will never take) loses the row; any other (time, a lock, a full disk,
+    // no answer at all, rights or tables that an administrator may mend) has the rows wait.
+    enum class Refusal
+    {
+        Wait,
+        Drop,
+    };
+    static Refusal refusalOf(const QString& sqlState);
+
+    // The rows between the two share one transaction: on SQLite each commit of its own would cost
+    // more than the spot's whole calculation, on the server each round trip. A failed statement
+    // leaves an SQLite transaction usable, so one bad row never costs the others; a commit that
+    // fails keeps its rows back. On the server the rows wait in memory until the end, and a row
+    // refused there is left out of the transaction written again without it.
     void beginBatch();
     void endBatch();
 
@@ -107,29 +132,74 @@ Q_SIGNALS:
     void storingChanged(const QString& text);
 
 private:
-    // A failure of the database itself rather than of a row: the rows wait. The connection of a
-    // file that could not be written is made again before the next try, as SQLite keeps a file
-    // it opened read-only that way even once it can be written.
+    // The rows of one spot, its tblSPOT row first: stored together or not at all.
+    using Entry = std::vector<Row>;
+    // How a write went.
+    enum class Fate
+    {
+        Stored,
+        // The connection is closed or was lost before a commit was sent: nothing was stored.
+        Lost,
+        // The database could not write now (full, read-only, held, a lock or its time limit).
+        Wait,
+        // The database refused the row itself.
+        Refused,
+        // The commit was sent and its answer never came.
+        Unknown,
+    };
     struct Outcome
     {
+        Fate fate = Fate::Stored;
         double number = 0;
-        bool storageFailure = false;
+        // A file SQLite keeps read-only until its connection is made again.
         bool reconnect = false;
         QString why;
+        // Which row of its spot failed.
+        qsizetype row = 0;
     };
-    bool store(Row row);
-    Outcome insert(const Row& row);
-    void stored(Row& row);
-    void keepBack(Row row);
-    void writeBacklog();
+    // A server transaction whose commit was sent without an answer: its id, and how many entries
+    // at the head of the backlog it held.
+    struct Unknown
+    {
+        qint64 transaction = 0;
+        qsizetype entries = 0;
+    };
+    bool server() const;
+    bool store(Entry entry);
+    Outcome insert(const Row& row, qint64* transaction = nullptr);
+    Outcome insertEntry(const Entry& entry);
+    void stored(Entry& entry);
+    void refused(const Entry& entry, const Outcome& outcome);
+    void keepBack(Entry entry);
+    // `whole`: the rows are new ones that waited for nothing, all written now; else a backlog,
+    // written in slices so that the thread stays free for look-ups.
+    void writeBacklog(bool whole = false);
+    void writeServerBacklog(bool whole);
+    void backlogWritten();
+    // One transaction on the server from the head of the backlog, of about a slice's rows;
+    // `written` gives how many entries it held, or the index of the one that failed.
+    Outcome writeServerTransaction(qsizetype* written);
+    // Asks the server about the transaction whose commit went unanswered; true once the rows it
+    // held are known stored or known to be written again.
+    bool resolveUnknown();
+    // A statement on the server that reads its one row of answer under the watch.
+    bool ask(const QString& sql, const QVariantList& values, QSqlQuery* answer, SqlFailure* failure);
+    // Rolls back a server transaction that may still be open on the connection; false, with
+    // `outcome`, when that could not be sent.
+    bool endLeftOpen(Outcome* outcome);
+    int cutsSoFar() const;
     bool commitBatch();
     // The open transaction is given up: its rows go back to the head of the backlog.
     void abandonBatch();
     void stall(const Row& row, const Outcome& outcome);
+    // True when the connection was made again at once; else the retry is due after the interval.
+    bool waitForServer(const Row& row, const Outcome& outcome);
     void storingAgain();
     void tellNotStoring(const QString& why);
     void trimBacklog();
     void retryLater(std::chrono::milliseconds delay);
+    // The next try after a failed one: at the interval, whatever was asked for before.
+    void retryAfter(std::chrono::milliseconds interval);
     bool prepared(QSqlQuery& query, QString& connection, const QString& sql, double* number, QString* why);
 
     Database& m_db;
@@ -140,17 +210,33 @@ private:
     QString m_mufConnection;
     QString m_spotConnection;
     FailureRuns m_failures;
-    std::deque<Row> m_backlog;
+    std::deque<Entry> m_backlog;
+    qsizetype m_backlogRows = 0;
     qsizetype m_backlogLimit = defaultBacklogLimit;
     qint64 m_dropped = 0;
     QTimer m_backlogTimer;
+    // A tblSPOT row waiting for its spot's tblAllSpots row.
+    std::optional<Row> m_head;
+    // SQLite: the open transaction of a batch. Server: a batch gathers its rows.
     bool m_inBatch = false;
-    // Rows inserted in the open transaction, kept until it commits.
-    std::vector<Row> m_uncommitted;
-    // Set while the disk refuses rows: new rows wait behind the backlog instead of being tried.
-    bool m_diskStalled = false;
+    bool m_gathering = false;
+    // The rows a batch gathered waited behind nothing.
+    bool m_gatheredAlone = false;
+    // Entries inserted in the open transaction, kept until it commits.
+    std::vector<Entry> m_uncommitted;
+    // Set while the database refuses to write: new rows wait behind the backlog, and only the
+    // retry timer tries again.
+    bool m_stalled = false;
     // Set when the database refused to write in a way that only a new connection mends.
     bool m_reconnect = false;
+    // Set while the writers themselves write: an opening they cause is not a cue to try again.
+    bool m_writing = false;
+    // Counts the closings of the connection: a server transaction is void once it closed.
+    quint64 m_closings = 0;
+    std::optional<Unknown> m_unknown;
+    // The closing count of the connection on which a server transaction was begun and not yet
+    // ended.
+    std::optional<quint64> m_leftOpen;
     // Null while rows are stored.
     QString m_notStoringWhy;
 };

@@ -15,6 +15,7 @@
 #include "platform/sound_player.h"
 #include "propagation/prop_keywords.h"
 #include "shell/text_windows.h"
+#include "spots/call_locator.h"
 #include "spots/database.h"
 #include "spots/keyword_table.h"
 #include "spots/spot_road.h"
@@ -102,10 +103,11 @@ protected:
         return calls;
     }
 
-    // Leaves the database's log empty and fills what room the tmpfs has left.
+    // Leaves the databases' logs empty and fills what room the tmpfs has left.
     void fillTheDisk()
     {
         ASSERT_TRUE(db->exec(Store::Spots, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
+        ASSERT_TRUE(db->exec(Store::CallLoc, QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
         QFile filler(data + QStringLiteral("/filler"));
         ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
         const QByteArray block(4096, 'x');
@@ -203,6 +205,38 @@ TEST_F(FullDisk, AFullBacklogLetsTheOldestGoAndSaysHowMany)
                   .filter(QStringLiteral("spot backlog full: 20 oldest rows dropped"))
                   .size(),
               1);
+}
+
+// A station entered by hand whose commit finds the disk full is rolled back: once there is room
+// again the next entry is stored, and is still there once the databases are opened again.
+TEST_F(FullDisk, AHandEntryThatCannotBeCommittedIsRolledBack)
+{
+    CallLocator& calls = road->store.calls();
+    const QDateTime when(QDate(2024, 6, 14), QTime(11, 6), Qt::UTC);
+    fillTheDisk();
+    QString first = QStringLiteral("G4ABC");
+    EXPECT_EQ(calls.DX_DATABASE(first, QStringLiteral("IO91WM"), when),
+              QStringLiteral("Zenthra - ERROR ADDING DX STATION G4ABC? in ?IO91WM"));
+    freeTheDisk();
+    QString next = QStringLiteral("S51ZZ");
+    EXPECT_EQ(calls.DX_DATABASE(next, QStringLiteral("JN76DB"), when),
+              QStringLiteral("Zenthra - ADDED OR UPDATED DX STATION S51ZZ in JN76DB"));
+    db->CLOSE_DATABASES();
+    db->OPEN_DATABASES(QStringLiteral("a"));
+    ASSERT_TRUE(db->isOpen());
+    QSqlQuery q;
+    ASSERT_TRUE(
+        db->exec(Store::CallLoc, QStringLiteral("SELECT DxCallsign, DxLocatorID FROM tblDxStation"), {}, &q));
+    QStringList stations;
+    while (q.next()) {
+        stations << q.value(0).toString() + u' ' + q.value(1).toString();
+    }
+    EXPECT_EQ(stations, QStringList{QStringLiteral("S51ZZ JN76DB")});
+    const QStringList lines = dir.lines(QStringLiteral("muf_errors.log"));
+    ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+    EXPECT_TRUE(
+        lines[0].endsWith(QStringLiteral("\t-2147217900 - DX_DATABASE(G4ABC,IO91WM,2024-06-14 11:06:00)")))
+        << lines[0].toStdString();
 }
 
 } // namespace
