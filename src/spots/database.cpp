@@ -34,6 +34,7 @@ namespace {
 // this per address, in whole seconds.
 constexpr int serverConnectTimeoutSeconds = 10;
 constexpr int serverStatementTimeoutMs = 5000;
+constexpr int serverIdleInTransactionMs = 10000;
 
 // The server field holds a host, optionally followed by ":port".
 void splitHost(const QString& server, QString& host, int& port)
@@ -319,7 +320,13 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
 
 QString Database::serverConnectOptions() const
 {
-    QString settings = QStringLiteral("-c statement_timeout=%1").arg(serverStatementTimeoutMs);
+    // A connection the watch cut may leave its session on the server inside a transaction, holding
+    // its table locks until the server sees the connection go, which over a lost path may be
+    // hours: the server ends a session left idle in a transaction, as none of ours ever is for
+    // long, so the layer's opening is not kept out by its own last session.
+    QString settings = QStringLiteral("-c statement_timeout=%1 -c idle_in_transaction_session_timeout=%2")
+                           .arg(serverStatementTimeoutMs)
+                           .arg(serverIdleInTransactionMs);
     if (!m_serverSchema.isEmpty()) {
         settings += QStringLiteral(" -c search_path=") + m_serverSchema;
     }

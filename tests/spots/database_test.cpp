@@ -461,6 +461,8 @@ TEST_P(ServerSession, HasShortStatementTimeoutItsOwnSchemaAndPutsOffReopening)
     open();
     ASSERT_TRUE(db->isOpen());
     EXPECT_EQ(column(Store::Spots, "SHOW statement_timeout").value(0).toString(), "5s");
+    // A session of ours that a lost path left inside a transaction gives its locks back.
+    EXPECT_EQ(column(Store::Spots, "SHOW idle_in_transaction_session_timeout").value(0).toString(), "10s");
     EXPECT_EQ(column(Store::Spots, "SELECT current_schema()").value(0).toString(), schema);
     // Both stores are the one server database.
     EXPECT_EQ(db->connection(Store::Spots).connectionName(), db->connection(Store::CallLoc).connectionName());
