@@ -17,19 +17,19 @@ void createAndSeed(Database& db)
     // Created and seeded in one transaction, so that no half-seeded table is ever left behind
     // (a table that exists is never seeded again).
     Database::Transaction transaction(db, Store::Spots);
-    bool ok = db.exec(Store::Spots, db.SET_SQL(1));
-    Database::Prepared insert(db, Store::Spots, db.sql(Statement::InsertProp));
-    for (const PropSeed& seed : PropKeywords::seedRows()) {
-        if (!ok) {
-            break;
+    // Every seed row in one statement: row by row, a first start over a long path would take a
+    // round trip a row, a minute on a satellite link, while the spots wait for the list.
+    QString insert = db.sql(Statement::InsertProp);
+    QVariantList values;
+    const auto seeds = PropKeywords::seedRows();
+    for (const PropSeed& seed : seeds) {
+        if (!values.isEmpty()) {
+            insert += QStringLiteral(", (?, ?, ?)");
         }
-        insert->bindValue(0, QString::fromUtf8(seed.propId));
-        insert->bindValue(1, QString::fromUtf8(seed.propCheck));
-        insert->bindValue(2, QString::fromUtf8(seed.sortOrder));
-        ok = db.run(Store::Spots, *insert);
+        values << QString::fromUtf8(seed.propId) << QString::fromUtf8(seed.propCheck)
+               << QString::fromUtf8(seed.sortOrder);
     }
-    insert->finish();
-    if (ok) {
+    if (db.exec(Store::Spots, db.SET_SQL(1)) && db.exec(Store::Spots, insert, values)) {
         transaction.commit();
     }
 }
