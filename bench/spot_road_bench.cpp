@@ -4,9 +4,8 @@
 // same spots measured in the same run: the writers' prepared inserts into a fresh database with
 // the program's schema, through the database's own C API (SQLite's; libpq for the server), with
 // the road's own rows (a tblSPOT row for exactly the spots the road stored one for) and its
-// commits (a transaction per tick holding the spots that tick processed; on the server every row
-// on its own, as the writers do there). The same inserts through Qt's query layer are printed
-// beside it, to show what the layer itself costs. SQLite always; the server named by
+// commits (a transaction per tick holding the spots that tick processed). The same inserts through Qt's query
+// layer are printed beside it, to show what the layer itself costs. SQLite always; the server named by
 // ZENTHRA_TEST_PG_HOST/_PORT/_USER/_DB when one is.
 
 #include "bench_database.h"
@@ -255,7 +254,7 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
     }
     const bool server = kind == QLatin1String("s");
     double endToEnd = 0;
-    // The spots each tick took out of the queue: on SQLite each tick's rows share one transaction.
+    // The spots each tick took out of the queue: each tick's rows share one transaction.
     std::vector<int> tickSpots;
     tickSpots.reserve(size_t(lines));
     const auto tick = [&] {
@@ -290,9 +289,7 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
         state.SkipWithError("a tblSPOT row of the road matches no line");
         return;
     }
-    if (!server) {
-        shape.linesPerCommit = tickSpots;
-    }
+    shape.linesPerCommit = tickSpots;
     const Limits limits = limitsBeside(kind, input, shape);
     if (limits.cApi <= 0 || limits.qt <= 0) {
         state.SkipWithError(qPrintable(QStringLiteral("the limit could not be measured: ") + limits.why));
@@ -320,12 +317,10 @@ void runRoad(benchmark::State& state, const QString& kind, int lines,
     state.counters["ratio_to_qt"] = us / qtUs;
     state.counters["muf_rows"] = double(mufRows);
     state.counters["lost"] = double(lines - allRows);
-    const QString commits =
-        server ? QStringLiteral("each row committed on its own")
-               : QStringLiteral("%1 transactions as the road's ticks, %2 spots each on average, WAL,"
-                                " synchronous=NORMAL")
-                     .arg(tickSpots.size())
-                     .arg(double(lines) / double(std::max<size_t>(tickSpots.size(), 1)), 0, 'f', 1);
+    const QString commits = QStringLiteral("%1 transactions as the road's ticks, %2 spots each on average%3")
+                                .arg(tickSpots.size())
+                                .arg(double(lines) / double(std::max<size_t>(tickSpots.size(), 1)), 0, 'f', 1)
+                                .arg(server ? QString() : QStringLiteral(", WAL, synchronous=NORMAL"));
     std::printf(
         "%s road: %d spots in %.2f s = %.0f spots/s, %.1f us/spot (%lld tblSPOT rows, %lld spots lost)\n"
         "%s limit (the road's rows: a tblAllSpots row per spot, a tblSPOT row for the same %lld spots;"
