@@ -33,6 +33,9 @@ Application::Application(DataFolder folder, QObject* parent)
     // The window's statements are watched as the store's are: a server that stops answering
     // fails both at once, and neither waits on it.
     m_database.setServerWatch(m_spotRoad.store.serverWatch());
+    // Its login, on the window's thread, may hold the window no longer than a statement would:
+    // the watch asks after a second and gives the server three more to answer.
+    m_database.setServerLoginWait(std::chrono::seconds(4));
     connect(&m_spotRoad.store, &SpotStore::keywordsRead, this,
             [this](const PropTypeList& list) { m_keywords.adopt(list); });
     m_announcements.setStore(&m_spotRoad.store);

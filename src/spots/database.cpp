@@ -29,10 +29,6 @@ namespace zenthra {
 
 namespace {
 
-// A login by password over a long path takes several round trips, and a server that checks the
-// password elsewhere (a directory, PAM) or looks up the client's name seconds more: libpq counts
-// this per address, in whole seconds.
-constexpr int serverConnectTimeoutSeconds = 10;
 constexpr int serverStatementTimeoutMs = 5000;
 constexpr int serverIdleInTransactionMs = 10000;
 
@@ -330,7 +326,7 @@ QString Database::serverConnectOptions() const
     if (!m_serverSchema.isEmpty()) {
         settings += QStringLiteral(" -c search_path=") + m_serverSchema;
     }
-    return QStringLiteral("connect_timeout=%1;options='%2'").arg(serverConnectTimeoutSeconds).arg(settings);
+    return QStringLiteral("connect_timeout=%1;options='%2'").arg(m_loginWait.count()).arg(settings);
 }
 
 bool Database::openServer(const QString& name, SqlFailure* why)

@@ -202,6 +202,12 @@ public:
     // True while the layer is closed because its server connection was lost and could not be
     // made again yet.
     bool serverLost() const { return m_serverLost; }
+    // How long a login to the server may take, per address (libpq counts it in whole seconds). A
+    // password over a long path takes several round trips, and a server that checks it elsewhere
+    // (a directory, PAM) or looks up the client's name seconds more. A layer on the window's
+    // thread is given no longer than the watch holds the window during a statement.
+    static constexpr std::chrono::seconds defaultLoginWait{10};
+    void setServerLoginWait(std::chrono::seconds wait) { m_loginWait = wait; }
     // Off for a second layer beside the one that creates and upgrades the tables: its opening
     // then writes nothing, so it cannot wait on a database that another program holds.
     void setMakesSchema(bool makes) { m_makesSchema = makes; }
@@ -281,6 +287,7 @@ private:
     bool m_retrying = false;
     bool m_reopening = false;
     std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
+    std::chrono::seconds m_loginWait = defaultLoginWait;
     QElapsedTimer m_lastServerAttempt;
     QElapsedTimer m_lastOpenAttempt;
     QTimer m_reconnectLater;
