@@ -8,6 +8,9 @@
 #include "spots/sqlite_codes.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
@@ -54,6 +57,55 @@ constexpr std::array<MufColumn, 19> mufColumns{{
 const QString spotInsertSql =
     QStringLiteral("INSERT INTO tblAllSpots (Spot_Date, Spot_Call1, Spot_Loc1, Spot_Call2, Spot_Loc2,"
                    " Spot_Detail, Spot_Freq, Spot_Mode) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+
+// The columns of the two inserts, in the order of a row's values.
+constexpr std::array<const char*, 20> mufColumnNames{
+    "DxDateTime", "DxCall1",  "DxLoc1",    "DxCall2",         "DxLoc2", "freq",    "qtf1",  "Elev1",
+    "QRB1",       "SpotInfo", "CentreLoc", "critfreq",        "MUF",    "TryFrom", "TryTo", "Qtf2",
+    "Elev2",      "QRB2",     "FOT",       "Qrb_To_Midpoint",
+};
+constexpr std::array<const char*, 8> spotColumnNames{
+    "Spot_Date", "Spot_Call1",  "Spot_Loc1", "Spot_Call2",
+    "Spot_Loc2", "Spot_Detail", "Spot_Freq", "Spot_Mode",
+};
+
+// On the server a transaction's rows go in one statement, whatever their number: each table's
+// rows travel as one bound JSON array, read back into the table's own row type so that every value
+// meets the column's type and width as a row of its own would. The answer names the transaction,
+// known before its commit is sent: when that commit's answer never comes, the server can be asked
+// how it ended.
+template <size_t N> QString batchInsert(const char* table, const std::array<const char*, N>& columns)
+{
+    QStringList names;
+    for (const char* c : columns) {
+        names.append(QString::fromLatin1(c));
+    }
+    const QString list = names.join(QStringLiteral(", "));
+    return QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM json_populate_recordset(NULL::%1, ?::json)"
+                          " WITH ORDINALITY AS r ORDER BY r.ordinality RETURNING 1")
+        .arg(QString::fromLatin1(table), list);
+}
+const QString serverBatchSql =
+    QStringLiteral("WITH m AS (%1), s AS (%2) SELECT txid_current()")
+        .arg(batchInsert("tblSPOT", mufColumnNames), batchInsert("tblAllSpots", spotColumnNames));
+
+template <size_t N> QJsonObject jsonRow(const QVariantList& values, const std::array<const char*, N>& columns)
+{
+    QJsonObject row;
+    for (size_t i = 0; i < N && qsizetype(i) < values.size(); ++i) {
+        const QVariant& v = values[qsizetype(i)];
+        // The server folds unquoted names to lower case; the keys must meet its names.
+        const QString key = QString::fromLatin1(columns[i]).toLower();
+        if (v.isNull()) {
+            row.insert(key, QJsonValue::Null);
+        } else if (v.typeId() == QMetaType::Double) {
+            row.insert(key, v.toDouble());
+        } else {
+            row.insert(key, v.toString());
+        }
+    }
+    return row;
+}
 
 // The value of a plain decimal ("-12.5", "50.11"): digits with an optional sign and at most one
 // point between digits. Anything else is left to the locale's reading.
@@ -168,6 +220,36 @@ QString routineOf(bool muf)
     return muf ? QStringLiteral("WRITE_MUF_TO_DB") : QStringLiteral("WRITE_SPOT_TO_DB");
 }
 
+// The rows of a run of spots as the batch insert binds them: each table's rows, in order.
+std::pair<QString, QString> serverBatchRows(std::deque<std::vector<SpotWriters::Row>>::const_iterator from,
+                                            std::deque<std::vector<SpotWriters::Row>>::const_iterator to)
+{
+    QJsonArray muf;
+    QJsonArray spots;
+    for (auto it = from; it != to; ++it) {
+        for (const SpotWriters::Row& row : *it) {
+            if (row.muf) {
+                muf.append(jsonRow(row.values, mufColumnNames));
+            } else {
+                spots.append(jsonRow(row.values, spotColumnNames));
+            }
+        }
+    }
+    const auto text = [](const QJsonArray& a) {
+        return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact));
+    };
+    return {text(muf), text(spots)};
+}
+
+// A commit the server answered with a refusal of its own (a check put off until the commit, a
+// serialization failure) has a known outcome: nothing was written. One whose answer never came,
+// or came from the client library alone, is unknown.
+bool commitAnswered(const SqlFailure& failure, const QString& state)
+{
+    return failure.number != Database::errProviderFailure && !state.isEmpty() &&
+           !state.startsWith(QLatin1String("08"));
+}
+
 // The database could not write at all: a full disk, a file that became unwritable or unreadable,
 // or one locked by another program. The row itself is sound and is to be tried again later.
 bool sqliteStorageFailure(const QSqlError& error)
@@ -230,6 +312,8 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
         abandonBatch();
         m_mufInsert = QSqlQuery();
         m_spotInsert = QSqlQuery();
+        m_batchInsert = QSqlQuery();
+        m_batchConnection.clear();
         m_mufConnection.clear();
         m_spotConnection.clear();
     });
@@ -814,11 +898,10 @@ bool SpotWriters::endLeftOpen(Outcome* outcome)
     return false;
 }
 
-SpotWriters::Outcome SpotWriters::writeServerTransaction(qsizetype* written)
+SpotWriters::Outcome SpotWriters::writeServerTransaction(qsizetype* written, qsizetype* tried)
 {
     *written = 0;
-    QElapsedTimer slice;
-    slice.start();
+    *tried = 0;
     Outcome outcome;
     if (!endLeftOpen(&outcome)) {
         return outcome;
@@ -832,13 +915,22 @@ SpotWriters::Outcome SpotWriters::writeServerTransaction(qsizetype* written)
         return Outcome{Fate::Lost, Database::errProviderFailure, false,
                        why.isEmpty() ? QStringLiteral("connection to the database lost") : why};
     };
+    // After a refusal the rows of that transaction go one spot a transaction, until the spot
+    // refused is found; else as many as wait, up to a bound in rows.
+    const qsizetype entries =
+        std::min<qsizetype>(m_singly > 0 ? 1 : serverBatchEntries, qsizetype(m_backlog.size()));
+    if (!prepared(m_batchInsert, m_batchConnection, serverBatchSql, &outcome.number, &outcome.why)) {
+        outcome.fate = outcome.number == Database::errProviderFailure ? Fate::Lost : Fate::Wait;
+        return outcome;
+    }
+    *tried = entries;
+    const auto [mufRows, spotRows] = serverBatchRows(m_backlog.cbegin(), m_backlog.cbegin() + entries);
     SqlFailure failure;
     if (!m_db.transaction(Store::Spots, &failure)) {
         return {failure.number == Database::errProviderFailure ? Fate::Lost : Fate::Wait, failure.number,
                 false, failure.text};
     }
     m_leftOpen = m_closings;
-    qint64 transaction = 0;
     const auto giveUp = [&](Outcome o) {
         if (m_db.rollback(Store::Spots) || m_closings != closings) {
             m_leftOpen.reset();
@@ -848,34 +940,44 @@ SpotWriters::Outcome SpotWriters::writeServerTransaction(qsizetype* written)
     if (broken()) {
         return giveUp(lost({}));
     }
-    for (const Entry& entry : m_backlog) {
-        for (size_t r = 0; r < entry.size(); ++r) {
-            outcome = insert(entry[r], &transaction);
-            if (outcome.fate == Fate::Stored && broken()) {
-                outcome = lost({});
-            }
-            if (outcome.fate != Fate::Stored) {
-                outcome.row = qsizetype(r);
-                return giveUp(outcome);
-            }
+    m_batchInsert.bindValue(0, mufRows);
+    m_batchInsert.bindValue(1, spotRows);
+    if (!m_db.run(Store::Spots, m_batchInsert, &failure) || broken()) {
+        const QSqlError error = m_batchInsert.lastError();
+        m_batchInsert.finish();
+        if (failure.number == 0 || failure.number == Database::errProviderFailure) {
+            return giveUp(lost(failure.text));
         }
-        ++*written;
-        if (slice.elapsed() >= backlogSlice.count()) {
-            break;
-        }
+        outcome = {refusalOf(error.nativeErrorCode()) == Refusal::Drop ? Fate::Refused : Fate::Wait,
+                   failure.number, false,
+                   failure.text == QLatin1String(ServerWatch::silenceText) ? failure.text
+                                                                           : reasonOf(error, m_db.dialect())};
+        return giveUp(outcome);
     }
+    const qint64 transaction = m_batchInsert.next() ? m_batchInsert.value(0).toLongLong() : 0;
+    m_batchInsert.finish();
+    *written = entries;
     const bool committed = m_db.commit(Store::Spots, &failure);
     if (m_closings != closings) {
         // Made anew before the commit went: the transaction went with the old connection.
         m_leftOpen.reset();
         return lost(failure.text);
     }
-    if (!committed) {
-        m_unknown = Unknown{transaction, *written};
-        return {Fate::Unknown, failure.number, false, failure.text};
+    if (committed) {
+        m_leftOpen.reset();
+        return {};
     }
-    m_leftOpen.reset();
-    return {};
+    const QString state = m_db.connection(Store::Spots).lastError().nativeErrorCode();
+    if (commitAnswered(failure, state)) {
+        // The server answered the commit with a refusal: nothing of it was written. The server
+        // ended the transaction itself.
+        m_leftOpen.reset();
+        *written = 0;
+        return {refusalOf(state) == Refusal::Drop ? Fate::Refused : Fate::Wait, failure.number, false,
+                failure.text};
+    }
+    m_unknown = Unknown{transaction, entries};
+    return {Fate::Unknown, failure.number, false, failure.text};
 }
 
 void SpotWriters::writeServerBacklog(bool whole)
@@ -890,7 +992,8 @@ void SpotWriters::writeServerBacklog(bool whole)
             break;
         }
         qsizetype written = 0;
-        const Outcome outcome = writeServerTransaction(&written);
+        qsizetype tried = 0;
+        const Outcome outcome = writeServerTransaction(&written, &tried);
         switch (outcome.fate) {
         case Fate::Stored:
             for (qsizetype i = 0; i < written; ++i) {
@@ -899,31 +1002,36 @@ void SpotWriters::writeServerBacklog(bool whole)
                 m_backlogRows -= rowsOf(entry);
                 stored(entry);
             }
+            settled(written);
+            // Look-ups wait behind a long backlog: the thread is let go between transactions.
             if (!whole && !m_backlog.empty() && slice.elapsed() >= backlogSlice.count()) {
                 retryLater(std::chrono::milliseconds(0));
                 return;
             }
             break;
         case Fate::Refused: {
+            if (tried > 1) {
+                // One of them is refused: they go one a transaction until it is found.
+                m_singly = tried;
+                break;
+            }
             // The transaction was rolled back: the refused spot goes, the others are written again.
-            const auto at = m_backlog.begin() + written;
-            const Entry entry = std::move(*at);
-            m_backlog.erase(at);
+            const Entry entry = std::move(m_backlog.front());
+            m_backlog.pop_front();
             m_backlogRows -= rowsOf(entry);
             refused(entry, outcome);
+            settled(1);
             break;
         }
         case Fate::Wait: {
-            const Entry& entry = m_backlog[size_t(written)];
-            stall(entry[size_t(std::min<qsizetype>(outcome.row, rowsOf(entry) - 1))], outcome);
+            // One statement writes both tables: the spot is named by its own row, the last.
+            stall(m_backlog.front().back(), outcome);
             trimBacklog();
             tellNotStoring(outcome.why);
             return;
         }
         case Fate::Lost: {
-            const Entry& entry =
-                m_backlog[size_t(std::min<qsizetype>(written, qsizetype(m_backlog.size()) - 1))];
-            if (!waitForServer(entry.front(), outcome)) {
+            if (!waitForServer(m_backlog.front().front(), outcome)) {
                 return;
             }
             break;
@@ -997,6 +1105,7 @@ bool SpotWriters::resolveUnknown()
             m_backlogRows -= rowsOf(entry);
             stored(entry);
         }
+        settled(m_unknown->entries);
         m_unknown.reset();
         return true;
     }

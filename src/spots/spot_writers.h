@@ -51,6 +51,9 @@ public:
     // How often rows are tried again while the disk, a lock or the server's time limit refuses
     // them, and how often the server is asked about a commit whose answer never came.
     static constexpr std::chrono::milliseconds diskRetryInterval{1000};
+    // On the server, the most spots one transaction writes: their rows go in one statement, so a
+    // backlog costs round trips by the transaction, not by the row.
+    static constexpr qsizetype serverBatchEntries = 500;
 
     // `dbBusy` is the flag shared with the call/locator look-up: while it is set the writers do
     // nothing at all.
@@ -176,9 +179,12 @@ private:
     void writeBacklog(bool whole = false);
     void writeServerBacklog(bool whole);
     void backlogWritten();
-    // One transaction on the server from the head of the backlog, of about a slice's rows;
-    // `written` gives how many entries it held, or the index of the one that failed.
-    Outcome writeServerTransaction(qsizetype* written);
+    // One transaction on the server from the head of the backlog, of as many spots as wait up to
+    // serverBatchEntries; `written` gives how many entries it held, or the index of the one that
+    // failed, and `tried` how many it tried.
+    Outcome writeServerTransaction(qsizetype* written, qsizetype* tried);
+    // Spots whose transactions settled: the count of those still to go one a transaction drops.
+    void settled(qsizetype entries) { m_singly = std::max<qsizetype>(0, m_singly - entries); }
     // Asks the server about the transaction whose commit went unanswered; true once the rows it
     // held are known stored or known to be written again.
     bool resolveUnknown();
@@ -207,6 +213,8 @@ private:
     bool& m_dbBusy;
     QSqlQuery m_mufInsert;
     QSqlQuery m_spotInsert;
+    QSqlQuery m_batchInsert;
+    QString m_batchConnection;
     QString m_mufConnection;
     QString m_spotConnection;
     FailureRuns m_failures;
@@ -234,6 +242,9 @@ private:
     // Counts the closings of the connection: a server transaction is void once it closed.
     quint64 m_closings = 0;
     std::optional<Unknown> m_unknown;
+    // After a transaction of several spots was refused for one of them: how many at the head go
+    // one a transaction, so that the one refused is found and the others are stored.
+    qsizetype m_singly = 0;
     // The closing count of the connection on which a server transaction was begun and not yet
     // ended.
     std::optional<quint64> m_leftOpen;
