@@ -7,6 +7,8 @@
 #include "spots/database.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -18,6 +20,10 @@ namespace {
 
 const QString lookupSql = QStringLiteral("SELECT DxLocatorID, DxDate FROM tblDxStation"
                                          " WHERE upper(DxCallsign) = upper(?) ORDER BY DxDate DESC LIMIT 1");
+// The same for every call of a bound JSON array, in one round trip to the server.
+const QString lookupAllSql =
+    QStringLiteral("SELECT q.c, (SELECT DxLocatorID FROM tblDxStation WHERE upper(DxCallsign) = upper(q.c)"
+                   " ORDER BY DxDate DESC LIMIT 1) FROM json_array_elements_text(?::json) AS q(c)");
 
 QString padded(const QString& text, int width)
 {
@@ -37,6 +43,8 @@ CallLocator::CallLocator(Database& db, const DataFolder& folder, ErrorLog& log, 
     connect(&m_db, &Database::databasesClosed, this, [this] {
         m_lookup = QSqlQuery();
         m_lookupConnection.clear();
+        m_lookupAll = QSqlQuery();
+        m_lookupAllConnection.clear();
     });
 }
 
@@ -45,6 +53,47 @@ QString CallLocator::GET_LOCATOR(const QString& call)
     QString result;
     lookUp(call, result);
     return result;
+}
+
+bool CallLocator::preparedLookup(QSqlQuery& query, QString& connection, const QString& sql,
+                                 SqlFailure* failure)
+{
+    if (!m_db.isOpen()) {
+        *failure = {Database::errProviderFailure, QStringLiteral("database closed")};
+        return false;
+    }
+    const QString current = m_db.connection(Store::CallLoc).connectionName();
+    if (current != connection) {
+        query = m_db.prepare(Store::CallLoc, sql, failure);
+        const bool ok = failure->number == 0;
+        connection = ok ? current : QString();
+        return ok;
+    }
+    return true;
+}
+
+CallLocator::LookUp CallLocator::lookUpFailed(QSqlQuery& query, QString& connection,
+                                              const SqlFailure& failure, const QString& call)
+{
+    // A lost server connection, or a database that could not be opened or was closed, fails
+    // every look-up until it is back: opened again once per retry interval, and logged once
+    // per run. The caller is told, so that the spot waits rather than going on without it.
+    const bool server = m_db.dialect() == SqlDialect::Postgres;
+    if ((server || m_db.openFailed() || !m_db.isOpen()) && failure.number == Database::errProviderFailure) {
+        // Not simply dropped: the server would be asked to forget it, and might not answer.
+        m_db.putAway(Store::CallLoc, query);
+        connection.clear();
+        m_failures.failed(QStringLiteral("GET_LOCATOR"), failure.number,
+                          QStringLiteral("GET_LOCATOR(") + call + u')');
+        if (m_db.openFailed()) {
+            m_db.retryOpen();
+        } else {
+            m_db.recoverLostServer(failure);
+        }
+        return LookUp::DatabaseAway;
+    }
+    m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
+    return LookUp::Answered;
 }
 
 CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
@@ -56,17 +105,7 @@ CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
     m_dbBusy = true;
     QString result;
     SqlFailure failure;
-    bool ok = m_db.isOpen();
-    if (!ok) {
-        failure = {Database::errProviderFailure, QStringLiteral("database closed")};
-    } else {
-        const QString current = m_db.connection(Store::CallLoc).connectionName();
-        if (current != m_lookupConnection) {
-            m_lookup = m_db.prepare(Store::CallLoc, lookupSql, &failure);
-            ok = failure.number == 0;
-            m_lookupConnection = ok ? current : QString();
-        }
-    }
+    bool ok = preparedLookup(m_lookup, m_lookupConnection, lookupSql, &failure);
     if (ok) {
         m_lookup.addBindValue(call);
         ok = m_db.run(Store::CallLoc, m_lookup, &failure);
@@ -77,32 +116,62 @@ CallLocator::LookUp CallLocator::lookUp(const QString& call, QString& locator)
     }
     LookUp outcome = LookUp::Answered;
     if (!ok) {
-        // A lost server connection, or a database that could not be opened or was closed, fails
-        // every look-up until it is back: opened again once per retry interval, and logged once
-        // per run. The caller is told, so that the spot waits rather than going on without it.
-        const bool server = m_db.dialect() == SqlDialect::Postgres;
-        if ((server || m_db.openFailed() || !m_db.isOpen()) &&
-            failure.number == Database::errProviderFailure) {
-            // Not simply dropped: the server would be asked to forget it, and might not answer.
-            m_db.putAway(Store::CallLoc, m_lookup);
-            m_lookupConnection.clear();
-            m_failures.failed(QStringLiteral("GET_LOCATOR"), failure.number,
-                              QStringLiteral("GET_LOCATOR(") + call + u')');
-            if (m_db.openFailed()) {
-                m_db.retryOpen();
-            } else {
-                m_db.recoverLostServer(failure);
-            }
-            outcome = LookUp::DatabaseAway;
-        } else {
-            m_log.WRITE_ERROR_LOG(failure.number, QStringLiteral("GET_LOCATOR(") + call + u')');
-        }
+        outcome = lookUpFailed(m_lookup, m_lookupConnection, failure, call);
         result.clear();
     } else {
         m_failures.succeeded(QStringLiteral("GET_LOCATOR"));
     }
     m_dbBusy = false;
     locator = result;
+    return outcome;
+}
+
+CallLocator::LookUp CallLocator::lookUpAll(const QStringList& calls, QHash<QString, QString>& locators)
+{
+    if (m_db.dialect() != SqlDialect::Postgres || calls.size() < 2) {
+        QHash<QString, QString> found;
+        for (const QString& call : calls) {
+            if (lookUp(call, found[call]) == LookUp::DatabaseAway) {
+                return LookUp::DatabaseAway;
+            }
+        }
+        locators.insert(found);
+        return LookUp::Answered;
+    }
+    if (m_dbBusy) {
+        for (const QString& call : calls) {
+            locators.insert(call, QString());
+        }
+        return LookUp::Answered;
+    }
+    m_dbBusy = true;
+    SqlFailure failure;
+    bool ok = preparedLookup(m_lookupAll, m_lookupAllConnection, lookupAllSql, &failure);
+    QHash<QString, QString> found;
+    if (ok) {
+        m_lookupAll.addBindValue(QString::fromUtf8(
+            QJsonDocument(QJsonArray::fromStringList(calls)).toJson(QJsonDocument::Compact)));
+        ok = m_db.run(Store::CallLoc, m_lookupAll, &failure);
+        while (ok && m_lookupAll.next()) {
+            found.insert(m_lookupAll.value(0).toString(), m_lookupAll.value(1).toString().trimmed());
+        }
+        m_lookupAll.finish();
+    }
+    LookUp outcome = LookUp::Answered;
+    if (!ok) {
+        // Answered with a failure (logged): every call goes on without a locator, as one would.
+        outcome = lookUpFailed(m_lookupAll, m_lookupAllConnection, failure, calls.front());
+        found.clear();
+        for (const QString& call : calls) {
+            found.insert(call, QString());
+        }
+    } else {
+        m_failures.succeeded(QStringLiteral("GET_LOCATOR"));
+    }
+    m_dbBusy = false;
+    if (outcome == LookUp::Answered) {
+        locators.insert(found);
+    }
     return outcome;
 }
 

@@ -8,6 +8,7 @@
 #include "spots/failure_runs.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QSqlQuery>
 #include <QString>
@@ -17,6 +18,7 @@ namespace zenthra {
 class Database;
 class DataFolder;
 class ErrorLog;
+struct SqlFailure;
 
 class CallLocator : public QObject
 {
@@ -47,6 +49,10 @@ public:
         DatabaseAway,
     };
     LookUp lookUp(const QString& call, QString& locator);
+    // lookUp for many calls at once, each answered as lookUp answers it, the calls' locators as
+    // the table held them when asked. On the server they are one statement, whatever their number;
+    // on a file each is a look-up of its own. DatabaseAway leaves `locators` as it was.
+    LookUp lookUpAll(const QStringList& calls, QHash<QString, QString>& locators);
     // Adds the pair unless a row of that call at least as new exists, after deleting the call's
     // older rows; returns the status text. `call` is trimmed and upper-cased in place.
     QString DX_DATABASE(QString& call, const QString& loc, const QDateTime& entryDate);
@@ -77,8 +83,15 @@ private:
     ErrorLog& m_log;
     bool& m_dbBusy;
     MufCalcs m_calcs;
+    // Prepares `query` on the look-ups' connection unless it is prepared there already.
+    bool preparedLookup(QSqlQuery& query, QString& connection, const QString& sql, SqlFailure* failure);
+    LookUp lookUpFailed(QSqlQuery& query, QString& connection, const SqlFailure& failure,
+                        const QString& call);
+
     QSqlQuery m_lookup;
     QString m_lookupConnection;
+    QSqlQuery m_lookupAll;
+    QString m_lookupAllConnection;
     FailureRuns m_failures;
     bool m_miniRunning = false;
     bool m_miniStop = false;

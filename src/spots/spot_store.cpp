@@ -11,6 +11,8 @@
 #include "spots/server_watch.h"
 
 #include <QEventLoop>
+#include <QHash>
+#include <QStringList>
 
 #include <algorithm>
 #include <condition_variable>
@@ -23,6 +25,8 @@ namespace zenthra {
 namespace {
 
 constexpr auto shortestRetry = std::chrono::milliseconds(100);
+// The most spots whose calls one look-up statement asks for.
+constexpr size_t lookupBatch = 250;
 
 // A layer of the store's own, with the settings and keyword list it opens with.
 struct OwnLayer
@@ -252,7 +256,20 @@ public:
     void locate(quint64 ticket, const QString& call1, const QString& call2)
     {
         m_lookups.push_back({ticket, call1, call2});
-        if (m_lookups.size() == 1 && !m_away) {
+        if (m_away) {
+            return;
+        }
+        if (m_line.ownThread) {
+            // Asked once the look-ups handed over with it are in too: together, in one statement.
+            m_serveDue = true;
+            return;
+        }
+        serve();
+    }
+    // The jobs handed over so far are taken: the look-ups among them are asked.
+    void jobsTaken()
+    {
+        if (std::exchange(m_serveDue, false) && !m_away) {
             serve();
         }
     }
@@ -272,6 +289,9 @@ public:
     void beginBatch() { m_writers.beginBatch(); }
     void endBatch()
     {
+        // The look-ups go before the rows: their answers are the next rows, made while these are
+        // written.
+        jobsTaken();
         m_writers.endBatch();
         tellWriters();
     }
@@ -343,17 +363,26 @@ private:
     void serve()
     {
         while (!m_lookups.empty()) {
-            const Lookup& l = m_lookups.front();
-            QString loc1;
-            QString loc2;
-            if ((!l.call1.isEmpty() && m_calls.lookUp(l.call1, loc1) == CallLocator::LookUp::DatabaseAway) ||
-                (!l.call2.isEmpty() && m_calls.lookUp(l.call2, loc2) == CallLocator::LookUp::DatabaseAway)) {
+            const auto batch = std::min(m_lookups.size(), lookupBatch);
+            QStringList calls;
+            for (size_t i = 0; i < batch; ++i) {
+                for (const QString* call : {&m_lookups[i].call1, &m_lookups[i].call2}) {
+                    if (!call->isEmpty() && !calls.contains(*call)) {
+                        calls.append(*call);
+                    }
+                }
+            }
+            QHash<QString, QString> locators;
+            if (m_calls.lookUpAll(calls, locators) == CallLocator::LookUp::DatabaseAway) {
                 away();
                 return;
             }
-            m_line.reply(
-                [f = m_front, ticket = l.ticket, loc1, loc2] { Q_EMIT f->located(ticket, loc1, loc2); });
-            m_lookups.pop_front();
+            for (size_t i = 0; i < batch; ++i) {
+                const Lookup& l = m_lookups.front();
+                m_line.reply([f = m_front, ticket = l.ticket, loc1 = locators.value(l.call1),
+                              loc2 = locators.value(l.call2)] { Q_EMIT f->located(ticket, loc1, loc2); });
+                m_lookups.pop_front();
+            }
         }
         if (m_away) {
             m_away = false;
@@ -422,6 +451,7 @@ private:
     // Only for the answers, which run on the window's side while it is there.
     SpotStore* const m_front;
     std::deque<Lookup> m_lookups;
+    bool m_serveDue = false;
     std::deque<Announcement> m_announcements;
     QTimer m_retry;
     bool m_away = false;
@@ -441,6 +471,7 @@ void SpotStore::Pump::drain()
         job.run(m_work);
         ++done;
     }
+    m_work.jobsTaken();
     bool stopping = false;
     {
         const std::lock_guard lock(m_line.mutex);
