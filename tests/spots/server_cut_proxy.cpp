@@ -1,5 +1,7 @@
 #include "server_cut_proxy.h"
 
+#include "support/pg_round_trips.h"
+
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPointer>
@@ -28,6 +30,7 @@ public:
     bool listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
     quint16 port() const { return m_server.serverPort(); }
     int accepted() const { return m_accepted; }
+    qint64 roundTrips() const { return m_roundTrips; }
 
     void cut()
     {
@@ -77,12 +80,16 @@ private:
         std::deque<Chunk> toServer;
         std::deque<Chunk> toClient;
         qint64 sentAt = 0; // for the rate: when the last of the server's bytes went on
+        PgRoundTrips trips;
     };
 
-    void take(QTcpSocket* from, std::deque<Chunk>& queue)
+    void take(QTcpSocket* from, std::deque<Chunk>& queue, PgRoundTrips* trips = nullptr)
     {
         if (from) {
             const QByteArray bytes = from->readAll();
+            if (trips) {
+                m_roundTrips += trips->clientBytes(bytes);
+            }
             if (!bytes.isEmpty()) {
                 queue.push_back({m_clock.elapsed() + m_delay, bytes});
             }
@@ -137,7 +144,8 @@ private:
             pair->client = client;
             pair->upstream = upstream;
             // The client's bytes wait in the queue until the server side is connected.
-            connect(client, &QTcpSocket::readyRead, this, [=, this] { take(client, pair->toServer); });
+            connect(client, &QTcpSocket::readyRead, this,
+                    [=, this] { take(client, pair->toServer, &pair->trips); });
             connect(upstream, &QTcpSocket::connected, this, &Relay::flush);
             connect(upstream, &QTcpSocket::readyRead, this, [=, this] { take(upstream, pair->toClient); });
             for (auto [a, b] : {std::pair{client, upstream}, std::pair{upstream, client}}) {
@@ -159,6 +167,7 @@ private:
     qint64 m_delay = 0;
     qint64 m_rate = 0;
     int m_accepted = 0;
+    qint64 m_roundTrips = 0;
 };
 
 ServerCutProxy::ServerCutProxy(const QString& host, quint16 port)
@@ -212,6 +221,7 @@ void ServerCutProxy::run(const QString& host, quint16 port)
         case Command::Count: {
             const std::lock_guard count(m_mutex);
             m_count = relay.accepted();
+            m_roundTrips = relay.roundTrips();
             break;
         }
         case Command::Quit:
@@ -295,6 +305,13 @@ int ServerCutProxy::accepted()
     command(Command::Count);
     const std::lock_guard lock(m_mutex);
     return m_count;
+}
+
+qint64 ServerCutProxy::roundTrips()
+{
+    command(Command::Count);
+    const std::lock_guard lock(m_mutex);
+    return m_roundTrips;
 }
 
 } // namespace zenthra::test

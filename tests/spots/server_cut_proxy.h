@@ -40,6 +40,8 @@ public:
     void setRate(qint64 bytesPerSecond);
     // Connections the relay accepted so far.
     int accepted();
+    // Round trips the clients asked for so far, every connection together (see PgRoundTrips).
+    qint64 roundTrips();
 
 private:
     enum class Command
@@ -66,6 +68,7 @@ private:
     bool m_ready = false;
     bool m_result = false;
     int m_count = 0;
+    qint64 m_roundTrips = 0;
     std::chrono::milliseconds m_delay{0};
     qint64 m_rate = 0;
     quint16 m_port = 0;
