@@ -444,6 +444,47 @@ TEST_P(LockedTable, SpotsThatArriveMeanwhileWaitTogetherAndAreEachStoredOnce)
 
 INSTANTIATE_TEST_SUITE_P(Server, LockedTable, ::testing::Values(Backend::Postgres), backendName);
 
+// A check the server puts off until the commit (a deferred constraint trigger, as a replica or
+// an audit may add) refuses one spot of a transaction of several: nothing of that transaction was
+// written, so the spot refused goes, logged with both its rows, and the others are stored once.
+class RefusedAtCommit : public SpotPairs
+{
+};
+
+TEST_P(RefusedAtCommit, TheRefusedSpotGoesAndTheOthersAreStoredOnce)
+{
+    for (const char* sql : {
+             "CREATE FUNCTION refuse_mode() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+             " IF NEW.Spot_Mode = 'XX' THEN RAISE check_violation USING MESSAGE = 'refused at commit';"
+             " END IF; RETURN NULL; END $$",
+             "CREATE CONSTRAINT TRIGGER refuse_mode AFTER INSERT ON tblAllSpots"
+             " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION refuse_mode()",
+         }) {
+        run(Store::Spots, QLatin1String(sql));
+    }
+    writers->beginBatch();
+    for (int i = 0; i < 5; ++i) {
+        storeSpot(*writers, i, i == 2 ? QStringLiteral("XX") : QStringLiteral("ES"), log);
+    }
+    writers->endBatch();
+    // Settled at once: the refusal is not a wait, and nothing is tried again.
+    EXPECT_EQ(writers->backlogRows(), 0);
+    EXPECT_EQ(writers->notStoring(), QString());
+    EXPECT_EQ(spotTable(), spotCalls({0, 1, 3, 4}));
+    EXPECT_EQ(allSpotsTable(), spotCalls({0, 1, 3, 4}));
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 2) << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(
+        QStringLiteral(" - WRITE_MUF_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, %1,").arg(spotCall(2))))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral(" - WRITE_SPOT_TO_DB(2024-06-14 11:06:00, G4ABC, IO91WM, %1,"
+                                                 " JO62QM, 50.11, G4ABC: 50110.0 %1 ES)")
+                                      .arg(spotCall(2))))
+        << lines[1].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Server, RefusedAtCommit, ::testing::Values(Backend::Postgres), backendName);
+
 // A spots file that became read-only under the program, as after a backup restored with the
 // wrong mode: the rows wait, and the writers try again once a retry interval, each time on a
 // connection made anew, rather than as fast as the reopenings come.
