@@ -234,6 +234,7 @@ public:
         if (!m_own) {
             return;
         }
+        jobsTaken();
         m_own->settings = settings;
         m_db.setServerRetryInterval(interval);
         m_db.setServerSchema(schema);
@@ -248,6 +249,7 @@ public:
 
     void close()
     {
+        jobsTaken();
         if (m_own) {
             m_db.CLOSE_DATABASES();
         }
@@ -269,8 +271,14 @@ public:
     // The jobs handed over so far are taken: the look-ups among them are asked.
     void jobsTaken()
     {
+        // The look-ups go before the rows: their answers are the next rows, made while these are
+        // written.
         if (std::exchange(m_serveDue, false) && !m_away) {
             serve();
+        }
+        if (std::exchange(m_endDue, false)) {
+            m_writers.endBatch();
+            tellWriters();
         }
     }
 
@@ -286,12 +294,21 @@ public:
             announceWaiting();
         }
     }
-    void beginBatch() { m_writers.beginBatch(); }
+    void beginBatch()
+    {
+        // A batch whose end is due still gathers: the ticks handed over together share it.
+        if (!m_endDue) {
+            m_writers.beginBatch();
+        }
+    }
     void endBatch()
     {
-        // The look-ups go before the rows: their answers are the next rows, made while these are
-        // written.
-        jobsTaken();
+        if (m_line.ownThread) {
+            // Written once the jobs handed over with it are in: the rows of every tick that came
+            // while the last were written go in one transaction.
+            m_endDue = true;
+            return;
+        }
         m_writers.endBatch();
         tellWriters();
     }
@@ -452,6 +469,7 @@ private:
     SpotStore* const m_front;
     std::deque<Lookup> m_lookups;
     bool m_serveDue = false;
+    bool m_endDue = false;
     std::deque<Announcement> m_announcements;
     QTimer m_retry;
     bool m_away = false;
@@ -464,14 +482,18 @@ void SpotStore::Pump::drain()
 {
     std::deque<Line::Job> jobs = m_line.takeOver(m_line.inbox, m_line.inboxWoken);
     qint64 done = 0;
+    bool left = false;
     for (auto& job : jobs) {
         if (!m_line.mayRun(job)) {
+            left = true;
             break;
         }
         job.run(m_work);
         ++done;
     }
-    m_work.jobsTaken();
+    if (!left) {
+        m_work.jobsTaken();
+    }
     bool stopping = false;
     {
         const std::lock_guard lock(m_line.mutex);
