@@ -294,6 +294,7 @@ void Flood(benchmark::State& state)
         state.SetIterationTime(seconds);
         state.counters["spots_per_s"] = rate;
         state.counters["round_trips_per_spot"] = tripsPerSpot;
+        state.counters["round_trips"] = double(trips);
         state.counters["stored"] = double(stored);
         QString goal;
         if (delay.count() == 0) {
@@ -306,9 +307,9 @@ void Flood(benchmark::State& state)
                        .arg(delay == 25ms ? QStringLiteral(" (goal >= 0.50)") : QString());
         }
         std::printf(
-            "%lld ms each way, a flood of %d spots: %lld stored in %.1f s%s: %.1f spots/s, %.2f round "
-            "trips (statements) a spot%s\n",
-            qint64(delay.count()), lines, stored, seconds, stored < lines ? " (time up)" : "", rate,
+            "%lld ms each way, a flood of %d spots: %lld stored in %.1f s%s: %.1f spots/s; %lld round "
+            "trips (statements), %.2f a spot stored%s\n",
+            qint64(delay.count()), lines, stored, seconds, stored < lines ? " (time up)" : "", rate, trips,
             tripsPerSpot, qPrintable(goal));
     }
 }
@@ -358,15 +359,17 @@ void SteadyFeed(benchmark::State& state)
         state.counters["stored"] = double(stored);
         state.counters["spots_per_s"] = double(stored) / (double(t.nsecsElapsed()) / 1e9);
         state.counters["round_trips_per_spot"] = tripsPerSpot;
+        state.counters["round_trips"] = double(trips);
         if (seconds >= 0) {
             std::printf(
                 "%lld ms each way, %d spots at 5 a second: all stored %.1f s after the last (goal <= 30 s),"
-                " %.2f round trips (statements) a spot\n",
-                qint64(delay.count()), spots, seconds, tripsPerSpot);
+                " %lld round trips (statements), %.2f a spot\n",
+                qint64(delay.count()), spots, seconds, trips, tripsPerSpot);
         } else {
             std::printf("%lld ms each way, %d spots at 5 a second: %lld of them stored %lld s after the last "
-                        "(goal: all within 30 s), %.2f round trips (statements) a spot\n",
-                        qint64(delay.count()), spots, stored, qint64(afterLastLimit.count()), tripsPerSpot);
+                        "(goal: all within 30 s); %lld round trips (statements), %.2f a spot stored\n",
+                        qint64(delay.count()), spots, stored, qint64(afterLastLimit.count()), trips,
+                        tripsPerSpot);
         }
     }
 }
