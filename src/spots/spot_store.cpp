@@ -3,6 +3,7 @@
 #include "core/error_log.h"
 #include "platform/clock.h"
 #include "platform/data_folder.h"
+#include "spots/announcement_writer.h"
 #include "spots/announcements.h"
 #include "spots/call_locator.h"
 #include "spots/database.h"
@@ -338,29 +339,50 @@ private:
         QVariant utc;
     };
 
-    // Announcements wait as look-ups do while the server cannot take them, and like them open a
-    // lost connection again, as no spot may come along to do it; any other failure is logged, and
-    // the announcement is not stored.
+    // On the server an announcement is stored once, however late the answer, and waits as
+    // look-ups do while the server cannot take it, opening a lost connection again as no spot may
+    // come along to do it; a refusal for time or a lock has it written again at the retry
+    // interval. A refusal for the row itself, or any failure on a file, is logged, and the
+    // announcement is not stored.
     void announceWaiting()
     {
         while (!m_announcements.empty()) {
             const Announcement& a = m_announcements.front();
-            const SqlFailure why = Announcements::insert(m_db, a.text, a.utc);
-            if (why.number == Database::errProviderFailure && serverKind()) {
-                // Each is paced by the retry interval: true at most once per interval.
-                if (m_db.openFailed() ? m_db.retryOpen() : m_db.recoverLostServer(why)) {
-                    continue;
+            if (!serverKind()) {
+                m_announcementWriter.forget();
+                const SqlFailure why = Announcements::insert(m_db, a.text, a.utc);
+                if (why.number != 0) {
+                    Announcements::logFailure(m_log, why, a.text);
                 }
-                if (!m_retry.isActive()) {
-                    m_retry.start(std::max(m_db.serverRetryInterval(), shortestRetry));
+            } else {
+                const AnnouncementWriter::Outcome outcome = m_announcementWriter.write(a.text, a.utc);
+                switch (outcome.fate) {
+                case AnnouncementWriter::Fate::Lost:
+                    // Each is paced by the retry interval: true at most once per interval.
+                    if (m_db.openFailed() ? m_db.retryOpen() : m_db.recoverLostServer(outcome.why)) {
+                        continue;
+                    }
+                    retryAnnouncements(m_db.serverRetryInterval());
+                    return;
+                case AnnouncementWriter::Fate::Wait:
+                    retryAnnouncements(SpotWriters::diskRetryInterval);
+                    return;
+                case AnnouncementWriter::Fate::Refused:
+                    Announcements::logFailure(m_log, outcome.why, a.text);
+                    break;
+                case AnnouncementWriter::Fate::Stored:
+                    break;
                 }
-                return;
-            }
-            if (why.number != 0) {
-                Announcements::logFailure(m_log, why, a.text);
             }
             m_line.reply([f = m_front, ticket = a.ticket] { f->announced(ticket); });
             m_announcements.pop_front();
+        }
+    }
+
+    void retryAnnouncements(std::chrono::milliseconds interval)
+    {
+        if (!m_retry.isActive()) {
+            m_retry.start(std::max(interval, shortestRetry));
         }
     }
 
@@ -463,6 +485,7 @@ private:
     bool& m_busy;
     CallLocator m_calls;
     SpotWriters m_writers;
+    AnnouncementWriter m_announcementWriter{m_db};
     ErrorLog& m_log;
     Line& m_line;
     // Only for the answers, which run on the window's side while it is there.

@@ -86,9 +86,10 @@ public:
     void locate(quint64 ticket, const QString& call1, const QString& call2);
     // Stores a converted row as the writers do.
     void store(SpotWriters::Row row);
-    // Appends an announcement as the announcements' own append does. With the server away it
-    // waits, in order, and is stored once the server answers; one still waiting when the program
-    // ends is named in the error log.
+    // Appends an announcement as the announcements' own append does on a file. On the server it is
+    // stored once however late the answer, as the spot rows are; with the server away, or refusing
+    // it for time or a lock, it waits, in order, and is stored once the server takes it. One still
+    // waiting when the program ends is named in the error log.
     void announce(const QString& text, const QVariant& utc);
     // Brackets the rows of one processing tick (one transaction on SQLite).
     void beginBatch();

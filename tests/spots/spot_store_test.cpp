@@ -21,6 +21,7 @@
 #include "shell/text_windows.h"
 #include "spots/database.h"
 #include "spots/keyword_table.h"
+#include "spots/server_watch.h"
 #include "spots/spot_road.h"
 #include "spots/spot_writers.h"
 
@@ -29,6 +30,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -39,10 +41,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <future>
 #include <memory>
+#include <thread>
 
 using namespace zenthra;
 using namespace zenthra::test;
@@ -578,6 +583,214 @@ INSTANTIATE_TEST_SUITE_P(Outages, StoreAnnounce,
                                            Away{"ServerSilent", [](ServerCutProxy& p) { p.silence(); },
                                                 [](ServerCutProxy& p) { p.answer(); }}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// What keeps an announcement's write waiting on the server, and what the test does meanwhile on a
+// session of its own: each ends with the announcement stored exactly once.
+struct HeldAnnouncement
+{
+    const char* name;
+    // Statements that make tblAnnounce ready for it.
+    QStringList setup;
+    // What the test's session holds, and how it counts the store's waits on it.
+    QStringList hold;
+    QString waiting;
+    // On the test's thread, once the store waits: what it does to the path and how it lets go.
+    std::function<void(Scene&, QSqlQuery&)> script;
+    // Whether the watch cuts the store's statement.
+    bool cut;
+};
+
+void PrintTo(const HeldAnnouncement& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class StoreAnnounceOnce : public ::testing::TestWithParam<HeldAnnouncement>
+{
+};
+
+// A key of this run's own for the advisory lock that holds an announcement's write.
+const qint64 announceKey = qint64(QRandomGenerator::global()->bounded(1 << 30)) + 1;
+
+// Waits for the test's advisory lock for as long as the test holds it, the server's statement
+// limit notwithstanding: a server still at work on the write.
+QString heldFunction()
+{
+    return QStringLiteral("CREATE FUNCTION held() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN LOOP BEGIN"
+                          " PERFORM pg_advisory_xact_lock(%1); RETURN NEW;"
+                          " EXCEPTION WHEN query_canceled THEN NULL; END; END LOOP; END $$")
+        .arg(announceKey);
+}
+
+const QString advisoryWaits = QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted AND"
+                                             " locktype = 'advisory' AND objid = %1")
+                                  .arg(announceKey);
+const QString announceLocked = QStringLiteral("SELECT pg_advisory_lock(%1)").arg(announceKey);
+const QString announceUnlocked = QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(announceKey);
+
+// The store's statement is cut while the server does not answer, the server finishes it, and its
+// answer is held past the cut.
+void answerHeldPastTheWatch(Scene& s, QSqlQuery& q)
+{
+    s.proxy->silence();
+    q.exec(announceUnlocked);
+    std::this_thread::sleep_for(std::chrono::seconds(6));
+    s.proxy->answer();
+}
+
+// The store's commit is cut while the server is still at work on it, and the server answers
+// again: it is asked again at the interval, costing about what idling does, until it says the
+// transaction committed.
+void commitCutUnfinished(Scene& s, QSqlQuery& q)
+{
+    const int cuts = s.road.store.serverWatch()->cuts();
+    s.proxy->silence();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (s.road.store.serverWatch()->cuts() == cuts && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    s.proxy->answer();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const auto cpu = cpuTime(CLOCK_PROCESS_CPUTIME_ID);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_LT(std::chrono::duration<double>(cpuTime(CLOCK_PROCESS_CPUTIME_ID) - cpu).count() / 3, 0.1);
+    q.exec(announceUnlocked);
+}
+
+const QStringList heldAtInsert = {
+    heldFunction(),
+    QStringLiteral("CREATE TRIGGER held BEFORE INSERT ON tblAnnounce FOR EACH ROW EXECUTE FUNCTION held()")};
+const QStringList heldAtCommit = {
+    heldFunction(), QStringLiteral("CREATE CONSTRAINT TRIGGER held AFTER INSERT ON tblAnnounce"
+                                   " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION held()")};
+
+TEST_P(StoreAnnounceOnce, TheAnnouncementIsStoredExactlyOnce)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    const HeldAnnouncement& c = GetParam();
+    Scene s(true, false);
+    s.prepare();
+    onServer(s.schema, c.setup);
+    s.start();
+    EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
+    ASSERT_TRUE(s.view.isOpen());
+    const int cuts = s.road.store.serverWatch()->cuts();
+
+    std::promise<void> holding;
+    std::atomic<bool> sawWait{false};
+    std::atomic<bool> done{false};
+    std::thread conductor([&] {
+        const QString name = uniqueName("conductor");
+        {
+            QSqlDatabase holder = openPostgres(name);
+            QSqlQuery q(holder);
+            q.exec(QStringLiteral("SET search_path TO ") + s.schema);
+            for (const QString& statement : c.hold) {
+                q.exec(statement);
+            }
+            holding.set_value();
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (!sawWait && std::chrono::steady_clock::now() < deadline) {
+                sawWait = q.exec(c.waiting) && q.next() && q.value(0).toInt() > 0;
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            c.script(s, q);
+        }
+        QSqlDatabase::removeDatabase(name);
+        done = true;
+    });
+    holding.get_future().wait();
+    const QString text = QStringLiteral("To ALL de G4ABC: Es to S5 on 6m");
+    s.road.store.announce(text, Database::dateValue(s.clock.utcNow()));
+    (void)QTest::qWaitFor([&] { return bool(done); }, 60000);
+    conductor.join();
+    EXPECT_TRUE(sawWait);
+    EXPECT_EQ(s.road.store.serverWatch()->cuts() > cuts, c.cut);
+    // Announcements go in order: once the next one is stored, the first is done with.
+    const QString next = QStringLiteral("To ALL de S51ZZ: 6m open");
+    s.road.store.announce(next, Database::dateValue(s.clock.utcNow()));
+    EXPECT_EVENTUALLY_EQ(s.rows(QStringLiteral("SELECT ann_text FROM tblAnnounce ORDER BY ann_text")),
+                         (QStringList{text, next}), 20000);
+    EXPECT_EQ(endLines(s), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Held, StoreAnnounceOnce,
+    ::testing::Values(
+        // The insert's answer: its transaction never committed, and it is written again.
+        HeldAnnouncement{
+            "InsertAnswer", heldAtInsert, {announceLocked}, advisoryWaits, answerHeldPastTheWatch, true},
+        // The commit's answer: the server is asked, and says it committed.
+        HeldAnnouncement{
+            "CommitAnswer", heldAtCommit, {announceLocked}, advisoryWaits, answerHeldPastTheWatch, true},
+        HeldAnnouncement{
+            "CommitInProgress", heldAtCommit, {announceLocked}, advisoryWaits, commitCutUnfinished, true},
+        // Another session holds the table past the server's statement limit: the refusal for time
+        // has the announcement written again, and it goes in once the table is free.
+        HeldAnnouncement{
+            "TableLockedPastTheLimit",
+            {},
+            {QStringLiteral("BEGIN"), QStringLiteral("LOCK TABLE tblAnnounce IN ACCESS EXCLUSIVE MODE")},
+            QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted AND"
+                           " relation = 'tblannounce'::regclass"),
+            [](Scene&, QSqlQuery& q) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(6500));
+                q.exec(QStringLiteral("ROLLBACK"));
+            },
+            false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct RefusedAnnouncement
+{
+    const char* name;
+    QStringList setup;
+    QString text;
+};
+
+void PrintTo(const RefusedAnnouncement& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class StoreAnnounceRefused : public ::testing::TestWithParam<RefusedAnnouncement>
+{
+};
+
+// The server refuses the announcement itself, at its insert or at its commit: it is logged, once,
+// and the next announcement is stored.
+TEST_P(StoreAnnounceRefused, TheAnnouncementIsLoggedAndTheNextStored)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    const RefusedAnnouncement& c = GetParam();
+    Scene s(true, false);
+    s.prepare();
+    onServer(s.schema, c.setup);
+    s.start();
+    EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
+    ASSERT_TRUE(s.view.isOpen());
+    s.road.store.announce(c.text, Database::dateValue(s.clock.utcNow()));
+    const QString next = QStringLiteral("To ALL de S51ZZ: 6m open");
+    s.road.store.announce(next, Database::dateValue(s.clock.utcNow()));
+    EXPECT_EVENTUALLY_EQ(s.rows(QStringLiteral("SELECT ann_text FROM tblAnnounce")), QStringList{next},
+                         10000);
+    EXPECT_EQ(endLines(s), QStringList{QStringLiteral("-2147217900 - ANNOUNCE_TO_DB(%1)").arg(c.text)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, StoreAnnounceRefused,
+    ::testing::Values(
+        // Longer than the column: 22001.
+        RefusedAnnouncement{"AtTheInsert", {}, QString(300, u'x')},
+        // A check deferred to the commit: 23514.
+        RefusedAnnouncement{
+            "AtTheCommit",
+            {QStringLiteral("CREATE FUNCTION refused() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+                            " IF NEW.ann_text LIKE '%G4ABC%' THEN RAISE check_violation USING MESSAGE ="
+                            " 'refused at commit'; END IF; RETURN NULL; END $$"),
+             QStringLiteral("CREATE CONSTRAINT TRIGGER refused AFTER INSERT ON tblAnnounce DEFERRABLE"
+                            " INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION refused()")},
+            QStringLiteral("To ALL de G4ABC: Es to S5 on 6m")}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A quiet band hands the store nothing, yet the caption says when the server stops answering,
 // and stops saying so once it answers again.
