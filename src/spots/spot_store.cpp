@@ -274,22 +274,33 @@ public:
     {
         // The look-ups go before the rows: their answers are the next rows, made while these are
         // written.
-        if (std::exchange(m_serveDue, false) && !m_away) {
-            serve();
-        }
+        lookupsFirst();
         if (std::exchange(m_endDue, false)) {
+            m_batchOpen = false;
             m_writers.endBatch();
             tellWriters();
+        }
+    }
+    // What is written at once waits for nothing handed over before it: the look-ups still to be
+    // asked go first.
+    void lookupsFirst()
+    {
+        if (std::exchange(m_serveDue, false) && !m_away) {
+            serve();
         }
     }
 
     void store(SpotWriters::Row row)
     {
+        if (!m_batchOpen) {
+            lookupsFirst();
+        }
         m_writers.storeRow(std::move(row));
         tellWriters();
     }
     void announce(quint64 ticket, const QString& text, const QVariant& utc)
     {
+        lookupsFirst();
         m_announcements.push_back({ticket, text, utc});
         if (m_announcements.size() == 1) {
             announceWaiting();
@@ -301,6 +312,7 @@ public:
         if (!m_endDue) {
             m_writers.beginBatch();
         }
+        m_batchOpen = true;
     }
     void endBatch()
     {
@@ -310,6 +322,7 @@ public:
             m_endDue = true;
             return;
         }
+        m_batchOpen = false;
         m_writers.endBatch();
         tellWriters();
     }
@@ -493,6 +506,8 @@ private:
     std::deque<Lookup> m_lookups;
     bool m_serveDue = false;
     bool m_endDue = false;
+    // Between a tick's beginning and the writing of its rows: the rows only gather.
+    bool m_batchOpen = false;
     std::deque<Announcement> m_announcements;
     QTimer m_retry;
     bool m_away = false;
