@@ -24,6 +24,7 @@ Application::Application(DataFolder folder, QObject* parent)
     m_tmrDxDateTime.setInterval(500);
     connect(&m_tmrDxDateTime, &QTimer::timeout, this, &Application::tmrDxDateTime_Timer);
     m_tmrDxDateTime.start();
+    connect(&m_caption, &StatusCaption::shownChanged, this, &Application::statusChanged);
     wireLinks();
     wireCommandLines();
     wireSpotRoad();
@@ -221,11 +222,7 @@ QString Application::SAVE_SETTINGS()
 
 void Application::setStatus(const QString& text)
 {
-    if (text == m_status) {
-        return;
-    }
-    m_status = text;
-    Q_EMIT statusChanged(m_status);
+    m_caption.setText(text);
 }
 
 // --- Steps that the neighbouring subsystems fill in.

@@ -18,6 +18,7 @@
 #include "propagation/prop_keywords.h"
 #include "shell/main_timers.h"
 #include "shell/settings_file.h"
+#include "shell/status_caption.h"
 #include "shell/text_windows.h"
 #include "spots/alarm_sounds.h"
 #include "spots/announcements.h"
@@ -74,10 +75,12 @@ public:
     // Writes zenthra.dat atomically and both command histories; returns the status text.
     QString SAVE_SETTINGS();
 
-    // The status line, which the main window shows as its caption.
+    // The status line, which the main window shows as its caption. While spots are not being
+    // stored, the caption says so: a text set meanwhile shows for a moment, and is the caption
+    // again once they are stored.
     static constexpr const char* initialStatus = "Zenthra";
     void setStatus(const QString& text);
-    const QString& status() const { return m_status; }
+    const QString& status() const { return m_caption.shown(); }
 
     // True once the program was told to end.
     bool ended() const { return m_ended; }
@@ -185,6 +188,8 @@ private:
 
     DataFolder m_folder;
     Clock m_clock;
+    // Before the subsystems, so that it outlives any of them that sets a text as it goes.
+    StatusCaption m_caption{QString::fromLatin1(initialStatus)};
     ErrorLog m_errorLog;
     OptionsModel m_options;
     TextWindows m_textWindows;
@@ -201,7 +206,6 @@ private:
     CommandLines m_commandLines{m_options, m_links, m_errorLog, m_folder.path()};
     MainTimers m_mainTimers;
     ShellView* m_view = nullptr;
-    QString m_status = QString::fromLatin1(initialStatus);
     TwipsRect m_geometry; // used while no window is attached
     bool m_ended = false;
     // A close (code) or restart waiting for the call/locator import to return.

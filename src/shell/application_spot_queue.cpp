@@ -4,8 +4,6 @@
 
 #include "shell/application.h"
 
-#include <memory>
-
 namespace zenthra {
 
 void Application::ownSpotRoad()
@@ -19,33 +17,8 @@ void Application::ownSpotRoad()
         }
     });
     // While spots wait in memory the caption says so; the processor's lines are kept for after.
-    struct Held
-    {
-        QString notStoring;
-        QString before;
-    };
-    auto held = std::make_shared<Held>();
-    connect(&m_spotRoad.processor, &SpotProcessor::captionChanged, this, [this, held](const QString& text) {
-        if (held->notStoring.isEmpty()) {
-            setStatus(text);
-        } else {
-            held->before = text;
-        }
-    });
-    connect(&m_spotRoad.processor, &SpotProcessor::storingChanged, this, [this, held](const QString& text) {
-        if (!text.isEmpty()) {
-            if (held->notStoring.isEmpty()) {
-                held->before = status();
-            }
-            held->notStoring = text;
-            setStatus(text);
-        } else if (!held->notStoring.isEmpty()) {
-            if (status() == held->notStoring) {
-                setStatus(held->before);
-            }
-            held->notStoring.clear();
-        }
-    });
+    connect(&m_spotRoad.processor, &SpotProcessor::captionChanged, &m_caption, &StatusCaption::setRoadText);
+    connect(&m_spotRoad.processor, &SpotProcessor::storingChanged, &m_caption, &StatusCaption::setNote);
     connect(&m_callLocator, &CallLocator::statusChanged, this, &Application::setStatus);
 }
 

@@ -18,8 +18,11 @@
 #include <QSqlRecord>
 #include <QSqlResult>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -56,6 +59,15 @@ bool isConnectionFailure(const QSqlError& error)
     const QString code = error.nativeErrorCode();
     return error.type() == QSqlError::ConnectionError || error.type() == QSqlError::NoError ||
            code.isEmpty() || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P"));
+}
+
+// Whether this process could open `file` for writing, looked at without opening it: closing a
+// descriptor of a database file would drop the locks that the open connections hold on it. A file
+// that is not there can be made.
+bool writable(const QString& file)
+{
+    const QByteArray path = QFile::encodeName(file);
+    return ::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
 }
 
 // The driver's reason in a line for the user: its first line, without Qt's own words.
@@ -284,6 +296,9 @@ bool Database::openSqlite(const QString& name, const QString& file, SqlFailure* 
     // and SQLite gives its journal files the database's mode.
     textfile::createFile(file, textfile::ownerOnly);
     ownerMayWriteJournals(file);
+    if (!writable(file)) {
+        m_unwritable << file;
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(file);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyWait.count()));
@@ -412,6 +427,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     m_spotsName = connectionName(Store::Spots);
     m_openReason.clear();
     m_openAdvice = OpenAdvice::MoveOut;
+    m_unwritable.clear();
     // Every statement of the opening, its keyword list's too, fails rather than making the
     // connection anew from within it.
     m_opening = true;
@@ -590,9 +606,14 @@ void Database::setServerWatch(std::shared_ptr<ServerWatch> watch)
     m_watch = std::move(watch);
 }
 
+bool Database::reopenMayWrite() const
+{
+    return m_unwritable.isEmpty() || std::any_of(m_unwritable.begin(), m_unwritable.end(), writable);
+}
+
 void Database::reconnect()
 {
-    if (!m_open) {
+    if (!m_open || (m_dialect == SqlDialect::Sqlite && !reopenMayWrite())) {
         return;
     }
     if (m_dialect == SqlDialect::Sqlite && m_lastOpenAttempt.isValid()) {

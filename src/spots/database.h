@@ -18,6 +18,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVariantList>
 
@@ -90,10 +91,13 @@ public:
     // per retry interval: a call that comes too soon changes nothing and logs the failure number.
     void REOPEN_DATABASES();
     // Closes the open connections and opens them again, as a connection SQLite opened read-only
-    // stays so after the file became writable. Nothing while the layer is closed. Files are opened
-    // at most once per file retry interval, as a file that stays read-only would otherwise be
-    // opened again at every failed write: a call that comes sooner is carried out once it has
-    // passed, unless the layer opens or closes meanwhile.
+    // stays so after the file became writable. Nothing while the layer is closed, nor while every
+    // file that SQLite could only open read-only still cannot be written: the connections would be
+    // read-only again, and each one closed while another connection of this process holds its file
+    // leaves SQLite a descriptor that it may not close (POSIX locks belong to the process). Files
+    // are opened at most once per file retry interval, as a failed write asks at every attempt: a
+    // call that comes sooner is carried out once it has passed, unless the layer opens or closes
+    // meanwhile.
     void reconnect();
     // After a statement failed in server mode: a lost connection is reopened when the retry
     // interval has passed since the last attempt. True when it was reopened just now.
@@ -291,6 +295,12 @@ private:
     QElapsedTimer m_lastServerAttempt;
     QElapsedTimer m_lastOpenAttempt;
     QTimer m_reconnectLater;
+    // The files that could not be written when the layer opened them: SQLite made their
+    // connections read-only, and would again while they stay so.
+    QStringList m_unwritable;
+    // True when a reopening could give writable connections: no file was read-only when opened, or
+    // one of those can now be written (or is gone, and is made anew).
+    bool reopenMayWrite() const;
 };
 
 } // namespace zenthra

@@ -306,11 +306,11 @@ void readOnly(Scene& s, bool on)
     ASSERT_EQ(::chmod(qPrintable(s.folder.path()), on ? 0500 : 0700), 0);
 }
 
-// A spots file that is read-only while its folder is not: bound read-only over itself for root,
-// else its mode.
-void readOnlyFile(Scene& s, bool on)
+// A spots file (or `name`) that is read-only while its folder is not: bound read-only over itself
+// for root, else its mode.
+void readOnlyFile(Scene& s, bool on, const char* name = "spots.sqlite")
 {
-    const QByteArray file = s.path("spots.sqlite").toLocal8Bit();
+    const QByteArray file = s.path(name).toLocal8Bit();
     if (::geteuid() != 0) {
         ASSERT_EQ(::chmod(file.constData(), on ? 0400 : 0600), 0);
     } else if (on) {
@@ -811,5 +811,71 @@ TEST(StoreQuiet, AServerThatFallsSilentWhileNoSpotsFlowIsSaid)
     s.proxy->answer();
     EXPECT_EVENTUALLY(s.road.store.silence().isNull(), 10000);
 }
+
+} // namespace
+
+namespace {
+
+// The descriptors this process holds open.
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
+}
+
+struct ReadOnlyFiles
+{
+    const char* name;
+    std::vector<const char*> files;
+};
+
+void PrintTo(const ReadOnlyFiles& r, std::ostream* os)
+{
+    *os << r.name;
+}
+
+class StoreReadOnly : public ::testing::TestWithParam<ReadOnlyFiles>
+{
+};
+
+// Files that cannot be written, opened by the store and by the window's layer beside it: the
+// wait holds the same descriptors however long it lasts, and the spots are stored once the files
+// can be written.
+TEST_P(StoreReadOnly, WaitingHoldsTheSameDescriptorsUntilTheFilesCanBeWritten)
+{
+    Scene s(false, false);
+    s.prepare();
+    for (const char* file : GetParam().files) {
+        readOnlyFile(s, true, file);
+    }
+    s.start();
+    s.spots(lines);
+    const QString waiting = QStringLiteral(
+        "Spots are not being stored (attempt to write a readonly database): 4 waiting in memory");
+    EXPECT_EVENTUALLY(s.view.isOpen() && s.road.processor.notStoring() == waiting, 15000);
+    ASSERT_EQ(s.road.processor.notStoring(), waiting);
+    const int interval = int(SpotWriters::diskRetryInterval.count());
+    QTest::qWait(2 * interval);
+    std::vector<int> held;
+    for (int i = 0; i < 6; ++i) {
+        held.push_back(openDescriptors());
+        QTest::qWait(interval);
+    }
+    EXPECT_EQ(held, std::vector<int>(held.size(), held.front()));
+    EXPECT_EQ(s.road.processor.notStoring(), waiting);
+    for (const char* file : GetParam().files) {
+        readOnlyFile(s, false, file);
+    }
+    EXPECT_EVENTUALLY(s.view.isOpen() && s.rows(QStringLiteral("SELECT count(*) FROM tblAllSpots")) ==
+                                             QStringList{QStringLiteral("3")},
+                      20000);
+    EXPECT_EVENTUALLY(s.road.processor.notStoring().isEmpty(), 5000);
+    EXPECT_EQ(s.rows(QStringLiteral("SELECT DxCall1, DxCall2, MUF FROM tblSPOT")),
+              (QStringList{"G4ABC|S51ZZ|60.9735"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, StoreReadOnly,
+                         ::testing::Values(ReadOnlyFiles{"SpotsFile", {"spots.sqlite"}},
+                                           ReadOnlyFiles{"BothFiles", {"spots.sqlite", "call_loc.sqlite"}}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
