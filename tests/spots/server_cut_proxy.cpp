@@ -28,6 +28,7 @@ public:
     bool listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
     quint16 port() const { return m_server.serverPort(); }
     int accepted() const { return m_accepted; }
+    int roundTrips() const { return m_roundTrips; }
 
     void cut()
     {
@@ -69,6 +70,13 @@ private:
         qint64 due = 0;
         QByteArray bytes;
     };
+    // Reads the program's side of the PostgreSQL protocol only as far as message types and lengths.
+    struct RoundTripCount
+    {
+        bool started = false; // past the startup packet, whose messages have no type byte
+        qint64 skip = 0;      // what is left of the message being passed over
+        QByteArray head;      // the start of a message header split across reads
+    };
     struct Pair
     {
         QPointer<QTcpSocket> client;
@@ -77,17 +85,60 @@ private:
         std::deque<Chunk> toServer;
         std::deque<Chunk> toClient;
         qint64 sentAt = 0; // for the rate: when the last of the server's bytes went on
+        RoundTripCount count;
     };
 
-    void take(QTcpSocket* from, std::deque<Chunk>& queue)
+    void take(QTcpSocket* from, std::deque<Chunk>& queue, RoundTripCount* count = nullptr)
     {
         if (from) {
             const QByteArray bytes = from->readAll();
             if (!bytes.isEmpty()) {
+                if (count) {
+                    countRoundTrips(*count, bytes);
+                }
                 queue.push_back({m_clock.elapsed() + m_delay, bytes});
             }
         }
         flush();
+    }
+
+    // Before the startup packet come only untyped requests (SSL, GSS encryption), each answered by
+    // one byte; after it every message is a type byte and a length that counts itself.
+    void countRoundTrips(RoundTripCount& c, const QByteArray& bytes)
+    {
+        constexpr quint32 sslRequest = 80877103;
+        constexpr quint32 gssRequest = 80877104;
+        const auto be32 = [](const char* p) {
+            return quint32(quint8(p[0])) << 24 | quint32(quint8(p[1])) << 16 | quint32(quint8(p[2])) << 8 |
+                   quint32(quint8(p[3]));
+        };
+        qsizetype at = 0;
+        while (at < bytes.size()) {
+            if (c.skip > 0) {
+                const qint64 n = std::min<qint64>(c.skip, bytes.size() - at);
+                c.skip -= n;
+                at += n;
+                continue;
+            }
+            const qsizetype headSize = c.started ? 5 : 8;
+            const qsizetype n = std::min(headSize - c.head.size(), bytes.size() - at);
+            c.head += bytes.mid(at, n);
+            at += n;
+            if (c.head.size() < headSize) {
+                break;
+            }
+            if (c.started) {
+                if (c.head[0] == 'Q' || c.head[0] == 'S') {
+                    ++m_roundTrips;
+                }
+                c.skip = qint64(be32(c.head.constData() + 1)) - 4;
+            } else {
+                const quint32 code = be32(c.head.constData() + 4);
+                c.started = code != sslRequest && code != gssRequest;
+                c.skip = qint64(be32(c.head.constData())) - 8;
+            }
+            c.head.clear();
+        }
     }
 
     void flush()
@@ -137,7 +188,8 @@ private:
             pair->client = client;
             pair->upstream = upstream;
             // The client's bytes wait in the queue until the server side is connected.
-            connect(client, &QTcpSocket::readyRead, this, [=, this] { take(client, pair->toServer); });
+            connect(client, &QTcpSocket::readyRead, this,
+                    [=, this] { take(client, pair->toServer, &pair->count); });
             connect(upstream, &QTcpSocket::connected, this, &Relay::flush);
             connect(upstream, &QTcpSocket::readyRead, this, [=, this] { take(upstream, pair->toClient); });
             for (auto [a, b] : {std::pair{client, upstream}, std::pair{upstream, client}}) {
@@ -159,6 +211,7 @@ private:
     qint64 m_delay = 0;
     qint64 m_rate = 0;
     int m_accepted = 0;
+    int m_roundTrips = 0;
 };
 
 ServerCutProxy::ServerCutProxy(const QString& host, quint16 port)
@@ -212,6 +265,11 @@ void ServerCutProxy::run(const QString& host, quint16 port)
         case Command::Count: {
             const std::lock_guard count(m_mutex);
             m_count = relay.accepted();
+            break;
+        }
+        case Command::RoundTrips: {
+            const std::lock_guard count(m_mutex);
+            m_count = relay.roundTrips();
             break;
         }
         case Command::Quit:
@@ -293,6 +351,13 @@ void ServerCutProxy::setRate(qint64 bytesPerSecond)
 int ServerCutProxy::accepted()
 {
     command(Command::Count);
+    const std::lock_guard lock(m_mutex);
+    return m_count;
+}
+
+int ServerCutProxy::roundTrips()
+{
+    command(Command::RoundTrips);
     const std::lock_guard lock(m_mutex);
     return m_count;
 }

@@ -6,7 +6,8 @@
 // also be a slow path: each byte late by a delay either way, the server's bytes at a rate, or the
 // connections open now held while new ones go through, as one connection hung on a live server. The
 // relay runs on a thread of its own: the database driver blocks the test's thread while it waits
-// for an answer.
+// for an answer. It counts the program's round trips, so a test can bound what a step costs over a
+// long path by a count rather than a time.
 
 #include <QString>
 
@@ -40,6 +41,10 @@ public:
     void setRate(qint64 bytesPerSecond);
     // Connections the relay accepted so far.
     int accepted();
+    // Round trips the program asked for so far, over every connection: each simple query ('Q') and
+    // each Sync ('S') of the extended protocol it sent after its startup packet. The login's own
+    // exchange (the password messages) is not counted.
+    int roundTrips();
 
 private:
     enum class Command
@@ -52,6 +57,7 @@ private:
         SilenceOpen,
         Settings,
         Count,
+        RoundTrips,
         Quit,
     };
     // Hands the relay's thread a command and waits until it is carried out: through a mutex, so
