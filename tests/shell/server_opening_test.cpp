@@ -186,4 +186,35 @@ INSTANTIATE_TEST_SUITE_P(Starts, ServerOpening,
                              Start{"OnItsTables", true, 4}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// While the store's opening reads the keyword list the caption says nothing of a list that could
+// not be read; once an opening could not read it, it says so.
+TEST(ServerOpeningCaption, NamesTheKeywordListMissingOnlyOnceReadingItFailed)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    for (const bool readable : {true, false}) {
+        SCOPED_TRACE(readable ? "a keyword table that can be read" : "one that cannot");
+        SlowServer server;
+        if (!readable) {
+            server.admin(QStringLiteral("CREATE TABLE tblProp (propId varchar(50))"));
+        }
+        // Long enough that the opening is still under way once the window is up.
+        server.proxy->setDelay(milliseconds(200));
+        TempFolder dir;
+        Program program(server, dir);
+        ASSERT_FALSE(program.app->spotStore().openAnswered());
+        program.queueSpot(1);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return program.app->spotStore().openAnswered(); }, 30000));
+        if (readable) {
+            EXPECT_EVENTUALLY_EQ(server.admin(QStringLiteral("SELECT count(*) FROM tblAllSpots")).toInt(), 1,
+                                 15000);
+            EXPECT_EQ(program.captions.filter(keywordsMissing), QStringList());
+        } else {
+            EXPECT_EVENTUALLY_EQ(
+                program.app->status(),
+                QStringLiteral("Spots are not being stored (%1): 1 waiting in memory").arg(keywordsMissing),
+                5000);
+        }
+    }
+}
+
 } // namespace
