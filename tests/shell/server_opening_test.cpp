@@ -217,4 +217,68 @@ TEST(ServerOpeningCaption, NamesTheKeywordListMissingOnlyOnceReadingItFailed)
     }
 }
 
+struct Moment
+{
+    const char* name;
+    bool whileOpening;
+    bool spotsFlowing;
+};
+
+void PrintTo(const Moment& m, std::ostream* os)
+{
+    *os << m.name;
+}
+
+class SlowUpdateDx : public ::testing::TestWithParam<Moment>
+{
+};
+
+// 0.3 s each way: an entry is stored, holding the window for its own round trips alone.
+TEST_P(SlowUpdateDx, StoresItsRowInItsOwnRoundTrips)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    const Moment moment = GetParam();
+    SlowServer server;
+    server.proxy->setDelay(milliseconds(300));
+    TempFolder dir;
+    Program program(server, dir);
+    if (!moment.whileOpening) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return program.open(); }, 60000));
+    } else {
+        ASSERT_FALSE(program.app->database().isOpen());
+    }
+    QTimer feed;
+    int fed = 0;
+    QObject::connect(&feed, &QTimer::timeout, [&] { program.queueSpot(fed++); });
+    if (moment.spotsFlowing) {
+        feed.start(500);
+        QTest::qWait(3000);
+    }
+    if (moment.whileOpening) {
+        ASSERT_FALSE(program.app->spotStore().openAnswered());
+    }
+    const int before = server.proxy->roundTrips();
+    program.updateDx(QStringLiteral("dl1abc"), QStringLiteral("JO62QM"));
+    if (!moment.spotsFlowing && !moment.whileOpening) {
+        // Its statement, prepared, run and put away.
+        EXPECT_LE(server.proxy->roundTrips() - before, 3);
+    }
+    const QString added = QStringLiteral("Zenthra - ADDED OR UPDATED DX STATION DL1ABC in JO62QM");
+    EXPECT_EVENTUALLY_EQ(program.app->status(), added, 60000);
+    feed.stop();
+    EXPECT_EQ(server
+                  .admin(QStringLiteral("SELECT count(*) FROM tblDxStation WHERE DxCallsign = 'DL1ABC'"
+                                        " AND DxLocatorID = 'JO62QM'"))
+                  .toInt(),
+              1);
+    EXPECT_EQ(program.captions.filter(QStringLiteral("ERROR")), QStringList());
+    EXPECT_EQ(dir.lines(QStringLiteral("muf_errors.log")).filter(QStringLiteral("DX_DATABASE")),
+              QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, SlowUpdateDx,
+                         ::testing::Values(Moment{"OnAQuietRoad", false, false},
+                                           Moment{"WhileSpotsFlow", false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
