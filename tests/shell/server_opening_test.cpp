@@ -278,7 +278,29 @@ TEST_P(SlowUpdateDx, StoresItsRowInItsOwnRoundTrips)
 
 INSTANTIATE_TEST_SUITE_P(Moments, SlowUpdateDx,
                          ::testing::Values(Moment{"OnAQuietRoad", false, false},
-                                           Moment{"WhileSpotsFlow", false, true}),
+                                           Moment{"WhileSpotsFlow", false, true},
+                                           Moment{"WhileTheDatabasesOpen", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An entry still waiting for the opening when the program ends is named in the error log.
+TEST(SlowUpdateDxAtTheEnd, AnEntryStillWaitingForTheOpeningIsNamedInTheLog)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    SlowServer server;
+    server.proxy->silence();
+    TempFolder dir;
+    Program program(server, dir);
+    ASSERT_FALSE(program.app->spotStore().openAnswered());
+    program.updateDx(QStringLiteral("DL1ABC"), QStringLiteral("JO62QM"));
+    EXPECT_EQ(dir.lines(QStringLiteral("muf_errors.log")).filter(QStringLiteral("DX_DATABASE")),
+              QStringList());
+    program.app->CLOSE_ZENTHRA(Application::restartCode);
+    const QStringList lines =
+        dir.lines(QStringLiteral("muf_errors.log")).filter(QStringLiteral("DX_DATABASE"));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("\t-2147467259 - DX_DATABASE(DL1ABC,JO62QM,")))
+        << lines[0].toStdString();
+    server.proxy->answer();
+}
 
 } // namespace
