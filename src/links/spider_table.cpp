@@ -84,36 +84,27 @@ SpiderTable::ImportOutcome SpiderTable::IMPORT_SPIDER_COMMANDS(const QString& pa
 
 void SpiderTable::LOAD_MENU_ITEMS()
 {
-    m_db.exec(Store::Spots, m_db.SET_SQL(5));
     m_placeholderVisible.fill(false);
-
+    // Every group in one read rather than a read for each type: over a long path to the server
+    // each is a round trip while the window waits. Commands are the table's key, so each has one
+    // type; a group takes the commands of every type that is its word in any letter case.
+    const QString rows =
+        m_db.dialect() == SqlDialect::Postgres
+            ? QStringLiteral("SELECT spidertype, spiderCommand FROM tblSpider"
+                             " ORDER BY spiderCommand COLLATE \"C\"")
+            : QStringLiteral("SELECT spidertype, spiderCommand FROM tblSpider ORDER BY spiderCommand");
     QSqlQuery q;
-    QStringList types;
-    if (m_db.exec(Store::Spots, m_db.SET_SQL(6), {}, &q)) {
-        while (q.next()) {
-            types.append(q.value(0).toString());
-        }
-    } else {
+    // The table is made when missing, as the opening of a database does.
+    if (!m_db.exec(Store::Spots, rows, {}, &q) &&
+        !(m_db.exec(Store::Spots, m_db.SET_SQL(5)) && m_db.exec(Store::Spots, rows, {}, &q))) {
         Q_EMIT menusChanged();
         return;
     }
-
     QList<QStringList> groups(m_typeWords.size());
-    QList<bool> loaded(m_typeWords.size(), false);
-    for (const QString& type : types) {
-        const qsizetype group = m_typeWords.indexOf(type.toUpper());
-        if (group < 0 || loaded[group]) {
-            continue;
-        }
-        loaded[group] = true;
-        QSqlQuery commands;
-        if (!m_db.exec(Store::Spots, m_db.SET_SQL(7), {type}, &commands)) {
-            // What the group showed stays rather than vanishing for a passing failure.
-            groups[group] = m_groups[group];
-            continue;
-        }
-        while (commands.next() && groups[group].size() < groupLimit) {
-            groups[group].append(commands.value(0).toString().toUpper());
+    while (q.next()) {
+        const qsizetype group = m_typeWords.indexOf(q.value(0).toString().toUpper());
+        if (group >= 0 && groups[group].size() < groupLimit) {
+            groups[group].append(q.value(1).toString().toUpper());
         }
     }
     m_groups = std::move(groups);

@@ -13,7 +13,14 @@ namespace zenthra {
 Application::Application(DataFolder folder, QObject* parent)
     : QObject(parent), m_folder(std::move(folder)), m_errorLog(m_folder.path(), m_clock),
       m_textWindows(m_options, [this] { return m_dtmUtcNow; }), m_keywords(m_errorLog),
-      m_database(m_options.database, m_folder, m_errorLog, keywordSeeding(m_keywords)),
+      m_database(m_options.database, m_folder, m_errorLog,
+                 [this](Database& db) {
+                     // The store's opening, which comes first, read the list for the window: reading
+                     // it again would hold the window for round trips of its own.
+                     if (!m_keywords.loaded()) {
+                         POPULATE_PROPAGATION_ARRAYS(m_keywords, db);
+                     }
+                 }),
       m_links(m_options.nodes, [this] { return m_options.checked(keys::autoClx); }),
       m_mainTimers(m_options, m_database, m_textWindows, m_links,
                    {[this] { return status(); }, [this](const QString& text) { setStatus(text); },

@@ -7,10 +7,15 @@
 #include "spots/spot_processor.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace zenthra {
 
@@ -27,12 +32,44 @@ void connectSpotRoadWindow(MainWindow& window, Application& app, const DxDatabas
     }
     if (call && loc && update) {
         update->setToolTip(QStringLiteral("Add the above DxCall and Locator to the DX Database"));
-        QObject::connect(update, &QPushButton::clicked, &window, [&app, call, loc] {
-            QString c = call->text();
-            app.setStatus(app.callLocator().DX_DATABASE(c, loc->text(), app.dtmUtcNow()));
+        // An entry made while the databases are still being opened, which over a long path to the
+        // server takes a while, waits for the window's layer instead of failing for a layer not
+        // open yet. Once the opening is over, whatever its outcome, it goes as it would have; one
+        // still waiting at the end goes then, and fails into the error log by name.
+        struct Entry
+        {
+            QString call;
+            QString loc;
+            QDateTime utc;
+        };
+        auto waiting = std::make_shared<std::vector<Entry>>();
+        const auto add = [&app](Entry e) {
+            app.setStatus(app.callLocator().DX_DATABASE(e.call, e.loc, e.utc));
+        };
+        const auto addWaiting = [waiting, add] {
+            for (Entry& e : std::exchange(*waiting, {})) {
+                add(std::move(e));
+            }
+        };
+        QObject::connect(update, &QPushButton::clicked, &window, [&app, call, loc, waiting, add] {
+            Entry e{call->text(), loc->text(), app.dtmUtcNow()};
             call->clear();
             loc->clear();
+            if (!app.database().isOpen() && !app.spotStore().openAnswered()) {
+                waiting->push_back(std::move(e));
+                return;
+            }
+            add(std::move(e));
         });
+        // The window's layer opens once the store has: its outcome, or the store's failure, ends
+        // the wait.
+        QObject::connect(&app.database(), &Database::databasesOpened, &window, addWaiting);
+        QObject::connect(&app.spotStore(), &SpotStore::opened, &window, [addWaiting](bool ok) {
+            if (!ok) {
+                addWaiting();
+            }
+        });
+        QObject::connect(&app, &Application::linkWindowsUnloading, &window, addWaiting);
     }
 
     CallLocator& calls = app.callLocator();

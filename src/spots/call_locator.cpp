@@ -204,6 +204,31 @@ QString CallLocator::dxDatabase(QString& call, const QString& loc, const QDateTi
     }
     const QVariant when = Database::dateValue(entryDate);
     SqlFailure why;
+    const QString added =
+        QStringLiteral("Zenthra - ADDED OR UPDATED DX STATION ") + call + QStringLiteral(" in ") + l;
+    const QString notModified = QStringLiteral("Zenthra - DX STATION ") + call + QStringLiteral(" in ") + l +
+                                QStringLiteral(" NOT MODIFIED");
+    if (m_db.dialect() == SqlDialect::Postgres) {
+        // One statement, so one transaction and one run on the server rather than a round trip
+        // for each step, while the window waits. The insert sees the rows as they were before the
+        // delete: a row of the call that the delete leaves (as new or newer, or without a date)
+        // keeps the pair out. The values go in as text, so that a call too long for its column is
+        // refused as a plain insert refuses it rather than cut to fit.
+        QSqlQuery inserted;
+        if (!m_db.exec(Store::CallLoc,
+                       QStringLiteral(
+                           "WITH older AS (DELETE FROM tblDxStation"
+                           " WHERE upper(DxCallsign) = upper(?) AND DxDate < CAST(? AS timestamp(0)))"
+                           " INSERT INTO tblDxStation (DxCallsign, DxLocatorID, DxDate)"
+                           " SELECT CAST(? AS text), CAST(? AS text), CAST(? AS timestamp(0))"
+                           " WHERE NOT EXISTS (SELECT 1 FROM tblDxStation WHERE upper(DxCallsign) = upper(?)"
+                           " AND (DxDate < CAST(? AS timestamp(0))) IS NOT TRUE) RETURNING 1"),
+                       {call, when, call, l, when, call, when}, &inserted, &why)) {
+            *errorNumber = why.number != 0 ? why.number : Database::errProviderFailure;
+            return failed;
+        }
+        return inserted.next() ? added : notModified;
+    }
     Database::Transaction transaction(m_db, Store::CallLoc);
     QSqlQuery q;
     if (!transaction.begun() ||
@@ -221,8 +246,7 @@ QString CallLocator::dxDatabase(QString& call, const QString& loc, const QDateTi
     q.finish();
     QString status;
     if (newerExists) {
-        status = QStringLiteral("Zenthra - DX STATION ") + call + QStringLiteral(" in ") + l +
-                 QStringLiteral(" NOT MODIFIED");
+        status = notModified;
     } else {
         if (!m_db.exec(
                 Store::CallLoc,
@@ -231,7 +255,7 @@ QString CallLocator::dxDatabase(QString& call, const QString& loc, const QDateTi
             *errorNumber = why.number;
             return failed;
         }
-        status = QStringLiteral("Zenthra - ADDED OR UPDATED DX STATION ") + call + QStringLiteral(" in ") + l;
+        status = added;
     }
     if (!transaction.commit()) {
         *errorNumber = Database::errCommandFailed;

@@ -431,6 +431,7 @@ void Database::OPEN_DATABASES(const QString& kind)
     // Every statement of the opening, its keyword list's too, fails rather than making the
     // connection anew from within it.
     m_opening = true;
+    m_openingTables.reset();
     SqlFailure why;
     bool ok = false;
     if (m_dialect == SqlDialect::Postgres) {
@@ -463,6 +464,7 @@ void Database::OPEN_DATABASES(const QString& kind)
             m_log.WRITE_ERROR_LOG(why.number, line);
         }
         m_opening = false;
+        m_openingTables.reset();
         const bool wasOpen = m_open;
         m_open = false;
         closeConnections();
@@ -483,6 +485,7 @@ void Database::OPEN_DATABASES(const QString& kind)
         m_seedKeywords(*this);
     }
     m_opening = false;
+    m_openingTables.reset();
     qCInfo(lcSpots) << "databases open, kind" << kindLetter(m_dialect);
     Q_EMIT databasesOpened(true);
 }
@@ -641,6 +644,9 @@ bool Database::recoverLostServer(const SqlFailure& failure)
 
 bool Database::tableExists(Store store, const QString& table)
 {
+    if (m_opening && m_openingTables) {
+        return m_openingTables->contains(table.toLower());
+    }
     QSqlQuery q;
     return exec(store, sql(Statement::TableExists), {table}, &q) && q.next() && q.value(0).toInt() > 0;
 }
@@ -668,6 +674,9 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
         }
         return false;
     }
+    if (m_dialect == SqlDialect::Postgres) {
+        return upgradeServerSchema(why);
+    }
     // Columns that older databases lack are added before anything relies on them.
     const auto addWhenMissing = [&](const char* table, const char* column, Statement add) {
         QSqlQuery probe;
@@ -690,9 +699,6 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
     };
     if (!addWhenMissing("tblAllSpots", "Spot_Mode", Statement::AddSpotMode) ||
         !addWhenMissing("tblSPOT", "Qrb_To_Midpoint", Statement::AddQrbToMidpoint)) {
-        return false;
-    }
-    if (m_dialect == SqlDialect::Postgres && !widenServerSingles(why)) {
         return false;
     }
     for (Statement s : {Statement::CreateDxStation, Statement::IndexDxStation}) {
@@ -719,33 +725,97 @@ bool Database::UPGRADE_DB_SCHEMA(SqlFailure* why)
     return true;
 }
 
-bool Database::widenServerSingles(SqlFailure* why)
+bool Database::upgradeServerSchema(SqlFailure* why)
 {
+    // Over a long path each statement is a round trip: what exists is read in one, and what is
+    // missing made in one more, rather than a statement of each kind for every table.
+    const QStringList createSql = {
+        sql(Statement::CreateDxStation),
+        sql(Statement::IndexDxStation),
+        sql(Statement::CreateSpot),
+        sql(Statement::CreateAllSpots),
+        SET_SQL(4),
+        SET_SQL(5),
+        sql(Statement::CreateTelnetClx),
+        sql(Statement::CreateTelnetWwc),
+        sql(Statement::CreateTelnetBbs),
+        sql(Statement::IndexSpotDate),
+        sql(Statement::IndexAllSpotsDate),
+    };
+    static const QRegularExpression created(QStringLiteral("^CREATE (TABLE|INDEX) IF NOT EXISTS (\\w+)"));
+    QStringList tables = {QStringLiteral("tblprop")};
+    for (const QString& statement : createSql) {
+        const QRegularExpressionMatch m = created.match(statement);
+        if (m.hasMatch() && m.captured(1) == QLatin1String("TABLE")) {
+            tables.append(m.captured(2).toLower());
+        }
+    }
+    // Our own table names, never outside values.
+    QSqlQuery found;
+    if (!exec(Store::Spots,
+              QStringLiteral(
+                  "SELECT lower(table_name), lower(column_name), data_type FROM information_schema.columns"
+                  " WHERE table_schema = current_schema() AND table_name IN ('%1')"
+                  " UNION ALL SELECT lower(indexname), '', 'index' FROM pg_indexes"
+                  " WHERE schemaname = current_schema()")
+                  .arg(tables.join(QLatin1String("', '"))),
+              {}, &found, why)) {
+        return false;
+    }
+    QSet<QString> objects;
+    QHash<QString, QStringList> singles; // columns held as real, by table
+    QSet<QString> columns;               // table.column
+    while (found.next()) {
+        const QString object = found.value(0).toString();
+        const QString column = found.value(1).toString();
+        objects.insert(object);
+        if (!column.isEmpty()) {
+            columns.insert(object + u'.' + column);
+        }
+        if (found.value(2).toString() == QLatin1String("real")) {
+            singles[object].append(column);
+        }
+    }
+    QStringList missing;
+    const auto addWhenMissing = [&](const char* table, const char* column, Statement add) {
+        if (objects.contains(QLatin1String(table)) &&
+            !columns.contains(QLatin1String(table) + u'.' + QLatin1String(column))) {
+            missing.append(sql(add));
+        }
+    };
+    addWhenMissing("tblallspots", "spot_mode", Statement::AddSpotMode);
+    addWhenMissing("tblspot", "qrb_to_midpoint", Statement::AddQrbToMidpoint);
     // Older server tables hold the figures as real, which cannot hold 50.152 itself. The text of
     // a real is its shortest exact form, so going through text keeps what the user saw.
-    for (const char* table : {"tblAllSpots", "tblSPOT"}) {
-        QSqlQuery q;
-        if (!exec(Store::Spots,
-                  QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema ="
-                                 " current_schema() AND table_name = lower(?) AND data_type = 'real'"),
-                  {QLatin1String(table)}, &q, why)) {
-            return false;
-        }
+    for (const char* table : {"tblallspots", "tblspot"}) {
         QStringList changes;
-        while (q.next()) {
-            const QString column = q.value(0).toString();
+        for (const QString& column : singles.value(QLatin1String(table))) {
             changes.append(
                 QStringLiteral("ALTER COLUMN %1 TYPE double precision USING %1::text::double precision")
                     .arg(column));
         }
-        if (!changes.isEmpty() &&
-            !exec(Store::Spots,
-                  QStringLiteral("ALTER TABLE %1 ").arg(QLatin1String(table)) + changes.join(u','), {},
-                  nullptr, why)) {
-            return false;
+        if (!changes.isEmpty()) {
+            missing.append(QStringLiteral("ALTER TABLE %1 ").arg(QLatin1String(table)) + changes.join(u','));
         }
     }
-    return true;
+    for (const QString& statement : createSql) {
+        const QString object = created.match(statement).captured(2).toLower();
+        if (!objects.contains(object)) {
+            missing.append(statement);
+            objects.insert(object);
+        }
+    }
+    m_openingTables = objects;
+    if (missing.isEmpty()) {
+        return true;
+    }
+    // One statement, all or nothing: a block, since the driver would report only the first
+    // result of several statements sent together.
+    const QString statement = missing.size() == 1
+                                  ? missing.first()
+                                  : QStringLiteral("DO $zenthra$ BEGIN ") +
+                                        missing.join(QLatin1String("; ")) + QStringLiteral("; END $zenthra$");
+    return exec(Store::Spots, statement, {}, nullptr, why);
 }
 
 void Database::SQL_RECOVERY()

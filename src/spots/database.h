@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QObject>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -25,6 +26,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zenthra {
@@ -247,7 +249,9 @@ private:
     // The connection's options: the connect time-out, and the session's settings, which travel
     // with the login rather than as statements of their own.
     QString serverConnectOptions() const;
-    bool widenServerSingles(SqlFailure* why);
+    // UPGRADE_DB_SCHEMA on the server: what exists read in one statement, what is missing made in
+    // one more.
+    bool upgradeServerSchema(SqlFailure* why);
     bool reopenDue() const;
     // Logs how often the failed opening was met again, if it was.
     void endOpenRun(double number);
@@ -283,6 +287,9 @@ private:
     // Inside OPEN_DATABASES: a connection found broken fails the opening rather than being made
     // again from within it.
     bool m_opening = false;
+    // Within a server opening that checked the schema: the tables and indexes it found or made
+    // (lower case), so that the opening's own look-ups of a table cost no round trip.
+    std::optional<QSet<QString>> m_openingTables;
     // Queries put away while the server did not answer; they go under the next watched statement
     // or once the connection is closed.
     std::vector<QSqlQuery> m_putAway;

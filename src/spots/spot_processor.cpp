@@ -59,6 +59,8 @@ SpotProcessor::SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& so
     connect(&m_keywordsRetry, &QTimer::timeout, this, &SpotProcessor::tmrProcessSpot_Timer);
     connect(&m_store, &SpotStore::located, this, &SpotProcessor::located);
     connect(&m_store, &SpotStore::storingChanged, this, &SpotProcessor::tellStoring);
+    // An opening that could not read the list is said at once, not at the next spot.
+    connect(&m_store, &SpotStore::opened, this, &SpotProcessor::tellStoring);
 }
 
 SpotProcessor::~SpotProcessor()
@@ -347,7 +349,9 @@ void SpotProcessor::store(std::optional<SpotWriters::Row> row)
 QString SpotProcessor::notStoring() const
 {
     const QString why = m_store.notStoring(waitingSpots());
-    if (why.isEmpty() && !m_keywords.loaded() && !m_waiting.empty()) {
+    // While the store's opening is under way the list is still being read, not missing: over a
+    // long path that takes a while, and the spots wait for it without a word.
+    if (why.isEmpty() && !m_keywords.loaded() && !m_waiting.empty() && m_store.openAnswered()) {
         return SpotWriters::notStoringText(QString::fromLatin1(keywordsMissing), waitingSpots());
     }
     return why;

@@ -112,6 +112,19 @@ TEST_P(SpiderTableTest, GroupsMatchTheirTypeWholeInAnyCaseAndNeverTwice)
     EXPECT_EQ(table->groups(), QList<QStringList>(4));
 }
 
+// The menus are read in one statement; a table that is missing is made, and the menus are empty.
+TEST_P(SpiderTableTest, AMissingTableIsMadeAndLeavesTheMenusEmpty)
+{
+    ASSERT_TRUE(import(goodFile).ok);
+    run(Store::Spots, "DROP TABLE tblSpider");
+    table->LOAD_MENU_ITEMS();
+    EXPECT_TRUE(db->tableExists(Store::Spots, "tblSpider"));
+    EXPECT_EQ(table->groups(), QList<QStringList>(4));
+    EXPECT_FALSE(table->placeholderVisible(2));
+    ASSERT_TRUE(import(goodFile).ok);
+    EXPECT_EQ(table->groups(), (QList<QStringList>{{}, {"SET/QRA"}, {"SHOW/DX", "SHOW/USERS"}, {}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, SpiderTableTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),
                          zenthra::test::backendName);
 

@@ -86,6 +86,37 @@ TEST_P(CallLoc, HandEntryReplacesOlderRowsInOneGo)
     EXPECT_TRUE(logLines().isEmpty());
 }
 
+// A row of the call without a date is not older than any entry: it stays, and keeps the entry out.
+TEST_P(CallLoc, AnUndatedRowOfTheCallKeepsTheEntryOut)
+{
+    station(QStringLiteral("G4ABC"), QStringLiteral("IO91WL"), day(1));
+    run(Store::CallLoc, QStringLiteral("INSERT INTO tblDxStation (DxCallsign, DxLocatorID) VALUES (?, ?)"),
+        {QStringLiteral("g4abc"), QStringLiteral("IO91WM")});
+    QString call = QStringLiteral("G4ABC");
+    EXPECT_EQ(calls->DX_DATABASE(call, QStringLiteral("JO01AA"), day(10)),
+              "Zenthra - DX STATION G4ABC in JO01AA NOT MODIFIED");
+    EXPECT_EQ(rowsOf(QStringLiteral("G4ABC")), QStringList({"g4abc|IO91WM|"}));
+    EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
+}
+
+// The server refuses a call longer than its column, as a plain insert does, rather than cut it.
+TEST_P(CallLoc, TheServerRefusesACallTooLongForItsColumn)
+{
+    if (!server()) {
+        GTEST_SKIP() << "server mode only: SQLite stores the call whole";
+    }
+    QString call = QString(CallLocator::longestCall + 1, u'G');
+    const QString typed = call;
+    EXPECT_EQ(calls->DX_DATABASE(call, QStringLiteral("JO01AA"), day(10)),
+              QStringLiteral("Zenthra - ERROR ADDING DX STATION %1? in ?JO01AA").arg(typed));
+    EXPECT_EQ(count(QStringLiteral("tblDxStation"), Store::CallLoc), 0);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(
+        QStringLiteral("\t-2147217900 - DX_DATABASE(%1,JO01AA,2024-05-10 12:00:00)").arg(typed)))
+        << lines[0].toStdString();
+}
+
 TEST_P(CallLoc, InvalidEntriesStoreNothingAndSaySo)
 {
     for (const auto& [typedCall, typedLoc] :

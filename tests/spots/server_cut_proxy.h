@@ -6,7 +6,8 @@
 // also be a slow path: each byte late by a delay either way, the server's bytes at a rate, or the
 // connections open now held while new ones go through, as one connection hung on a live server. The
 // relay runs on a thread of its own: the database driver blocks the test's thread while it waits
-// for an answer.
+// for an answer. It counts the program's round trips, so a test can bound what a step costs over a
+// long path by a count rather than a time.
 
 #include <QString>
 
