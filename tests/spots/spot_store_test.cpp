@@ -41,13 +41,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <future>
 #include <memory>
-#include <thread>
 
 using namespace zenthra;
 using namespace zenthra::test;
@@ -584,8 +581,8 @@ INSTANTIATE_TEST_SUITE_P(Outages, StoreAnnounce,
                                                 [](ServerCutProxy& p) { p.answer(); }}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// What keeps an announcement's write waiting on the server, and what the test does meanwhile on a
-// session of its own: each ends with the announcement stored exactly once.
+// What keeps an announcement's write waiting on the server, and what the test does meanwhile with
+// the path and a session of its own: each ends with the announcement stored exactly once.
 struct HeldAnnouncement
 {
     const char* name;
@@ -594,7 +591,7 @@ struct HeldAnnouncement
     // What the test's session holds, and how it counts the store's waits on it.
     QStringList hold;
     QString waiting;
-    // On the test's thread, once the store waits: what it does to the path and how it lets go.
+    // Once the store waits: what the test does to the path, and how it lets go.
     std::function<void(Scene&, QSqlQuery&)> script;
     // Whether the watch cuts the store's statement.
     bool cut;
@@ -634,7 +631,7 @@ void answerHeldPastTheWatch(Scene& s, QSqlQuery& q)
 {
     s.proxy->silence();
     q.exec(announceUnlocked);
-    std::this_thread::sleep_for(std::chrono::seconds(6));
+    QTest::qWait(6000);
     s.proxy->answer();
 }
 
@@ -645,15 +642,10 @@ void commitCutUnfinished(Scene& s, QSqlQuery& q)
 {
     const int cuts = s.road.store.serverWatch()->cuts();
     s.proxy->silence();
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (s.road.store.serverWatch()->cuts() == cuts && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    EXPECT_EVENTUALLY(s.road.store.serverWatch()->cuts() > cuts, 15000);
     s.proxy->answer();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    const auto cpu = cpuTime(CLOCK_PROCESS_CPUTIME_ID);
-    std::this_thread::sleep_for(std::chrono::seconds(3));
-    EXPECT_LT(std::chrono::duration<double>(cpuTime(CLOCK_PROCESS_CPUTIME_ID) - cpu).count() / 3, 0.1);
+    QTest::qWait(1500);
+    EXPECT_LT(coreShareWhileWaiting(std::chrono::seconds(3)), 0.1);
     q.exec(announceUnlocked);
 }
 
@@ -664,52 +656,60 @@ const QStringList heldAtCommit = {
     heldFunction(), QStringLiteral("CREATE CONSTRAINT TRIGGER held AFTER INSERT ON tblAnnounce"
                                    " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION held()")};
 
+// A session of the test's own, opened before the store's thread runs and put away once it has
+// ended, so that the two threads never use Qt's list of connections at once.
+struct OwnSession
+{
+    OwnSession() : db(openPostgres(name)), q(db) {}
+    ~OwnSession()
+    {
+        q = QSqlQuery();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    int count(const QString& sql) { return q.exec(sql) && q.next() ? q.value(0).toInt() : -1; }
+    QStringList texts(const QString& sql)
+    {
+        QStringList out;
+        for (bool ok = q.exec(sql); ok && q.next();) {
+            out << q.value(0).toString();
+        }
+        return out;
+    }
+    const QString name = uniqueName("own");
+    QSqlDatabase db;
+    QSqlQuery q;
+};
+
 TEST_P(StoreAnnounceOnce, TheAnnouncementIsStoredExactlyOnce)
 {
     ZENTHRA_REQUIRE_POSTGRES();
     const HeldAnnouncement& c = GetParam();
+    OwnSession own;
     Scene s(true, false);
     s.prepare();
     onServer(s.schema, c.setup);
     s.start();
     EXPECT_EVENTUALLY(s.view.isOpen(), 10000);
     ASSERT_TRUE(s.view.isOpen());
+    // The test's own session reads what was stored, and the test's layer stays as it is: made anew
+    // at each of the store's reconnections, it would use Qt's list of connections while the store's
+    // thread does.
+    QObject::disconnect(&s.road.store, &SpotStore::opened, nullptr, nullptr);
+    ASSERT_TRUE(own.q.exec(QStringLiteral("SET search_path TO ") + s.schema));
+    for (const QString& statement : c.hold) {
+        ASSERT_TRUE(own.q.exec(statement)) << statement.toStdString();
+    }
     const int cuts = s.road.store.serverWatch()->cuts();
-
-    std::promise<void> holding;
-    std::atomic<bool> sawWait{false};
-    std::atomic<bool> done{false};
-    std::thread conductor([&] {
-        const QString name = uniqueName("conductor");
-        {
-            QSqlDatabase holder = openPostgres(name);
-            QSqlQuery q(holder);
-            q.exec(QStringLiteral("SET search_path TO ") + s.schema);
-            for (const QString& statement : c.hold) {
-                q.exec(statement);
-            }
-            holding.set_value();
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            while (!sawWait && std::chrono::steady_clock::now() < deadline) {
-                sawWait = q.exec(c.waiting) && q.next() && q.value(0).toInt() > 0;
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            }
-            c.script(s, q);
-        }
-        QSqlDatabase::removeDatabase(name);
-        done = true;
-    });
-    holding.get_future().wait();
     const QString text = QStringLiteral("To ALL de G4ABC: Es to S5 on 6m");
     s.road.store.announce(text, Database::dateValue(s.clock.utcNow()));
-    (void)QTest::qWaitFor([&] { return bool(done); }, 60000);
-    conductor.join();
-    EXPECT_TRUE(sawWait);
+    EXPECT_EVENTUALLY(own.count(c.waiting) > 0, 10000);
+    c.script(s, own.q);
     EXPECT_EQ(s.road.store.serverWatch()->cuts() > cuts, c.cut);
     // Announcements go in order: once the next one is stored, the first is done with.
     const QString next = QStringLiteral("To ALL de S51ZZ: 6m open");
     s.road.store.announce(next, Database::dateValue(s.clock.utcNow()));
-    EXPECT_EVENTUALLY_EQ(s.rows(QStringLiteral("SELECT ann_text FROM tblAnnounce ORDER BY ann_text")),
+    EXPECT_EVENTUALLY_EQ(own.texts(QStringLiteral("SELECT ann_text FROM tblAnnounce ORDER BY ann_text")),
                          (QStringList{text, next}), 20000);
     EXPECT_EQ(endLines(s), QStringList());
 }
@@ -734,7 +734,7 @@ INSTANTIATE_TEST_SUITE_P(
             QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted AND"
                            " relation = 'tblannounce'::regclass"),
             [](Scene&, QSqlQuery& q) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(6500));
+                QTest::qWait(6500);
                 q.exec(QStringLiteral("ROLLBACK"));
             },
             false}),
