@@ -183,6 +183,10 @@ void Application::CLOSE_ZENTHRA(int code)
     SAVE_SETTINGS();
     if (code != restartCode && !m_ended) {
         m_ended = true;
+        // The lines the link still holds back were received all the same: the road takes them
+        // in, and names at its end what it could not process.
+        m_links.dxc.setBackpressure({});
+        m_links.dxc.feedHeld();
         m_tmrDxDateTime.stop();
         m_tmrTarnLog.stop();
         m_spotRoad.queue.tmrProcessSpot().stop();

@@ -31,6 +31,8 @@ namespace {
 
 constexpr int serverStatementTimeoutMs = 5000;
 constexpr int serverIdleInTransactionMs = 10000;
+// Why nothing goes to the server once the program has begun to end.
+constexpr const char* endingText = "the program is ending";
 
 // The server field holds a host, optionally followed by ":port".
 void splitHost(const QString& server, QString& host, int& port)
@@ -352,7 +354,7 @@ bool Database::openServer(const QString& name, SqlFailure* why)
         m_watch->setAddress(
             {host, port, m_settings.strSqlDatabase, m_settings.strSqlUser, m_settings.strSqlPassword});
         if (m_watch->stopped()) {
-            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+            return fail(errProviderFailure, QString::fromLatin1(endingText));
         }
         // It would wait on the server as a statement would; the watch says when it answers again.
         const QString silence = m_watch->silence();
@@ -379,7 +381,7 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     if (cut) {
         db.close();
         if (m_watch->stopped()) {
-            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+            return fail(errProviderFailure, QString::fromLatin1(endingText));
         }
         const QString silence = m_watch->silence();
         return fail(errProviderFailure, silence.isEmpty()
@@ -799,6 +801,15 @@ QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* w
 bool Database::ready(SqlFailure* why)
 {
     if (m_open && m_watch && m_dialect == SqlDialect::Postgres) {
+        if (m_watch->stopped()) {
+            // The end of the program: nothing more goes to the server, and a transaction begun on
+            // the connection ends with it, undone, as its writer then knows.
+            CLOSE_DATABASES();
+            if (why) {
+                *why = {errProviderFailure, QString::fromLatin1(endingText)};
+            }
+            return false;
+        }
         const QString silence = m_watch->silence();
         if (!silence.isEmpty()) {
             if (why) {

@@ -331,10 +331,16 @@ void ServerWatch::stop()
     wake();
 }
 
+void ServerWatch::finish()
+{
+    const std::lock_guard lock(m_mutex);
+    m_finishing = true;
+}
+
 bool ServerWatch::stopped() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_stopped;
+    return m_stopped || m_finishing;
 }
 
 int ServerWatch::cuts() const
@@ -368,10 +374,14 @@ quint64 ServerWatch::arm(int socket)
     {
         const std::lock_guard lock(m_mutex);
         id = m_nextId++;
-        m_running[id] = {socket, steady_clock::now(), false};
+        Running& running = m_running[id];
+        running = {socket, steady_clock::now(), false};
         if (m_silent || m_stopped) {
             // Began just as the server was found silent: it would wait on it.
             cutAll();
+        } else if (m_finishing) {
+            // Nothing new goes out at the end; what runs already is left to its answer.
+            cut(running);
         }
     }
     wake();

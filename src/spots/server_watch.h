@@ -80,9 +80,14 @@ public:
 
     // Empty while the server answers; else why every statement fails at once.
     QString silence() const;
+    // The end of the program, for a server that answers: every statement running now goes on to
+    // its answer, so that what it did is known, every later one fails at once, and no layer
+    // connects again.
+    void finish();
     // The end of the program: every statement running now is cut, every later one fails at once,
     // and no layer connects again.
     void stop();
+    // After finish() or stop().
     bool stopped() const;
     // Statements cut so far, whatever the reason.
     int cuts() const;
@@ -114,6 +119,7 @@ private:
     quint64 m_nextId = 1;
     bool m_silent = false;
     bool m_stopped = false;
+    bool m_finishing = false;
     int m_cuts = 0;
     bool m_quit = false;
     std::thread m_thread;
