@@ -36,6 +36,8 @@ Application::Application(DataFolder folder, QObject* parent)
     // Its login, on the window's thread, may hold the window no longer than a statement would:
     // the watch asks after a second and gives the server three more to answer.
     m_database.setServerLoginWait(std::chrono::seconds(4));
+    // Nor does it wait for the server's names: it takes the addresses the store's opening found.
+    m_database.setServerNameWait(std::chrono::milliseconds(0));
     connect(&m_spotRoad.store, &SpotStore::keywordsRead, this,
             [this](const PropTypeList& list) { m_keywords.adopt(list); });
     m_announcements.setStore(&m_spotRoad.store);

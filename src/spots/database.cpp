@@ -20,6 +20,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -362,6 +363,26 @@ bool Database::openServer(const QString& name, SqlFailure* why)
             return fail(errProviderFailure, silence);
         }
     }
+    // libpq would look each name up itself, on this thread, for as long as the name servers take.
+    QString addresses;
+    if (m_watch && !host.trimmed().isEmpty()) {
+        QStringList hosts;
+        QStringList at;
+        for (const ServerWatch::Target& t : m_watch->targets(host, m_nameWait)) {
+            hosts << t.host;
+            at << t.address;
+        }
+        if (m_watch->stopped()) {
+            return fail(errProviderFailure, QString::fromLatin1(endingText));
+        }
+        if (hosts.isEmpty()) {
+            return fail(errProviderFailure, QStringLiteral("no address found for ") + host);
+        }
+        host = hosts.join(u',');
+        if (!std::all_of(at.begin(), at.end(), [](const QString& a) { return a.isEmpty(); })) {
+            addresses = at.join(u',');
+        }
+    }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
     db.setHostName(host);
     if (port > 0) {
@@ -370,7 +391,8 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     db.setDatabaseName(m_settings.strSqlDatabase);
     db.setUserName(m_settings.strSqlUser);
     db.setPassword(m_settings.strSqlPassword);
-    db.setConnectOptions(serverConnectOptions());
+    db.setConnectOptions(serverConnectOptions() +
+                         (addresses.isEmpty() ? QString() : QStringLiteral(";hostaddr=") + addresses));
     bool opened = false;
     bool cut = false;
     {

@@ -14,9 +14,13 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace zenthra {
 
@@ -54,6 +58,18 @@ public:
         QString password;
     };
 
+    // A host name's numeric addresses; none when it has none, or none could be found. It may take
+    // as long as the name servers take: it runs on a thread of its own that nothing waits for.
+    using Resolver = std::function<std::vector<std::string>(const std::string& name)>;
+    // What a connection is made to: the host as given (a name keeps what the server's certificate
+    // and the password file are matched against) and the address to reach it at, empty for a
+    // socket folder.
+    struct Target
+    {
+        QString host;
+        QString address;
+    };
+
     explicit ServerWatch(Timing timing);
     ServerWatch() : ServerWatch(Timing{}) {}
     ~ServerWatch();
@@ -61,6 +77,15 @@ public:
     ServerWatch& operator=(const ServerWatch&) = delete;
 
     void setAddress(const Address& address);
+    // How host names are looked up: the system's resolver unless one is given.
+    void setResolver(Resolver resolver);
+
+    // Where a connection to `hosts` (a host, an address, a socket folder, or a comma-separated
+    // list of them, as libpq takes it) goes, in order: each name gives its addresses in its place,
+    // so that libpq never looks a name up itself, on whatever thread it runs. A name is looked up
+    // as an ask looks it up, and its addresses are awaited at most `wait`, and not beyond the end
+    // of the program; a name not found by then counts with the addresses it had last, or none.
+    std::vector<Target> targets(const QString& hosts, std::chrono::milliseconds wait);
 
     // While one lives, the statement on `connection` is watched; nothing for a connection that is
     // not to the server. cut() afterwards: the watch cut it because the server did not answer.
@@ -95,6 +120,7 @@ public:
     static constexpr const char* silenceText = "the database server does not answer";
 
 private:
+    struct Names;
     struct Running
     {
         int socket = -1;
@@ -122,6 +148,9 @@ private:
     bool m_finishing = false;
     int m_cuts = 0;
     bool m_quit = false;
+    Resolver m_resolver;
+    // Shared with the threads that look names up, which may end after the watch.
+    std::shared_ptr<Names> m_names;
     std::thread m_thread;
 };
 

@@ -1,8 +1,13 @@
 // The real program ended while spots wait on a slow server: it exits with 0, and every spot the
-// node sent is either stored or counted in the error log.
+// node sent is either stored or counted in the error log. The program ended while the name
+// servers of its server's name do not answer: the window never waits on them, and the end comes
+// within seconds.
 
+#include "shell/application.h"
 #include "spots/server_cut_proxy.h"
+#include "spots/server_watch.h"
 #include "support/fake_node.h"
+#include "support/name_servers.h"
 #include "support/postgres.h"
 #include "support/settings_lines.h"
 #include "support/temp_folder.h"
@@ -14,12 +19,18 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
+using zenthra::Application;
+using zenthra::DataFolder;
+using zenthra::SpotStore;
 using zenthra::test::FakeNode;
+using zenthra::test::NameServers;
 using zenthra::test::ServerCutProxy;
 using zenthra::test::TempFolder;
 
@@ -229,5 +240,64 @@ INSTANTIATE_TEST_SUITE_P(
         // More than wait in memory: the queue fills and the link holds the rest back.
         Moment{"AFloodBeyondWhatWaitsInMemory", 300, 1300, 0, 1000, 0, 3, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The largest pause of the window's event loop while it runs.
+class LoopPauses
+{
+public:
+    LoopPauses()
+    {
+        m_since.start();
+        QObject::connect(&m_tick, &QTimer::timeout,
+                         [this] { m_longest = std::max(m_longest, m_since.restart()); });
+        m_tick.start(10);
+    }
+    qint64 longest() const { return m_longest; }
+
+private:
+    QTimer m_tick;
+    QElapsedTimer m_since;
+    qint64 m_longest = 0;
+};
+
+// The program's server named as a list whose first name's name servers never answer, beside an
+// address that does. The window's layer opens beside the store's without waiting on the name,
+// and no name is looked up on the window's thread; the program ends within seconds, once the
+// window's layer is open, and while the store's opening still waits for the name.
+TEST(ProgramNames, WhileANameIsNotAnsweredForTheWindowNeverWaitsAndTheEndComesWithinSeconds)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    for (const bool windowOpen : {true, false}) {
+        SCOPED_TRACE(windowOpen ? "the window's layer open" : "the store's opening waiting for the name");
+        EndServer server;
+        TempFolder dir;
+        zenthra::test::installStartFiles(dir);
+        zenthra::test::prepareSettings(
+            dir, {{1, QStringLiteral("s")},
+                  {2, QStringLiteral("hangs.zenthra.invalid,127.0.0.1:%1").arg(server.proxy->port())},
+                  {3, server.name},
+                  {4, zenthra::test::postgresAddress().user}});
+        NameServers names;
+        auto app = std::make_unique<Application>(DataFolder(dir.path()));
+        app->spotStore().serverWatch()->setResolver(names.resolver());
+        // Start-up waits a moment for the databases by design, shorter than the store's wait for
+        // names: the window's side is watched from then on.
+        app->OPEN_ZENTHRA();
+        LoopPauses pauses;
+        if (windowOpen) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return app->database().isOpen(); }, 15000));
+            QTest::qWait(500);
+            EXPECT_LT(pauses.longest(), 2000);
+        }
+        EXPECT_GT(names.lookUps(), 0);
+        EXPECT_TRUE(names.noneOn(std::this_thread::get_id()));
+        QElapsedTimer ending;
+        ending.start();
+        app->CLOSE_ZENTHRA(0);
+        app.reset();
+        EXPECT_LT(ending.elapsed(),
+                  (SpotStore::finishWait + SpotStore::answerWait + SpotStore::cutWait).count() + 3000);
+    }
+}
 
 } // namespace
