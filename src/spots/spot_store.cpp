@@ -24,6 +24,14 @@ namespace {
 
 constexpr auto shortestRetry = std::chrono::milliseconds(100);
 
+// A text for the other side of the hand-over, with characters of its own: a side that keeps the
+// text it sent could otherwise free them while the other still reads them, in the string's own
+// code, where the thread checker cannot see that the count they share orders the two.
+QString handedOver(const QString& text)
+{
+    return text.isNull() ? QString() : QString(text.constData(), text.size());
+}
+
 // A layer of the store's own, with the settings and keyword list it opens with.
 struct OwnLayer
 {
@@ -394,7 +402,7 @@ private:
                         std::chrono::duration_cast<std::chrono::seconds>(m_db.serverRetryInterval()).count());
         }
         if (!m_away || why != m_awayWhy) {
-            m_line.reply([f = m_front, why] {
+            m_line.reply([f = m_front, why = handedOver(why)] {
                 f->m_lookupWhy = why;
                 Q_EMIT f->storingChanged();
             });
@@ -414,7 +422,7 @@ private:
         }
         m_toldWhy = why;
         m_toldRows = rows;
-        m_line.reply([f = m_front, why, rows] {
+        m_line.reply([f = m_front, why = handedOver(why), rows] {
             f->m_writersWhy = why;
             f->m_backlogRows = rows;
             Q_EMIT f->storingChanged();
