@@ -9,6 +9,10 @@
 // until it answers again, every layer's statements fail at once instead of waiting. Only silence
 // counts: anything the server sends is an answer, however slowly it comes (an authentication
 // request, an error, a refused connection), and a busy or slow server answers.
+//
+// The server's host names are looked up here too, for every layer, on threads that nothing waits
+// for: name servers that do not answer hold no layer longer than it chooses to wait, and none
+// beyond the end of the program.
 
 #include <QSqlDatabase>
 #include <QString>
