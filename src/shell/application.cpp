@@ -44,6 +44,8 @@ Application::Application(DataFolder folder, QObject* parent)
     // Its login, on the window's thread, may hold the window no longer than a statement would:
     // the watch asks after a second and gives the server three more to answer.
     m_database.setServerLoginWait(std::chrono::seconds(4));
+    // Nor does it wait for the server's names: it takes the addresses the store's opening found.
+    m_database.setServerNameWait(std::chrono::milliseconds(0));
     connect(&m_spotRoad.store, &SpotStore::keywordsRead, this,
             [this](const PropTypeList& list) { m_keywords.adopt(list); });
     m_announcements.setStore(&m_spotRoad.store);
@@ -191,6 +193,10 @@ void Application::CLOSE_ZENTHRA(int code)
     SAVE_SETTINGS();
     if (code != restartCode && !m_ended) {
         m_ended = true;
+        // The lines the link still holds back were received all the same: the road takes them
+        // in, and names at its end what it could not process.
+        m_links.dxc.setBackpressure({});
+        m_links.dxc.feedHeld();
         m_tmrDxDateTime.stop();
         m_tmrTarnLog.stop();
         m_spotRoad.queue.tmrProcessSpot().stop();

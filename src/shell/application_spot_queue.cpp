@@ -11,7 +11,8 @@ void Application::ownSpotRoad()
     m_tmrMapping.setInterval(1000);
     connect(&m_tmrMapping, &QTimer::timeout, &m_mufMap.pathMap(), &PathMap::tmrMapping_Timer);
     // Switching on a running timer leaves its rhythm alone, so a burst of rows cannot starve it.
-    connect(&m_spotRoad.store, &SpotStore::mufRowStored, this, [this] {
+    // The timer goes before the road: the connection goes with it.
+    connect(&m_spotRoad.store, &SpotStore::mufRowStored, &m_tmrMapping, [this] {
         if (!m_tmrMapping.isActive()) {
             m_tmrMapping.start();
         }

@@ -34,6 +34,8 @@ namespace {
 
 constexpr int serverStatementTimeoutMs = 5000;
 constexpr int serverIdleInTransactionMs = 10000;
+// Why nothing goes to the server once the program has begun to end.
+constexpr const char* endingText = "the program is ending";
 
 // The server field holds a host, optionally followed by ":port".
 void splitHost(const QString& server, QString& host, int& port)
@@ -367,12 +369,32 @@ bool Database::openServer(const QString& name, SqlFailure* why)
         m_watch->setAddress(
             {host, port, m_settings.strSqlDatabase, m_settings.strSqlUser, m_settings.strSqlPassword});
         if (m_watch->stopped()) {
-            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+            return fail(errProviderFailure, QString::fromLatin1(endingText));
         }
         // It would wait on the server as a statement would; the watch says when it answers again.
         const QString silence = m_watch->silence();
         if (!silence.isEmpty()) {
             return fail(errProviderFailure, silence);
+        }
+    }
+    // libpq would look each name up itself, on this thread, for as long as the name servers take.
+    QString addresses;
+    if (m_watch && !host.trimmed().isEmpty()) {
+        QStringList hosts;
+        QStringList at;
+        for (const ServerWatch::Target& t : m_watch->targets(host, m_nameWait)) {
+            hosts << t.host;
+            at << t.address;
+        }
+        if (m_watch->stopped()) {
+            return fail(errProviderFailure, QString::fromLatin1(endingText));
+        }
+        if (hosts.isEmpty()) {
+            return fail(errProviderFailure, QStringLiteral("no address found for ") + host);
+        }
+        host = hosts.join(u',');
+        if (!std::all_of(at.begin(), at.end(), [](const QString& a) { return a.isEmpty(); })) {
+            addresses = at.join(u',');
         }
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
@@ -383,7 +405,8 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     db.setDatabaseName(m_settings.strSqlDatabase);
     db.setUserName(m_settings.strSqlUser);
     db.setPassword(m_settings.strSqlPassword);
-    db.setConnectOptions(serverConnectOptions());
+    db.setConnectOptions(serverConnectOptions() +
+                         (addresses.isEmpty() ? QString() : QStringLiteral(";hostaddr=") + addresses));
     bool opened = false;
     bool cut = false;
     {
@@ -394,7 +417,7 @@ bool Database::openServer(const QString& name, SqlFailure* why)
     if (cut) {
         db.close();
         if (m_watch->stopped()) {
-            return fail(errProviderFailure, QStringLiteral("the program is ending"));
+            return fail(errProviderFailure, QString::fromLatin1(endingText));
         }
         const QString silence = m_watch->silence();
         return fail(errProviderFailure, silence.isEmpty()
@@ -890,6 +913,15 @@ QSqlQuery Database::prepare(Store store, const QString& statement, SqlFailure* w
 bool Database::ready(SqlFailure* why)
 {
     if (m_open && m_watch && m_dialect == SqlDialect::Postgres) {
+        if (m_watch->stopped()) {
+            // The end of the program: nothing more goes to the server, and a transaction begun on
+            // the connection ends with it, undone, as its writer then knows.
+            CLOSE_DATABASES();
+            if (why) {
+                *why = {errProviderFailure, QString::fromLatin1(endingText)};
+            }
+            return false;
+        }
         const QString silence = m_watch->silence();
         if (!silence.isEmpty()) {
             if (why) {

@@ -214,6 +214,11 @@ public:
     // thread is given no longer than the watch holds the window during a statement.
     static constexpr std::chrono::seconds defaultLoginWait{10};
     void setServerLoginWait(std::chrono::seconds wait) { m_loginWait = wait; }
+    // How long an opening waits for the watch to look the server's host names up (libpq is given
+    // the addresses, and never looks a name up itself): as long as an ask gives a name. A layer on
+    // the window's thread waits not at all, and takes the addresses found last.
+    static constexpr std::chrono::milliseconds defaultNameWait{std::chrono::seconds(3)};
+    void setServerNameWait(std::chrono::milliseconds wait) { m_nameWait = wait; }
     // Off for a second layer beside the one that creates and upgrades the tables: its opening
     // then writes nothing, so it cannot wait on a database that another program holds.
     void setMakesSchema(bool makes) { m_makesSchema = makes; }
@@ -299,6 +304,7 @@ private:
     bool m_reopening = false;
     std::chrono::milliseconds m_retryInterval{std::chrono::seconds(10)};
     std::chrono::seconds m_loginWait = defaultLoginWait;
+    std::chrono::milliseconds m_nameWait = defaultNameWait;
     QElapsedTimer m_lastServerAttempt;
     QElapsedTimer m_lastOpenAttempt;
     QTimer m_reconnectLater;

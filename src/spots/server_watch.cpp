@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -113,14 +114,19 @@ std::vector<std::string> addressesOf(const std::string& name)
     return addresses;
 }
 
-std::shared_ptr<Lookup> lookUp(const std::string& name, int wake)
+std::vector<std::string> resolve(const ServerWatch::Resolver& resolver, const std::string& name)
+{
+    return resolver ? resolver(name) : addressesOf(name);
+}
+
+std::shared_ptr<Lookup> lookUp(const std::string& name, int wake, const ServerWatch::Resolver& resolver)
 {
     auto lookup = std::make_shared<Lookup>();
     // A descriptor of its own: the watch may be gone when the name is found.
     const int told = ::fcntl(wake, F_DUPFD_CLOEXEC, 0);
     try {
-        std::thread([lookup, name, told] {
-            std::vector<std::string> addresses = addressesOf(name);
+        std::thread([lookup, name, told, resolver] {
+            std::vector<std::string> addresses = resolve(resolver, name);
             {
                 const std::lock_guard lock(lookup->mutex);
                 lookup->addresses = std::move(addresses);
@@ -142,6 +148,61 @@ std::shared_ptr<Lookup> lookUp(const std::string& name, int wake)
 
 } // namespace
 
+// The names the layers connect to, each with the addresses it was last found at. Each is looked up
+// again whenever a connection is made, on a thread of its own, one lookup at a time.
+struct ServerWatch::Names
+{
+    struct Name
+    {
+        std::vector<std::string> addresses;
+        // Lookups ended so far, and whether one is under way.
+        quint64 found = 0;
+        bool pending = false;
+    };
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::map<std::string, Name> names;
+    // The program ends: nobody waits for a name any longer.
+    bool ended = false;
+
+    // Under the mutex.
+    void lookUp(const std::shared_ptr<Names>& self, const std::string& name, const Resolver& resolver)
+    {
+        Name& n = names[name];
+        if (n.pending) {
+            return;
+        }
+        n.pending = true;
+        try {
+            std::thread([self, name, resolver] {
+                std::vector<std::string> addresses = resolve(resolver, name);
+                {
+                    const std::lock_guard lock(self->mutex);
+                    Name& found = self->names[name];
+                    // A name that failing name servers keep from being found keeps its addresses.
+                    if (!addresses.empty()) {
+                        found.addresses = std::move(addresses);
+                    }
+                    ++found.found;
+                    found.pending = false;
+                }
+                self->changed.notify_all();
+            }).detach();
+        } catch (const std::system_error&) {
+            n.pending = false;
+            ++n.found;
+        }
+    }
+    void end()
+    {
+        {
+            const std::lock_guard lock(mutex);
+            ended = true;
+        }
+        changed.notify_all();
+    }
+};
+
 // One ask: every address of the server is asked at once, each within the allowance, whether
 // anything answers there. The first byte the server sends after the start-up packet is an answer
 // (the login goes no further). So is a connection refused or failed at every address: nothing
@@ -150,7 +211,8 @@ std::shared_ptr<Lookup> lookUp(const std::string& name, int wake)
 class ServerWatch::Ask
 {
 public:
-    Ask(const Address& address, milliseconds allowance, int wake) : m_allowance(allowance)
+    Ask(const Address& address, milliseconds allowance, int wake, const Resolver& resolver)
+        : m_allowance(allowance)
     {
         const auto now = steady_clock::now();
         m_port = address.port > 0 ? std::to_string(address.port) : std::string();
@@ -166,7 +228,7 @@ public:
             } else if (numericAddress(host)) {
                 start("hostaddr", host, now);
             } else {
-                m_lookups.push_back({lookUp(host, wake), now + m_allowance});
+                m_lookups.push_back({lookUp(host, wake, resolver), now + m_allowance});
             }
         }
     }
@@ -283,7 +345,7 @@ private:
     bool m_heard = false;
 };
 
-ServerWatch::ServerWatch(Timing timing) : m_timing(timing)
+ServerWatch::ServerWatch(Timing timing) : m_timing(timing), m_names(std::make_shared<Names>())
 {
     m_wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     m_thread = std::thread([this] { run(); });
@@ -315,6 +377,58 @@ void ServerWatch::setAddress(const Address& address)
     m_address = address;
 }
 
+void ServerWatch::setResolver(Resolver resolver)
+{
+    const std::lock_guard lock(m_mutex);
+    m_resolver = std::move(resolver);
+}
+
+std::vector<ServerWatch::Target> ServerWatch::targets(const QString& hosts, milliseconds wait)
+{
+    Resolver resolver;
+    {
+        const std::lock_guard lock(m_mutex);
+        resolver = m_resolver;
+    }
+    const auto deadline = steady_clock::now() + wait;
+    const QStringList entries = hosts.split(u',');
+    const auto isName = [](const std::string& host) {
+        return !host.empty() && host.front() != '/' && host.front() != '@' && !numericAddress(host);
+    };
+    std::unique_lock lock(m_names->mutex);
+    // Each name is looked up afresh; what was found before the wait began is not fresh.
+    std::map<std::string, quint64> before;
+    for (const QString& entry : entries) {
+        const std::string host = entry.trimmed().toStdString();
+        if (isName(host) && before.count(host) == 0) {
+            before[host] = m_names->names[host].found;
+            m_names->lookUp(m_names, host, resolver);
+        }
+    }
+    m_names->changed.wait_until(lock, deadline, [&] {
+        return m_names->ended || std::all_of(before.begin(), before.end(), [&](const auto& b) {
+                   return m_names->names[b.first].found > b.second;
+               });
+    });
+    std::vector<Target> out;
+    for (const QString& entry : entries) {
+        const QString host = entry.trimmed();
+        const std::string text = host.toStdString();
+        if (text.empty()) {
+            continue;
+        }
+        if (!isName(text)) {
+            const bool folder = text.front() == '/' || text.front() == '@';
+            out.push_back({host, folder ? QString() : host});
+            continue;
+        }
+        for (const std::string& a : m_names->names[text].addresses) {
+            out.push_back({host, QString::fromStdString(a)});
+        }
+    }
+    return out;
+}
+
 QString ServerWatch::silence() const
 {
     const std::lock_guard lock(m_mutex);
@@ -328,13 +442,23 @@ void ServerWatch::stop()
         m_stopped = true;
         cutAll();
     }
+    m_names->end();
     wake();
+}
+
+void ServerWatch::finish()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        m_finishing = true;
+    }
+    m_names->end();
 }
 
 bool ServerWatch::stopped() const
 {
     const std::lock_guard lock(m_mutex);
-    return m_stopped;
+    return m_stopped || m_finishing;
 }
 
 int ServerWatch::cuts() const
@@ -368,10 +492,14 @@ quint64 ServerWatch::arm(int socket)
     {
         const std::lock_guard lock(m_mutex);
         id = m_nextId++;
-        m_running[id] = {socket, steady_clock::now(), false};
+        Running& running = m_running[id];
+        running = {socket, steady_clock::now(), false};
         if (m_silent || m_stopped) {
             // Began just as the server was found silent: it would wait on it.
             cutAll();
+        } else if (m_finishing) {
+            // Nothing new goes out at the end; what runs already is left to its answer.
+            cut(running);
         }
     }
     wake();
@@ -429,8 +557,9 @@ void ServerWatch::run()
             const auto due = (m_silent ? asked : std::max(quiet, asked)) + m_timing.askAfter;
             if (now >= due) {
                 const Address address = m_address;
+                const Resolver resolver = m_resolver;
                 lock.unlock();
-                ask = std::make_unique<Ask>(address, m_timing.answerWithin, m_wake);
+                ask = std::make_unique<Ask>(address, m_timing.answerWithin, m_wake, resolver);
                 lock.lock();
                 continue;
             }

@@ -9,14 +9,22 @@
 // until it answers again, every layer's statements fail at once instead of waiting. Only silence
 // counts: anything the server sends is an answer, however slowly it comes (an authentication
 // request, an error, a refused connection), and a busy or slow server answers.
+//
+// The server's host names are looked up here too, for every layer, on threads that nothing waits
+// for: name servers that do not answer hold no layer longer than it chooses to wait, and none
+// beyond the end of the program.
 
 #include <QSqlDatabase>
 #include <QString>
 
 #include <chrono>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace zenthra {
 
@@ -54,6 +62,18 @@ public:
         QString password;
     };
 
+    // A host name's numeric addresses; none when it has none, or none could be found. It may take
+    // as long as the name servers take: it runs on a thread of its own that nothing waits for.
+    using Resolver = std::function<std::vector<std::string>(const std::string& name)>;
+    // What a connection is made to: the host as given (a name keeps what the server's certificate
+    // and the password file are matched against) and the address to reach it at, empty for a
+    // socket folder.
+    struct Target
+    {
+        QString host;
+        QString address;
+    };
+
     explicit ServerWatch(Timing timing);
     ServerWatch() : ServerWatch(Timing{}) {}
     ~ServerWatch();
@@ -61,6 +81,15 @@ public:
     ServerWatch& operator=(const ServerWatch&) = delete;
 
     void setAddress(const Address& address);
+    // How host names are looked up: the system's resolver unless one is given.
+    void setResolver(Resolver resolver);
+
+    // Where a connection to `hosts` (a host, an address, a socket folder, or a comma-separated
+    // list of them, as libpq takes it) goes, in order: each name gives its addresses in its place,
+    // so that libpq never looks a name up itself, on whatever thread it runs. A name is looked up
+    // as an ask looks it up, and its addresses are awaited at most `wait`, and not beyond the end
+    // of the program; a name not found by then counts with the addresses it had last, or none.
+    std::vector<Target> targets(const QString& hosts, std::chrono::milliseconds wait);
 
     // While one lives, the statement on `connection` is watched; nothing for a connection that is
     // not to the server. cut() afterwards: the watch cut it because the server did not answer.
@@ -80,9 +109,14 @@ public:
 
     // Empty while the server answers; else why every statement fails at once.
     QString silence() const;
+    // The end of the program, for a server that answers: every statement running now goes on to
+    // its answer, so that what it did is known, every later one fails at once, and no layer
+    // connects again.
+    void finish();
     // The end of the program: every statement running now is cut, every later one fails at once,
     // and no layer connects again.
     void stop();
+    // After finish() or stop().
     bool stopped() const;
     // Statements cut so far, whatever the reason.
     int cuts() const;
@@ -90,6 +124,7 @@ public:
     static constexpr const char* silenceText = "the database server does not answer";
 
 private:
+    struct Names;
     struct Running
     {
         int socket = -1;
@@ -114,8 +149,12 @@ private:
     quint64 m_nextId = 1;
     bool m_silent = false;
     bool m_stopped = false;
+    bool m_finishing = false;
     int m_cuts = 0;
     bool m_quit = false;
+    Resolver m_resolver;
+    // Shared with the threads that look names up, which may end after the watch.
+    std::shared_ptr<Names> m_names;
     std::thread m_thread;
 };
 

@@ -65,11 +65,15 @@ SpotProcessor::SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& so
 
 SpotProcessor::~SpotProcessor()
 {
-    if (!m_waiting.empty() || m_droppedWaiting > 0) {
+    // The spots still in the queue waited as well, behind these, and so did the lines a full
+    // queue dropped since it last said so.
+    const qsizetype waiting = qsizetype(m_waiting.size()) + m_queue.pendingRows();
+    const qint64 dropped = m_droppedWaiting + m_queue.droppedSinceLastLog();
+    if (waiting > 0 || dropped > 0) {
         m_log.WRITE_ERROR_LOG(errOutOfMemory,
                               QStringLiteral("spots waiting for the database: %1 not processed, %2 dropped")
-                                  .arg(m_waiting.size())
-                                  .arg(m_droppedWaiting));
+                                  .arg(waiting)
+                                  .arg(dropped));
     }
 }
 

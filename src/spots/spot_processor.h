@@ -52,7 +52,8 @@ public:
 
     SpotProcessor(SpotQueue& queue, SpotStore& store, AlarmSounds& sounds, OptionsModel& options,
                   const PropKeywords& keywords, ErrorLog& log, QObject* parent = nullptr);
-    // Spots still waiting for the database are lost with the program: logged with their count.
+    // Spots still waiting for the database, in the queue or here, are lost with the program:
+    // logged with their count.
     ~SpotProcessor() override;
 
     // One pass: the queue's spots go to the waiting line and their look-ups are asked for; then

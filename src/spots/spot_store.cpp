@@ -29,6 +29,14 @@ constexpr auto shortestRetry = std::chrono::milliseconds(100);
 // The most spots whose calls one look-up statement asks for.
 constexpr size_t lookupBatch = 250;
 
+// A text for the other side of the hand-over, with characters of its own: a side that keeps the
+// text it sent could otherwise free them while the other still reads them, in the string's own
+// code, where the thread checker cannot see that the count they share orders the two.
+QString handedOver(const QString& text)
+{
+    return text.isNull() ? QString() : QString(text.constData(), text.size());
+}
+
 // A layer of the store's own, with the settings and keyword list it opens with.
 struct OwnLayer
 {
@@ -93,13 +101,20 @@ struct SpotStore::Line
             return false;
         }
         rowsNotTaken -= job.row ? 1 : 0;
+        rowsHeld += job.row ? 1 : 0;
         announcementsTaken = std::max(announcementsTaken, job.announcement);
         return true;
     }
-    // At the end, one side names the announcements the thread took and still holds: the thread
-    // once it ends, or the window's side when the thread has not ended by the time it lets go.
-    // True for the side that is to.
-    bool namesAnnouncements(Namer side)
+    // The rows the writers hold once a job is done.
+    void holding(qint64 rows)
+    {
+        const std::lock_guard lock(mutex);
+        rowsHeld = rows;
+    }
+    // At the end, one side names the rows and announcements the thread took and still holds: the
+    // thread once it ends, or the window's side when the thread has not ended by the time it lets
+    // go. True for the side that is to.
+    bool namesWhatTheThreadHolds(Namer side)
     {
         const std::lock_guard lock(mutex);
         if (namer == Namer::Nobody) {
@@ -139,8 +154,10 @@ struct SpotStore::Line
     std::mutex mutex;
     std::condition_variable answered;
     std::deque<Job> inbox;
-    // Rows handed over that the thread has not run; the latest announcement it took.
+    // Rows handed over that the thread has not run; the rows it holds, as the writers last told
+    // and taken since; the latest announcement it took.
     qint64 rowsNotTaken = 0;
+    qint64 rowsHeld = 0;
     quint64 announcementsTaken = 0;
     Namer namer = Namer::Nobody;
     std::deque<std::function<void()>> outbox;
@@ -218,11 +235,12 @@ public:
         connect(&m_writers, &SpotWriters::storingChanged, this, &Work::tellWriters);
     }
 
-    // The announcements still waiting are named in the log, unless the window's side, gone on
-    // without the thread, has named them already.
+    // The rows and announcements still waiting are named in the log, unless the window's side,
+    // gone on without the thread, has named them already.
     ~Work() override
     {
-        if (!m_line.namesAnnouncements(Line::Namer::Thread)) {
+        if (!m_line.namesWhatTheThreadHolds(Line::Namer::Thread)) {
+            m_writers.leaveRowsToOwner();
             return;
         }
         for (const Announcement& a : m_announcements) {
@@ -465,7 +483,7 @@ private:
                         std::chrono::duration_cast<std::chrono::seconds>(m_db.serverRetryInterval()).count());
         }
         if (!m_away || why != m_awayWhy) {
-            m_line.reply([f = m_front, why] {
+            m_line.reply([f = m_front, why = handedOver(why)] {
                 f->m_lookupWhy = why;
                 Q_EMIT f->storingChanged();
             });
@@ -485,7 +503,7 @@ private:
         }
         m_toldWhy = why;
         m_toldRows = rows;
-        m_line.reply([f = m_front, why, rows] {
+        m_line.reply([f = m_front, why = handedOver(why), rows] {
             f->m_writersWhy = why;
             f->m_backlogRows = rows;
             Q_EMIT f->storingChanged();
@@ -527,6 +545,7 @@ void SpotStore::Pump::drain()
             break;
         }
         job.run(m_work);
+        m_line.holding(m_work.writers().backlogRows());
         ++done;
     }
     if (!left) {
@@ -616,6 +635,9 @@ bool SpotStore::awaitThreadsEnded(std::chrono::milliseconds limit)
 
 SpotStore::~SpotStore()
 {
+    // Whoever listened may be gone before the store (the owner's other parts, the window): the
+    // answers taken in from here on settle the store's own accounts and reach nothing else.
+    blockSignals(true);
     if (!m_ownThread) {
         // The work goes first: it names what it still holds, through the line it shares.
         m_work.reset();
@@ -637,7 +659,8 @@ SpotStore::~SpotStore()
         }
     }
     // A server already found silent is not waited for: what it holds is cut at once.
-    const bool left = m_silent || !finished(finishWait);
+    const bool silent = m_silent || !m_serverWatch->silence().isEmpty();
+    const bool left = silent || !finished(finishWait);
     qint64 rowsNotTaken = 0;
     quint64 announcementsTaken = 0;
     if (left) {
@@ -649,25 +672,33 @@ SpotStore::~SpotStore()
             rowsNotTaken = m_line->rowsNotTaken;
             announcementsTaken = m_line->announcementsTaken;
         }
-        // Whatever a server that does not answer holds is cut, and no connection is made again.
-        m_serverWatch->stop();
+        // A server that answers, however slowly, finishes the statement the thread is on, so
+        // that its outcome is known (a commit's above all), and nothing goes out after it. Whatever
+        // a server that does not answer holds is cut. Either way no connection is made again.
+        m_serverWatch->finish();
+        if (silent || !finished(answerWait)) {
+            m_serverWatch->stop();
+        }
     }
     const bool ended = finished(cutWait);
     if (left) {
-        // Only rows count here: the rows the thread never took, and the writers' own, which they
-        // say themselves once their thread ends.
-        const qint64 rows = rowsNotTaken + (ended ? 0 : m_backlogRows);
+        // The rows the thread never took are named here; those it holds, by the thread as it
+        // ends, or here when it has not ended.
+        const bool namesHeld = m_line->namesWhatTheThreadHolds(Line::Namer::Front);
+        qint64 rows = rowsNotTaken;
+        if (namesHeld) {
+            const std::lock_guard lock(m_line->mutex);
+            rows += m_line->rowsHeld;
+        }
         if (rows > 0) {
+            // Said so whether the server was slow or silent: either way the program went first.
             m_log.WRITE_ERROR_LOG(SpotWriters::errOutOfMemory,
-                                  QStringLiteral("spot backlog: %1 rows not written, the database did not"
-                                                 " answer at the end")
+                                  QStringLiteral("spot backlog: %1 rows not written, the program ended"
+                                                 " before the database took them")
                                       .arg(rows));
         }
-        // The announcements the thread never took are named here; those it took, by the thread
-        // as it ends, or here when it has not ended.
-        const bool namesTaken = m_line->namesAnnouncements(Line::Namer::Front);
         for (const auto& [ticket, text] : m_announcing) {
-            if (ticket > announcementsTaken || namesTaken) {
+            if (ticket > announcementsTaken || namesHeld) {
                 Announcements::logFailure(m_log, {Database::errProviderFailure, {}}, text);
             }
         }

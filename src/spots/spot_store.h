@@ -45,19 +45,22 @@ class SpotStore : public QObject
 public:
     // While no work is handed over, the database is asked this often whether it answers.
     static constexpr std::chrono::milliseconds pingInterval{5000};
-    // At the end of the program: how long the thread may take to finish the work handed over, and
-    // then, with every statement cut, to end.
+    // At the end of the program: how long the thread may take to finish the work handed over;
+    // then, left, for the statement it is on to be answered; and then, with every statement cut,
+    // to end.
     static constexpr std::chrono::milliseconds finishWait{1500};
+    static constexpr std::chrono::milliseconds answerWait{1500};
     static constexpr std::chrono::milliseconds cutWait{1500};
 
     // Over `callerLayer` in the caller's thread, where `dbBusy` is the flag the look-ups and
     // writers share; without one, on a thread of its own over a layer of its own that open() opens.
     SpotStore(Database* callerLayer, const DataFolder& folder, ErrorLog& log, bool& dbBusy,
               QObject* parent = nullptr);
-    // Waits a moment for the thread to finish the work handed over; then cuts what a server that
-    // does not answer holds, and waits a moment more. A thread that still has not finished is
-    // left to end by itself, and the log says how many rows were not stored and names each
-    // announcement not stored.
+    // Waits a moment for the thread to finish the work handed over; then lets the statement it is
+    // on be answered, cuts what a server that does not answer holds, and waits a moment more. A
+    // thread that still has not finished is left to end by itself. Either way the log says how
+    // many rows were not stored and names each announcement not stored, each once. Nothing the
+    // store tells reaches its listeners from here on: they may be gone already.
     ~SpotStore() override;
 
     // Store threads of the process not yet ended, left ones included; waits at most `limit` for

@@ -339,6 +339,9 @@ SpotWriters::SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* par
 
 SpotWriters::~SpotWriters()
 {
+    if (m_rowsNamedByOwner) {
+        return;
+    }
     qsizetype unknownRows = 0;
     for (qsizetype i = 0; m_unknown && i < m_unknown->entries && i < qsizetype(m_backlog.size()); ++i) {
         unknownRows += rowsOf(m_backlog[size_t(i)]);

@@ -60,6 +60,8 @@ public:
     SpotWriters(Database& db, ErrorLog& log, bool& dbBusy, QObject* parent = nullptr);
     // Rows still waiting for the server are lost with the program: logged with their count.
     ~SpotWriters() override;
+    // At the end: the rows still waiting are named by the owner, who has counted them already.
+    void leaveRowsToOwner() { m_rowsNamedByOwner = true; }
 
     // One tblSPOT row from a processed sporadic-E spot and the one figure the queue does not
     // keep; each column is taken from its named queue column, never by position. The spot's
@@ -250,6 +252,7 @@ private:
     std::optional<quint64> m_leftOpen;
     // Null while rows are stored.
     QString m_notStoringWhy;
+    bool m_rowsNamedByOwner = false;
 };
 
 } // namespace zenthra

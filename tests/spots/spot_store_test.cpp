@@ -38,6 +38,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -397,10 +400,10 @@ SpotWriters::Row row(ErrorLog& log, const char* call)
 
 // What the error log says at the end about what waited: its lines after the time, sorted, as the
 // thread and the window's side each write their part when they come to it.
-QStringList endLines(const Scene& s)
+QStringList endLines(const TempFolder& dir)
 {
     QStringList out;
-    for (const QString& line : s.dir.lines(QStringLiteral("muf_errors.log"))) {
+    for (const QString& line : dir.lines(QStringLiteral("muf_errors.log"))) {
         const QString text = line.section(u'\t', 1);
         if (text.contains(QLatin1String("ANNOUNCE_TO_DB(")) || text.contains(QLatin1String("spot backlog")) ||
             text.contains(QLatin1String("spots waiting"))) {
@@ -409,6 +412,10 @@ QStringList endLines(const Scene& s)
     }
     out.sort();
     return out;
+}
+QStringList endLines(const Scene& s)
+{
+    return endLines(s.dir);
 }
 
 struct Ending
@@ -482,7 +489,8 @@ TEST_P(StoreEnd, ARoadGoesWithinMomentsAndNamesWhatWaited)
     QElapsedTimer gone;
     gone.start();
     road.reset();
-    EXPECT_LT(gone.elapsed(), (SpotStore::finishWait + SpotStore::cutWait).count() + 1000);
+    EXPECT_LT(gone.elapsed(),
+              (SpotStore::finishWait + SpotStore::answerWait + SpotStore::cutWait).count() + 1000);
     // The thread that ends by itself names its own part once it has.
     QStringList logged = GetParam().logged;
     logged.sort();
@@ -512,7 +520,7 @@ INSTANTIATE_TEST_SUITE_P(
                Ending::Lookup,
                true,
                {"7 - spots waiting for the database: 3 not processed, 0 dropped",
-                "7 - spot backlog: 2 rows not written, the database did not answer at the end",
+                "7 - spot backlog: 2 rows not written, the program ended before the database took them",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de S51ZZ: 6m open)"}},
         // The row the thread was held writing is the writers' to name, once it is cut.
@@ -522,7 +530,7 @@ INSTANTIATE_TEST_SUITE_P(
                true,
                {"7 - spots waiting for the database: 3 not processed, 0 dropped",
                 "7 - spot backlog: 1 rows not written, 0 dropped",
-                "7 - spot backlog: 2 rows not written, the database did not answer at the end",
+                "7 - spot backlog: 2 rows not written, the program ended before the database took them",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de S51ZZ: 6m open)"}},
         // So is the announcement the thread was held storing the thread's, as it ends.
@@ -532,10 +540,102 @@ INSTANTIATE_TEST_SUITE_P(
                true,
                {"7 - spots waiting for the database: 3 not processed, 0 dropped",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de DL0ZZ: first)",
-                "7 - spot backlog: 2 rows not written, the database did not answer at the end",
+                "7 - spot backlog: 2 rows not written, the program ended before the database took them",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de G4ABC: Es to S5 on 6m)",
                 "-2147467259 - ANNOUNCE_TO_DB(To ALL de S51ZZ: 6m open)"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A listener on `port` that never accepts, its one place in the queue taken: a connection to it
+// waits for its login's own time limit, before the driver has a socket the watch could cut, as one
+// to a host that drops every packet does.
+class BlackHole
+{
+public:
+    explicit BlackHole(quint16 port)
+    {
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_port = htons(port);
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int on = 1;
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        m_filler = ::socket(AF_INET, SOCK_STREAM, 0);
+        m_ready = m_listener >= 0 && m_filler >= 0 &&
+                  ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0 &&
+                  ::bind(m_listener, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+                  ::listen(m_listener, 0) == 0 &&
+                  ::connect(m_filler, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+    }
+    ~BlackHole()
+    {
+        for (const int fd : {m_filler, m_listener}) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    BlackHole(const BlackHole&) = delete;
+    BlackHole& operator=(const BlackHole&) = delete;
+    bool ready() const { return m_ready; }
+
+private:
+    int m_listener = -1;
+    int m_filler = -1;
+    bool m_ready = false;
+};
+
+// The program ends while the store's thread is inside a login that nothing can cut: the road
+// still goes within moments, and the rows the thread holds are named once, by the window's side,
+// and not again by the writers when the thread ends after all. The road's thread is the only
+// one, so that its end can be awaited.
+TEST(StoreEndInALogin, TheRowsTheThreadHoldsAreNamedOnce)
+{
+    ZENTHRA_REQUIRE_POSTGRES();
+    TempFolder dir;
+    Clock clock;
+    ErrorLog log{dir.path(), clock};
+    DataFolder folder{dir.path()};
+    DatabaseSettings settings;
+    RelayedServer relayed("zl");
+    relayed.aim(settings);
+    {
+        // The tables made, as an earlier session leaves them.
+        PropKeywords seeded{log};
+        Database first{settings, folder, log, keywordSeeding(seeded)};
+        first.setServerSchema(relayed.schema);
+        first.OPEN_DATABASES(settings.strDbType);
+        ASSERT_TRUE(first.isOpen()) << log.path().toStdString();
+    }
+    OptionsModel options;
+    PropKeywords keywords{log};
+    TextWindows windows{options, [&clock] { return clock.utcNow(); }};
+    SilentPlayer player;
+    auto road = std::make_unique<SpotRoad>(SpotRoadServices{options, log, nullptr, folder, keywords,
+                                                            windows.intHiddenHfSpot, player,
+                                                            [&clock] { return clock.utcNow(); }});
+    bool opened = false;
+    QObject::connect(&road->store, &SpotStore::opened, [&opened](bool ok) { opened = ok; });
+    road->store.open(settings, std::chrono::seconds(1), relayed.schema);
+    EXPECT_EVENTUALLY(opened, 10000);
+    ASSERT_TRUE(opened);
+    relayed.proxy->cut();
+    road->store.store(row(log, "DL1ZZ"));
+    road->store.store(row(log, "DL2ZZ"));
+    EXPECT_EVENTUALLY(road->store.notStoring(0).endsWith(QStringLiteral(": 2 waiting in memory")), 10000);
+    // The next try, at the server's retry interval, goes into a login that waits its full time.
+    BlackHole hole(relayed.proxy->port());
+    ASSERT_TRUE(hole.ready()) << std::strerror(errno);
+    QTest::qWait(2000);
+    QElapsedTimer gone;
+    gone.start();
+    road.reset();
+    EXPECT_LT(gone.elapsed(),
+              (SpotStore::finishWait + SpotStore::answerWait + SpotStore::cutWait).count() + 1000);
+    EXPECT_TRUE(SpotStore::awaitThreadsEnded(std::chrono::seconds(30)));
+    EXPECT_EQ(
+        endLines(dir),
+        QStringList{"7 - spot backlog: 2 rows not written, the program ended before the database took them"});
+}
 
 struct Away
 {
