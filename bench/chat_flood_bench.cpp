@@ -3,8 +3,9 @@
 // - a flood of 10,000 lines/s for a few seconds: the lines per second that reach the chat window
 //   while it lasts, and how long after the node's last line the window has them all;
 // - a burst of 300 one-line pieces in 0.6 s and then a channel-join prompt: how long the prompt
-//   waits for its answer.
+//   waits for its answer, which the login gives once the node has settled.
 
+#include "links/telnet_link.h"
 #include "loopback_listener.h"
 #include "shell/application.h"
 #include "shell/main_window.h"
@@ -214,10 +215,16 @@ void JoinPromptAfterABurst(benchmark::State& state)
                                    : -1;
         state.SetIterationTime(delayMs / 1000.0);
         state.counters["answer_ms"] = delayMs;
+        // The join prompt asks nothing of the login, and the link cannot tell it from a pause in
+        // the greeting before the login prompt (a pause is not a prompt): the answer waits until
+        // the node has been quiet for TelnetLink::settleQuiet after its last text, the prompt, and
+        // then goes at once. The second above it is what the burst may cost: its lines are
+        // handled while the link waits, not after.
+        constexpr int settled = TelnetLink::settleQuiet;
         std::printf(
             "\njoin prompt after a burst of %d one-line pieces in 0.6 s: answered %.0f ms after it was "
-            "sent (goal < 1000)\n",
-            pieces, delayMs);
+            "sent (goal: not before %d, the node settled, and under %d)\n",
+            pieces, delayMs, settled, settled + 1000);
     }
 }
 BENCHMARK(JoinPromptAfterABurst)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -1,53 +1,31 @@
 #pragma once
-// A small tmpfs mounted for the test's life (root only), which a test can fill, or make
-// read-only, as a full or read-only disk looks to the program whoever runs it.
+// A small tmpfs mounted for the test's life, which a test can fill, or make read-only, as a full
+// or read-only disk looks to the program whoever runs it. Root mounts it where it is; a plain user
+// first takes a mount namespace of the process's own (see small_disk.cpp), so the test runs with
+// the same disk, and its files keep their owner and their modes.
 
-#include <QDir>
-#include <QFile>
 #include <QString>
-
-#include <sys/mount.h>
-
-#include <cerrno>
 
 namespace zenthra::test {
 
 struct SmallDisk
 {
-    explicit SmallDisk(const QString& path) : path(path)
-    {
-        QDir().mkpath(path);
-        mounted = ::mount("tmpfs", qPrintable(path), "tmpfs", 0, "size=4m") == 0;
-        error = errno;
-    }
-    ~SmallDisk()
-    {
-        if (mounted) {
-            ::umount2(qPrintable(path), MNT_DETACH);
-        }
-    }
+    explicit SmallDisk(const QString& path, const char* size = "4m");
+    ~SmallDisk();
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
 
-    void fill() const
-    {
-        QFile filler(path + QStringLiteral("/filler"));
-        filler.open(QIODevice::WriteOnly);
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size() && filler.flush()) {
-        }
-    }
-    void free() const { QFile::remove(path + QStringLiteral("/filler")); }
+    void fill() const;
+    void free() const;
     // Nothing on it can be written, not even by root.
-    bool setReadOnly(bool readOnly) const
-    {
-        const unsigned long flags = (readOnly ? (MS_REMOUNT | MS_RDONLY) : 0UL) | MS_REMOUNT;
-        return ::mount("tmpfs", qPrintable(path), "tmpfs", flags, "size=4m") == 0;
-    }
+    bool setReadOnly(bool readOnly) const;
 
     QString path;
+    QString size;
     bool mounted = false;
     int error = 0;
+    // Why the disk could not be mounted, for the assertion that it was.
+    QString why;
 };
 
 } // namespace zenthra::test
