@@ -498,6 +498,7 @@ private:
     {
         const QString why = m_writers.notStoringWhy();
         const qsizetype rows = m_writers.backlogRows();
+        m_line.holding(rows);
         if (why == m_toldWhy && why.isNull() == m_toldWhy.isNull() && rows == m_toldRows) {
             return;
         }
