@@ -7,9 +7,14 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <deque>
 #include <list>
+#include <utility>
 
 namespace zenthra::test {
 
@@ -23,7 +28,11 @@ public:
         m_pace.start(2);
         m_clock.start();
     }
-    ~Relay() override { cut(); }
+    ~Relay() override
+    {
+        cut();
+        release();
+    }
 
     bool listen(quint16 port) { return m_server.listen(QHostAddress::LocalHost, port); }
     quint16 port() const { return m_server.serverPort(); }
@@ -31,6 +40,7 @@ public:
 
     void cut()
     {
+        const quint16 port = m_server.isListening() ? m_server.serverPort() : 0;
         m_server.close();
         for (Pair& p : m_pairs) {
             for (QTcpSocket* s : {p.client.data(), p.upstream.data()}) {
@@ -42,6 +52,22 @@ public:
             }
         }
         m_pairs.clear();
+        if (port != 0) {
+            hold(port);
+        }
+    }
+    // Listens again on the port it was cut from.
+    bool restore(quint16 port)
+    {
+        if (m_held >= 0 && ::listen(m_held, SOMAXCONN) == 0) {
+            const int fd = std::exchange(m_held, -1);
+            if (m_server.setSocketDescriptor(fd)) {
+                return true;
+            }
+            ::close(fd);
+        }
+        release();
+        return listen(port);
     }
 
     void setSilent(bool silent)
@@ -128,6 +154,33 @@ private:
         }
     }
 
+    // Cut, the relay keeps its port bound without listening: a connection is refused there, as by
+    // a server that is away, and no other socket is given the port meanwhile (a connection going
+    // out takes a port that nothing has bound), so the relay listens there again when restored,
+    // however busy the machine.
+    void hold(quint16 port)
+    {
+        release();
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int one = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            m_held = fd;
+        } else if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+    void release()
+    {
+        if (m_held >= 0) {
+            ::close(std::exchange(m_held, -1));
+        }
+    }
+
     void accept()
     {
         while (QTcpSocket* client = m_server.nextPendingConnection()) {
@@ -159,6 +212,8 @@ private:
     qint64 m_delay = 0;
     qint64 m_rate = 0;
     int m_accepted = 0;
+    // The port's socket while cut.
+    int m_held = -1;
 };
 
 ServerCutProxy::ServerCutProxy(const QString& host, quint16 port)
@@ -192,7 +247,7 @@ void ServerCutProxy::run(const QString& host, quint16 port)
             relay.cut();
             break;
         case Command::Restore:
-            result = relay.listen(m_port);
+            result = relay.restore(m_port);
             break;
         case Command::Silence:
             relay.setSilent(true);
