@@ -99,24 +99,6 @@ TEST_P(CallLoc, AnUndatedRowOfTheCallKeepsTheEntryOut)
     EXPECT_TRUE(logLines().isEmpty()) << logLines().join('\n').toStdString();
 }
 
-// The server refuses a call longer than its column, as a plain insert does, rather than cut it.
-TEST_P(CallLoc, TheServerRefusesACallTooLongForItsColumn)
-{
-    if (!server()) {
-        GTEST_SKIP() << "server mode only: SQLite stores the call whole";
-    }
-    QString call = QString(CallLocator::longestCall + 1, u'G');
-    const QString typed = call;
-    EXPECT_EQ(calls->DX_DATABASE(call, QStringLiteral("JO01AA"), day(10)),
-              QStringLiteral("Zenthra - ERROR ADDING DX STATION %1? in ?JO01AA").arg(typed));
-    EXPECT_EQ(count(QStringLiteral("tblDxStation"), Store::CallLoc), 0);
-    const QStringList lines = logLines();
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines[0].endsWith(
-        QStringLiteral("\t-2147217900 - DX_DATABASE(%1,JO01AA,2024-05-10 12:00:00)").arg(typed)))
-        << lines[0].toStdString();
-}
-
 TEST_P(CallLoc, InvalidEntriesStoreNothingAndSaySo)
 {
     for (const auto& [typedCall, typedLoc] :
@@ -248,6 +230,21 @@ TEST_P(CallLoc, SearchReport)
 class CallLocServer : public CallLoc
 {
 };
+
+// The server refuses a call longer than its column, as a plain insert does, rather than cut it.
+TEST_P(CallLocServer, RefusesACallTooLongForItsColumn)
+{
+    QString call = QString(CallLocator::longestCall + 1, u'G');
+    const QString typed = call;
+    EXPECT_EQ(calls->DX_DATABASE(call, QStringLiteral("JO01AA"), day(10)),
+              QStringLiteral("Zenthra - ERROR ADDING DX STATION %1? in ?JO01AA").arg(typed));
+    EXPECT_EQ(count(QStringLiteral("tblDxStation"), Store::CallLoc), 0);
+    const QStringList lines = logLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines[0].endsWith(
+        QStringLiteral("\t-2147217900 - DX_DATABASE(%1,JO01AA,2024-05-10 12:00:00)").arg(typed)))
+        << lines[0].toStdString();
+}
 
 TEST_P(CallLocServer, ServerLookupFailureReopensAtMostOncePerInterval)
 {
